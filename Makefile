@@ -1,0 +1,67 @@
+# The two commands of the README:
+#   make run    builds Sumbrook.exe and starts it under Wine on your display
+#   make test   builds everything and runs every test (native, sanitized, Windows)
+# Both first install what is missing (Debian) and prepare the Wine prefix.
+
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CMAKE   ?= cmake
+
+NATIVE  := $(BUILD)/native
+SAN     := $(BUILD)/sanitize
+WIN     := $(BUILD)/win
+
+.PHONY: all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+
+all: native win
+
+setup:
+	@cmake/setup-debian.sh
+
+$(NATIVE)/CMakeCache.txt:
+	$(CMAKE) -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release >/dev/null
+$(SAN)/CMakeCache.txt:
+	$(CMAKE) -S . -B $(SAN) -DCMAKE_BUILD_TYPE=Debug -DSUMBROOK_SANITIZE=ON >/dev/null
+$(WIN)/CMakeCache.txt:
+	$(CMAKE) -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+
+native: setup $(NATIVE)/CMakeCache.txt
+	$(CMAKE) --build $(NATIVE) -j $(JOBS)
+sanitize: setup $(SAN)/CMakeCache.txt
+	$(CMAKE) --build $(SAN) -j $(JOBS)
+win: setup $(WIN)/CMakeCache.txt
+	$(CMAKE) --build $(WIN) -j $(JOBS)
+
+test-native: native
+	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
+test-sanitize: sanitize
+	cd $(SAN) && ctest --output-on-failure -j $(JOBS)
+test-win: win
+	cd $(WIN) && ctest --output-on-failure
+
+# The Windows tests run last, so the output ends with CTest's summary.
+test: test-native test-sanitize test-win
+
+run: win
+	@cmake/run-dialog.sh $(WIN)/Sumbrook.exe
+
+bench: native
+	$(NATIVE)/bench/sumbrook_bench
+
+screenshot: win
+	cmake/screenshot.sh $(WIN)/Sumbrook.exe docs/dialog.png
+
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+lint: native
+	clang-tidy -p $(NATIVE) --quiet $(filter-out tests/win/% platform/% select/%Browse% app/% crc/File% crc/Calculate%,$(filter %.cpp,$(SOURCES)))
+	cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability --inline-suppr \
+	  --suppress=missingIncludeSystem --std=c++17 -I . $(filter %.cpp,$(SOURCES))
+
+format:
+	clang-format -i $(SOURCES)
+format-check:
+	clang-format --dry-run --Werror $(SOURCES)
+
+clean:
+	rm -rf $(NATIVE) $(SAN) $(WIN)

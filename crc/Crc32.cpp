@@ -1,0 +1,50 @@
+#include "crc/Crc32.h"
+
+namespace sumbrook {
+
+namespace {
+
+std::array<std::uint32_t, 256> BuildCrc32Table() {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+        std::uint32_t value = n;
+        for (int bit = 0; bit < 8; ++bit) {
+            value = (value & 1U) != 0 ? (value >> 1) ^ 0xEDB88320U : value >> 1;
+        }
+        table[n] = value;
+    }
+    return table;
+}
+
+}  // namespace
+
+const std::array<std::uint32_t, 256>& Crc32Table() {
+    static const std::array<std::uint32_t, 256> table = BuildCrc32Table();
+    return table;
+}
+
+std::uint32_t Crc32UpdateByteWise(std::uint32_t crc, const void* data, std::size_t size) {
+    const auto& table = Crc32Table();
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    crc = ~crc;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc = (crc >> 8) ^ table[(bytes[i] ^ crc) & 0xFFU];
+    }
+    return ~crc;
+}
+
+std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::size_t size) {
+    return Crc32UpdateByteWise(crc, data, size);
+}
+
+std::string Crc32Text(std::uint32_t crc) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(8, '0');
+    for (int i = 7; i >= 0; --i) {
+        text[static_cast<std::size_t>(i)] = kDigits[crc & 0xFU];
+        crc >>= 4;
+    }
+    return text;
+}
+
+}  // namespace sumbrook

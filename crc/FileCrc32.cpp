@@ -1,0 +1,74 @@
+#include "crc/FileCrc32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "crc/Crc32.h"
+#include "platform/ErrorModeGuard.h"
+#include "platform/ScopedHandle.h"
+
+namespace sumbrook {
+
+namespace {
+
+ScopedFileHandle OpenForReading(const std::string& path) {
+    ErrorModeGuard guard(FsRedirection::kOff);
+    return ScopedFileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+}  // namespace
+
+FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer) {
+    FileChecksum result;
+    ScopedFileHandle file = OpenForReading(path);
+    if (!file.IsValid()) {
+        result.errorCode = GetLastError();
+        return result;
+    }
+
+    ErrorModeGuard guard(FsRedirection::kOff);
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        result.status = FileReadStatus::kNotADiskFile;
+        return result;
+    }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) {
+        result.status = FileReadStatus::kSizeFailed;
+        result.errorCode = GetLastError();
+        return result;
+    }
+
+    if (buffer.size() < kFileReadBlockSize) buffer.resize(kFileReadBlockSize);
+    std::uint64_t remaining = static_cast<std::uint64_t>(size.QuadPart);
+    std::uint32_t crc = 0;
+    while (remaining > 0) {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(remaining, buffer.size()));
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), buffer.data(), wanted, &got, nullptr)) {
+            result.status = FileReadStatus::kReadFailed;
+            result.errorCode = GetLastError();
+            return result;
+        }
+        if (got == 0) {
+            result.status = FileReadStatus::kEndedEarly;
+            return result;
+        }
+        crc = Crc32Update(crc, buffer.data(), got);
+        remaining -= got;
+    }
+    result.status = FileReadStatus::kOk;
+    result.crc = crc;
+    result.size = static_cast<std::uint64_t>(size.QuadPart);
+    return result;
+}
+
+std::string FileCrc32(const std::string& path) {
+    std::vector<unsigned char> buffer;
+    const FileChecksum checksum = ChecksumFile(path, buffer);
+    return checksum.status == FileReadStatus::kOk ? Crc32Text(checksum.crc) : kNoCrc32Text;
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,70 @@
+// Move-only owners of Win32 handles. The traits say which value is invalid
+// and how the handle is closed, so FindClose and CloseHandle cannot be mixed
+// up and no handle is closed twice.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace sumbrook {
+
+template <typename Traits>
+class ScopedHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    ScopedHandle() = default;
+    explicit ScopedHandle(Handle handle) : handle_(handle) {}
+    ~ScopedHandle() { Close(); }
+
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ScopedHandle(ScopedHandle&& other) noexcept : handle_(other.Release()) {}
+    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+
+    bool IsValid() const { return Traits::IsValid(handle_); }
+    Handle Get() const { return handle_; }
+
+    // Gives up ownership without closing.
+    Handle Release() { return std::exchange(handle_, Traits::NullHandle()); }
+
+    // Closes the owned handle (if any) and takes `handle`.
+    void Reset(Handle handle = Traits::NullHandle()) {
+        Close();
+        handle_ = handle;
+    }
+
+    // Closes now; true when there was nothing to close or the close succeeded.
+    bool Close() {
+        if (!IsValid()) return true;
+        return Traits::Close(std::exchange(handle_, Traits::NullHandle()));
+    }
+
+private:
+    Handle handle_ = Traits::NullHandle();
+};
+
+// A handle from CreateFile: invalid is INVALID_HANDLE_VALUE (and null).
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle NullHandle() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static bool Close(Handle h) { return CloseHandle(h) != FALSE; }
+};
+
+// A handle from FindFirstFile, closed with FindClose.
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle NullHandle() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static bool Close(Handle h) { return FindClose(h) != FALSE; }
+};
+
+using ScopedFileHandle = ScopedHandle<FileHandleTraits>;
+using ScopedFindHandle = ScopedHandle<FindHandleTraits>;
+
+}  // namespace sumbrook
