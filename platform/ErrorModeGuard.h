@@ -18,13 +18,13 @@ enum class FsRedirection {
 // the thread's last-error value is preserved across the restore, so callers
 // may read GetLastError after the guard has gone.
 class ErrorModeGuard {
-public:
+  public:
     explicit ErrorModeGuard(FsRedirection redirection = FsRedirection::kKeep);
     ~ErrorModeGuard();
     ErrorModeGuard(const ErrorModeGuard&) = delete;
     ErrorModeGuard& operator=(const ErrorModeGuard&) = delete;
 
-private:
+  private:
     UINT previousMode_;
     bool redirectionDisabled_ = false;
     PVOID redirectionState_ = nullptr;

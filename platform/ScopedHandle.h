@@ -11,7 +11,7 @@ namespace sumbrook {
 
 template <typename Traits>
 class ScopedHandle {
-public:
+  public:
     using Handle = typename Traits::Handle;
 
     ScopedHandle() = default;
@@ -44,7 +44,7 @@ public:
         return Traits::Close(std::exchange(handle_, Traits::NullHandle()));
     }
 
-private:
+  private:
     Handle handle_ = Traits::NullHandle();
 };
 

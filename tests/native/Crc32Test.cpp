@@ -15,7 +15,9 @@ struct Vector {
     const char* text;
 };
 
-void PrintTo(const Vector& v, std::ostream* os) { *os << v.input.size() << " bytes -> " << v.text; }
+void PrintTo(const Vector& v, std::ostream* os) {
+    *os << v.input.size() << " bytes -> " << v.text;
+}
 
 class Crc32VectorTest : public ::testing::TestWithParam<Vector> {};
 

@@ -15,12 +15,15 @@ TEST(ErrorModeGuard, SetsTheQuietModeAndRestoresThePreviousOne) {
     SetErrorMode(SEM_NOGPFAULTERRORBOX);
     {
         ErrorModeGuard guard;
-        EXPECT_EQ(CurrentErrorMode(), static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+        EXPECT_EQ(CurrentErrorMode(),
+                  static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
         {
             ErrorModeGuard inner(FsRedirection::kOff);
-            EXPECT_EQ(CurrentErrorMode(), static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+            EXPECT_EQ(CurrentErrorMode(),
+                      static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
         }
-        EXPECT_EQ(CurrentErrorMode(), static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+        EXPECT_EQ(CurrentErrorMode(),
+                  static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
     }
     EXPECT_EQ(CurrentErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));
     SetErrorMode(0);

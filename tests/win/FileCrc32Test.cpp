@@ -41,9 +41,9 @@ TEST(FileCrc32, UnopenablePathsGiveZerosAndCreateNothing) {
     EXPECT_EQ(FileCrc32(missing), "00000000");
     EXPECT_FALSE(FileExists(missing));
     EXPECT_EQ(FileCrc32(folder / "no-folder\\a.txt"), "00000000");
-    EXPECT_EQ(FileCrc32(folder / "sub"), "00000000");          // a directory
-    EXPECT_EQ(FileCrc32(folder.Path() + "\\"), "00000000");     // ends with a backslash
-    EXPECT_EQ(FileCrc32(folder / "*.txt"), "00000000");         // wildcards
+    EXPECT_EQ(FileCrc32(folder / "sub"), "00000000");        // a directory
+    EXPECT_EQ(FileCrc32(folder.Path() + "\\"), "00000000");  // ends with a backslash
+    EXPECT_EQ(FileCrc32(folder / "*.txt"), "00000000");      // wildcards
     EXPECT_EQ(FileCrc32(folder / "a.tx?"), "00000000");
     EXPECT_EQ(FileCrc32(""), "00000000");
     EXPECT_EQ(FileCrc32("NUL"), "00000000");  // a device, not a disk file

@@ -14,12 +14,12 @@ namespace sumbrook::test {
 struct CaughtMessageBox {
     std::string title;
     std::string text;
-    unsigned icon = 0;  // MB_ICONHAND, MB_ICONEXCLAMATION, MB_ICONINFORMATION or 0
+    unsigned icon = 0;           // MB_ICONHAND, MB_ICONEXCLAMATION, MB_ICONINFORMATION or 0
     bool ownerDisabled = false;  // true when the task-modal box disabled the watched window
 };
 
 class MessageBoxCatcher {
-public:
+  public:
     // `watched`, if given, is a top-level window of this thread that must be
     // disabled while a task-modal box is open.
     explicit MessageBoxCatcher(HWND watched = nullptr);
@@ -33,7 +33,7 @@ public:
     // when it is activated, for tests that drive such dialogs themselves.
     std::function<void(HWND)> onOtherDialog;
 
-private:
+  private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
     void OnActivate(HWND window);
 

@@ -21,7 +21,8 @@ TEST(ScopedHandle, ClosesOnceAndHandsOwnershipOnByMove) {
         EXPECT_FALSE(OpenExclusive(path).IsValid());  // held without sharing
 
         ScopedFileHandle second(std::move(first));
-        EXPECT_FALSE(first.IsValid());  // NOLINT(bugprone-use-after-move): checks the moved-from state
+        EXPECT_FALSE(
+            first.IsValid());  // NOLINT(bugprone-use-after-move): checks the moved-from state
         EXPECT_TRUE(second.IsValid());
         EXPECT_TRUE(first.Close());  // nothing to close
 

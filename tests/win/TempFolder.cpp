@@ -18,7 +18,9 @@ TempFolder::TempFolder() {
     }
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
 
 std::string TempFolder::Write(const std::string& name, const std::string& content) const {
     const std::string path = *this / name;

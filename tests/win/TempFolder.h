@@ -8,7 +8,7 @@
 namespace sumbrook::test {
 
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -22,7 +22,7 @@ public:
     std::string Write(const std::string& name, const std::string& content) const;
     std::string MakeFolder(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 
