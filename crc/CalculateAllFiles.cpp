@@ -1,0 +1,144 @@
+#include "crc/CalculateAllFiles.h"
+
+#include <shellapi.h>
+
+#include <string_view>
+#include <utility>
+
+#include "crc/FileCrc32.h"
+#include "crc/NameCompare.h"
+#include "crc/ProtocolFormat.h"
+#include "crc/ProtocolWriter.h"
+#include "platform/DirectorySearch.h"
+#include "platform/ErrorModeGuard.h"
+#include "platform/MessageBox.h"
+#include "platform/ScopedHandle.h"
+#include "platform/TextLines.h"
+
+namespace sumbrook {
+
+namespace {
+
+constexpr char kResultTitle[] = " Calculation result";
+constexpr char kShellFailedTitle[] = " Calculation results";
+
+// The protocol file held open for writing, admitting no other opener, and
+// cut to length zero when it already existed.
+class ProtocolFile {
+  public:
+    explicit ProtocolFile(const std::string& path) {
+        ErrorModeGuard guard(FsRedirection::kOff);
+        file_.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file_.IsValid() && !SetEndOfFile(file_.Get())) file_.Close();
+    }
+
+    bool IsOpen() const { return file_.IsValid(); }
+
+    // True when every byte was written.
+    bool Write(std::string_view bytes) {
+        ErrorModeGuard guard(FsRedirection::kOff);
+        DWORD written = 0;
+        return WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                         nullptr) &&
+               written == bytes.size();
+    }
+
+    // True when the file was open and is now closed.
+    bool Close() {
+        if (!file_.IsValid()) return false;
+        ErrorModeGuard guard(FsRedirection::kOff);
+        return file_.Close();
+    }
+
+  private:
+    ScopedFileHandle file_;
+};
+
+LocalDateTime LocalNow() {
+    SYSTEMTIME now;
+    {
+        ErrorModeGuard guard;
+        GetLocalTime(&now);
+    }
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+// Something that a search can find, not hidden, not system, is there.
+bool DirectoryAccepted(const std::string& directoryText) {
+    if (directoryText.empty()) return false;
+    DirectorySearch check;
+    return !check.Start(directoryText, true).empty();
+}
+
+// The CRC text of the entry `name` that `files` has just returned.
+std::string EntryCrc(const std::string& directoryText, const std::string& name,
+                     const DirectorySearch& files) {
+    return FileCrc32(directoryText + "\\" + NameToOpen(name, files.AlternateName()));
+}
+
+// Writes the whole protocol: `name` and `crcText` are the enumeration's
+// first entry and its checksum, the rest comes from `files`. False when the
+// protocol could not be opened, written in full or closed.
+bool WriteProtocol(const std::string& protocolPath, const std::string& directoryText,
+                   DirectorySearch& files, std::string name, std::string crcText) {
+    ProtocolFile file(protocolPath);
+    if (!file.IsOpen()) return false;
+    ProtocolWriter writer([&file](std::string_view bytes) { return file.Write(bytes); });
+    writer.WriteHead(LocalNow(), directoryText);
+    for (;;) {
+        writer.AddFile(name, crcText);
+        if (!writer.Ok()) break;
+        name = files.Continue();
+        if (name.empty()) break;
+        crcText = EntryCrc(directoryText, name, files);
+    }
+    writer.WriteTail();
+    const bool closed = file.Close();
+    return writer.Ok() && closed;
+}
+
+// Asks the shell to open the protocol; true when it says it did (33 or more).
+bool OpenWithShell(HWND dialog, const std::string& tempDirectory) {
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
+        dialog, "open", kProtocolFileName, nullptr, tempDirectory.c_str(), SW_SHOWNORMAL));
+    return result >= 33;
+}
+
+}  // namespace
+
+bool CalculateAllFiles(HWND dialog, const std::string& directoryText,
+                       const std::string& tempDirectory) {
+    if (!DirectoryAccepted(directoryText)) {
+        ShowMessage("Error:  Wrong directory selected !!  ", kResultTitle, MessageIcon::kError);
+        return false;
+    }
+
+    DirectorySearch files;
+    const std::string first = files.Start(directoryText + "\\*.*", false);
+    if (first.empty()) {
+        ShowMessage("None file in directory:  " + directoryText + "  ", kResultTitle,
+                    MessageIcon::kWarning);
+        return true;
+    }
+    // The first checksum is taken before the protocol is opened, so that a
+    // protocol met first in its own directory is read as the last run left it.
+    std::string firstCrc = EntryCrc(directoryText, first, files);
+
+    const std::string protocolPath = tempDirectory + kProtocolFileName;
+    if (!WriteProtocol(protocolPath, directoryText, files, first, std::move(firstCrc))) {
+        ShowMessage(
+            JoinLines({"Error:  Protocol file cannot be written !!  ", "", protocolPath + "  "}),
+            kResultTitle, MessageIcon::kError);
+        return false;
+    }
+    if (!OpenWithShell(dialog, tempDirectory)) {
+        ShowMessage(
+            JoinLines({"I am not able  to open  Notepad text Editor.  ",
+                       "Calculation protocol  is stored  in file:  ", "", protocolPath + "  "}),
+            kShellFailedTitle, MessageIcon::kInformation);
+    }
+    return false;
+}
+
+}  // namespace sumbrook
