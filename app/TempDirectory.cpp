@@ -1,0 +1,7 @@
+#include "app/TempDirectory.h"
+
+namespace sumbrook {
+
+char TempDirectory[kTempDirectorySize] = {};
+
+}  // namespace sumbrook
