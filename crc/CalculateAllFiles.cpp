@@ -4,9 +4,9 @@
 
 #include <string_view>
 #include <utility>
+#include <vector>
 
-#include "crc/FileCrc32.h"
-#include "crc/NameCompare.h"
+#include "crc/EntryCrc32.h"
 #include "crc/ProtocolFormat.h"
 #include "crc/ProtocolWriter.h"
 #include "platform/DirectorySearch.h"
@@ -71,17 +71,12 @@ bool DirectoryAccepted(const std::string& directoryText) {
     return !check.Start(directoryText, true).empty();
 }
 
-// The CRC text of the entry `name` that `files` has just returned.
-std::string EntryCrc(const std::string& directoryText, const std::string& name,
-                     const DirectorySearch& files) {
-    return FileCrc32(directoryText + "\\" + NameToOpen(name, files.AlternateName()));
-}
-
 // Writes the whole protocol: `name` and `crcText` are the enumeration's
 // first entry and its checksum, the rest comes from `files`. False when the
 // protocol could not be opened, written in full or closed.
 bool WriteProtocol(const std::string& protocolPath, const std::string& directoryText,
-                   DirectorySearch& files, std::string name, std::string crcText) {
+                   DirectorySearch& files, std::string name, std::string crcText,
+                   std::vector<unsigned char>& buffer) {
     ProtocolFile file(protocolPath);
     if (!file.IsOpen()) return false;
     ProtocolWriter writer([&file](std::string_view bytes) { return file.Write(bytes); });
@@ -91,7 +86,7 @@ bool WriteProtocol(const std::string& protocolPath, const std::string& directory
         if (!writer.Ok()) break;
         name = files.Continue();
         if (name.empty()) break;
-        crcText = EntryCrc(directoryText, name, files);
+        crcText = EntryCrc32(directoryText, name, files.AlternateName(), buffer);
     }
     writer.WriteTail();
     const bool closed = file.Close();
@@ -123,10 +118,14 @@ bool CalculateAllFiles(HWND dialog, const std::string& directoryText,
     }
     // The first checksum is taken before the protocol is opened, so that a
     // protocol met first in its own directory is read as the last run left it.
-    std::string firstCrc = EntryCrc(directoryText, first, files);
+    std::vector<unsigned char> buffer;
+    std::string firstCrc = EntryCrc32(directoryText, first, files.AlternateName(), buffer);
 
     const std::string protocolPath = tempDirectory + kProtocolFileName;
-    if (!WriteProtocol(protocolPath, directoryText, files, first, std::move(firstCrc))) {
+    const bool written =
+        WriteProtocol(protocolPath, directoryText, files, first, std::move(firstCrc), buffer);
+    files.Close();
+    if (!written) {
         ShowMessage(
             JoinLines({"Error:  Protocol file cannot be written !!  ", "", protocolPath + "  "}),
             kResultTitle, MessageIcon::kError);

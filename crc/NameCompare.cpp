@@ -39,9 +39,4 @@ bool NamesMatch(std::string_view typed, std::string_view found) {
     return true;
 }
 
-std::string NameToOpen(const std::string& longName, const std::string& shortName) {
-    if (longName.find('?') != std::string::npos && !shortName.empty()) return shortName;
-    return longName;
-}
-
 }  // namespace sumbrook

@@ -16,10 +16,4 @@ std::string UpperCaseName(std::string_view name);
 // True when both names, upper-cased, have the same length and the same bytes.
 bool NamesMatch(std::string_view typed, std::string_view found);
 
-// Which of the two names that a directory search reports for one entry opens
-// the file. A long name that the ANSI code page cannot represent comes back
-// with "?" in it (never part of a real name) and cannot be opened; its short
-// name, when there is one, can. Otherwise the long name.
-std::string NameToOpen(const std::string& longName, const std::string& shortName);
-
 }  // namespace sumbrook

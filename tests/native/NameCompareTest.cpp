@@ -51,12 +51,5 @@ TEST(NameCompare, LengthAndBlanksCount) {
     EXPECT_FALSE(NamesMatch(std::string("a\0", 2), "a"));
 }
 
-TEST(NameCompare, UnrepresentableLongNameIsOpenedByItsShortName) {
-    EXPECT_EQ(NameToOpen("Report.txt", "REPORT~1.TXT"), "Report.txt");
-    EXPECT_EQ(NameToOpen("a.txt", ""), "a.txt");
-    EXPECT_EQ(NameToOpen("??.txt", "6A1B~1.TXT"), "6A1B~1.TXT");
-    EXPECT_EQ(NameToOpen("caf?.txt", ""), "caf?.txt");  // nothing better to open
-}
-
 }  // namespace
 }  // namespace sumbrook
