@@ -1,0 +1,163 @@
+// The built program as its own process: it shows its dialog, and ends with
+// exit code 0 when the dialog is closed, whatever its command line holds.
+// Keys are posted to the program's queue as the keyboard would deliver them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr DWORD kStartLimitMs = 60000;
+constexpr DWORD kEndLimitMs = 30000;
+constexpr char kTitle[] = " Calculation  of  CRC32 code  for  1 file";
+
+// The program built next to the tests, as a Windows path.
+std::string ProgramPath() {
+    std::string path = SUMBROOK_EXE_PATH;
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+// A started program; terminated if a test leaves it running.
+class Program {
+  public:
+    explicit Program(const std::string& arguments) {
+        std::string commandLine = "\"" + ProgramPath() + "\"" + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &info_) != FALSE;
+    }
+    ~Program() {
+        if (!started_) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(info_.hProcess, 99);
+            WaitForSingleObject(info_.hProcess, kEndLimitMs);
+        }
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return started_; }
+    DWORD ProcessId() const { return info_.dwProcessId; }
+    HANDLE Process() const { return info_.hProcess; }
+
+    // The program's dialog: class #32770 with the exact title, owned by this
+    // process (other programs in the same Wine session may show one too).
+    HWND WaitForDialog() const {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < kStartLimitMs) {
+            Search search = {ProcessId(), nullptr};
+            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+            if (search.found != nullptr && IsWindowVisible(search.found)) return search.found;
+            if (WaitForSingleObject(info_.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
+        }
+        return nullptr;
+    }
+
+    // The exit code, or STILL_ACTIVE when the program has not ended in time.
+    DWORD WaitForExit() const {
+        WaitForSingleObject(info_.hProcess, kEndLimitMs);
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+
+  private:
+    struct Search {
+        DWORD processId;
+        HWND found;
+    };
+    static BOOL CALLBACK FindDialog(HWND window, LPARAM lParam) {
+        auto* search = reinterpret_cast<Search*>(lParam);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char className[64] = {};
+        char title[128] = {};
+        GetClassNameA(window, className, sizeof className);
+        GetWindowTextA(window, title, sizeof title);
+        if (owner == search->processId && std::string(className) == "#32770" &&
+            std::string(title) == kTitle) {
+            search->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    PROCESS_INFORMATION info_ = {};
+    bool started_ = false;
+};
+
+HWND FocusOf(HWND dialog) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+int ChildCount(HWND dialog) {
+    int count = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(SumbrookExe, ShowsItsDialogAndEndsWithZeroOnTheCloseCommand) {
+    Program program("");
+    ASSERT_TRUE(program.Started()) << ProgramPath();
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr) << "no dialog within " << kStartLimitMs / 1000 << " s";
+    EXPECT_EQ(ChildCount(dialog), 13);
+    EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, 4)) << "focus on Info Help";
+    EXPECT_EQ(SendMessageA(GetDlgItem(dialog, 10), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(), 0U);
+}
+
+TEST(SumbrookExe, IgnoresItsCommandLine) {
+    Program program(
+        " C:\\some\\file.txt /? -h --help \"two words\" \"\" * ?? %TEMP% > out.txt"
+        " \"unterminated /x");
+    ASSERT_TRUE(program.Started());
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(dialog, 20)), 0);
+    EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(dialog, 21)), 0);
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(), 0U);
+}
+
+TEST(SumbrookExe, EscEndsItWithZero) {
+    Program program("");
+    ASSERT_TRUE(program.Started());
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND focus = FocusOf(dialog);
+    ASSERT_NE(focus, nullptr);
+    PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    EXPECT_EQ(program.WaitForExit(), 0U);
+}
+
+TEST(SumbrookExe, AltF4EndsItWithZeroWhateverTheTextBoxesHold) {
+    Program program("");
+    ASSERT_TRUE(program.Started());
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    SendMessageA(GetDlgItem(dialog, 20), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\data"));
+    SendMessageA(GetDlgItem(dialog, 21), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("a b.txt"));
+    PostMessageA(FocusOf(dialog), WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    EXPECT_EQ(program.WaitForExit(), 0U);
+}
+
+}  // namespace
