@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Draws the real dialog on a virtual X server and saves a picture of it: Wine
+# with a virtual desktop, so that the title bar is drawn too, in a prefix of
+# its own. Everything it starts is ended afterwards; safe to run again.
+# Usage: screenshot.sh Sumbrook.exe OUT.png
+set -euo pipefail
+exe=$(realpath "$1")
+out=$2
+title=" Calculation  of  CRC32 code  for  1 file"
+
+source "$(dirname "$0")/wine-env.sh"
+export WINEPREFIX="$SUMBROOK_WINE_DIR/prefix-screenshot"
+sumbrook_prepare_drawing_prefix
+
+work=$(mktemp -d)
+xvfb=""
+cleanup() {
+  wineserver -k 2>/dev/null || true  # this prefix's processes only
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A free display number, chosen by the server itself.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 1 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+wine explorer /desktop=shot,800x600 "$exe" >/dev/null 2>&1 &
+
+# Wait until the dialog is drawn: two captures in a row alike, with a dialog.
+desktop=""
+for _ in $(seq 1 60); do
+  sleep 1
+  desktop=$(xwininfo -root -tree 2>/dev/null | awk '/"shot - Wine desktop"/ { print $1; exit }')
+  [ -n "$desktop" ] || continue
+  import -window "$desktop" "$work/now.png" 2>/dev/null || continue
+  if [ -f "$work/last.png" ] && cmp -s "$work/now.png" "$work/last.png"; then
+    break
+  fi
+  mv "$work/now.png" "$work/last.png"
+done
+[ -f "$work/now.png" ] || { echo "screenshot: the dialog did not appear" >&2; exit 1; }
+
+# Cut the dialog out of the desktop, with a margin of desktop around it.
+convert "$work/now.png" -trim +repage -bordercolor "$(convert "$work/now.png" -format '%[pixel:p{0,0}]' info:)" \
+  -border 12 "$out"
+echo "screenshot: $out ($(identify -format '%wx%h' "$out"))"
