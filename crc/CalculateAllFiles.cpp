@@ -93,10 +93,13 @@ bool WriteProtocol(const std::string& protocolPath, const std::string& directory
     return writer.Ok() && closed;
 }
 
-// Asks the shell to open the protocol; true when it says it did (33 or more).
-bool OpenWithShell(HWND dialog, const std::string& tempDirectory) {
+// Asks the shell to open the protocol, in the temporary directory as working
+// directory; true when it says it did (33 or more). The protocol is named by
+// its path: a bare name may be looked up in the process's current directory
+// first (Wine does), where a stale protocol of another run could lie.
+bool OpenWithShell(HWND dialog, const std::string& protocolPath, const std::string& tempDirectory) {
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
-        dialog, "open", kProtocolFileName, nullptr, tempDirectory.c_str(), SW_SHOWNORMAL));
+        dialog, "open", protocolPath.c_str(), nullptr, tempDirectory.c_str(), SW_SHOWNORMAL));
     return result >= 33;
 }
 
@@ -131,7 +134,7 @@ bool CalculateAllFiles(HWND dialog, const std::string& directoryText,
             kResultTitle, MessageIcon::kError);
         return false;
     }
-    if (!OpenWithShell(dialog, tempDirectory)) {
+    if (!OpenWithShell(dialog, protocolPath, tempDirectory)) {
         ShowMessage(
             JoinLines({"I am not able  to open  Notepad text Editor.  ",
                        "Calculation protocol  is stored  in file:  ", "", protocolPath + "  "}),

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "crc/EntryCrc32.h"
+#include "crc/EntryName.h"
 #include "crc/NameCompare.h"
 #include "platform/DirectorySearch.h"
 #include "platform/MessageBox.h"
@@ -28,8 +29,12 @@ void CalculateOneFile(const std::string& directoryText, const std::string& fileT
             ShowMessage("Error:  Wrong file selected !!  ", kResultTitle, MessageIcon::kError);
             return;
         }
+        // The typed path is read as typed; only a name that cannot be stored
+        // (it matched a long name the ANSI code page cannot represent) is
+        // read through the short name of the entry found.
+        const std::string shortName = CanBeStoredName(fileText) ? "" : search.AlternateName();
         std::vector<unsigned char> buffer;
-        crcText = EntryCrc32(directoryText, fileText, search.AlternateName(), buffer);
+        crcText = EntryCrc32(directoryText, fileText, shortName, buffer);
     }
     ShowMessage(JoinLines({"File  " + fullPath + "  ", "", "CRC32 code = " + crcText + "  "}),
                 kResultTitle, MessageIcon::kInformation);
