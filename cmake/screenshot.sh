@@ -21,8 +21,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display number, chosen by the server itself.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# A free display number, chosen by the server itself. The screen is as big
+# as Wine's virtual desktop, so that a picture of the screen is one of the
+# desktop.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 1 100); do
   [ -s "$work/display" ] && break
@@ -33,21 +35,29 @@ export DISPLAY=":$(head -n 1 "$work/display")"
 
 wine explorer /desktop=shot,800x600 "$exe" >/dev/null 2>&1 &
 
-# Wait until the dialog is drawn: two captures in a row alike, with a dialog.
-desktop=""
+# The dialog cut out of the desktop, with a margin of desktop around it.
+crop() {
+  local background
+  background=$(convert "$1" -format '%[pixel:p{0,0}]' info:)
+  convert "$1" -trim +repage -bordercolor "$background" -border 12 -strip "$2"
+}
+
+# Wait until the dialog is drawn: two pictures in a row alike, showing more
+# than an empty desktop.
+done=""
 for _ in $(seq 1 60); do
   sleep 1
-  desktop=$(xwininfo -root -tree 2>/dev/null | awk '/"shot - Wine desktop"/ { print $1; exit }')
-  [ -n "$desktop" ] || continue
-  import -window "$desktop" "$work/now.png" 2>/dev/null || continue
+  import -window root "$work/now.png" 2>/dev/null || continue
   if [ -f "$work/last.png" ] && cmp -s "$work/now.png" "$work/last.png"; then
-    break
+    crop "$work/now.png" "$work/dialog.png"
+    size=$(identify -format '%w %h' "$work/dialog.png")
+    if [ "${size% *}" -gt 200 ] && [ "${size% *}" -lt 700 ] && [ "${size#* }" -gt 100 ]; then
+      done=yes
+      break
+    fi
   fi
   mv "$work/now.png" "$work/last.png"
 done
-[ -f "$work/now.png" ] || { echo "screenshot: the dialog did not appear" >&2; exit 1; }
-
-# Cut the dialog out of the desktop, with a margin of desktop around it.
-convert "$work/now.png" -trim +repage -bordercolor "$(convert "$work/now.png" -format '%[pixel:p{0,0}]' info:)" \
-  -border 12 "$out"
+[ -n "$done" ] || { echo "screenshot: the dialog did not appear" >&2; exit 1; }
+cp "$work/dialog.png" "$out"
 echo "screenshot: $out ($(identify -format '%wx%h' "$out"))"
