@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "crc/EntryCrc32.h"
+#include "crc/FileEntryCrc32.h"
 #include "crc/ProtocolFormat.h"
 #include "crc/ProtocolWriter.h"
 #include "platform/DirectorySearch.h"
@@ -86,7 +86,7 @@ bool WriteProtocol(const std::string& protocolPath, const std::string& directory
         if (!writer.Ok()) break;
         name = files.Continue();
         if (name.empty()) break;
-        crcText = EntryCrc32(directoryText, name, files.AlternateName(), buffer);
+        crcText = FileEntryCrc32(directoryText, name, files.AlternateName(), buffer);
     }
     writer.WriteTail();
     const bool closed = file.Close();
@@ -122,7 +122,7 @@ bool CalculateAllFiles(HWND dialog, const std::string& directoryText,
     // The first checksum is taken before the protocol is opened, so that a
     // protocol met first in its own directory is read as the last run left it.
     std::vector<unsigned char> buffer;
-    std::string firstCrc = EntryCrc32(directoryText, first, files.AlternateName(), buffer);
+    std::string firstCrc = FileEntryCrc32(directoryText, first, files.AlternateName(), buffer);
 
     const std::string protocolPath = tempDirectory + kProtocolFileName;
     const bool written =

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "crc/EntryCrc32.h"
 #include "crc/EntryName.h"
+#include "crc/FileEntryCrc32.h"
 #include "crc/NameCompare.h"
 #include "platform/DirectorySearch.h"
 #include "platform/MessageBox.h"
@@ -34,7 +34,7 @@ void CalculateOneFile(const std::string& directoryText, const std::string& fileT
         // read through the short name of the entry found.
         const std::string shortName = CanBeStoredName(fileText) ? "" : search.AlternateName();
         std::vector<unsigned char> buffer;
-        crcText = EntryCrc32(directoryText, fileText, shortName, buffer);
+        crcText = FileEntryCrc32(directoryText, fileText, shortName, buffer);
     }
     ShowMessage(JoinLines({"File  " + fullPath + "  ", "", "CRC32 code = " + crcText + "  "}),
                 kResultTitle, MessageIcon::kInformation);

@@ -13,7 +13,7 @@ namespace sumbrook {
 // short name is used instead, where there is one (a long name the ANSI code
 // page cannot represent). "00000000" for an empty or unreadable file.
 // `buffer` is the read buffer, reused across calls.
-std::string EntryCrc32(const std::string& directoryText, const std::string& longName,
-                       const std::string& shortName, std::vector<unsigned char>& buffer);
+std::string FileEntryCrc32(const std::string& directoryText, const std::string& longName,
+                           const std::string& shortName, std::vector<unsigned char>& buffer);
 
 }  // namespace sumbrook

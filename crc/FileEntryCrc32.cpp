@@ -1,4 +1,4 @@
-#include "crc/EntryCrc32.h"
+#include "crc/FileEntryCrc32.h"
 
 #include <windows.h>
 
@@ -19,18 +19,15 @@ bool NameNotFound(const FileChecksum& checksum) {
 
 }  // namespace
 
-std::string EntryCrc32(const std::string& directoryText, const std::string& longName,
-                       const std::string& shortName, std::vector<unsigned char>& buffer) {
-    const std::string longPath = directoryText + "\\" + longName;
+std::string FileEntryCrc32(const std::string& directoryText, const std::string& longName,
+                           const std::string& shortName, std::vector<unsigned char>& buffer) {
+    const bool shortNameDiffers = !shortName.empty() && shortName != longName;
+    const bool longNameUnusable = shortNameDiffers && !CanBeStoredName(longName);
     const std::string shortPath = directoryText + "\\" + shortName;
-    FileChecksum checksum;
-    if (shortName.empty() || shortName == longName) {
-        checksum = ChecksumFile(longPath, buffer);
-    } else if (!CanBeStoredName(longName)) {
+    FileChecksum checksum =
+        ChecksumFile(longNameUnusable ? shortPath : directoryText + "\\" + longName, buffer);
+    if (shortNameDiffers && !longNameUnusable && NameNotFound(checksum)) {
         checksum = ChecksumFile(shortPath, buffer);
-    } else {
-        checksum = ChecksumFile(longPath, buffer);
-        if (NameNotFound(checksum)) checksum = ChecksumFile(shortPath, buffer);
     }
     return checksum.status == FileReadStatus::kOk ? Crc32Text(checksum.crc) : kNoCrc32Text;
 }
