@@ -1,0 +1,51 @@
+#include "cli/CommandOutput.h"
+#include "cli/Commands.h"
+#include "cli/ParallelChecksum.h"
+#include "cli/ReadFailure.h"
+#include "crc/Crc32.h"
+
+namespace sumbrook {
+
+std::string DisplayName(const std::string& name) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            shown += "\\x";
+            shown += kDigits[byte >> 4];
+            shown += kDigits[byte & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+int ChecksumFiles(const std::vector<std::string>& paths, const CliSettings& settings) {
+    std::vector<FileToRead> files;
+    files.reserve(paths.size());
+    for (const std::string& path : paths) files.push_back({path, {}});
+    CommandOutput output(settings, files.size());
+    std::size_t failures = 0;
+    ChecksumInOrder(
+        files, settings.jobs,
+        [&](std::size_t index, const FileChecksum& checksum) {
+            if (checksum.status == FileReadStatus::kOk) {
+                output.Line(Crc32Text(checksum.crc) + "  " + DisplayName(paths[index]));
+            } else {
+                output.Complain(DisplayName(paths[index]), ReadFailureText(checksum));
+                ++failures;
+            }
+            output.Meter().FileDone(checksum.size);
+        },
+        [&output] { output.Meter().Tick(); });
+    if (!output.Finish()) {
+        output.Complain("standard output", "cannot be written");
+        return kExitError;
+    }
+    return failures > 0 ? kExitError : kExitOk;
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,40 @@
+#include "cli/CommandOutput.h"
+
+#include "cli/Console.h"
+
+namespace sumbrook {
+
+CommandOutput::CommandOutput(const CliSettings& settings, std::size_t totalFiles)
+    : out_(settings.out),
+      err_(settings.err),
+      outIsTerminal_(IsTerminal(settings.out)),
+      progress_(settings.err, settings.progress, totalFiles) {}
+
+void CommandOutput::Line(std::string_view text) {
+    if (outIsTerminal_) progress_.Erase();
+    std::fwrite(text.data(), 1, text.size(), out_);
+    std::fputc('\n', out_);
+}
+
+bool CommandOutput::Write(std::string_view bytes) {
+    if (outIsTerminal_) progress_.Erase();
+    return std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size();
+}
+
+void CommandOutput::Complain(std::string_view subject, std::string_view text) {
+    progress_.Erase();
+    if (outIsTerminal_) std::fflush(out_);
+    std::string line = "sumbrook-cli: ";
+    line.append(subject);
+    line += ": ";
+    line.append(text);
+    line += '\n';
+    std::fputs(line.c_str(), err_);
+}
+
+bool CommandOutput::Finish() {
+    progress_.Erase();
+    return std::fflush(out_) == 0 && std::ferror(out_) == 0;
+}
+
+}  // namespace sumbrook

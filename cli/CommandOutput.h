@@ -1,0 +1,38 @@
+// Where a command's lines go: results to standard output, complaints to
+// standard error, both kept clear of the progress line.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "cli/Commands.h"
+#include "cli/Progress.h"
+
+namespace sumbrook {
+
+class CommandOutput {
+  public:
+    CommandOutput(const CliSettings& settings, std::size_t totalFiles);
+
+    // `text` and a line break on `out`.
+    void Line(std::string_view text);
+    // Bytes on `out` exactly as given.
+    bool Write(std::string_view bytes);
+    // "sumbrook-cli: <subject>: <text>" on `err`.
+    void Complain(std::string_view subject, std::string_view text);
+
+    Progress& Meter() { return progress_; }
+
+    // Erases the progress line and flushes `out`; false when something
+    // written to `out` was lost (a full disk, a closed pipe).
+    bool Finish();
+
+  private:
+    std::FILE* out_;
+    std::FILE* err_;
+    bool outIsTerminal_;
+    Progress progress_;
+};
+
+}  // namespace sumbrook

@@ -1,0 +1,114 @@
+#include <cerrno>
+#include <cstring>
+
+#include "cli/CommandOutput.h"
+#include "cli/Commands.h"
+#include "cli/ListPlainFiles.h"
+#include "cli/LocalClock.h"
+#include "cli/ParallelChecksum.h"
+#include "cli/ReadFailure.h"
+#include "crc/Crc32.h"
+#include "crc/ProtocolWriter.h"
+
+namespace sumbrook {
+
+namespace {
+
+// A name with a line break in it would break the protocol's lines.
+bool FitsOnOneLine(const std::string& name) {
+    return name.find_first_of("\r\n") == std::string::npos;
+}
+
+// Writes `bytes` as the whole new content of the file at `path`; empty
+// when that worked, else why not.
+std::string WriteWholeFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return std::strerror(errno);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written) return std::strerror(writeError);
+    if (!closed) return std::strerror(errno);
+    return {};
+}
+
+}  // namespace
+
+int WriteDirectoryProtocol(const std::string& directory, const std::string& outputPath,
+                           const CliSettings& settings) {
+    CommandOutput output(settings, 0);
+    if (directory.empty()) {
+        output.Complain("--protocol", "no directory given");
+        return kExitError;
+    }
+    const PlainFileList list = ListPlainFiles(directory);
+    if (!list.ok) {
+        output.Complain(DisplayName(directory), list.error);
+        return kExitError;
+    }
+
+    std::vector<FileToRead> files;
+    std::vector<const PlainFile*> listed;
+    std::size_t failures = 0;
+    for (const PlainFile& file : list.files) {
+        if (!FitsOnOneLine(file.name)) {
+            output.Complain(DisplayName(file.path), "a name with a line break cannot be listed");
+            ++failures;
+            continue;
+        }
+        files.push_back({file.path, file.alternatePath});
+        listed.push_back(&file);
+    }
+
+    std::string protocolText;
+    const bool toStandardOutput = outputPath.empty();
+    ProtocolWriter writer([&](std::string_view bytes) {
+        if (toStandardOutput) return output.Write(bytes);
+        protocolText.append(bytes);
+        return true;
+    });
+    output.Meter().SetTotal(files.size());
+    bool headWritten = false;
+    ChecksumInOrder(
+        files, settings.jobs,
+        [&](std::size_t index, const FileChecksum& checksum) {
+            const PlainFile& file = *listed[index];
+            // As in the dialog, the time is taken once the first checksum is known.
+            if (!headWritten) {
+                writer.WriteHead(LocalNow(), directory);
+                headWritten = true;
+            }
+            if (checksum.status != FileReadStatus::kOk) {
+                output.Complain(DisplayName(file.path), ReadFailureText(checksum));
+                ++failures;
+            } else if (!writer.AddFile(file.name, Crc32Text(checksum.crc)) && checksum.size > 0) {
+                output.Complain(DisplayName(file.path),
+                                "its checksum is 00000000, which a protocol never lists");
+            }
+            output.Meter().FileDone(checksum.size);
+        },
+        [&output] { output.Meter().Tick(); });
+    if (!headWritten) writer.WriteHead(LocalNow(), directory);
+    writer.WriteTail();
+
+    bool written = writer.Ok() && output.Finish();
+    if (written && !toStandardOutput) {
+        const std::string fault = WriteWholeFile(outputPath, protocolText);
+        if (!fault.empty()) {
+            output.Complain(DisplayName(outputPath), fault);
+            written = false;
+        }
+    } else if (!written) {
+        output.Complain("standard output", "cannot be written");
+    }
+    if (failures > 0) {
+        output.Complain(DisplayName(directory),
+                        std::to_string(failures) +
+                            (failures == 1 ? " file could not be read; it is"
+                                           : " files could not be read; they are") +
+                            " not in the protocol");
+    }
+    return written && failures == 0 ? kExitOk : kExitError;
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,11 @@
+// The system's own words for an error number (errno, or GetLastError in the
+// Windows build), without a trailing full stop or line break.
+#pragma once
+
+#include <string>
+
+namespace sumbrook {
+
+std::string SystemErrorText(unsigned long code);
+
+}  // namespace sumbrook

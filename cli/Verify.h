@@ -1,0 +1,79 @@
+// Checking a directory against a protocol: which file each protocol line
+// stands for, what became of it, and the summary of a run.
+//
+// A protocol line names its file by the name field: the name cut to its
+// first 34 characters, or filled with blanks to 34. A file fits a line when
+// its own name, cut or filled the same way, gives the same field, so a cut
+// name matches every file that begins with it. A line that fits no file is
+// MISSING; a line that fits one file, and is the only line that fits it, is
+// that file's; any other fit is AMBIGUOUS and never resolved by guessing.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/ProtocolReader.h"
+#include "crc/FileCrc32.h"
+
+namespace sumbrook {
+
+enum class VerifyStatus { kOk, kChanged, kMissing, kNew, kEmpty, kUnreadable, kAmbiguous };
+inline constexpr std::size_t kVerifyStatusCount = 7;
+
+// "OK", "CHANGED", "MISSING", "NEW", "EMPTY", "UNREADABLE", "AMBIGUOUS".
+const char* VerifyStatusName(VerifyStatus status);
+
+// The name field that a protocol would hold for a file of this name. With
+// `foldCase`, letters are compared the way the file system of the Windows
+// build compares them.
+std::string NameFieldKey(std::string_view name, bool foldCase);
+
+// One line of the report, in the order the report shows them: the protocol's
+// lines first, in their order, then the files that no line fits, in the
+// order they were listed.
+struct VerifyRow {
+    enum class Kind { kListed, kMissing, kAmbiguous, kUnlisted };
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    Kind kind = Kind::kListed;
+    std::size_t entry = kNone;            // protocol entry (all kinds but kUnlisted)
+    std::size_t file = kNone;             // directory file (kListed, kUnlisted)
+    std::vector<std::size_t> candidates;  // kAmbiguous: the files that fit
+    std::size_t sameFieldLines = 0;       // kAmbiguous: protocol lines with this field
+};
+
+std::vector<VerifyRow> PlanVerification(const std::vector<ProtocolEntry>& entries,
+                                        const std::vector<std::string>& fileNames, bool foldCase);
+
+// The verdict for a row that has a file, from that file's checksum now.
+// Unreadable wins over everything; an unlisted file whose content is empty is
+// EMPTY (a protocol never lists one), any other unlisted file NEW.
+VerifyStatus JudgeRow(const VerifyRow& row, const ProtocolEntry* entry,
+                      const FileChecksum& checksum);
+
+// Counts per status, the summary line and the exit code of a run.
+class VerifyTally {
+  public:
+    void Add(VerifyStatus status) { ++counts_[static_cast<std::size_t>(status)]; }
+    std::size_t Count(VerifyStatus status) const {
+        return counts_[static_cast<std::size_t>(status)];
+    }
+    // "3 OK, 1 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS"
+    std::string SummaryLine() const;
+    // 2 when a file could not be read, else 1 when something differs (changed,
+    // missing, new, ambiguous), else 0.
+    int ExitCode() const;
+
+  private:
+    std::array<std::size_t, kVerifyStatusCount> counts_{};
+};
+
+// The report line for one row: the status padded to 12 characters, the name,
+// and what there is to say: "CHANGED     a.txt  352441C2 -> CBF43926".
+// `detail` is the rest of the line after two blanks, if any.
+std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail);
+
+}  // namespace sumbrook

@@ -1,0 +1,281 @@
+// The command line's file access on POSIX systems: the file reader, reading
+// in parts, the plain-file listing and the ordered parallel checksums.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cli/FileChecksumParts.h"
+#include "cli/ListPlainFiles.h"
+#include "cli/ParallelChecksum.h"
+#include "crc/Crc32.h"
+#include "crc/FileCrc32.h"
+#include "crc/PosixFileChecksum.h"
+
+namespace sumbrook {
+namespace {
+
+class TempDirectory {
+  public:
+    TempDirectory() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/sbcli.XXXXXX";
+        path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    }
+    ~TempDirectory() {
+        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
+    }
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::string Write(const std::string& name, const std::string& content) const {
+        std::ofstream(*this / name, std::ios::binary) << content;
+        return *this / name;
+    }
+
+  private:
+    std::string path_;
+};
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+std::uint32_t CrcOf(const std::string& bytes) {
+    return Crc32Update(0, bytes.data(), bytes.size());
+}
+
+TEST(PosixChecksumFile, ChecksumsSmallAndMappedFiles) {
+    TempDirectory dir;
+    std::vector<unsigned char> buffer;
+    FileChecksum digits = ChecksumFile(dir.Write("digits", "123456789"), buffer);
+    EXPECT_EQ(digits.status, FileReadStatus::kOk);
+    EXPECT_EQ(digits.crc, 0xCBF43926U);
+    EXPECT_EQ(digits.size, 9U);
+    // Several read blocks, and a size that is mapped rather than read.
+    for (const std::size_t size : {std::size_t{3000000}, std::size_t{9000001}}) {
+        const std::string content = RandomBytes(size, 5);
+        const FileChecksum big = ChecksumFile(dir.Write("big", content), buffer);
+        EXPECT_EQ(big.status, FileReadStatus::kOk);
+        EXPECT_EQ(big.crc, CrcOf(content));
+        EXPECT_EQ(big.size, size);
+    }
+    EXPECT_EQ(FileCrc32(dir / "digits"), "CBF43926");
+}
+
+TEST(PosixChecksumFile, EmptyFileIsReadWithChecksumZero) {
+    TempDirectory dir;
+    std::vector<unsigned char> buffer;
+    const FileChecksum empty = ChecksumFile(dir.Write("empty", ""), buffer);
+    EXPECT_EQ(empty.status, FileReadStatus::kOk);
+    EXPECT_EQ(empty.crc, 0U);
+    EXPECT_EQ(FileCrc32(dir / "empty"), "00000000");
+}
+
+TEST(PosixChecksumFile, OnlyRegularFilesAreRead) {
+    TempDirectory dir;
+    std::vector<unsigned char> buffer;
+    const FileChecksum missing = ChecksumFile(dir / "missing", buffer);
+    EXPECT_EQ(missing.status, FileReadStatus::kOpenFailed);
+    EXPECT_EQ(missing.errorCode, static_cast<unsigned long>(ENOENT));
+    EXPECT_EQ(ChecksumFile(dir.Path(), buffer).status, FileReadStatus::kNotADiskFile);
+    // A FIFO without a writer: refused at once, not waited for.
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ChecksumFile(dir / "fifo", buffer).status, FileReadStatus::kNotADiskFile);
+    EXPECT_EQ(ChecksumFile("/dev/null", buffer).status, FileReadStatus::kNotADiskFile);
+    EXPECT_EQ(FileCrc32(dir.Path()), "00000000");
+    // A link to a regular file is read through.
+    dir.Write("target", "abc");
+    ASSERT_EQ(symlink("target", (dir / "link").c_str()), 0);
+    EXPECT_EQ(ChecksumFile(dir / "link", buffer).crc, 0x352441C2U);
+}
+
+TEST(PosixChecksumFile, UnreadableFileIsReportedNotGuessed) {
+    TempDirectory dir;
+    std::vector<unsigned char> buffer;
+    const std::string path = dir.Write("secret", "abc");
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    // Root reads every file: read as nobody for the moment.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(seteuid(65534), 0);
+    }
+    const FileChecksum locked = ChecksumFile(path, buffer);
+    if (root) {
+        ASSERT_EQ(seteuid(0), 0);
+    }
+    EXPECT_EQ(locked.status, FileReadStatus::kOpenFailed);
+    EXPECT_EQ(locked.errorCode, static_cast<unsigned long>(EACCES));
+}
+
+TEST(PosixChecksumFile, MappedFileThatShrinksEndsEarlyWithoutDying) {
+    TempDirectory dir;
+    const std::string path = dir.Write("shrinking", RandomBytes(8 << 20, 9));
+    const OpenedFile opened = OpenRegularFile(path);
+    ASSERT_GE(opened.fd, 0);
+    ASSERT_EQ(opened.size, 8U << 20);
+    ASSERT_EQ(truncate(path.c_str(), 4096), 0);
+    const FileChecksum checksum = ChecksumMappedRange(opened.fd, 0, opened.size);
+    EXPECT_EQ(checksum.status, FileReadStatus::kEndedEarly);
+    // Afterwards the process goes on mapping and reading as before.
+    const FileChecksum head = ChecksumMappedRange(opened.fd, 0, 4096);
+    EXPECT_EQ(head.status, FileReadStatus::kOk);
+    close(opened.fd);
+}
+
+TEST(PosixChecksumFile, GrowingFileIsReadToTheSizeFoundAtOpen) {
+    TempDirectory dir;
+    const std::string content = RandomBytes(5 << 20, 11);
+    const std::string path = dir.Write("growing", content);
+    const OpenedFile opened = OpenRegularFile(path);
+    ASSERT_GE(opened.fd, 0);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "appended";
+    std::vector<unsigned char> buffer;
+    const FileChecksum checksum = ChecksumOpenedFile(opened, buffer);
+    close(opened.fd);
+    EXPECT_EQ(checksum.status, FileReadStatus::kOk);
+    EXPECT_EQ(checksum.crc, CrcOf(content));
+}
+
+TEST(FileChecksumParts, PartsGiveTheChecksumOfTheWhole) {
+    TempDirectory dir;
+    const std::string content = RandomBytes(kSplitFileSize + 12345, 13);
+    const std::string path = dir.Write("large", content);
+    std::vector<unsigned char> buffer;
+    for (const unsigned parts : {1U, 2U, 3U, 7U}) {
+        const FileChecksum checksum = ChecksumFileInParts(path, parts, buffer);
+        EXPECT_EQ(checksum.status, FileReadStatus::kOk) << parts;
+        EXPECT_EQ(checksum.crc, CrcOf(content)) << parts;
+        EXPECT_EQ(checksum.size, content.size()) << parts;
+    }
+}
+
+TEST(FileChecksumParts, AlternatePathIsTriedWhenThePathCannotBeOpened) {
+    TempDirectory dir;
+    std::vector<unsigned char> buffer;
+    const FileToRead file{dir / "missing", dir.Write("present", "abc")};
+    EXPECT_EQ(ReadFileChecksum(file, 1, buffer).crc, 0x352441C2U);
+    const FileToRead nowhere{dir / "missing", ""};
+    EXPECT_EQ(ReadFileChecksum(nowhere, 1, buffer).status, FileReadStatus::kOpenFailed);
+}
+
+std::vector<std::string> Names(const PlainFileList& list) {
+    std::vector<std::string> names;
+    for (const PlainFile& file : list.files) names.push_back(file.name);
+    return names;
+}
+
+TEST(ListPlainFiles, RegularFilesAndLinksToThemSortedByName) {
+    TempDirectory dir;
+    dir.Write("b.txt", "b");
+    dir.Write("A.txt", "a");
+    dir.Write("empty", "");
+    dir.Write(".hidden", "h");
+    dir.Write("\xE4-umlaut", "u");
+    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0700), 0);
+    dir.Write("sub/inner.txt", "i");
+    ASSERT_EQ(symlink("b.txt", (dir / "link-to-file").c_str()), 0);
+    ASSERT_EQ(symlink("sub", (dir / "link-to-dir").c_str()), 0);
+    ASSERT_EQ(symlink("nothing", (dir / "dangling").c_str()), 0);
+    ASSERT_EQ(symlink("b.txt", (dir / ".hidden-link").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+
+    const PlainFileList list = ListPlainFiles(dir.Path());
+    ASSERT_TRUE(list.ok) << list.error;
+    EXPECT_EQ(Names(list),
+              (std::vector<std::string>{"A.txt", "b.txt", "empty", "link-to-file", "\xE4-umlaut"}));
+    EXPECT_EQ(list.files[1].path, dir / "b.txt");
+    EXPECT_TRUE(list.files[1].alternatePath.empty());
+}
+
+TEST(ListPlainFiles, TrailingSlashIsNotDoubled) {
+    TempDirectory dir;
+    dir.Write("a", "a");
+    const PlainFileList list = ListPlainFiles(dir.Path() + "/");
+    ASSERT_TRUE(list.ok);
+    ASSERT_EQ(list.files.size(), 1U);
+    EXPECT_EQ(list.files[0].path, dir / "a");
+}
+
+TEST(ListPlainFiles, WhatIsNoDirectoryIsAnError) {
+    TempDirectory dir;
+    const PlainFileList missing = ListPlainFiles(dir / "missing");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.error, "No such file or directory");
+    const PlainFileList file = ListPlainFiles(dir.Write("file", "x"));
+    EXPECT_FALSE(file.ok);
+    EXPECT_EQ(file.error, "Not a directory");
+    EXPECT_TRUE(ListPlainFiles(dir.Path()).ok);  // empty, but a directory
+}
+
+TEST(ListPlainFiles, DotRuleAppliesToTheFirstByteOnly) {
+    EXPECT_TRUE(IsHiddenName(".profile"));
+    EXPECT_TRUE(IsHiddenName("."));
+    EXPECT_FALSE(IsHiddenName("a.b"));
+    EXPECT_FALSE(IsHiddenName(""));
+}
+
+TEST(ParallelChecksum, OrderAndResultsDoNotDependOnTheJobs) {
+    TempDirectory dir;
+    std::vector<FileToRead> files;
+    std::vector<std::uint32_t> expected;
+    for (int i = 0; i < 60; ++i) {
+        const std::string content = RandomBytes(static_cast<std::size_t>(i * 977), i);
+        files.push_back({dir.Write("f" + std::to_string(i), content), ""});
+        expected.push_back(CrcOf(content));
+        if (i % 10 == 0) files.push_back({dir / "missing", ""});
+    }
+    for (const unsigned jobs : {1U, 2U, 3U, 8U}) {
+        std::vector<std::size_t> order;
+        std::vector<std::uint32_t> crcs;
+        std::size_t failures = 0;
+        ChecksumInOrder(files, jobs,
+                        [&](std::size_t index, const FileChecksum& checksum) {
+                            order.push_back(index);
+                            if (checksum.status == FileReadStatus::kOk) {
+                                crcs.push_back(checksum.crc);
+                            } else {
+                                ++failures;
+                            }
+                        },
+                        {});
+        ASSERT_EQ(order.size(), files.size()) << jobs;
+        for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i], i);
+        EXPECT_EQ(crcs, expected) << jobs;
+        EXPECT_EQ(failures, 6U) << jobs;
+    }
+}
+
+TEST(ParallelChecksum, NoFilesNoCalls) {
+    int calls = 0;
+    ChecksumInOrder({}, 4, [&](std::size_t, const FileChecksum&) { ++calls; }, {});
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(ParallelChecksum, ExceptionFromDeliverEndsTheRunCleanly) {
+    TempDirectory dir;
+    std::vector<FileToRead> files(50, FileToRead{dir.Write("a", "abc"), ""});
+    EXPECT_THROW(ChecksumInOrder(files, 4,
+                                 [](std::size_t index, const FileChecksum&) {
+                                     if (index == 3) throw std::runtime_error("stop");
+                                 },
+                                 {}),
+                 std::runtime_error);
+}
+
+}  // namespace
+}  // namespace sumbrook
