@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 sudo_cmd=""
 [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
 
-packages=(cmake make g++ mingw-w64 wine wine32 wine64 xvfb xauth x11-apps imagemagick
+packages=(cmake make g++ mingw-w64 wine wine32 wine64 fonts-wine xvfb xauth x11-apps imagemagick
           googletest libgtest-dev libbenchmark-dev zlib1g-dev libdeflate-dev
           libisal-dev libcli11-dev clang-format clang-tidy cppcheck)
 
