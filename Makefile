@@ -11,7 +11,7 @@ NATIVE  := $(BUILD)/native
 SAN     := $(BUILD)/sanitize
 WIN     := $(BUILD)/win
 
-.PHONY: all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+.PHONY: fuzz all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
 
 all: native win
 
@@ -69,3 +69,16 @@ format-check:
 
 clean:
 	rm -rf $(NATIVE) $(SAN) $(WIN)
+
+# The protocol reader under libFuzzer (clang), FUZZ_SECONDS long; not part of
+# `make test` or CI. New inputs that the fuzzer finds stay in $(BUILD)/fuzz/corpus.
+FUZZ_SECONDS ?= 600
+fuzz:
+	@command -v clang++ >/dev/null || { echo "fuzz: clang++ is needed (apt-get install clang)"; exit 1; }
+	$(CMAKE) -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DSUMBROOK_FUZZ=ON >/dev/null
+	$(CMAKE) --build $(BUILD)/fuzz --target protocol_reader_fuzz -j $(JOBS)
+	mkdir -p $(BUILD)/fuzz/corpus
+	cp tests/cli/fuzz-seeds/* $(BUILD)/fuzz/corpus/
+	$(BUILD)/fuzz/cli/protocol_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/corpus
