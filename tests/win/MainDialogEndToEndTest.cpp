@@ -7,6 +7,9 @@
 
 #include <string>
 
+#include "ShellAssociation.h"
+#include "TempFolder.h"
+
 namespace {
 
 constexpr DWORD kStartLimitMs = 60000;
@@ -157,6 +160,97 @@ TEST(SumbrookExe, AltF4EndsItWithZeroWhateverTheTextBoxesHold) {
     SendMessageA(GetDlgItem(dialog, 20), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("C:\\data"));
     SendMessageA(GetDlgItem(dialog, 21), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("a b.txt"));
     PostMessageA(FocusOf(dialog), WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    EXPECT_EQ(program.WaitForExit(), 0U);
+}
+
+// A window of the program other than its dialog: a message box, by title.
+struct WindowSearch {
+    DWORD processId;
+    const std::string* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (owner != search->processId || *search->title != text || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+HWND WaitForWindow(DWORD processId, const std::string& title) {
+    WindowSearch search = {processId, &title, nullptr};
+    const DWORD start = GetTickCount();
+    while (search.found == nullptr && GetTickCount() - start < kEndLimitMs) {
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) Sleep(50);
+    }
+    return search.found;
+}
+
+// The text of a control in another process, asked of the control itself.
+std::string ControlText(HWND control) {
+    char text[4096] = {};
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Reads the open message box of the program and closes it with OK.
+std::string ReadAndCloseMessage(DWORD processId, const std::string& title) {
+    HWND box = WaitForWindow(processId, title);
+    if (box == nullptr) return "<no message box titled '" + title + "'>";
+    const std::string text = ControlText(GetDlgItem(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return text;
+}
+
+// What a user does: type a folder and a file, press Calculation, read the
+// checksum; switch to all files, press Calculation, get the protocol opened;
+// close the program.
+TEST(SumbrookExe, ComputesAFileChecksumAndWritesADirectoryProtocolFromTypedFields) {
+    sumbrook::test::TempFolder temp;
+    sumbrook::test::TempFolder data;
+    data.Write("digits.txt", "123456789");
+    data.Write("abc.txt", "abc");
+    char previous[MAX_PATH + 1] = {};
+    GetEnvironmentVariableA("TMP", previous, sizeof previous);
+    SetEnvironmentVariableA("TMP", (temp.Path() + "\\").c_str());  // inherited by the program
+    const std::string record = temp / "record.txt";
+    const auto recorder = sumbrook::test::TxtOpenAssociation::Recorder(record);
+
+    Program program("");
+    SetEnvironmentVariableA("TMP", previous);
+    ASSERT_TRUE(program.Started());
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+
+    SendMessageA(GetDlgItem(dialog, 20), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(data.Path().c_str()));
+    SendMessageA(GetDlgItem(dialog, 21), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("DIGITS.TXT"));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(ReadAndCloseMessage(program.ProcessId(), " Calculation result"),
+              "File  " + data.Path() + "\\DIGITS.TXT  \r\n\r\nCRC32 code = CBF43926  ");
+
+    PostMessageA(GetDlgItem(dialog, 11), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    const sumbrook::test::ShellRecord opened =
+        sumbrook::test::WaitForShellRecord(record, kEndLimitMs);
+    EXPECT_TRUE(opened.present);
+    const std::string protocol = sumbrook::test::ReadWholeFile(temp / "#CRC32codes.txt");
+    EXPECT_EQ(opened.content, protocol);
+    EXPECT_NE(protocol.find("\r\nDirectory " + data.Path() + "\r\n"), std::string::npos);
+    EXPECT_NE(protocol.find("abc.txt                           352441C2\r\n"), std::string::npos);
+    EXPECT_NE(protocol.find("digits.txt                        CBF43926\r\n"), std::string::npos);
+    EXPECT_NE(protocol.find("\r\n2 files calculated by program Sumbrook.exe\r\n\r\n"),
+              std::string::npos);
+    EXPECT_EQ(ControlText(dialog), " Calculation  of  CRC32 codes  for  all files");
+
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.WaitForExit(), 0U);
 }
 
