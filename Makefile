@@ -11,7 +11,7 @@ NATIVE  := $(BUILD)/native
 SAN     := $(BUILD)/sanitize
 WIN     := $(BUILD)/win
 
-.PHONY: fuzz all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+.PHONY: fuzz bench-cli all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
 
 all: native win
 
@@ -82,3 +82,8 @@ fuzz:
 	cp tests/cli/fuzz-seeds/* $(BUILD)/fuzz/corpus/
 	$(BUILD)/fuzz/cli/protocol_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 $(BUILD)/fuzz/corpus
+
+# sumbrook-cli against rhash, 7z, Python's zlib and cat on the same cached
+# data (needs rhash, 7zip, hyperfine: apt-get install rhash 7zip hyperfine).
+bench-cli: native
+	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -53,9 +54,7 @@ int Usage(const std::string& message) {
     return sumbrook::kExitError;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     using namespace sumbrook;  // NOLINT
 
     CLI::App app{"CRC-32 checksums of files, protocols of directories and their verification.",
@@ -114,4 +113,17 @@ int main(int argc, char** argv) {
     }
     if (paths.empty()) return Usage("give files to checksum, --protocol DIR or --verify PROTOCOL");
     return ChecksumFiles(paths, settings);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "sumbrook-cli: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "sumbrook-cli: unexpected failure\n");
+    }
+    return sumbrook::kExitError;
 }

@@ -174,7 +174,7 @@ TEST(ProtocolReader, RefusesNulBytesAndBinaryJunk) {
         std::string junk(static_cast<std::size_t>(random() % 600), '\0');
         for (char& c : junk) c = static_cast<char>(random());
         // Half of them start as a real protocol does, to get past the first lines.
-        if (round % 2 == 1) junk = kExample.substr(0, random() % kExample.size()) + junk;
+        if (round % 2 == 1) junk.insert(0, kExample.substr(0, random() % kExample.size()));
         const ProtocolReadResult result = ParseProtocol(junk);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.error.empty());
