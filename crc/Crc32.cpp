@@ -1,5 +1,7 @@
 #include "crc/Crc32.h"
 
+#include "crc/Crc32Tiers.h"
+
 namespace sumbrook {
 
 namespace {
@@ -34,7 +36,8 @@ std::uint32_t Crc32UpdateByteWise(std::uint32_t crc, const void* data, std::size
 }
 
 std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::size_t size) {
-    return Crc32UpdateByteWise(crc, data, size);
+    static const Crc32UpdateFunction update = Crc32TierUpdate(Crc32DispatchedTier());
+    return update(crc, data, size);
 }
 
 std::string Crc32Text(std::uint32_t crc) {
