@@ -197,7 +197,8 @@ TEST_F(DialogEventsTest, AllFilesCalculationWritesTheProtocolAndHandsItToTheShel
         EXPECT_TRUE(catcher.Caught().empty());
         const test::ShellRecord opened = test::WaitForShellRecord(record, 30000);
         EXPECT_TRUE(opened.present);
-        EXPECT_EQ(opened.file, "#CRC32codes.txt");
+        EXPECT_EQ(opened.file, ProtocolPath());
+        EXPECT_EQ(opened.content, test::ReadWholeFile(ProtocolPath()));
     }
     const std::string protocol = test::ReadWholeFile(ProtocolPath());
     EXPECT_EQ(protocol.substr(0, 42), "CRC32-codes of following files calculated ");
