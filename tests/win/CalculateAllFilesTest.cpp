@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "LateMessageBoxCatcher.h"
+#include "MessageBoxCatcher.h"
 #include "ShellAssociation.h"
 #include "TempFolder.h"
 #include "WideNamedFile.h"
@@ -20,7 +20,7 @@ namespace {
 
 using test::CaughtMessageBox;
 using test::FileExists;
-using test::LateMessageBoxCatcher;
+using test::MessageBoxCatcher;
 using test::ReadWholeFile;
 using test::ShellRecord;
 using test::TempFolder;
@@ -36,7 +36,7 @@ struct Outcome {
 };
 
 Outcome RunCommand(const std::string& directoryText, const std::string& tempDirectory) {
-    LateMessageBoxCatcher catcher;
+    MessageBoxCatcher catcher;
     Outcome outcome;
     outcome.result = CalculateAllFiles(nullptr, directoryText, tempDirectory);
     outcome.boxes = catcher.Caught();

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "LateMessageBoxCatcher.h"
+#include "MessageBoxCatcher.h"
 #include "TempFolder.h"
 #include "WideNamedFile.h"
 
@@ -14,14 +14,14 @@ namespace sumbrook {
 namespace {
 
 using test::CaughtMessageBox;
-using test::LateMessageBoxCatcher;
+using test::MessageBoxCatcher;
 using test::TempFolder;
 
 const char kWrongFile[] = "Error:  Wrong file selected !!  ";
 
 // Runs the command and returns the one message box it showed.
 CaughtMessageBox RunCommand(const std::string& directoryText, const std::string& fileText) {
-    LateMessageBoxCatcher catcher;
+    MessageBoxCatcher catcher;
     CalculateOneFile(directoryText, fileText);
     EXPECT_EQ(catcher.Caught().size(), 1U);
     return catcher.Caught().empty() ? CaughtMessageBox{} : catcher.Caught().front();

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "LateMessageBoxCatcher.h"
+#include "MessageBoxCatcher.h"
 #include "ShellAssociation.h"
 #include "TempFolder.h"
 #include "crc/CalculateAllFiles.h"
@@ -16,7 +16,7 @@
 namespace sumbrook {
 namespace {
 
-using test::LateMessageBoxCatcher;
+using test::MessageBoxCatcher;
 using test::ReadWholeFile;
 using test::TempFolder;
 using test::TxtOpenAssociation;
@@ -117,7 +117,7 @@ class CliEndToEnd : public ::testing::Test {
     // with the shell's "open" action pointed at nothing (its message caught).
     std::string DialogProtocol() {
         const TxtOpenAssociation none = TxtOpenAssociation::None();
-        LateMessageBoxCatcher catcher;
+        MessageBoxCatcher catcher;
         EXPECT_FALSE(CalculateAllFiles(nullptr, folder_.Path(), dialogTemp_.Path() + "\\"));
         EXPECT_EQ(catcher.Caught().size(), 1U);
         return dialogTemp_ / "#CRC32codes.txt";

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "LateMessageBoxCatcher.h"
+#include "MessageBoxCatcher.h"
 #include "OpenFileDialogDriver.h"
 #include "ShellAssociation.h"
 #include "TempFolder.h"
@@ -23,7 +23,7 @@ namespace sumbrook {
 namespace {
 
 using test::CaughtMessageBox;
-using test::LateMessageBoxCatcher;
+using test::MessageBoxCatcher;
 using test::OpenFileDialogDriver;
 using test::TempFolder;
 using test::TxtOpenAssociation;
@@ -85,7 +85,7 @@ class DialogEventsTest : public ::testing::Test {
 
     // Clicks and returns the one message box the click brought up.
     CaughtMessageBox ClickForMessage(int id) {
-        LateMessageBoxCatcher catcher;
+        MessageBoxCatcher catcher;
         Click(id);
         EXPECT_EQ(catcher.Caught().size(), 1U);
         return catcher.Caught().empty() ? CaughtMessageBox{} : catcher.Caught().front();
@@ -156,6 +156,7 @@ TEST_F(DialogEventsTest, InfoHelpShowsTheHelpTextWithTheTemporaryDirectory) {
     EXPECT_NE(box.text.find("\r\n" + temp_.Path() + "\\\r\n"), std::string::npos);
     EXPECT_EQ(box.icon, static_cast<unsigned>(MB_ICONINFORMATION));
     EXPECT_EQ(GetFocus(), Item(ID_BROWSE));
+    EXPECT_TRUE(box.othersDisabled);  // task-modal: the dialog took no input meanwhile
     EXPECT_TRUE(IsWindowEnabled(dialog_));
 }
 
@@ -192,7 +193,7 @@ TEST_F(DialogEventsTest, AllFilesCalculationWritesTheProtocolAndHandsItToTheShel
     const std::string record = temp_ / "record.txt";
     {
         const TxtOpenAssociation recorder = TxtOpenAssociation::Recorder(record);
-        LateMessageBoxCatcher catcher;
+        MessageBoxCatcher catcher;
         Click(IDOK);
         EXPECT_TRUE(catcher.Caught().empty());
         const test::ShellRecord opened = test::WaitForShellRecord(record, 30000);
@@ -217,7 +218,7 @@ TEST_F(DialogEventsTest, AllFilesCalculationInAFolderWithoutFilesWarnsAndLeavesT
     Click(ID_OPTION_ALL_FILES);
     SetFocus(Item(ID_DIRECTORY_TEXT));
 
-    LateMessageBoxCatcher catcher;
+    MessageBoxCatcher catcher;
     EXPECT_EQ(MainDialogProc(dialog_, WM_COMMAND, IDOK, 0), 1);  // handled
     ASSERT_EQ(catcher.Caught().size(), 1U);
     EXPECT_EQ(catcher.Caught()[0].text, "None file in directory:  " + data_.Path() + "  ");
@@ -234,7 +235,7 @@ TEST_F(DialogEventsTest, AllFilesCalculationWithAWrongDirectoryFocusesBrowse) {
     Type(ID_DIRECTORY_TEXT, data_ / "no such folder");
     Click(ID_OPTION_ALL_FILES);
     SetFocus(Item(ID_DIRECTORY_TEXT));
-    LateMessageBoxCatcher catcher;
+    MessageBoxCatcher catcher;
     EXPECT_EQ(MainDialogProc(dialog_, WM_COMMAND, IDOK, 0), 0);
     ASSERT_EQ(catcher.Caught().size(), 1U);
     EXPECT_EQ(catcher.Caught()[0].text, "Error:  Wrong directory selected !!  ");
