@@ -187,7 +187,6 @@ OpenedFile OpenRegularFile(const std::string& path) {
 
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer) {
     if (file.size >= kMapThreshold) return ChecksumMappedRange(file.fd, 0, file.size);
-    posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return ChecksumByReading(file.fd, file.size, buffer);
 }
 

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# sumbrook-cli against other CRC-32 tools on the same cached data, in one run:
+# one file of 1 GiB, 10,000 files of 4 KiB, 64 files of 16 MiB. Medians of
+# hyperfine runs, and ratios: against `cat` into /dev/null (the read limit)
+# and against the best other checksum tool.
+# Usage: bench/cli-bench.sh path/to/sumbrook-cli   (make bench-cli)
+# Needs rhash, 7zip, hyperfine and python3; the data lives under /tmp and is
+# removed at the end.
+set -euo pipefail
+
+cli=$(realpath "$1")
+runs=${BENCH_RUNS:-7}
+# Debian's 7zip installs the program as 7zz.
+sevenzip=$(command -v 7z || command -v 7zz || true)
+for tool in rhash "$sevenzip" hyperfine python3; do
+  command -v "$tool" >/dev/null || { echo "cli-bench: rhash, 7z (7zip), hyperfine and python3 are needed (apt-get install rhash 7zip hyperfine)"; exit 1; }
+done
+
+data=$(mktemp -d /tmp/sumbrook-cli-bench.XXXXXX)
+trap 'rm -rf "$data"' EXIT
+echo "Making the data in $data ..."
+mkdir "$data/big" "$data/small" "$data/medium"
+# Written in 16 MiB pieces, as a copy writes a file; the page cache then
+# holds it in large pieces too, which mapping it in favours.
+python3 - "$data" <<'PY'
+import os, sys
+root = sys.argv[1]
+with open(os.path.join(root, "big", "one.bin"), "wb") as f:
+    for _ in range(64):
+        f.write(os.urandom(16 << 20))
+for i in range(10000):
+    with open(os.path.join(root, "small", "f%05d" % i), "wb") as f:
+        f.write(os.urandom(4096))
+block = os.urandom(16 << 20)
+for i in range(64):
+    with open(os.path.join(root, "medium", "m%02d" % i), "wb") as f:
+        f.write(block[i:] + block[:i])
+PY
+cat "$data"/big/* "$data"/small/* "$data"/medium/* >/dev/null  # into the cache
+
+cat >"$data/zlib-crc32.py" <<'PY'
+import sys, zlib
+for path in sys.argv[1:]:
+    crc = 0
+    with open(path, "rb", buffering=0) as f:
+        while True:
+            block = f.read(1 << 20)
+            if not block:
+                break
+            crc = zlib.crc32(block, crc)
+    print("%08X  %s" % (crc, path))
+PY
+
+declare -A labels=(
+  [cat]="cat > /dev/null"
+  [cli1]="sumbrook-cli --jobs 1"
+  [cli]="sumbrook-cli (--jobs $(nproc))"
+  [rhash]="rhash --crc32"
+  [7z]="7z h"
+  [python]="python3 zlib.crc32"
+)
+order=(cat cli1 cli rhash 7z python)
+
+bench_case() {
+  local name=$1 files=$2
+  local -a commands=(
+    "cat $files >/dev/null"
+    "$cli --jobs 1 $files >/dev/null"
+    "$cli $files >/dev/null"
+    "rhash --crc32 $files >/dev/null"
+    "$sevenzip h -scrcCRC32 $files >/dev/null"
+    "python3 $data/zlib-crc32.py $files >/dev/null"
+  )
+  hyperfine --style none --warmup 1 --runs "$runs" --export-json "$data/$name.json" \
+    "${commands[@]}" >/dev/null
+}
+
+echo "Timing (median of $runs runs each) ..."
+cd "$data"
+bench_case big "big/one.bin"
+bench_case small "small/*"
+bench_case medium "medium/*"
+
+python3 - "$data" "${order[@]}" <<PY
+import json, sys
+root, order = sys.argv[1], sys.argv[2:]
+labels = {
+$(for k in "${order[@]}"; do printf '    "%s": "%s",\n' "$k" "${labels[$k]}"; done)
+}
+cases = [("big", "1 x 1 GiB", 1 << 30, 1), ("small", "10,000 x 4 KiB", 10000 * 4096, 10000),
+         ("medium", "64 x 16 MiB", 64 << 24, 64)]
+peers = ["rhash", "7z", "python"]
+print()
+print("%-26s" % "tool" + "".join("%24s" % title for _, title, _, _ in cases))
+medians = {}
+for case, _, _, _ in cases:
+    results = json.load(open("%s/%s.json" % (root, case)))["results"]
+    medians[case] = {key: r["median"] for key, r in zip(order, results)}
+for key in order:
+    row = "%-26s" % labels[key]
+    for case, _, size, files in cases:
+        m = medians[case][key]
+        rate = "%.0f files/s" % (files / m) if case == "small" else "%.2f GB/s" % (size / m / 1e9)
+        row += "%24s" % ("%.3f s %s" % (m, rate))
+    print(row)
+print()
+for case, title, _, _ in cases:
+    m = medians[case]
+    best = min(peers, key=lambda p: m[p])
+    print("%-15s cat/cli-1-job %.2f  cat/cli %.2f  %s/cli-1-job %.2f  %s/cli %.2f" % (
+        title, m["cat"] / m["cli1"], m["cat"] / m["cli"], best, m[best] / m["cli1"], best,
+        m[best] / m["cli"]))
+print("(ratios above 1: sumbrook-cli is faster)")
+PY
