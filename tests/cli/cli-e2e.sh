@@ -119,6 +119,17 @@ run 0 --protocol links
   fail "links to files are listed: $out"
 [[ "$out" == *"to-dir"* || "$out" == *"dangling"* ]] && fail "links to directories or nowhere are listed"
 
+# A name with a line break would break the protocol's lines: named, counted,
+# left out; verification shows it as new, the break written as \x0A.
+mkdir breaks; printf abc >breaks/plain.txt; printf x >"breaks/two"$'\n'"lines"
+run 2 --protocol breaks -o breaks.txt
+expect_err_has "a name with a line break cannot be listed" "line break in a name"
+expect_err_has "1 file could not be read; it is not in the protocol" "line break counted"
+run 1 --verify breaks.txt
+expect_out "OK          plain.txt
+NEW         two\x0Alines  8CDC1683
+1 OK, 0 CHANGED, 0 MISSING, 1 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS" "line break in verify"
+
 # Unreadable files are named, counted, left out; the protocol keeps its form.
 mkdir locked; printf abc >locked/a.txt; printf secret >locked/b.txt; chmod 000 locked/b.txt
 chmod 755 locked
