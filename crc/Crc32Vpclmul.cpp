@@ -15,6 +15,9 @@ using crc32clmul::Load128;
     __attribute__((target("avx512f,avx512bw,avx512vl,vpclmulqdq,pclmul,sse4.1")))
 #define SUMBROOK_CRC32_INLINE inline __attribute__((always_inline))
 
+// The masked forms of some AVX-512 intrinsics below (with all lanes kept)
+// avoid a false "may be used uninitialized" warning in the compiler's headers.
+
 SUMBROOK_CRC32_AVX2 SUMBROOK_CRC32_INLINE __m256i Load256(const void* p) {
     return _mm256_loadu_si256(static_cast<const __m256i*>(p));
 }
@@ -67,6 +70,7 @@ SUMBROOK_CRC32_AVX2 std::uint32_t Crc32KernelVpclmulAvx2(std::uint32_t reg,
             x3 = _mm256_xor_si256(Fold256(x3, k), Load256(data + 96));
             data += 128;
         }
+        // Four accumulators into one: pairs 64 bytes apart, then 32.
         const __m256i k512 = Pair256(kCrc32FoldBy512);
         x2 = _mm256_xor_si256(Fold256(x, k512), x2);
         x3 = _mm256_xor_si256(Fold256(x1, k512), x3);
@@ -105,6 +109,7 @@ SUMBROOK_CRC32_AVX512 std::uint32_t Crc32KernelVpclmulAvx512(std::uint32_t reg,
             x3 = Fold512(x3, k, Load512(data + 192));
             data += 256;
         }
+        // Four accumulators into one: pairs 128 bytes apart, then 64.
         x2 = Fold512(x, Pair512(kCrc32FoldBy1024), x2);
         x3 = Fold512(x1, Pair512(kCrc32FoldBy1024), x3);
         x = Fold512(x2, Pair512(kCrc32FoldBy512), x3);
@@ -115,15 +120,10 @@ SUMBROOK_CRC32_AVX512 std::uint32_t Crc32KernelVpclmulAvx512(std::uint32_t reg,
         data += 64;
     }
     // The four lanes moved forward by 384, 256 and 128 bits onto the last.
-    alignas(64) static constexpr std::uint64_t kLanes[8] = {kCrc32FoldBy384[0],
-                                                            kCrc32FoldBy384[1],
-                                                            kCrc32FoldBy256[0],
-                                                            kCrc32FoldBy256[1],
-                                                            kCrc32FoldBy128[0],
-                                                            kCrc32FoldBy128[1],
-                                                            0,
-                                                            0};
-    const __m512i folded = Fold512(x, Load512(kLanes), _mm512_maskz_mov_epi64(0xC0, x));
+    const __m512i lanes =
+        _mm512_set_epi64(0, 0, kCrc32FoldBy128[1], kCrc32FoldBy128[0], kCrc32FoldBy256[1],
+                         kCrc32FoldBy256[0], kCrc32FoldBy384[1], kCrc32FoldBy384[0]);
+    const __m512i folded = Fold512(x, lanes, _mm512_maskz_mov_epi64(0xC0, x));
     const __m256i half = _mm256_xor_si256(_mm512_maskz_extracti64x4_epi64(0xF, folded, 0),
                                           _mm512_maskz_extracti64x4_epi64(0xF, folded, 1));
     return Finish128(_mm_xor_si128(_mm256_castsi256_si128(half), _mm256_extracti128_si256(half, 1)),
