@@ -22,13 +22,13 @@ namespace {
 
 #ifdef _WIN32
 constexpr char kPlainFileRule[] =
-    "Plain files are the files directly in DIR that are neither hidden nor system (as in the "
-    "dialog); subdirectories are not entered.";
+    "Plain files are the files directly in DIR that are neither hidden nor system (as in\n"
+    "the dialog); subdirectories are not entered.";
 #else
 constexpr char kPlainFileRule[] =
-    "Plain files are the regular files directly in DIR whose names do not start with a dot; "
-    "symbolic links to regular files count, links to directories do not; subdirectories are "
-    "not entered.";
+    "Plain files are the regular files directly in DIR whose names do not start with a\n"
+    "dot; symbolic links to regular files count, links to directories do not;\n"
+    "subdirectories are not entered.";
 #endif
 
 constexpr char kFooter[] =
@@ -39,6 +39,7 @@ constexpr char kFooter[] =
     "                                        format of Sumbrook.exe, to FILE or stdout\n"
     "  sumbrook-cli --verify PROTOCOL [DIR]  checks DIR (default: the directory the\n"
     "                                        protocol names) against the protocol\n"
+    "A protocol file inside DIR is neither listed nor checked.\n"
     "\n"
     "Verification prints one line per file, OK, CHANGED (old -> new CRC), MISSING, NEW,\n"
     "EMPTY (empty files are never listed), UNREADABLE or AMBIGUOUS (a name cut to 34\n"

@@ -25,6 +25,10 @@ struct PlainFileList {
 
 PlainFileList ListPlainFiles(const std::string& directory);
 
+// Takes the file at `path` out of `list` when it is one of the listed files
+// (by name, then by identity): a protocol never lists or checks itself.
+void LeaveOutFile(PlainFileList& list, const std::string& path);
+
 // The rule for one name and what it names, apart from the file system:
 // a name starting with a dot is never a plain file.
 bool IsHiddenName(const std::string& name);

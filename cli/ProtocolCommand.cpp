@@ -41,11 +41,13 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
         output.Complain("--protocol", "no directory given");
         return kExitError;
     }
-    const PlainFileList list = ListPlainFiles(directory);
+    PlainFileList list = ListPlainFiles(directory);
     if (!list.ok) {
         output.Complain(DisplayName(directory), list.error);
         return kExitError;
     }
+    // An earlier protocol at the output path is about to be replaced.
+    if (!outputPath.empty()) LeaveOutFile(list, outputPath);
 
     std::vector<FileToRead> files;
     std::vector<const PlainFile*> listed;

@@ -156,7 +156,7 @@ int VerifyDirectory(const std::string& protocolPath, const std::string& director
                         "the protocol names no directory; give one after the protocol");
         return kExitError;
     }
-    const PlainFileList list = ListPlainFiles(checked);
+    PlainFileList list = ListPlainFiles(checked);
     if (!list.ok) {
         output.Complain(DisplayName(checked),
                         list.error + (directory.empty() ? " (the directory named in the protocol;"
@@ -164,6 +164,8 @@ int VerifyDirectory(const std::string& protocolPath, const std::string& director
                                                         : ""));
         return kExitError;
     }
+
+    LeaveOutFile(list, protocolPath);
 
     std::vector<std::string> names;
     names.reserve(list.files.size());

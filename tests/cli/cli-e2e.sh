@@ -186,6 +186,17 @@ run_unprivileged 2 --verify locked.txt
 [[ "$out" == *"UNREADABLE  b.txt  cannot open: Permission denied"* && "$out" == *"1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 1 UNREADABLE, 0 AMBIGUOUS" ]] ||
   fail "unreadable in verify: $out"
 
+# A protocol kept inside its directory neither lists nor checks itself.
+mkdir self; printf abc >self/a.txt
+run 0 --protocol self -o self/list.txt
+run 0 --protocol self -o self/list.txt  # again: the old protocol is there now
+[[ "$(cat self/list.txt)" == *$'\r\n1 files calculated'* ]] || fail "protocol lists itself: $(cat self/list.txt)"
+run 0 --verify self/list.txt
+expect_out "OK          a.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS" "protocol inside the directory"
+cp self/list.txt self/copy.txt
+run 1 --verify self/copy.txt; [[ "$out" == *"NEW         list.txt"* ]] || fail "other protocol files are plain files"
+
 # Bad protocols: one error naming the line, nothing else.
 run 2 --verify "$work/no-such-protocol.txt"; expect_out "" "missing protocol"
 expect_err_has "no-such-protocol.txt: No such file or directory" "missing protocol"

@@ -222,6 +222,21 @@ TEST(ListPlainFiles, WhatIsNoDirectoryIsAnError) {
     EXPECT_TRUE(ListPlainFiles(dir.Path()).ok);  // empty, but a directory
 }
 
+TEST(ListPlainFiles, LeaveOutFileTakesOutThatVeryFileOnly) {
+    TempDirectory dir;
+    TempDirectory elsewhere;
+    dir.Write("a", "a");
+    dir.Write("list.txt", "protocol");
+    elsewhere.Write("list.txt", "protocol");
+    PlainFileList list = ListPlainFiles(dir.Path());
+    LeaveOutFile(list, elsewhere / "list.txt");  // same name, another file
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "list.txt"}));
+    LeaveOutFile(list, dir.Path() + "/./list.txt");
+    EXPECT_EQ(Names(list), std::vector<std::string>{"a"});
+    LeaveOutFile(list, dir / "missing");
+    EXPECT_EQ(Names(list), std::vector<std::string>{"a"});
+}
+
 TEST(ListPlainFiles, DotRuleAppliesToTheFirstByteOnly) {
     EXPECT_TRUE(IsHiddenName(".profile"));
     EXPECT_TRUE(IsHiddenName("."));

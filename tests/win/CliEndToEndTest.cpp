@@ -236,6 +236,16 @@ TEST_F(CliEndToEnd, CaseOfANameDoesNotMatterHereCutNamesMayBeAmbiguous) {
                                 "AMBIGUOUS\n");
 }
 
+TEST_F(CliEndToEnd, ProtocolInsideItsFolderNeitherListsNorChecksItself) {
+    const std::string written = folder_ / "LIST.TXT";
+    EXPECT_EQ(Run({"--protocol", folder_.Path(), "-o", written}).exitCode, 0U);
+    EXPECT_EQ(Run({"--protocol", folder_.Path(), "-o", written}).exitCode, 0U);
+    EXPECT_NE(ReadWholeFile(written).find("\r\n2 files calculated"), std::string::npos);
+    const CliRun verify = Run({"--verify", folder_ / "list.txt"});
+    EXPECT_EQ(verify.exitCode, 0U) << verify.Out();
+    EXPECT_EQ(verify.Out().find("LIST.TXT"), std::string::npos) << verify.Out();
+}
+
 TEST_F(CliEndToEnd, MalformedProtocolsGiveOneErrorAndNothingElse) {
     const std::string good = ReadWholeFile(DialogProtocol());
     const std::string truncated = scratch_.Write("truncated.txt", good.substr(0, good.size() / 2));
