@@ -197,11 +197,12 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Unless told otherwise: five repetitions, run in random order so that a
-    // busy moment of the machine does not favour one subject; the summary
-    // uses their medians.
+    // Unless told otherwise: nine short repetitions, run in random order so
+    // that a busy moment of the machine does not favour one subject; the
+    // summary uses their medians.
     std::vector<char*> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=5";
+    std::string repetitions = "--benchmark_repetitions=9";
+    std::string minTime = "--benchmark_min_time=0.1";
     std::string interleaving = "--benchmark_enable_random_interleaving=true";
     bool repetitionsGiven = false;
     for (int i = 1; i < argc; ++i) {
@@ -209,6 +210,7 @@ int main(int argc, char** argv) {
     }
     if (!repetitionsGiven) {
         args.push_back(repetitions.data());
+        args.push_back(minTime.data());
         args.push_back(interleaving.data());
     }
     int count = static_cast<int>(args.size());
@@ -227,7 +229,6 @@ int main(int argc, char** argv) {
                                             static_cast<std::int64_t>(size));
                 });
             b->Arg(static_cast<std::int64_t>(size));
-            if (size >= kSizes[3]) b->MinTime(0.2);
         }
     }
     SummaryReporter reporter;
