@@ -14,6 +14,7 @@
 #include <csetjmp>
 #include <csignal>
 #include <mutex>
+#include <new>
 
 #include "crc/Crc32.h"
 #include "crc/FileCrc32.h"
@@ -74,7 +75,13 @@ class ScopedFd {
 // by block, and checksums them.
 FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned char>& buffer) {
     FileChecksum result;
-    if (buffer.size() < kFileReadBlockSize) buffer.resize(kFileReadBlockSize);
+    try {
+        if (buffer.size() < kFileReadBlockSize) buffer.resize(kFileReadBlockSize);
+    } catch (const std::bad_alloc&) {
+        result.status = FileReadStatus::kReadFailed;
+        result.errorCode = ENOMEM;
+        return result;
+    }
     std::uint64_t remaining = size;
     std::uint32_t crc = 0;
     while (remaining > 0) {
