@@ -25,12 +25,7 @@ constexpr DWORD kRunLimitMs = 120000;
 
 // The program built next to the tests, as a Windows path.
 std::string CliPath() {
-    std::string path = SUMBROOK_CLI_PATH;
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
+    return sumbrook::test::BuiltProgramPath(SUMBROOK_CLI_PATH);
 }
 
 std::string WithoutCarriageReturns(std::string text) {

@@ -18,12 +18,7 @@ constexpr char kTitle[] = " Calculation  of  CRC32 code  for  1 file";
 
 // The program built next to the tests, as a Windows path.
 std::string ProgramPath() {
-    std::string path = SUMBROOK_EXE_PATH;
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
+    return sumbrook::test::BuiltProgramPath(SUMBROOK_EXE_PATH);
 }
 
 // A started program; terminated if a test leaves it running.

@@ -79,4 +79,13 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
+std::string BuiltProgramPath(const std::string& unixPath) {
+    std::string path = unixPath;
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
 }  // namespace sumbrook::test

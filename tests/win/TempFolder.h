@@ -32,4 +32,8 @@ std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 void RemoveTree(const std::string& path);
 
+// A program built next to the tests, from the build's Unix path to the Windows
+// path under which Wine's Z: drive shows it.
+std::string BuiltProgramPath(const std::string& unixPath);
+
 }  // namespace sumbrook::test
