@@ -24,7 +24,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SplitCase{"C:\\Work\\report.txt", "C:\\Work", "report.txt"},
                       SplitCase{"C:\\list.txt", "C:", "list.txt"},
                       SplitCase{"\\\\server\\share\\a.bin", "\\\\server\\share", "a.bin"},
-                      SplitCase{"D:\\a\\b c\\name with  blanks ", "D:\\a\\b c", "name with  blanks "},
+                      SplitCase{"D:\\a\\b c\\name with  blanks ", "D:\\a\\b c",
+                                "name with  blanks "},
                       SplitCase{"C:\\x", "C:", "x"},
                       // Not a full path: nothing to split at.
                       SplitCase{"name.txt", "", "name.txt"}, SplitCase{"", "", ""},
