@@ -61,7 +61,7 @@ SOURCES = $(shell git ls-files '*.cpp' '*.h')
 # tests); cppcheck reads every source, the Win32 ones included.
 NATIVE_SOURCES = $(shell python3 -c 'import json,os,sys; print(" ".join(sorted({os.path.relpath(e["file"]) for e in json.load(open(sys.argv[1])) if "/build" not in e["file"] and "/usr/" not in e["file"]})))' $(NATIVE)/compile_commands.json 2>/dev/null)
 
-lint: native
+lint: native format-check
 	clang-tidy -p $(NATIVE) --quiet $(NATIVE_SOURCES)
 	cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability --inline-suppr \
 	  --suppress=missingIncludeSystem --suppress=useInitializationList --library=googletest --library=windows --std=c++17 -I . $(filter %.cpp,$(SOURCES))
