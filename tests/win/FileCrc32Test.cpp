@@ -5,7 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "TempFolder.h"
+#include "crc/Crc32.h"
 
 namespace sumbrook {
 namespace {
@@ -98,6 +105,145 @@ TEST(ChecksumFile, ReportsWhyAFileCouldNotBeRead) {
     EXPECT_EQ(missing.status, FileReadStatus::kOpenFailed);
     EXPECT_EQ(missing.errorCode, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(ChecksumFile("NUL", buffer).status, FileReadStatus::kNotADiskFile);
+}
+
+// Files above kOverlappedReadThreshold are read while a pool thread
+// checksums: the results must not differ from the byte-wise reference in
+// any way, wherever the last block ends.
+
+std::string RandomBytes(std::size_t size, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; i += 4) {
+        const std::uint32_t word = random();
+        for (std::size_t j = i; j < size && j < i + 4; ++j) {
+            bytes[j] = static_cast<char>((word >> (8 * (j - i))) & 0xFFU);
+        }
+    }
+    return bytes;
+}
+
+std::uint32_t ByteWiseCrc(const std::string& bytes) {
+    return Crc32UpdateByteWise(0, bytes.data(), bytes.size());
+}
+
+TEST(ChecksumFileOverlapped, SizesAroundTheThresholdAndManyBlocksMatchTheByteWiseChecksum) {
+    TempFolder folder;
+    const std::size_t threshold = static_cast<std::size_t>(kOverlappedReadThreshold);
+    const std::size_t sizes[] = {
+        threshold - 1,                               // read alone
+        threshold,                                   // read alone, the last of that kind
+        threshold + 1,                               // overlapped, a last block of one byte
+        threshold + kFileReadBlockSize,              // overlapped, whole blocks only
+        threshold + 7 * kFileReadBlockSize + 12345,  // around the ring and more
+        threshold + 13 * kFileReadBlockSize - 1,     // a last block one byte short
+    };
+    std::vector<unsigned char> buffer;
+    std::uint32_t seed = 1;
+    for (const std::size_t size : sizes) {
+        SCOPED_TRACE(size);
+        const std::string content = RandomBytes(size, seed++);
+        const std::string path = folder.Write("random.bin", content);
+        const FileChecksum checksum = ChecksumFile(path, buffer);
+        EXPECT_EQ(checksum.status, FileReadStatus::kOk);
+        EXPECT_EQ(checksum.crc, ByteWiseCrc(content));
+        EXPECT_EQ(checksum.size, size);
+        EXPECT_EQ(FileCrc32(path), Crc32Text(ByteWiseCrc(content)));
+    }
+}
+
+// FileCrc32 has a threshold of its own, for a buffer used once.
+TEST(ChecksumFileOverlapped, FileCrc32AroundItsOwnThresholdMatchesTheByteWiseChecksum) {
+    TempFolder folder;
+    const auto threshold = static_cast<std::size_t>(kOneOffOverlappedReadThreshold);
+    const std::string content = RandomBytes(threshold + 1, 42);
+    const std::string path = folder.Write("large.bin", content);
+    EXPECT_EQ(FileCrc32(path), Crc32Text(ByteWiseCrc(content)));  // overlapped
+
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(threshold);
+    EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+    EXPECT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    EXPECT_EQ(FileCrc32(path), Crc32Text(Crc32UpdateByteWise(0, content.data(), threshold)));
+}
+
+TEST(ChecksumFileOverlapped, BufferGrowsToWhatTheFileNeedsAndServesAnyNextFile) {
+    TempFolder folder;
+    const std::string small = RandomBytes(1000, 7);
+    const std::string large = RandomBytes(
+        static_cast<std::size_t>(kOverlappedReadThreshold) + 3 * kFileReadBlockSize + 99, 8);
+    const std::string smallPath = folder.Write("small.bin", small);
+    const std::string largePath = folder.Write("large.bin", large);
+    const std::string emptyPath = folder.Write("empty.bin", "");
+    constexpr std::size_t kAlignmentSlack = 4096;
+
+    std::vector<unsigned char> buffer;
+    EXPECT_EQ(ChecksumFile(smallPath, buffer).crc, ByteWiseCrc(small));
+    EXPECT_LE(buffer.size(), small.size() + kAlignmentSlack);  // a small file, a small buffer
+
+    // Large, small, empty and large again through the same buffer.
+    EXPECT_EQ(ChecksumFile(largePath, buffer).crc, ByteWiseCrc(large));
+    EXPECT_LE(buffer.size(), 6 * kFileReadBlockSize + kAlignmentSlack);
+    EXPECT_EQ(ChecksumFile(smallPath, buffer).crc, ByteWiseCrc(small));
+    const FileChecksum empty = ChecksumFile(emptyPath, buffer);
+    EXPECT_EQ(empty.status, FileReadStatus::kOk);
+    EXPECT_EQ(empty.crc, 0U);
+    EXPECT_EQ(ChecksumFile(largePath, buffer).crc, ByteWiseCrc(large));
+    EXPECT_LE(buffer.size(), 6 * kFileReadBlockSize + kAlignmentSlack);
+}
+
+TEST(ChecksumFileOverlapped, CallsOneAfterAnotherAndOnSeveralThreadsAgree) {
+    TempFolder folder;
+    constexpr int kFiles = 4;
+    std::vector<std::string> paths;
+    std::vector<std::uint32_t> expected;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string content = RandomBytes(
+            static_cast<std::size_t>(kOverlappedReadThreshold) + (i + 1) * 777777, 100 + i);
+        paths.push_back(folder.Write("f" + std::to_string(i) + ".bin", content));
+        expected.push_back(ByteWiseCrc(content));
+    }
+
+    std::vector<unsigned char> buffer;
+    for (int round = 0; round < 25; ++round) {
+        const int i = round % kFiles;
+        ASSERT_EQ(ChecksumFile(paths[i], buffer).crc, expected[i]) << "round " << round;
+    }
+
+    // As the command-line program does with several jobs: each thread its
+    // own buffer, every call its own pool work.
+    std::vector<int> wrong(kFiles, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kFiles; ++t) {
+        threads.emplace_back([&, t] {
+            std::vector<unsigned char> own;
+            for (int round = 0; round < 10; ++round) {
+                const int i = (t + round) % kFiles;
+                const FileChecksum checksum = ChecksumFile(paths[i], own);
+                if (checksum.status != FileReadStatus::kOk || checksum.crc != expected[i]) {
+                    ++wrong[t];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong, std::vector<int>(kFiles, 0));
+}
+
+TEST(ChecksumFileOverlapped, LargeFileCanBeWrittenAndDeletedRightAfterTheCall) {
+    TempFolder folder;
+    const std::string content =
+        RandomBytes(static_cast<std::size_t>(kOverlappedReadThreshold) + 1, 5);
+    const std::string path = folder.Write("large.bin", content);
+    EXPECT_EQ(FileCrc32(path), Crc32Text(ByteWiseCrc(content)));
+    HANDLE exclusive = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(exclusive, INVALID_HANDLE_VALUE);
+    CloseHandle(exclusive);
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
 }
 
 // A sparse file of `size` bytes: zeros, then the nine digits at its end.
