@@ -50,6 +50,7 @@ run: win
 # against a plain read of a cached 1 GiB file runs by hand under Wine:
 #   make win && cmake/wine-run.sh $(WIN)/bench/file_crc32_bench.exe
 bench: native
+	@test -x $(NATIVE)/bench/sumbrook_bench || { echo "bench: Google Benchmark is missing (apt-get install libbenchmark-dev)"; exit 1; }
 	$(NATIVE)/bench/sumbrook_bench
 
 screenshot: win

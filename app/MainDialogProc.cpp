@@ -1,18 +1,19 @@
 #include "app/MainDialogProc.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/BrowseForSource.h"
+#include "app/CalculateAllFiles.h"
+#include "app/CalculateOneFile.h"
 #include "app/ControlIds.h"
 #include "app/HelpText.h"
 #include "app/MainDialog.h"
 #include "app/MainDialogLayout.h"
 #include "app/SelectionMode.h"
 #include "app/TempDirectory.h"
-#include "crc/CalculateAllFiles.h"
-#include "crc/CalculateOneFile.h"
 #include "platform/MessageBox.h"
-#include "select/BrowseForSource.h"
 
 namespace sumbrook {
 namespace {
@@ -63,11 +64,13 @@ INT_PTR OnCalculation(HWND dialog) {
 }
 
 void OnBrowse(HWND dialog) {
-    std::string directoryText = FieldText(dialog, ID_DIRECTORY_TEXT);
-    std::string fileText = FieldText(dialog, ID_FILE_TEXT);
-    if (BrowseForSource(dialog, directoryText, fileText) == 1) {
-        SetDlgItemTextA(dialog, ID_DIRECTORY_TEXT, directoryText.c_str());
-        SetDlgItemTextA(dialog, ID_FILE_TEXT, fileText.c_str());
+    const bool oneFile = GetSelectionMode(dialog) == SelectionMode::kOneFile;
+    const std::optional<ChosenSource> chosen =
+        BrowseForSource(dialog, BrowseTitle(oneFile), FieldText(dialog, ID_DIRECTORY_TEXT),
+                        FieldText(dialog, ID_FILE_TEXT));
+    if (chosen) {
+        SetDlgItemTextA(dialog, ID_DIRECTORY_TEXT, chosen->directoryText.c_str());
+        SetDlgItemTextA(dialog, ID_FILE_TEXT, chosen->fileText.c_str());
         FocusOn(dialog, IDOK);
     } else {
         FocusOn(dialog, IDCANCEL);

@@ -3,9 +3,15 @@
 // one run. After the benchmarks a summary prints GB/s and the ratios that
 // matter, so that results from different machines compare as ratios.
 #include <benchmark/benchmark.h>
+#ifdef SUMBROOK_HAVE_ISAL
 #include <isa-l/crc.h>
+#endif
+#ifdef SUMBROOK_HAVE_LIBDEFLATE
 #include <libdeflate.h>
+#endif
+#ifdef SUMBROOK_HAVE_ZLIB
 #include <zlib.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -96,6 +102,7 @@ std::vector<Subject> Subjects() {
             std::printf("tier %s not available here: skipped\n", sumbrook::Crc32TierName(tier));
         }
     }
+#ifdef SUMBROOK_HAVE_ZLIB
     subjects.push_back({"zlib", [](const unsigned char* d, std::size_t n) {
                             // zlib takes its length as uInt: feed it in pieces.
                             uLong crc = crc32(0L, Z_NULL, 0);
@@ -108,12 +115,17 @@ std::vector<Subject> Subjects() {
                             }
                             return static_cast<std::uint32_t>(crc);
                         }});
+#endif
+#ifdef SUMBROOK_HAVE_LIBDEFLATE
     subjects.push_back({"libdeflate", [](const unsigned char* d, std::size_t n) {
                             return static_cast<std::uint32_t>(libdeflate_crc32(0, d, n));
                         }});
+#endif
+#ifdef SUMBROOK_HAVE_ISAL
     subjects.push_back({"isal", [](const unsigned char* d, std::size_t n) {
                             return static_cast<std::uint32_t>(crc32_gzip_refl(0, d, n));
                         }});
+#endif
     subjects.push_back({"memread:sum64", SumWords});
     subjects.push_back({"memread:memchr", ScanBytes});
     return subjects;

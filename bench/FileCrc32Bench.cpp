@@ -15,8 +15,8 @@
 
 #include "crc/Crc32.h"
 #include "crc/Crc32Tiers.h"
-#include "crc/FileCrc32.h"
-#include "platform/ScopedHandle.h"
+#include "files/FileChecksum.h"
+#include "platform/WinHandles.h"
 
 namespace {
 

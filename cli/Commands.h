@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace sumbrook {
+#include "cli/ExitCodes.h"
 
-inline constexpr int kExitOk = 0;           // everything verified or computed
-inline constexpr int kExitDifferences = 1;  // changed, missing, new or ambiguous files
-inline constexpr int kExitError = 2;        // unreadable files, bad arguments or protocol
+namespace sumbrook {
 
 struct CliSettings {
     unsigned jobs = 1;      // threads that read files at once
@@ -37,9 +35,5 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
 // format gets one error naming the line, and nothing else happens.
 int VerifyDirectory(const std::string& protocolPath, const std::string& directory,
                     const CliSettings& settings);
-
-// `name` with every control byte written as \xNN, so that one file gives one
-// line on a terminal.
-std::string DisplayName(const std::string& name);
 
 }  // namespace sumbrook

@@ -75,12 +75,19 @@ class ReaderThreads {
     std::vector<std::thread> threads_;
 };
 
-// ReadFileChecksum, with a lack of memory reported as a failed read rather
-// than ending the thread and the program.
-FileChecksum ReadGuarded(const FileToRead& file, unsigned parts,
+// Every read of the command line sets the error mode for its own thread
+// only: several of them run at once.
+FileChecksum ReadOnThisThread(const FileToRead& file, unsigned parts,
+                              std::vector<unsigned char>& buffer) {
+    return ReadFileChecksum(file, parts, buffer, ErrorModeScope::kThread);
+}
+
+// `read`, with a lack of memory reported as a failed read rather than ending
+// the thread and the program; the same on every number of jobs.
+FileChecksum ReadGuarded(const ReadOneFile& read, const FileToRead& file, unsigned parts,
                          std::vector<unsigned char>& buffer) {
     try {
-        return ReadFileChecksum(file, parts, buffer);
+        return read ? read(file, parts, buffer) : ReadOnThisThread(file, parts, buffer);
     } catch (const std::bad_alloc&) {
         FileChecksum failed;
         failed.status = FileReadStatus::kReadFailed;
@@ -89,11 +96,11 @@ FileChecksum ReadGuarded(const FileToRead& file, unsigned parts,
 }
 
 void ChecksumOneByOne(const std::vector<FileToRead>& files, const DeliverChecksum& deliver,
-                      const std::function<void()>& idle) {
+                      const std::function<void()>& idle, const ReadOneFile& read) {
     std::vector<unsigned char> buffer;
     auto lastIdle = std::chrono::steady_clock::now();
     for (std::size_t index = 0; index < files.size(); ++index) {
-        deliver(index, ReadFileChecksum(files[index], 1, buffer));
+        deliver(index, ReadGuarded(read, files[index], 1, buffer));
         if (idle && std::chrono::steady_clock::now() - lastIdle >= kIdleInterval) {
             idle();
             lastIdle = std::chrono::steady_clock::now();
@@ -104,24 +111,25 @@ void ChecksumOneByOne(const std::vector<FileToRead>& files, const DeliverChecksu
 }  // namespace
 
 void ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
-                     const DeliverChecksum& deliver, const std::function<void()>& idle) {
-    if (jobs <= 1) return ChecksumOneByOne(files, deliver, idle);
+                     const DeliverChecksum& deliver, const std::function<void()>& idle,
+                     const ReadOneFile& read) {
+    if (jobs <= 1) return ChecksumOneByOne(files, deliver, idle, read);
     ResultBoard board(files.size());
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
-    const auto work = [&files, jobs, &board, &next, &stop] {
+    const auto work = [&files, jobs, &board, &next, &stop, &read] {
         std::vector<unsigned char> buffer;
         for (;;) {
             const std::size_t index = next++;
             if (index >= files.size() || stop) return;
-            board.Post(index, ReadGuarded(files[index], jobs, buffer));
+            board.Post(index, ReadGuarded(read, files[index], jobs, buffer));
         }
     };
     ReaderThreads threads(stop);
     for (unsigned job = 0; job < jobs && job < files.size(); ++job) {
         if (!threads.Start(work)) break;
     }
-    if (threads.Count() == 0) return ChecksumOneByOne(files, deliver, idle);
+    if (threads.Count() == 0) return ChecksumOneByOne(files, deliver, idle, read);
     for (std::size_t index = 0; index < files.size(); ++index) {
         deliver(index, board.Take(index, idle));
     }

@@ -7,21 +7,26 @@
 #include <functional>
 #include <vector>
 
-#include "cli/FileChecksumParts.h"
+#include "files/FileEntryCrc32.h"
 
 namespace sumbrook {
 
 using DeliverChecksum = std::function<void(std::size_t index, const FileChecksum& checksum)>;
+using ReadOneFile = std::function<FileChecksum(const FileToRead& file, unsigned parts,
+                                               std::vector<unsigned char>& buffer)>;
 
 // Checksums `files` with `jobs` threads (at least one; each with one read
 // buffer reused for all its files). Calls `deliver` on the calling thread for
 // index 0, 1, 2... in order, each as soon as it and all before it are done,
 // and `idle` (when set) about five times a second while it waits. With one
 // job everything runs on the calling thread. A large file is read in `jobs`
-// parts at once. An exception from `deliver` or `idle` stops the run and
-// propagates once the threads have ended.
+// parts at once. Each file is read by `read` (empty: ReadFileChecksum with
+// the error mode set per thread); a std::bad_alloc from it makes that file
+// kReadFailed on any number of jobs. An exception from `deliver` or `idle`
+// stops the run and propagates once the threads have ended.
 void ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
-                     const DeliverChecksum& deliver, const std::function<void()>& idle);
+                     const DeliverChecksum& deliver, const std::function<void()>& idle,
+                     const ReadOneFile& read = {});
 
 // The default for --jobs: the number of processor cores, at least one.
 unsigned DefaultJobCount();

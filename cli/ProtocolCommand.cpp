@@ -3,12 +3,14 @@
 
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/ListPlainFiles.h"
-#include "cli/LocalClock.h"
+#include "cli/DisplayName.h"
 #include "cli/ParallelChecksum.h"
-#include "cli/ReadFailure.h"
 #include "crc/Crc32.h"
-#include "crc/ProtocolWriter.h"
+#include "files/ListPlainFiles.h"
+#include "files/ReadFailure.h"
+#include "lists/ProtocolWriter.h"
+#include "platform/LocalClock.h"
+#include "platform/StdioFile.h"
 
 namespace sumbrook {
 
@@ -22,11 +24,11 @@ bool FitsOnOneLine(const std::string& name) {
 // Writes `bytes` as the whole new content of the file at `path`; empty
 // when that worked, else why not.
 std::string WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return std::strerror(errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ScopedStdioFile file(std::fopen(path.c_str(), "wb"));
+    if (!file.IsValid()) return std::strerror(errno);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.Get()) == bytes.size();
     const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
+    const bool closed = file.Close();
     if (!written) return std::strerror(writeError);
     if (!closed) return std::strerror(errno);
     return {};

@@ -1,15 +1,16 @@
 // Fuzz target for the protocol reader (libFuzzer; `make fuzz`). Any input
 // must be refused with a line number and a reason, or read; what is read
-// must write back to exactly the input, and must plan a verification.
+// must write back, through the protocol writer, to exactly the input, and
+// must plan a verification.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-#include "cli/ProtocolReader.h"
 #include "cli/Verify.h"
-#include "crc/ProtocolFormat.h"
+#include "lists/ProtocolReader.h"
+#include "lists/ProtocolWriter.h"
 
 namespace {
 
@@ -17,18 +18,18 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
+// The protocol written again by the program's own writer.
 std::string Rewritten(const sumbrook::Protocol& protocol) {
     using namespace sumbrook;  // NOLINT
-    const std::string directory = ProtocolDirectoryLine(protocol.directoryText);
-    const std::string separator =
-        ProtocolSeparatorLine(protocol.headerLine.size(), directory.size());
-    std::string text = protocol.headerLine + "\r\n" + directory + "\r\n" +
-                       std::string(kProtocolColumnLine) + "\r\n" + separator + "\r\n";
-    for (const ProtocolEntry& entry : protocol.entries) {
-        text += ProtocolFileLine(entry.nameField, entry.crcText) + "\r\n";
-    }
-    text += separator + "\r\n" + ProtocolCountLine(static_cast<int>(protocol.entries.size())) +
-            "\r\n\r\n";
+    std::string text;
+    ProtocolWriter writer([&text](std::string_view bytes) {
+        text.append(bytes);
+        return true;
+    });
+    writer.WriteHead(protocol.when, protocol.directoryText);
+    for (const ProtocolEntry& entry : protocol.entries)
+        writer.AddFile(entry.nameField, entry.crcText);
+    writer.WriteTail();
     return text;
 }
 

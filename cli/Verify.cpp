@@ -3,8 +3,8 @@
 #include <unordered_map>
 
 #include "crc/Crc32.h"
-#include "crc/NameCompare.h"
-#include "crc/ProtocolFormat.h"
+#include "files/NameCompare.h"
+#include "lists/ProtocolFormat.h"
 
 namespace sumbrook {
 
@@ -106,10 +106,10 @@ std::string VerifyTally::SummaryLine() const {
 }
 
 int VerifyTally::ExitCode() const {
-    if (Count(VerifyStatus::kUnreadable) > 0) return 2;
+    if (Count(VerifyStatus::kUnreadable) > 0) return kExitError;
     const bool differs = Count(VerifyStatus::kChanged) > 0 || Count(VerifyStatus::kMissing) > 0 ||
                          Count(VerifyStatus::kNew) > 0 || Count(VerifyStatus::kAmbiguous) > 0;
-    return differs ? 1 : 0;
+    return differs ? kExitDifferences : kExitOk;
 }
 
 std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {

@@ -15,13 +15,15 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/ProtocolReader.h"
-#include "crc/FileCrc32.h"
+#include "cli/ExitCodes.h"
+#include "files/FileChecksum.h"
+#include "lists/ProtocolReader.h"
 
 namespace sumbrook {
 
 enum class VerifyStatus { kOk, kChanged, kMissing, kNew, kEmpty, kUnreadable, kAmbiguous };
-inline constexpr std::size_t kVerifyStatusCount = 7;
+inline constexpr std::size_t kVerifyStatusCount =
+    static_cast<std::size_t>(VerifyStatus::kAmbiguous) + 1;
 
 // "OK", "CHANGED", "MISSING", "NEW", "EMPTY", "UNREADABLE", "AMBIGUOUS".
 const char* VerifyStatusName(VerifyStatus status);
@@ -63,8 +65,8 @@ class VerifyTally {
     }
     // "3 OK, 1 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS"
     std::string SummaryLine() const;
-    // 2 when a file could not be read, else 1 when something differs (changed,
-    // missing, new, ambiguous), else 0.
+    // kExitError when a file could not be read, else kExitDifferences when
+    // something differs (changed, missing, new, ambiguous), else kExitOk.
     int ExitCode() const;
 
   private:

@@ -3,12 +3,14 @@
 
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/ListPlainFiles.h"
+#include "cli/DisplayName.h"
 #include "cli/ParallelChecksum.h"
-#include "cli/ProtocolReader.h"
-#include "cli/ReadFailure.h"
 #include "cli/Verify.h"
 #include "crc/Crc32.h"
+#include "files/ListPlainFiles.h"
+#include "files/ReadFailure.h"
+#include "lists/ProtocolReader.h"
+#include "platform/StdioFile.h"
 
 namespace sumbrook {
 
@@ -25,17 +27,16 @@ constexpr bool kFoldCase = false;
 
 // The whole file at `path` into `text`; empty when that worked, else why not.
 std::string ReadWholeFile(const std::string& path, std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return std::strerror(errno);
+    const ScopedStdioFile file(std::fopen(path.c_str(), "rb"));
+    if (!file.IsValid()) return std::strerror(errno);
     char block[1 << 16];
     std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+    while ((got = std::fread(block, 1, sizeof block, file.Get())) > 0) {
         text.append(block, got);
         if (text.size() > kLargestProtocol) break;
     }
-    const bool failed = std::ferror(file) != 0;
+    const bool failed = std::ferror(file.Get()) != 0;
     const int readError = errno;
-    std::fclose(file);
     if (failed) return std::strerror(readError);
     if (text.size() > kLargestProtocol) return "too large to be a protocol";
     return {};

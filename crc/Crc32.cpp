@@ -1,28 +1,12 @@
 #include "crc/Crc32.h"
 
+#include "crc/Crc32ByteTable.h"
 #include "crc/Crc32Tiers.h"
 
 namespace sumbrook {
 
-namespace {
-
-std::array<std::uint32_t, 256> BuildCrc32Table() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-        std::uint32_t value = n;
-        for (int bit = 0; bit < 8; ++bit) {
-            value = (value & 1U) != 0 ? (value >> 1) ^ 0xEDB88320U : value >> 1;
-        }
-        table[n] = value;
-    }
-    return table;
-}
-
-}  // namespace
-
 const std::array<std::uint32_t, 256>& Crc32Table() {
-    static const std::array<std::uint32_t, 256> table = BuildCrc32Table();
-    return table;
+    return kCrc32ByteTable;
 }
 
 std::uint32_t Crc32UpdateByteWise(std::uint32_t crc, const void* data, std::size_t size) {

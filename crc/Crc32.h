@@ -9,8 +9,8 @@
 
 namespace sumbrook {
 
-// The 256-entry table of the byte-wise algorithm. Built on first use and
-// never changed afterwards; safe to call from several threads.
+// The 256-entry table of the byte-wise algorithm, computed at compile time
+// (the same table the portable kernel derives its own from); never changes.
 const std::array<std::uint32_t, 256>& Crc32Table();
 
 // Continues a checksum over `size` bytes. Start with crc = 0; the

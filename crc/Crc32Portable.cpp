@@ -1,3 +1,4 @@
+#include "crc/Crc32ByteTable.h"
 #include "crc/Crc32Kernels.h"
 
 namespace sumbrook {
@@ -24,13 +25,7 @@ constexpr std::uint32_t AppendZeroByte(const std::uint32_t (&bytewise)[256], std
 constexpr SliceTables BuildSliceTables() {
     SliceTables tables{};
     auto& base = tables.slice[0];
-    for (std::uint32_t n = 0; n < 256; ++n) {
-        std::uint32_t value = n;
-        for (int bit = 0; bit < 8; ++bit) {
-            value = (value & 1U) != 0 ? (value >> 1) ^ 0xEDB88320U : value >> 1;
-        }
-        base[n] = value;
-    }
+    for (std::size_t n = 0; n < 256; ++n) base[n] = kCrc32ByteTable[n];
     for (int n = 0; n < 256; ++n) {
         std::uint32_t value = base[n];
         for (std::size_t k = 1; k < kRound; ++k) {

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/ScopedHandle.h"
+#include "platform/WinHandles.h"
 
 namespace sumbrook {
 

@@ -30,8 +30,15 @@ const Wow64Functions& GetWow64Functions() {
 
 }  // namespace
 
-ErrorModeGuard::ErrorModeGuard(FsRedirection redirection)
-    : previousMode_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {
+ErrorModeGuard::ErrorModeGuard(FsRedirection redirection, ErrorModeScope scope) : scope_(scope) {
+    constexpr UINT kMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+    if (scope_ == ErrorModeScope::kThread) {
+        const DWORD lastError = GetLastError();
+        if (!SetThreadErrorMode(kMode, &previousMode_)) previousMode_ = GetThreadErrorMode();
+        SetLastError(lastError);
+    } else {
+        previousMode_ = SetErrorMode(kMode);
+    }
     if (redirection == FsRedirection::kOff) {
         const DWORD lastError = GetLastError();
         const Wow64Functions& wow64 = GetWow64Functions();
@@ -45,7 +52,11 @@ ErrorModeGuard::ErrorModeGuard(FsRedirection redirection)
 ErrorModeGuard::~ErrorModeGuard() {
     const DWORD lastError = GetLastError();
     if (redirectionDisabled_) GetWow64Functions().revert(redirectionState_);
-    SetErrorMode(previousMode_);
+    if (scope_ == ErrorModeScope::kThread) {
+        SetThreadErrorMode(previousMode_, nullptr);
+    } else {
+        SetErrorMode(previousMode_);
+    }
     SetLastError(lastError);
 }
 

@@ -1,9 +1,9 @@
-// Move-only owners of Win32 handles. The traits say which value is invalid
-// and how the handle is closed, so FindClose and CloseHandle cannot be mixed
-// up and no handle is closed twice.
+// Move-only owners of system handles. The traits say which value is invalid
+// and how the handle is closed, so that two kinds of handle (FindClose and
+// CloseHandle, close and closedir) cannot be mixed up and no handle is closed
+// twice. The traits for each platform live in WinHandles.h, PosixHandles.h
+// and StdioFile.h.
 #pragma once
-
-#include <windows.h>
 
 #include <utility>
 
@@ -47,24 +47,5 @@ class ScopedHandle {
   private:
     Handle handle_ = Traits::NullHandle();
 };
-
-// A handle from CreateFile: invalid is INVALID_HANDLE_VALUE (and null).
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static Handle NullHandle() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-    static bool Close(Handle h) { return CloseHandle(h) != FALSE; }
-};
-
-// A handle from FindFirstFile, closed with FindClose.
-struct FindHandleTraits {
-    using Handle = HANDLE;
-    static Handle NullHandle() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-    static bool Close(Handle h) { return FindClose(h) != FALSE; }
-};
-
-using ScopedFileHandle = ScopedHandle<FileHandleTraits>;
-using ScopedFindHandle = ScopedHandle<FindHandleTraits>;
 
 }  // namespace sumbrook

@@ -10,16 +10,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "cli/FileChecksumParts.h"
-#include "cli/ListPlainFiles.h"
 #include "cli/ParallelChecksum.h"
 #include "crc/Crc32.h"
-#include "crc/FileCrc32.h"
-#include "crc/PosixFileChecksum.h"
+#include "files/FileChecksum.h"
+#include "files/FileChecksumParts.h"
+#include "files/FileChecksumPosix.h"
+#include "files/ListPlainFiles.h"
 
 namespace sumbrook {
 namespace {
@@ -290,6 +291,27 @@ TEST(ParallelChecksum, ExceptionFromDeliverEndsTheRunCleanly) {
                                  },
                                  {}),
                  std::runtime_error);
+}
+
+TEST(ParallelChecksum, LackOfMemoryIsAFailedReadOnAnyNumberOfJobs) {
+    const std::vector<FileToRead> files{{"a", ""}, {"b", ""}, {"c", ""}};
+    const ReadOneFile read = [](const FileToRead& file, unsigned, std::vector<unsigned char>&) {
+        if (file.path == "b") throw std::bad_alloc();
+        FileChecksum ok;
+        ok.status = FileReadStatus::kOk;
+        return ok;
+    };
+    for (const unsigned jobs : {1U, 3U}) {
+        std::vector<FileReadStatus> statuses;
+        ChecksumInOrder(
+            files, jobs,
+            [&](std::size_t, const FileChecksum& checksum) { statuses.push_back(checksum.status); },
+            {}, read);
+        EXPECT_EQ(statuses,
+                  (std::vector<FileReadStatus>{FileReadStatus::kOk, FileReadStatus::kReadFailed,
+                                               FileReadStatus::kOk}))
+            << jobs << " jobs";
+    }
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "crc/ProtocolFormat.h"
+#include "lists/ProtocolFormat.h"
 
 namespace sumbrook {
 namespace {

@@ -12,7 +12,7 @@
 #include "crc/Crc32.h"
 #include "crc/Crc32FoldConstants.h"
 #include "crc/Crc32Tiers.h"
-#include "crc/FileCrc32.h"
+#include "files/FileChecksum.h"
 
 namespace sumbrook {
 namespace {

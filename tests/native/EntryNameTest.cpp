@@ -1,4 +1,4 @@
-#include "crc/EntryName.h"
+#include "files/EntryName.h"
 
 #include <gtest/gtest.h>
 

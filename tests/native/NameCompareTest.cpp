@@ -1,4 +1,4 @@
-#include "crc/NameCompare.h"
+#include "files/NameCompare.h"
 
 #include <gtest/gtest.h>
 

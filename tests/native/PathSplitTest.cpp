@@ -1,4 +1,4 @@
-#include "select/PathSplit.h"
+#include "app/PathSplit.h"
 
 #include <gtest/gtest.h>
 

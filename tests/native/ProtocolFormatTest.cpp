@@ -1,4 +1,4 @@
-#include "crc/ProtocolFormat.h"
+#include "lists/ProtocolFormat.h"
 
 #include <gtest/gtest.h>
 

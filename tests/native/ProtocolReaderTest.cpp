@@ -1,11 +1,11 @@
-#include "cli/ProtocolReader.h"
+#include "lists/ProtocolReader.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-#include "crc/ProtocolWriter.h"
+#include "lists/ProtocolWriter.h"
 
 namespace sumbrook {
 namespace {
@@ -144,6 +144,9 @@ TEST(ProtocolReader, CountLineMustMatchTheFileLines) {
     EXPECT_EQ(Refusal(Replaced(kExample, "2 files", "-2 files")).substr(0, 8), "line 8: ");
     EXPECT_EQ(Refusal(Replaced(kExample, "2 files", "99999999999999999999 files")).substr(0, 8),
               "line 8: ");
+    // 2^32 + 2 is not 2, on a 32-bit build too.
+    EXPECT_EQ(Refusal(Replaced(kExample, "2 files", "4294967298 files")),
+              "line 8: the count line says 4294967298 files, the protocol lists 2");
 }
 
 TEST(ProtocolReader, LineEndsMustBeCrLf) {

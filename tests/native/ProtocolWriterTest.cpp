@@ -1,4 +1,4 @@
-#include "crc/ProtocolWriter.h"
+#include "lists/ProtocolWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "crc/CalculateAllFiles.h"
+#include "app/CalculateAllFiles.h"
 
 #include <objbase.h>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "crc/CalculateOneFile.h"
+#include "app/CalculateOneFile.h"
 
 #include <windows.h>
 

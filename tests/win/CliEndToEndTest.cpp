@@ -11,7 +11,7 @@
 #include "MessageBoxCatcher.h"
 #include "ShellAssociation.h"
 #include "TempFolder.h"
-#include "crc/CalculateAllFiles.h"
+#include "app/CalculateAllFiles.h"
 
 namespace sumbrook {
 namespace {

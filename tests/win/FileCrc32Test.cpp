@@ -1,4 +1,4 @@
-#include "crc/FileCrc32.h"
+#include "files/FileChecksum.h"
 
 #include <windows.h>
 #include <winioctl.h>

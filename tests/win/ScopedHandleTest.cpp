@@ -1,4 +1,4 @@
-#include "platform/ScopedHandle.h"
+#include "platform/WinHandles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,195 @@
+// ChecksumFile and FileCrc32 on POSIX systems: regular files only, opened
+// once, read to exactly the size found at open. Small files go through the
+// caller's reused buffer; large ones are mapped and checksummed in place,
+// which spares the copy out of the page cache. A mapped file that shrinks
+// while it is read raises SIGBUS on the vanished pages; that fault is caught
+// for the reading thread and reported as kEndedEarly.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csetjmp>
+#include <csignal>
+#include <mutex>
+#include <new>
+
+#include "crc/Crc32.h"
+#include "files/FileChecksum.h"
+#include "files/FileChecksumPosix.h"
+#include "platform/PosixHandles.h"
+
+namespace sumbrook {
+
+namespace {
+
+// Files from this size on are mapped rather than read.
+constexpr std::uint64_t kMapThreshold = 4U << 20;
+
+// Where the reading thread resumes when its mapped pages vanish; null while
+// the thread reads no mapping.
+thread_local sigjmp_buf* t_mappedReadEscape = nullptr;
+thread_local const unsigned char* t_mappedBegin = nullptr;
+thread_local const unsigned char* t_mappedEnd = nullptr;
+struct sigaction g_previousSigbus;
+
+void OnSigbus(int signal, siginfo_t* info, void* context) {
+    const auto* address = static_cast<const unsigned char*>(info->si_addr);
+    if (t_mappedReadEscape != nullptr && address >= t_mappedBegin && address < t_mappedEnd) {
+        siglongjmp(*t_mappedReadEscape, 1);
+    }
+    // Not ours: hand the fault back to whoever handled it before; returning
+    // re-runs the faulting access under that handler.
+    sigaction(SIGBUS, &g_previousSigbus, nullptr);
+    (void)signal;
+    (void)context;
+}
+
+void InstallSigbusHandler() {
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        struct sigaction action {};
+        action.sa_sigaction = OnSigbus;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGBUS, &action, &g_previousSigbus);
+    });
+}
+
+// Reads `size` bytes from the current position of `fd` into `buffer`, block
+// by block, and checksums them.
+FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned char>& buffer) {
+    FileChecksum result;
+    try {
+        if (buffer.size() < kFileReadBlockSize) buffer.resize(kFileReadBlockSize);
+    } catch (const std::bad_alloc&) {
+        result.status = FileReadStatus::kReadFailed;
+        result.errorCode = ENOMEM;
+        return result;
+    }
+    std::uint64_t remaining = size;
+    std::uint32_t crc = 0;
+    while (remaining > 0) {
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(remaining, buffer.size()));
+        const ssize_t got = read(fd, buffer.data(), wanted);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            result.status = FileReadStatus::kReadFailed;
+            result.errorCode = static_cast<unsigned long>(errno);
+            return result;
+        }
+        if (got == 0) {
+            result.status = FileReadStatus::kEndedEarly;
+            return result;
+        }
+        crc = Crc32Update(crc, buffer.data(), static_cast<std::size_t>(got));
+        remaining -= static_cast<std::uint64_t>(got);
+    }
+    result.status = FileReadStatus::kOk;
+    result.crc = crc;
+    result.size = size;
+    return result;
+}
+
+// Checksums `length` bytes at `data`, which lie in `mapping`; false when the
+// file no longer holds them all.
+bool ChecksumMapping(const unsigned char* data, std::size_t length, const void* mapping,
+                     std::size_t mappedLength, std::uint32_t& crc) {
+    Crc32Update(0, nullptr, 0);  // tier chosen before the guarded region, never inside it
+    sigjmp_buf escape;
+    if (sigsetjmp(escape, 1) != 0) {
+        t_mappedReadEscape = nullptr;
+        return false;
+    }
+    t_mappedBegin = static_cast<const unsigned char*>(mapping);
+    t_mappedEnd = t_mappedBegin + mappedLength;
+    t_mappedReadEscape = &escape;
+    const std::uint32_t value = Crc32Update(0, data, length);
+    t_mappedReadEscape = nullptr;
+    crc = value;
+    return true;
+}
+
+}  // namespace
+
+FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length) {
+    FileChecksum result;
+    if (length == 0) {
+        result.status = FileReadStatus::kOk;
+        return result;
+    }
+    if (length > SIZE_MAX) {
+        result.status = FileReadStatus::kReadFailed;
+        result.errorCode = ENOMEM;
+        return result;
+    }
+    InstallSigbusHandler();
+    const auto pageSize = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+    const std::uint64_t start = offset - offset % pageSize;
+    const auto mappedLength = static_cast<std::size_t>(length + (offset - start));
+    void* mapping =
+        mmap(nullptr, mappedLength, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(start));
+    if (mapping == MAP_FAILED) {
+        result.status = FileReadStatus::kReadFailed;
+        result.errorCode = static_cast<unsigned long>(errno);
+        return result;
+    }
+    madvise(mapping, mappedLength, MADV_SEQUENTIAL);
+    std::uint32_t crc = 0;
+    const bool complete =
+        ChecksumMapping(static_cast<const unsigned char*>(mapping) + (offset - start),
+                        static_cast<std::size_t>(length), mapping, mappedLength, crc);
+    munmap(mapping, mappedLength);
+    if (!complete) {
+        result.status = FileReadStatus::kEndedEarly;
+        return result;
+    }
+    result.status = FileReadStatus::kOk;
+    result.crc = crc;
+    result.size = length;
+    return result;
+}
+
+OpenedFile OpenRegularFile(const std::string& path) {
+    OpenedFile opened;
+    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is
+    // refused below anyway.
+    opened.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (opened.fd < 0) {
+        opened.failure.status = FileReadStatus::kOpenFailed;
+        opened.failure.errorCode = static_cast<unsigned long>(errno);
+        return opened;
+    }
+    struct stat info {};
+    if (fstat(opened.fd, &info) != 0) {
+        opened.failure.status = FileReadStatus::kSizeFailed;
+        opened.failure.errorCode = static_cast<unsigned long>(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        opened.failure.status = FileReadStatus::kNotADiskFile;
+    } else {
+        opened.size = static_cast<std::uint64_t>(info.st_size);
+        opened.failure.status = FileReadStatus::kOk;
+        return opened;
+    }
+    close(opened.fd);
+    opened.fd = -1;
+    return opened;
+}
+
+FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer) {
+    if (file.size >= kMapThreshold) return ChecksumMappedRange(file.fd, 0, file.size);
+    return ChecksumByReading(file.fd, file.size, buffer);
+}
+
+FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer,
+                          ErrorModeScope /*errorMode*/) {
+    const OpenedFile opened = OpenRegularFile(path);
+    if (opened.fd < 0) return opened.failure;
+    const ScopedFd closer(opened.fd);
+    return ChecksumOpenedFile(opened, buffer);
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,36 @@
+// The plain files directly in a directory, as the program counts them.
+//   Windows: what a directory search over DIR\*.* finds that is neither a
+//   directory nor hidden nor system, in the search's order (as the dialog).
+//   Elsewhere: the regular files whose names do not start with a dot, and
+//   symbolic links to regular files; links to directories and everything
+//   else are left out. Sorted by name, byte by byte.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sumbrook {
+
+struct PlainFile {
+    std::string name;           // as the directory holds it
+    std::string path;           // the directory, a separator and the name
+    std::string alternatePath;  // Windows: the path by the short name, "" if none
+};
+
+struct PlainFileList {
+    bool ok = false;    // false: the directory could not be listed
+    std::string error;  // why, when not ok
+    std::vector<PlainFile> files;
+};
+
+PlainFileList ListPlainFiles(const std::string& directory);
+
+// Takes the file at `path` out of `list` when it is one of the listed files
+// (by name, then by identity): a protocol never lists or checks itself.
+void LeaveOutFile(PlainFileList& list, const std::string& path);
+
+// The POSIX listing's rule for one name, apart from the file system: a name
+// starting with a dot is never a plain file.
+bool IsHiddenName(const std::string& name);
+
+}  // namespace sumbrook

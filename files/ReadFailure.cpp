@@ -1,0 +1,35 @@
+#include "files/ReadFailure.h"
+
+#include "platform/SystemErrorText.h"
+
+namespace sumbrook {
+
+namespace {
+
+std::string WithSystemText(const char* what, unsigned long code) {
+    std::string text = what;
+    if (code != 0) text += ": " + SystemErrorText(code);
+    return text;
+}
+
+}  // namespace
+
+std::string ReadFailureText(const FileChecksum& checksum) {
+    switch (checksum.status) {
+        case FileReadStatus::kOk:
+            return {};
+        case FileReadStatus::kOpenFailed:
+            return WithSystemText("cannot open", checksum.errorCode);
+        case FileReadStatus::kNotADiskFile:
+            return "not a regular file";
+        case FileReadStatus::kSizeFailed:
+            return WithSystemText("cannot tell its size", checksum.errorCode);
+        case FileReadStatus::kReadFailed:
+            return WithSystemText("read failed", checksum.errorCode);
+        case FileReadStatus::kEndedEarly:
+            return "it became shorter while it was read";
+    }
+    return "cannot be read";
+}
+
+}  // namespace sumbrook
