@@ -1,0 +1,133 @@
+#include "lists/SfvReader.h"
+
+#include <cstdio>
+
+namespace sumbrook {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::size_t kCrcDigits = 8;
+
+bool IsControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7F;
+}
+
+// The value of a hex digit of either case, or -1.
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool IsCrcText(std::string_view text) {
+    if (text.size() != kCrcDigits) return false;
+    for (const char c : text) {
+        if (HexDigitValue(c) < 0) return false;
+    }
+    return true;
+}
+
+std::uint32_t CrcValue(std::string_view crcText) {
+    std::uint32_t value = 0;
+    for (const char c : crcText)
+        value = (value << 4) | static_cast<std::uint32_t>(HexDigitValue(c));
+    return value;
+}
+
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+// Why `field` is no checksum, for a field at the end of a line.
+std::string CrcFault(std::string_view field) {
+    if (field.size() > 16) return "the line does not end with an 8-digit checksum";
+    if (field.size() != kCrcDigits) {
+        return "the checksum " + Quoted(field) + " has " + std::to_string(field.size()) +
+               " characters, not 8";
+    }
+    return "the checksum " + Quoted(field) + " is not 8 hexadecimal digits";
+}
+
+SfvLineResult Refused(std::string error) {
+    SfvLineResult result;
+    result.kind = SfvLineResult::Kind::kError;
+    result.error = std::move(error);
+    return result;
+}
+
+}  // namespace
+
+std::string_view StripUtf8Bom(std::string_view text) {
+    if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
+    return text;
+}
+
+SfvLineResult ParseSfvLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.size() > kMaxSfvLineLength) {
+        return Refused("the line is longer than " + std::to_string(kMaxSfvLineLength) + " bytes");
+    }
+    if (!line.empty() && line.front() == ';') return {};
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (IsControl(line[i])) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned char>(line[i]));
+            return Refused("the line holds the control byte " + std::string(code) + " at byte " +
+                           std::to_string(i + 1));
+        }
+    }
+
+    const std::size_t crcEnd = line.find_last_not_of(" \t");
+    if (crcEnd == std::string_view::npos) return {};
+    line = line.substr(0, crcEnd + 1);
+    const std::size_t lastBlank = line.find_last_of(" \t");
+    const std::size_t crcStart = lastBlank == std::string_view::npos ? 0 : lastBlank + 1;
+    const std::string_view crcText = line.substr(crcStart);
+    const std::size_t nameEnd = line.find_last_not_of(" \t", crcStart == 0 ? 0 : crcStart - 1);
+    const bool named = crcStart > 0 && nameEnd != std::string_view::npos;
+
+    if (!named) {
+        if (IsCrcText(crcText)) return Refused("the line has a checksum but no name before it");
+        if (crcText.size() > kCrcDigits && IsCrcText(crcText.substr(crcText.size() - kCrcDigits))) {
+            return Refused("no blank between the name and the checksum");
+        }
+        return Refused("expected a name, a blank and an 8-digit checksum");
+    }
+    if (!IsCrcText(crcText)) return Refused(CrcFault(crcText));
+
+    SfvLineResult result;
+    result.kind = SfvLineResult::Kind::kEntry;
+    result.entry.name = std::string(line.substr(0, nameEnd + 1));
+    result.entry.crc = CrcValue(crcText);
+    result.entry.crcText = std::string(crcText);
+    return result;
+}
+
+SfvReadResult ParseSfv(std::string_view text) {
+    SfvReadResult result;
+    text = StripUtf8Bom(text);
+    std::size_t number = 0;
+    while (!text.empty()) {
+        ++number;
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        SfvLineResult parsed = ParseSfvLine(line);
+        if (parsed.kind == SfvLineResult::Kind::kError) {
+            result.line = number;
+            result.error = std::move(parsed.error);
+            return result;
+        }
+        if (parsed.kind == SfvLineResult::Kind::kEntry) {
+            parsed.entry.line = number;
+            result.entries.push_back(std::move(parsed.entry));
+        }
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,63 @@
+// Reads SFV checksum lists: one file per line, its name, one or more blanks
+// (space or tab), then its CRC-32 as eight hexadecimal digits, the last field
+// of the line, so names may hold blanks themselves:
+//
+//   ; a comment: the line's first byte is ';'
+//   abc.txt 352441C2
+//   Samples/with blanks.txt  cbf43926
+//
+// Lines end with LF or CR LF. Blank lines and blanks after the checksum are
+// allowed; the name is every byte before the blanks that precede the
+// checksum, leading blanks included, so that any name the writer writes reads
+// back unchanged. Comment lines are skipped unread. Bytes from 0x80 up pass
+// through as they are (UTF-8 or an ANSI code page; the reader does not decode
+// them); control bytes other than the tab are refused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sumbrook {
+
+// The longest line read, not counting its LF or CR LF: room for a Windows
+// path of 32767 UTF-16 units at three UTF-8 bytes each, blanks and checksum.
+// A caller that reads a list piece by piece refuses a line as soon as it
+// holds more bytes than this before its line end.
+inline constexpr std::size_t kMaxSfvLineLength = std::size_t{128} * 1024;
+
+// `text` without a UTF-8 byte-order mark at its start (only there).
+std::string_view StripUtf8Bom(std::string_view text);
+
+struct SfvEntry {
+    std::string name;       // as listed, never empty
+    std::uint32_t crc = 0;  // the checksum's value
+    std::string crcText;    // the eight hex digits as listed, either case
+    std::size_t line = 0;   // counting from 1; set by ParseSfv, 0 from ParseSfvLine
+};
+
+struct SfvLineResult {
+    enum class Kind { kNothing, kEntry, kError };
+    Kind kind = Kind::kNothing;  // kNothing: a blank or comment line
+    SfvEntry entry;              // when kEntry
+    std::string error;           // when kError: what is wrong with the line
+};
+
+// One line without its LF; a CR at its end is dropped. The byte-order mark
+// is not skipped here: the caller strips it from the first line.
+SfvLineResult ParseSfvLine(std::string_view line);
+
+struct SfvReadResult {
+    bool ok = false;
+    std::vector<SfvEntry> entries;  // complete only when ok; a list without entries is ok
+    std::size_t line = 0;           // the first line that is refused, when not ok
+    std::string error;              // what is wrong with it
+};
+
+// A whole list, byte-order mark and a missing last line end allowed. Stops at
+// the first refused line.
+SfvReadResult ParseSfv(std::string_view text);
+
+}  // namespace sumbrook

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lists/ListedPath.h"
+#include "lists/SfvReader.h"
+#include "lists/SfvWriter.h"
+
+namespace sumbrook {
+namespace {
+
+using namespace std::string_literals;
+
+// A list and what reading it gives: its one entry (none when name is empty),
+// or the line refused and a part of the reason.
+struct ListCase {
+    std::string text;
+    std::string name;
+    std::uint32_t crc = 0;
+    std::size_t line = 1;
+    std::string error;
+};
+
+ListCase Entry(std::string text, std::string name, std::uint32_t crc, std::size_t line = 1) {
+    return {std::move(text), std::move(name), crc, line, ""};
+}
+ListCase NoEntry(std::string text) {
+    return {std::move(text), "", 0, 0, ""};
+}
+ListCase Refusal(std::string text, std::size_t line, std::string error) {
+    return {std::move(text), "", 0, line, std::move(error)};
+}
+
+void PrintTo(const ListCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.text.substr(0, 80));
+}
+
+class SfvListTest : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(SfvListTest, ReadsOrRefusesWithTheLine) {
+    const ListCase& expected = GetParam();
+    const SfvReadResult result = ParseSfv(expected.text);
+    if (!expected.error.empty()) {
+        ASSERT_FALSE(result.ok);
+        EXPECT_EQ(result.line, expected.line);
+        EXPECT_NE(result.error.find(expected.error), std::string::npos) << result.error;
+        return;
+    }
+    ASSERT_TRUE(result.ok) << "line " << result.line << ": " << result.error;
+    if (expected.name.empty()) {
+        EXPECT_TRUE(result.entries.empty());
+        return;
+    }
+    ASSERT_EQ(result.entries.size(), 1U);
+    EXPECT_EQ(result.entries[0].name, expected.name);
+    EXPECT_EQ(result.entries[0].crc, expected.crc);
+    EXPECT_EQ(result.entries[0].line, expected.line);
+}
+
+const std::string kLongest = std::string(kMaxSfvLineLength - 9, 'n') + " 352441C2";
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, SfvListTest,
+    ::testing::Values(
+        Entry("abc.txt 352441C2\n", "abc.txt", 0x352441C2),
+        Entry("\xEF\xBB\xBF"
+              "abc.txt 352441C2\r\n",
+              "abc.txt", 0x352441C2),
+        Entry("; comment\n\n \t \r\nabc.txt cbf43926", "abc.txt", 0xCBF43926, 4),
+        Entry("name with  blanks.txt\t \tCBF43926  \t\r\n", "name with  blanks.txt", 0xCBF43926),
+        Entry("tab\there 00000000\n", "tab\there", 0), Entry("  leading 0000000a", "  leading", 10),
+        Entry("dir/sub\\f;1.bin FFFFFFFF", "dir/sub\\f;1.bin", 0xFFFFFFFF),
+        Entry("\xC3\xA4.txt 12345678\n", "\xC3\xA4.txt", 0x12345678),
+        NoEntry(";\x01\x7F junk in a comment\n"), NoEntry(""), NoEntry("\n\r\n"),
+        Entry(kLongest, kLongest.substr(0, kMaxSfvLineLength - 9), 0x352441C2),
+        Entry(kLongest + "\r\n", kLongest.substr(0, kMaxSfvLineLength - 9), 0x352441C2),
+        Refusal(";x\n" + kLongest + " ", 2, "longer than 131072 bytes"),
+        Refusal("abc.txt 352441C\n", 1, "\"352441C\" has 7 characters"),
+        Refusal("abc.txt 352441C2A\n", 1, "\"352441C2A\" has 9 characters"),
+        Refusal("abc.txt 352441G2", 1, "\"352441G2\" is not 8 hexadecimal digits"),
+        Refusal("abc 0x352441C2", 1, "has 10 characters"),
+        Refusal("abc.txt352441C2", 1, "no blank between the name and the checksum"),
+        Refusal("abc.txt\n", 1, "expected a name, a blank and an 8-digit checksum"),
+        Refusal("352441C2\n", 1, "a checksum but no name"),
+        Refusal("\t  352441C2\n", 1, "a checksum but no name"),
+        Refusal("ok 00000000\nab\0c 352441C2\n"s, 2, "control byte 0x00 at byte 3"),
+        Refusal("a 352441C2\r\r\n", 1, "control byte 0x0D"),
+        Refusal("\x7F"
+                "ELF\x02\x01\x01\0\0\0\0 00000000"s,
+                1, "control byte 0x7F"),
+        Refusal("\xEF\xBB\xBF\xEF\xBB\xBF", 1, "expected a name")));
+
+// A list name and the path it gives ('/' between components), or a part of
+// the reason it is refused.
+struct PathCase {
+    std::string name;
+    std::string path;
+    std::string error;
+};
+
+PathCase Path(std::string name, std::string path) {
+    return {std::move(name), std::move(path), ""};
+}
+PathCase Refused(std::string name, std::string error) {
+    return {std::move(name), "", std::move(error)};
+}
+
+class ListedPathTest : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(ListedPathTest, StaysInsideTheFolder) {
+    const ListedPath result = ResolveListedPath(GetParam().name);
+    if (GetParam().error.empty()) {
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(JoinListedPath(result.components, '/'), GetParam().path);
+    } else {
+        ASSERT_FALSE(result.ok) << JoinListedPath(result.components, '/');
+        EXPECT_NE(result.error.find(GetParam().error), std::string::npos) << result.error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ListedPathTest,
+    ::testing::Values(Path("a.txt", "a.txt"), Path("dir\\sub/x.bin", "dir/sub/x.bin"),
+                      Path("./a//b/./c\\\\", "a/b/c"), Path("a/../b", "b"),
+                      Path("a/b/../../c", "c"), Path("..a/b..", "..a/b.."),
+                      Path(" a b/ c ", " a b/ c "),
+                      Path("CONSOLE.txt/COM10/nul-x", "CONSOLE.txt/COM10/nul-x"),
+                      Refused("", "empty"), Refused("/etc/passwd", "absolute"),
+                      Refused("\\x", "absolute"), Refused("\\\\server\\share\\x", "absolute"),
+                      Refused("//server/share/x", "absolute"), Refused("C:x", "drive"),
+                      Refused("c:\\x", "drive"), Refused("..\\x", "out of the folder"),
+                      Refused("a/../../x", "out of the folder"), Refused("a/..", "no file name"),
+                      Refused(".", "no file name"), Refused("a.txt:hidden", "data stream"),
+                      Refused("dir/b:c", "data stream"), Refused("...", "only dots and blanks"),
+                      Refused("a/. ./x", "only dots and blanks"), Refused("con", "device"),
+                      Refused("dir/NUL.txt", "device"), Refused("lpt1 .log", "device"),
+                      Refused("CONIN$", "device"), Refused("a\x01b", "control byte")));
+
+TEST(SfvWriter, WrittenEntriesReadBack) {
+    const std::vector<std::pair<std::string, std::uint32_t>> files = {
+        {"abc.txt", 0x352441C2},
+        {"name with  blanks", 0},
+        {"  leading\tand tab", 0xFFFFFFFF},
+        {"a;b 12345678", 0xA},
+        {"\xC3\xA4/x.bin", 0xCBF43926}};
+    std::string text;
+    for (const std::string& line : SfvHeaderLines("sumbrook-cli", "1.0", {2026, 12, 6, 1, 19, 4})) {
+        text += line + std::string(kSfvLineEnd);
+    }
+    EXPECT_EQ(text.substr(0, text.find(kSfvLineEnd)),
+              "; Generated by sumbrook-cli 1.0 on 2026-12-06 at 01:19:04");
+    for (const auto& [name, crc] : files) {
+        EXPECT_EQ(SfvNameFault(name), "");
+        text += SfvEntryLine(name, crc) + std::string(kSfvLineEnd);
+    }
+    EXPECT_EQ(SfvEntryLine("a", 0xA), "a 0000000A");
+
+    const SfvReadResult result = ParseSfv(text);
+    ASSERT_TRUE(result.ok) << "line " << result.line << ": " << result.error;
+    ASSERT_EQ(result.entries.size(), files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(result.entries[i].name, files[i].first);
+        EXPECT_EQ(result.entries[i].crc, files[i].second);
+    }
+    for (const std::string& name : std::vector<std::string>{"", ";x", "x ", "x\t", "a\nb",
+                                                            std::string(kMaxSfvLineLength, 'n')}) {
+        EXPECT_NE(SfvNameFault(name), "") << name.substr(0, 8);
+    }
+}
+
+}  // namespace
+}  // namespace sumbrook
