@@ -12,7 +12,10 @@
 #include "cli/ParallelChecksum.h"
 
 #ifdef _WIN32
-// Wildcards in arguments are expanded, as the console expects of a program.
+#include "platform/WideText.h"
+
+// Wildcards in arguments are expanded, as the console expects of a program;
+// the runtime does it on the UTF-16 command line, so any name matches.
 extern "C" {
 int _dowildcard = -1;  // NOLINT
 }
@@ -116,9 +119,7 @@ int Run(int argc, char** argv) {
     return ChecksumFiles(paths, settings);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
     try {
         return Run(argc, argv);
     } catch (const std::exception& error) {
@@ -128,3 +129,27 @@ int main(int argc, char** argv) {
     }
     return sumbrook::kExitError;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The arguments as UTF-16 (the whole command line, wildcards expanded by
+// the runtime), turned into the UTF-8 that the program works in.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> utf8;
+    try {
+        for (int i = 0; i < argc; ++i) utf8.push_back(sumbrook::Utf8FromWide(argv[i]));
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "sumbrook-cli: out of memory\n");
+        return sumbrook::kExitError;
+    }
+    std::vector<char*> pointers;
+    for (std::string& argument : utf8) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    return Main(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv) {
+    return Main(argc, argv);
+}
+#endif

@@ -1,5 +1,7 @@
 #include "cli/CommandOutput.h"
 
+#include <string>
+
 #include "cli/Console.h"
 
 namespace sumbrook {
@@ -12,8 +14,9 @@ CommandOutput::CommandOutput(const CliSettings& settings, std::size_t totalFiles
 
 void CommandOutput::Line(std::string_view text) {
     if (outIsTerminal_) progress_.Erase();
-    std::fwrite(text.data(), 1, text.size(), out_);
-    std::fputc('\n', out_);
+    std::string line(text);
+    line += '\n';
+    WriteText(out_, line);
 }
 
 bool CommandOutput::Write(std::string_view bytes) {
@@ -29,7 +32,7 @@ void CommandOutput::Complain(std::string_view subject, std::string_view text) {
     line += ": ";
     line.append(text);
     line += '\n';
-    std::fputs(line.c_str(), err_);
+    WriteText(err_, line);
 }
 
 bool CommandOutput::Finish() {

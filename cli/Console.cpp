@@ -3,6 +3,11 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+
+#include <string>
+
+#include "platform/WideText.h"
 #else
 #include <unistd.h>
 #endif
@@ -24,6 +29,22 @@ void UseBinaryMode(std::FILE* stream) {
 #else
     (void)stream;
 #endif
+}
+
+bool WriteText(std::FILE* stream, std::string_view text) {
+#ifdef _WIN32
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+        std::fflush(stream);
+        const std::wstring wide = WideFromUtf8(text);
+        DWORD written = 0;
+        return wide.empty() || (WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()),
+                                              &written, nullptr) != FALSE &&
+                                written == wide.size());
+    }
+#endif
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
 
 }  // namespace sumbrook

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/DisplayName.h"
 #include "cli/ParallelChecksum.h"
+#include "cli/ProtocolText.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
@@ -16,6 +17,9 @@ namespace sumbrook {
 
 namespace {
 
+constexpr char kNotRepresentable[] =
+    "the name has characters that the protocol's code page cannot hold; --sfv lists any name";
+
 // A name with a line break in it would break the protocol's lines.
 bool FitsOnOneLine(const std::string& name) {
     return name.find_first_of("\r\n") == std::string::npos;
@@ -24,7 +28,7 @@ bool FitsOnOneLine(const std::string& name) {
 // Writes `bytes` as the whole new content of the file at `path`; empty
 // when that worked, else why not.
 std::string WriteWholeFile(const std::string& path, const std::string& bytes) {
-    ScopedStdioFile file(std::fopen(path.c_str(), "wb"));
+    ScopedStdioFile file = OpenStdioFile(path, "wb");
     if (!file.IsValid()) return std::strerror(errno);
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.Get()) == bytes.size();
     const int writeError = errno;
@@ -51,16 +55,29 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
     // An earlier protocol at the output path is about to be replaced.
     if (!outputPath.empty()) LeaveOutFile(list, outputPath);
 
+    std::string directoryText;
+    if (!ProtocolTextOf(directory, directoryText)) {
+        output.Complain(DisplayName(directory), kNotRepresentable);
+        return kExitError;
+    }
     std::vector<FileToRead> files;
+    std::vector<std::string> listedNames;
     std::vector<const PlainFile*> listed;
     std::size_t failures = 0;
     for (const PlainFile& file : list.files) {
+        std::string name;
         if (!FitsOnOneLine(file.name)) {
             output.Complain(DisplayName(file.path), "a name with a line break cannot be listed");
             ++failures;
             continue;
         }
+        if (!ProtocolTextOf(file.name, name)) {
+            output.Complain(DisplayName(file.path), kNotRepresentable);
+            ++failures;
+            continue;
+        }
         files.push_back({file.path, file.alternatePath});
+        listedNames.push_back(std::move(name));
         listed.push_back(&file);
     }
 
@@ -79,20 +96,21 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             const PlainFile& file = *listed[index];
             // As in the dialog, the time is taken once the first checksum is known.
             if (!headWritten) {
-                writer.WriteHead(LocalNow(), directory);
+                writer.WriteHead(LocalNow(), directoryText);
                 headWritten = true;
             }
             if (checksum.status != FileReadStatus::kOk) {
                 output.Complain(DisplayName(file.path), ReadFailureText(checksum));
                 ++failures;
-            } else if (!writer.AddFile(file.name, Crc32Text(checksum.crc)) && checksum.size > 0) {
+            } else if (!writer.AddFile(listedNames[index], Crc32Text(checksum.crc)) &&
+                       checksum.size > 0) {
                 output.Complain(DisplayName(file.path),
                                 "its checksum is 00000000, which a protocol never lists");
             }
             output.Meter().FileDone(checksum.size);
         },
         [&output] { output.Meter().Tick(); });
-    if (!headWritten) writer.WriteHead(LocalNow(), directory);
+    if (!headWritten) writer.WriteHead(LocalNow(), directoryText);
     writer.WriteTail();
 
     bool written = writer.Ok() && output.Finish();

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/DisplayName.h"
 #include "cli/ParallelChecksum.h"
+#include "cli/ProtocolText.h"
 #include "cli/Verify.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFiles.h"
@@ -27,7 +28,7 @@ constexpr bool kFoldCase = false;
 
 // The whole file at `path` into `text`; empty when that worked, else why not.
 std::string ReadWholeFile(const std::string& path, std::string& text) {
-    const ScopedStdioFile file(std::fopen(path.c_str(), "rb"));
+    const ScopedStdioFile file = OpenStdioFile(path, "rb");
     if (!file.IsValid()) return std::strerror(errno);
     char block[1 << 16];
     std::size_t got = 0;
@@ -96,7 +97,7 @@ class VerifyReport {
         tally_.Add(status);
         const std::string name = row.file != VerifyRow::kNone
                                      ? DisplayName(list_.files[row.file].name)
-                                     : TrimmedNameField(entry->nameField);
+                                     : Utf8OfProtocolText(TrimmedNameField(entry->nameField));
         std::string detail;
         switch (status) {
             case VerifyStatus::kChanged:
@@ -151,7 +152,8 @@ int VerifyDirectory(const std::string& protocolPath, const std::string& director
         return kExitError;
     }
     const Protocol& protocol = read.protocol;
-    const std::string& checked = directory.empty() ? protocol.directoryText : directory;
+    const std::string checked =
+        directory.empty() ? Utf8OfProtocolText(protocol.directoryText) : directory;
     if (checked.empty()) {
         output.Complain(DisplayName(protocolPath),
                         "the protocol names no directory; give one after the protocol");
@@ -170,7 +172,12 @@ int VerifyDirectory(const std::string& protocolPath, const std::string& director
 
     std::vector<std::string> names;
     names.reserve(list.files.size());
-    for (const PlainFile& file : list.files) names.push_back(file.name);
+    for (const PlainFile& file : list.files) {
+        // A name the code page cannot hold fits no line: a NUL byte never
+        // stands in a protocol.
+        std::string name;
+        names.push_back(ProtocolTextOf(file.name, name) ? name : std::string(1, '\0') + file.name);
+    }
     VerifyReport report(output, protocol, list,
                         PlanVerification(protocol.entries, names, kFoldCase));
     const std::vector<FileToRead> files = report.FilesToRead();

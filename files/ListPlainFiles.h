@@ -1,6 +1,7 @@
 // The plain files directly in a directory, as the program counts them.
-//   Windows: what a directory search over DIR\*.* finds that is neither a
-//   directory nor hidden nor system, in the search's order (as the dialog).
+//   Windows: the entries of DIR that are neither a directory nor hidden nor
+//   system, in the file system's order (the dialog's rule), read by their
+//   UTF-16 names: names and paths are UTF-8, of any length.
 //   Elsewhere: the regular files whose names do not start with a dot, and
 //   symbolic links to regular files; links to directories and everything
 //   else are left out. Sorted by name, byte by byte.
@@ -14,7 +15,7 @@ namespace sumbrook {
 struct PlainFile {
     std::string name;           // as the directory holds it
     std::string path;           // the directory, a separator and the name
-    std::string alternatePath;  // Windows: the path by the short name, "" if none
+    std::string alternatePath;  // another path to the same file, "" if none
 };
 
 struct PlainFileList {

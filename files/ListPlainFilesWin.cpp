@@ -2,11 +2,11 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "files/FileEntryCrc32.h"
 #include "files/ListPlainFiles.h"
-#include "platform/DirectorySearch.h"
+#include "platform/DirectoryEntries.h"
 #include "platform/ErrorModeGuard.h"
 #include "platform/SystemErrorText.h"
+#include "platform/WidePath.h"
 
 namespace sumbrook {
 
@@ -15,8 +15,8 @@ namespace {
 // Empty when `directory` names a directory, else why not.
 std::string DirectoryFault(const std::string& directory) {
     if (directory.empty()) return "no directory given";
-    ErrorModeGuard guard(FsRedirection::kOff);
-    const DWORD attributes = GetFileAttributesA(directory.c_str());
+    ErrorModeGuard guard(FsRedirection::kOff, ErrorModeScope::kThread);
+    const DWORD attributes = GetFileAttributesW(WidePath(directory).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return SystemErrorText(GetLastError());
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return "not a directory";
     return {};
@@ -28,14 +28,18 @@ PlainFileList ListPlainFiles(const std::string& directory) {
     PlainFileList list;
     list.error = DirectoryFault(directory);
     if (!list.error.empty()) return list;
-    DirectorySearch search;
-    for (std::string name = search.Start(directory + "\\*.*", false); !name.empty();
-         name = search.Continue()) {
-        FileToRead paths = EntryFileToRead(directory, name, search.AlternateName());
+    DirectoryEntries read = ReadDirectoryEntries(directory);
+    if (!read.ok) {
+        list.error = SystemErrorText(read.errorCode);
+        return list;
+    }
+    constexpr DWORD kNotPlain =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    for (DirectoryEntry& entry : read.entries) {
+        if ((entry.attributes & kNotPlain) != 0) continue;
         PlainFile file;
-        file.path = std::move(paths.path);
-        file.alternatePath = std::move(paths.alternatePath);
-        file.name = std::move(name);
+        file.path = directory + "\\" + entry.name;
+        file.name = std::move(entry.name);
         list.files.push_back(std::move(file));
     }
     list.ok = true;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "platform/ScopedHandle.h"
 
@@ -17,5 +18,10 @@ struct StdioFileTraits {
 };
 
 using ScopedStdioFile = ScopedHandle<StdioFileTraits>;
+
+// fopen of the UTF-8 `path` ("rb" or "wb" style `mode`): on Windows through
+// _wfopen and WidePath, so that any name and any length opens; elsewhere
+// fopen of the bytes. Null on failure, with errno set.
+ScopedStdioFile OpenStdioFile(const std::string& path, const char* mode);
 
 }  // namespace sumbrook

@@ -1,5 +1,5 @@
 // The system's own words for an error number (errno, or GetLastError in the
-// Windows build), without a trailing full stop or line break.
+// Windows build), in UTF-8, without a trailing full stop or line break.
 #pragma once
 
 #include <string>

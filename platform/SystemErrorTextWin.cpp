@@ -3,19 +3,20 @@
 #include <windows.h>
 
 #include "platform/SystemErrorText.h"
+#include "platform/WideText.h"
 
 namespace sumbrook {
 
 std::string SystemErrorText(unsigned long code) {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, text, static_cast<DWORD>(sizeof text), nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
-                          text[length - 1] == ' ' || text[length - 1] == '.')) {
+    wchar_t text[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, text, 512, nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' ||
+                          text[length - 1] == L' ' || text[length - 1] == L'.')) {
         --length;
     }
     if (length == 0) return "error " + std::to_string(code);
-    return std::string(text, length);
+    return Utf8FromWide(std::wstring_view(text, length));
 }
 
 }  // namespace sumbrook

@@ -1,0 +1,171 @@
+// sumbrook-cli.exe with names outside the ANSI code page and with paths
+// longer than MAX_PATH, started with a UTF-16 command line as a console
+// would start it, its output caught in files (UTF-8 bytes).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "crc/Crc32.h"
+#include "platform/WideText.h"
+
+namespace sumbrook {
+namespace {
+
+constexpr DWORD kRunLimitMs = 120000;
+
+struct CliRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;  // bytes as written
+    std::string err;
+};
+
+std::wstring Wide(const std::string& utf8) {
+    return WideFromUtf8(utf8);
+}
+
+HANDLE InheritableFile(const std::wstring& path) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Runs sumbrook-cli.exe with the UTF-8 `arguments`, each quoted.
+CliRun RunCli(const test::TempFolder& scratch, const std::vector<std::string>& arguments) {
+    CliRun run;
+    std::wstring commandLine = L"\"" + Wide(test::BuiltProgramPath(SUMBROOK_CLI_PATH)) + L"\"";
+    for (const std::string& argument : arguments) commandLine += L" \"" + Wide(argument) + L"\"";
+    const std::string outPath = scratch / "stdout.txt";
+    const std::string errPath = scratch / "stderr.txt";
+    HANDLE out = InheritableFile(Wide(outPath));
+    HANDLE err = InheritableFile(Wide(errPath));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process = {};
+    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    CloseHandle(out);
+    CloseHandle(err);
+    EXPECT_TRUE(started);
+    if (!started) return run;
+    if (WaitForSingleObject(process.hProcess, kRunLimitMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 99);
+        ADD_FAILURE() << "sumbrook-cli.exe did not end";
+    }
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    run.out = test::ReadWholeFile(outPath);
+    run.err = test::ReadWholeFile(errPath);
+    return run;
+}
+
+// Creates (or fails the test) and removes, by UTF-16 names in the long form.
+void MakeFolderW(const std::string& path) {
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + Wide(path)).c_str(), nullptr)) << path;
+}
+void WriteFileW(const std::string& path, const std::string& content) {
+    HANDLE file = CreateFileW((L"\\\\?\\" + Wide(path)).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+}
+void RemoveTreeW(const std::wstring& longPath) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW((longPath + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = longPath + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTreeW(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(longPath.c_str());
+}
+
+std::string CrcText(const std::string& content) {
+    return Crc32Text(Crc32Update(0, content.data(), content.size()));
+}
+
+// One name per script the ANSI code page cannot hold, a plain one, and a
+// file at the end of a path of more than 300 characters.
+class CliUnicode : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = scratch_ / "names";
+        MakeFolderW(root_);
+        for (const auto& [name, content] : kFiles) WriteFileW(root_ + "\\" + name, content);
+        deep_ = root_;
+        for (int level = 0; level < 5; ++level) {
+            deep_ += "\\" + std::string(60, static_cast<char>('a' + level));
+            MakeFolderW(deep_);
+        }
+        deepFile_ = deep_ + "\\deep.txt";
+        WriteFileW(deepFile_, "deep");
+        ASSERT_GT(deepFile_.size(), 300U);
+    }
+    void TearDown() override { RemoveTreeW(L"\\\\?\\" + Wide(root_)); }
+
+    static inline const std::vector<std::pair<std::string, std::string>> kFiles = {
+        {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.txt", "abc"},  // Привет
+        {"\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC.txt", "123456789"},
+        {"\xE4\xB8\xAD\xE6\x96\x87.txt", "zh"},  // 中文
+        {"\xF0\x9F\x98\x80.txt", "emoji"},       // U+1F600
+        {"plain.txt", "plain"},
+    };
+
+    test::TempFolder scratch_;
+    std::string root_;
+    std::string deep_;
+    std::string deepFile_;
+};
+
+TEST_F(CliUnicode, ChecksumsAndNamesEveryFile) {
+    std::vector<std::string> paths;
+    std::string expected;
+    for (const auto& [name, content] : kFiles) {
+        paths.push_back(root_ + "\\" + name);
+        expected += CrcText(content) + "  " + paths.back() + "\n";
+    }
+    paths.push_back(deepFile_);
+    expected += CrcText("deep") + "  " + deepFile_ + "\n";
+    const CliRun run = RunCli(scratch_, paths);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.exitCode, 0U);
+}
+
+TEST_F(CliUnicode, ProtocolNamesWhatItsCodePageCannotHold) {
+    const CliRun run = RunCli(scratch_, {"--protocol", root_});
+    EXPECT_EQ(run.exitCode, 2U);
+    EXPECT_NE(run.out.find("plain.txt                         " + CrcText("plain")),
+              std::string::npos)
+        << run.out;
+    for (const auto& [name, content] : kFiles) {
+        if (name == "plain.txt") continue;
+        EXPECT_NE(run.err.find(root_ + "\\" + name +
+                               ": the name has characters that the "
+                               "protocol's code page cannot hold; --sfv"),
+                  std::string::npos)
+            << run.err;
+    }
+}
+
+}  // namespace
+}  // namespace sumbrook
