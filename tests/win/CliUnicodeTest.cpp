@@ -167,5 +167,41 @@ TEST_F(CliUnicode, ProtocolNamesWhatItsCodePageCannotHold) {
     }
 }
 
+// On a console every name shows as it is: the child writes to the console
+// that this test process owns, and the test reads the characters back.
+TEST_F(CliUnicode, ConsoleShowsEveryName) {
+    FreeConsole();
+    if (!AllocConsole()) GTEST_SKIP() << "no console to be had here";
+    HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(screen, INVALID_HANDLE_VALUE);
+    const std::string path = root_ + "\\" + kFiles[0].first;
+    std::wstring commandLine = L"\"" + Wide(test::BuiltProgramPath(SUMBROOK_CLI_PATH)) +
+                               L"\" \"" + Wide(path) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    if (WaitForSingleObject(process.hProcess, kRunLimitMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 99);
+        ADD_FAILURE() << "sumbrook-cli.exe did not end";
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(screen, &info));
+    const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+    std::wstring shown(cells, L' ');
+    DWORD read = 0;
+    ASSERT_TRUE(ReadConsoleOutputCharacterW(screen, shown.data(), cells, COORD{0, 0}, &read));
+    CloseHandle(screen);
+    FreeConsole();
+    shown.resize(read);
+    EXPECT_NE(shown.find(Wide(CrcText(kFiles[0].second) + "  ")), std::wstring::npos);
+    EXPECT_NE(shown.find(Wide(kFiles[0].first)), std::wstring::npos) << Utf8FromWide(shown);
+}
+
 }  // namespace
 }  // namespace sumbrook
