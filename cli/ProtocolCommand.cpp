@@ -4,12 +4,12 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
 #include "cli/DisplayName.h"
+#include "cli/ListHeaderTime.h"
 #include "cli/ParallelChecksum.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
 #include "lists/ProtocolWriter.h"
-#include "platform/LocalClock.h"
 #include "platform/StdioFile.h"
 
 namespace sumbrook {
@@ -79,7 +79,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             const PlainFile& file = *listed[index];
             // As in the dialog, the time is taken once the first checksum is known.
             if (!headWritten) {
-                writer.WriteHead(LocalNow(), directory);
+                writer.WriteHead(ListHeaderTime(settings.err), directory);
                 headWritten = true;
             }
             if (checksum.status != FileReadStatus::kOk) {
@@ -92,7 +92,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             output.Meter().FileDone(checksum.size);
         },
         [&output] { output.Meter().Tick(); });
-    if (!headWritten) writer.WriteHead(LocalNow(), directory);
+    if (!headWritten) writer.WriteHead(ListHeaderTime(settings.err), directory);
     writer.WriteTail();
 
     bool written = writer.Ok() && output.Finish();
