@@ -29,9 +29,9 @@ z = zipfile.ZipFile(sys.argv[1]); z.extractall(sys.argv[2]); print(" ".join(z.na
   { echo "FAIL: $zip does not unpack"; exit 1; }
 expected="README.txt LICENSE Sumbrook.exe sumbrook-cli.exe sumbrook-$version.sfv"
 [ "$names" = "$expected" ] || fail "the zip holds: $names; expected: $expected"
-cd "$folder"
+cd "$folder" || exit 1
 
-grep -q $'\r$' README.txt && ! grep -q $'[^\r]$' README.txt || fail "README.txt does not end every line with CR LF"
+[ "$(grep -c $'\r$' README.txt)" -eq "$(wc -l <README.txt)" ] || fail "README.txt has lines without CR LF"
 
 out=$(timeout 120 wine sumbrook-cli.exe --verify "sumbrook-$version.sfv" 2>&1 | tr -d '\r')
 code=${PIPESTATUS[0]}
