@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/BuildCommit.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ParallelChecksum.h"
@@ -50,7 +52,18 @@ constexpr char kFooter[] =
     "\n"
     "Exit codes: 0 everything verified or computed; 1 differences found (changed,\n"
     "missing, new, ambiguous); 2 errors (unreadable files, bad arguments, unreadable or\n"
-    "malformed protocol).\n";
+    "malformed protocol).\n"
+    "\n"
+    "SOURCE_DATE_EPOCH, when set, is the time a protocol's header names, in UTC.\n";
+
+// "sumbrook-cli 1.0.0 (commit 0123456789ab)"; without the commit when the
+// build did not know it.
+std::string VersionText() {
+    std::string text = "sumbrook-cli " SUMBROOK_CLI_VERSION;
+    constexpr std::string_view kCommit = SUMBROOK_BUILD_COMMIT;
+    if (!kCommit.empty()) text += " (commit " + std::string(kCommit) + ")";
+    return text;
+}
 
 int Usage(const std::string& message) {
     std::fprintf(stderr, "sumbrook-cli: %s\nRun with --help for more information.\n",
@@ -64,7 +77,7 @@ int Run(int argc, char** argv) {
     CLI::App app{"CRC-32 checksums of files, protocols of directories and their verification.",
                  "sumbrook-cli"};
     app.footer(std::string("\n") + kPlainFileRule + "\n" + kFooter);
-    app.set_version_flag("--version", "sumbrook-cli " SUMBROOK_CLI_VERSION);
+    app.set_version_flag("--version", VersionText());
 
     std::vector<std::string> paths;
     std::string protocolDirectory;

@@ -4,13 +4,13 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
 #include "cli/DisplayName.h"
+#include "cli/ListHeaderTime.h"
 #include "cli/ParallelChecksum.h"
 #include "cli/ProtocolText.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
 #include "lists/ProtocolWriter.h"
-#include "platform/LocalClock.h"
 #include "platform/StdioFile.h"
 
 namespace sumbrook {
@@ -96,7 +96,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             const PlainFile& file = *listed[index];
             // As in the dialog, the time is taken once the first checksum is known.
             if (!headWritten) {
-                writer.WriteHead(LocalNow(), directoryText);
+                writer.WriteHead(ListHeaderTime(settings.err), directoryText);
                 headWritten = true;
             }
             if (checksum.status != FileReadStatus::kOk) {
@@ -110,7 +110,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             output.Meter().FileDone(checksum.size);
         },
         [&output] { output.Meter().Tick(); });
-    if (!headWritten) writer.WriteHead(LocalNow(), directoryText);
+    if (!headWritten) writer.WriteHead(ListHeaderTime(settings.err), directoryText);
     writer.WriteTail();
 
     bool written = writer.Ok() && output.Finish();

@@ -47,7 +47,10 @@ mkdir samples/archive
 printf hidden >samples/.hidden
 
 # --- version, help, arguments -------------------------------------------
-run 0 --version; expect_out "sumbrook-cli 1.0" "--version"
+# The project's version, and the commit the program was built from when known.
+run 0 --version
+[[ "$out" =~ ^sumbrook-cli\ ${SUMBROOK_VERSION:?}(\ \(commit\ [0-9a-f]{12}(-dirty)?\))?$ ]] ||
+  fail "--version: $out"
 run 0 --help
 [[ "$out" == *"symbolic links to regular files count, links to directories do not"* ]] ||
   fail "--help does not state the plain-file rule"
@@ -93,6 +96,13 @@ expected_body=$(printf 'Directory %s\r\nFile name                         CRC32-
 head -n 1 stdout.txt | grep -Eq "$header_re" || fail "--protocol header: $(head -n 1 stdout.txt)"
 [ "$(tail -n +2 stdout.txt)" == "$expected_body" ] || fail "--protocol body:"$'\n'"$(tail -n +2 stdout.txt | od -c | head -20)"
 [ "$(tail -c 4 stdout.txt | od -An -c | tr -d ' ')" == '\r\n\r\n' ] || fail "--protocol does not end with the empty line"
+
+# SOURCE_DATE_EPOCH fixes the header's time, in UTC; a bad value is named.
+SOURCE_DATE_EPOCH=1700000000 TZ=Pacific/Kiritimati run 0 --protocol "$dir"; expect_no_err "SOURCE_DATE_EPOCH"
+[[ "$out" == $'CRC32-codes of following files calculated 14.11.2023, 22:13:20\r\n'* ]] ||
+  fail "SOURCE_DATE_EPOCH header: $(head -n 1 <<<"$out")"
+SOURCE_DATE_EPOCH=yesterday run 0 --protocol "$dir"; expect_err_has "SOURCE_DATE_EPOCH" "bad SOURCE_DATE_EPOCH"
+[[ "$(head -n 1 <<<"$out")" =~ $header_re ]] || fail "bad SOURCE_DATE_EPOCH header: $(head -n 1 <<<"$out")"
 
 run 0 --protocol "$dir" -o samples.txt --jobs 3; expect_out "" "-o keeps stdout empty"
 [ "$(tail -n +2 samples.txt)" == "$expected_body" ] || fail "-o FILE differs from stdout"
