@@ -65,21 +65,37 @@ int Run(int argc, char** argv) {
 
     std::vector<std::string> paths;
     std::string protocolDirectory;
+    std::string sfvDirectory;
     std::string outputPath;
-    std::string verifyProtocol;
+    std::string verifyList;
+    std::vector<std::string> compared;
+    bool recursive = false;
     unsigned jobs = DefaultJobCount();
     app.add_option("PATH", paths,
                    "Files to checksum; with --verify, the directory to check instead of the "
-                   "protocol's");
+                   "list's");
     CLI::Option* protocol = app.add_option("--protocol", protocolDirectory,
                                            "Write the protocol of the plain files in DIR")
                                 ->type_name("DIR");
-    app.add_option("-o,--output", outputPath, "Write the protocol to FILE, not to stdout")
-        ->type_name("FILE")
-        ->needs(protocol);
-    app.add_option("--verify", verifyProtocol, "Check a directory against PROTOCOL")
-        ->type_name("PROTOCOL")
-        ->excludes(protocol);
+    CLI::Option* sfv =
+        app.add_option("--sfv", sfvDirectory, "Write an SFV list of the plain files in DIR")
+            ->type_name("DIR")
+            ->excludes(protocol);
+    app.add_option("-o,--output", outputPath, "Write the protocol or list to FILE, not to stdout")
+        ->type_name("FILE");
+    CLI::Option* verify =
+        app.add_option("--verify", verifyList, "Check a directory against LIST (protocol or SFV)")
+            ->type_name("LIST")
+            ->excludes(protocol)
+            ->excludes(sfv);
+    app.add_option("--compare", compared, "Compare the plain files of SRC with those of DEST")
+        ->type_name("SRC DEST")
+        ->expected(2)
+        ->excludes(protocol)
+        ->excludes(sfv)
+        ->excludes(verify);
+    app.add_flag("-r,--recursive", recursive,
+                 "With --sfv, --verify of an SFV list and --compare: the whole tree");
     app.add_option("-j,--jobs", jobs, "Files read at once (default: the number of cores)")
         ->type_name("N")
         ->check(CLI::Range(1U, 1024U));
@@ -93,26 +109,56 @@ int Run(int argc, char** argv) {
 
     CliSettings settings;
     settings.jobs = jobs;
+    settings.version = SUMBROOK_CLI_VERSION;
     settings.progress = IsTerminal(stderr);
     if (!IsTerminal(stdout)) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
-    if (app.count("--protocol") > 0) {
-        if (!paths.empty()) return Usage("--protocol takes one directory and no other paths");
-        if (protocolDirectory.empty()) return Usage("--protocol: the directory is empty");
+    const bool writesList = app.count("--protocol") > 0 || app.count("--sfv") > 0;
+    if (app.count("--output") > 0 && !writesList) {
+        return Usage("--output is for --protocol and --sfv");
+    }
+    if (recursive && app.count("--protocol") > 0) {
+        return Usage("--recursive: a protocol lists the files of one directory");
+    }
+    if (recursive && !writesList && app.count("--verify") == 0 && app.count("--compare") == 0) {
+        return Usage("--recursive is for --sfv, --verify and --compare");
+    }
+    if (writesList) {
+        const char* command = app.count("--protocol") > 0 ? "--protocol" : "--sfv";
+        const std::string& directory =
+            app.count("--protocol") > 0 ? protocolDirectory : sfvDirectory;
+        if (!paths.empty()) {
+            return Usage(std::string(command) + " takes one directory and no other paths");
+        }
+        if (directory.empty()) return Usage(std::string(command) + ": the directory is empty");
         if (outputPath.empty() && app.count("--output") > 0) {
             return Usage("--output: the file name is empty");
         }
         if (outputPath.empty()) UseBinaryMode(stdout);
-        return WriteDirectoryProtocol(protocolDirectory, outputPath, settings);
+        if (app.count("--protocol") > 0) {
+            return WriteDirectoryProtocol(directory, outputPath, settings);
+        }
+        return WriteDirectorySfv(directory, recursive, outputPath, settings);
     }
     if (app.count("--verify") > 0) {
-        if (paths.size() > 1) return Usage("--verify takes a protocol and at most one directory");
-        if (verifyProtocol.empty()) return Usage("--verify: the protocol name is empty");
+        if (paths.size() > 1) return Usage("--verify takes a list and at most one directory");
+        if (verifyList.empty()) return Usage("--verify: the list name is empty");
         if (!paths.empty() && paths.front().empty()) return Usage("the directory is empty");
-        return VerifyDirectory(verifyProtocol, paths.empty() ? std::string() : paths.front(),
+        return VerifyDirectory(verifyList, paths.empty() ? std::string() : paths.front(), recursive,
                                settings);
     }
-    if (paths.empty()) return Usage("give files to checksum, --protocol DIR or --verify PROTOCOL");
+    if (app.count("--compare") > 0) {
+        if (!paths.empty()) return Usage("--compare takes two directories and no other paths");
+        if (compared.size() != 2 || compared[0].empty() || compared[1].empty()) {
+            return Usage("--compare: give two directories");
+        }
+        return CompareFolders(compared[0], compared[1], recursive, settings);
+    }
+    if (paths.empty()) {
+        return Usage(
+            "give files to checksum, --protocol DIR, --sfv DIR, --verify LIST or "
+            "--compare SRC DEST");
+    }
     return ChecksumFiles(paths, settings);
 }
 
