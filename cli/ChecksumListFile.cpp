@@ -28,12 +28,14 @@ class SfvLineFeed {
         while (start < size) {
             const void* found = std::memchr(bytes + start, '\n', size - start);
             const std::size_t end =
-                found == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
+                found == nullptr
+                    ? size
+                    : static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
             pending_.append(bytes + start, end - start);
             // Room for the CR of a CR LF line end on top of the longest line.
             if (pending_.size() > kMaxSfvLineLength + 1) {
- return Refuse(line_ + 1, "the line is longer than " + std::to_string(kMaxSfvLineLength) +
-                              " bytes");
+                return Refuse(line_ + 1, "the line is longer than " +
+                                             std::to_string(kMaxSfvLineLength) + " bytes");
             }
             if (found == nullptr) break;
             if (!EndLine()) return false;

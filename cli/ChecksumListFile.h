@@ -18,7 +18,7 @@ struct ChecksumListFile {
     // When not ok: "line N: <reason>" for a refused line, else the system's
     // reason ("No such file or directory", "Is a directory"...).
     std::string error;
-    Protocol protocol;                // kProtocol, when ok
+    Protocol protocol;                 // kProtocol, when ok
     std::vector<SfvEntry> sfvEntries;  // kSfv, when ok; each with its line number
 };
 

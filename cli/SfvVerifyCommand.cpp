@@ -47,9 +47,10 @@ std::vector<PlainFile> CandidateFiles(PlainFileTree& top, const std::string& dir
     for (PlainFile& file : inFolders.files) files.push_back(std::move(file));
     const auto byName = [](const PlainFile& a, const PlainFile& b) { return a.name < b.name; };
     std::stable_sort(files.begin(), files.end(), byName);
-    files.erase(std::unique(files.begin(), files.end(),
-                            [](const PlainFile& a, const PlainFile& b) { return a.name == b.name; }),
-                files.end());
+    files.erase(
+        std::unique(files.begin(), files.end(),
+                    [](const PlainFile& a, const PlainFile& b) { return a.name == b.name; }),
+        files.end());
     return files;
 }
 
