@@ -124,7 +124,8 @@ std::string RowsText(const SfvPlan& plan) {
     for (const SfvRow& row : plan.rows) {
         static const char* const kKinds[] = {"listed", "duplicate", "unlisted"};
         text += std::string(kKinds[static_cast<int>(row.kind)]) + " " + row.path;
-        if (row.kind == SfvRow::Kind::kDuplicate) text += "(" + std::to_string(row.entries.size()) + ")";
+        if (row.kind == SfvRow::Kind::kDuplicate)
+            text += "(" + std::to_string(row.entries.size()) + ")";
         text += "; ";
     }
     return text;
@@ -160,16 +161,34 @@ INSTANTIATE_TEST_SUITE_P(
                  {"a.txt", "b"},
                  "duplicate a.txt(3); listed b; ",
                  "[]"},
-        PlanCase{"case_kept_here", "A.txt 00000000\na.txt 00000000\n", false, {"A.TXT"},
-                 "listed A.txt; listed a.txt; unlisted A.TXT; ", "[]"},
-        PlanCase{"case_folded_on_windows", "A.txt 00000000\na.txt 00000000\n", true, {"A.TXT"},
-                 "duplicate A.txt(2); ", "[]"},
-        PlanCase{"leaves_the_folder", "ok 00000000\nsub/../../x 00000000\n", false, {},
-                 "line 2: \"..\" leads out of the folder", ""},
-        PlanCase{"absolute", "/etc/passwd 00000000\n", false, {},
+        PlanCase{"case_kept_here",
+                 "A.txt 00000000\na.txt 00000000\n",
+                 false,
+                 {"A.TXT"},
+                 "listed A.txt; listed a.txt; unlisted A.TXT; ",
+                 "[]"},
+        PlanCase{"case_folded_on_windows",
+                 "A.txt 00000000\na.txt 00000000\n",
+                 true,
+                 {"A.TXT"},
+                 "duplicate A.txt(2); ",
+                 "[]"},
+        PlanCase{"leaves_the_folder",
+                 "ok 00000000\nsub/../../x 00000000\n",
+                 false,
+                 {},
+                 "line 2: \"..\" leads out of the folder",
+                 ""},
+        PlanCase{"absolute",
+                 "/etc/passwd 00000000\n",
+                 false,
+                 {},
                  "line 1: the name is an absolute path; only paths inside the folder are checked",
                  ""},
-        PlanCase{"stream_name", "a.txt:hidden 00000000\n", false, {},
+        PlanCase{"stream_name",
+                 "a.txt:hidden 00000000\n",
+                 false,
+                 {},
                  "line 1: \"a.txt:hidden\" holds ':', which names a drive or a data stream on "
                  "Windows",
                  ""}),
@@ -187,7 +206,8 @@ TEST(SfvJudge, MissingOnlyWhenTheNameNamesNothing) {
     FileChecksum failed;
     for (const auto& [error, status] :
          {std::pair{ENOENT, VerifyStatus::kMissing}, std::pair{ENOTDIR, VerifyStatus::kMissing},
-          std::pair{EACCES, VerifyStatus::kUnreadable}, std::pair{EISDIR, VerifyStatus::kUnreadable}}) {
+          std::pair{EACCES, VerifyStatus::kUnreadable},
+          std::pair{EISDIR, VerifyStatus::kUnreadable}}) {
         failed.errorCode = static_cast<unsigned long>(error);
         EXPECT_EQ(JudgeListedFile(entry, failed), status) << error;
     }
@@ -248,8 +268,8 @@ TEST(PlainFileTree, EntersNoHiddenFolderFollowsNoFolderLinkSortsByPath) {
     for (const char* folder : {"sub", "sub/deeper", ".hidden", "a.d", "a", "empty"}) {
         ASSERT_EQ(mkdir((dir / folder).c_str(), 0755), 0);
     }
-    for (const char* file : {"z", "a.txt", "sub/b", "sub/deeper/c", ".hidden/h", "a.d/x", "a/y",
-                             "sub/.dot"}) {
+    for (const char* file :
+         {"z", "a.txt", "sub/b", "sub/deeper/c", ".hidden/h", "a.d/x", "a/y", "sub/.dot"}) {
         dir.Write(file, "x");
     }
     ASSERT_EQ(symlink("sub", (dir / "link-to-sub").c_str()), 0);
