@@ -22,13 +22,15 @@ constexpr bool kFoldCase = false;
 constexpr char kSeparators[] = "/";
 #endif
 
-// The folder that holds the file at `path`: "." for a bare name, the root
-// (or a drive's root) kept whole.
+// The folder that holds the file at `path`: "." for a bare name; a root
+// ("/", "C:\") or a drive's current folder ("C:") kept whole.
 std::string FolderOf(const std::string& path) {
     const std::size_t separator = path.find_last_of(kSeparators);
     if (separator == std::string::npos) return ".";
     const std::string folder = path.substr(0, separator);
-    if (folder.empty() || folder.back() == ':') return path.substr(0, separator + 1);
+    if (folder.empty() || folder.back() == ':' || path[separator] == ':') {
+        return path.substr(0, separator + 1);
+    }
     return folder;
 }
 
