@@ -27,7 +27,7 @@ constexpr char kSeparators[] = "/";
 std::string FolderOf(const std::string& path) {
     const std::size_t separator = path.find_last_of(kSeparators);
     if (separator == std::string::npos) return ".";
-    const std::string folder = path.substr(0, separator);
+    std::string folder = path.substr(0, separator);
     if (folder.empty() || folder.back() == ':' || path[separator] == ':') {
         return path.substr(0, separator + 1);
     }

@@ -221,6 +221,7 @@ TEST(SfvJudge, MissingOnlyWhenTheNameNamesNothing) {
 TEST(CopyComparison, PairsBySamePathThenCopyOnlyFiles) {
     const auto files = [](std::vector<std::string> names) {
         std::vector<PlainFile> list;
+        list.reserve(names.size());
         for (std::string& name : names) list.push_back({std::move(name), "", ""});
         return list;
     };
