@@ -1,3 +1,7 @@
+#include <atomic>
+#include <system_error>
+#include <thread>
+
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
 #include "cli/CopyComparison.h"
@@ -114,21 +118,45 @@ class CopyReport {
     VerifyTally tally_;
 };
 
+// Calls `work(i)` for every i below `count`, on up to `jobs` threads (the
+// calling thread among them); on the calling thread alone when no thread
+// can be started. `work` must not throw.
+template <typename Work>
+void ForEachIndex(std::size_t count, unsigned jobs, const Work& work) {
+    std::atomic<std::size_t> next{0};
+    const auto drain = [&] {
+        for (std::size_t i = next++; i < count; i = next++) work(i);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned job = 1; job < jobs && job < count; ++job) {
+        try {
+            helpers.emplace_back(drain);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    drain();
+    for (std::thread& helper : helpers) helper.join();
+}
+
 // The rows of the comparison; a pair is read unless the file system already
-// tells two different sizes.
+// tells two different sizes (asked on `jobs` threads: on many small files
+// this costs about as much as reading them).
 std::vector<PlannedRow> PlanRows(const std::vector<PlainFile>& source,
-                                 const std::vector<PlainFile>& copy) {
+                                 const std::vector<PlainFile>& copy, unsigned jobs) {
     std::vector<PlannedRow> rows;
     for (const CopyRow& row : PlanCopyComparison(source, copy, kFoldCase)) {
         PlannedRow planned;
         planned.row = row;
-        if (row.kind == CopyRow::Kind::kBoth) {
-            const bool sized = QueryFileSize(source[row.source].path, planned.sourceSize) &&
-                               QueryFileSize(copy[row.copy].path, planned.copySize);
-            planned.read = !sized || planned.sourceSize == planned.copySize;
-        }
         rows.push_back(planned);
     }
+    ForEachIndex(rows.size(), jobs, [&](std::size_t index) {
+        PlannedRow& planned = rows[index];
+        if (planned.row.kind != CopyRow::Kind::kBoth) return;
+        const bool sized = QueryFileSize(source[planned.row.source].path, planned.sourceSize) &&
+                           QueryFileSize(copy[planned.row.copy].path, planned.copySize);
+        planned.read = !sized || planned.sourceSize == planned.copySize;
+    });
     return rows;
 }
 
@@ -154,7 +182,7 @@ int CompareFolders(const std::string& source, const std::string& copy, bool recu
     }
 
     CopyReport report(output, sourceTree.files, copyTree.files,
-                      PlanRows(sourceTree.files, copyTree.files));
+                      PlanRows(sourceTree.files, copyTree.files, settings.jobs));
     const std::vector<FileToRead> files = report.FilesToRead();
     output.Meter().SetTotal(files.size());
     ChecksumInOrder(
