@@ -21,6 +21,8 @@ std::string PathKey(const std::string& path, bool foldCase) {
 SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase) {
     SfvPlan plan;
     std::unordered_map<std::string, std::size_t> rowByKey;
+    rowByKey.reserve(entries.size());
+    plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
     for (std::size_t index = 0; index < entries.size(); ++index) {
         const ListedPath resolved = ResolveListedPath(entries[index].name);
@@ -54,6 +56,7 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
 
 void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool foldCase) {
     std::unordered_set<std::string> named;
+    named.reserve(plan.rows.size());
     for (const SfvRow& row : plan.rows) {
         if (row.kind != SfvRow::Kind::kUnlisted) named.insert(PathKey(row.path, foldCase));
     }

@@ -45,6 +45,7 @@ std::vector<PlainFile> CandidateFiles(PlainFileTree& top, const std::string& dir
     for (const std::string& folder : folders) {
         if (!folder.empty()) others.push_back(folder);
     }
+    if (others.empty()) return files;  // sorted, each once
     PlainFileTree inFolders = ListPlainFilesOfFolders(directory, others);
     for (PlainFile& file : inFolders.files) files.push_back(std::move(file));
     const auto byName = [](const PlainFile& a, const PlainFile& b) { return a.name < b.name; };
