@@ -86,20 +86,26 @@ format-check:
 clean:
 	rm -rf $(NATIVE) $(SAN) $(WIN)
 
-# The protocol reader under libFuzzer (clang), FUZZ_SECONDS long; not part of
-# `make test` or CI. New inputs that the fuzzer finds stay in $(BUILD)/fuzz/corpus.
+# The protocol reader and the SFV reader under libFuzzer (clang), each
+# FUZZ_SECONDS long; not part of `make test` or CI. New inputs that the fuzzer
+# finds stay in $(BUILD)/fuzz/corpus and $(BUILD)/fuzz/sfv-corpus.
 FUZZ_SECONDS ?= 600
 fuzz:
 	@command -v clang++ >/dev/null || { echo "fuzz: clang++ is needed (apt-get install clang)"; exit 1; }
 	$(CMAKE) -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DSUMBROOK_FUZZ=ON >/dev/null
-	$(CMAKE) --build $(BUILD)/fuzz --target protocol_reader_fuzz -j $(JOBS)
-	mkdir -p $(BUILD)/fuzz/corpus
+	$(CMAKE) --build $(BUILD)/fuzz --target protocol_reader_fuzz sfv_reader_fuzz -j $(JOBS)
+	mkdir -p $(BUILD)/fuzz/corpus $(BUILD)/fuzz/sfv-corpus
 	cp tests/cli/fuzz-seeds/* $(BUILD)/fuzz/corpus/
+	cp tests/lists/fuzz-seeds/* $(BUILD)/fuzz/sfv-corpus/
 	$(BUILD)/fuzz/cli/protocol_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 $(BUILD)/fuzz/corpus
+	$(BUILD)/fuzz/lists/sfv_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/sfv-corpus
 
 # sumbrook-cli against rhash, 7z, Python's zlib and cat on the same cached
-# data (needs rhash, 7zip, hyperfine: apt-get install rhash 7zip hyperfine).
+# data, --verify of an SFV list against rhash -c and cksfv -f, --compare
+# against diff -rq (needs rhash, cksfv, 7zip, hyperfine: apt-get install
+# rhash cksfv 7zip hyperfine).
 bench-cli: native
 	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli

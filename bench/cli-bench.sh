@@ -2,18 +2,20 @@
 # sumbrook-cli against other CRC-32 tools on the same cached data, in one run:
 # one file of 1 GiB, 10,000 files of 4 KiB, 64 files of 16 MiB. Medians of
 # hyperfine runs, and ratios: against `cat` into /dev/null (the read limit)
-# and against the best other checksum tool.
+# and against the best other checksum tool. Then, on the 10,000 and the 64
+# files: --verify of an SFV list against `rhash -c` and `cksfv -f` of the
+# same list, and --compare of two copies against `diff -rq` of them.
 # Usage: bench/cli-bench.sh path/to/sumbrook-cli   (make bench-cli)
-# Needs rhash, 7zip, hyperfine and python3; the data lives under /tmp and is
-# removed at the end.
+# Needs rhash, cksfv, 7zip, hyperfine and python3; the data lives under /tmp
+# and is removed at the end.
 set -euo pipefail
 
 cli=$(realpath "$1")
 runs=${BENCH_RUNS:-7}
 # Debian's 7zip installs the program as 7zz.
 sevenzip=$(command -v 7z || command -v 7zz || true)
-for tool in rhash "$sevenzip" hyperfine python3; do
-  command -v "$tool" >/dev/null || { echo "cli-bench: rhash, 7z (7zip), hyperfine and python3 are needed (apt-get install rhash 7zip hyperfine)"; exit 1; }
+for tool in rhash cksfv "$sevenzip" hyperfine python3; do
+  command -v "$tool" >/dev/null || { echo "cli-bench: rhash, cksfv, 7z (7zip), hyperfine and python3 are needed (apt-get install rhash cksfv 7zip hyperfine)"; exit 1; }
 done
 
 data=$(mktemp -d /tmp/sumbrook-cli-bench.XXXXXX)
@@ -36,7 +38,12 @@ for i in range(64):
     with open(os.path.join(root, "medium", "m%02d" % i), "wb") as f:
         f.write(block[i:] + block[:i])
 PY
-cat "$data"/big/* "$data"/small/* "$data"/medium/* >/dev/null  # into the cache
+# An SFV list inside each set of files, and a copy of each set.
+for set in small medium; do
+  "$cli" --sfv "$data/$set" -o "$data/$set/list.sfv"
+  cp -r "$data/$set" "$data/$set-copy"
+done
+cat "$data"/big/* "$data"/small*/* "$data"/medium*/* >/dev/null  # into the cache
 
 cat >"$data/zlib-crc32.py" <<'PY'
 import sys, zlib
@@ -75,11 +82,26 @@ bench_case() {
     "${commands[@]}" >/dev/null
 }
 
+# Verification of a list and comparison of two copies, in the set's folder.
+lists_case() {
+  local set=$1
+  hyperfine --style none --warmup 1 --runs "$runs" --export-json "$data/$set-lists.json" \
+    "cd $data/$set && $cli --verify list.sfv --jobs 1 >/dev/null" \
+    "cd $data/$set && $cli --verify list.sfv >/dev/null" \
+    "cd $data/$set && rhash --skip-ok -c list.sfv >/dev/null" \
+    "cd $data/$set && cksfv -q -f list.sfv >/dev/null" \
+    "$cli --compare $data/$set $data/$set-copy --jobs 1 >/dev/null" \
+    "$cli --compare $data/$set $data/$set-copy >/dev/null" \
+    "diff -rq $data/$set $data/$set-copy >/dev/null" >/dev/null
+}
+
 echo "Timing (median of $runs runs each) ..."
 cd "$data"
 bench_case big "big/one.bin"
 bench_case small "small/*"
 bench_case medium "medium/*"
+lists_case small
+lists_case medium
 
 python3 - "$data" "${order[@]}" <<PY
 import json, sys
@@ -111,4 +133,32 @@ for case, title, _, _ in cases:
         title, m["cat"] / m["cli1"], m["cat"] / m["cli"], best, m[best] / m["cli1"], best,
         m[best] / m["cli"]))
 print("(ratios above 1: sumbrook-cli is faster)")
+PY
+
+python3 - "$data" "$(nproc)" <<'PY'
+import json, sys
+root, cores = sys.argv[1], sys.argv[2]
+keys = ["verify1", "verify", "rhash", "cksfv", "compare1", "compare", "diff"]
+labels = {"verify1": "sumbrook-cli --verify -j1", "verify": "sumbrook-cli --verify (-j%s)" % cores,
+          "rhash": "rhash -c", "cksfv": "cksfv -f",
+          "compare1": "sumbrook-cli --compare -j1", "compare": "sumbrook-cli --compare (-j%s)" % cores,
+          "diff": "diff -rq"}
+cases = [("small", "10,000 x 4 KiB"), ("medium", "64 x 16 MiB")]
+medians = {}
+for case, _ in cases:
+    results = json.load(open("%s/%s-lists.json" % (root, case)))["results"]
+    medians[case] = {key: r["median"] for key, r in zip(keys, results)}
+print()
+print("%-30s" % "lists and copies" + "".join("%18s" % title for _, title in cases))
+for key in keys:
+    print("%-30s" % labels[key] + "".join("%16.3f s" % medians[case][key] for case, _ in cases))
+print()
+for case, title in cases:
+    m = medians[case]
+    peer = min(["rhash", "cksfv"], key=lambda p: m[p])
+    print("%-15s %s/verify-1-job %.2f  %s/verify %.2f  diff/compare-1-job %.2f  diff/compare %.2f" % (
+        title, peer, m[peer] / m["verify1"], peer, m[peer] / m["verify"],
+        m["diff"] / m["compare1"], m["diff"] / m["compare"]))
+print("(ratios above 1: sumbrook-cli is faster; targets with default jobs: verify 1.5 on")
+print(" 10,000 x 4 KiB and 3 on 64 x 16 MiB against the faster peer, compare 1 against diff -rq)")
 PY

@@ -1,4 +1,4 @@
-// The three commands of sumbrook-cli. Each writes its results to `out`, its
+// The commands of sumbrook-cli. Each writes its results to `out`, its
 // complaints to `err`, and returns the exit code of the run.
 #pragma once
 
@@ -15,6 +15,7 @@ struct CliSettings {
     bool progress = false;  // a progress line on `err` (a terminal) for runs over a second
     std::FILE* out = stdout;
     std::FILE* err = stderr;
+    const char* version = "";  // the program's version, named in the lists it writes
 };
 
 // One line per file, "<CRC text>  <path as given>". A file that cannot be
@@ -29,11 +30,32 @@ int ChecksumFiles(const std::vector<std::string>& paths, const CliSettings& sett
 int WriteDirectoryProtocol(const std::string& directory, const std::string& outputPath,
                            const CliSettings& settings);
 
-// Checks the plain files of `directory` (when empty: the directory that the
-// protocol names) against the protocol at `protocolPath`: one line per file,
-// then the summary line. A protocol that cannot be read or does not fit the
-// format gets one error naming the line, and nothing else happens.
-int VerifyDirectory(const std::string& protocolPath, const std::string& directory,
+// An SFV list of the plain files of `directory` (with `recursive`, of its
+// tree), to `outputPath` or, when that is empty, to `out`: the comment lines
+// of SfvHeaderLines, then "<name> <CRC>" per file, names relative to
+// `directory` with '/' between folders, sorted byte by byte. A file at
+// `outputPath` is not listed. Files that cannot be read or listed (names
+// SfvNameFault refuses) and folders that cannot be listed are named on
+// `err`, counted, and make the code 2; the list holds the others. A file
+// written at `outputPath` is written whole at the end.
+int WriteDirectorySfv(const std::string& directory, bool recursive, const std::string& outputPath,
+                      const CliSettings& settings);
+
+// Checks `directory` against the list at `listPath`: a protocol of the
+// dialog (recognised by its first line; `directory` defaults to the one it
+// names; `recursive` is refused) or else an SFV list (`directory` defaults
+// to the folder holding the list). One line per file, then the summary line.
+// A list that cannot be read, a line that does not fit the format and a
+// name that would leave the folder get one error naming the line, and
+// nothing else happens.
+int VerifyDirectory(const std::string& listPath, const std::string& directory, bool recursive,
                     const CliSettings& settings);
+
+// Compares the plain files of `source` (with `recursive`, of its tree) with
+// the files at the same relative paths under `copy`: OK, DIFFERENT, MISSING,
+// NEW or UNREADABLE per file, then the summary line. Files of equal size
+// are read, each once; files of different sizes are not read.
+int CompareFolders(const std::string& source, const std::string& copy, bool recursive,
+                   const CliSettings& settings);
 
 }  // namespace sumbrook

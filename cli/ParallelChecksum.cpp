@@ -19,18 +19,23 @@ class ResultBoard {
   public:
     explicit ResultBoard(std::size_t count) : results_(count), done_(count, false) {}
 
+    // Wakes the caller only when it waits for this very result, so that
+    // many small files do not cost a wake-up each.
     void Post(std::size_t index, const FileChecksum& checksum) {
+        bool awaited = false;
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             results_[index] = checksum;
             done_[index] = true;
+            awaited = index == awaited_;
         }
-        posted_.notify_all();
+        if (awaited) posted_.notify_one();
     }
 
     // Waits for the result of `index`, calling `idle` between waits.
     FileChecksum Take(std::size_t index, const std::function<void()>& idle) {
         std::unique_lock<std::mutex> lock(mutex_);
+        awaited_ = index;
         while (!done_[index]) {
             if (!posted_.wait_for(lock, kIdleInterval, [&] { return done_[index]; }) && idle) {
                 lock.unlock();
@@ -46,6 +51,7 @@ class ResultBoard {
     std::condition_variable posted_;
     std::vector<FileChecksum> results_;
     std::vector<bool> done_;
+    std::size_t awaited_ = 0;  // the index the caller takes next
 };
 
 // Joins the reading threads on every way out, after telling them to stop.

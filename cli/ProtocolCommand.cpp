@@ -1,17 +1,14 @@
-#include <cerrno>
-#include <cstring>
-
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
 #include "cli/DisplayName.h"
 #include "cli/ListHeaderTime.h"
 #include "cli/ParallelChecksum.h"
 #include "cli/ProtocolText.h"
+#include "cli/WholeFile.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
 #include "lists/ProtocolWriter.h"
-#include "platform/StdioFile.h"
 
 namespace sumbrook {
 
@@ -23,19 +20,6 @@ constexpr char kNotRepresentable[] =
 // A name with a line break in it would break the protocol's lines.
 bool FitsOnOneLine(const std::string& name) {
     return name.find_first_of("\r\n") == std::string::npos;
-}
-
-// Writes `bytes` as the whole new content of the file at `path`; empty
-// when that worked, else why not.
-std::string WriteWholeFile(const std::string& path, const std::string& bytes) {
-    ScopedStdioFile file = OpenStdioFile(path, "wb");
-    if (!file.IsValid()) return std::strerror(errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.Get()) == bytes.size();
-    const int writeError = errno;
-    const bool closed = file.Close();
-    if (!written) return std::strerror(writeError);
-    if (!closed) return std::strerror(errno);
-    return {};
 }
 
 }  // namespace

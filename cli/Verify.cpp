@@ -24,6 +24,10 @@ const char* VerifyStatusName(VerifyStatus status) {
             return "UNREADABLE";
         case VerifyStatus::kAmbiguous:
             return "AMBIGUOUS";
+        case VerifyStatus::kDuplicate:
+            return "DUPLICATE";
+        case VerifyStatus::kDifferent:
+            return "DIFFERENT";
     }
     return "?";
 }
@@ -97,10 +101,14 @@ VerifyStatus JudgeRow(const VerifyRow& row, const ProtocolEntry* entry,
 }
 
 std::string VerifyTally::SummaryLine() const {
+    return SummaryLine(kProtocolSummary);
+}
+
+std::string VerifyTally::SummaryOf(const VerifyStatus* shown, std::size_t count) const {
     std::string line;
-    for (std::size_t i = 0; i < kVerifyStatusCount; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (i > 0) line += ", ";
-        line += std::to_string(counts_[i]) + " " + VerifyStatusName(static_cast<VerifyStatus>(i));
+        line += std::to_string(Count(shown[i])) + " " + VerifyStatusName(shown[i]);
     }
     return line;
 }
@@ -108,7 +116,8 @@ std::string VerifyTally::SummaryLine() const {
 int VerifyTally::ExitCode() const {
     if (Count(VerifyStatus::kUnreadable) > 0) return kExitError;
     const bool differs = Count(VerifyStatus::kChanged) > 0 || Count(VerifyStatus::kMissing) > 0 ||
-                         Count(VerifyStatus::kNew) > 0 || Count(VerifyStatus::kAmbiguous) > 0;
+                         Count(VerifyStatus::kNew) > 0 || Count(VerifyStatus::kAmbiguous) > 0 ||
+                         Count(VerifyStatus::kDuplicate) > 0 || Count(VerifyStatus::kDifferent) > 0;
     return differs ? kExitDifferences : kExitOk;
 }
 

@@ -21,12 +21,36 @@
 
 namespace sumbrook {
 
-enum class VerifyStatus { kOk, kChanged, kMissing, kNew, kEmpty, kUnreadable, kAmbiguous };
+// kDuplicate: a file that an SFV list names on more than one line.
+// kDifferent: a file whose copy differs (--compare).
+enum class VerifyStatus {
+    kOk,
+    kChanged,
+    kMissing,
+    kNew,
+    kEmpty,
+    kUnreadable,
+    kAmbiguous,
+    kDuplicate,
+    kDifferent
+};
 inline constexpr std::size_t kVerifyStatusCount =
-    static_cast<std::size_t>(VerifyStatus::kAmbiguous) + 1;
+    static_cast<std::size_t>(VerifyStatus::kDifferent) + 1;
 
-// "OK", "CHANGED", "MISSING", "NEW", "EMPTY", "UNREADABLE", "AMBIGUOUS".
+// "OK", "CHANGED", "MISSING", "NEW", "EMPTY", "UNREADABLE", "AMBIGUOUS",
+// "DUPLICATE", "DIFFERENT".
 const char* VerifyStatusName(VerifyStatus status);
+
+// The counts each kind of run sums up, in the order of its summary line.
+inline constexpr std::array<VerifyStatus, 7> kProtocolSummary = {
+    VerifyStatus::kOk,    VerifyStatus::kChanged,    VerifyStatus::kMissing,  VerifyStatus::kNew,
+    VerifyStatus::kEmpty, VerifyStatus::kUnreadable, VerifyStatus::kAmbiguous};
+inline constexpr std::array<VerifyStatus, 6> kSfvSummary = {
+    VerifyStatus::kOk,  VerifyStatus::kChanged,    VerifyStatus::kMissing,
+    VerifyStatus::kNew, VerifyStatus::kUnreadable, VerifyStatus::kDuplicate};
+inline constexpr std::array<VerifyStatus, 5> kCompareSummary = {
+    VerifyStatus::kOk, VerifyStatus::kDifferent, VerifyStatus::kMissing, VerifyStatus::kNew,
+    VerifyStatus::kUnreadable};
 
 // The name field that a protocol would hold for a file of this name. With
 // `foldCase`, letters are compared the way the file system of the Windows
@@ -65,11 +89,19 @@ class VerifyTally {
     }
     // "3 OK, 1 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS"
     std::string SummaryLine() const;
+    // The counts of `shown`, in that order, as above.
+    template <std::size_t N>
+    std::string SummaryLine(const std::array<VerifyStatus, N>& shown) const {
+        return SummaryOf(shown.data(), N);
+    }
     // kExitError when a file could not be read, else kExitDifferences when
-    // something differs (changed, missing, new, ambiguous), else kExitOk.
+    // something differs (changed, missing, new, ambiguous, duplicate,
+    // different), else kExitOk.
     int ExitCode() const;
 
   private:
+    std::string SummaryOf(const VerifyStatus* shown, std::size_t count) const;
+
     std::array<std::size_t, kVerifyStatusCount> counts_{};
 };
 

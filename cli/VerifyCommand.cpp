@@ -1,47 +1,25 @@
-#include <cerrno>
-#include <cstring>
-
+#include "cli/ChecksumListFile.h"
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
 #include "cli/DisplayName.h"
 #include "cli/ParallelChecksum.h"
 #include "cli/ProtocolText.h"
+#include "cli/SfvVerifyCommand.h"
 #include "cli/Verify.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
 #include "lists/ProtocolReader.h"
-#include "platform/StdioFile.h"
 
 namespace sumbrook {
 
 namespace {
-
-// A protocol lists about 44 bytes per file; anything near this is no protocol.
-constexpr std::size_t kLargestProtocol = 256U << 20;
 
 #ifdef _WIN32
 constexpr bool kFoldCase = true;  // the file system does not tell the cases apart
 #else
 constexpr bool kFoldCase = false;
 #endif
-
-// The whole file at `path` into `text`; empty when that worked, else why not.
-std::string ReadWholeFile(const std::string& path, std::string& text) {
-    const ScopedStdioFile file = OpenStdioFile(path, "rb");
-    if (!file.IsValid()) return std::strerror(errno);
-    char block[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file.Get())) > 0) {
-        text.append(block, got);
-        if (text.size() > kLargestProtocol) break;
-    }
-    const bool failed = std::ferror(file.Get()) != 0;
-    const int readError = errno;
-    if (failed) return std::strerror(readError);
-    if (text.size() > kLargestProtocol) return "too large to be a protocol";
-    return {};
-}
 
 std::string JoinNames(const std::vector<std::size_t>& files, const PlainFileList& list) {
     std::string names;
@@ -121,6 +99,8 @@ class VerifyReport {
             case VerifyStatus::kOk:
             case VerifyStatus::kMissing:
             case VerifyStatus::kEmpty:
+            case VerifyStatus::kDuplicate:
+            case VerifyStatus::kDifferent:
                 break;
         }
         output_.Line(VerifyLine(status, name, detail));
@@ -134,24 +114,9 @@ class VerifyReport {
     VerifyTally tally_;
 };
 
-}  // namespace
-
-int VerifyDirectory(const std::string& protocolPath, const std::string& directory,
-                    const CliSettings& settings) {
+int VerifyAgainstProtocol(const std::string& protocolPath, const Protocol& protocol,
+                          const std::string& directory, const CliSettings& settings) {
     CommandOutput output(settings, 0);
-    std::string text;
-    const std::string readFault = ReadWholeFile(protocolPath, text);
-    if (!readFault.empty()) {
-        output.Complain(DisplayName(protocolPath), readFault);
-        return kExitError;
-    }
-    const ProtocolReadResult read = ParseProtocol(text);
-    if (!read.ok) {
-        output.Complain(DisplayName(protocolPath),
-                        "line " + std::to_string(read.line) + ": " + read.error);
-        return kExitError;
-    }
-    const Protocol& protocol = read.protocol;
     const std::string checked =
         directory.empty() ? Utf8OfProtocolText(protocol.directoryText) : directory;
     if (checked.empty()) {
@@ -196,6 +161,27 @@ int VerifyDirectory(const std::string& protocolPath, const std::string& director
         return kExitError;
     }
     return report.Tally().ExitCode();
+}
+
+}  // namespace
+
+int VerifyDirectory(const std::string& listPath, const std::string& directory, bool recursive,
+                    const CliSettings& settings) {
+    ChecksumListFile list = ReadChecksumListFile(listPath);
+    if (!list.ok) {
+        CommandOutput(settings, 0).Complain(DisplayName(listPath), list.error);
+        return kExitError;
+    }
+    if (list.kind == ChecksumListFile::Kind::kSfv) {
+        return VerifyAgainstSfv(listPath, list.sfvEntries, directory, recursive, settings);
+    }
+    if (recursive) {
+        CommandOutput(settings, 0)
+            .Complain(DisplayName(listPath),
+                      "a protocol lists the files of one directory; --recursive is for SFV lists");
+        return kExitError;
+    }
+    return VerifyAgainstProtocol(listPath, list.protocol, directory, settings);
 }
 
 }  // namespace sumbrook

@@ -29,6 +29,9 @@ PlainFileList ListPlainFiles(const std::string& directory);
 // Takes the file at `path` out of `list` when it is one of the listed files
 // (by name, then by identity): a protocol never lists or checks itself.
 void LeaveOutFile(PlainFileList& list, const std::string& path);
+// The same for files whose names may hold folders ("sub/a.txt"): the part
+// after the last '/' is compared.
+void LeaveOutFile(std::vector<PlainFile>& files, const std::string& path);
 
 // The POSIX listing's rule for one name, apart from the file system: a name
 // starting with a dot is never a plain file.

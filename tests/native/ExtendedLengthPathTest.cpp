@@ -17,7 +17,7 @@ TEST(ExtendedLengthPath, PrefixesOnlyLongDriveAndUncPaths) {
         {L"C:\\" + tail, L"\\\\?\\C:\\" + tail},
         {L"z:\\" + tail, L"\\\\?\\z:\\" + tail},
         {L"\\\\server\\share\\" + tail, L"\\\\?\\UNC\\server\\share\\" + tail},
-        {L"\\\\?\\C:\\" + tail, L"\\\\?\\C:\\" + tail},  // already extended
+        {L"\\\\?\\C:\\" + tail, L"\\\\?\\C:\\" + tail},      // already extended
         {L"\\\\.\\pipe\\" + tail, L"\\\\.\\pipe\\" + tail},  // a device
         {L"relative\\" + tail, L"relative\\" + tail},        // not full
         {L"1:\\" + tail, L"1:\\" + tail},                    // no drive letter

@@ -262,5 +262,50 @@ TEST_F(CliEndToEnd, MalformedProtocolsGiveOneErrorAndNothingElse) {
     EXPECT_EQ(missing.out, "");
 }
 
+TEST_F(CliEndToEnd, SfvTreeEntersNoHiddenOrSystemFolderAndNamesMatchInAnyCase) {
+    folder_.MakeFolder("archive\\deeper");
+    folder_.Write("archive\\deeper\\kept.txt", "123456789");
+    for (const auto& [name, attribute] :
+         {std::pair{"hid", FILE_ATTRIBUTE_HIDDEN}, std::pair{"sys", FILE_ATTRIBUTE_SYSTEM}}) {
+        folder_.MakeFolder(name);
+        folder_.Write(std::string(name) + "\\inside.txt", "x");
+        ASSERT_TRUE(SetFileAttributesA((folder_ / name).c_str(), attribute));
+    }
+    const std::string list = folder_ / "list.sfv";
+    const CliRun written = Run({"--sfv", folder_.Path(), "-r", "-o", list});
+    EXPECT_EQ(written.exitCode, 0U) << written.Err();
+    const std::string text = ReadWholeFile(list);
+    const std::size_t entries = text.find("\r\nabc.txt ");
+    ASSERT_NE(entries, std::string::npos) << text;
+    EXPECT_EQ(text.substr(entries + 2),
+              "abc.txt 352441C2\r\n"
+              "archive/deeper/kept.txt CBF43926\r\n"
+              "crc_check_value_of_the_nine_digits.txt CBF43926\r\n"
+              "empty.log 00000000\r\n");
+
+    const CliRun clean = Run({"--verify", list, "-r"});
+    EXPECT_EQ(clean.exitCode, 0U) << clean.Out() << clean.Err();
+    EXPECT_NE(clean.Out().find("\n4 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE\n"),
+              std::string::npos)
+        << clean.Out();
+
+    // Another case or separator names the same file here.
+    const std::string cased = scratch_.Write("cased.sfv",
+                                             "ABC.TXT 352441c2\r\n"
+                                             "Archive\\DEEPER\\Kept.txt CBF43926\r\n"
+                                             "abc.txt 352441C2\r\n");
+    const CliRun duplicate = Run({"--verify", cased, folder_.Path(), "--jobs", "1"});
+    EXPECT_EQ(duplicate.exitCode, 1U) << duplicate.Err();
+    EXPECT_EQ(duplicate.Out(),
+              "DUPLICATE   ABC.TXT  on lines 1 and 3\n"
+              "OK          Archive/DEEPER/Kept.txt\n"
+              "NEW         crc_check_value_of_the_nine_digits.txt  CBF43926\n"
+              "NEW         empty.log  00000000\n"
+              "NEW         list.sfv  " +
+                  Run({list}).Out().substr(0, 8) +
+                  "\n"
+                  "1 OK, 0 CHANGED, 0 MISSING, 3 NEW, 0 UNREADABLE, 1 DUPLICATE\n");
+}
+
 }  // namespace
 }  // namespace sumbrook

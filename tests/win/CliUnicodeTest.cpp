@@ -172,13 +172,13 @@ TEST_F(CliUnicode, ProtocolNamesWhatItsCodePageCannotHold) {
 TEST_F(CliUnicode, ConsoleShowsEveryName) {
     FreeConsole();
     if (!AllocConsole()) GTEST_SKIP() << "no console to be had here";
-    HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE screen =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(screen, INVALID_HANDLE_VALUE);
     const std::string path = root_ + "\\" + kFiles[0].first;
-    std::wstring commandLine = L"\"" + Wide(test::BuiltProgramPath(SUMBROOK_CLI_PATH)) +
-                               L"\" \"" + Wide(path) + L"\"";
+    std::wstring commandLine =
+        L"\"" + Wide(test::BuiltProgramPath(SUMBROOK_CLI_PATH)) + L"\" \"" + Wide(path) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

@@ -1,0 +1,30 @@
+// Reads a checksum list from a file: the dialog's protocol, recognised by its
+// first line, or else an SFV list, read line by line so that a list of any
+// size (or a line of any length) costs no more memory than its entries.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lists/ProtocolReader.h"
+#include "lists/SfvReader.h"
+
+namespace sumbrook {
+
+struct ChecksumListFile {
+    enum class Kind { kProtocol, kSfv };
+    Kind kind = Kind::kSfv;
+    bool ok = false;
+    // When not ok: "line N: <reason>" for a refused line, else the system's
+    // reason ("No such file or directory", "Is a directory"...).
+    std::string error;
+    Protocol protocol;                 // kProtocol, when ok
+    std::vector<SfvEntry> sfvEntries;  // kSfv, when ok; each with its line number
+};
+
+// The list at `path`. An SFV line longer than kMaxSfvLineLength is refused
+// as soon as that many bytes of it have been read; a protocol larger than
+// 256 MiB is refused.
+ChecksumListFile ReadChecksumListFile(const std::string& path);
+
+}  // namespace sumbrook

@@ -1,0 +1,42 @@
+// The plain files (ListPlainFiles's rule) of a folder, of its whole tree, or
+// of chosen folders in it, each named by its path relative to the top
+// folder with '/' between folders: "a.txt", "sub/deeper/b.txt".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "files/ListPlainFiles.h"
+
+namespace sumbrook {
+
+struct FolderFault {
+    std::string path;   // the folder as the program reached it
+    std::string error;  // why it could not be listed
+};
+
+struct PlainFileTree {
+    bool ok = false;    // false: the top folder could not be listed
+    std::string error;  // why, when not ok
+    // name: the relative path; sorted byte by byte by it, on every system.
+    std::vector<PlainFile> files;
+    // Folders below the top that could not be listed; their files are not
+    // in `files`. The listing goes on past them.
+    std::vector<FolderFault> faults;
+};
+
+// The plain files of `top`; with `recursive`, also those of every subfolder
+// that ListSubfolders enters, at any depth.
+PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive);
+
+// The plain files directly in each of `folders` (relative paths as above,
+// "" for `top` itself) that can be listed; the others are in `faults`.
+// `ok` is always true.
+PlainFileTree ListPlainFilesOfFolders(const std::string& top,
+                                      const std::vector<std::string>& folders);
+
+// The path of `relative` (with '/' between folders) inside `top`, with the
+// platform's separator.
+std::string PathInFolder(const std::string& top, const std::string& relative);
+
+}  // namespace sumbrook

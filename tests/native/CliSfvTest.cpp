@@ -1,0 +1,312 @@
+// SFV lists in the command line: reading a list file line by line, the plan
+// of a verification, the pairs of a comparison, and the tree listing that
+// both walk (POSIX rules).
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/ChecksumListFile.h"
+#include "cli/CopyComparison.h"
+#include "cli/SfvVerify.h"
+#include "files/ListPlainFilesTree.h"
+
+namespace sumbrook {
+namespace {
+
+class TempDirectory {
+  public:
+    TempDirectory() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/sbsfv.XXXXXX";
+        path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    }
+    ~TempDirectory() {
+        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
+    }
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::string Write(const std::string& name, const std::string& content) const {
+        std::ofstream(*this / name, std::ios::binary) << content;
+        return *this / name;
+    }
+
+  private:
+    std::string path_;
+};
+
+// --- a list file, read block by block ---------------------------------------
+
+struct ListFileCase {
+    const char* label;
+    std::string bytes;
+    ChecksumListFile::Kind kind;
+    std::string outcome;  // "name@line" of each entry, or the start of the error
+};
+
+void PrintTo(const ListFileCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+std::string Outcome(const ChecksumListFile& list) {
+    if (!list.ok) return list.error;
+    std::string text;
+    for (const SfvEntry& entry : list.sfvEntries) {
+        text += entry.name.substr(0, 12) + "@" + std::to_string(entry.line) + " ";
+    }
+    return text;
+}
+
+const std::string kLongestName(kMaxSfvLineLength - 9, 'n');
+const std::string kSfvKind;
+
+class ListFileTest : public ::testing::TestWithParam<ListFileCase> {};
+
+TEST_P(ListFileTest, ReadsOrRefusesWithTheLine) {
+    TempDirectory dir;
+    const ChecksumListFile list = ReadChecksumListFile(dir.Write("list", GetParam().bytes));
+    EXPECT_EQ(list.kind, GetParam().kind);
+    EXPECT_EQ(Outcome(list).rfind(GetParam().outcome, 0), 0U) << Outcome(list);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ListFileTest,
+    ::testing::Values(
+        ListFileCase{"bom_crlf_comment", "\xEF\xBB\xBF; c\r\n\r\nabc.txt 352441c2\r\n",
+                     ChecksumListFile::Kind::kSfv, "abc.txt@3 "},
+        ListFileCase{"no_last_line_end", "a b.txt\t00000000", ChecksumListFile::Kind::kSfv,
+                     "a b.txt@1 "},
+        ListFileCase{"empty", "", ChecksumListFile::Kind::kSfv, ""},
+        ListFileCase{"line_across_blocks", std::string(65530, ';') + "\nabc.txt 352441C2\n",
+                     ChecksumListFile::Kind::kSfv, "abc.txt@2 "},
+        ListFileCase{"longest_line_with_cr", kLongestName + " 00000000\r\nb 00000000\n",
+                     ChecksumListFile::Kind::kSfv, "nnnnnnnnnnnn@1 b@2 "},
+        ListFileCase{"one_byte_too_long", "a 00000000\nx" + kLongestName + " 00000000\n",
+                     ChecksumListFile::Kind::kSfv, "line 2: the line is longer than 131072"},
+        ListFileCase{"endless_line", "a 00000000\n" + std::string(3 << 20, 'a'),
+                     ChecksumListFile::Kind::kSfv, "line 2: the line is longer than 131072"},
+        ListFileCase{"seven_digits", "; x\nabc.txt 352441C\n", ChecksumListFile::Kind::kSfv,
+                     "line 2: the checksum \"352441C\" has 7 characters"},
+        ListFileCase{"control_byte", "a\x01 00000000\n", ChecksumListFile::Kind::kSfv,
+                     "line 1: the line holds the control byte 0x01"},
+        ListFileCase{"protocol_by_first_line",
+                     "CRC32-codes of following files calculated 06.12.2026, 01:19:04\r\n",
+                     ChecksumListFile::Kind::kProtocol, "line 2:"}),
+    [](const ::testing::TestParamInfo<ListFileCase>& info) { return info.param.label; });
+
+// --- the plan of a verification ---------------------------------------------
+
+struct PlanCase {
+    const char* label;
+    const char* list;
+    bool foldCase;
+    std::vector<std::string> files;  // in the folders listed
+    std::string rows;                // kind and path per row, or "line N: error"
+    std::string folders;
+};
+
+void PrintTo(const PlanCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+std::string RowsText(const SfvPlan& plan) {
+    if (!plan.ok) return "line " + std::to_string(plan.line) + ": " + plan.error;
+    std::string text;
+    for (const SfvRow& row : plan.rows) {
+        static const char* const kKinds[] = {"listed", "duplicate", "unlisted"};
+        text += std::string(kKinds[static_cast<int>(row.kind)]) + " " + row.path;
+        if (row.kind == SfvRow::Kind::kDuplicate)
+            text += "(" + std::to_string(row.entries.size()) + ")";
+        text += "; ";
+    }
+    return text;
+}
+
+class SfvPlanTest : public ::testing::TestWithParam<PlanCase> {};
+
+TEST_P(SfvPlanTest, ResolvesNamesOnceAndFindsTheRest) {
+    const SfvReadResult read = ParseSfv(GetParam().list);
+    ASSERT_TRUE(read.ok) << read.error;
+    SfvPlan plan = PlanSfvVerification(read.entries, GetParam().foldCase);
+    std::vector<PlainFile> files;
+    for (const std::string& name : GetParam().files) files.push_back({name, "/x/" + name, ""});
+    AddUnlistedFiles(plan, files, GetParam().foldCase);
+    EXPECT_EQ(RowsText(plan), GetParam().rows);
+    std::string folders;
+    for (const std::string& folder : plan.folders) folders += "[" + folder + "]";
+    EXPECT_EQ(folders, GetParam().folders);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SfvPlanTest,
+    ::testing::Values(
+        PlanCase{"separators_and_dots",
+                 "a.txt 00000000\nsub\\b.txt 00000000\n./x/../sub//c 00000000\n",
+                 false,
+                 {"a.txt", "new.txt", "sub/b.txt", "sub/c"},
+                 "listed a.txt; listed sub/b.txt; listed sub/c; unlisted new.txt; ",
+                 "[][sub]"},
+        PlanCase{"same_file_three_ways",
+                 "a.txt 00000000\nb 00000000\n./a.txt 11111111\nsub/../a.txt 00000000\n",
+                 false,
+                 {"a.txt", "b"},
+                 "duplicate a.txt(3); listed b; ",
+                 "[]"},
+        PlanCase{"case_kept_here",
+                 "A.txt 00000000\na.txt 00000000\n",
+                 false,
+                 {"A.TXT"},
+                 "listed A.txt; listed a.txt; unlisted A.TXT; ",
+                 "[]"},
+        PlanCase{"case_folded_on_windows",
+                 "A.txt 00000000\na.txt 00000000\n",
+                 true,
+                 {"A.TXT"},
+                 "duplicate A.txt(2); ",
+                 "[]"},
+        PlanCase{"leaves_the_folder",
+                 "ok 00000000\nsub/../../x 00000000\n",
+                 false,
+                 {},
+                 "line 2: \"..\" leads out of the folder",
+                 ""},
+        PlanCase{"absolute",
+                 "/etc/passwd 00000000\n",
+                 false,
+                 {},
+                 "line 1: the name is an absolute path; only paths inside the folder are checked",
+                 ""},
+        PlanCase{"stream_name",
+                 "a.txt:hidden 00000000\n",
+                 false,
+                 {},
+                 "line 1: \"a.txt:hidden\" holds ':', which names a drive or a data stream on "
+                 "Windows",
+                 ""}),
+    [](const ::testing::TestParamInfo<PlanCase>& info) { return info.param.label; });
+
+TEST(SfvJudge, MissingOnlyWhenTheNameNamesNothing) {
+    SfvEntry entry;
+    entry.crc = 0x352441C2;
+    FileChecksum read;
+    read.status = FileReadStatus::kOk;
+    read.crc = 0x352441C2;
+    EXPECT_EQ(JudgeListedFile(entry, read), VerifyStatus::kOk);
+    read.crc = 0;
+    EXPECT_EQ(JudgeListedFile(entry, read), VerifyStatus::kChanged);
+    FileChecksum failed;
+    for (const auto& [error, status] :
+         {std::pair{ENOENT, VerifyStatus::kMissing}, std::pair{ENOTDIR, VerifyStatus::kMissing},
+          std::pair{EACCES, VerifyStatus::kUnreadable},
+          std::pair{EISDIR, VerifyStatus::kUnreadable}}) {
+        failed.errorCode = static_cast<unsigned long>(error);
+        EXPECT_EQ(JudgeListedFile(entry, failed), status) << error;
+    }
+    failed.status = FileReadStatus::kEndedEarly;
+    failed.errorCode = ENOENT;
+    EXPECT_EQ(JudgeListedFile(entry, failed), VerifyStatus::kUnreadable);
+}
+
+// --- the pairs of a comparison ----------------------------------------------
+
+TEST(CopyComparison, PairsBySamePathThenCopyOnlyFiles) {
+    const auto files = [](std::vector<std::string> names) {
+        std::vector<PlainFile> list;
+        list.reserve(names.size());
+        for (std::string& name : names) list.push_back({std::move(name), "", ""});
+        return list;
+    };
+    const std::vector<PlainFile> source = files({"a", "b", "sub/c"});
+    const std::vector<PlainFile> copy = files({"B", "d", "sub/c"});
+    const auto text = [&](bool foldCase) {
+        std::string rows;
+        for (const CopyRow& row : PlanCopyComparison(source, copy, foldCase)) {
+            rows += row.kind == CopyRow::Kind::kBoth         ? "both "
+                    : row.kind == CopyRow::Kind::kSourceOnly ? "missing "
+                                                             : "new ";
+            rows += (row.source != CopyRow::kNone ? source[row.source] : copy[row.copy]).name + ";";
+        }
+        return rows;
+    };
+    EXPECT_EQ(text(false), "missing a;missing b;both sub/c;new B;new d;");
+    EXPECT_EQ(text(true), "missing a;both b;both sub/c;new d;");
+
+    FileChecksum one;
+    one.status = FileReadStatus::kOk;
+    one.crc = 7;
+    one.size = 3;
+    FileChecksum other = one;
+    EXPECT_EQ(JudgeCopy(one, other), VerifyStatus::kOk);
+    other.size = 4;
+    EXPECT_EQ(JudgeCopy(one, other), VerifyStatus::kDifferent);
+    other = one;
+    other.crc = 8;
+    EXPECT_EQ(JudgeCopy(one, other), VerifyStatus::kDifferent);
+    other.status = FileReadStatus::kReadFailed;
+    EXPECT_EQ(JudgeCopy(one, other), VerifyStatus::kUnreadable);
+    EXPECT_EQ(JudgeCopy(other, one), VerifyStatus::kUnreadable);
+}
+
+// --- the tree listing --------------------------------------------------------
+
+std::string Names(const PlainFileTree& tree) {
+    std::string names;
+    for (const PlainFile& file : tree.files) names += file.name + "|";
+    return names;
+}
+
+TEST(PlainFileTree, EntersNoHiddenFolderFollowsNoFolderLinkSortsByPath) {
+    TempDirectory dir;
+    for (const char* folder : {"sub", "sub/deeper", ".hidden", "a.d", "a", "empty"}) {
+        ASSERT_EQ(mkdir((dir / folder).c_str(), 0755), 0);
+    }
+    for (const char* file :
+         {"z", "a.txt", "sub/b", "sub/deeper/c", ".hidden/h", "a.d/x", "a/y", "sub/.dot"}) {
+        dir.Write(file, "x");
+    }
+    ASSERT_EQ(symlink("sub", (dir / "link-to-sub").c_str()), 0);
+    ASSERT_EQ(symlink("../z", (dir / "sub/link-to-file").c_str()), 0);
+
+    const PlainFileTree flat = ListPlainFilesTree(dir.Path(), false);
+    ASSERT_TRUE(flat.ok);
+    EXPECT_EQ(Names(flat), "a.txt|z|");
+    const PlainFileTree tree = ListPlainFilesTree(dir.Path(), true);
+    ASSERT_TRUE(tree.ok);
+    // Byte order of the whole path: '.' (0x2E) before '/' (0x2F).
+    EXPECT_EQ(Names(tree), "a.d/x|a.txt|a/y|sub/b|sub/deeper/c|sub/link-to-file|z|");
+    EXPECT_TRUE(tree.faults.empty());
+    EXPECT_EQ(tree.files[4].path, dir / "sub/deeper/c");
+
+    const PlainFileTree chosen = ListPlainFilesOfFolders(dir.Path(), {".hidden", "", "none"});
+    EXPECT_EQ(Names(chosen), ".hidden/h|a.txt|z|");
+    ASSERT_EQ(chosen.faults.size(), 1U);
+    EXPECT_EQ(chosen.faults[0].path, dir / "none");
+    EXPECT_EQ(PathInFolder(dir.Path() + "/", "sub/b"), dir / "sub/b");
+
+    std::vector<PlainFile> files = tree.files;
+    LeaveOutFile(files, dir.Path() + "/sub/../sub/deeper/c");
+    LeaveOutFile(files, dir / "b");  // no such file: nothing goes
+    EXPECT_EQ(files.size(), tree.files.size() - 1);
+
+    EXPECT_FALSE(ListPlainFilesTree(dir / "none", true).ok);
+    if (geteuid() != 0) {
+        ASSERT_EQ(chmod((dir / "sub/deeper").c_str(), 0), 0);
+        const PlainFileTree shut = ListPlainFilesTree(dir.Path(), true);
+        chmod((dir / "sub/deeper").c_str(), 0755);
+        EXPECT_EQ(Names(shut), "a.d/x|a.txt|a/y|sub/b|sub/link-to-file|z|");
+        ASSERT_EQ(shut.faults.size(), 1U);
+        EXPECT_EQ(shut.faults[0].path, dir / "sub/deeper");
+    }
+}
+
+}  // namespace
+}  // namespace sumbrook
