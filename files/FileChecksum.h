@@ -43,15 +43,15 @@ inline constexpr unsigned kMaxFileParts = 4;
 //
 // A file of kFilePartsThreshold bytes or more is read in as many parts as
 // there are processors this process may run on (by affinity), at most
-// `maxParts` and kMaxFileParts; the calling thread reads the first part, a
-// thread of its own each other part, and their checksums are combined in
-// file order. The result is the same as read in one piece. Each part opens
-// the file anew, as the first open does (the thread's own error mode on the
-// extra threads), while the first handle stays open, and reads exactly its
-// range of the size found at the first open. Any part that fails makes the
-// file fail with that part's status and error, the first part in file order
-// that failed. A thread that cannot be started has its part read by the
-// calling thread; every thread has ended before the call returns; no
+// `maxParts` and kMaxFileParts, and the parts' checksums are combined in file
+// order: the result is the same as read in one piece. The calling thread
+// reads the first part through the first handle; every other part is read on
+// a thread of its own, through a handle of its own opened as the first one
+// (under that thread's own error mode) while the first stays open. A thread
+// that cannot be started has its part read by the calling thread. Each part
+// reads exactly its range of the size found at the first open; any part that
+// fails makes the file fail with that part's status and error (the first such
+// part in file order). Every thread has ended before the call returns; no
 // exception leaves the call.
 FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer,
                           ErrorModeScope errorMode = ErrorModeScope::kProcess,

@@ -13,9 +13,9 @@ namespace {
 constexpr std::uint64_t kPartAlignment = 4096;
 
 FileChecksum ReadGuarded(const ReadPart& read, unsigned part, const FilePart& range,
-                         ErrorModeScope errorMode, std::vector<unsigned char>& buffer) noexcept {
+                         PartReader reader) noexcept {
     try {
-        return read(part, range, errorMode, buffer);
+        return read(part, range, reader);
     } catch (...) {
         FileChecksum failed;
         failed.status = FileReadStatus::kReadFailed;
@@ -31,11 +31,9 @@ struct PartJob {
     FileChecksum result;
 };
 
-// A part on a thread of its own: the thread's own error mode and buffer.
 void ReadOnOwnThread(void* context) noexcept {
     auto* job = static_cast<PartJob*>(context);
-    std::vector<unsigned char> buffer;
-    job->result = ReadGuarded(*job->read, job->part, job->range, ErrorModeScope::kThread, buffer);
+    job->result = ReadGuarded(*job->read, job->part, job->range, PartReader::kOwnThread);
 }
 
 }  // namespace
@@ -64,8 +62,7 @@ unsigned long InjectedFault(const FilePartsSettings& settings, unsigned part, Pa
     return settings.beforeStep ? settings.beforeStep(part, step) : 0;
 }
 
-FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, ErrorModeScope errorMode,
-                             std::vector<unsigned char>& buffer, const ReadPart& read,
+FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, const ReadPart& read,
                              const FilePartsSettings& settings) {
     parts = std::min(parts, kMaxFileParts);
     std::array<PartJob, kMaxFileParts> jobs;
@@ -85,7 +82,8 @@ FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, ErrorModeScope 
         }
         for (unsigned part = 0; part < parts; ++part) {
             if (part == 0 || onCallingThread[part]) {
-                jobs[part].result = ReadGuarded(read, part, jobs[part].range, errorMode, buffer);
+                jobs[part].result =
+                    ReadGuarded(read, part, jobs[part].range, PartReader::kCallingThread);
             }
         }
     }

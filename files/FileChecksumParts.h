@@ -14,7 +14,7 @@
 namespace sumbrook {
 
 enum class PartStep {
-    kOpen,  // the part is about to open its handle (under its error mode)
+    kOpen,  // a part on its own thread is about to open its handle (under its error mode)
     kRead,  // the part's handle is open, its reading is about to start
 };
 
@@ -56,21 +56,23 @@ FilePart PlanPart(std::uint64_t size, unsigned parts, unsigned part);
 // The seam's verdict on a step: 0 to go on, or the error to fail it with.
 unsigned long InjectedFault(const FilePartsSettings& settings, unsigned part, PartStep step);
 
-// Checksums `range` of the file as part `part`: opens its own handle under
-// `errorMode`'s scope and reads into `buffer` (the calling thread's, or one
-// of the part's own thread). May throw.
+// Who reads a part.
+enum class PartReader {
+    kCallingThread,  // through the first handle, under the caller's error mode, into its buffer
+    kOwnThread,      // through a handle of its own, under the thread's error mode and buffer
+};
+
+// Checksums `range` of the file as part `part`. May throw.
 using ReadPart =
-    std::function<FileChecksum(unsigned part, const FilePart& range, ErrorModeScope errorMode,
-                               std::vector<unsigned char>& buffer)>;
+    std::function<FileChecksum(unsigned part, const FilePart& range, PartReader reader)>;
 
 // Reads the `parts` parts (2 to kMaxFileParts) of a file of `size` bytes
-// with `read`: part 0 and any part whose thread cannot be started on the
-// calling thread (with `errorMode` and `buffer`), the others on threads of
-// their own (ErrorModeScope::kThread, a buffer each), all joined before it
-// returns. A part that throws is kReadFailed. The result is the parts'
-// checksums combined in order, or the first failed part's status and error.
-FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, ErrorModeScope errorMode,
-                             std::vector<unsigned char>& buffer, const ReadPart& read,
+// with `read`: part 0, and any part whose thread cannot be started, on the
+// calling thread; each other part on a thread of its own; all threads joined
+// before it returns. A part that throws is kReadFailed. The result is the
+// parts' checksums combined in order, or the first failed part's status and
+// error.
+FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, const ReadPart& read,
                              const FilePartsSettings& settings);
 
 }  // namespace sumbrook

@@ -1,9 +1,10 @@
 // ChecksumFile on POSIX systems: regular files only, read to exactly the
 // size found at the first open. Small files go through the caller's reused
 // buffer; large ones are mapped and checksummed in place, which spares the
-// copy out of the page cache, and the largest in parts, each mapped through
-// a descriptor of its own that must name the file first opened (a file
-// renamed over the path meanwhile fails with ESTALE). A mapped file that
+// copy out of the page cache, and the largest in parts, the calling thread's
+// mapped through the first descriptor, each other part's through one of its
+// own that must name the file first opened (a file renamed over the path
+// meanwhile fails with ESTALE). A mapped file that
 // shrinks while it is read raises SIGBUS on the vanished pages; that fault
 // is caught for the reading thread and reported as kEndedEarly.
 #include <fcntl.h>
@@ -168,8 +169,10 @@ FileChecksum Failed(FileReadStatus status, int errorNumber) {
     return failed;
 }
 
-FileChecksum ChecksumPart(const std::string& path, const OpenedFile& first, unsigned part,
-                          const FilePart& range, const FilePartsSettings& settings) {
+// A part on a thread of its own: its own descriptor, of the file first opened.
+FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& first,
+                                     unsigned part, const FilePart& range,
+                                     const FilePartsSettings& settings) {
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kOpen)) {
         return Failed(FileReadStatus::kOpenFailed, static_cast<int>(fault));
     }
@@ -230,17 +233,21 @@ unsigned UsableProcessorCount() {
 }
 
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
-                              ErrorModeScope errorMode, const FilePartsSettings& settings) {
+                              ErrorModeScope /*errorMode*/, const FilePartsSettings& settings) {
     const OpenedFile opened = OpenRegularFile(path);
     if (!opened.fd.IsValid()) return opened.failure;
     const unsigned parts = PartCount(opened.size, settings);
     if (parts <= 1) return ChecksumOpenedFile(opened, buffer);
-    const ReadPart read = [&path, &opened, &settings](unsigned part, const FilePart& range,
-                                                      ErrorModeScope /*errorMode*/,
-                                                      std::vector<unsigned char>& /*buffer*/) {
-        return ChecksumPart(path, opened, part, range, settings);
+    const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
+        if (reader == PartReader::kOwnThread) {
+            return ChecksumPartOnOwnThread(path, opened, part, range, settings);
+        }
+        if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
+            return Failed(FileReadStatus::kReadFailed, static_cast<int>(fault));
+        }
+        return ChecksumMappedRange(opened.fd.Get(), range.offset, range.length);
     };
-    return ChecksumInParts(opened.size, parts, errorMode, buffer, read, settings);
+    return ChecksumInParts(opened.size, parts, read, settings);
 }
 
 }  // namespace sumbrook

@@ -1,8 +1,9 @@
-// ChecksumFile on Win32: one handle reads a small file block by block; a
-// large one is read in parts, each through a handle of its own (reads on one
-// synchronous handle would wait for each other). The first handle stays open
-// meanwhile: admitting readers only, it keeps writers out and the file from
-// being renamed, replaced or cut short, so every part opens the same bytes.
+// ChecksumFile on Win32: one handle reads a file block by block; a large one
+// is read in parts, the calling thread's through that handle, each other
+// part's through a handle of its own (reads on one synchronous handle would
+// wait for each other). The first handle stays open meanwhile: admitting
+// readers only, it keeps writers out and the file from being renamed,
+// replaced or cut short, so every part opens the same bytes.
 #include <windows.h>
 
 #include <algorithm>
@@ -82,10 +83,10 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
     return result;
 }
 
-FileChecksum ChecksumPart(const std::string& path, unsigned part, const FilePart& range,
-                          ErrorModeScope errorMode, std::vector<unsigned char>& buffer,
-                          const FilePartsSettings& settings) {
-    ErrorModeGuard guard(FsRedirection::kOff, errorMode);
+// A part on a thread of its own: its own handle, error mode and buffer.
+FileChecksum ChecksumPartOnOwnThread(const std::string& path, unsigned part, const FilePart& range,
+                                     const FilePartsSettings& settings) {
+    ErrorModeGuard guard(FsRedirection::kOff, ErrorModeScope::kThread);
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kOpen)) {
         return Failed(FileReadStatus::kOpenFailed, fault);
     }
@@ -94,6 +95,7 @@ FileChecksum ChecksumPart(const std::string& path, unsigned part, const FilePart
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
         return Failed(FileReadStatus::kReadFailed, fault);
     }
+    std::vector<unsigned char> buffer;
     return ChecksumRange(file.Get(), range.offset, range.length, buffer);
 }
 
@@ -121,12 +123,16 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
     const unsigned parts = PartCount(bytes, settings);
     if (parts <= 1) return ChecksumRange(file.Get(), 0, bytes, buffer);
-    const ReadPart read = [&path, &settings](unsigned part, const FilePart& range,
-                                             ErrorModeScope scope,
-                                             std::vector<unsigned char>& partBuffer) {
-        return ChecksumPart(path, part, range, scope, partBuffer, settings);
+    const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
+        if (reader == PartReader::kOwnThread) {
+            return ChecksumPartOnOwnThread(path, part, range, settings);
+        }
+        if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
+            return Failed(FileReadStatus::kReadFailed, fault);
+        }
+        return ChecksumRange(file.Get(), range.offset, range.length, buffer);
     };
-    return ChecksumInParts(bytes, parts, errorMode, buffer, read, settings);
+    return ChecksumInParts(bytes, parts, read, settings);
 }
 
 }  // namespace sumbrook

@@ -169,7 +169,7 @@ TEST_P(PartFailure, FailsTheWholeFileAndLeavesNothingOpen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, PartFailure,
-    ::testing::Values(FaultCase{0, PartStep::kOpen, false, FileReadStatus::kOpenFailed, EIO},
+    ::testing::Values(FaultCase{1, PartStep::kOpen, false, FileReadStatus::kOpenFailed, EIO},
                       FaultCase{2, PartStep::kOpen, false, FileReadStatus::kOpenFailed, EIO},
                       FaultCase{3, PartStep::kRead, false, FileReadStatus::kReadFailed, EIO},
                       FaultCase{1, PartStep::kRead, true, FileReadStatus::kReadFailed, 0},
@@ -194,7 +194,7 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
     std::vector<std::thread::id> readers(4);
     settings.beforeStep = [&](unsigned part, PartStep step) -> unsigned long {
         const std::lock_guard<std::mutex> lock(mutex);
-        if (step == PartStep::kOpen) readers.at(part) = std::this_thread::get_id();
+        if (step == PartStep::kRead) readers.at(part) = std::this_thread::get_id();
         return 0;
     };
     std::vector<unsigned char> buffer;

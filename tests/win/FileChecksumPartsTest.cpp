@@ -110,7 +110,7 @@ TEST_P(PartFailure, FailsTheWholeFileAndLeavesNothingOpen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, PartFailure,
-    ::testing::Values(FaultCase{0, PartStep::kOpen, false, FileReadStatus::kOpenFailed, ERROR_CRC},
+    ::testing::Values(FaultCase{0, PartStep::kRead, false, FileReadStatus::kReadFailed, ERROR_CRC},
                       FaultCase{2, PartStep::kOpen, false, FileReadStatus::kOpenFailed, ERROR_CRC},
                       FaultCase{3, PartStep::kRead, false, FileReadStatus::kReadFailed, ERROR_CRC},
                       FaultCase{1, PartStep::kRead, true, FileReadStatus::kReadFailed, 0}));
@@ -137,7 +137,7 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
     std::vector<DWORD> threadModes(4);
     settings.beforeStep = [&](unsigned part, PartStep step) -> unsigned long {
         const std::lock_guard<std::mutex> lock(mutex);
-        if (step == PartStep::kOpen) {
+        if (step == PartStep::kRead) {
             readers.at(part) = GetCurrentThreadId();
             threadModes.at(part) = GetThreadErrorMode();
         }
