@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <mutex>
 #include <random>
 #include <stdexcept>
@@ -115,11 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{3, PartStep::kRead, false, FileReadStatus::kReadFailed, ERROR_CRC},
                       FaultCase{1, PartStep::kRead, true, FileReadStatus::kReadFailed, 0}));
 
-struct ThreadCase {
-    std::vector<unsigned> refused;  // parts whose thread cannot be started
-};
-
-class ThreadStartFailure : public ::testing::TestWithParam<ThreadCase> {};
+// The parameter: a bit for each part whose thread cannot be started.
+class ThreadStartFailure : public ::testing::TestWithParam<unsigned> {};
 
 // Parts on threads of their own set the error mode for their thread only;
 // the parts the calling thread reads keep the caller's (process-wide) mode.
@@ -127,11 +123,9 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
     TempFolder folder;
     const std::string content = RandomBytes(500001, 2);
     const std::string path = folder.Write("file.bin", content);
-    const std::vector<unsigned> refused = GetParam().refused;
+    const unsigned refused = GetParam();
     FilePartsSettings settings = SmallFilesInParts(4);
-    settings.threadStarts = [&refused](unsigned part) {
-        return std::find(refused.begin(), refused.end(), part) == refused.end();
-    };
+    settings.threadStarts = [refused](unsigned part) { return (refused >> part & 1U) == 0; };
     std::mutex mutex;
     std::vector<DWORD> readers(4);
     std::vector<DWORD> threadModes(4);
@@ -151,8 +145,7 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
     EXPECT_EQ(checksum.crc, CrcOf(content));
     EXPECT_EQ(GetErrorMode(), processMode);
     for (unsigned part = 0; part < 4; ++part) {
-        const bool onCaller =
-            part == 0 || std::find(refused.begin(), refused.end(), part) != refused.end();
+        const bool onCaller = part == 0 || (refused >> part & 1U) != 0;
         EXPECT_EQ(readers[part] == GetCurrentThreadId(), onCaller) << "part " << part;
         if (!onCaller) {
             EXPECT_EQ(threadModes[part], kQuietMode) << "part " << part;
@@ -161,7 +154,7 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Refusals, ThreadStartFailure,
-                         ::testing::Values(ThreadCase{{}}, ThreadCase{{2}}, ThreadCase{{1, 2, 3}}));
+                         ::testing::Values(0U, 1U << 2, (1U << 1) | (1U << 2) | (1U << 3)));
 
 TEST(FileChecksumParts, WriterIsRefusedWhileThePartsRead) {
     TempFolder folder;
