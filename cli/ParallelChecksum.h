@@ -19,7 +19,7 @@ using ReadOneFile = std::function<FileChecksum(const FileToRead& file, unsigned 
 // buffer reused for all its files). Calls `deliver` on the calling thread for
 // index 0, 1, 2... in order, each as soon as it and all before it are done,
 // and `idle` (when set) about five times a second while it waits. With one
-// job everything runs on the calling thread. A large file is read in `jobs`
+// job everything runs on the calling thread. A large file is read in up to `jobs`
 // parts at once. Each file is read by `read` (empty: ReadFileChecksum with
 // the error mode set per thread); a std::bad_alloc from it makes that file
 // kReadFailed on any number of jobs. An exception from `deliver` or `idle`

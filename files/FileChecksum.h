@@ -1,5 +1,6 @@
-// Checksums of whole files, read block by block through the platform's file
-// calls (under the error-mode rule, with file-system redirection off).
+// Checksums of whole files, read through the platform's file calls (under the
+// error-mode rule, with file-system redirection off); a large file in parts
+// at once.
 #pragma once
 
 #include <cstdint>
@@ -26,15 +27,35 @@ struct FileChecksum {
     unsigned long errorCode = 0;  // GetLastError (Windows) or errno (POSIX) of the failing call
 };
 
+// Files from this size on are read in parts at once.
+inline constexpr std::uint64_t kFilePartsThreshold = 64U << 20;
+
+// The most parts one file is read in.
+inline constexpr unsigned kMaxFileParts = 4;
+
 // Reads the existing file at `path` (never creates one) and checksums exactly
 // the bytes it held when opened; bytes appended meanwhile are not read, so the
 // call always ends. The file is opened for reading, admitting other readers
 // only, and is closed before the call returns on every path. `buffer` is the
-// read buffer, grown once to the block size and reused across calls. On
-// Windows the error-mode rule holds for `errorMode`'s scope (see
-// ErrorModeGuard); failures carry GetLastError there and errno on POSIX.
+// calling thread's read buffer, grown once to the block size and reused
+// across calls. On Windows the error-mode rule holds for `errorMode`'s scope
+// (see ErrorModeGuard); failures carry GetLastError there and errno on POSIX.
+//
+// A file of kFilePartsThreshold bytes or more is read in as many parts as
+// there are processors this process may run on (by affinity), at most
+// `maxParts` and kMaxFileParts, and the parts' checksums are combined in file
+// order: the result is the same as read in one piece. The calling thread
+// reads the first part through the first handle; every other part is read on
+// a thread of its own, through a handle of its own opened as the first one
+// (under that thread's own error mode) while the first stays open. A thread
+// that cannot be started has its part read by the calling thread. Each part
+// reads exactly its range of the size found at the first open; any part that
+// fails makes the file fail with that part's status and error (the first such
+// part in file order). Every thread has ended before the call returns; no
+// exception leaves the call.
 FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer,
-                          ErrorModeScope errorMode = ErrorModeScope::kProcess);
+                          ErrorModeScope errorMode = ErrorModeScope::kProcess,
+                          unsigned maxParts = kMaxFileParts);
 
 // The CRC text of the file, or "00000000" when it cannot be read in full.
 // An empty file also gives "00000000". Shows nothing, reports nothing.

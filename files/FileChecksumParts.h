@@ -1,7 +1,11 @@
-// One file's checksum read in several parts at once.
+// How ChecksumFile reads a large file in parts: the settings (with the seams
+// that tests turn), the plan of the parts and the driver that reads them on
+// their threads and combines them. Used by the platforms' ChecksumFile and
+// by tests; not by callers of ChecksumFile.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,14 +13,66 @@
 
 namespace sumbrook {
 
-// Files from this size on are worth reading in parts at once.
-inline constexpr std::uint64_t kSplitFileSize = 64U << 20;
+enum class PartStep {
+    kOpen,  // a part on its own thread is about to open its handle (under its error mode)
+    kRead,  // the part's handle is open, its reading is about to start
+};
 
-// ChecksumFile of the file; a file of kSplitFileSize bytes or more is read
-// in `parts` pieces at once, on as many threads, and the pieces' checksums
-// are combined (POSIX build; elsewhere it is read in one piece).
-FileChecksum ChecksumFileInParts(const std::string& path, unsigned parts,
-                                 std::vector<unsigned char>& buffer,
-                                 ErrorModeScope errorMode = ErrorModeScope::kProcess);
+struct FilePartsSettings {
+    std::uint64_t threshold = kFilePartsThreshold;  // at least 1
+    unsigned maxParts = kMaxFileParts;
+    unsigned processors = 0;  // 0: UsableProcessorCount()
+
+    // Seams, empty in use. `beforeStep` runs on the part's thread before each
+    // step; a non-zero result fails the step as that system error would
+    // (kOpenFailed or kReadFailed); it may also throw, which fails the part.
+    std::function<unsigned long(unsigned part, PartStep step)> beforeStep;
+    // False: the thread for `part` cannot be started, as when the system has
+    // none to give.
+    std::function<bool(unsigned part)> threadStarts;
+};
+
+// ChecksumFile with `settings` in place of the defaults and `maxParts`.
+FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
+                              ErrorModeScope errorMode, const FilePartsSettings& settings);
+
+// The processors this process may run on (by its affinity), at least 1.
+unsigned UsableProcessorCount();
+
+// How many parts a file of `size` bytes is read in: 1 below the threshold,
+// otherwise the processors, at most maxParts and kMaxFileParts, at least 1.
+unsigned PartCount(std::uint64_t size, const FilePartsSettings& settings);
+
+struct FilePart {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+};
+
+// Part `part` of `parts` consecutive parts covering `size` bytes: inner
+// boundaries fall on multiples of 4 KiB where the size allows; the last part
+// ends at `size`.
+FilePart PlanPart(std::uint64_t size, unsigned parts, unsigned part);
+
+// The seam's verdict on a step: 0 to go on, or the error to fail it with.
+unsigned long InjectedFault(const FilePartsSettings& settings, unsigned part, PartStep step);
+
+// Who reads a part.
+enum class PartReader {
+    kCallingThread,  // through the first handle, under the caller's error mode, into its buffer
+    kOwnThread,      // through a handle of its own, under the thread's error mode and buffer
+};
+
+// Checksums `range` of the file as part `part`. May throw.
+using ReadPart =
+    std::function<FileChecksum(unsigned part, const FilePart& range, PartReader reader)>;
+
+// Reads the `parts` parts (2 to kMaxFileParts) of a file of `size` bytes
+// with `read`: part 0, and any part whose thread cannot be started, on the
+// calling thread; each other part on a thread of its own; all threads joined
+// before it returns. A part that throws is kReadFailed. The result is the
+// parts' checksums combined in order, or the first failed part's status and
+// error.
+FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, const ReadPart& read,
+                             const FilePartsSettings& settings);
 
 }  // namespace sumbrook

@@ -1,10 +1,14 @@
-// ChecksumFile and FileCrc32 on POSIX systems: regular files only, opened
-// once, read to exactly the size found at open. Small files go through the
-// caller's reused buffer; large ones are mapped and checksummed in place,
-// which spares the copy out of the page cache. A mapped file that shrinks
-// while it is read raises SIGBUS on the vanished pages; that fault is caught
-// for the reading thread and reported as kEndedEarly.
+// ChecksumFile on POSIX systems: regular files only, read to exactly the
+// size found at the first open. Small files go through the caller's reused
+// buffer; large ones are mapped and checksummed in place, which spares the
+// copy out of the page cache, and the largest in parts, the calling thread's
+// mapped through the first descriptor, each other part's through one of its
+// own that must name the file first opened (a file renamed over the path
+// meanwhile fails with ESTALE). A mapped file that
+// shrinks while it is read raises SIGBUS on the vanished pages; that fault
+// is caught for the reading thread and reported as kEndedEarly.
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,11 +19,12 @@
 #include <csignal>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #include "crc/Crc32.h"
 #include "files/FileChecksum.h"
+#include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
-#include "platform/PosixHandles.h"
 
 namespace sumbrook {
 
@@ -153,43 +158,96 @@ FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t len
     return result;
 }
 
+namespace {
+
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+FileChecksum Failed(FileReadStatus status, int errorNumber) {
+    FileChecksum failed;
+    failed.status = status;
+    failed.errorCode = static_cast<unsigned long>(errorNumber);
+    return failed;
+}
+
+// A part on a thread of its own: its own descriptor, of the file first opened.
+FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& first,
+                                     unsigned part, const FilePart& range,
+                                     const FilePartsSettings& settings) {
+    if (const unsigned long fault = InjectedFault(settings, part, PartStep::kOpen)) {
+        return Failed(FileReadStatus::kOpenFailed, static_cast<int>(fault));
+    }
+    const ScopedFd fd(open(path.c_str(), kOpenFlags));
+    if (!fd.IsValid()) return Failed(FileReadStatus::kOpenFailed, errno);
+    struct stat info {};
+    if (fstat(fd.Get(), &info) != 0) return Failed(FileReadStatus::kOpenFailed, errno);
+    if (info.st_dev != first.device || info.st_ino != first.inode) {
+        return Failed(FileReadStatus::kOpenFailed, ESTALE);
+    }
+    if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
+        return Failed(FileReadStatus::kReadFailed, static_cast<int>(fault));
+    }
+    return ChecksumMappedRange(fd.Get(), range.offset, range.length);
+}
+
+}  // namespace
+
 OpenedFile OpenRegularFile(const std::string& path) {
     OpenedFile opened;
     // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is
     // refused below anyway.
-    opened.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (opened.fd < 0) {
-        opened.failure.status = FileReadStatus::kOpenFailed;
-        opened.failure.errorCode = static_cast<unsigned long>(errno);
+    opened.fd.Reset(open(path.c_str(), kOpenFlags));
+    if (!opened.fd.IsValid()) {
+        opened.failure = Failed(FileReadStatus::kOpenFailed, errno);
         return opened;
     }
     struct stat info {};
-    if (fstat(opened.fd, &info) != 0) {
-        opened.failure.status = FileReadStatus::kSizeFailed;
-        opened.failure.errorCode = static_cast<unsigned long>(errno);
+    if (fstat(opened.fd.Get(), &info) != 0) {
+        opened.failure = Failed(FileReadStatus::kSizeFailed, errno);
     } else if (!S_ISREG(info.st_mode)) {
-        opened.failure.status = FileReadStatus::kNotADiskFile;
+        opened.failure = Failed(FileReadStatus::kNotADiskFile, 0);
     } else {
         opened.size = static_cast<std::uint64_t>(info.st_size);
+        opened.device = info.st_dev;
+        opened.inode = info.st_ino;
         opened.failure.status = FileReadStatus::kOk;
         return opened;
     }
-    close(opened.fd);
-    opened.fd = -1;
+    opened.fd.Close();
     return opened;
 }
 
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer) {
-    if (file.size >= kMapThreshold) return ChecksumMappedRange(file.fd, 0, file.size);
-    return ChecksumByReading(file.fd, file.size, buffer);
+    if (file.size >= kMapThreshold) return ChecksumMappedRange(file.fd.Get(), 0, file.size);
+    return ChecksumByReading(file.fd.Get(), file.size, buffer);
 }
 
-FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer,
-                          ErrorModeScope /*errorMode*/) {
+unsigned UsableProcessorCount() {
+#ifdef __linux__
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+        return std::max(1U, static_cast<unsigned>(CPU_COUNT(&set)));
+    }
+#endif
+    return std::max(1U, std::thread::hardware_concurrency());
+}
+
+FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
+                              ErrorModeScope /*errorMode*/, const FilePartsSettings& settings) {
     const OpenedFile opened = OpenRegularFile(path);
-    if (opened.fd < 0) return opened.failure;
-    const ScopedFd closer(opened.fd);
-    return ChecksumOpenedFile(opened, buffer);
+    if (!opened.fd.IsValid()) return opened.failure;
+    const unsigned parts = PartCount(opened.size, settings);
+    if (parts <= 1) return ChecksumOpenedFile(opened, buffer);
+    const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
+        if (reader == PartReader::kOwnThread) {
+            return ChecksumPartOnOwnThread(path, opened, part, range, settings);
+        }
+        if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
+            return Failed(FileReadStatus::kReadFailed, static_cast<int>(fault));
+        }
+        return ChecksumMappedRange(opened.fd.Get(), range.offset, range.length);
+    };
+    return ChecksumInParts(opened.size, parts, read, settings);
 }
 
 }  // namespace sumbrook

@@ -1,27 +1,29 @@
-// Pieces of the POSIX ChecksumFile that a caller may use to checksum one
-// large file in several parts at once (POSIX builds only).
+// Pieces of the POSIX ChecksumFile (POSIX builds only).
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "files/FileChecksum.h"
+#include "platform/PosixHandles.h"
 
 namespace sumbrook {
 
 struct OpenedFile {
-    int fd = -1;             // open for reading, or -1
+    ScopedFd fd;             // open for reading, or invalid
     std::uint64_t size = 0;  // size found at open
-    FileChecksum failure;    // why fd is -1; status kOk otherwise
+    dev_t device = 0;        // which file it is, to know it again
+    ino_t inode = 0;
+    FileChecksum failure;  // why fd is invalid; status kOk otherwise
 };
 
-// Opens `path` for reading if it is (or links to) a regular file. The caller
-// closes fd.
+// Opens `path` for reading if it is (or links to) a regular file.
 OpenedFile OpenRegularFile(const std::string& path);
 
-// Checksums the whole file opened by OpenRegularFile, as ChecksumFile does.
-// Does not close it.
+// Checksums the whole file opened by OpenRegularFile on the calling thread.
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer);
 
 // Checksums `length` bytes of the open file from `offset` on, through a

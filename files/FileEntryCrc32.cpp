@@ -8,7 +8,6 @@
 
 #include "crc/Crc32.h"
 #include "files/EntryName.h"
-#include "files/FileChecksumParts.h"
 
 namespace sumbrook {
 
@@ -29,11 +28,11 @@ bool NameNotFound(const FileChecksum& checksum) {
 #endif
 }
 
-FileChecksum ReadFileChecksum(const FileToRead& file, unsigned parts,
+FileChecksum ReadFileChecksum(const FileToRead& file, unsigned maxParts,
                               std::vector<unsigned char>& buffer, ErrorModeScope errorMode) {
-    FileChecksum checksum = ChecksumFileInParts(file.path, parts, buffer, errorMode);
+    FileChecksum checksum = ChecksumFile(file.path, buffer, errorMode, maxParts);
     if (!file.alternatePath.empty() && NameNotFound(checksum)) {
-        checksum = ChecksumFileInParts(file.alternatePath, parts, buffer, errorMode);
+        checksum = ChecksumFile(file.alternatePath, buffer, errorMode, maxParts);
     }
     return checksum;
 }
@@ -41,7 +40,7 @@ FileChecksum ReadFileChecksum(const FileToRead& file, unsigned parts,
 std::string FileEntryCrc32(const std::string& directory, const std::string& longName,
                            const std::string& shortName, std::vector<unsigned char>& buffer) {
     const FileChecksum checksum =
-        ReadFileChecksum(EntryFileToRead(directory, longName, shortName), 1, buffer);
+        ReadFileChecksum(EntryFileToRead(directory, longName, shortName), kMaxFileParts, buffer);
     return checksum.status == FileReadStatus::kOk ? Crc32Text(checksum.crc) : kNoCrc32Text;
 }
 

@@ -28,15 +28,15 @@ FileToRead EntryFileToRead(const std::string& directory, const std::string& long
 // name (file or path not found, or an invalid name).
 bool NameNotFound(const FileChecksum& checksum);
 
-// ChecksumFileInParts of `file.path`, and of `file.alternatePath` when there
-// is one and the first names no file.
-FileChecksum ReadFileChecksum(const FileToRead& file, unsigned parts,
+// ChecksumFile of `file.path` in at most `maxParts` parts, and of
+// `file.alternatePath` when there is one and the first names no file.
+FileChecksum ReadFileChecksum(const FileToRead& file, unsigned maxParts,
                               std::vector<unsigned char>& buffer,
                               ErrorModeScope errorMode = ErrorModeScope::kProcess);
 
-// The CRC text of the entry, read by EntryFileToRead's rule on one thread;
-// "00000000" for an empty or unreadable file. `buffer` is the read buffer,
-// reused across calls.
+// The CRC text of the entry, read by EntryFileToRead's rule as ChecksumFile
+// reads (a large file in parts); "00000000" for an empty or unreadable file. `buffer` is the read
+// buffer, reused across calls.
 std::string FileEntryCrc32(const std::string& directory, const std::string& longName,
                            const std::string& shortName, std::vector<unsigned char>& buffer);
 

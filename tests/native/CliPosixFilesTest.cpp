@@ -1,5 +1,5 @@
-// The command line's file access on POSIX systems: the file reader, reading
-// in parts, the plain-file listing and the ordered parallel checksums.
+// The command line's file access on POSIX systems: the file reader, the
+// plain-file listing and the ordered parallel checksums.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +18,6 @@
 #include "cli/ParallelChecksum.h"
 #include "crc/Crc32.h"
 #include "files/FileChecksum.h"
-#include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
 #include "files/ListPlainFiles.h"
 
@@ -127,15 +126,14 @@ TEST(PosixChecksumFile, MappedFileThatShrinksEndsEarlyWithoutDying) {
     TempDirectory dir;
     const std::string path = dir.Write("shrinking", RandomBytes(8 << 20, 9));
     const OpenedFile opened = OpenRegularFile(path);
-    ASSERT_GE(opened.fd, 0);
+    ASSERT_TRUE(opened.fd.IsValid());
     ASSERT_EQ(opened.size, 8U << 20);
     ASSERT_EQ(truncate(path.c_str(), 4096), 0);
-    const FileChecksum checksum = ChecksumMappedRange(opened.fd, 0, opened.size);
+    const FileChecksum checksum = ChecksumMappedRange(opened.fd.Get(), 0, opened.size);
     EXPECT_EQ(checksum.status, FileReadStatus::kEndedEarly);
     // Afterwards the process goes on mapping and reading as before.
-    const FileChecksum head = ChecksumMappedRange(opened.fd, 0, 4096);
+    const FileChecksum head = ChecksumMappedRange(opened.fd.Get(), 0, 4096);
     EXPECT_EQ(head.status, FileReadStatus::kOk);
-    close(opened.fd);
 }
 
 TEST(PosixChecksumFile, GrowingFileIsReadToTheSizeFoundAtOpen) {
@@ -143,29 +141,15 @@ TEST(PosixChecksumFile, GrowingFileIsReadToTheSizeFoundAtOpen) {
     const std::string content = RandomBytes(5 << 20, 11);
     const std::string path = dir.Write("growing", content);
     const OpenedFile opened = OpenRegularFile(path);
-    ASSERT_GE(opened.fd, 0);
+    ASSERT_TRUE(opened.fd.IsValid());
     std::ofstream(path, std::ios::binary | std::ios::app) << "appended";
     std::vector<unsigned char> buffer;
     const FileChecksum checksum = ChecksumOpenedFile(opened, buffer);
-    close(opened.fd);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
     EXPECT_EQ(checksum.crc, CrcOf(content));
 }
 
-TEST(FileChecksumParts, PartsGiveTheChecksumOfTheWhole) {
-    TempDirectory dir;
-    const std::string content = RandomBytes(kSplitFileSize + 12345, 13);
-    const std::string path = dir.Write("large", content);
-    std::vector<unsigned char> buffer;
-    for (const unsigned parts : {1U, 2U, 3U, 7U}) {
-        const FileChecksum checksum = ChecksumFileInParts(path, parts, buffer);
-        EXPECT_EQ(checksum.status, FileReadStatus::kOk) << parts;
-        EXPECT_EQ(checksum.crc, CrcOf(content)) << parts;
-        EXPECT_EQ(checksum.size, content.size()) << parts;
-    }
-}
-
-TEST(FileChecksumParts, AlternatePathIsTriedWhenThePathCannotBeOpened) {
+TEST(ReadFileChecksum, AlternatePathIsTriedWhenThePathCannotBeOpened) {
     TempDirectory dir;
     std::vector<unsigned char> buffer;
     const FileToRead file{dir / "missing", dir.Write("present", "abc")};

@@ -1,0 +1,21 @@
+#include "files/FileChecksum.h"
+
+#include "crc/Crc32.h"
+#include "files/FileChecksumParts.h"
+
+namespace sumbrook {
+
+FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer,
+                          ErrorModeScope errorMode, unsigned maxParts) {
+    FilePartsSettings settings;
+    settings.maxParts = maxParts;
+    return ChecksumFileWith(path, buffer, errorMode, settings);
+}
+
+std::string FileCrc32(const std::string& path) {
+    std::vector<unsigned char> buffer;
+    const FileChecksum checksum = ChecksumFile(path, buffer);
+    return checksum.status == FileReadStatus::kOk ? Crc32Text(checksum.crc) : kNoCrc32Text;
+}
+
+}  // namespace sumbrook
