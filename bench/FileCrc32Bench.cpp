@@ -85,7 +85,7 @@ std::uint64_t PlainRead(const std::string& path) {
 // FileCrc32 as it read before parts: one thread, a fresh buffer per call.
 void OneThreadFileCrc32(const std::string& path) {
     std::vector<unsigned char> buffer;
-    sumbrook::ChecksumFile(path, buffer, sumbrook::ErrorModeScope::kProcess, 1);
+    sumbrook::ChecksumFile(path, buffer, sumbrook::kDialogFileAccess, 1);
 }
 
 // FileCrc32's read with reading in parts from `threshold` bytes on.
@@ -93,7 +93,7 @@ void PartsFrom(const std::string& path, std::uint64_t threshold) {
     sumbrook::FilePartsSettings settings;
     settings.threshold = threshold;
     std::vector<unsigned char> buffer;
-    sumbrook::ChecksumFileWith(path, buffer, sumbrook::ErrorModeScope::kProcess, settings);
+    sumbrook::ChecksumFileWith(path, buffer, sumbrook::kDialogFileAccess, settings);
 }
 
 // Runs `body` with the process pinned to its first allowed processor.
@@ -150,7 +150,7 @@ int TimeOnce(const std::string& mode, const std::string& path) {
     } else {
         std::vector<unsigned char> buffer;
         const sumbrook::FileChecksum checksum = sumbrook::ChecksumFile(
-            path, buffer, sumbrook::ErrorModeScope::kProcess, mode == "one" ? 1 : 4);
+            path, buffer, sumbrook::kDialogFileAccess, mode == "one" ? 1 : 4);
         bytes = checksum.size;
     }
     const double seconds = Seconds() - start;

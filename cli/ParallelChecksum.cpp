@@ -85,7 +85,7 @@ class ReaderThreads {
 // only: several of them run at once.
 FileChecksum ReadOnThisThread(const FileToRead& file, unsigned parts,
                               std::vector<unsigned char>& buffer) {
-    return ReadFileChecksum(file, parts, buffer, ErrorModeScope::kThread);
+    return ReadFileChecksum(file, parts, buffer, kCommandLineFileAccess);
 }
 
 // `read`, with a lack of memory reported as a failed read rather than ending

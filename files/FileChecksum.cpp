@@ -6,10 +6,10 @@
 namespace sumbrook {
 
 FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer,
-                          ErrorModeScope errorMode, unsigned maxParts) {
+                          const FileAccess& access, unsigned maxParts) {
     FilePartsSettings settings;
     settings.maxParts = maxParts;
-    return ChecksumFileWith(path, buffer, errorMode, settings);
+    return ChecksumFileWith(path, buffer, access, settings);
 }
 
 std::string FileCrc32(const std::string& path) {

@@ -27,6 +27,26 @@ struct FileChecksum {
     unsigned long errorCode = 0;  // GetLastError (Windows) or errno (POSIX) of the failing call
 };
 
+// How a path names its file on Windows; on POSIX a path is bytes either way.
+enum class PathEncoding {
+    kAnsi,  // the ANSI code page, opened with the ...A calls
+    kUtf8,  // UTF-8, opened with the ...W calls, any length (extended-length form)
+};
+
+// How a caller reaches files: whom the error-mode rule is set for (see
+// ErrorModeGuard), and how its paths name files.
+struct FileAccess {
+    ErrorModeScope errorMode = ErrorModeScope::kProcess;
+    PathEncoding names = PathEncoding::kAnsi;
+};
+
+// The dialog: its one thread sets the process's error mode around each call,
+// and names are ANSI texts as the dialog's fields and searches hold them.
+inline constexpr FileAccess kDialogFileAccess{ErrorModeScope::kProcess, PathEncoding::kAnsi};
+// The command line: readers run side by side, each setting its own thread's
+// error mode, and names are UTF-8, reaching every file Windows can hold.
+inline constexpr FileAccess kCommandLineFileAccess{ErrorModeScope::kThread, PathEncoding::kUtf8};
+
 // Files from this size on are read in parts at once.
 inline constexpr std::uint64_t kFilePartsThreshold = 64U << 20;
 
@@ -38,8 +58,8 @@ inline constexpr unsigned kMaxFileParts = 4;
 // call always ends. The file is opened for reading, admitting other readers
 // only, and is closed before the call returns on every path. `buffer` is the
 // calling thread's read buffer, grown once to the block size and reused
-// across calls. On Windows the error-mode rule holds for `errorMode`'s scope
-// (see ErrorModeGuard); failures carry GetLastError there and errno on POSIX.
+// across calls. On Windows the file is reached as `access` says; failures
+// carry GetLastError there and errno on POSIX.
 //
 // A file of kFilePartsThreshold bytes or more is read in as many parts as
 // there are processors this process may run on (by affinity), at most
@@ -54,7 +74,7 @@ inline constexpr unsigned kMaxFileParts = 4;
 // part in file order). Every thread has ended before the call returns; no
 // exception leaves the call.
 FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer,
-                          ErrorModeScope errorMode = ErrorModeScope::kProcess,
+                          const FileAccess& access = kDialogFileAccess,
                           unsigned maxParts = kMaxFileParts);
 
 // The CRC text of the file, or "00000000" when it cannot be read in full.

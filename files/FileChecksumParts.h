@@ -34,7 +34,7 @@ struct FilePartsSettings {
 
 // ChecksumFile with `settings` in place of the defaults and `maxParts`.
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
-                              ErrorModeScope errorMode, const FilePartsSettings& settings);
+                              const FileAccess& access, const FilePartsSettings& settings);
 
 // The processors this process may run on (by its affinity), at least 1.
 unsigned UsableProcessorCount();

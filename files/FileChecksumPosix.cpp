@@ -233,7 +233,7 @@ unsigned UsableProcessorCount() {
 }
 
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
-                              ErrorModeScope /*errorMode*/, const FilePartsSettings& settings) {
+                              const FileAccess& /*access*/, const FilePartsSettings& settings) {
     const OpenedFile opened = OpenRegularFile(path);
     if (!opened.fd.IsValid()) return opened.failure;
     const unsigned parts = PartCount(opened.size, settings);

@@ -15,18 +15,23 @@
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "platform/ErrorModeGuard.h"
+#include "platform/WidePath.h"
 #include "platform/WinHandles.h"
 
 namespace sumbrook {
 
 namespace {
 
-// Opens `path` as every read of a file does; the caller holds the error-mode
-// guard.
-ScopedFileHandle OpenForReading(const std::string& path) {
-    return ScopedFileHandle(
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+// Opens `path` as every read of a file does, by the ...A or the ...W call as
+// `names` says; the caller holds the error-mode guard.
+ScopedFileHandle OpenForReading(const std::string& path, PathEncoding names) {
+    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+    if (names == PathEncoding::kUtf8) {
+        return ScopedFileHandle(CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                            nullptr, OPEN_EXISTING, kFlags, nullptr));
+    }
+    return ScopedFileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, kFlags, nullptr));
 }
 
 // Page-aligned reads into memory the platform copies into fastest; the
@@ -84,13 +89,13 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
 }
 
 // A part on a thread of its own: its own handle, error mode and buffer.
-FileChecksum ChecksumPartOnOwnThread(const std::string& path, unsigned part, const FilePart& range,
-                                     const FilePartsSettings& settings) {
+FileChecksum ChecksumPartOnOwnThread(const std::string& path, PathEncoding names, unsigned part,
+                                     const FilePart& range, const FilePartsSettings& settings) {
     ErrorModeGuard guard(FsRedirection::kOff, ErrorModeScope::kThread);
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kOpen)) {
         return Failed(FileReadStatus::kOpenFailed, fault);
     }
-    const ScopedFileHandle file = OpenForReading(path);
+    const ScopedFileHandle file = OpenForReading(path, names);
     if (!file.IsValid()) return Failed(FileReadStatus::kOpenFailed, GetLastError());
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
         return Failed(FileReadStatus::kReadFailed, fault);
@@ -111,9 +116,9 @@ unsigned UsableProcessorCount() {
 }
 
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
-                              ErrorModeScope errorMode, const FilePartsSettings& settings) {
-    ErrorModeGuard guard(FsRedirection::kOff, errorMode);
-    const ScopedFileHandle file = OpenForReading(path);
+                              const FileAccess& access, const FilePartsSettings& settings) {
+    ErrorModeGuard guard(FsRedirection::kOff, access.errorMode);
+    const ScopedFileHandle file = OpenForReading(path, access.names);
     if (!file.IsValid()) return Failed(FileReadStatus::kOpenFailed, GetLastError());
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return Failed(FileReadStatus::kNotADiskFile, 0);
     LARGE_INTEGER size;
@@ -125,7 +130,7 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
     if (parts <= 1) return ChecksumRange(file.Get(), 0, bytes, buffer);
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
-            return ChecksumPartOnOwnThread(path, part, range, settings);
+            return ChecksumPartOnOwnThread(path, access.names, part, range, settings);
         }
         if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
             return Failed(FileReadStatus::kReadFailed, fault);

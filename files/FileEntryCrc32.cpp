@@ -29,10 +29,10 @@ bool NameNotFound(const FileChecksum& checksum) {
 }
 
 FileChecksum ReadFileChecksum(const FileToRead& file, unsigned maxParts,
-                              std::vector<unsigned char>& buffer, ErrorModeScope errorMode) {
-    FileChecksum checksum = ChecksumFile(file.path, buffer, errorMode, maxParts);
+                              std::vector<unsigned char>& buffer, const FileAccess& access) {
+    FileChecksum checksum = ChecksumFile(file.path, buffer, access, maxParts);
     if (!file.alternatePath.empty() && NameNotFound(checksum)) {
-        checksum = ChecksumFile(file.alternatePath, buffer, errorMode, maxParts);
+        checksum = ChecksumFile(file.alternatePath, buffer, access, maxParts);
     }
     return checksum;
 }

@@ -32,7 +32,7 @@ bool NameNotFound(const FileChecksum& checksum);
 // `file.alternatePath` when there is one and the first names no file.
 FileChecksum ReadFileChecksum(const FileToRead& file, unsigned maxParts,
                               std::vector<unsigned char>& buffer,
-                              ErrorModeScope errorMode = ErrorModeScope::kProcess);
+                              const FileAccess& access = kDialogFileAccess);
 
 // The CRC text of the entry, read by EntryFileToRead's rule as ChecksumFile
 // reads (a large file in parts); "00000000" for an empty or unreadable file. `buffer` is the read

@@ -2,7 +2,10 @@
 # SFV lists across the two builds on one tree: a list written by
 # sumbrook-cli.exe (under Wine) verifies with the native sumbrook-cli and with
 # rhash, a list written natively verifies with sumbrook-cli.exe, and both
-# report the same changes the same way.
+# report the same changes the same way. The tree holds names outside any
+# ANSI code page (Cyrillic, Greek, Chinese, an emoji) and a file at the end
+# of a path of more than 300 characters, which the Windows build must reach
+# by their UTF-16 names and list with the same UTF-8 bytes.
 # Usage: sfv-cross-test.sh path/to/sumbrook-cli.exe path/to/native/sumbrook-cli
 # Exits 77 (skipped) when the native program has not been built.
 set -uo pipefail
@@ -30,6 +33,11 @@ printf abc >tree/abc.txt
 printf 123456789 >"tree/with blank/nine digits.txt"
 head -c 300000 /dev/urandom >"tree/with blank/deeper/random data.bin"
 : >tree/sub/empty.log
+mkdir -p "tree/中文"
+printf cyrillic >"tree/Привет.txt"; printf greek >"tree/sub/Ελληνικά.txt"; printf emoji >"tree/中文/😀.txt"
+deep=tree; for c in a b c d e; do deep="$deep/$(printf "%060d" 0 | tr 0 $c)"; done
+mkdir -p "$deep"; printf deep >"$deep/deep.txt"
+[ ${#deep} -gt 300 ] || fail "the deep path is short: ${#deep}"
 
 win --sfv tree -r -o win.sfv; expect 0 "sumbrook-cli.exe --sfv"
 grep -q $'\r$' win.sfv || fail "the Windows build writes no CR LF"
@@ -39,15 +47,16 @@ nat --sfv tree -r -o native.sfv; expect 0 "sumbrook-cli --sfv"
   fail "the builds list the tree differently:"$'\n'"$(cat win.sfv)"$'\n'"$(cat native.sfv)"
 
 nat --verify win.sfv tree -r; expect 0 "native --verify of the Windows list"
-[[ "$out" == *$'\n4 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE' ]] || fail "native verify: $out"
+[[ "$out" == *$'\n8 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE' ]] || fail "native verify: $out"
 (cd tree && rhash --skip-ok -c ../win.sfv >/dev/null) || fail "rhash refuses the Windows list"
 win --verify native.sfv tree -r; expect 0 "sumbrook-cli.exe --verify of the native list"
-[[ "$out" == *$'\n4 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE' ]] || fail "Windows verify: $out"
+[[ "$out" == *$'\n8 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE' ]] || fail "Windows verify: $out"
 
 # The same changes, the same report from both builds, from either list.
 printf abd >tree/abc.txt; rm "tree/with blank/nine digits.txt"; printf new >"tree/with blank/deeper/added.txt"
 nat --verify win.sfv tree -r; expect 1 "native --verify after changes"; native_report=$out
 [[ "$native_report" == *"CHANGED     abc.txt  352441C2 -> "* && "$native_report" == *"MISSING     with blank/nine digits.txt"* &&
+   "$native_report" == *"OK          中文/😀.txt"* && "$native_report" == *"OK          ${deep#tree/}/deep.txt"* &&
    "$native_report" == *"NEW         with blank/deeper/added.txt"* ]] || fail "native report: $native_report"
 win --verify native.sfv tree -r; expect 1 "Windows --verify after changes"
 [ "$out" == "$native_report" ] || fail "the builds report differently:"$'\n'"$out"$'\n'"$native_report"

@@ -141,10 +141,10 @@ TEST_F(CliUnicode, ChecksumsAndNamesEveryFile) {
     std::string expected;
     for (const auto& [name, content] : kFiles) {
         paths.push_back(root_ + "\\" + name);
-        expected += CrcText(content) + "  " + paths.back() + "\n";
+        expected += CrcText(content) + "  " + paths.back() + "\r\n";
     }
     paths.push_back(deepFile_);
-    expected += CrcText("deep") + "  " + deepFile_ + "\n";
+    expected += CrcText("deep") + "  " + deepFile_ + "\r\n";
     const CliRun run = RunCli(scratch_, paths);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, expected);

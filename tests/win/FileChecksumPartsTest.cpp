@@ -63,8 +63,8 @@ TEST_P(PartsMatchOneRead, SameChecksumAsTheByteWiseReference) {
     const std::string content = RandomBytes(static_cast<std::size_t>(GetParam().size), 7);
     const std::string path = folder.Write("file.bin", content);
     std::vector<unsigned char> buffer;
-    const FileChecksum checksum = ChecksumFileWith(path, buffer, ErrorModeScope::kProcess,
-                                                   SmallFilesInParts(GetParam().processors));
+    const FileChecksum checksum =
+        ChecksumFileWith(path, buffer, kDialogFileAccess, SmallFilesInParts(GetParam().processors));
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
     EXPECT_EQ(checksum.crc, CrcOf(content));
     EXPECT_EQ(checksum.size, content.size());
@@ -100,8 +100,7 @@ TEST_P(PartFailure, FailsTheWholeFileAndLeavesNothingOpen) {
         return ERROR_CRC;
     };
     std::vector<unsigned char> buffer;
-    const FileChecksum checksum =
-        ChecksumFileWith(path, buffer, ErrorModeScope::kProcess, settings);
+    const FileChecksum checksum = ChecksumFileWith(path, buffer, kDialogFileAccess, settings);
     EXPECT_EQ(checksum.status, fault.status);
     EXPECT_EQ(checksum.errorCode, fault.errorCode);
     EXPECT_TRUE(OpensExclusively(path));
@@ -139,8 +138,7 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
     };
     std::vector<unsigned char> buffer;
     const UINT processMode = GetErrorMode();
-    const FileChecksum checksum =
-        ChecksumFileWith(path, buffer, ErrorModeScope::kProcess, settings);
+    const FileChecksum checksum = ChecksumFileWith(path, buffer, kDialogFileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
     EXPECT_EQ(checksum.crc, CrcOf(content));
     EXPECT_EQ(GetErrorMode(), processMode);
@@ -173,8 +171,7 @@ TEST(FileChecksumParts, WriterIsRefusedWhileThePartsRead) {
         return 0;
     };
     std::vector<unsigned char> buffer;
-    const FileChecksum checksum =
-        ChecksumFileWith(path, buffer, ErrorModeScope::kProcess, settings);
+    const FileChecksum checksum = ChecksumFileWith(path, buffer, kDialogFileAccess, settings);
     EXPECT_FALSE(writerOpened);
     EXPECT_EQ(writerError, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(checksum.crc, CrcOf(content));
@@ -194,8 +191,7 @@ TEST(FileChecksumParts, OneProcessorByAffinityStartsNoThread) {
     settings.threadStarts = [&threadsWanted](unsigned) { return ++threadsWanted > 0; };
     std::vector<unsigned char> buffer;
     const unsigned usable = UsableProcessorCount();
-    const FileChecksum checksum =
-        ChecksumFileWith(path, buffer, ErrorModeScope::kProcess, settings);
+    const FileChecksum checksum = ChecksumFileWith(path, buffer, kDialogFileAccess, settings);
     SetProcessAffinityMask(GetCurrentProcess(), processMask);
 
     EXPECT_EQ(usable, 1U);
