@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "files/ListPlainFiles.h"
-#include "platform/PosixHandles.h"
+#include "files/PosixDirectory.h"
 
 namespace sumbrook {
 
@@ -30,29 +30,16 @@ bool IsHiddenName(const std::string& name) {
 
 PlainFileList ListPlainFiles(const std::string& directory) {
     PlainFileList list;
-    const ScopedDir dir(opendir(directory.empty() ? "." : directory.c_str()));
-    if (dir.Get() == nullptr) {
-        list.error = std::strerror(errno);
-        return list;
-    }
-    const std::string prefix =
-        directory.empty() || directory.back() == '/' ? directory : directory + "/";
-    const int fd = dirfd(dir.Get());
-    for (;;) {
-        errno = 0;
-        const dirent* entry = readdir(dir.Get());
-        if (entry == nullptr) {
-            if (errno != 0) {
-                list.error = std::strerror(errno);
-                list.files.clear();
-                return list;
-            }
-            break;
-        }
-        std::string name = entry->d_name;
-        if (IsHiddenName(name) || !IsRegularOrLinkToRegular(fd, *entry)) continue;
+    const std::string prefix = DirectoryPrefix(directory);
+    list.error = ForEachDirectoryEntry(directory, [&](int fd, const dirent& entry) {
+        std::string name = entry.d_name;
+        if (IsHiddenName(name) || !IsRegularOrLinkToRegular(fd, entry)) return;
         std::string path = prefix + name;
         list.files.push_back({std::move(name), std::move(path), {}});
+    });
+    if (!list.error.empty()) {
+        list.files.clear();
+        return list;
     }
     std::sort(list.files.begin(), list.files.end(),
               [](const PlainFile& a, const PlainFile& b) { return a.name < b.name; });

@@ -7,7 +7,7 @@
 
 #include "files/ListPlainFiles.h"
 #include "files/ListSubfolders.h"
-#include "platform/PosixHandles.h"
+#include "files/PosixDirectory.h"
 
 namespace sumbrook {
 
@@ -26,30 +26,17 @@ bool IsDirectoryNotLink(int directoryFd, const dirent& entry) {
 
 SubfolderList ListSubfolders(const std::string& directory) {
     SubfolderList list;
-    const ScopedDir dir(opendir(directory.empty() ? "." : directory.c_str()));
-    if (dir.Get() == nullptr) {
-        list.error = std::strerror(errno);
-        return list;
-    }
-    const std::string prefix =
-        directory.empty() || directory.back() == '/' ? directory : directory + "/";
-    const int fd = dirfd(dir.Get());
-    for (;;) {
-        errno = 0;
-        const dirent* entry = readdir(dir.Get());
-        if (entry == nullptr) {
-            if (errno != 0) {
-                list.error = std::strerror(errno);
-                list.folders.clear();
-                return list;
-            }
-            break;
-        }
-        std::string name = entry->d_name;
+    const std::string prefix = DirectoryPrefix(directory);
+    list.error = ForEachDirectoryEntry(directory, [&](int fd, const dirent& entry) {
+        std::string name = entry.d_name;
         // IsHiddenName also covers "." and "..".
-        if (IsHiddenName(name) || !IsDirectoryNotLink(fd, *entry)) continue;
+        if (IsHiddenName(name) || !IsDirectoryNotLink(fd, entry)) return;
         std::string path = prefix + name;
         list.folders.push_back({std::move(name), std::move(path)});
+    });
+    if (!list.error.empty()) {
+        list.folders.clear();
+        return list;
     }
     list.ok = true;
     return list;
