@@ -21,43 +21,15 @@
 #include "files/FileChecksumPosix.h"
 #include "files/ListPlainFiles.h"
 
+#include "PosixTestFiles.h"
+
 namespace sumbrook {
 namespace {
 
-class TempDirectory {
-  public:
-    TempDirectory() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/sbcli.XXXXXX";
-        path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~TempDirectory() {
-        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
-    }
-    TempDirectory(const TempDirectory&) = delete;
-    TempDirectory& operator=(const TempDirectory&) = delete;
+using test::TempDirectory;
 
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    std::string Write(const std::string& name, const std::string& content) const {
-        std::ofstream(*this / name, std::ios::binary) << content;
-        return *this / name;
-    }
-
-  private:
-    std::string path_;
-};
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-}
-
-std::uint32_t CrcOf(const std::string& bytes) {
-    return Crc32Update(0, bytes.data(), bytes.size());
-}
+using test::CrcOf;
+using test::RandomBytes;
 
 TEST(PosixChecksumFile, ChecksumsSmallAndMappedFiles) {
     TempDirectory dir;

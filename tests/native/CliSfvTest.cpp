@@ -17,32 +17,12 @@
 #include "cli/SfvVerify.h"
 #include "files/ListPlainFilesTree.h"
 
+#include "PosixTestFiles.h"
+
 namespace sumbrook {
 namespace {
 
-class TempDirectory {
-  public:
-    TempDirectory() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/sbsfv.XXXXXX";
-        path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~TempDirectory() {
-        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
-    }
-    TempDirectory(const TempDirectory&) = delete;
-    TempDirectory& operator=(const TempDirectory&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    std::string Write(const std::string& name, const std::string& content) const {
-        std::ofstream(*this / name, std::ios::binary) << content;
-        return *this / name;
-    }
-
-  private:
-    std::string path_;
-};
+using test::TempDirectory;
 
 // --- a list file, read block by block ---------------------------------------
 

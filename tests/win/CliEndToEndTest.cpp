@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "CliProcess.h"
 #include "MessageBoxCatcher.h"
 #include "ShellAssociation.h"
 #include "TempFolder.h"
@@ -21,71 +22,9 @@ using test::ReadWholeFile;
 using test::TempFolder;
 using test::TxtOpenAssociation;
 
-constexpr DWORD kRunLimitMs = 120000;
-
-// The program built next to the tests, as a Windows path.
-std::string CliPath() {
-    return sumbrook::test::BuiltProgramPath(SUMBROOK_CLI_PATH);
-}
-
-std::string WithoutCarriageReturns(std::string text) {
-    std::string plain;
-    for (const char c : text) {
-        if (c != '\r') plain += c;
-    }
-    return plain;
-}
-
-struct CliRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out;  // as written, CR LF kept
-    std::string err;
-    std::string Out() const { return WithoutCarriageReturns(out); }
-    std::string Err() const { return WithoutCarriageReturns(err); }
-};
-
-HANDLE InheritableFile(const std::string& path) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Runs sumbrook-cli.exe with `arguments` (each quoted), its standard output
-// and error caught in files of `scratch`.
-CliRun RunCli(const TempFolder& scratch, const std::vector<std::string>& arguments) {
-    CliRun run;
-    std::string commandLine = "\"" + CliPath() + "\"";
-    for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
-    const std::string outPath = scratch / "stdout.txt";
-    const std::string errPath = scratch / "stderr.txt";
-    HANDLE out = InheritableFile(outPath);
-    HANDLE err = InheritableFile(errPath);
-    EXPECT_NE(out, INVALID_HANDLE_VALUE);
-    EXPECT_NE(err, INVALID_HANDLE_VALUE);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = INVALID_HANDLE_VALUE;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process = {};
-    const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    CloseHandle(out);
-    CloseHandle(err);
-    EXPECT_TRUE(started) << commandLine;
-    if (!started) return run;
-    if (WaitForSingleObject(process.hProcess, kRunLimitMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 99);
-        ADD_FAILURE() << "sumbrook-cli.exe did not end: " << commandLine;
-    }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    run.out = ReadWholeFile(outPath);
-    run.err = ReadWholeFile(errPath);
-    return run;
-}
+using test::CliRun;
+using test::RunCli;
+using test::WithoutCarriageReturns;
 
 // Everything after the header line, which holds the moment of the run.
 std::string AfterHeader(const std::string& protocol) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CliProcess.h"
 #include "TempFolder.h"
 #include "crc/Crc32.h"
 #include "platform/WideText.h"
@@ -17,54 +18,11 @@ namespace {
 
 constexpr DWORD kRunLimitMs = 120000;
 
-struct CliRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out;  // bytes as written
-    std::string err;
-};
+using test::CliRun;
+using test::RunCli;
 
 std::wstring Wide(const std::string& utf8) {
     return WideFromUtf8(utf8);
-}
-
-HANDLE InheritableFile(const std::wstring& path) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Runs sumbrook-cli.exe with the UTF-8 `arguments`, each quoted.
-CliRun RunCli(const test::TempFolder& scratch, const std::vector<std::string>& arguments) {
-    CliRun run;
-    std::wstring commandLine = L"\"" + Wide(test::BuiltProgramPath(SUMBROOK_CLI_PATH)) + L"\"";
-    for (const std::string& argument : arguments) commandLine += L" \"" + Wide(argument) + L"\"";
-    const std::string outPath = scratch / "stdout.txt";
-    const std::string errPath = scratch / "stderr.txt";
-    HANDLE out = InheritableFile(Wide(outPath));
-    HANDLE err = InheritableFile(Wide(errPath));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = INVALID_HANDLE_VALUE;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process = {};
-    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    CloseHandle(out);
-    CloseHandle(err);
-    EXPECT_TRUE(started);
-    if (!started) return run;
-    if (WaitForSingleObject(process.hProcess, kRunLimitMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 99);
-        ADD_FAILURE() << "sumbrook-cli.exe did not end";
-    }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    run.out = test::ReadWholeFile(outPath);
-    run.err = test::ReadWholeFile(errPath);
-    return run;
 }
 
 // Creates (or fails the test) and removes, by UTF-16 names in the long form.
@@ -177,8 +135,7 @@ TEST_F(CliUnicode, ConsoleShowsEveryName) {
                     nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(screen, INVALID_HANDLE_VALUE);
     const std::string path = root_ + "\\" + kFiles[0].first;
-    std::wstring commandLine =
-        L"\"" + Wide(test::BuiltProgramPath(SUMBROOK_CLI_PATH)) + L"\" \"" + Wide(path) + L"\"";
+    std::wstring commandLine = L"\"" + Wide(test::CliPath()) + L"\" \"" + Wide(path) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

@@ -16,6 +16,8 @@
 #include "TempFolder.h"
 #include "crc/Crc32.h"
 
+#include "tests/common/TestContent.h"
+
 namespace sumbrook {
 namespace {
 
@@ -24,16 +26,8 @@ using test::TempFolder;
 constexpr std::uint64_t kSmallThreshold = 64U << 10;
 constexpr DWORD kQuietMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
 
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-}
-
-std::uint32_t CrcOf(const std::string& bytes) {
-    return Crc32UpdateByteWise(0, bytes.data(), bytes.size());
-}
+using test::CrcOf;
+using test::RandomBytes;
 
 FilePartsSettings SmallFilesInParts(unsigned processors) {
     FilePartsSettings settings;
