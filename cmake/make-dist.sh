@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Writes DIST/sumbrook-VERSION-win32.zip from the Release Windows build in
 # BUILD (Sumbrook.exe and sumbrook-cli.exe built): the two programs, README.txt
-# (CR LF), LICENSE and sumbrook-VERSION.sfv, the list of the two programs that
-# the built sumbrook-cli.exe writes under Wine. Version and commit are the
+# (CR LF), LICENSE and sumbrook-VERSION.sfv, the list of the zip's other four
+# files (the two programs among them) that the built sumbrook-cli.exe writes
+# under Wine, so that verifying the unpacked zip finds every file OK. Version and commit are the
 # ones sumbrook-cli.exe --version names. Entry times and the list's header
 # time come from SOURCE_DATE_EPOCH, by default the time of the last commit.
 # Ends with the zip's size and CRC-32.
@@ -39,17 +40,16 @@ stage="$build/dist-stage"
 rm -rf "$stage"
 mkdir -p "$stage"
 cp "$build/Sumbrook.exe" "$cli" "$stage/"
-
-# The list of the two programs, by the program itself, with Windows' line
-# ends: run in the folder, so that it lists plain names.
-(cd "$stage" && "$wine_run" "$stage/sumbrook-cli.exe" --sfv . -o "$list") ||
-  fail "sumbrook-cli.exe --sfv failed"
-entries=$(grep -v '^;' "$stage/$list" | tr -d '\r' | sed 's/ [0-9A-Fa-f]\{8\}$//' | sort | tr '\n' ' ')
-[ "$entries" = "Sumbrook.exe sumbrook-cli.exe " ] || fail "$list lists: $entries"
-
 sed -e "s/@VERSION@/$version/g" -e "s/@COMMIT@/$commit/g" -e 's/$/\r/' \
   "$root/cmake/dist-readme.txt" >"$stage/README.txt"
 cp "$root/LICENSE" "$stage/LICENSE"
+
+# The list of the folder, by the program itself, with Windows' line ends:
+# run in the folder, so that it lists plain names.
+(cd "$stage" && "$wine_run" "$stage/sumbrook-cli.exe" --sfv . -o "$list") ||
+  fail "sumbrook-cli.exe --sfv failed"
+entries=$(grep -v '^;' "$stage/$list" | tr -d '\r' | sed 's/ [0-9A-Fa-f]\{8\}$//' | LC_ALL=C sort | tr '\n' ' ')
+[ "$entries" = "LICENSE README.txt Sumbrook.exe sumbrook-cli.exe " ] || fail "$list lists: $entries"
 
 zip="$dist/$name-win32.zip"
 (cd "$stage" && python3 "$root/cmake/make-zip.py" "$zip" \

@@ -37,7 +37,7 @@ out=$(timeout 120 wine sumbrook-cli.exe --verify "sumbrook-$version.sfv" 2>&1 | 
 code=${PIPESTATUS[0]}
 echo "$out"
 [ "$code" -eq 0 ] || fail "--verify exited $code"
-for program in Sumbrook.exe sumbrook-cli.exe; do
+for program in Sumbrook.exe sumbrook-cli.exe README.txt LICENSE; do
   grep -Eq "^OK +$program( |$)" <<<"$out" || fail "--verify does not say $program is OK"
 done
 
