@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The release zip as a Windows user meets it, in the headless Wine prefix:
 # unpacked into an empty folder it holds the five files in their order,
-# `sumbrook-cli.exe --verify sumbrook-VERSION.sfv` run there finds both
-# programs OK, and Sumbrook.exe started there shows its dialog and ends with
+# `sumbrook-cli.exe --verify sumbrook-VERSION.sfv` run there finds all four
+# other files OK, and Sumbrook.exe started there shows its dialog and ends with
 # exit code 0 when asked to close (taskkill without /f sends WM_CLOSE, as the
 # close button does). Every wait has a time limit.
 # Usage: dist-zip-test.sh dist/sumbrook-VERSION-win32.zip
