@@ -67,6 +67,12 @@ constexpr char kFooter[] =
     "line, and nothing is checked.\n"
     "--compare: OK, DIFFERENT (both CRCs, or both sizes when the sizes differ; such files\n"
     "are not read), MISSING (not in DEST), NEW (only in DEST) or UNREADABLE.\n"
+    "--uncached (with --verify or --compare) reads every file from the disk, past the\n"
+    "system's cache, so that a copy just written is checked as it lies on the disk and\n"
+    "not as it lies in memory. It costs: every byte comes from the disk, without the\n"
+    "cache's read-ahead, so files that were in memory read many times slower. Where the\n"
+    "file system refuses uncached reads, files are read through the cache and the\n"
+    "summary line ends with how many were.\n"
     "\n"
     "For example:\n"
     "  $ sumbrook-cli --sfv Samples -r -o Samples/samples.sfv\n"
@@ -130,6 +136,7 @@ int Run(int argc, char** argv) {
     std::string verifyList;
     std::string compareSource;
     bool recursive = false;
+    bool uncached = false;
     unsigned jobs = DefaultJobCount();
     app.add_option("PATH", paths,
                    "Files to checksum; with --verify, the directory to check instead of the "
@@ -156,6 +163,9 @@ int Run(int argc, char** argv) {
         ->excludes(verify);
     app.add_flag("-r,--recursive", recursive,
                  "With --sfv, --verify of an SFV list and --compare: the whole tree");
+    app.add_flag("--uncached", uncached,
+                 "With --verify and --compare: read files from the disk, not from the system's "
+                 "cache (slower; see below)");
     app.add_option("-j,--jobs", jobs, "Files read at once (default: the number of cores)")
         ->type_name("N")
         ->check(CLI::Range(1U, 1024U));
@@ -169,6 +179,7 @@ int Run(int argc, char** argv) {
 
     CliSettings settings;
     settings.jobs = jobs;
+    settings.uncached = uncached;
     settings.version = SUMBROOK_CLI_VERSION;
     settings.progress = IsTerminal(stderr);
     if (!IsTerminal(stdout)) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
@@ -182,6 +193,9 @@ int Run(int argc, char** argv) {
     }
     if (recursive && !writesList && app.count("--verify") == 0 && app.count("--compare") == 0) {
         return Usage("--recursive is for --sfv, --verify and --compare");
+    }
+    if (uncached && app.count("--verify") == 0 && app.count("--compare") == 0) {
+        return Usage("--uncached is for --verify and --compare");
     }
     if (writesList) {
         const char* command = app.count("--protocol") > 0 ? "--protocol" : "--sfv";

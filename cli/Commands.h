@@ -13,6 +13,7 @@ namespace sumbrook {
 struct CliSettings {
     unsigned jobs = 1;      // threads that read files at once
     bool progress = false;  // a progress line on `err` (a terminal) for runs over a second
+    bool uncached = false;  // --verify and --compare read files past the system's cache
     std::FILE* out = stdout;
     std::FILE* err = stderr;
     const char* version = "";  // the program's version, named in the lists it writes

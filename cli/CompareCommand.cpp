@@ -54,6 +54,7 @@ class CopyReport {
     }
 
     void FileRead(const FileChecksum& checksum) {
+        tally_.AddRead(checksum);
         PrintRowsWithoutFiles();
         if (!haveSource_) {
             sourceChecksum_ = checksum;
@@ -191,7 +192,7 @@ int CompareFolders(const std::string& source, const std::string& copy, bool recu
             report.FileRead(checksum);
             output.Meter().FileDone(checksum.size);
         },
-        [&output] { output.Meter().Tick(); });
+        [&output] { output.Meter().Tick(); }, CommandLineReader(settings.uncached));
     report.Finish();
     output.Line(report.Tally().SummaryLine(kCompareSummary));
     if (!output.Finish()) {

@@ -141,6 +141,14 @@ void ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
     }
 }
 
+ReadOneFile CommandLineReader(bool uncached) {
+    FileAccess access = kCommandLineFileAccess;
+    access.uncached = uncached;
+    return [access](const FileToRead& file, unsigned parts, std::vector<unsigned char>& buffer) {
+        return ReadFileChecksum(file, parts, buffer, access);
+    };
+}
+
 unsigned DefaultJobCount() {
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : cores;

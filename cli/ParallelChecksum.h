@@ -28,6 +28,10 @@ void ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
                      const DeliverChecksum& deliver, const std::function<void()>& idle,
                      const ReadOneFile& read = {});
 
+// ReadFileChecksum with the command line's file access (the error mode set
+// per thread, UTF-8 names), past the system's cache when `uncached`.
+ReadOneFile CommandLineReader(bool uncached);
+
 // The default for --jobs: the number of processor cores, at least one.
 unsigned DefaultJobCount();
 

@@ -87,6 +87,7 @@ class SfvReport {
     // The checksum of the next file to read has come: prints the rows up to
     // and including that file's.
     void FileRead(const FileChecksum& checksum) {
+        tally_.AddRead(checksum);
         PrintRowsWithoutFile();
         if (next_ < rows_.size()) PrintRow(rows_[next_++], checksum);
     }
@@ -167,7 +168,7 @@ int VerifyAgainstSfv(const std::string& listPath, const std::vector<SfvEntry>& e
             report.FileRead(checksum);
             output.Meter().FileDone(checksum.size);
         },
-        [&output] { output.Meter().Tick(); });
+        [&output] { output.Meter().Tick(); }, CommandLineReader(settings.uncached));
     report.Finish();
     output.Line(report.Tally().SummaryLine(kSfvSummary));
     if (!output.Finish()) {

@@ -110,6 +110,10 @@ std::string VerifyTally::SummaryOf(const VerifyStatus* shown, std::size_t count)
         if (i > 0) line += ", ";
         line += std::to_string(Count(shown[i])) + " " + VerifyStatusName(shown[i]);
     }
+    if (readThroughCache_ > 0) {
+        line += ", " + std::to_string(readThroughCache_) +
+                " read through the cache (the file system refused uncached reads)";
+    }
     return line;
 }
 

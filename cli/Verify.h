@@ -84,10 +84,18 @@ VerifyStatus JudgeRow(const VerifyRow& row, const ProtocolEntry* entry,
 class VerifyTally {
   public:
     void Add(VerifyStatus status) { ++counts_[static_cast<std::size_t>(status)]; }
+    // Counts `checksum` among the files read through the cache because the
+    // file system refused uncached reads, if it was one.
+    void AddRead(const FileChecksum& checksum) {
+        if (checksum.readThroughCache) ++readThroughCache_;
+    }
     std::size_t Count(VerifyStatus status) const {
         return counts_[static_cast<std::size_t>(status)];
     }
-    // "3 OK, 1 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS"
+    // "3 OK, 1 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS",
+    // followed, when files were read through the cache against an uncached
+    // run's wish, by ", 2 read through the cache (the file system refused
+    // uncached reads)".
     std::string SummaryLine() const;
     // The counts of `shown`, in that order, as above.
     template <std::size_t N>
@@ -103,6 +111,7 @@ class VerifyTally {
     std::string SummaryOf(const VerifyStatus* shown, std::size_t count) const;
 
     std::array<std::size_t, kVerifyStatusCount> counts_{};
+    std::size_t readThroughCache_ = 0;
 };
 
 // The report line for one row: the status padded to 12 characters, the name,

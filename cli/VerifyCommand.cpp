@@ -51,6 +51,7 @@ class VerifyReport {
     // The checksum of the next file to read has come: prints the rows up to
     // and including that file's.
     void FileRead(const FileChecksum& checksum) {
+        tally_.AddRead(checksum);
         PrintRowsWithoutFile();
         if (next_ < rows_.size()) PrintRow(rows_[next_++], &checksum);
     }
@@ -153,7 +154,7 @@ int VerifyAgainstProtocol(const std::string& protocolPath, const Protocol& proto
             report.FileRead(checksum);
             output.Meter().FileDone(checksum.size);
         },
-        [&output] { output.Meter().Tick(); });
+        [&output] { output.Meter().Tick(); }, CommandLineReader(settings.uncached));
     report.Finish();
     output.Line(report.Tally().SummaryLine());
     if (!output.Finish()) {

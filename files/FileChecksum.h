@@ -25,6 +25,9 @@ struct FileChecksum {
     std::uint32_t crc = 0;        // valid when status is kOk
     std::uint64_t size = 0;       // bytes checksummed
     unsigned long errorCode = 0;  // GetLastError (Windows) or errno (POSIX) of the failing call
+    // Read through the system's cache although the caller asked past it,
+    // because the file system refused uncached reads; only with status kOk.
+    bool readThroughCache = false;
 };
 
 // How a path names its file on Windows; on POSIX a path is bytes either way.
@@ -34,10 +37,14 @@ enum class PathEncoding {
 };
 
 // How a caller reaches files: whom the error-mode rule is set for (see
-// ErrorModeGuard), and how its paths name files.
+// ErrorModeGuard), how its paths name files, and whether the bytes are read
+// from the disk past the system's cache (O_DIRECT on Linux,
+// FILE_FLAG_NO_BUFFERING on Windows), so that a file just written is read as
+// it lies on the disk rather than as it lies in memory.
 struct FileAccess {
     ErrorModeScope errorMode = ErrorModeScope::kProcess;
     PathEncoding names = PathEncoding::kAnsi;
+    bool uncached = false;
 };
 
 // The dialog: its one thread sets the process's error mode around each call,
@@ -61,6 +68,13 @@ inline constexpr unsigned kMaxFileParts = 4;
 // across calls. On Windows the file is reached as `access` says; failures
 // carry GetLastError there and errno on POSIX.
 //
+// With `access.uncached`, every handle of the file is opened past the cache
+// and read in whole multiples of kUncachedReadAlignment at offsets aligned to
+// it, into an aligned buffer; nothing is mapped. Where the file system
+// refuses that (the open or a read fails with EINVAL, or
+// ERROR_INVALID_PARAMETER on Windows), the file is read as without
+// `uncached`, and the result says so (readThroughCache).
+//
 // A file of kFilePartsThreshold bytes or more is read in as many parts as
 // there are processors this process may run on (by affinity), at most
 // `maxParts` and kMaxFileParts, and the parts' checksums are combined in file
@@ -83,5 +97,10 @@ std::string FileCrc32(const std::string& path);
 
 // Size of one read request.
 inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
+
+// Uncached reads start at multiples of this and ask multiples of it, into a
+// buffer aligned to it: a multiple of the sector and logical block sizes
+// disks use.
+inline constexpr std::size_t kUncachedReadAlignment = 4096;
 
 }  // namespace sumbrook

@@ -95,6 +95,7 @@ FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, const ReadPart&
         if (piece.status != FileReadStatus::kOk) return piece;
         whole.crc = Crc32Combine(whole.crc, piece.crc, piece.size);
         whole.size += piece.size;
+        whole.readThroughCache = whole.readThroughCache || piece.readThroughCache;
     }
     return whole;
 }

@@ -16,6 +16,11 @@ namespace sumbrook {
 enum class PartStep {
     kOpen,  // a part on its own thread is about to open its handle (under its error mode)
     kRead,  // the part's handle is open, its reading is about to start
+    // Uncached reads only, of a whole file too (as part 0): a handle is about
+    // to be opened past the cache; then its first read past the cache is
+    // about to be asked.
+    kOpenUncached,
+    kReadUncached,
 };
 
 struct FilePartsSettings {
@@ -25,7 +30,9 @@ struct FilePartsSettings {
 
     // Seams, empty in use. `beforeStep` runs on the part's thread before each
     // step; a non-zero result fails the step as that system error would
-    // (kOpenFailed or kReadFailed); it may also throw, which fails the part.
+    // (kOpenFailed or kReadFailed; for the uncached steps, the error that
+    // means a refusal makes the file be read through the cache); it may also
+    // throw, which fails the part.
     std::function<unsigned long(unsigned part, PartStep step)> beforeStep;
     // False: the thread for `part` cannot be started, as when the system has
     // none to give.
@@ -70,8 +77,8 @@ using ReadPart =
 // with `read`: part 0, and any part whose thread cannot be started, on the
 // calling thread; each other part on a thread of its own; all threads joined
 // before it returns. A part that throws is kReadFailed. The result is the
-// parts' checksums combined in order, or the first failed part's status and
-// error.
+// parts' checksums combined in order, read through the cache when any part
+// was, or the first failed part's status and error.
 FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, const ReadPart& read,
                              const FilePartsSettings& settings);
 

@@ -6,7 +6,9 @@
 // own that must name the file first opened (a file renamed over the path
 // meanwhile fails with ESTALE). A mapped file that
 // shrinks while it is read raises SIGBUS on the vanished pages; that fault
-// is caught for the reading thread and reported as kEndedEarly.
+// is caught for the reading thread and reported as kEndedEarly. Uncached
+// reads go through descriptors opened with O_DIRECT into an aligned buffer,
+// never through a mapping, which would fill the cache.
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mman.h>
@@ -169,14 +171,132 @@ FileChecksum Failed(FileReadStatus status, int errorNumber) {
     return failed;
 }
 
+// A descriptor of `path` for reading; with `uncached`, opened past the cache
+// (`direct`) unless the file system refuses that with EINVAL, and then
+// through it. errno tells why the result is invalid.
+ScopedFd OpenForReading(const std::string& path, bool uncached, unsigned part,
+                        const FilePartsSettings& settings, bool& direct) {
+    direct = false;
+#ifdef O_DIRECT
+    if (uncached) {
+        const unsigned long fault = InjectedFault(settings, part, PartStep::kOpenUncached);
+        ScopedFd fd(fault != 0 ? -1 : open(path.c_str(), kOpenFlags | O_DIRECT));
+        const int error = fault != 0 ? static_cast<int>(fault) : errno;
+        if (fd.IsValid()) {
+            direct = true;
+            return fd;
+        }
+        if (error != EINVAL) {
+            errno = error;
+            return fd;
+        }
+    }
+#else
+    (void)uncached;
+    (void)part;
+    (void)settings;
+#endif
+    return ScopedFd(open(path.c_str(), kOpenFlags));
+}
+
+constexpr std::uint64_t kAlignment = kUncachedReadAlignment;
+
+std::uint64_t RoundUp(std::uint64_t value) {
+    return (value + kAlignment - 1) / kAlignment * kAlignment;
+}
+
+// Checksums `length` bytes from `offset` on through a descriptor opened past
+// the cache: reads of whole multiples of the alignment at aligned offsets,
+// into an aligned part of `buffer`. A refusal of the file system is
+// kReadFailed with EINVAL.
+FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t length,
+                                 std::vector<unsigned char>& buffer) {
+    const std::uint64_t end = offset + length;
+    const auto block = static_cast<std::size_t>(
+        std::min<std::uint64_t>(kFileReadBlockSize, RoundUp(end - offset + offset % kAlignment)));
+    unsigned char* data = nullptr;
+    try {
+        if (buffer.size() < block + kAlignment) buffer.resize(block + kAlignment);
+        const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
+        data = buffer.data() + (kAlignment - address % kAlignment) % kAlignment;
+    } catch (const std::bad_alloc&) {
+        return Failed(FileReadStatus::kReadFailed, ENOMEM);
+    }
+    std::uint64_t position = offset;
+    std::uint32_t crc = 0;
+    while (position < end) {
+        const std::uint64_t start = position - position % kAlignment;
+        const auto skip = static_cast<std::size_t>(position - start);
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(block, RoundUp(end - start)));
+        const ssize_t got = pread(fd, data, wanted, static_cast<off_t>(start));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return Failed(FileReadStatus::kReadFailed, errno);
+        }
+        if (static_cast<std::size_t>(got) <= skip) return Failed(FileReadStatus::kEndedEarly, 0);
+        const auto usable = static_cast<std::size_t>(
+            std::min<std::uint64_t>(static_cast<std::size_t>(got) - skip, end - position));
+        crc = Crc32Update(crc, data + skip, usable);
+        position += usable;
+    }
+    FileChecksum result;
+    result.status = FileReadStatus::kOk;
+    result.crc = crc;
+    result.size = length;
+    return result;
+}
+
+// Checksums `length` bytes from `offset` on through `fd`: past the cache when
+// `direct`, and by `readCached` otherwise or when the file system refuses the
+// uncached reads (EINVAL), after turning O_DIRECT off for `fd`.
+template <typename ReadCached>
+FileChecksum ChecksumRange(int fd, bool direct, std::uint64_t offset, std::uint64_t length,
+                           std::vector<unsigned char>& buffer, unsigned part,
+                           const FilePartsSettings& settings, const ReadCached& readCached) {
+#ifdef O_DIRECT
+    if (direct) {
+        const unsigned long fault = InjectedFault(settings, part, PartStep::kReadUncached);
+        const FileChecksum result =
+            fault != 0 ? Failed(FileReadStatus::kReadFailed, static_cast<int>(fault))
+                       : ChecksumDirectRange(fd, offset, length, buffer);
+        if (result.status != FileReadStatus::kReadFailed || result.errorCode != EINVAL) {
+            return result;
+        }
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_DIRECT) != 0) {
+            return Failed(FileReadStatus::kReadFailed, errno);
+        }
+        FileChecksum cached = readCached();
+        cached.readThroughCache = cached.status == FileReadStatus::kOk;
+        return cached;
+    }
+#else
+    (void)direct;
+    (void)offset;
+    (void)length;
+    (void)buffer;
+    (void)part;
+    (void)settings;
+#endif
+    return readCached();
+}
+
+// Marks a result read through the cache because its open was refused.
+FileChecksum ThroughCacheWhen(bool refused, FileChecksum result) {
+    if (refused && result.status == FileReadStatus::kOk) result.readThroughCache = true;
+    return result;
+}
+
 // A part on a thread of its own: its own descriptor, of the file first opened.
 FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& first,
-                                     unsigned part, const FilePart& range,
+                                     bool uncached, unsigned part, const FilePart& range,
                                      const FilePartsSettings& settings) {
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kOpen)) {
         return Failed(FileReadStatus::kOpenFailed, static_cast<int>(fault));
     }
-    const ScopedFd fd(open(path.c_str(), kOpenFlags));
+    bool direct = false;
+    const ScopedFd fd = OpenForReading(path, uncached, part, settings, direct);
     if (!fd.IsValid()) return Failed(FileReadStatus::kOpenFailed, errno);
     struct stat info {};
     if (fstat(fd.Get(), &info) != 0) return Failed(FileReadStatus::kOpenFailed, errno);
@@ -186,16 +306,22 @@ FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& 
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
         return Failed(FileReadStatus::kReadFailed, static_cast<int>(fault));
     }
-    return ChecksumMappedRange(fd.Get(), range.offset, range.length);
+    std::vector<unsigned char> buffer;
+    return ThroughCacheWhen(
+        uncached && !direct,
+        ChecksumRange(fd.Get(), direct, range.offset, range.length, buffer, part, settings,
+                      [&] { return ChecksumMappedRange(fd.Get(), range.offset, range.length); }));
 }
 
 }  // namespace
 
-OpenedFile OpenRegularFile(const std::string& path) {
+OpenedFile OpenRegularFile(const std::string& path, bool uncached,
+                           const FilePartsSettings& settings) {
     OpenedFile opened;
     // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is
     // refused below anyway.
-    opened.fd.Reset(open(path.c_str(), kOpenFlags));
+    opened.fd = OpenForReading(path, uncached, 0, settings, opened.direct);
+    opened.refusedDirect = uncached && !opened.direct;
     if (!opened.fd.IsValid()) {
         opened.failure = Failed(FileReadStatus::kOpenFailed, errno);
         return opened;
@@ -233,19 +359,28 @@ unsigned UsableProcessorCount() {
 }
 
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
-                              const FileAccess& /*access*/, const FilePartsSettings& settings) {
-    const OpenedFile opened = OpenRegularFile(path);
+                              const FileAccess& access, const FilePartsSettings& settings) {
+    const OpenedFile opened = OpenRegularFile(path, access.uncached, settings);
     if (!opened.fd.IsValid()) return opened.failure;
+    const int fd = opened.fd.Get();
     const unsigned parts = PartCount(opened.size, settings);
-    if (parts <= 1) return ChecksumOpenedFile(opened, buffer);
+    if (parts <= 1) {
+        return ThroughCacheWhen(
+            opened.refusedDirect,
+            ChecksumRange(fd, opened.direct, 0, opened.size, buffer, 0, settings,
+                          [&] { return ChecksumOpenedFile(opened, buffer); }));
+    }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
-            return ChecksumPartOnOwnThread(path, opened, part, range, settings);
+            return ChecksumPartOnOwnThread(path, opened, access.uncached, part, range, settings);
         }
         if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
             return Failed(FileReadStatus::kReadFailed, static_cast<int>(fault));
         }
-        return ChecksumMappedRange(opened.fd.Get(), range.offset, range.length);
+        return ThroughCacheWhen(
+            opened.refusedDirect,
+            ChecksumRange(fd, opened.direct, range.offset, range.length, buffer, part, settings,
+                          [&] { return ChecksumMappedRange(fd, range.offset, range.length); }));
     };
     return ChecksumInParts(opened.size, parts, read, settings);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/FileChecksum.h"
+#include "files/FileChecksumParts.h"
 #include "platform/PosixHandles.h"
 
 namespace sumbrook {
@@ -18,10 +19,16 @@ struct OpenedFile {
     dev_t device = 0;        // which file it is, to know it again
     ino_t inode = 0;
     FileChecksum failure;  // why fd is invalid; status kOk otherwise
+    bool direct = false;   // fd reads past the cache (O_DIRECT)
+    bool refusedDirect =
+        false;  // asked past the cache, the file system refused: fd reads through it
 };
 
-// Opens `path` for reading if it is (or links to) a regular file.
-OpenedFile OpenRegularFile(const std::string& path);
+// Opens `path` for reading if it is (or links to) a regular file; with
+// `uncached`, past the cache (O_DIRECT) where the file system allows it, else
+// through the cache (refusedDirect). `settings` holds the seams (as part 0).
+OpenedFile OpenRegularFile(const std::string& path, bool uncached = false,
+                           const FilePartsSettings& settings = FilePartsSettings());
 
 // Checksums the whole file opened by OpenRegularFile on the calling thread.
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer);

@@ -3,7 +3,10 @@
 // part's through a handle of its own (reads on one synchronous handle would
 // wait for each other). The first handle stays open meanwhile: admitting
 // readers only, it keeps writers out and the file from being renamed,
-// replaced or cut short, so every part opens the same bytes.
+// replaced or cut short, so every part opens the same bytes. Uncached reads
+// go through handles opened with FILE_FLAG_NO_BUFFERING, in whole multiples
+// of the alignment at aligned offsets into an aligned buffer, as the system
+// demands of such handles.
 #include <windows.h>
 
 #include <algorithm>
@@ -22,21 +25,48 @@ namespace sumbrook {
 
 namespace {
 
+constexpr DWORD kCachedFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+constexpr DWORD kUncachedFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_BUFFERING;
+
 // Opens `path` as every read of a file does, by the ...A or the ...W call as
-// `names` says; the caller holds the error-mode guard.
-ScopedFileHandle OpenForReading(const std::string& path, PathEncoding names) {
-    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+// `names` says, with `flags`; the caller holds the error-mode guard.
+ScopedFileHandle OpenForReading(const std::string& path, PathEncoding names, DWORD flags) {
     if (names == PathEncoding::kUtf8) {
         return ScopedFileHandle(CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                            nullptr, OPEN_EXISTING, kFlags, nullptr));
+                                            nullptr, OPEN_EXISTING, flags, nullptr));
     }
     return ScopedFileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, kFlags, nullptr));
+                                        OPEN_EXISTING, flags, nullptr));
 }
 
-// Page-aligned reads into memory the platform copies into fastest; the
-// buffer holds one block at most, and no more than the range needs.
-constexpr std::size_t kReadAlignment = 4096;
+// OpenForReading as `access` says: with `uncached`, past the cache
+// (`direct`) unless the file system refuses that with
+// ERROR_INVALID_PARAMETER, and then through it. GetLastError tells why the
+// result is invalid.
+ScopedFileHandle OpenAsAsked(const std::string& path, const FileAccess& access, unsigned part,
+                             const FilePartsSettings& settings, bool& direct) {
+    direct = false;
+    if (access.uncached) {
+        const unsigned long fault = InjectedFault(settings, part, PartStep::kOpenUncached);
+        ScopedFileHandle file =
+            fault != 0 ? ScopedFileHandle() : OpenForReading(path, access.names, kUncachedFlags);
+        const DWORD error = fault != 0 ? fault : GetLastError();
+        if (file.IsValid()) {
+            direct = true;
+            return file;
+        }
+        if (error != ERROR_INVALID_PARAMETER) {
+            SetLastError(error);
+            return file;
+        }
+    }
+    return OpenForReading(path, access.names, kCachedFlags);
+}
+
+// Page-aligned reads into memory the platform copies into fastest (and the
+// alignment uncached reads need); the buffer holds one block at most, and no
+// more than the range needs.
+constexpr std::size_t kReadAlignment = kUncachedReadAlignment;
 
 // The aligned start of `buffer` after growing it (never shrinking) so that
 // `size` bytes fit from there.
@@ -88,20 +118,101 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
     return result;
 }
 
+std::uint64_t RoundUp(std::uint64_t value) {
+    return (value + kReadAlignment - 1) / kReadAlignment * kReadAlignment;
+}
+
+// Checksums `length` bytes of `file`, opened past the cache, from `offset`
+// on: reads of whole multiples of the alignment at aligned offsets (the last
+// one returns what the file holds). A refusal of the file system is
+// kReadFailed with ERROR_INVALID_PARAMETER.
+FileChecksum ChecksumUnbufferedRange(HANDLE file, std::uint64_t offset, std::uint64_t length,
+                                     std::vector<unsigned char>& buffer) {
+    const std::uint64_t end = offset + length;
+    const auto block = static_cast<std::size_t>(
+        std::min<std::uint64_t>(kFileReadBlockSize, RoundUp(length + offset % kReadAlignment)));
+    unsigned char* data = nullptr;
+    try {
+        data = AlignedReadBuffer(buffer, block);
+    } catch (const std::bad_alloc&) {
+        return Failed(FileReadStatus::kReadFailed, ERROR_NOT_ENOUGH_MEMORY);
+    }
+    std::uint64_t position = offset;
+    std::uint32_t crc = 0;
+    while (position < end) {
+        const std::uint64_t start = position - position % kReadAlignment;
+        const auto skip = static_cast<DWORD>(position - start);
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(start);
+        if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+            return Failed(FileReadStatus::kReadFailed, GetLastError());
+        }
+        const auto wanted =
+            static_cast<DWORD>(std::min<std::uint64_t>(block, RoundUp(end - start)));
+        DWORD got = 0;
+        if (!ReadFile(file, data, wanted, &got, nullptr)) {
+            return Failed(FileReadStatus::kReadFailed, GetLastError());
+        }
+        if (got <= skip) return Failed(FileReadStatus::kEndedEarly, 0);
+        const auto usable =
+            static_cast<std::size_t>(std::min<std::uint64_t>(got - skip, end - position));
+        crc = Crc32Update(crc, data + skip, usable);
+        position += usable;
+    }
+    FileChecksum result;
+    result.status = FileReadStatus::kOk;
+    result.crc = crc;
+    result.size = length;
+    return result;
+}
+
+// Checksums `length` bytes of `file` from `offset` on: past the cache when
+// `direct`; through the cache otherwise, and through a new handle of `path`
+// when the file system refuses the uncached reads (ERROR_INVALID_PARAMETER).
+// The caller holds the error-mode guard.
+FileChecksum ChecksumRangeAsOpened(HANDLE file, bool direct, std::uint64_t offset,
+                                   std::uint64_t length, std::vector<unsigned char>& buffer,
+                                   const std::string& path, PathEncoding names, unsigned part,
+                                   const FilePartsSettings& settings) {
+    if (!direct) return ChecksumRange(file, offset, length, buffer);
+    const unsigned long fault = InjectedFault(settings, part, PartStep::kReadUncached);
+    const FileChecksum result = fault != 0 ? Failed(FileReadStatus::kReadFailed, fault)
+                                           : ChecksumUnbufferedRange(file, offset, length, buffer);
+    if (result.status != FileReadStatus::kReadFailed ||
+        result.errorCode != ERROR_INVALID_PARAMETER) {
+        return result;
+    }
+    const ScopedFileHandle cachedFile = OpenForReading(path, names, kCachedFlags);
+    if (!cachedFile.IsValid()) return Failed(FileReadStatus::kReadFailed, GetLastError());
+    FileChecksum cached = ChecksumRange(cachedFile.Get(), offset, length, buffer);
+    cached.readThroughCache = cached.status == FileReadStatus::kOk;
+    return cached;
+}
+
+// Marks a result read through the cache because its open was refused.
+FileChecksum ThroughCacheWhen(bool refused, FileChecksum result) {
+    if (refused && result.status == FileReadStatus::kOk) result.readThroughCache = true;
+    return result;
+}
+
 // A part on a thread of its own: its own handle, error mode and buffer.
-FileChecksum ChecksumPartOnOwnThread(const std::string& path, PathEncoding names, unsigned part,
-                                     const FilePart& range, const FilePartsSettings& settings) {
+FileChecksum ChecksumPartOnOwnThread(const std::string& path, const FileAccess& access,
+                                     unsigned part, const FilePart& range,
+                                     const FilePartsSettings& settings) {
     ErrorModeGuard guard(FsRedirection::kOff, ErrorModeScope::kThread);
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kOpen)) {
         return Failed(FileReadStatus::kOpenFailed, fault);
     }
-    const ScopedFileHandle file = OpenForReading(path, names);
+    bool direct = false;
+    const ScopedFileHandle file = OpenAsAsked(path, access, part, settings, direct);
     if (!file.IsValid()) return Failed(FileReadStatus::kOpenFailed, GetLastError());
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
         return Failed(FileReadStatus::kReadFailed, fault);
     }
     std::vector<unsigned char> buffer;
-    return ChecksumRange(file.Get(), range.offset, range.length, buffer);
+    return ThroughCacheWhen(access.uncached && !direct,
+                            ChecksumRangeAsOpened(file.Get(), direct, range.offset, range.length,
+                                                  buffer, path, access.names, part, settings));
 }
 
 }  // namespace
@@ -118,24 +229,31 @@ unsigned UsableProcessorCount() {
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
                               const FileAccess& access, const FilePartsSettings& settings) {
     ErrorModeGuard guard(FsRedirection::kOff, access.errorMode);
-    const ScopedFileHandle file = OpenForReading(path, access.names);
+    bool direct = false;
+    const ScopedFileHandle file = OpenAsAsked(path, access, 0, settings, direct);
     if (!file.IsValid()) return Failed(FileReadStatus::kOpenFailed, GetLastError());
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return Failed(FileReadStatus::kNotADiskFile, 0);
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size))
         return Failed(FileReadStatus::kSizeFailed, GetLastError());
 
+    const bool refused = access.uncached && !direct;
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
     const unsigned parts = PartCount(bytes, settings);
-    if (parts <= 1) return ChecksumRange(file.Get(), 0, bytes, buffer);
+    if (parts <= 1) {
+        return ThroughCacheWhen(refused, ChecksumRangeAsOpened(file.Get(), direct, 0, bytes, buffer,
+                                                               path, access.names, 0, settings));
+    }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
-            return ChecksumPartOnOwnThread(path, access.names, part, range, settings);
+            return ChecksumPartOnOwnThread(path, access, part, range, settings);
         }
         if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
             return Failed(FileReadStatus::kReadFailed, fault);
         }
-        return ChecksumRange(file.Get(), range.offset, range.length, buffer);
+        return ThroughCacheWhen(
+            refused, ChecksumRangeAsOpened(file.Get(), direct, range.offset, range.length, buffer,
+                                           path, access.names, part, settings));
     };
     return ChecksumInParts(bytes, parts, read, settings);
 }

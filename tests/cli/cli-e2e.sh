@@ -379,6 +379,24 @@ expect_has_line "UNREADABLE  sub/empty.log  locked-copy/sub/empty.log: cannot op
 run 2 --compare tree "$work/no-such-dir"; expect_err_has "no-such-dir: No such file or directory" "--compare missing DEST"
 run 2 --compare tree; expect_err_has "--compare takes two directories" "--compare without DEST"
 
+# --- --uncached --------------------------------------------------------------
+# The same reports read past the cache (a note at the end of the summary line
+# apart, where the file system refuses), on the disk and in memory (tmpfs).
+head -c 3000000 /dev/urandom >tree/sub/large.bin; cp tree/sub/large.bin copy-tree/sub/
+without_note() { sed -E '$s/, [0-9]+ read through the cache \(the file system refused uncached reads\)$//' <<<"$1"; }
+shm=$(mktemp -d /dev/shm/sbcli-e2e.XXXXXX) && cp -a tree "$shm/tree"
+for args in "--verify samples.txt" "--verify tree/list.sfv -r" "--compare tree copy-tree -r" \
+            "--compare tree $shm/tree -r --jobs 1"; do
+  read -ra words <<<"$args"
+  "$cli" "${words[@]}" >"$work/out" 2>&1; cached_code=$?; cached=$(cat "$work/out")
+  "$cli" "${words[@]}" --uncached >"$work/out" 2>&1; code=$?; out=$(cat "$work/out")
+  [ "$code" -eq "$cached_code" ] && [ "$(without_note "$out")" == "$cached" ] ||
+    fail "$args --uncached ($code) differs from a cached read ($cached_code):"$'\n'"$out"$'\n'"$cached"
+done
+rm -rf "$shm"
+run 2 --uncached samples/abc.txt; expect_err_has "--uncached is for --verify and --compare" "--uncached alone"
+run 2 --sfv tree --uncached; expect_err_has "--uncached is for --verify and --compare" "--sfv --uncached"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1

@@ -181,6 +181,16 @@ TEST(VerifyTally, ExitCodeAndSummary) {
     tally.Add(VerifyStatus::kAmbiguous);
     EXPECT_EQ(tally.SummaryLine(),
               "2 OK, 0 CHANGED, 0 MISSING, 0 NEW, 1 EMPTY, 0 UNREADABLE, 1 AMBIGUOUS");
+    FileChecksum throughCache;
+    throughCache.readThroughCache = true;
+    tally.AddRead(FileChecksum{});
+    EXPECT_EQ(tally.SummaryLine(kCompareSummary),
+              "2 OK, 0 DIFFERENT, 0 MISSING, 0 NEW, 0 UNREADABLE");
+    tally.AddRead(throughCache);
+    tally.AddRead(throughCache);
+    EXPECT_EQ(tally.SummaryLine(kCompareSummary),
+              "2 OK, 0 DIFFERENT, 0 MISSING, 0 NEW, 0 UNREADABLE, 2 read through the cache (the "
+              "file system refused uncached reads)");
 }
 
 TEST(VerifyLine, StatusColumnThenNameThenDetail) {
