@@ -164,8 +164,8 @@ int Run(int argc, char** argv) {
     app.add_flag("-r,--recursive", recursive,
                  "With --sfv, --verify of an SFV list and --compare: the whole tree");
     app.add_flag("--uncached", uncached,
-                 "With --verify and --compare: read files from the disk, not from the system's "
-                 "cache (slower; see below)");
+                 "With --verify and --compare: read files from the disk, past the system's cache "
+                 "(slower)");
     app.add_option("-j,--jobs", jobs, "Files read at once (default: the number of cores)")
         ->type_name("N")
         ->check(CLI::Range(1U, 1024U));
