@@ -36,7 +36,7 @@ class TempDirectory {
     TempDirectory& operator=(const TempDirectory&) = delete;
 
     std::string Write(const std::string& name, const std::string& content) const {
-        const std::string path = path_ + "/" + name;
+        std::string path = path_ + "/" + name;
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }
