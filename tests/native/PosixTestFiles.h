@@ -11,11 +11,17 @@
 
 namespace sumbrook::test {
 
+// The folder temporary folders go in: $TMPDIR, else /tmp.
+inline std::string TempBase() {
+    const char* base = std::getenv("TMPDIR");
+    return base != nullptr ? base : "/tmp";
+}
+
 class TempDirectory {
   public:
-    TempDirectory() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/sbtest.XXXXXX";
+    // A new folder in `base`.
+    explicit TempDirectory(const std::string& base = TempBase()) {
+        std::string pattern = base + "/sbtest.XXXXXX";
         path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
     }
     ~TempDirectory() {

@@ -9,13 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "crc/Crc32.h"
+#include "PosixTestFiles.h"
 #include "files/FileChecksumParts.h"
 
 namespace sumbrook {
@@ -23,45 +20,13 @@ namespace {
 
 constexpr std::uint64_t kAlign = kUncachedReadAlignment;
 
-class TempDirectory {
-  public:
-    explicit TempDirectory(const std::string& base) {
-        std::string pattern = base + "/sbuncached.XXXXXX";
-        path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~TempDirectory() {
-        if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
-    }
-    TempDirectory(const TempDirectory&) = delete;
-    TempDirectory& operator=(const TempDirectory&) = delete;
+using test::CrcOf;
+using test::RandomBytes;
+using test::TempBase;
+using test::TempDirectory;
 
-    std::string Write(const std::string& name, const std::string& content) const {
-        std::string path = path_ + "/" + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-  private:
-    std::string path_;
-};
-
-// The build's own file system (a disk), and memory.
-std::string DiskFolder() {
-    const char* base = std::getenv("TMPDIR");
-    return base != nullptr ? base : "/tmp";
-}
+// Memory (tmpfs), beside the build's own file system (a disk) of TempBase().
 const char kMemoryFolder[] = "/dev/shm";
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-}
-
-std::uint32_t CrcOf(const std::string& bytes) {
-    return Crc32UpdateByteWise(0, bytes.data(), bytes.size());
-}
 
 // Whether the file system holding `path` lets it be opened with O_DIRECT.
 bool AcceptsDirect(const std::string& path) {
@@ -86,7 +51,7 @@ class UncachedSizes : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(UncachedSizes, SameChecksumAsThroughTheCache) {
     const SizeCase& param = GetParam();
-    const std::string base = *param.folder != '\0' ? param.folder : DiskFolder();
+    const std::string base = *param.folder != '\0' ? param.folder : TempBase();
     if (access(base.c_str(), W_OK) != 0) GTEST_SKIP() << base << " cannot be written";
     TempDirectory dir(base);
     const std::string content = RandomBytes(param.size, 11);
@@ -125,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, UncachedSizes, ::testing::ValuesIn(SizeCases()))
 
 // Parts below the alignment start off it: a file of 9000 bytes in three.
 TEST(UncachedRead, PartsThatStartOffTheAlignment) {
-    TempDirectory dir(DiskFolder());
+    TempDirectory dir;
     const std::string content = RandomBytes(9000, 12);
     const std::string path = dir.Write("file", content);
     FilePartsSettings settings;
@@ -154,7 +119,7 @@ std::size_t CachedPages(const std::string& path, std::size_t size) {
 }
 
 TEST(UncachedRead, LeavesTheFileOutOfTheCache) {
-    TempDirectory dir(DiskFolder());
+    TempDirectory dir;
     const std::string content = RandomBytes(8 << 20, 13);
     const std::string path = dir.Write("file", content);
     if (!AcceptsDirect(path)) GTEST_SKIP() << "the disk refuses O_DIRECT";
@@ -189,7 +154,7 @@ class UncachedRefusal : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(UncachedRefusal, EinvalReadsThroughTheCacheOtherErrorsFail) {
     const RefusalCase& param = GetParam();
-    TempDirectory dir(DiskFolder());
+    TempDirectory dir;
     const std::string content = RandomBytes((5 << 20) + 123, 14);
     const std::string path = dir.Write("file", content);
     if (!AcceptsDirect(path)) GTEST_SKIP() << "the disk refuses O_DIRECT";

@@ -11,34 +11,24 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
-#include <random>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "TempFolder.h"
-#include "crc/Crc32.h"
 #include "files/FileChecksumParts.h"
+#include "tests/common/TestContent.h"
 
 namespace sumbrook {
 namespace {
 
+using test::CrcOf;
+using test::RandomBytes;
 using test::TempFolder;
 
 constexpr std::uint64_t kAlign = kUncachedReadAlignment;
 constexpr std::uint64_t kSmallThreshold = 64U << 10;
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-}
-
-std::uint32_t CrcOf(const std::string& bytes) {
-    return Crc32UpdateByteWise(0, bytes.data(), bytes.size());
-}
 
 FileAccess Uncached() {
     FileAccess access = kCommandLineFileAccess;
