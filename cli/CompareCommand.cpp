@@ -7,6 +7,7 @@
 #include "cli/CopyComparison.h"
 #include "cli/DisplayName.h"
 #include "cli/ParallelChecksum.h"
+#include "cli/ReportRun.h"
 #include "crc/Crc32.h"
 #include "files/FileSize.h"
 #include "files/ListPlainFilesTree.h"
@@ -184,21 +185,10 @@ int CompareFolders(const std::string& source, const std::string& copy, bool recu
 
     CopyReport report(output, sourceTree.files, copyTree.files,
                       PlanRows(sourceTree.files, copyTree.files, settings.jobs));
-    const std::vector<FileToRead> files = report.FilesToRead();
-    output.Meter().SetTotal(files.size());
-    ChecksumInOrder(
-        files, settings.jobs,
-        [&](std::size_t, const FileChecksum& checksum) {
-            report.FileRead(checksum);
-            output.Meter().FileDone(checksum.size);
-        },
-        [&output] { output.Meter().Tick(); }, CommandLineReader(settings.uncached));
-    report.Finish();
-    output.Line(report.Tally().SummaryLine(kCompareSummary));
-    if (!output.Finish()) {
-        output.Complain("standard output", "cannot be written");
-        return kExitError;
-    }
+    const bool printed = ReadIntoReport(report, output, settings, [](const VerifyTally& tally) {
+        return tally.SummaryLine(kCompareSummary);
+    });
+    if (!printed) return kExitError;
     const bool faults = !sourceTree.faults.empty() || !copyTree.faults.empty();
     return faults ? kExitError : report.Tally().ExitCode();
 }

@@ -2,9 +2,9 @@
 #include "cli/Commands.h"
 #include "cli/DisplayName.h"
 #include "cli/ListHeaderTime.h"
+#include "cli/ListOutput.h"
 #include "cli/ParallelChecksum.h"
 #include "cli/ProtocolText.h"
-#include "cli/WholeFile.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
@@ -97,23 +97,8 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
     if (!headWritten) writer.WriteHead(ListHeaderTime(settings.err), directoryText);
     writer.WriteTail();
 
-    bool written = writer.Ok() && output.Finish();
-    if (written && !toStandardOutput) {
-        const std::string fault = WriteWholeFile(outputPath, protocolText);
-        if (!fault.empty()) {
-            output.Complain(DisplayName(outputPath), fault);
-            written = false;
-        }
-    } else if (!written) {
-        output.Complain("standard output", "cannot be written");
-    }
-    if (failures > 0) {
-        output.Complain(DisplayName(directory),
-                        std::to_string(failures) +
-                            (failures == 1 ? " file could not be read; it is"
-                                           : " files could not be read; they are") +
-                            " not in the protocol");
-    }
+    const bool written = FinishWrittenList(
+        output, writer.Ok(), {outputPath, protocolText, "protocol"}, directory, failures, "read");
     return written && failures == 0 ? kExitOk : kExitError;
 }
 

@@ -2,8 +2,8 @@
 #include "cli/Commands.h"
 #include "cli/DisplayName.h"
 #include "cli/ListHeaderTime.h"
+#include "cli/ListOutput.h"
 #include "cli/ParallelChecksum.h"
-#include "cli/WholeFile.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/ReadFailure.h"
 #include "lists/SfvWriter.h"
@@ -67,23 +67,8 @@ int WriteDirectorySfv(const std::string& directory, bool recursive, const std::s
         },
         [&output] { output.Meter().Tick(); });
 
-    written = output.Finish() && written;
-    if (written && !toStandardOutput) {
-        const std::string fault = WriteWholeFile(outputPath, listText);
-        if (!fault.empty()) {
-            output.Complain(DisplayName(outputPath), fault);
-            written = false;
-        }
-    } else if (!written) {
-        output.Complain("standard output", "cannot be written");
-    }
-    if (failures > 0) {
-        output.Complain(DisplayName(directory),
-                        std::to_string(failures) +
-                            (failures == 1 ? " file could not be listed; it is"
-                                           : " files could not be listed; they are") +
-                            " not in the list");
-    }
+    written = FinishWrittenList(output, written, {outputPath, listText, "list"}, directory,
+                                failures, "listed");
     return written && failures == 0 && tree.faults.empty() ? kExitOk : kExitError;
 }
 

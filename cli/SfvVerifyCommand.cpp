@@ -5,6 +5,7 @@
 #include "cli/CommandOutput.h"
 #include "cli/DisplayName.h"
 #include "cli/ParallelChecksum.h"
+#include "cli/ReportRun.h"
 #include "cli/SfvVerify.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFilesTree.h"
@@ -160,21 +161,10 @@ int VerifyAgainstSfv(const std::string& listPath, const std::vector<SfvEntry>& e
     AddUnlistedFiles(plan, files, kFoldCase);
 
     SfvReport report(output, entries, checked, files, std::move(plan.rows));
-    const std::vector<FileToRead> toRead = report.FilesToRead();
-    output.Meter().SetTotal(toRead.size());
-    ChecksumInOrder(
-        toRead, settings.jobs,
-        [&](std::size_t, const FileChecksum& checksum) {
-            report.FileRead(checksum);
-            output.Meter().FileDone(checksum.size);
-        },
-        [&output] { output.Meter().Tick(); }, CommandLineReader(settings.uncached));
-    report.Finish();
-    output.Line(report.Tally().SummaryLine(kSfvSummary));
-    if (!output.Finish()) {
-        output.Complain("standard output", "cannot be written");
-        return kExitError;
-    }
+    const bool printed = ReadIntoReport(report, output, settings, [](const VerifyTally& tally) {
+        return tally.SummaryLine(kSfvSummary);
+    });
+    if (!printed) return kExitError;
     return top.faults.empty() ? report.Tally().ExitCode() : kExitError;
 }
 

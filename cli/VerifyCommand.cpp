@@ -4,6 +4,7 @@
 #include "cli/DisplayName.h"
 #include "cli/ParallelChecksum.h"
 #include "cli/ProtocolText.h"
+#include "cli/ReportRun.h"
 #include "cli/SfvVerifyCommand.h"
 #include "cli/Verify.h"
 #include "crc/Crc32.h"
@@ -146,21 +147,9 @@ int VerifyAgainstProtocol(const std::string& protocolPath, const Protocol& proto
     }
     VerifyReport report(output, protocol, list,
                         PlanVerification(protocol.entries, names, kFoldCase));
-    const std::vector<FileToRead> files = report.FilesToRead();
-    output.Meter().SetTotal(files.size());
-    ChecksumInOrder(
-        files, settings.jobs,
-        [&](std::size_t, const FileChecksum& checksum) {
-            report.FileRead(checksum);
-            output.Meter().FileDone(checksum.size);
-        },
-        [&output] { output.Meter().Tick(); }, CommandLineReader(settings.uncached));
-    report.Finish();
-    output.Line(report.Tally().SummaryLine());
-    if (!output.Finish()) {
-        output.Complain("standard output", "cannot be written");
-        return kExitError;
-    }
+    const bool printed = ReadIntoReport(
+        report, output, settings, [](const VerifyTally& tally) { return tally.SummaryLine(); });
+    if (!printed) return kExitError;
     return report.Tally().ExitCode();
 }
 

@@ -1,0 +1,30 @@
+#include "cli/ListOutput.h"
+
+#include "cli/DisplayName.h"
+#include "cli/WholeFile.h"
+
+namespace sumbrook {
+
+bool FinishWrittenList(CommandOutput& output, bool written, const WrittenList& list,
+                       const std::string& directory, std::size_t failures, const char* verb) {
+    written = output.Finish() && written;
+    if (written && !list.outputPath.empty()) {
+        const std::string fault = WriteWholeFile(list.outputPath, list.text);
+        if (!fault.empty()) {
+            output.Complain(DisplayName(list.outputPath), fault);
+            written = false;
+        }
+    } else if (!written) {
+        output.Complain("standard output", "cannot be written");
+    }
+    if (failures > 0) {
+        output.Complain(DisplayName(directory),
+                        std::to_string(failures) +
+                            (failures == 1 ? " file could not be " : " files could not be ") +
+                            verb + (failures == 1 ? "; it is" : "; they are") + " not in the " +
+                            list.kind);
+    }
+    return written;
+}
+
+}  // namespace sumbrook

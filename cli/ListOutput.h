@@ -1,0 +1,25 @@
+// The end of a command that writes a list (a protocol or an SFV list).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "cli/CommandOutput.h"
+
+namespace sumbrook {
+
+struct WrittenList {
+    std::string outputPath;  // "" when the list went to standard output
+    std::string text;        // the whole list, for `outputPath`
+    const char* kind;        // "protocol" or "list", for the messages
+};
+
+// Finishes the output and, when it all went well so far (`written`), puts
+// the list at its path in one piece, so that a failed run leaves no partial
+// list. Says on standard error what failed, and how many of `directory`'s
+// files were left out (`failures`, each `verb` "read" or "listed"). True when
+// the list reached its place.
+bool FinishWrittenList(CommandOutput& output, bool written, const WrittenList& list,
+                       const std::string& directory, std::size_t failures, const char* verb);
+
+}  // namespace sumbrook
