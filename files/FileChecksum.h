@@ -31,10 +31,17 @@ struct FileChecksum {
 };
 
 // How a path names its file on Windows; on POSIX a path is bytes either way.
-enum class PathEncoding {
-    kAnsi,  // the ANSI code page, opened with the ...A calls
-    kUtf8,  // UTF-8, opened with the ...W calls, any length (extended-length form)
-};
+// Opens `path` for reading as every read of a file does (read access,
+// other readers admitted, an existing file only) with the CreateFile flags
+// `flags`; returns the handle, or INVALID_HANDLE_VALUE with the thread's last
+// error set. Windows only: a POSIX build never calls one.
+using FileOpener = void* (*)(const std::string& path, unsigned long flags);
+
+#ifdef _WIN32
+// The command line's opener: `path` is UTF-8, opened with the ...W call and,
+// when long, in the extended-length form, so any name of any length opens.
+void* OpenUtf8PathForReading(const std::string& path, unsigned long flags);
+#endif
 
 // How a caller reaches files: whom the error-mode rule is set for (see
 // ErrorModeGuard), how its paths name files, and whether the bytes are read
@@ -43,16 +50,24 @@ enum class PathEncoding {
 // it lies on the disk rather than as it lies in memory.
 struct FileAccess {
     ErrorModeScope errorMode = ErrorModeScope::kProcess;
-    PathEncoding names = PathEncoding::kAnsi;
+    // How a path names its file on Windows: null for a text of the ANSI code
+    // page, opened with the ...A call; else the opener for its encoding. (A
+    // pointer rather than a choice, so that the dialog, which never names
+    // another opener, links none of the wide-character code.)
+    FileOpener open = nullptr;
     bool uncached = false;
 };
 
 // The dialog: its one thread sets the process's error mode around each call,
 // and names are ANSI texts as the dialog's fields and searches hold them.
-inline constexpr FileAccess kDialogFileAccess{ErrorModeScope::kProcess, PathEncoding::kAnsi};
+inline constexpr FileAccess kDialogFileAccess{ErrorModeScope::kProcess, nullptr};
 // The command line: readers run side by side, each setting its own thread's
 // error mode, and names are UTF-8, reaching every file Windows can hold.
-inline constexpr FileAccess kCommandLineFileAccess{ErrorModeScope::kThread, PathEncoding::kUtf8};
+#ifdef _WIN32
+inline constexpr FileAccess kCommandLineFileAccess{ErrorModeScope::kThread, OpenUtf8PathForReading};
+#else
+inline constexpr FileAccess kCommandLineFileAccess{ErrorModeScope::kThread, nullptr};
+#endif
 
 // Files from this size on are read in parts at once.
 inline constexpr std::uint64_t kFilePartsThreshold = 64U << 20;

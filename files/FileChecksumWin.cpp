@@ -18,7 +18,6 @@
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "platform/ErrorModeGuard.h"
-#include "platform/WidePath.h"
 #include "platform/WinHandles.h"
 
 namespace sumbrook {
@@ -28,13 +27,10 @@ namespace {
 constexpr DWORD kCachedFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
 constexpr DWORD kUncachedFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_BUFFERING;
 
-// Opens `path` as every read of a file does, by the ...A or the ...W call as
-// `names` says, with `flags`; the caller holds the error-mode guard.
-ScopedFileHandle OpenForReading(const std::string& path, PathEncoding names, DWORD flags) {
-    if (names == PathEncoding::kUtf8) {
-        return ScopedFileHandle(CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                            nullptr, OPEN_EXISTING, flags, nullptr));
-    }
+// Opens `path` as every read of a file does, by `open` or (null) the ...A
+// call, with `flags`; the caller holds the error-mode guard.
+ScopedFileHandle OpenForReading(const std::string& path, FileOpener open, DWORD flags) {
+    if (open != nullptr) return ScopedFileHandle(static_cast<HANDLE>(open(path, flags)));
     return ScopedFileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, flags, nullptr));
 }
@@ -49,7 +45,7 @@ ScopedFileHandle OpenAsAsked(const std::string& path, const FileAccess& access, 
     if (access.uncached) {
         const unsigned long fault = InjectedFault(settings, part, PartStep::kOpenUncached);
         ScopedFileHandle file =
-            fault != 0 ? ScopedFileHandle() : OpenForReading(path, access.names, kUncachedFlags);
+            fault != 0 ? ScopedFileHandle() : OpenForReading(path, access.open, kUncachedFlags);
         const DWORD error = fault != 0 ? fault : GetLastError();
         if (file.IsValid()) {
             direct = true;
@@ -60,7 +56,7 @@ ScopedFileHandle OpenAsAsked(const std::string& path, const FileAccess& access, 
             return file;
         }
     }
-    return OpenForReading(path, access.names, kCachedFlags);
+    return OpenForReading(path, access.open, kCachedFlags);
 }
 
 // Page-aligned reads into memory the platform copies into fastest (and the
@@ -172,7 +168,7 @@ FileChecksum ChecksumUnbufferedRange(HANDLE file, std::uint64_t offset, std::uin
 // The caller holds the error-mode guard.
 FileChecksum ChecksumRangeAsOpened(HANDLE file, bool direct, std::uint64_t offset,
                                    std::uint64_t length, std::vector<unsigned char>& buffer,
-                                   const std::string& path, PathEncoding names, unsigned part,
+                                   const std::string& path, FileOpener open, unsigned part,
                                    const FilePartsSettings& settings) {
     if (!direct) return ChecksumRange(file, offset, length, buffer);
     const unsigned long fault = InjectedFault(settings, part, PartStep::kReadUncached);
@@ -182,7 +178,7 @@ FileChecksum ChecksumRangeAsOpened(HANDLE file, bool direct, std::uint64_t offse
         result.errorCode != ERROR_INVALID_PARAMETER) {
         return result;
     }
-    const ScopedFileHandle cachedFile = OpenForReading(path, names, kCachedFlags);
+    const ScopedFileHandle cachedFile = OpenForReading(path, open, kCachedFlags);
     if (!cachedFile.IsValid()) return Failed(FileReadStatus::kReadFailed, GetLastError());
     FileChecksum cached = ChecksumRange(cachedFile.Get(), offset, length, buffer);
     cached.readThroughCache = cached.status == FileReadStatus::kOk;
@@ -212,7 +208,7 @@ FileChecksum ChecksumPartOnOwnThread(const std::string& path, const FileAccess& 
     std::vector<unsigned char> buffer;
     return ThroughCacheWhen(access.uncached && !direct,
                             ChecksumRangeAsOpened(file.Get(), direct, range.offset, range.length,
-                                                  buffer, path, access.names, part, settings));
+                                                  buffer, path, access.open, part, settings));
 }
 
 }  // namespace
@@ -242,7 +238,7 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
     const unsigned parts = PartCount(bytes, settings);
     if (parts <= 1) {
         return ThroughCacheWhen(refused, ChecksumRangeAsOpened(file.Get(), direct, 0, bytes, buffer,
-                                                               path, access.names, 0, settings));
+                                                               path, access.open, 0, settings));
     }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
@@ -253,7 +249,7 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
         }
         return ThroughCacheWhen(
             refused, ChecksumRangeAsOpened(file.Get(), direct, range.offset, range.length, buffer,
-                                           path, access.names, part, settings));
+                                           path, access.open, part, settings));
     };
     return ChecksumInParts(bytes, parts, read, settings);
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The program imports from system DLLs only (the C++ runtime is linked in
-# statically) and carries no resources. Prints the size of the program.
+# statically), no wide file calls, and carries no resources. Prints the size of the program.
 set -euo pipefail
 exe=$1
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
@@ -19,6 +19,13 @@ for dll in $dlls; do
     echo "FAIL: imports from $dll, which is not a system DLL"; status=1
   fi
 done
+
+# The dialog opens and lists files by their ANSI names only: no wide file or
+# directory call is imported (the command line's wide layer stays out).
+wide=$(grep -oE '\b(CreateFileW|FindFirstFileW|FindFirstFileExW|GetFileAttributesW|GetFileAttributesExW|GetFullPathNameW)\b' <<<"$headers" | sort -u || true)
+if [ -n "$wide" ]; then
+  echo "FAIL: wide file calls imported: $(echo $wide)"; status=1
+fi
 
 # Data directory entry 2 is the resource table: address and size both zero.
 resources=$(grep -E '^Entry 2 ' <<<"$headers" || true)
