@@ -11,17 +11,12 @@
 #include "crc/Crc32.h"
 #include "files/FileSize.h"
 #include "files/ListPlainFilesTree.h"
+#include "files/NameCompare.h"
 #include "files/ReadFailure.h"
 
 namespace sumbrook {
 
 namespace {
-
-#ifdef _WIN32
-constexpr bool kFoldCase = true;  // the file system does not tell the cases apart
-#else
-constexpr bool kFoldCase = false;
-#endif
 
 // What a row needs: both files read, or nothing read.
 struct PlannedRow {
@@ -147,7 +142,7 @@ void ForEachIndex(std::size_t count, unsigned jobs, const Work& work) {
 std::vector<PlannedRow> PlanRows(const std::vector<PlainFile>& source,
                                  const std::vector<PlainFile>& copy, unsigned jobs) {
     std::vector<PlannedRow> rows;
-    for (const CopyRow& row : PlanCopyComparison(source, copy, kFoldCase)) {
+    for (const CopyRow& row : PlanCopyComparison(source, copy, kNamesFoldCase)) {
         PlannedRow planned;
         planned.row = row;
         rows.push_back(planned);

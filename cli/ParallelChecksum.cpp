@@ -81,19 +81,12 @@ class ReaderThreads {
     std::vector<std::thread> threads_;
 };
 
-// Every read of the command line sets the error mode for its own thread
-// only: several of them run at once.
-FileChecksum ReadOnThisThread(const FileToRead& file, unsigned parts,
-                              std::vector<unsigned char>& buffer) {
-    return ReadFileChecksum(file, parts, buffer, kCommandLineFileAccess);
-}
-
 // `read`, with a lack of memory reported as a failed read rather than ending
 // the thread and the program; the same on every number of jobs.
 FileChecksum ReadGuarded(const ReadOneFile& read, const FileToRead& file, unsigned parts,
                          std::vector<unsigned char>& buffer) {
     try {
-        return read ? read(file, parts, buffer) : ReadOnThisThread(file, parts, buffer);
+        return read(file, parts, buffer);
     } catch (const std::bad_alloc&) {
         FileChecksum failed;
         failed.status = FileReadStatus::kReadFailed;
@@ -118,7 +111,8 @@ void ChecksumOneByOne(const std::vector<FileToRead>& files, const DeliverChecksu
 
 void ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
                      const DeliverChecksum& deliver, const std::function<void()>& idle,
-                     const ReadOneFile& read) {
+                     const ReadOneFile& readOrDefault) {
+    const ReadOneFile read = readOrDefault ? readOrDefault : CommandLineReader(false);
     if (jobs <= 1) return ChecksumOneByOne(files, deliver, idle, read);
     ResultBoard board(files.size());
     std::atomic<std::size_t> next{0};

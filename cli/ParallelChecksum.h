@@ -20,8 +20,8 @@ using ReadOneFile = std::function<FileChecksum(const FileToRead& file, unsigned 
 // index 0, 1, 2... in order, each as soon as it and all before it are done,
 // and `idle` (when set) about five times a second while it waits. With one
 // job everything runs on the calling thread. A large file is read in up to `jobs`
-// parts at once. Each file is read by `read` (empty: ReadFileChecksum with
-// the error mode set per thread); a std::bad_alloc from it makes that file
+// parts at once. Each file is read by `read` (empty: CommandLineReader(false),
+// through the cache); a std::bad_alloc from it makes that file
 // kReadFailed on any number of jobs. An exception from `deliver` or `idle`
 // stops the run and propagates once the threads have ended.
 void ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,

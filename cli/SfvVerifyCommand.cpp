@@ -9,24 +9,18 @@
 #include "cli/SfvVerify.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFilesTree.h"
+#include "files/NameCompare.h"
+#include "files/PathSeparators.h"
 #include "files/ReadFailure.h"
 
 namespace sumbrook {
 
 namespace {
 
-#ifdef _WIN32
-constexpr bool kFoldCase = true;  // the file system does not tell the cases apart
-constexpr char kSeparators[] = "\\/:";
-#else
-constexpr bool kFoldCase = false;
-constexpr char kSeparators[] = "/";
-#endif
-
 // The folder that holds the file at `path`: "." for a bare name; a root
 // ("/", "C:\") or a drive's current folder ("C:") kept whole.
 std::string FolderOf(const std::string& path) {
-    const std::size_t separator = path.find_last_of(kSeparators);
+    const std::size_t separator = LastPathSeparator(path);
     if (separator == std::string::npos) return ".";
     std::string folder = path.substr(0, separator);
     if (folder.empty() || folder.back() == ':' || path[separator] == ':') {
@@ -141,7 +135,7 @@ class SfvReport {
 int VerifyAgainstSfv(const std::string& listPath, const std::vector<SfvEntry>& entries,
                      const std::string& directory, bool recursive, const CliSettings& settings) {
     CommandOutput output(settings, 0);
-    SfvPlan plan = PlanSfvVerification(entries, kFoldCase);
+    SfvPlan plan = PlanSfvVerification(entries, kNamesFoldCase);
     if (!plan.ok) {
         output.Complain(DisplayName(listPath),
                         "line " + std::to_string(plan.line) + ": " + plan.error);
@@ -158,7 +152,7 @@ int VerifyAgainstSfv(const std::string& listPath, const std::vector<SfvEntry>& e
     }
     std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, recursive);
     LeaveOutFile(files, listPath);
-    AddUnlistedFiles(plan, files, kFoldCase);
+    AddUnlistedFiles(plan, files, kNamesFoldCase);
 
     SfvReport report(output, entries, checked, files, std::move(plan.rows));
     const bool printed = ReadIntoReport(report, output, settings, [](const VerifyTally& tally) {

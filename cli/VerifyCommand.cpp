@@ -9,18 +9,13 @@
 #include "cli/Verify.h"
 #include "crc/Crc32.h"
 #include "files/ListPlainFiles.h"
+#include "files/NameCompare.h"
 #include "files/ReadFailure.h"
 #include "lists/ProtocolReader.h"
 
 namespace sumbrook {
 
 namespace {
-
-#ifdef _WIN32
-constexpr bool kFoldCase = true;  // the file system does not tell the cases apart
-#else
-constexpr bool kFoldCase = false;
-#endif
 
 std::string JoinNames(const std::vector<std::size_t>& files, const PlainFileList& list) {
     std::string names;
@@ -146,7 +141,7 @@ int VerifyAgainstProtocol(const std::string& protocolPath, const Protocol& proto
         names.push_back(ProtocolTextOf(file.name, name) ? name : std::string(1, '\0') + file.name);
     }
     VerifyReport report(output, protocol, list,
-                        PlanVerification(protocol.entries, names, kFoldCase));
+                        PlanVerification(protocol.entries, names, kNamesFoldCase));
     const bool printed = ReadIntoReport(
         report, output, settings, [](const VerifyTally& tally) { return tally.SummaryLine(); });
     if (!printed) return kExitError;

@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "crc/Crc32.h"
+#include "files/AlignedRangeRead.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
@@ -199,52 +200,24 @@ ScopedFd OpenForReading(const std::string& path, bool uncached, unsigned part,
     return ScopedFd(open(path.c_str(), kOpenFlags));
 }
 
-constexpr std::uint64_t kAlignment = kUncachedReadAlignment;
-
-std::uint64_t RoundUp(std::uint64_t value) {
-    return (value + kAlignment - 1) / kAlignment * kAlignment;
-}
-
 // Checksums `length` bytes from `offset` on through a descriptor opened past
-// the cache: reads of whole multiples of the alignment at aligned offsets,
-// into an aligned part of `buffer`. A refusal of the file system is
-// kReadFailed with EINVAL.
+// the cache. A refusal of the file system is kReadFailed with EINVAL.
 FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t length,
                                  std::vector<unsigned char>& buffer) {
-    const std::uint64_t end = offset + length;
-    const auto block = static_cast<std::size_t>(
-        std::min<std::uint64_t>(kFileReadBlockSize, RoundUp(end - offset + offset % kAlignment)));
-    unsigned char* data = nullptr;
-    try {
-        if (buffer.size() < block + kAlignment) buffer.resize(block + kAlignment);
-        const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
-        data = buffer.data() + (kAlignment - address % kAlignment) % kAlignment;
-    } catch (const std::bad_alloc&) {
-        return Failed(FileReadStatus::kReadFailed, ENOMEM);
-    }
-    std::uint64_t position = offset;
-    std::uint32_t crc = 0;
-    while (position < end) {
-        const std::uint64_t start = position - position % kAlignment;
-        const auto skip = static_cast<std::size_t>(position - start);
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(block, RoundUp(end - start)));
-        const ssize_t got = pread(fd, data, wanted, static_cast<off_t>(start));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return Failed(FileReadStatus::kReadFailed, errno);
-        }
-        if (static_cast<std::size_t>(got) <= skip) return Failed(FileReadStatus::kEndedEarly, 0);
-        const auto usable = static_cast<std::size_t>(
-            std::min<std::uint64_t>(static_cast<std::size_t>(got) - skip, end - position));
-        crc = Crc32Update(crc, data + skip, usable);
-        position += usable;
-    }
-    FileChecksum result;
-    result.status = FileReadStatus::kOk;
-    result.crc = crc;
-    result.size = length;
-    return result;
+    return ChecksumAlignedRange(offset, length, buffer, ENOMEM,
+                                [fd](std::uint64_t start, unsigned char* data, std::size_t wanted) {
+                                    AlignedRead read;
+                                    ssize_t got = 0;
+                                    do {
+                                        got = pread(fd, data, wanted, static_cast<off_t>(start));
+                                    } while (got < 0 && errno == EINTR);
+                                    if (got < 0) {
+                                        read.error = static_cast<unsigned long>(errno);
+                                    } else {
+                                        read.got = static_cast<std::size_t>(got);
+                                    }
+                                    return read;
+                                });
 }
 
 // Checksums `length` bytes from `offset` on through `fd`: past the cache when

@@ -15,6 +15,7 @@
 #include <new>
 
 #include "crc/Crc32.h"
+#include "files/AlignedRangeRead.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "platform/ErrorModeGuard.h"
@@ -59,19 +60,6 @@ ScopedFileHandle OpenAsAsked(const std::string& path, const FileAccess& access, 
     return OpenForReading(path, access.open, kCachedFlags);
 }
 
-// Page-aligned reads into memory the platform copies into fastest (and the
-// alignment uncached reads need); the buffer holds one block at most, and no
-// more than the range needs.
-constexpr std::size_t kReadAlignment = kUncachedReadAlignment;
-
-// The aligned start of `buffer` after growing it (never shrinking) so that
-// `size` bytes fit from there.
-unsigned char* AlignedReadBuffer(std::vector<unsigned char>& buffer, std::size_t size) {
-    if (buffer.size() < size + kReadAlignment - 1) buffer.resize(size + kReadAlignment - 1);
-    const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
-    return buffer.data() + (kReadAlignment - address % kReadAlignment) % kReadAlignment;
-}
-
 FileChecksum Failed(FileReadStatus status, unsigned long errorCode) {
     FileChecksum failed;
     failed.status = status;
@@ -79,7 +67,8 @@ FileChecksum Failed(FileReadStatus status, unsigned long errorCode) {
     return failed;
 }
 
-// Checksums `length` bytes of `file` from `offset` on, block by block.
+// Checksums `length` bytes of `file` from `offset` on, block by block, into
+// the page-aligned part of `buffer`, which the system copies into fastest.
 FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t length,
                            std::vector<unsigned char>& buffer) {
     LARGE_INTEGER position;
@@ -114,52 +103,24 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
     return result;
 }
 
-std::uint64_t RoundUp(std::uint64_t value) {
-    return (value + kReadAlignment - 1) / kReadAlignment * kReadAlignment;
-}
-
 // Checksums `length` bytes of `file`, opened past the cache, from `offset`
-// on: reads of whole multiples of the alignment at aligned offsets (the last
-// one returns what the file holds). A refusal of the file system is
-// kReadFailed with ERROR_INVALID_PARAMETER.
+// on. A refusal of the file system is kReadFailed with ERROR_INVALID_PARAMETER.
 FileChecksum ChecksumUnbufferedRange(HANDLE file, std::uint64_t offset, std::uint64_t length,
                                      std::vector<unsigned char>& buffer) {
-    const std::uint64_t end = offset + length;
-    const auto block = static_cast<std::size_t>(
-        std::min<std::uint64_t>(kFileReadBlockSize, RoundUp(length + offset % kReadAlignment)));
-    unsigned char* data = nullptr;
-    try {
-        data = AlignedReadBuffer(buffer, block);
-    } catch (const std::bad_alloc&) {
-        return Failed(FileReadStatus::kReadFailed, ERROR_NOT_ENOUGH_MEMORY);
-    }
-    std::uint64_t position = offset;
-    std::uint32_t crc = 0;
-    while (position < end) {
-        const std::uint64_t start = position - position % kReadAlignment;
-        const auto skip = static_cast<DWORD>(position - start);
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(start);
-        if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
-            return Failed(FileReadStatus::kReadFailed, GetLastError());
-        }
-        const auto wanted =
-            static_cast<DWORD>(std::min<std::uint64_t>(block, RoundUp(end - start)));
-        DWORD got = 0;
-        if (!ReadFile(file, data, wanted, &got, nullptr)) {
-            return Failed(FileReadStatus::kReadFailed, GetLastError());
-        }
-        if (got <= skip) return Failed(FileReadStatus::kEndedEarly, 0);
-        const auto usable =
-            static_cast<std::size_t>(std::min<std::uint64_t>(got - skip, end - position));
-        crc = Crc32Update(crc, data + skip, usable);
-        position += usable;
-    }
-    FileChecksum result;
-    result.status = FileReadStatus::kOk;
-    result.crc = crc;
-    result.size = length;
-    return result;
+    return ChecksumAlignedRange(
+        offset, length, buffer, ERROR_NOT_ENOUGH_MEMORY,
+        [file](std::uint64_t start, unsigned char* data, std::size_t wanted) {
+            AlignedRead read;
+            LARGE_INTEGER at;
+            at.QuadPart = static_cast<LONGLONG>(start);
+            DWORD got = 0;
+            if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) ||
+                !ReadFile(file, data, static_cast<DWORD>(wanted), &got, nullptr)) {
+                read.error = GetLastError();
+            }
+            read.got = got;
+            return read;
+        });
 }
 
 // Checksums `length` bytes of `file` from `offset` on: past the cache when

@@ -2,24 +2,15 @@
 
 #include "files/ListPlainFiles.h"
 #include "files/NameCompare.h"
+#include "files/PathSeparators.h"
 #include "files/SameFile.h"
 
 namespace sumbrook {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparators[] = "\\/:";
-#else
-constexpr char kSeparators[] = "/";
-#endif
-
 bool SameName(const std::string& a, const std::string& b) {
-#ifdef _WIN32
-    return NamesMatch(a, b);
-#else
-    return a == b;
-#endif
+    return kNamesFoldCase ? NamesMatch(a, b) : a == b;
 }
 
 }  // namespace
@@ -29,7 +20,7 @@ void LeaveOutFile(PlainFileList& list, const std::string& path) {
 }
 
 void LeaveOutFile(std::vector<PlainFile>& files, const std::string& path) {
-    const std::size_t separator = path.find_last_of(kSeparators);
+    const std::size_t separator = LastPathSeparator(path);
     const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
     const auto found = std::find_if(files.begin(), files.end(), [&](const PlainFile& file) {
         const std::size_t folderEnd = file.name.rfind('/');

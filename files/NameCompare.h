@@ -16,4 +16,13 @@ std::string UpperCaseName(std::string_view name);
 // True when both names, upper-cased, have the same length and the same bytes.
 bool NamesMatch(std::string_view typed, std::string_view found);
 
+// Whether the file system of this build tells names apart only up to case,
+// so that two names that NamesMatch name one file (Windows), or compares them
+// byte by byte (elsewhere).
+#ifdef _WIN32
+inline constexpr bool kNamesFoldCase = true;
+#else
+inline constexpr bool kNamesFoldCase = false;
+#endif
+
 }  // namespace sumbrook

@@ -20,7 +20,8 @@ bool IsDotEntry(const wchar_t* name) {
 
 DirectoryEntries ReadDirectoryEntries(const std::string& directory) {
     DirectoryEntries result;
-    std::wstring pattern = WidePath(directory);
+    const std::wstring path = WidePath(directory);
+    std::wstring pattern = path;
     if (pattern.empty()) {
         result.errorCode = ERROR_PATH_NOT_FOUND;
         return result;
@@ -36,7 +37,7 @@ DirectoryEntries ReadDirectoryEntries(const std::string& directory) {
         result.errorCode = GetLastError();
         // A directory with no entry at all (a drive's empty root) is empty.
         if (result.errorCode == ERROR_FILE_NOT_FOUND) {
-            const DWORD attributes = GetFileAttributesW(WidePath(directory).c_str());
+            const DWORD attributes = GetFileAttributesW(path.c_str());
             result.ok = attributes != INVALID_FILE_ATTRIBUTES &&
                         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         }

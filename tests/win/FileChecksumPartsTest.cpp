@@ -21,6 +21,7 @@
 namespace sumbrook {
 namespace {
 
+using test::OpensExclusively;
 using test::TempFolder;
 
 constexpr std::uint64_t kSmallThreshold = 64U << 10;
@@ -34,15 +35,6 @@ FilePartsSettings SmallFilesInParts(unsigned processors) {
     settings.threshold = kSmallThreshold;
     settings.processors = processors;
     return settings;
-}
-
-// True when nothing holds the file open any more.
-bool OpensExclusively(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
 }
 
 struct SizeCase {

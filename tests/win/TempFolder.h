@@ -28,6 +28,9 @@ class TempFolder {
 
 // Whole-file helpers for checking what the program wrote.
 bool FileExists(const std::string& path);
+// True when the file can be opened for reading and writing with no sharing:
+// nothing holds it open any more.
+bool OpensExclusively(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 void RemoveTree(const std::string& path);

@@ -24,6 +24,7 @@ namespace sumbrook {
 namespace {
 
 using test::CrcOf;
+using test::OpensExclusively;
 using test::RandomBytes;
 using test::TempFolder;
 
@@ -34,15 +35,6 @@ FileAccess Uncached() {
     FileAccess access = kCommandLineFileAccess;
     access.uncached = true;
     return access;
-}
-
-// True when nothing holds the file open any more.
-bool OpensExclusively(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
 }
 
 struct SizeCase {

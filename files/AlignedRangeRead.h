@@ -1,0 +1,86 @@
+// Checksumming a range of a file opened past the system's cache, for the
+// Win32 and the POSIX reader alike: such reads must start at multiples of
+// kUncachedReadAlignment, ask for whole multiples of it, and land in memory
+// aligned to it. Internal to files/.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+#include "crc/Crc32.h"
+#include "files/FileChecksum.h"
+
+namespace sumbrook {
+
+// The aligned start of `buffer` after growing it (never shrinking) so that
+// `size` bytes fit from there.
+inline unsigned char* AlignedReadBuffer(std::vector<unsigned char>& buffer, std::size_t size) {
+    constexpr std::size_t kAlign = kUncachedReadAlignment;
+    if (buffer.size() < size + kAlign - 1) buffer.resize(size + kAlign - 1);
+    const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
+    return buffer.data() + (kAlign - address % kAlign) % kAlign;
+}
+
+// What one read brought: `got` bytes, or the system's `error` (not 0) when
+// it failed.
+struct AlignedRead {
+    std::size_t got = 0;
+    unsigned long error = 0;
+};
+
+// Checksums `length` bytes from `offset` on in reads of at most one block:
+// `readAt(start, data, wanted)` reads `wanted` bytes (a whole multiple of the
+// alignment) from the aligned position `start` into `data`, fewer only where
+// the file ends. A failed read makes the range kReadFailed with its error; a
+// read that brings nothing past the bytes skipped for the alignment, the file
+// having become shorter, kEndedEarly. `noMemory` is the system's error for a
+// buffer that cannot be had.
+template <typename ReadAt>
+FileChecksum ChecksumAlignedRange(std::uint64_t offset, std::uint64_t length,
+                                  std::vector<unsigned char>& buffer, unsigned long noMemory,
+                                  const ReadAt& readAt) {
+    constexpr std::uint64_t kAlign = kUncachedReadAlignment;
+    const auto roundUp = [](std::uint64_t value) { return (value + kAlign - 1) / kAlign * kAlign; };
+    FileChecksum result;
+    result.status = FileReadStatus::kReadFailed;
+    const std::uint64_t end = offset + length;
+    const auto block = static_cast<std::size_t>(
+        std::min<std::uint64_t>(kFileReadBlockSize, roundUp(length + offset % kAlign)));
+    unsigned char* data = nullptr;
+    try {
+        data = AlignedReadBuffer(buffer, block);
+    } catch (const std::bad_alloc&) {
+        result.errorCode = noMemory;
+        return result;
+    }
+    std::uint64_t position = offset;
+    std::uint32_t crc = 0;
+    while (position < end) {
+        const std::uint64_t start = position - position % kAlign;
+        const auto skip = static_cast<std::size_t>(position - start);
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(block, roundUp(end - start)));
+        const AlignedRead read = readAt(start, data, wanted);
+        if (read.error != 0) {
+            result.errorCode = read.error;
+            return result;
+        }
+        if (read.got <= skip) {
+            result.status = FileReadStatus::kEndedEarly;
+            return result;
+        }
+        const auto usable =
+            static_cast<std::size_t>(std::min<std::uint64_t>(read.got - skip, end - position));
+        crc = Crc32Update(crc, data + skip, usable);
+        position += usable;
+    }
+    result.status = FileReadStatus::kOk;
+    result.crc = crc;
+    result.size = length;
+    return result;
+}
+
+}  // namespace sumbrook
