@@ -106,28 +106,52 @@ SfvLineResult ParseSfvLine(std::string_view line) {
     return result;
 }
 
-SfvReadResult ParseSfv(std::string_view text) {
-    SfvReadResult result;
-    text = StripUtf8Bom(text);
-    std::size_t number = 0;
-    while (!text.empty()) {
-        ++number;
-        const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        SfvLineResult parsed = ParseSfvLine(line);
-        if (parsed.kind == SfvLineResult::Kind::kError) {
-            result.line = number;
-            result.error = std::move(parsed.error);
-            return result;
+bool SfvStreamReader::Add(std::string_view bytes) {
+    while (!refused_ && !bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        pending_.append(bytes.substr(0, end));
+        // Room for the CR of a CR LF line end on top of the longest line.
+        if (pending_.size() > kMaxSfvLineLength + 1) {
+            return Refuse(lines_ + 1, "the line is longer than " +
+                                          std::to_string(kMaxSfvLineLength) + " bytes");
         }
-        if (parsed.kind == SfvLineResult::Kind::kEntry) {
-            parsed.entry.line = number;
-            result.entries.push_back(std::move(parsed.entry));
-        }
+        if (end == std::string_view::npos) break;
+        if (!EndLine()) return false;
+        bytes.remove_prefix(end + 1);
     }
-    result.ok = true;
-    return result;
+    return !refused_;
+}
+
+SfvReadResult SfvStreamReader::Finish() {
+    if (!refused_ && !pending_.empty()) EndLine();
+    if (!refused_) result_.ok = true;
+    return std::move(result_);
+}
+
+bool SfvStreamReader::EndLine() {
+    ++lines_;
+    SfvLineResult parsed = ParseSfvLine(lines_ == 1 ? StripUtf8Bom(pending_) : pending_);
+    pending_.clear();
+    if (parsed.kind == SfvLineResult::Kind::kError) return Refuse(lines_, std::move(parsed.error));
+    if (parsed.kind == SfvLineResult::Kind::kEntry) {
+        parsed.entry.line = lines_;
+        result_.entries.push_back(std::move(parsed.entry));
+    }
+    return true;
+}
+
+bool SfvStreamReader::Refuse(std::size_t line, std::string error) {
+    refused_ = true;
+    result_.entries.clear();
+    result_.line = line;
+    result_.error = std::move(error);
+    return false;
+}
+
+SfvReadResult ParseSfv(std::string_view text) {
+    SfvStreamReader reader;
+    reader.Add(text);
+    return reader.Finish();
 }
 
 }  // namespace sumbrook

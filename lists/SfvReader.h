@@ -56,8 +56,29 @@ struct SfvReadResult {
     std::string error;              // what is wrong with it
 };
 
-// A whole list, byte-order mark and a missing last line end allowed. Stops at
-// the first refused line.
+// A list fed in pieces of any size (a file read block by block), read line
+// by line as each line ends: a byte-order mark and a missing last line end
+// are allowed, and it stops at the first refused line. It never holds more
+// than the longest line allowed: a longer one is refused as soon as it is
+// longer than that, before its end has come.
+class SfvStreamReader {
+  public:
+    // False once a line is refused; what is fed after that is not read.
+    bool Add(std::string_view bytes);
+    // Ends the list and gives what was read. Called once, after the last Add.
+    SfvReadResult Finish();
+
+  private:
+    bool EndLine();
+    bool Refuse(std::size_t line, std::string error);
+
+    std::string pending_;    // the line so far
+    std::size_t lines_ = 0;  // lines ended so far
+    SfvReadResult result_;
+    bool refused_ = false;
+};
+
+// A whole list in one piece, read as SfvStreamReader reads it.
 SfvReadResult ParseSfv(std::string_view text);
 
 }  // namespace sumbrook
