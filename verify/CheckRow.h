@@ -1,0 +1,94 @@
+// What a check finds, one row per file or list line, in the same shape for
+// the three kinds of run (a protocol, an SFV list, a copy), and the counting
+// of the rows by status. The texts shown for a row (report lines, summary
+// lines, exit codes) belong to the programs that show them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/FileChecksum.h"
+
+namespace sumbrook {
+
+// kDuplicate: a file that an SFV list names on more than one line.
+// kDifferent: a file whose copy differs (a comparison of copies).
+enum class VerifyStatus {
+    kOk,
+    kChanged,
+    kMissing,
+    kNew,
+    kEmpty,
+    kUnreadable,
+    kAmbiguous,
+    kDuplicate,
+    kDifferent
+};
+inline constexpr std::size_t kVerifyStatusCount =
+    static_cast<std::size_t>(VerifyStatus::kDifferent) + 1;
+
+// "OK", "CHANGED", "MISSING", "NEW", "EMPTY", "UNREADABLE", "AMBIGUOUS",
+// "DUPLICATE", "DIFFERENT".
+const char* VerifyStatusName(VerifyStatus status);
+
+struct CheckRow {
+    VerifyStatus status = VerifyStatus::kOk;
+    // Relative to the folder checked, '/' between folders, UTF-8; for a
+    // protocol line that fits no file, its name field without the blanks
+    // that fill it.
+    std::string name;
+
+    // The checksum the list holds (or the source's, for a copy), and the one
+    // the file has now; each only where there is one.
+    bool hasExpected = false;
+    std::uint32_t expected = 0;
+    bool hasFound = false;
+    std::uint32_t found = 0;
+
+    // A comparison of copies whose sizes differ: the two sizes (nothing was
+    // read). Else `size` is the size of the file read, where one was read.
+    bool sizesCompared = false;
+    std::uint64_t expectedSize = 0;
+    std::uint64_t foundSize = 0;
+    std::uint64_t size = 0;
+
+    // kUnreadable: the failed read (status and system error, as ChecksumFile
+    // gives them) and the path that failed (a copy has two).
+    FileChecksum failure;
+    std::string failedPath;
+
+    // kDuplicate: the list's lines that name the file, in order.
+    std::vector<std::size_t> lines;
+    // kAmbiguous: the names of the files that fit the line, and how many
+    // lines of the protocol share the line's name field.
+    std::vector<std::string> candidates;
+    std::size_t sameFieldLines = 0;
+
+    // The file was read through the cache because the file system refused
+    // uncached reads.
+    bool readThroughCache = false;
+};
+
+// Rows counted by status, and the files read through the cache against an
+// uncached run's wish.
+class StatusCounts {
+  public:
+    void Add(const CheckRow& row) {
+        ++counts_[static_cast<std::size_t>(row.status)];
+        if (row.readThroughCache) ++readThroughCache_;
+    }
+    std::size_t Count(VerifyStatus status) const {
+        return counts_[static_cast<std::size_t>(status)];
+    }
+    std::size_t ReadThroughCache() const { return readThroughCache_; }
+    std::size_t Total() const;
+
+  private:
+    std::array<std::size_t, kVerifyStatusCount> counts_{};
+    std::size_t readThroughCache_ = 0;
+};
+
+}  // namespace sumbrook
