@@ -397,6 +397,32 @@ rm -rf "$shm"
 run 2 --uncached samples/abc.txt; expect_err_has "--uncached is for --verify and --compare" "--uncached alone"
 run 2 --sfv tree --uncached; expect_err_has "--uncached is for --verify and --compare" "--sfv --uncached"
 
+# --- written lists: nothing lost, nothing misleading -------------------------
+# A write that fails (a size limit, a full device) leaves the earlier list as
+# it was and no temporary file, and exits 2.
+mkdir -p many; for i in $(seq 1 60); do printf %s "$i" >"many/file-with-a-rather-long-name-$i.txt"; done
+printf 'old list\n' >keep.sfv
+(trap '' XFSZ; ulimit -f 1; "$cli" --sfv many -o keep.sfv >"$work/out" 2>"$work/err"); code=$?; err=$(cat "$work/err")
+[ "$code" -eq 2 ] || fail "-o over a size limit exited $code"
+[ "$(cat keep.sfv)" == "old list" ] || fail "-o over a size limit changed the earlier list: $(head -c 200 keep.sfv)"
+expect_err_has "keep.sfv: cannot be written: File too large" "-o over a size limit"
+[ -z "$(find . -maxdepth 1 -name '*.tmp')" ] || fail "a temporary file is left: $(find . -maxdepth 1 -name '*.tmp')"
+run 2 --sfv many -o /dev/full; expect_err_has "/dev/full: cannot be written: No space left on device" "-o /dev/full"
+run 2 --protocol many -o /dev/full; expect_err_has "No space left on device" "--protocol -o /dev/full"
+# Through a link the file it names is replaced and the link stays; a FIFO is
+# written into, not replaced.
+ln -s keep.sfv keep-link.sfv; run 0 --sfv many -o keep-link.sfv
+[ -L keep-link.sfv ] && grep -q "name-60.txt" keep.sfv || fail "-o through a link"
+mkfifo list.fifo; cat list.fifo >from-fifo.txt & reader=$!
+run 0 --sfv many -o list.fifo; wait "$reader"
+[ -p list.fifo ] && [ "$(grep -c name- from-fifo.txt)" -eq 60 ] || fail "-o to a FIFO"
+
+# --protocol names its folder in full, so that it verifies from anywhere.
+run 0 --protocol samples -o relative.txt
+grep -q $'^Directory '"$(realpath samples)"$'\r$' relative.txt || fail "--protocol DIR: $(sed -n 2p relative.txt)"
+(cd many && "$cli" --verify ../relative.txt >"$work/out" 2>&1); code=$?
+[ "$code" -eq 0 ] || fail "a protocol verified from another folder exited $code: $(cat "$work/out")"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1
