@@ -36,7 +36,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
 // of SfvHeaderLines, then "<name> <CRC>" per file, names relative to
 // `directory` with '/' between folders, sorted byte by byte. A file at
 // `outputPath` is not listed. Files that cannot be read or listed (names
-// SfvNameFault refuses) and folders that cannot be listed are named on
+// SfvPathFault refuses) and folders that cannot be listed are named on
 // `err`, counted, and make the code 2; the list holds the others. A file
 // written at `outputPath` is written whole at the end.
 int WriteDirectorySfv(const std::string& directory, bool recursive, const std::string& outputPath,

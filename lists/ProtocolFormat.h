@@ -44,7 +44,10 @@ std::string ProtocolHeaderLine(const LocalDateTime& when);
 std::string ProtocolDirectoryLine(std::string_view directoryText);
 // As many dashes as the longer of the header line and the directory line.
 std::string ProtocolSeparatorLine(std::size_t headerLineLength, std::size_t directoryLineLength);
-// The name cut or blank-filled to 34 characters, then the checksum text.
+// The name cut or blank-filled to 34 characters, then the checksum text. In
+// the Windows build a character is a byte of the ANSI code page; elsewhere
+// the name is UTF-8 and is cut after its last whole character within 34
+// bytes, then blank-filled to 34 bytes.
 std::string ProtocolFileLine(std::string_view name, std::string_view crcText);
 // "<count> files calculated by program Sumbrook.exe", the same for every count.
 std::string ProtocolCountLine(int count);

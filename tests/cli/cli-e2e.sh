@@ -423,6 +423,28 @@ grep -q $'^Directory '"$(realpath samples)"$'\r$' relative.txt || fail "--protoc
 (cd many && "$cli" --verify ../relative.txt >"$work/out" 2>&1); code=$?
 [ "$code" -eq 0 ] || fail "a protocol verified from another folder exited $code: $(cat "$work/out")"
 
+# What --sfv lists, --verify reads back as the same files: names Windows
+# cannot hold are ordinary here; a name with '\' would read as two, so it is
+# named and left out.
+mkdir -p portable; printf a >portable/aux.c; printf b >portable/nul.txt; printf c >'portable/1:2,S'
+printf d >'portable/a\b'
+run 2 --sfv portable -o portable.sfv
+expect_err_has "a\\b: cannot be listed: a list reads '\\' in a name as a folder separator" "'\\' in a name"
+run 1 --verify portable.sfv portable
+expect_out 'OK          1:2,S
+OK          aux.c
+OK          nul.txt
+NEW         a\b  '"$(crc 'portable/a\b')"'
+3 OK, 0 CHANGED, 0 MISSING, 1 NEW, 0 UNREADABLE, 0 DUPLICATE' "names only Windows cannot hold"
+
+# Protocol names are cut after their last whole UTF-8 character within 34
+# bytes and filled with blanks to 34 bytes.
+mkdir -p cut; long="x$(printf 'ä%.0s' $(seq 1 20)).txt"; printf abc >"cut/$long"
+run 0 --protocol cut -o cut.txt
+grep -q "^x$(printf 'ä%.0s' $(seq 1 16)) 352441C2"$'\r$' cut.txt || fail "protocol name cut: $(sed -n 5p cut.txt | od -c | head -3)"
+run 0 --verify cut.txt; expect_out "OK          $long
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS" "cut name verifies"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1

@@ -102,7 +102,7 @@ std::string RowsText(const SfvPlan& plan) {
     if (!plan.ok) return "line " + std::to_string(plan.line) + ": " + plan.error;
     std::string text;
     for (const SfvRow& row : plan.rows) {
-        static const char* const kKinds[] = {"listed", "duplicate", "unlisted"};
+        static const char* const kKinds[] = {"listed", "duplicate", "unlisted", "not held"};
         text += std::string(kKinds[static_cast<int>(row.kind)]) + " " + row.path;
         if (row.kind == SfvRow::Kind::kDuplicate)
             text += "(" + std::to_string(row.entries.size()) + ")";
@@ -165,13 +165,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  "line 1: the name is an absolute path; only paths inside the folder are checked",
                  ""},
-        PlanCase{"stream_name",
-                 "a.txt:hidden 00000000\n",
+        PlanCase{"stream_name_is_a_name_here",
+                 "a.txt:hidden 00000000\ncur/1:2,S 00000000\naux.c 00000000\n",
                  false,
-                 {},
-                 "line 1: \"a.txt:hidden\" holds ':', which names a drive or a data stream on "
-                 "Windows",
-                 ""}),
+                 {"a.txt:hidden"},
+                 "listed a.txt:hidden; listed cur/1:2,S; listed aux.c; ",
+                 "[][cur]"}),
     [](const ::testing::TestParamInfo<PlanCase>& info) { return info.param.label; });
 
 TEST(SfvJudge, MissingOnlyWhenTheNameNamesNothing) {

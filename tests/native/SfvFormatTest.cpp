@@ -107,8 +107,9 @@ PathCase Refused(std::string name, std::string error) {
 
 class ListedPathTest : public ::testing::TestWithParam<PathCase> {};
 
+// By the rules of Windows, the strictest.
 TEST_P(ListedPathTest, StaysInsideTheFolder) {
-    const ListedPath result = ResolveListedPath(GetParam().name);
+    const ListedPath result = ResolveListedPath(GetParam().name, PathSystem::kWindows);
     if (GetParam().error.empty()) {
         ASSERT_TRUE(result.ok) << result.error;
         EXPECT_EQ(JoinListedPath(result.components, '/'), GetParam().path);
@@ -134,7 +135,27 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused("dir/b:c", "data stream"), Refused("...", "only dots and blanks"),
                       Refused("a/. ./x", "only dots and blanks"), Refused("con", "device"),
                       Refused("dir/NUL.txt", "device"), Refused("lpt1 .log", "device"),
-                      Refused("CONIN$", "device"), Refused("a\x01b", "control byte")));
+                      Refused("CONIN$", "device"), Refused("a\x01b", "control byte"),
+                      Refused("COM\xC2\xB9", "device"), Refused("lpt\xC2\xB3.txt", "device")));
+
+// What only Windows cannot hold is an ordinary name elsewhere; what Windows
+// cannot hold is reported by line, what is unsafe there refuses the list.
+TEST(ListedPath, RefusesOnlyWhatIsUnsafeWhereItIsRead) {
+    const struct {
+        const char* name;
+        bool posixOk;
+        bool windowsCannotHold;  // else refused there
+    } cases[] = {{"aux.c", true, true},     {"dir/nul.txt", true, true},
+                 {"cur/1:2,S", true, true}, {"COM\xC2\xB2", true, true},
+                 {"...", true, false},      {"a/ ./b", true, false},
+                 {"C:x", false, false},     {"a/../../x", false, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveListedPath(c.name, PathSystem::kPosix).ok, c.posixOk) << c.name;
+        const ListedPath windows = ResolveListedPath(c.name, PathSystem::kWindows);
+        EXPECT_FALSE(windows.ok) << c.name;
+        EXPECT_EQ(windows.cannotBeHeld, c.windowsCannotHold) << c.name;
+    }
+}
 
 TEST(SfvWriter, WrittenEntriesReadBack) {
     const std::vector<std::pair<std::string, std::uint32_t>> files = {
