@@ -92,6 +92,11 @@ ChecksumListFile ReadChecksumListFile(const std::string& path) {
             result.error = LineFault(read.line, read.error);
             return result;
         }
+        // A name that is not UTF-8 comes from a list of an older tool, written
+        // in the ANSI code page (Windows; elsewhere its bytes are the name).
+        for (SfvEntry& entry : read.entries) {
+            if (!IsUtf8(entry.name)) entry.name = Utf8OfProtocolText(entry.name);
+        }
         result.sfvEntries = std::move(read.entries);
         result.ok = true;
         return result;

@@ -5,7 +5,7 @@
 #include <unordered_set>
 
 #include "files/FileEntryCrc32.h"
-#include "files/NameCompare.h"
+#include "files/Utf8NameFold.h"
 #include "lists/ListedPath.h"
 
 namespace sumbrook {
@@ -13,7 +13,7 @@ namespace sumbrook {
 namespace {
 
 std::string PathKey(const std::string& path, bool foldCase) {
-    return foldCase ? UpperCaseName(path) : path;
+    return foldCase ? FoldedUtf8Name(path) : path;
 }
 
 }  // namespace

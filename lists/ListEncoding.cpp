@@ -45,6 +45,39 @@ std::size_t ByteOrderMarkLength(ListEncoding encoding) {
     return 0;
 }
 
+bool IsUtf8(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = 1;
+        unsigned low = 0x80;  // the bounds of the second byte
+        unsigned high = 0xBF;
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (text.size() - at < length) return false;
+        for (std::size_t i = 1; i < length; ++i) {
+            const auto byte = static_cast<unsigned char>(text[at + i]);
+            if (byte < (i == 1 ? low : 0x80U) || byte > (i == 1 ? high : 0xBFU)) return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
 bool Utf16Decoder::Add(std::string_view bytes, std::string& utf8) {
     for (const char c : bytes) {
         if (!ok_) return false;

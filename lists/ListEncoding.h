@@ -19,6 +19,10 @@ ListEncoding ListEncodingOf(std::string_view start);
 // How many bytes the byte-order mark of `encoding` takes.
 std::size_t ByteOrderMarkLength(ListEncoding encoding);
 
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or
+// code points above U+10FFFF).
+bool IsUtf8(std::string_view text);
+
 // UTF-16 (little or big endian, without its byte-order mark) to UTF-8, fed
 // in pieces split anywhere.
 class Utf16Decoder {

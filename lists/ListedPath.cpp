@@ -58,7 +58,7 @@ ListedPath ResolveListedPath(std::string_view name, PathSystem system) {
     while (start <= name.size()) {
         std::size_t end = start;
         while (end < name.size() && !IsSeparator(name[end])) ++end;
-        const std::string_view component = name.substr(start, end - start);
+        std::string_view component = name.substr(start, end - start);
         start = end + 1;
         if (component.empty() || component == ".") continue;
         if (component == "..") {
@@ -72,6 +72,10 @@ ListedPath ResolveListedPath(std::string_view name, PathSystem system) {
             ListedPath refused = Refused(std::move(fault));
             refused.cannotBeHeld = cannotBeHeld;
             return refused;
+        }
+        // Win32 drops the dots and blanks a name ends in: "b.txt." is "b.txt".
+        if (system == PathSystem::kWindows) {
+            component = component.substr(0, component.find_last_not_of(". ") + 1);
         }
         result.components.emplace_back(component);
     }

@@ -40,7 +40,9 @@ struct ListedPath {
 // finds that Windows cannot hold (`cannotBeHeld`) a component with ':',
 // which it reads as a named data stream of a file ("a.txt:hidden"), and a
 // device name (IsWindowsDeviceName), which opens a device instead of a file.
-// Elsewhere those are ordinary names.
+// Elsewhere those are ordinary names. On Windows a component is taken in the
+// form Win32 resolves it to, without the dots and blanks it ends in, so that
+// "b.txt." and "b.txt" are one path however the folder is named.
 ListedPath ResolveListedPath(std::string_view name, PathSystem system = kThisPathSystem);
 
 // The components joined by `separator` ('/' to show, '\\' on Windows).

@@ -57,7 +57,12 @@ run 0 --help
 [[ "$out" == *"Exit codes"* ]] || fail "--help does not list the exit codes"
 run 2; expect_err_has "give files to checksum" "no arguments"
 run 2 --jobs 0 samples/abc.txt; expect_out "" "--jobs 0"
-run 2 --jobs x samples/abc.txt
+run 2 --jobs x samples/abc.txt; expect_err_has '--jobs: "x" is not a number' "--jobs x"
+run 2 --jobs 1025 samples/abc.txt; expect_err_has "--jobs: 1025 is not between 1 and 1024" "--jobs 1025"
+for flag in --help --version; do
+  "$cli" $flag >/dev/full 2>"$work/err"; code=$?
+  [ "$code" -eq 2 ] && grep -q "standard output: cannot be written" "$work/err" || fail "$flag to a full disk exited $code"
+done
 run 2 --no-such-option
 run 2 -o p.txt samples/abc.txt; expect_err_has "--protocol" "-o without --protocol"
 run 2 --protocol samples extra
@@ -371,7 +376,8 @@ run 1 --compare tree copy-tree
 expect_out "DIFFERENT   abc.txt  352441C2 -> $(crc copy-tree/abc.txt)
 MISSING     list.sfv
 0 OK, 1 DIFFERENT, 1 MISSING, 0 NEW, 0 UNREADABLE" "--compare without -r"
-run 0 --compare tree tree -r; [[ "$out" == *"6 OK, 0 DIFFERENT, 0 MISSING, 0 NEW, 0 UNREADABLE" ]] || fail "tree against itself: $out"
+# A folder against itself, however named, says so: it checks no copy.
+run 2 --compare tree "$work/copy-tree/../tree/" -r; expect_err_has "SRC and DEST are the same folder" "tree against itself"
 cp -a copy-tree locked-copy; chmod 000 locked-copy/sub/empty.log
 run_unprivileged 2 --compare copy-tree locked-copy -r
 expect_has_line() { grep -qxF "$1" <<<"$out" || fail "$2: no line '$1' in: $out"; }
@@ -444,6 +450,9 @@ run 0 --protocol cut -o cut.txt
 grep -q "^x$(printf 'ä%.0s' $(seq 1 16)) 352441C2"$'\r$' cut.txt || fail "protocol name cut: $(sed -n 5p cut.txt | od -c | head -3)"
 run 0 --verify cut.txt; expect_out "OK          $long
 1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS" "cut name verifies"
+
+# A folder is no list.
+run 2 --verify samples; expect_err_has "samples: a folder, not a list" "--verify of a folder"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
