@@ -148,5 +148,20 @@ INSTANTIATE_TEST_SUITE_P(
         NamesCase{"folder_as_list", {}, "", {"--verify", "."}, 2, "", "a folder, not a list"}),
     [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.label; });
 
+// A list that cannot be written whole is an error: Wine shows the host's
+// full device as Z:\dev\full, where every write fails.
+TEST(CliWrittenList, FullDeviceIsAnError) {
+    test::TempFolder scratch;
+    const std::string dir = scratch / "dir";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    for (int i = 0; i < 50; ++i) test::WriteWholeFile(dir + "\\file" + std::to_string(i), "x");
+    for (const char* command : {"--sfv", "--protocol"}) {
+        const CliRun full = RunCli(scratch, {command, dir, "-o", "Z:\\dev\\full"});
+        EXPECT_EQ(full.exitCode, 2U) << command;
+        EXPECT_NE(full.Err().find("Z:\\dev\\full: cannot be written"), std::string::npos)
+            << full.Err();
+    }
+}
+
 }  // namespace
 }  // namespace sumbrook
