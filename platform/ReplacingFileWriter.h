@@ -3,6 +3,8 @@
 // every byte is written, flushed and closed does it take the old file's
 // place in one step (rename; MoveFileExW with MOVEFILE_REPLACE_EXISTING).
 // Any failure leaves the old file as it was and removes the temporary one.
+// A file that may not be written (read-only) is not replaced; the new one
+// keeps the old one's permissions.
 //
 // Through a link it is the file the link names that is replaced, never the
 // link. A device or a pipe (/dev/full, a FIFO, NUL, CON) cannot be replaced

@@ -78,6 +78,11 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : state_(new S
         }
         state.target = resolved;
         std::free(resolved);
+        // A file its owner keeps from being written is not replaced either.
+        if (access(state.target.c_str(), W_OK) != 0) {
+            state.Fail(errno);
+            return;
+        }
     } else {
         state.target = EndOfLinks(path);
     }
