@@ -45,8 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!entry.name.empty() && entry.line >= 1 && entry.crcText.size() == 8);
         Require(SfvNameFault(entry.name).empty());
         written += SfvEntryLine(entry.name, entry.crc) + std::string(kSfvLineEnd);
-        const ListedPath path = ResolveListedPath(entry.name);
-        Require(path.ok ? !path.components.empty() : !path.error.empty());
+        for (const PathSystem system : {PathSystem::kPosix, PathSystem::kWindows}) {
+            const ListedPath path = ResolveListedPath(entry.name, system);
+            Require(path.ok ? !path.components.empty() : !path.error.empty());
+            for (const std::string& component : path.components) {
+                Require(!component.empty() && component != "." && component != "..");
+            }
+        }
     }
     const SfvReadResult again = ParseSfv(written);
     Require(again.ok && again.entries.size() == result.entries.size());
