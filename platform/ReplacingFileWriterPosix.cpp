@@ -37,7 +37,13 @@ std::string EndOfLinks(std::string path) {
         const ssize_t length = readlink(path.c_str(), target, sizeof target);
         if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) return path;
         const std::string named(target, static_cast<std::size_t>(length));
-        path = named.front() == '/' ? named : FolderOf(path) + "/" + named;
+        if (named.front() == '/') {
+            path = named;
+        } else {
+            path = FolderOf(path);
+            path += '/';
+            path += named;
+        }
     }
     return path;
 }
@@ -93,8 +99,12 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : state_(new S
         slash == std::string::npos ? state.target : state.target.substr(slash + 1);
     std::random_device random;
     for (int attempt = 0; attempt < 100 && !state.file.IsValid(); ++attempt) {
-        const std::string candidate =
-            folder + "." + name + "." + std::to_string(random() % 1000000000U) + ".tmp";
+        std::string candidate = folder;
+        candidate += '.';
+        candidate += name;
+        candidate += '.';
+        candidate += std::to_string(random() % 1000000000U);
+        candidate += ".tmp";
         state.file.Reset(open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (state.file.IsValid()) {
             state.temporary = candidate;
