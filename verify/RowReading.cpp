@@ -1,10 +1,12 @@
 #include "verify/RowReading.h"
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
+#include "files/FileSize.h"
 #include "verify/CopyComparison.h"
 #include "verify/SfvCheck.h"
 
@@ -22,6 +24,20 @@ void TakeRead(CheckRow& row, const FileChecksum& checksum) {
     } else {
         row.failure = checksum;
     }
+}
+
+// A copy whose two files were read although their sizes were not known
+// before: whether the sizes differ, as the sizes read tell or, where a file
+// could not be read, as the file system tells.
+bool SizesDiffer(const PlannedRow& planned, const FileChecksum& source, const FileChecksum& copy,
+                 std::uint64_t& sourceSize, std::uint64_t& copySize) {
+    if (source.status == FileReadStatus::kOk && copy.status == FileReadStatus::kOk) {
+        sourceSize = source.size;
+        copySize = copy.size;
+        return sourceSize != copySize;
+    }
+    return QueryFileSize(planned.toRead[0].path, sourceSize) &&
+           QueryFileSize(planned.toRead[1].path, copySize) && sourceSize != copySize;
 }
 
 void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
@@ -55,6 +71,10 @@ void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
             const FileChecksum& source = read[0];
             const FileChecksum& copy = read[1];
             row.status = JudgeCopy(source, copy);
+            if (SizesDiffer(planned, source, copy, row.expectedSize, row.foundSize)) {
+                row.status = VerifyStatus::kDifferent;
+                row.sizesCompared = true;
+            }
             row.readThroughCache =
                 (source.readThroughCache ? 1U : 0U) + (copy.readThroughCache ? 1U : 0U);
             if (source.status == FileReadStatus::kOk) {
@@ -66,7 +86,7 @@ void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
                 row.found = copy.crc;
                 row.size = copy.size;
             }
-            if (row.status == VerifyStatus::kUnreadable) {
+            if (row.status == VerifyStatus::kUnreadable && !row.sizesCompared) {
                 const bool sourceFailed = source.status != FileReadStatus::kOk;
                 row.failure = sourceFailed ? source : copy;
                 row.failedPath = planned.toRead[sourceFailed ? 0 : 1].path;
@@ -112,6 +132,34 @@ class RowFeeder {
     StatusCounts& counts_;
     std::vector<FileChecksum> read_;
     std::size_t next_ = 0;
+};
+
+// When progress is worth reporting: every 100 ms, and sooner (though not
+// within 20 ms) when another sixteenth of the planned bytes has been read, so
+// that a single large file moves the progress in steps however fast it is read.
+class ProgressPace {
+  public:
+    explicit ProgressPace(std::uint64_t plannedBytes)
+        : step_(plannedBytes / 16), last_(Clock::now()) {}
+
+    bool Due(std::uint64_t bytes) {
+        const Clock::time_point now = Clock::now();
+        const auto since = now - last_;
+        const bool stepped = step_ > 0 && bytes >= lastBytes_ + step_;
+        if (since < std::chrono::milliseconds(20) ||
+            (since < std::chrono::milliseconds(100) && !stepped)) {
+            return false;
+        }
+        last_ = now;
+        lastBytes_ = bytes;
+        return true;
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    std::uint64_t step_;
+    std::uint64_t lastBytes_ = 0;
+    Clock::time_point last_;
 };
 
 }  // namespace
