@@ -17,7 +17,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kIdleInterval = std::chrono::milliseconds(20);
+constexpr auto kIdleInterval = std::chrono::milliseconds(2);
 // How long the caller sleeps before it looks for results again. The readers
 // wake it only for the last file, so that many small files do not cost a
 // wake-up each; rows come at most this late.

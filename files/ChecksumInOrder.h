@@ -20,7 +20,7 @@ using ReadOneFile = std::function<FileChecksum(const FileToRead& file, unsigned 
 // one read buffer reused for all its files; on the calling thread only when
 // no thread can be started). Calls `deliver` on the calling thread for index
 // 0, 1, 2... in order, each as soon as it and all before it are done, and
-// `idle` (when set) about fifty times a second meanwhile, also while one
+// `idle` (when set) every few milliseconds meanwhile, also while one
 // large file is read. A large file is read in up to `jobs` parts at once, as
 // far as the thread limit allows (without `control`: max(jobs, usable
 // processors) reading threads at once). Each file

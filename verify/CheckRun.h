@@ -36,9 +36,9 @@ class CheckSink {
     // Each row in report order, as soon as it and every row before it is
     // known.
     virtual void Row(const CheckRow& row) = 0;
-    // While files are read: about ten times a second, and sooner (at most
-    // fifty times a second) when another sixteenth of the planned bytes has
-    // been read.
+    // While files are read: about ten times a second, and sooner when
+    // another sixteenth of the planned bytes has been read (so at most about
+    // 16 more times in a whole run).
     virtual void Progressed(const CheckProgress& progress) { (void)progress; }
     // A folder below the one checked that could not be listed; its files
     // are not in the report.

@@ -134,8 +134,8 @@ class RowFeeder {
     std::size_t next_ = 0;
 };
 
-// When progress is worth reporting: every 100 ms, and sooner (though not
-// within 20 ms) when another sixteenth of the planned bytes has been read, so
+// When progress is worth reporting: every 100 ms, and sooner when another
+// sixteenth of the planned bytes has been read (at most 16 times a run), so
 // that a single large file moves the progress in steps however fast it is read.
 class ProgressPace {
   public:
@@ -146,10 +146,7 @@ class ProgressPace {
         const Clock::time_point now = Clock::now();
         const auto since = now - last_;
         const bool stepped = step_ > 0 && bytes >= lastBytes_ + step_;
-        if (since < std::chrono::milliseconds(20) ||
-            (since < std::chrono::milliseconds(100) && !stepped)) {
-            return false;
-        }
+        if (since < std::chrono::milliseconds(100) && !stepped) return false;
         last_ = now;
         lastBytes_ = bytes;
         return true;
@@ -190,6 +187,7 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     // parts alike, comes out of this one allowance.
     FileReadControl control(options.cancel, std::max(jobs, UsableProcessorCount()));
     std::size_t filesDone = 0;
+    ProgressPace pace(plan.bytes);
     const bool completed = ChecksumInOrder(
         files, jobs,
         [&](std::size_t, const FileChecksum& checksum) {
@@ -197,7 +195,8 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
             feeder.FileRead(checksum);
         },
         [&] {
-            sink.Progressed({filesDone, control.BytesRead()});
+            const std::uint64_t bytes = control.BytesRead();
+            if (pace.Due(bytes)) sink.Progressed({filesDone, bytes});
         },
         PerThreadUtf8Reader(options.uncached, &control), &control);
     if (!completed) {
