@@ -24,7 +24,8 @@ using ReadOneFile = std::function<FileChecksum(const FileToRead& file, unsigned 
 // large file is read. A large file is read in up to `jobs` parts at once, as
 // far as the thread limit allows (without `control`: max(jobs, usable
 // processors) reading threads at once). Each file
-// is read by `read` (empty: PerThreadUtf8Reader(false, control)); a
+// is read by `read` (empty: PerThreadUtf8Reader(false, control)), which is
+// handed files[i] itself (so it may tell i by the address); a
 // std::bad_alloc from it makes that file kReadFailed on any number of jobs.
 //
 // `control` (may be null) is the run's: when it stops, reading ends within a

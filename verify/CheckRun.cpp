@@ -221,8 +221,8 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                 const PlainFile& to = copies[planned.copy];
                 row.row.name = from.name;
                 // Files the listings already tell apart by size are not read;
-                // files of unknown sizes are read, and told apart by the sizes
-                // read (RowJudge::kCopy).
+                // files of unknown sizes are opened together and not read
+                // either when their sizes differ (ChecksumCopyPair).
                 if (from.sized && to.sized && from.size != to.size) {
                     row.row.status = VerifyStatus::kDifferent;
                     row.row.sizesCompared = true;

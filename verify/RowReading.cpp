@@ -170,14 +170,26 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
                                   }),
                    rows.end());
     }
-    std::vector<FileToRead> files;
+    // One reading unit per file, and one per copy with its source: those
+    // two are read together (ChecksumCopyPair), so that files of different
+    // sizes need not be read.
+    std::vector<FileToRead> units;
+    std::vector<const FileToRead*> copies;  // per unit: the copy read with it, or null
     CheckPlan plan;
     plan.rows = rows.size();
     for (const PlannedRow& planned : rows) {
-        for (const FileToRead& file : planned.toRead) files.push_back(file);
+        plan.files += planned.toRead.size();
         plan.bytes += planned.bytes;
+        if (planned.judge == RowJudge::kCopy) {
+            units.push_back(planned.toRead[0]);
+            copies.push_back(&planned.toRead[1]);
+            continue;
+        }
+        for (const FileToRead& file : planned.toRead) {
+            units.push_back(file);
+            copies.push_back(nullptr);
+        }
     }
-    plan.files = files.size();
     sink.Planned(plan);
     RowFeeder feeder(rows, sink, outcome.counts);
     feeder.HandOverRowsWithoutFiles();
@@ -186,19 +198,42 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     // Every reading thread of the run, those of whole files and those of
     // parts alike, comes out of this one allowance.
     FileReadControl control(options.cancel, std::max(jobs, UsableProcessorCount()));
+    FileAccess access = kPerThreadUtf8FileAccess;
+    access.uncached = options.uncached;
+    access.control = &control;
+    // Each unit's pair, written by the thread that reads it before its
+    // result is posted, and taken by this thread after that result.
+    std::vector<CopyPairChecksums> pairs(units.size());
+    const ReadOneFile read = [&](const FileToRead& file, unsigned parts,
+                                 std::vector<unsigned char>& buffer) {
+        const auto unit = static_cast<std::size_t>(&file - units.data());
+        if (copies[unit] == nullptr) return ReadFileChecksum(file, parts, buffer, access);
+        CopyPairChecksums& pair = pairs[unit];
+        pair = ChecksumCopyPair(file, *copies[unit], parts, buffer, access);
+        return pair.copy.status == FileReadStatus::kCancelled ? pair.copy : pair.source;
+    };
     std::size_t filesDone = 0;
     ProgressPace pace(plan.bytes);
     const bool completed = ChecksumInOrder(
-        files, jobs,
-        [&](std::size_t, const FileChecksum& checksum) {
-            ++filesDone;
-            feeder.FileRead(checksum);
+        units, jobs,
+        [&](std::size_t unit, const FileChecksum& checksum) {
+            if (copies[unit] == nullptr) {
+                ++filesDone;
+                feeder.FileRead(checksum);
+                return;
+            }
+            // A pair whose reading failed as a whole (no memory) fails both.
+            const CopyPairChecksums& pair = pairs[unit];
+            const bool whole = pair.source.status == checksum.status;
+            filesDone += 2;
+            feeder.FileRead(whole ? pair.source : checksum);
+            feeder.FileRead(whole ? pair.copy : checksum);
         },
         [&] {
             const std::uint64_t bytes = control.BytesRead();
             if (pace.Due(bytes)) sink.Progressed({filesDone, bytes});
         },
-        PerThreadUtf8Reader(options.uncached, &control), &control);
+        read, &control);
     if (!completed) {
         outcome.end = CheckOutcome::End::kCancelled;
         return outcome;
