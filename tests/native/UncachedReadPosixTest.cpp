@@ -135,7 +135,8 @@ TEST(UncachedRead, LeavesTheFileOutOfTheCache) {
     settings.processors = 2;
     EXPECT_EQ(ChecksumFileWith(path, buffer, Uncached(), settings).crc, CrcOf(content));
     EXPECT_EQ(CachedPages(path, content.size()), 0U);
-    EXPECT_EQ(ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings).crc, CrcOf(content));
+    EXPECT_EQ(ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings).crc,
+              CrcOf(content));
     EXPECT_GT(CachedPages(path, content.size()), 0U);  // the measure sees cached pages
 }
 
