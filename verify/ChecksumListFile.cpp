@@ -1,13 +1,13 @@
-#include "cli/ChecksumListFile.h"
+#include "verify/ChecksumListFile.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "cli/ProtocolText.h"
 #include "lists/ListEncoding.h"
 #include "lists/ProtocolFormat.h"
 #include "platform/StdioFile.h"
+#include "verify/ProtocolText.h"
 
 namespace sumbrook {
 
