@@ -6,7 +6,7 @@ namespace sumbrook {
 
 const char kVerifierUsage[] =
     "SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/report FILE] [/close]\n"
-    "SumbrookVerify.exe /new FOLDER [/r]";
+    "SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/close]";
 
 namespace {
 
@@ -49,13 +49,16 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
             request.uncached = true;
         } else if (option == "/close") {
             request.closeWhenDone = true;
-        } else if (option == "/folder" || option == "/report" || option == "/new") {
+        } else if (option == "/folder" || option == "/report" || option == "/new" ||
+                   option == "/save") {
             if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
                 return Refused(argument + " needs a value after it");
             }
             const std::string& value = arguments[++i];
             if (option == "/report") {
                 request.report = value;
+            } else if (option == "/save") {
+                request.saveAs = value;
             } else {
                 if (folderGiven || newGiven) return Refused("more than one folder given");
                 (option == "/new" ? newGiven : folderGiven) = true;
@@ -66,11 +69,12 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
         }
     }
     if (newGiven) {
-        if (!request.list.empty() || !request.report.empty() || request.uncached ||
-            request.closeWhenDone) {
-            return Refused("/new takes a folder and /r only");
+        if (!request.list.empty() || !request.report.empty() || request.uncached) {
+            return Refused("/new takes a folder, /r, /save and /close only");
         }
         request.start = VerifierRequest::Start::kNewList;
+    } else if (!request.saveAs.empty()) {
+        return Refused("/save is for /new");
     } else if (!request.list.empty()) {
         request.start = VerifierRequest::Start::kCheck;
     } else if (folderGiven || !request.report.empty() || request.closeWhenDone ||

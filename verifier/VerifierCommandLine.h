@@ -1,7 +1,8 @@
 // The command line of SumbrookVerify.exe, for shortcuts, "Open with", the
 // Explorer verbs and scripts:
 //   SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/report FILE] [/close]
-//   SumbrookVerify.exe /new FOLDER [/r]
+//   SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/close]
+// (/new without /save asks where the list goes, as "New list..." does.)
 // Options are case-insensitive; a value follows its option as the next
 // argument.
 #pragma once
@@ -22,9 +23,10 @@ struct VerifierRequest {
     std::string
         folder;  // kCheck: the folder to check ("" = as the list says); kNewList: the folder
     std::string report;  // kCheck: where the report goes when the check ends ("" = nowhere)
+    std::string saveAs;  // kNewList: where the list goes ("" = ask)
     bool recursive = false;
     bool uncached = false;
-    bool closeWhenDone = false;  // end the program when the check ends, with no message box
+    bool closeWhenDone = false;  // end the program when the run ends, with no message box
 };
 
 struct ParsedVerifierCommandLine {

@@ -123,7 +123,8 @@ class VerifyWindow {
 
     void OpenList(const std::string& path);
     void StartCheck(bool failedOnly);
-    void StartNewList(const std::string& folder);
+    // Asks for what is not given: the folder, where the list goes.
+    void StartNewList(const std::string& folder, const std::string& saveAs);
     void StartJob(RunKind kind, CheckJob::Run run, const CheckOptions& options,
                   std::set<std::string> only, bool useOnly);
     void Drain();
@@ -392,7 +393,7 @@ void VerifyWindow::StartRequest() {
             StartCheck(false);
             break;
         case VerifierRequest::Start::kNewList:
-            StartNewList(request_.folder);
+            StartNewList(request_.folder, request_.saveAs);
             break;
     }
 }
@@ -427,7 +428,7 @@ void VerifyWindow::StartCheck(bool failedOnly) {
         options, std::move(only), failedOnly);
 }
 
-void VerifyWindow::StartNewList(const std::string& folder) {
+void VerifyWindow::StartNewList(const std::string& folder, const std::string& saveAs) {
     if (job_ != nullptr) return;
     std::string chosen = folder;
     if (chosen.empty()) {
@@ -441,7 +442,8 @@ void VerifyWindow::StartNewList(const std::string& folder) {
     const std::string name = FileNamePart(suggested);
     suggested += "\\" + (name.empty() ? std::string("checksums") : name) + ".sfv";
     const std::string target =
-        ChooseFileToSave(window_, "Save the checksum list", suggested, "sfv");
+        !saveAs.empty() ? saveAs
+                        : ChooseFileToSave(window_, "Save the checksum list", suggested, "sfv");
     if (target.empty()) return;
     newListPath_ = target;
     list_.clear();
@@ -723,7 +725,7 @@ void VerifyWindow::OnCommand(int id) {
             SaveReport();
             return;
         case ID_NEW_LIST:
-            StartNewList(std::string());
+            StartNewList(std::string(), std::string());
             return;
         case ID_PROBLEMS_FIRST:
         case ID_PROBLEMS_ONLY: {
