@@ -48,7 +48,7 @@ test: test-native test-sanitize test-win
 # temporary folders and compares the bytes (not part of `make test`).
 DIST ?= dist
 dist: setup $(WIN)/CMakeCache.txt
-	$(CMAKE) --build $(WIN) -j $(JOBS) --target Sumbrook sumbrook-cli
+	$(CMAKE) --build $(WIN) -j $(JOBS) --target Sumbrook sumbrook-cli SumbrookVerify
 	cmake/make-dist.sh $(WIN) $(DIST)
 dist-check: setup
 	cmake/dist-check.sh
