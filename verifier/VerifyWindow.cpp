@@ -169,6 +169,7 @@ class VerifyWindow {
     HWND progress_ = nullptr;
     HWND statusLine_ = nullptr;
     HACCEL accelerators_ = nullptr;
+    HWND lastFocus_ = nullptr;
 
     std::string list_;
     RowTable table_;
@@ -818,6 +819,17 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SIZE:
             Layout();
+            return 0;
+        case WM_ACTIVATE:
+            // The control that had the focus gets it back when the window
+            // is active again; the rows at first.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+            }
+            return DefWindowProcW(window_, message, wParam, lParam);
+        case WM_SETFOCUS:
+            SetFocus(lastFocus_ != nullptr && IsWindow(lastFocus_) ? lastFocus_ : rows_);
             return 0;
         case WM_GETMINMAXINFO: {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
