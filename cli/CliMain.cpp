@@ -12,7 +12,7 @@
 #include "cli/BuildCommit.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "cli/ParallelChecksum.h"
+#include "files/ChecksumInOrder.h"
 
 #ifdef _WIN32
 #include "platform/WideText.h"

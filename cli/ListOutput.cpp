@@ -1,7 +1,7 @@
 #include "cli/ListOutput.h"
 
-#include "cli/DisplayName.h"
 #include "cli/WholeFile.h"
+#include "verify/DisplayName.h"
 
 namespace sumbrook {
 

@@ -34,6 +34,10 @@ inline constexpr std::size_t kVerifyStatusCount =
 // "DUPLICATE", "DIFFERENT".
 const char* VerifyStatusName(VerifyStatus status);
 
+// The three kinds of check: a folder against the dialog's protocol, against
+// an SFV list, or against its copy.
+enum class CheckKind { kProtocol, kSfv, kCopy };
+
 struct CheckRow {
     VerifyStatus status = VerifyStatus::kOk;
     // Relative to the folder checked, '/' between folders, UTF-8; for a
@@ -56,9 +60,13 @@ struct CheckRow {
     std::uint64_t size = 0;
 
     // kUnreadable: the failed read (status and system error, as ChecksumFile
-    // gives them) and the path that failed (a copy has two).
+    // gives them) and the path that failed (a copy has two; a list being
+    // made names the path of each file it leaves out).
     FileChecksum failure;
     std::string failedPath;
+    // A list being made (MakeSfvList): why the file's name cannot be listed
+    // (it was not read); "" otherwise.
+    std::string nameFault;
 
     // kDuplicate: the list's lines that name the file, in order.
     std::vector<std::size_t> lines;
@@ -67,9 +75,9 @@ struct CheckRow {
     std::vector<std::string> candidates;
     std::size_t sameFieldLines = 0;
 
-    // The file was read through the cache because the file system refused
-    // uncached reads.
-    bool readThroughCache = false;
+    // The files of the row (a copy has two) read through the cache because
+    // the file system refused uncached reads.
+    unsigned readThroughCache = 0;
 };
 
 // Rows counted by status, and the files read through the cache against an
@@ -77,9 +85,11 @@ struct CheckRow {
 class StatusCounts {
   public:
     void Add(const CheckRow& row) {
-        ++counts_[static_cast<std::size_t>(row.status)];
-        if (row.readThroughCache) ++readThroughCache_;
+        Add(row.status);
+        AddReadThroughCache(row.readThroughCache);
     }
+    void Add(VerifyStatus status) { ++counts_[static_cast<std::size_t>(status)]; }
+    void AddReadThroughCache(std::size_t files) { readThroughCache_ += files; }
     std::size_t Count(VerifyStatus status) const {
         return counts_[static_cast<std::size_t>(status)];
     }

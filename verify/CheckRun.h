@@ -16,9 +16,9 @@ namespace sumbrook {
 
 // Known before the first file is read.
 struct CheckPlan {
-    std::size_t files = 0;     // files to read
-    std::uint64_t bytes = 0;   // their bytes, by their sizes when listed
-    std::size_t rows = 0;      // rows the report will have
+    std::size_t files = 0;    // files to read
+    std::uint64_t bytes = 0;  // their bytes, by their sizes when listed
+    std::size_t rows = 0;     // rows the report will have
 };
 
 struct CheckProgress {
@@ -66,12 +66,15 @@ struct CheckOutcome {
         kRefused,    // nothing was checked: see subject and error
     };
     End end = End::kDone;
+    // Which kind of check it was (known once the list is read; kCopy for
+    // CompareCopy), so that a caller can sum it up (SummaryLine).
+    CheckKind kind = CheckKind::kSfv;
     // kRefused: what was refused (the list's path or a folder, as given) and
     // why ("line 7: ...", "No such file or directory", "the protocol names no
     // directory; ...").
     std::string subject;
     std::string error;
-    StatusCounts counts;
+    StatusCounts counts;  // of the rows delivered
     std::size_t foldersNotListed = 0;
 };
 

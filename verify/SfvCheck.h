@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/Verify.h"
 #include "files/FileChecksum.h"
 #include "files/ListPlainFiles.h"
 #include "lists/SfvReader.h"
+#include "verify/CheckRow.h"
 
 namespace sumbrook {
 
@@ -50,8 +50,5 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool f
 // The verdict for a kListed row from its file's checksum now: OK or CHANGED,
 // MISSING when the path names no file, UNREADABLE for any other failure.
 VerifyStatus JudgeListedFile(const SfvEntry& entry, const FileChecksum& checksum);
-
-// "on lines 3 and 7" / "on lines 3, 7 and 9": where a duplicate is listed.
-std::string DuplicateLinesText(const std::vector<SfvEntry>& entries, const SfvRow& row);
 
 }  // namespace sumbrook

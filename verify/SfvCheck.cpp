@@ -1,4 +1,4 @@
-#include "cli/SfvVerify.h"
+#include "verify/SfvCheck.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -75,15 +75,6 @@ VerifyStatus JudgeListedFile(const SfvEntry& entry, const FileChecksum& checksum
         return checksum.crc == entry.crc ? VerifyStatus::kOk : VerifyStatus::kChanged;
     }
     return NameNotFound(checksum) ? VerifyStatus::kMissing : VerifyStatus::kUnreadable;
-}
-
-std::string DuplicateLinesText(const std::vector<SfvEntry>& entries, const SfvRow& row) {
-    std::string text = "on lines ";
-    for (std::size_t i = 0; i < row.entries.size(); ++i) {
-        if (i > 0) text += i + 1 == row.entries.size() ? " and " : ", ";
-        text += std::to_string(entries[row.entries[i]].line);
-    }
-    return text;
 }
 
 }  // namespace sumbrook

@@ -1,5 +1,6 @@
-#include "cli/Verify.h"
+#include "verify/ProtocolCheck.h"
 
+#include <cstdlib>
 #include <unordered_map>
 
 #include "crc/Crc32.h"
@@ -8,28 +9,8 @@
 
 namespace sumbrook {
 
-const char* VerifyStatusName(VerifyStatus status) {
-    switch (status) {
-        case VerifyStatus::kOk:
-            return "OK";
-        case VerifyStatus::kChanged:
-            return "CHANGED";
-        case VerifyStatus::kMissing:
-            return "MISSING";
-        case VerifyStatus::kNew:
-            return "NEW";
-        case VerifyStatus::kEmpty:
-            return "EMPTY";
-        case VerifyStatus::kUnreadable:
-            return "UNREADABLE";
-        case VerifyStatus::kAmbiguous:
-            return "AMBIGUOUS";
-        case VerifyStatus::kDuplicate:
-            return "DUPLICATE";
-        case VerifyStatus::kDifferent:
-            return "DIFFERENT";
-    }
-    return "?";
+std::uint32_t ProtocolCrc(const ProtocolEntry& entry) {
+    return static_cast<std::uint32_t>(std::strtoul(entry.crcText.c_str(), nullptr, 16));
 }
 
 std::string NameFieldKey(std::string_view name, bool foldCase) {
@@ -96,44 +77,8 @@ VerifyStatus JudgeRow(const VerifyRow& row, const ProtocolEntry* entry,
     if (row.kind == VerifyRow::Kind::kUnlisted) {
         return checksum.size == 0 ? VerifyStatus::kEmpty : VerifyStatus::kNew;
     }
-    return entry != nullptr && Crc32Text(checksum.crc) == entry->crcText ? VerifyStatus::kOk
-                                                                         : VerifyStatus::kChanged;
-}
-
-std::string VerifyTally::SummaryLine() const {
-    return SummaryLine(kProtocolSummary);
-}
-
-std::string VerifyTally::SummaryOf(const VerifyStatus* shown, std::size_t count) const {
-    std::string line;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0) line += ", ";
-        line += std::to_string(Count(shown[i])) + " " + VerifyStatusName(shown[i]);
-    }
-    if (readThroughCache_ > 0) {
-        line += ", " + std::to_string(readThroughCache_) +
-                " read through the cache (the file system refused uncached reads)";
-    }
-    return line;
-}
-
-int VerifyTally::ExitCode() const {
-    if (Count(VerifyStatus::kUnreadable) > 0) return kExitError;
-    const bool differs = Count(VerifyStatus::kChanged) > 0 || Count(VerifyStatus::kMissing) > 0 ||
-                         Count(VerifyStatus::kNew) > 0 || Count(VerifyStatus::kAmbiguous) > 0 ||
-                         Count(VerifyStatus::kDuplicate) > 0 || Count(VerifyStatus::kDifferent) > 0;
-    return differs ? kExitDifferences : kExitOk;
-}
-
-std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {
-    std::string line = VerifyStatusName(status);
-    line.resize(12, ' ');
-    line.append(name);
-    if (!detail.empty()) {
-        line += "  ";
-        line.append(detail);
-    }
-    return line;
+    return entry != nullptr && checksum.crc == ProtocolCrc(*entry) ? VerifyStatus::kOk
+                                                                   : VerifyStatus::kChanged;
 }
 
 }  // namespace sumbrook

@@ -1,4 +1,4 @@
-#include "cli/ChecksumListFile.h"
+#include "verify/ChecksumListFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "cli/ProtocolText.h"
+#include "verify/ProtocolText.h"
 
 #ifdef _WIN32
 #include "platform/WideText.h"

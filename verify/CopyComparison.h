@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/Verify.h"
 #include "files/FileChecksum.h"
 #include "files/ListPlainFiles.h"
+#include "verify/CheckRow.h"
 
 namespace sumbrook {
 

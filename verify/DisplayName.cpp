@@ -1,4 +1,4 @@
-#include "cli/DisplayName.h"
+#include "verify/DisplayName.h"
 
 namespace sumbrook {
 

@@ -1,4 +1,4 @@
-#include "cli/CopyComparison.h"
+#include "verify/CopyComparison.h"
 
 #include <unordered_map>
 

@@ -1,4 +1,4 @@
-// Names as the command-line program shows them.
+// Names as the reports show them (the command line's lines, a saved report).
 #pragma once
 
 #include <string>
