@@ -1,6 +1,8 @@
 // The report of a check as `sumbrook-cli --verify` prints it for the same
 // list, folder and options: one line per row, then the summary line; for a
-// refused list, the line the command line gives on its standard error.
+// refused list, the line the command line gives on its standard error; a
+// cancelled check ends with a line "cancelled" after the summary of the
+// rows it found.
 #pragma once
 
 #include <string>
@@ -10,12 +12,8 @@
 
 namespace sumbrook {
 
-// UTF-8 lines ended by CR LF, as the window saves them. `listPath` as the
-// user gave it.
-std::string CheckReportText(const std::string& listPath, const std::vector<CheckRow>& rows,
-                            const CheckOutcome& outcome);
-
-// One row's report line, without an ending (Copy).
-std::string CheckReportLine(const CheckRow& row);
+// UTF-8 lines ended by CR LF, as the window saves them. `rows` in report
+// order.
+std::string CheckReportText(const std::vector<CheckRow>& rows, const CheckOutcome& outcome);
 
 }  // namespace sumbrook

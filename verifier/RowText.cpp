@@ -3,65 +3,30 @@
 #include <cstddef>
 
 #include "crc/Crc32.h"
-#include "files/ReadFailure.h"
+#include "verify/DisplayName.h"
+#include "verify/ReportText.h"
 
 namespace sumbrook {
 
 namespace {
 
-std::string ShownName(const std::string& name) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string shown;
-    shown.reserve(name.size());
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            shown += "\\x";
-            shown += kDigits[byte >> 4];
-            shown += kDigits[byte & 0xF];
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
+// The detail of the row's report line, where the Expected and Found columns
+// do not already say it.
 std::string DetailText(const CheckRow& row) {
+    const bool checksumsShown = row.status == VerifyStatus::kChanged ||
+                                row.status == VerifyStatus::kNew ||
+                                (row.status == VerifyStatus::kDifferent && !row.sizesCompared);
     std::string detail;
-    const auto add = [&detail](const std::string& part) {
+    if (!checksumsShown) {
+        const std::string line = ReportLine(row);
+        // The status padded to 12 characters, the name, two blanks, the detail.
+        const std::size_t start = 12 + DisplayName(row.name).size() + 2;
+        if (line.size() > start) detail = line.substr(start);
+    }
+    if (row.readThroughCache) {
         if (!detail.empty()) detail += "; ";
-        detail += part;
-    };
-    if (row.status == VerifyStatus::kUnreadable) {
-        add(ReadFailureText(row.failure));
-        if (!row.failedPath.empty() && row.failedPath != row.name) {
-            detail += " (" + ShownName(row.failedPath) + ")";
-        }
+        detail += "read through the cache (the file system refused uncached reads)";
     }
-    if (row.sizesCompared) {
-        add("size " + GroupedNumber(row.expectedSize) + " -> " + GroupedNumber(row.foundSize));
-    }
-    if (!row.lines.empty()) {
-        std::string lines = row.lines.size() == 1 ? "line " : "lines ";
-        for (std::size_t i = 0; i < row.lines.size(); ++i) {
-            if (i > 0) lines += ", ";
-            lines += std::to_string(row.lines[i]);
-        }
-        add(lines);
-    }
-    if (row.status == VerifyStatus::kAmbiguous) {
-        std::string fits = "fits " + std::to_string(row.candidates.size()) +
-                           (row.candidates.size() == 1 ? " file: " : " files: ");
-        for (std::size_t i = 0; i < row.candidates.size(); ++i) {
-            if (i > 0) fits += ", ";
-            fits += ShownName(row.candidates[i]);
-        }
-        add(fits);
-        if (row.sameFieldLines > 1) {
-            add(std::to_string(row.sameFieldLines) + " lines of the protocol have this name field");
-        }
-    }
-    if (row.readThroughCache) add("read through the cache");
     return detail;
 }
 
@@ -100,7 +65,7 @@ std::string RowCellText(const CheckRow& row, RowColumn column) {
         case RowColumn::kStatus:
             return VerifyStatusName(row.status);
         case RowColumn::kName:
-            return ShownName(row.name);
+            return DisplayName(row.name);
         case RowColumn::kExpected:
             return row.hasExpected ? Crc32Text(row.expected) : std::string();
         case RowColumn::kFound:

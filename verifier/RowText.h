@@ -18,8 +18,10 @@ const char* RowColumnTitle(RowColumn column);
 // UTF-8. Status: the status word; Name: as the report shows it (control
 // characters as \xNN); Expected, Found: eight hex digits where there is a
 // checksum; Size: the bytes read, in groups of three ("1,048,576"); Detail:
-// the reason a file could not be read, the lines that name a duplicate, the
-// files a protocol line fits, the sizes of copies that differ.
+// what the report line says after the name where the columns before do not
+// say it (the reason a file could not be read or listed, the lines that name
+// a duplicate, the files a protocol line fits, the sizes of copies that
+// differ), and a file read through the cache against the run's wish.
 std::string RowCellText(const CheckRow& row, RowColumn column);
 
 // "1,048,576".

@@ -22,6 +22,7 @@
 #include "verifier/TextFileWrite.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierControlIds.h"
+#include "verify/ReportText.h"
 
 namespace sumbrook {
 
@@ -565,7 +566,7 @@ void VerifyWindow::Finish(const CheckOutcome& outcome) {
         const std::string report = request_.report;
         request_.report.clear();
         const std::string failed =
-            WriteWholeTextFile(report, CheckReportText(list_, table_.Rows(), outcome_));
+            WriteWholeTextFile(report, CheckReportText(table_.Rows(), outcome_));
         if (!failed.empty()) {
             exitCode_ = kVerifierExitError;
             if (!request_.closeWhenDone) ShowError("The report " + report + " " + failed + ".");
@@ -611,8 +612,7 @@ void VerifyWindow::SaveReport() {
     if (!haveOutcome_ || lastKind_ != RunKind::kCheck || job_ != nullptr) return;
     const std::string path = AskReportPath();
     if (path.empty()) return;
-    const std::string failed =
-        WriteWholeTextFile(path, CheckReportText(list_, table_.Rows(), outcome_));
+    const std::string failed = WriteWholeTextFile(path, CheckReportText(table_.Rows(), outcome_));
     if (!failed.empty()) ShowError("The report " + path + " " + failed + ".");
 }
 
@@ -624,7 +624,7 @@ void VerifyWindow::CopyRows() {
     }
     std::string text;
     const auto add = [this, &text](std::size_t position) {
-        text += CheckReportLine(table_.Shown(position));
+        text += ReportLine(table_.Shown(position));
         text += "\r\n";
     };
     int selected = -1;
