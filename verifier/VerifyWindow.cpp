@@ -29,8 +29,9 @@ namespace sumbrook {
 namespace {
 
 constexpr wchar_t kProgramTitle[] = L"Sumbrook Verify";
-constexpr UINT_PTR kDrainTimer = 1;
-constexpr UINT kDrainIntervalMs = 50;
+// While a run goes on, what came and is not shown yet is shown at this pace.
+constexpr UINT_PTR kShowTimer = 1;
+constexpr UINT kShowIntervalMs = 200;
 constexpr int kProgressSteps = 1000;
 
 constexpr RowColumn kColumns[kRowColumnCount] = {RowColumn::kStatus,   RowColumn::kName,
@@ -129,6 +130,7 @@ class VerifyWindow {
     void StartJob(RunKind kind, CheckJob::Run run, const CheckOptions& options,
                   std::set<std::string> only, bool useOnly);
     void Drain();
+    void ShowRun();
     void Finish(const CheckOutcome& outcome);
     void ShowRefusal(const CheckOutcome& outcome);
     void ShowStatusLine();
@@ -187,6 +189,8 @@ class VerifyWindow {
     std::string newListPath_;
     int exitCode_ = kVerifierExitOk;
     int shownProgress_ = -1;
+    bool rowsUnshown_ = false;
+    ULONGLONG lastShown_ = 0;
     std::wstring displayText_;  // the cell text the list view was last given
 };
 
@@ -477,6 +481,9 @@ void VerifyWindow::StartJob(RunKind kind, CheckJob::Run run, const CheckOptions&
     phase_ = StatusLineFacts::Phase::kRunning;
     runKind_ = kind;
     HWND window = window_;
+    rowsUnshown_ = false;
+    lastShown_ = 0;
+    SetTimer(window_, kShowTimer, kShowIntervalMs, nullptr);
     job_ = std::make_unique<CheckJob>(std::move(run), options, std::move(only), useOnly, [window] {
         PostMessageW(window, WM_VERIFIER_RUN_ARRIVED, 0, 0);
     });
@@ -491,15 +498,35 @@ void VerifyWindow::Drain() {
     if (!batch.rows.empty()) {
         for (const CheckRow& row : batch.rows) counts_.Add(row);
         table_.Append(std::move(batch.rows));
+        rowsUnshown_ = true;
+    }
+    if (batch.progressed) {
+        done_ = batch.progress;
+        meter_.Sample(GetTickCount64(), done_.bytesDone);
+    }
+    if (batch.finished) {
+        ShowRun();
+        Finish(batch.outcome);
+        return;
+    }
+    // Every change to a control costs a round of drawing (and, under Wine,
+    // of calls to its server): during a run the window shows what came at
+    // most five times a second.
+    const ULONGLONG now = GetTickCount64();
+    if (now - lastShown_ >= kShowIntervalMs) {
+        lastShown_ = now;
+        ShowRun();
+    }
+}
+
+void VerifyWindow::ShowRun() {
+    if (rowsUnshown_) {
+        rowsUnshown_ = false;
         const RowOrder& order = table_.Order();
         const bool inPlace = !order.byColumn && !order.problemsFirst;
         SendMessageW(rows_, LVM_SETITEMCOUNT, table_.ShownCount(),
                      LVSICF_NOSCROLL | (inPlace ? LVSICF_NOINVALIDATEALL : 0));
         if (!inPlace) InvalidateRect(rows_, nullptr, FALSE);
-    }
-    if (batch.progressed) {
-        done_ = batch.progress;
-        meter_.Sample(GetTickCount64(), done_.bytesDone);
     }
     if (plan_.bytes > 0 || plan_.files > 0) {
         const int position =
@@ -512,10 +539,6 @@ void VerifyWindow::Drain() {
             shownProgress_ = position;
             SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
         }
-    }
-    if (batch.finished) {
-        Finish(batch.outcome);
-        return;
     }
     ShowStatusLine();
 }
@@ -540,7 +563,7 @@ void VerifyWindow::ShowStatusLine() {
 void VerifyWindow::Finish(const CheckOutcome& outcome) {
     job_->Join();
     job_.reset();
-    KillTimer(window_, kDrainTimer);
+    KillTimer(window_, kShowTimer);
     lastKind_ = runKind_;
     runKind_ = RunKind::kNone;
     outcome_ = outcome;
@@ -852,13 +875,9 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_VERIFIER_RUN_ARRIVED:
             Drain();
-            if (job_ != nullptr) SetTimer(window_, kDrainTimer, kDrainIntervalMs, nullptr);
             return 0;
         case WM_TIMER:
-            if (wParam == kDrainTimer) {
-                KillTimer(window_, kDrainTimer);
-                Drain();
-            }
+            if (wParam == kShowTimer) Drain();
             return 0;
         case WM_DROPFILES: {
             auto* drop = reinterpret_cast<HDROP>(wParam);
