@@ -33,6 +33,7 @@ CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
     options.jobs = settings.jobs;
     options.recursive = recursive;
     options.uncached = settings.uncached;
+    options.planBytes = false;
     return options;
 }
 

@@ -66,6 +66,7 @@ int WriteDirectorySfv(const std::string& directory, bool recursive, const std::s
     CheckOptions options;
     options.jobs = settings.jobs;
     options.recursive = recursive;
+    options.planBytes = false;
     // An earlier list at the output path is about to be replaced.
     const SfvListOutcome made = MakeSfvList(directory, outputPath, options, printer);
     if (made.end == CheckOutcome::End::kRefused) {

@@ -1,5 +1,6 @@
 #include "files/ChecksumInOrder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -8,13 +9,15 @@
 #include <system_error>
 #include <thread>
 
+#include "files/FileChecksumParts.h"
+
 namespace sumbrook {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kIdleInterval = std::chrono::milliseconds(100);
+constexpr auto kIdleInterval = std::chrono::milliseconds(2);
 // How long the caller sleeps before it looks for results again. The readers
 // wake it only for the last file, so that many small files do not cost a
 // wake-up each; rows come at most this late.
@@ -123,10 +126,10 @@ bool ChecksumOneByOne(const std::vector<FileToRead>& files, const DeliverChecksu
 bool ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
                      const DeliverChecksum& deliver, const std::function<void()>& idle,
                      const ReadOneFile& readOrDefault, FileReadControl* runControl) {
-    FileReadControl ownControl;
+    if (jobs < 1) jobs = 1;
+    FileReadControl ownControl(nullptr, std::max(jobs, UsableProcessorCount()));
     FileReadControl& control = runControl != nullptr ? *runControl : ownControl;
     const ReadOneFile read = readOrDefault ? readOrDefault : PerThreadUtf8Reader(false, &control);
-    if (jobs < 1) jobs = 1;
     ResultBoard board(files.size());
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};

@@ -20,9 +20,12 @@ using ReadOneFile = std::function<FileChecksum(const FileToRead& file, unsigned 
 // one read buffer reused for all its files; on the calling thread only when
 // no thread can be started). Calls `deliver` on the calling thread for index
 // 0, 1, 2... in order, each as soon as it and all before it are done, and
-// `idle` (when set) about ten times a second meanwhile, also while one large
-// file is read. A large file is read in up to `jobs` parts at once. Each file
-// is read by `read` (empty: PerThreadUtf8Reader(false, control)); a
+// `idle` (when set) every few milliseconds meanwhile, also while one
+// large file is read. A large file is read in up to `jobs` parts at once, as
+// far as the thread limit allows (without `control`: max(jobs, usable
+// processors) reading threads at once). Each file
+// is read by `read` (empty: PerThreadUtf8Reader(false, control)), which is
+// handed files[i] itself (so it may tell i by the address); a
 // std::bad_alloc from it makes that file kReadFailed on any number of jobs.
 //
 // `control` (may be null) is the run's: when it stops, reading ends within a

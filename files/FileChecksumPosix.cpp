@@ -28,6 +28,7 @@
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
+#include "files/FileEntryCrc32.h"
 #include "files/FileReadControl.h"
 
 namespace sumbrook {
@@ -412,9 +413,12 @@ unsigned UsableProcessorCount() {
     return std::max(1U, std::thread::hardware_concurrency());
 }
 
-FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
-                              const FileAccess& access, const FilePartsSettings& settings) {
-    const OpenedFile opened = OpenRegularFile(path, access.uncached, settings);
+namespace {
+
+// The rest of ChecksumFileWith, once `path` is open as `opened`.
+FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opened,
+                                std::vector<unsigned char>& buffer, const FileAccess& access,
+                                const FilePartsSettings& settings) {
     if (!opened.fd.IsValid()) return opened.failure;
     const int fd = opened.fd.Get();
     const unsigned wanted = PartCount(opened.size, settings);
@@ -442,6 +446,38 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
                                               }));
     };
     return ChecksumInParts(opened.size, parts, read, settings);
+}
+
+}  // namespace
+
+FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
+                              const FileAccess& access, const FilePartsSettings& settings) {
+    const OpenedFile opened = OpenRegularFile(path, access.uncached, settings);
+    return ChecksumOpenedPath(path, opened, buffer, access, settings);
+}
+
+CopyPairChecksums ChecksumCopyPair(const FileToRead& source, const FileToRead& copy,
+                                   unsigned maxParts, std::vector<unsigned char>& buffer,
+                                   const FileAccess& access) {
+    FilePartsSettings settings;
+    settings.maxParts = maxParts;
+    CopyPairChecksums pair;
+    // Both open before either is read: the sizes found at open tell apart
+    // what needs no reading. (A POSIX listing names no alternate path.)
+    const OpenedFile from = OpenRegularFile(source.path, access.uncached, settings);
+    const OpenedFile to = OpenRegularFile(copy.path, access.uncached, settings);
+    if (from.fd.IsValid() && to.fd.IsValid() && from.size != to.size) {
+        pair.sizesDiffer = true;
+        pair.source.status = FileReadStatus::kOk;
+        pair.source.size = from.size;
+        pair.copy.status = FileReadStatus::kOk;
+        pair.copy.size = to.size;
+        return pair;
+    }
+    pair.source = ChecksumOpenedPath(source.path, from, buffer, access, settings);
+    if (pair.source.status == FileReadStatus::kCancelled) return pair;
+    pair.copy = ChecksumOpenedPath(copy.path, to, buffer, access, settings);
+    return pair;
 }
 
 }  // namespace sumbrook

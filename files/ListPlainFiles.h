@@ -17,8 +17,9 @@ struct PlainFile {
     std::string name;           // as the directory holds it
     std::string path;           // the directory, a separator and the name
     std::string alternatePath;  // another path to the same file, "" if none
-    // The file's size as the listing saw it (through links on POSIX), when
-    // `sized`; a reader goes by the size it finds at open.
+    // The file's size as the listing saw it, when `sized`: always on Windows,
+    // where the listing tells it; on POSIX only for links (whose targets the
+    // listing looks at). A reader goes by the size it finds at open.
     std::uint64_t size = 0;
     bool sized = false;
 };

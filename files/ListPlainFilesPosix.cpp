@@ -14,17 +14,17 @@ namespace sumbrook {
 
 namespace {
 
-// A regular file itself, or a link that ends at one; `file` gets its size
-// when the file system tells it.
+// A regular file itself, or a link that ends at one. The directory entry
+// tells a regular file without a look at the file, so its size stays
+// unknown; a link's target is looked at, and `file` gets its size.
 bool IsRegularOrLinkToRegular(int directoryFd, const dirent& entry, PlainFile& file) {
-    if (entry.d_type != DT_REG && entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
-        return false;
-    }
+    if (entry.d_type == DT_REG) return true;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
     struct stat info {};
-    if (fstatat(directoryFd, entry.d_name, &info, 0) != 0) return entry.d_type == DT_REG;
+    if (fstatat(directoryFd, entry.d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) return false;
     file.size = static_cast<std::uint64_t>(info.st_size);
     file.sized = true;
-    return S_ISREG(info.st_mode);
+    return true;
 }
 
 }  // namespace

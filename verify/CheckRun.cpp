@@ -13,6 +13,7 @@
 #include "files/NameCompare.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
+#include "verify/ListedSizes.h"
 #include "verify/ProtocolCheck.h"
 #include "verify/ProtocolText.h"
 #include "verify/RowReading.h"
@@ -54,6 +55,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
                                                        : ""));
     }
     LeaveOutFile(list, listPath);
+    if (options.planBytes) QueryMissingSizes(list.files, options.jobs);
 
     std::vector<std::string> names;
     names.reserve(list.files.size());
@@ -125,6 +127,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
     std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, options.recursive);
     LeaveOutFile(files, listPath);
     AddUnlistedFiles(plan, files, kNamesFoldCase);
+    if (options.planBytes) QueryMissingSizes(files, options.jobs);
     // The sizes of the listed files, as far as the listings saw them.
     std::unordered_map<std::string, std::uint64_t> sizes;
     sizes.reserve(files.size());
@@ -183,10 +186,14 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
 
 CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                          const CheckOptions& options, CheckSink& sink) {
-    const PlainFileTree sourceTree = ListPlainFilesTree(source, options.recursive);
+    PlainFileTree sourceTree = ListPlainFilesTree(source, options.recursive);
     if (!sourceTree.ok) return Refused(CheckKind::kCopy, source, sourceTree.error);
-    const PlainFileTree copyTree = ListPlainFilesTree(copy, options.recursive);
+    PlainFileTree copyTree = ListPlainFilesTree(copy, options.recursive);
     if (!copyTree.ok) return Refused(CheckKind::kCopy, copy, copyTree.error);
+    if (options.planBytes) {
+        QueryMissingSizes(sourceTree.files, options.jobs);
+        QueryMissingSizes(copyTree.files, options.jobs);
+    }
     CheckOutcome outcome;
     outcome.kind = CheckKind::kCopy;
     for (const PlainFileTree* tree : {&sourceTree, &copyTree}) {
@@ -213,7 +220,9 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                 const PlainFile& from = sources[planned.source];
                 const PlainFile& to = copies[planned.copy];
                 row.row.name = from.name;
-                // Files the listings already tell apart by size are not read.
+                // Files the listings already tell apart by size are not read;
+                // files of unknown sizes are opened together and not read
+                // either when their sizes differ (ChecksumCopyPair).
                 if (from.sized && to.sized && from.size != to.size) {
                     row.row.status = VerifyStatus::kDifferent;
                     row.row.sizesCompared = true;

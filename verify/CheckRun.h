@@ -36,7 +36,9 @@ class CheckSink {
     // Each row in report order, as soon as it and every row before it is
     // known.
     virtual void Row(const CheckRow& row) = 0;
-    // At most about ten times a second while files are read.
+    // While files are read: about ten times a second, and sooner when
+    // another sixteenth of the planned bytes has been read (so at most about
+    // 16 more times in a whole run).
     virtual void Progressed(const CheckProgress& progress) { (void)progress; }
     // A folder below the one checked that could not be listed; its files
     // are not in the report.
@@ -57,6 +59,11 @@ struct CheckOptions {
     // When set: only the rows of these names (CheckRow::name) are read and
     // reported ("check the failed files again").
     const std::set<std::string>* only = nullptr;
+    // CheckPlan::bytes counts every file: sizes that the listing did not
+    // tell (a POSIX listing tells none) are asked before reading starts.
+    // False: only the listing's sizes count, sparing a question per file
+    // (the command line, which shows no bytes to come).
+    bool planBytes = true;
 };
 
 struct CheckOutcome {

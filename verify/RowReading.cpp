@@ -1,10 +1,12 @@
 #include "verify/RowReading.h"
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
+#include "files/FileSize.h"
 #include "verify/CopyComparison.h"
 #include "verify/SfvCheck.h"
 
@@ -22,6 +24,20 @@ void TakeRead(CheckRow& row, const FileChecksum& checksum) {
     } else {
         row.failure = checksum;
     }
+}
+
+// A copy whose two files were read although their sizes were not known
+// before: whether the sizes differ, as the sizes read tell or, where a file
+// could not be read, as the file system tells.
+bool SizesDiffer(const PlannedRow& planned, const FileChecksum& source, const FileChecksum& copy,
+                 std::uint64_t& sourceSize, std::uint64_t& copySize) {
+    if (source.status == FileReadStatus::kOk && copy.status == FileReadStatus::kOk) {
+        sourceSize = source.size;
+        copySize = copy.size;
+        return sourceSize != copySize;
+    }
+    return QueryFileSize(planned.toRead[0].path, sourceSize) &&
+           QueryFileSize(planned.toRead[1].path, copySize) && sourceSize != copySize;
 }
 
 void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
@@ -55,6 +71,10 @@ void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
             const FileChecksum& source = read[0];
             const FileChecksum& copy = read[1];
             row.status = JudgeCopy(source, copy);
+            if (SizesDiffer(planned, source, copy, row.expectedSize, row.foundSize)) {
+                row.status = VerifyStatus::kDifferent;
+                row.sizesCompared = true;
+            }
             row.readThroughCache =
                 (source.readThroughCache ? 1U : 0U) + (copy.readThroughCache ? 1U : 0U);
             if (source.status == FileReadStatus::kOk) {
@@ -66,7 +86,7 @@ void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
                 row.found = copy.crc;
                 row.size = copy.size;
             }
-            if (row.status == VerifyStatus::kUnreadable) {
+            if (row.status == VerifyStatus::kUnreadable && !row.sizesCompared) {
                 const bool sourceFailed = source.status != FileReadStatus::kOk;
                 row.failure = sourceFailed ? source : copy;
                 row.failedPath = planned.toRead[sourceFailed ? 0 : 1].path;
@@ -114,6 +134,31 @@ class RowFeeder {
     std::size_t next_ = 0;
 };
 
+// When progress is worth reporting: every 100 ms, and sooner when another
+// sixteenth of the planned bytes has been read (at most 16 times a run), so
+// that a single large file moves the progress in steps however fast it is read.
+class ProgressPace {
+  public:
+    explicit ProgressPace(std::uint64_t plannedBytes)
+        : step_(plannedBytes / 16), last_(Clock::now()) {}
+
+    bool Due(std::uint64_t bytes) {
+        const Clock::time_point now = Clock::now();
+        const auto since = now - last_;
+        const bool stepped = step_ > 0 && bytes >= lastBytes_ + step_;
+        if (since < std::chrono::milliseconds(100) && !stepped) return false;
+        last_ = now;
+        lastBytes_ = bytes;
+        return true;
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    std::uint64_t step_;
+    std::uint64_t lastBytes_ = 0;
+    Clock::time_point last_;
+};
+
 }  // namespace
 
 CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
@@ -125,14 +170,26 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
                                   }),
                    rows.end());
     }
-    std::vector<FileToRead> files;
+    // One reading unit per file, and one per copy with its source: those
+    // two are read together (ChecksumCopyPair), so that files of different
+    // sizes need not be read.
+    std::vector<FileToRead> units;
+    std::vector<const FileToRead*> copies;  // per unit: the copy read with it, or null
     CheckPlan plan;
     plan.rows = rows.size();
     for (const PlannedRow& planned : rows) {
-        for (const FileToRead& file : planned.toRead) files.push_back(file);
+        plan.files += planned.toRead.size();
         plan.bytes += planned.bytes;
+        if (planned.judge == RowJudge::kCopy) {
+            units.push_back(planned.toRead[0]);
+            copies.push_back(&planned.toRead[1]);
+            continue;
+        }
+        for (const FileToRead& file : planned.toRead) {
+            units.push_back(file);
+            copies.push_back(nullptr);
+        }
     }
-    plan.files = files.size();
     sink.Planned(plan);
     RowFeeder feeder(rows, sink, outcome.counts);
     feeder.HandOverRowsWithoutFiles();
@@ -141,17 +198,42 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     // Every reading thread of the run, those of whole files and those of
     // parts alike, comes out of this one allowance.
     FileReadControl control(options.cancel, std::max(jobs, UsableProcessorCount()));
+    FileAccess access = kPerThreadUtf8FileAccess;
+    access.uncached = options.uncached;
+    access.control = &control;
+    // Each unit's pair, written by the thread that reads it before its
+    // result is posted, and taken by this thread after that result.
+    std::vector<CopyPairChecksums> pairs(units.size());
+    const ReadOneFile read = [&](const FileToRead& file, unsigned parts,
+                                 std::vector<unsigned char>& buffer) {
+        const auto unit = static_cast<std::size_t>(&file - units.data());
+        if (copies[unit] == nullptr) return ReadFileChecksum(file, parts, buffer, access);
+        CopyPairChecksums& pair = pairs[unit];
+        pair = ChecksumCopyPair(file, *copies[unit], parts, buffer, access);
+        return pair.copy.status == FileReadStatus::kCancelled ? pair.copy : pair.source;
+    };
     std::size_t filesDone = 0;
+    ProgressPace pace(plan.bytes);
     const bool completed = ChecksumInOrder(
-        files, jobs,
-        [&](std::size_t, const FileChecksum& checksum) {
-            ++filesDone;
-            feeder.FileRead(checksum);
+        units, jobs,
+        [&](std::size_t unit, const FileChecksum& checksum) {
+            if (copies[unit] == nullptr) {
+                ++filesDone;
+                feeder.FileRead(checksum);
+                return;
+            }
+            // A pair whose reading failed as a whole (no memory) fails both.
+            const CopyPairChecksums& pair = pairs[unit];
+            const bool whole = pair.source.status == checksum.status;
+            filesDone += 2;
+            feeder.FileRead(whole ? pair.source : checksum);
+            feeder.FileRead(whole ? pair.copy : checksum);
         },
         [&] {
-            sink.Progressed({filesDone, control.BytesRead()});
+            const std::uint64_t bytes = control.BytesRead();
+            if (pace.Due(bytes)) sink.Progressed({filesDone, bytes});
         },
-        PerThreadUtf8Reader(options.uncached, &control), &control);
+        read, &control);
     if (!completed) {
         outcome.end = CheckOutcome::End::kCancelled;
         return outcome;

@@ -2,6 +2,7 @@
 
 #include "files/ListPlainFilesTree.h"
 #include "lists/SfvWriter.h"
+#include "verify/ListedSizes.h"
 #include "verify/RowReading.h"
 
 namespace sumbrook {
@@ -47,6 +48,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::string& leav
         ++outcome.foldersNotListed;
     }
     if (!leaveOut.empty()) LeaveOutFile(tree.files, leaveOut);
+    if (options.planBytes) QueryMissingSizes(tree.files, options.jobs);
 
     std::vector<PlannedRow> rows;
     rows.reserve(tree.files.size());
