@@ -142,6 +142,7 @@ class VerifyWindow {
     void OnGetDisplayInfo(NMLVDISPINFOW* info);
     void OnColumnClick(int column);
     void ApplyOrder(const RowOrder& order);
+    void ClearSelection();
     void CopyRows();
     void SelectAllRows();
     void SaveReport();
@@ -526,7 +527,9 @@ void VerifyWindow::ShowRun() {
         const bool inPlace = !order.byColumn && !order.problemsFirst;
         SendMessageW(rows_, LVM_SETITEMCOUNT, table_.ShownCount(),
                      LVSICF_NOSCROLL | (inPlace ? LVSICF_NOINVALIDATEALL : 0));
-        if (!inPlace) InvalidateRect(rows_, nullptr, FALSE);
+        // Rows that took their place among the others have moved those
+        // below them: a selection would now name other rows.
+        if (!inPlace) ClearSelection();
     }
     if (plan_.bytes > 0 || plan_.files > 0) {
         const int position =
@@ -696,6 +699,10 @@ void VerifyWindow::SelectAllRows() {
 void VerifyWindow::ApplyOrder(const RowOrder& order) {
     table_.SetOrder(order);
     SendMessageW(rows_, LVM_SETITEMCOUNT, table_.ShownCount(), 0);
+    ClearSelection();
+}
+
+void VerifyWindow::ClearSelection() {
     LVITEMW unselected = {};
     unselected.stateMask = LVIS_SELECTED;
     SendMessageW(rows_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
