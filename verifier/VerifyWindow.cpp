@@ -846,6 +846,14 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             Create();
             Layout();
+            // A check starts at once, so that its reading overlaps the
+            // window's first drawing; "New list..." asks first, and waits
+            // for the window to be shown.
+            if (request_.start == VerifierRequest::Start::kCheck) {
+                StartRequest();
+            } else {
+                PostMessageW(window_, WM_VERIFIER_START, 0, 0);
+            }
             return 0;
         case WM_SIZE:
             Layout();
@@ -993,8 +1001,6 @@ HWND CreateVerifyWindow(HINSTANCE instance, const VerifierRequest& request, int 
                         600, nullptr, nullptr, instance, const_cast<VerifierRequest*>(&request));
     if (window == nullptr) return nullptr;
     ShowWindow(window, show);
-    UpdateWindow(window);
-    PostMessageW(window, WM_VERIFIER_START, 0, 0);
     return window;
 }
 
