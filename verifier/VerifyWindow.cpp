@@ -22,6 +22,7 @@
 #include "verifier/TextFileWrite.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierControlIds.h"
+#include "verifier/VerifyWindowMenu.h"
 #include "verify/ReportText.h"
 
 namespace sumbrook {
@@ -195,43 +196,14 @@ class VerifyWindow {
     std::wstring displayText_;  // the cell text the list view was last given
 };
 
-HWND VerifyWindow_AddControl(HWND parent, HFONT font, const wchar_t* kind, const wchar_t* text,
-                             DWORD style, int id, DWORD extendedStyle) {
-    HWND control = CreateWindowExW(
-        extendedStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
-
 HWND VerifyWindow::AddControl(const wchar_t* kind, const wchar_t* text, DWORD style, int id,
                               DWORD extendedStyle) {
-    return VerifyWindow_AddControl(window_, font_.Get(), kind, text, style, id, extendedStyle);
-}
-
-HMENU BuildMenu() {
-    HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, ID_OPEN_LIST, L"&Open list...\tCtrl+O");
-    AppendMenuW(file, MF_STRING, ID_NEW_LIST, L"&New list...");
-    AppendMenuW(file, MF_STRING, ID_SAVE_REPORT, L"&Save report...\tCtrl+S");
-    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, ID_ADD_EXPLORER_VERBS, L"&Add the Explorer commands");
-    AppendMenuW(file, MF_STRING, ID_REMOVE_EXPLORER_VERBS, L"&Remove the Explorer commands");
-    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, ID_EXIT, L"E&xit");
-    HMENU edit = CreatePopupMenu();
-    AppendMenuW(edit, MF_STRING, ID_COPY, L"&Copy\tCtrl+C");
-    AppendMenuW(edit, MF_STRING, ID_SELECT_ALL, L"Select &all\tCtrl+A");
-    HMENU check = CreatePopupMenu();
-    AppendMenuW(check, MF_STRING, ID_CHECK_AGAIN, L"Check &again\tF5");
-    AppendMenuW(check, MF_STRING, ID_CHECK_FAILED_AGAIN, L"Check &failed again");
-    AppendMenuW(check, MF_STRING, ID_CANCEL_RUN, L"&Cancel\tEsc");
-    HMENU bar = CreateMenu();
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(check), L"&Check");
-    return bar;
+    HWND control = CreateWindowExW(
+        extendedStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    return control;
 }
 
 void VerifyWindow::Create() {
@@ -289,13 +261,8 @@ void VerifyWindow::Create() {
     statusLine_ =
         AddControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_STATUS_LINE);
 
-    SetMenu(window_, BuildMenu());
-    ACCEL keys[] = {
-        {FVIRTKEY | FCONTROL, 'O', ID_OPEN_LIST}, {FVIRTKEY | FCONTROL, 'S', ID_SAVE_REPORT},
-        {FVIRTKEY | FCONTROL, 'C', ID_COPY},      {FVIRTKEY | FCONTROL, 'A', ID_SELECT_ALL},
-        {FVIRTKEY, VK_F5, ID_CHECK_AGAIN},
-    };
-    accelerators_ = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
+    SetMenu(window_, CreateVerifyWindowMenu());
+    accelerators_ = CreateVerifyWindowAccelerators();
     SendMessageW(subfolders_, BM_SETCHECK, request_.recursive ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(uncached_, BM_SETCHECK, request_.uncached ? BST_CHECKED : BST_UNCHECKED, 0);
     if (request_.start == VerifierRequest::Start::kCheck) SetText(folderPath_, request_.folder);
@@ -698,6 +665,18 @@ void VerifyWindow::SelectAllRows() {
 
 void VerifyWindow::ApplyOrder(const RowOrder& order) {
     table_.SetOrder(order);
+    // The sorted column's header shows which way it goes.
+    HWND header = reinterpret_cast<HWND>(SendMessageW(rows_, LVM_GETHEADER, 0, 0));
+    for (int i = 0; i < kRowColumnCount; ++i) {
+        HDITEMW item = {};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (order.byColumn && kColumns[i] == order.column) {
+            item.fmt |= order.descending ? HDF_SORTDOWN : HDF_SORTUP;
+        }
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    }
     SendMessageW(rows_, LVM_SETITEMCOUNT, table_.ShownCount(), 0);
     ClearSelection();
 }
