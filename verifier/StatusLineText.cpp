@@ -19,8 +19,10 @@ std::string StatusLineText(const StatusLineFacts& facts) {
           VerifyStatus::kNew, VerifyStatus::kUnreadable, VerifyStatus::kDuplicate,
           VerifyStatus::kAmbiguous, VerifyStatus::kEmpty}) {
         const std::size_t count = facts.counts.Count(status);
-        const bool always = status == VerifyStatus::kChanged || status == VerifyStatus::kMissing ||
-                            status == VerifyStatus::kNew || status == VerifyStatus::kUnreadable;
+        const bool always = status == VerifyStatus::kUnreadable ||
+                            (!facts.makingList &&
+                             (status == VerifyStatus::kChanged ||
+                              status == VerifyStatus::kMissing || status == VerifyStatus::kNew));
         if (count == 0 && !always) continue;
         line += kDot + GroupedNumber(count) + " " + VerifyStatusName(status);
     }
@@ -36,7 +38,7 @@ std::string StatusLineText(const StatusLineFacts& facts) {
             line += std::string(kDot) + "cancelled";
             break;
         case StatusLineFacts::Phase::kRefused:
-            line += std::string(kDot) + "nothing checked";
+            line += std::string(kDot) + (facts.makingList ? "no list made" : "nothing checked");
             break;
     }
     return line;

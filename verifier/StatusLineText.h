@@ -19,10 +19,14 @@ struct StatusLineFacts {
     StatusCounts counts;
     double bytesPerSecond = -1.0;  // negative: not known (yet)
     double secondsLeft = -1.0;     // negative: not known
+    // "New list...": no file is changed, missing or new, so only the files
+    // that could not be listed or read are counted.
+    bool makingList = false;
 };
 
 // UTF-8 ("·" is U+00B7). CHANGED, MISSING, NEW and UNREADABLE are always
-// counted; DIFFERENT, DUPLICATE, AMBIGUOUS and EMPTY when there are any.
+// counted (only UNREADABLE when making a list); DIFFERENT, DUPLICATE,
+// AMBIGUOUS and EMPTY when there are any.
 std::string StatusLineText(const StatusLineFacts& facts);
 
 }  // namespace sumbrook

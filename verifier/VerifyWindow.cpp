@@ -519,13 +519,15 @@ void VerifyWindow::ShowStatusLine() {
     facts.filesDone = done_.filesDone;
     facts.filesPlanned = plan_.files;
     facts.counts = counts_;
+    facts.makingList =
+        runKind_ == RunKind::kNewList || (job_ == nullptr && lastKind_ == RunKind::kNewList);
     if (phase_ == StatusLineFacts::Phase::kRunning) {
         facts.bytesPerSecond = meter_.BytesPerSecond();
         facts.secondsLeft = meter_.SecondsLeft(plan_.bytes);
     }
     std::string line = StatusLineText(facts);
-    if (runKind_ == RunKind::kNewList || (job_ == nullptr && lastKind_ == RunKind::kNewList)) {
-        if (phase_ == StatusLineFacts::Phase::kDone) line += " \xC2\xB7 saved as " + newListPath_;
+    if (facts.makingList && phase_ == StatusLineFacts::Phase::kDone) {
+        line += " \xC2\xB7 saved as " + newListPath_;
     }
     SetText(statusLine_, line);
 }

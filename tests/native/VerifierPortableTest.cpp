@@ -97,6 +97,11 @@ TEST(StatusLineTextTest, CountsAlwaysShownOthersWhenThere) {
     EXPECT_EQ(StatusLineText(running), counts);
     EXPECT_EQ(StatusLineText(speed), counts + " \xC2\xB7 85.2 MB/s \xC2\xB7 0:42 left");
     EXPECT_EQ(StatusLineText(cancelled), counts + " \xC2\xB7 1 DUPLICATE \xC2\xB7 cancelled");
+    StatusLineFacts listMade;
+    listMade.phase = StatusLineFacts::Phase::kDone;
+    listMade.filesDone = listMade.filesPlanned = 2;
+    listMade.makingList = true;
+    EXPECT_EQ(StatusLineText(listMade), "2 of 2 files \xC2\xB7 0 UNREADABLE \xC2\xB7 done");
     EXPECT_EQ(DurationText(3723), "1:02:03");
 }
 
