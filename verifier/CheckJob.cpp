@@ -68,7 +68,7 @@ CheckBatch CheckJob::Take() {
     return taken;
 }
 
-void CheckJob::Work(Run run, CheckOptions options) {
+void CheckJob::Work(const Run& run, const CheckOptions& options) {
     QueueSink sink(*this);
     CheckOutcome outcome;
     try {

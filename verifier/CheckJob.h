@@ -55,7 +55,7 @@ class CheckJob {
 
   private:
     class QueueSink;
-    void Work(Run run, CheckOptions options);
+    void Work(const Run& run, const CheckOptions& options);
     void Arrived(std::unique_lock<std::mutex>& lock);
 
     std::function<void()> wake_;
