@@ -79,9 +79,9 @@ int main(int argc, char** argv) {
     for (int round = 0; round < kRounds; ++round) {
         std::atomic<bool> cancel{false};
         FileReadControl control(&cancel, std::max(jobs, sumbrook::UsableProcessorCount()));
-        // Spread over the first 80% of a whole read.
+        // Spread over the first 60% of a whole read.
         const auto delay = std::chrono::microseconds(
-            static_cast<long long>(wholeMs * 1000.0 * 0.8 * (round + 1) / (kRounds + 1)));
+            static_cast<long long>(wholeMs * 1000.0 * 0.6 * (round + 1) / (kRounds + 1)));
         Clock::time_point setAt;
         std::thread canceller([&] {
             std::this_thread::sleep_for(delay);

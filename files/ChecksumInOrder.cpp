@@ -18,10 +18,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kIdleInterval = std::chrono::milliseconds(2);
-// How long the caller sleeps before it looks for results again. The readers
-// wake it only for the last file, so that many small files do not cost a
-// wake-up each; rows come at most this late.
-constexpr auto kCollectInterval = std::chrono::milliseconds(2);
+// How long the caller sleeps before it looks for results again: 1 ms after a
+// result came, twice as long after each look that found none, up to 16 ms.
+// The readers wake it only for the last file, so that many small files do not
+// cost a wake-up each, and a long wait for a large file costs few; rows and
+// a stop come at most this late. A step of progress (FileReadControl's
+// SetProgressStep) wakes it at once.
+constexpr auto kFirstCollectWait = std::chrono::milliseconds(1);
+constexpr auto kLongestCollectWait = std::chrono::milliseconds(16);
 
 // The results so far, shared between the reading threads and the caller.
 class ResultBoard {
@@ -37,12 +41,15 @@ class ResultBoard {
         if (index + 1 == results_.size()) posted_.notify_one();
     }
 
-    // Waits up to one collect interval for the result of `index`; true with
-    // `result` set when it is there.
-    bool TakeSoon(std::size_t index, FileChecksum& result) {
+    // Wakes the caller, as a step of progress does.
+    static void Nudge(void* board) { static_cast<ResultBoard*>(board)->posted_.notify_one(); }
+
+    // Waits up to `wait` for the result of `index`; true with `result` set
+    // when it is there.
+    bool TakeSoon(std::size_t index, FileChecksum& result, std::chrono::milliseconds wait) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (!done_[index]) {
-            posted_.wait_for(lock, kCollectInterval);
+            posted_.wait_for(lock, wait);
             if (!done_[index]) return false;
         }
         result = results_[index];
@@ -145,29 +152,38 @@ bool ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
         // This reader's thread may now read a part of another's file.
         control.ReturnThreads(1);
     };
+    // Threads for readers that would find no file are given back before any
+    // reader starts, so that a large file read alone gets its parts.
+    const unsigned wanted = static_cast<unsigned>(std::min<std::size_t>(held, files.size()));
+    control.ReturnThreads(held - wanted);
     unsigned started = 0;
     bool completed = true;
+    control.SetWaker(ResultBoard::Nudge, &board);
     {
         ReaderThreads threads(stop, control);
-        for (unsigned job = 0; job < held && job < files.size(); ++job) {
+        for (unsigned job = 0; job < wanted; ++job) {
             if (!threads.Start(work)) break;
             ++started;
         }
-        // Readers that were never started give back their threads at once.
-        control.ReturnThreads(held > started ? held - started : 0);
+        // So do the readers that could not be started.
+        control.ReturnThreads(wanted - started);
         if (started == 0) {
             completed = ChecksumOneByOne(files, deliver, idle, read, control);
         } else {
             auto lastIdle = Clock::now();
+            std::chrono::milliseconds wait = kFirstCollectWait;
             for (std::size_t index = 0; index < files.size() && completed;) {
                 FileChecksum checksum;
-                const bool taken = board.TakeSoon(index, checksum);
+                const bool taken = board.TakeSoon(index, checksum, wait);
+                wait = taken ? kFirstCollectWait : std::min(wait * 2, kLongestCollectWait);
                 if (control.Stopped() || (taken && checksum.status == FileReadStatus::kCancelled)) {
                     completed = false;
                     break;
                 }
                 if (taken) deliver(index++, checksum);
-                if (idle && Clock::now() - lastIdle >= kIdleInterval) {
+                // After a wait (a step of progress may have ended it) and
+                // between results every few milliseconds.
+                if (idle && (!taken || Clock::now() - lastIdle >= kIdleInterval)) {
                     idle();
                     lastIdle = Clock::now();
                 }
@@ -175,6 +191,7 @@ bool ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
             if (completed) threads.Finished();
         }
     }
+    control.SetWaker(nullptr, nullptr);
     return completed && !control.Stopped();
 }
 

@@ -1,11 +1,13 @@
 // ChecksumFile on POSIX systems: regular files only, read to exactly the
 // size found at the first open. Small files go through the caller's reused
 // buffer; large ones are mapped and checksummed in place, which spares the
-// copy out of the page cache, and the largest in parts, the calling thread's
-// mapped through the first descriptor, each other part's through one of its
-// own that must name the file first opened (a file renamed over the path
-// meanwhile fails with ESTALE). A mapped file that
-// shrinks while it is read raises SIGBUS on the vanished pages; that fault
+// copy out of the page cache, one window of at most 16 MiB at a time (read
+// with pread instead where a window cannot be mapped) and in slices between
+// which the run's control is looked at; the largest in parts, the calling
+// thread's mapped through the first descriptor, each other part's through
+// one of its own that must name the file first opened (a file renamed over
+// the path meanwhile fails with ESTALE). A mapped file that shrinks while it
+// is read raises SIGBUS on the vanished pages; that fault
 // is caught for the reading thread and reported as kEndedEarly. Uncached
 // reads go through descriptors opened with O_DIRECT into an aligned buffer,
 // never through a mapping, which would fill the cache.

@@ -29,7 +29,24 @@ class FileReadControl {
                (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed));
     }
 
-    void CountBytes(std::uint64_t bytes) { bytesRead_.fetch_add(bytes, std::memory_order_relaxed); }
+    void CountBytes(std::uint64_t bytes) {
+        const std::uint64_t before = bytesRead_.fetch_add(bytes, std::memory_order_relaxed);
+        if (wake_ != nullptr && step_ != 0 && (before + bytes) / step_ != before / step_) {
+            wake_(wakeContext_);
+        }
+    }
+
+    // Each time another `step` bytes (0: never) have been read, the reading
+    // thread calls the waker, so that whoever shows the progress hears of it
+    // at once. Both are set before the reading threads start (the step by
+    // the run, the waker by ChecksumInOrder) and the waker cleared after
+    // they end.
+    void SetProgressStep(std::uint64_t step) { step_ = step; }
+    std::uint64_t ProgressStep() const { return step_; }
+    void SetWaker(void (*wake)(void*), void* context) {
+        wake_ = wake;
+        wakeContext_ = context;
+    }
     std::uint64_t BytesRead() const { return bytesRead_.load(std::memory_order_relaxed); }
 
     // Takes up to `wanted` threads from those left; how many it took.
@@ -54,6 +71,9 @@ class FileReadControl {
     std::atomic<std::uint64_t> bytesRead_{0};
     std::atomic<int> spareThreads_;
     bool limited_;
+    std::uint64_t step_ = 0;
+    void (*wake_)(void*) = nullptr;
+    void* wakeContext_ = nullptr;
 };
 
 // The read loops' look at a control that may be absent (null: never stops,

@@ -1,7 +1,7 @@
 // What a check finds, one row per file or list line, in the same shape for
 // the three kinds of run (a protocol, an SFV list, a copy), and the counting
-// of the rows by status. The texts shown for a row (report lines, summary
-// lines, exit codes) belong to the programs that show them.
+// of the rows by status. The report's text of a row and of a run is in
+// verify/ReportText.h; exit codes belong to the command line.
 #pragma once
 
 #include <array>

@@ -140,12 +140,13 @@ class RowFeeder {
 class ProgressPace {
   public:
     explicit ProgressPace(std::uint64_t plannedBytes)
-        : step_(plannedBytes / 16), last_(Clock::now()) {}
+        : step_(Step(plannedBytes)), last_(Clock::now()) {}
+    static std::uint64_t Step(std::uint64_t plannedBytes) { return plannedBytes / 16; }
 
     bool Due(std::uint64_t bytes) {
         const Clock::time_point now = Clock::now();
         const auto since = now - last_;
-        const bool stepped = step_ > 0 && bytes >= lastBytes_ + step_;
+        const bool stepped = step_ > 0 && bytes / step_ > lastBytes_ / step_;
         if (since < std::chrono::milliseconds(100) && !stepped) return false;
         last_ = now;
         lastBytes_ = bytes;
@@ -198,6 +199,7 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     // Every reading thread of the run, those of whole files and those of
     // parts alike, comes out of this one allowance.
     FileReadControl control(options.cancel, std::max(jobs, UsableProcessorCount()));
+    control.SetProgressStep(ProgressPace::Step(plan.bytes));
     FileAccess access = kPerThreadUtf8FileAccess;
     access.uncached = options.uncached;
     access.control = &control;
