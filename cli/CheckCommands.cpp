@@ -40,6 +40,10 @@ CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
 // The summary line and the exit code of a check that ran, or its refusal.
 int Finish(CommandOutput& output, const CheckOutcome& outcome) {
     if (outcome.end == CheckOutcome::End::kRefused) {
+        if (outcome.errorFollowsSubject) {
+            output.Complain(DisplayName(outcome.subject) + " " + outcome.error);
+            return kExitError;
+        }
         output.Complain(DisplayName(outcome.subject), outcome.error);
         return kExitError;
     }

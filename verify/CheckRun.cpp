@@ -180,6 +180,11 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
     if (!list.ok) return Refused(kind, listPath, list.error);
+    if (kind == CheckKind::kSfv ? list.sfvEntries.empty() : list.protocol.entries.empty()) {
+        CheckOutcome outcome = Refused(kind, listPath, "names no files; nothing was checked");
+        outcome.errorFollowsSubject = true;
+        return outcome;
+    }
     if (kind == CheckKind::kSfv) {
         return VerifyAgainstSfv(listPath, list.sfvEntries, directory, options, sink);
     }

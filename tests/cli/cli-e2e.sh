@@ -454,6 +454,19 @@ run 0 --verify cut.txt; expect_out "OK          $long
 # A folder is no list.
 run 2 --verify samples; expect_err_has "samples: a folder, not a list" "--verify of a folder"
 
+# --- lists that check nothing, lists that name themselves, folders ------------
+# A list that names no file checks nothing: an error, never a success.
+mkdir -p nothing; printf abc >nothing/a.txt
+printf '; only a comment\r\n\r\n' >nothing/comments.sfv
+: >nothing/empty.sfv
+sed -e '/^[a-z]/d' -e 's/^[0-9]* files calculated/0 files calculated/' samples.txt >nothing/zero.txt
+for list in nothing/empty.sfv nothing/comments.sfv nothing/zero.txt /dev/null; do
+  run 2 --verify "$list" nothing; expect_out "" "empty list $list"
+  expect_err_has "$list names no files; nothing was checked" "empty list $list"
+done
+"$cli" --verify nothing/comments.sfv nothing >nothing/comments.sfv 2>"$work/err"; code=$?
+[ "$code" -eq 2 ] || fail "a list emptied by the shell exited $code"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1
