@@ -121,11 +121,11 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
     if (!top.ok) return Refused(CheckKind::kSfv, checked, top.error);
     CheckOutcome outcome;
     outcome.kind = CheckKind::kSfv;
+    std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, options.recursive);
     for (const FolderFault& fault : top.faults) {
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
-    std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, options.recursive);
     LeaveOutFile(files, listPath);
     AddUnlistedFiles(plan, files, kNamesFoldCase);
     if (options.planBytes) QueryMissingSizes(files, options.jobs);

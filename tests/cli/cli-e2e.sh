@@ -467,6 +467,22 @@ done
 "$cli" --verify nothing/comments.sfv nothing >nothing/comments.sfv 2>"$work/err"; code=$?
 [ "$code" -eq 2 ] || fail "a list emptied by the shell exited $code"
 
+# Without -r too, a listed folder that cannot be listed is reported.
+mkdir -p shut9/closed; printf x >shut9/closed/x; chmod 000 shut9/closed
+printf 'closed/x 00000000\n' >shut9/l.sfv
+run_unprivileged 2 --verify shut9/l.sfv
+expect_err_has "closed: the folder cannot be listed: Permission denied" "unlistable folder without -r"
+chmod 755 shut9/closed
+
+# NEW never looks into a folder reached through a link; the listed file is
+# still opened as the system resolves it.
+mkdir -p linked/outside linked/dir; printf abc >linked/outside/x.txt; printf y >linked/outside/other.txt
+ln -s ../outside linked/dir/link
+printf 'link/x.txt 352441C2\n' >linked/dir/l.sfv
+run 0 --verify linked/dir/l.sfv
+expect_out "OK          link/x.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "a link to a folder"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1
