@@ -11,6 +11,8 @@
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
+#include "files/PathSeparators.h"
+#include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
@@ -104,6 +106,21 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     return ReadRows(std::move(rows), options, sink, std::move(outcome));
 }
 
+// Whether `listed` (relative to `folder`, '/' between folders) leads to the
+// file at `path`: by name first, so that only a line of the same name costs a
+// look at the file system.
+bool NamesFile(const std::string& folder, const std::string& listed, const std::string& path) {
+    const std::size_t folderEnd = listed.rfind('/');
+    const std::size_t separator = LastPathSeparator(path);
+    const std::string listedName =
+        folderEnd == std::string::npos ? listed : listed.substr(folderEnd + 1);
+    const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+    if (kNamesFoldCase ? FoldedUtf8Name(listedName) != FoldedUtf8Name(name) : listedName != name) {
+        return false;
+    }
+    return SameFile(PathInFolder(folder, listed), path);
+}
+
 std::string SizeKey(const std::string& name) {
     return kNamesFoldCase ? FoldedUtf8Name(name) : name;
 }
@@ -136,7 +153,14 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
 
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
+    bool namedItself = false;
     for (SfvRow& planned : plan.rows) {
+        if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
+            planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, planned.path, listPath)) {
+            namedItself = true;
+            sink.ListNamesItself(entries[planned.entries.front()].line);
+            continue;
+        }
         PlannedRow row;
         row.row.name = planned.path;
         switch (planned.kind) {

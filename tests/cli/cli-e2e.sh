@@ -467,6 +467,22 @@ done
 "$cli" --verify nothing/comments.sfv nothing >nothing/comments.sfv 2>"$work/err"; code=$?
 [ "$code" -eq 2 ] || fail "a list emptied by the shell exited $code"
 
+# A list never lists or checks itself, also through standard output or a link.
+mkdir -p selfish; printf abc >selfish/a.txt
+(cd selfish && "$cli" --sfv . >list.sfv); code=$?
+[ "$code" -eq 0 ] && [ "$(grep -v '^;' selfish/list.sfv)" == "a.txt 352441C2" ] ||
+  fail "--sfv . > list.sfv lists itself ($code): $(cat selfish/list.sfv)"
+ln -s list.sfv selfish/link.sfv
+run 0 --sfv selfish -o selfish/link.sfv
+[ -L selfish/link.sfv ] || fail "-o through a link replaced the link"
+[ "$(grep -v '^;' selfish/list.sfv)" == "a.txt 352441C2" ] || fail "-o through a link lists its target: $(cat selfish/list.sfv)"
+mkdir -p selfish2; printf abc >selfish2/a.txt
+printf 'a.txt 352441C2\nlist2.sfv 00000000\n' >selfish2/list2.sfv
+run 0 --verify selfish2/list2.sfv
+expect_out "OK          a.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "a list naming itself"
+expect_err_has "list2.sfv names itself" "a list naming itself"
+
 # Without -r too, a listed folder that cannot be listed is reported.
 mkdir -p shut9/closed; printf x >shut9/closed/x; chmod 000 shut9/closed
 printf 'closed/x 00000000\n' >shut9/l.sfv
