@@ -1,6 +1,7 @@
 #include "verify/CheckRun.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileEntryCrc32.h"
+#include "files/FolderAbsence.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
@@ -121,6 +123,34 @@ bool NamesFile(const std::string& folder, const std::string& listed, const std::
     return SameFile(PathInFolder(folder, listed), path);
 }
 
+// The folders of listed files that are not there, so that their files are
+// found missing without opening each (a list of many files of a folder that
+// is gone costs one look at the folder).
+class AbsentFolders {
+  public:
+    explicit AbsentFolders(const std::string& top) : top_(top) {}
+
+    // ErrorOpeningInside for the folder of `listed` (relative, '/' between
+    // folders); 0 for a file directly in the top folder.
+    unsigned long ErrorOpening(const std::string& listed) {
+        const std::size_t folderEnd = listed.rfind('/');
+        if (folderEnd == std::string::npos) return 0;
+        const std::string_view folder(listed.data(), folderEnd);
+        if (folder == last_) return lastError_;
+        last_.assign(folder);
+        const auto [known, added] = errors_.try_emplace(last_, 0);
+        if (added) known->second = ErrorOpeningInside(PathInFolder(top_, last_));
+        lastError_ = known->second;
+        return lastError_;
+    }
+
+  private:
+    const std::string& top_;
+    std::unordered_map<std::string, unsigned long> errors_;
+    std::string last_ = std::string(1, '\0');  // no folder's name
+    unsigned long lastError_ = 0;
+};
+
 std::string SizeKey(const std::string& name) {
     return kNamesFoldCase ? FoldedUtf8Name(name) : name;
 }
@@ -154,6 +184,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
     bool namedItself = false;
+    AbsentFolders absentFolders(checked);
     for (SfvRow& planned : plan.rows) {
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
             planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, planned.path, listPath)) {
@@ -162,16 +193,25 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
             continue;
         }
         PlannedRow row;
-        row.row.name = planned.path;
+        row.row.name = std::move(planned.path);
+        const std::string& path = row.row.name;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
                 const SfvEntry& entry = entries[planned.entries.front()];
                 row.row.hasExpected = true;
                 row.row.expected = entry.crc;
+                const unsigned long notThere = absentFolders.ErrorOpening(path);
+                if (notThere != 0) {
+                    // As opening it would find.
+                    row.row.status = VerifyStatus::kMissing;
+                    row.row.failure.status = FileReadStatus::kOpenFailed;
+                    row.row.failure.errorCode = notThere;
+                    break;
+                }
                 row.sfvEntry = &entry;
                 row.judge = RowJudge::kSfvListed;
-                row.toRead.push_back({PathInFolder(checked, planned.path), ""});
-                const auto size = sizes.find(SizeKey(planned.path));
+                row.toRead.push_back({PathInFolder(checked, path), ""});
+                const auto size = sizes.find(SizeKey(path));
                 if (size != sizes.end()) row.bytes = size->second;
                 break;
             }

@@ -1,6 +1,7 @@
 #include "verify/SfvCheck.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -24,6 +25,7 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
     rowByKey.reserve(entries.size());
     plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
+    std::string lastFolder;
     for (std::size_t index = 0; index < entries.size(); ++index) {
         const ListedPath resolved = ResolveListedPath(entries[index].name);
         if (!resolved.ok && resolved.cannotBeHeld) {
@@ -51,7 +53,11 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
             continue;
         }
         const std::size_t folderEnd = path.rfind('/');
-        folders.insert(folderEnd == std::string::npos ? std::string() : path.substr(0, folderEnd));
+        const std::string_view folder(path.data(), folderEnd == std::string::npos ? 0 : folderEnd);
+        // Lines of one folder mostly follow each other.
+        if (folders.empty() || folder != lastFolder) {
+            lastFolder = *folders.emplace(folder).first;
+        }
         SfvRow row;
         row.path = std::move(path);
         row.entries.push_back(index);
@@ -64,14 +70,20 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
 }
 
 void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool foldCase) {
-    std::unordered_set<std::string> named;
-    named.reserve(plan.rows.size());
+    if (files.empty()) return;
+    // The files not named yet, by key; each row takes its file out.
+    std::unordered_map<std::string, std::size_t> unnamed;
+    unnamed.reserve(files.size());
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        unnamed.emplace(PathKey(files[file].name, foldCase), file);
+    }
     for (const SfvRow& row : plan.rows) {
         if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kDuplicate)
-            named.insert(PathKey(row.path, foldCase));
+            foldCase ? unnamed.erase(FoldedUtf8Name(row.path)) : unnamed.erase(row.path);
     }
     for (std::size_t file = 0; file < files.size(); ++file) {
-        if (named.count(PathKey(files[file].name, foldCase)) != 0) continue;
+        const auto found = unnamed.find(PathKey(files[file].name, foldCase));
+        if (found == unnamed.end() || found->second != file) continue;
         SfvRow row;
         row.kind = SfvRow::Kind::kUnlisted;
         row.path = files[file].name;
