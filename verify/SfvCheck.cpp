@@ -17,12 +17,46 @@ std::string PathKey(const std::string& path, bool foldCase) {
     return foldCase ? FoldedUtf8Name(path) : path;
 }
 
+// The rows planned so far by their keys: open addressing over each key's
+// hash, one small slot a row (a map of strings would cost a node, a copy of
+// the key and a miss in memory per row).
+class RowIndex {
+  public:
+    explicit RowIndex(std::size_t rows) {
+        std::size_t size = 16;
+        while (size < rows * 2) size *= 2;
+        slots_.resize(size);
+    }
+
+    // The row already planned whose key `sameKey` says is `key`'s, or else
+    // kNone, `row` now holding that key.
+    template <typename SameKey>
+    std::size_t FindOrAdd(const std::string& key, std::size_t row, const SameKey& sameKey) {
+        const std::size_t hash = std::hash<std::string_view>()(key);
+        for (std::size_t at = hash & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
+            Slot& slot = slots_[at];
+            if (slot.rowPlusOne == 0) {
+                slot.hash = hash;
+                slot.rowPlusOne = row + 1;
+                return SfvRow::kNone;
+            }
+            if (slot.hash == hash && sameKey(slot.rowPlusOne - 1)) return slot.rowPlusOne - 1;
+        }
+    }
+
+  private:
+    struct Slot {
+        std::size_t hash = 0;
+        std::size_t rowPlusOne = 0;  // 0: empty
+    };
+    std::vector<Slot> slots_;
+};
+
 }  // namespace
 
 SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase) {
     SfvPlan plan;
-    std::unordered_map<std::string, std::size_t> rowByKey;
-    rowByKey.reserve(entries.size());
+    RowIndex rowByKey(entries.size());
     plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
     std::string lastFolder;
@@ -45,9 +79,14 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
             return plan;
         }
         std::string path = JoinListedPath(resolved.components, '/');
-        const auto [found, added] = rowByKey.emplace(PathKey(path, foldCase), plan.rows.size());
-        if (!added) {
-            SfvRow& row = plan.rows[found->second];
+        const std::string folded = foldCase ? PathKey(path, foldCase) : std::string();
+        const std::string& key = foldCase ? folded : path;
+        const std::size_t found = rowByKey.FindOrAdd(key, plan.rows.size(), [&](std::size_t row) {
+            return foldCase ? PathKey(plan.rows[row].path, foldCase) == key
+                            : plan.rows[row].path == key;
+        });
+        if (found != SfvRow::kNone) {
+            SfvRow& row = plan.rows[found];
             row.kind = SfvRow::Kind::kDuplicate;
             row.entries.push_back(index);
             continue;
