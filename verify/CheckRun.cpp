@@ -76,29 +76,29 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
         const ProtocolEntry* entry =
             planned.entry == VerifyRow::kNone ? nullptr : &protocol.entries[planned.entry];
         if (entry != nullptr) {
-            row.row.hasExpected = true;
-            row.row.expected = ProtocolCrc(*entry);
+            row.hasExpected = true;
+            row.expected = ProtocolCrc(*entry);
         }
         row.protocolEntry = entry;
         row.protocolKind = planned.kind;
         switch (planned.kind) {
             case VerifyRow::Kind::kListed:
             case VerifyRow::Kind::kUnlisted:
-                row.row.name = list.files[planned.file].name;
+                row.name = list.files[planned.file].name;
                 row.judge = RowJudge::kProtocol;
                 Read(row, list.files[planned.file]);
                 break;
             case VerifyRow::Kind::kMissing:
-                row.row.status = VerifyStatus::kMissing;
-                row.row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                row.status = VerifyStatus::kMissing;
+                row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
                 break;
             case VerifyRow::Kind::kAmbiguous:
-                row.row.status = VerifyStatus::kAmbiguous;
-                row.row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                row.status = VerifyStatus::kAmbiguous;
+                row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
                 for (const std::size_t file : planned.candidates) {
-                    row.row.candidates.push_back(list.files[file].name);
+                    row.More().candidates.push_back(list.files[file].name);
                 }
-                row.row.sameFieldLines = planned.sameFieldLines;
+                row.More().sameFieldLines = planned.sameFieldLines;
                 break;
         }
         rows.push_back(std::move(row));
@@ -193,19 +193,18 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
             continue;
         }
         PlannedRow row;
-        row.row.name = std::move(planned.path);
-        const std::string& path = row.row.name;
+        row.name = std::move(planned.path);
+        const std::string& path = row.name;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
                 const SfvEntry& entry = entries[planned.entries.front()];
-                row.row.hasExpected = true;
-                row.row.expected = entry.crc;
+                row.hasExpected = true;
+                row.expected = entry.crc;
                 const unsigned long notThere = absentFolders.ErrorOpening(path);
                 if (notThere != 0) {
-                    // As opening it would find.
-                    row.row.status = VerifyStatus::kMissing;
-                    row.row.failure.status = FileReadStatus::kOpenFailed;
-                    row.row.failure.errorCode = notThere;
+                    // As opening it would find (a MISSING row tells no
+                    // failure beside).
+                    row.status = VerifyStatus::kMissing;
                     break;
                 }
                 row.sfvEntry = &entry;
@@ -216,15 +215,15 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
                 break;
             }
             case SfvRow::Kind::kDuplicate:
-                row.row.status = VerifyStatus::kDuplicate;
+                row.status = VerifyStatus::kDuplicate;
                 for (const std::size_t entry : planned.entries) {
-                    row.row.lines.push_back(entries[entry].line);
+                    row.More().lines.push_back(entries[entry].line);
                 }
                 break;
             case SfvRow::Kind::kNotHeld:
-                row.row.status = VerifyStatus::kUnreadable;
-                row.row.notHeld = planned.reason;
-                row.row.lines.push_back(entries[planned.entries.front()].line);
+                row.status = VerifyStatus::kUnreadable;
+                row.More().notHeld = planned.reason;
+                row.More().lines.push_back(entries[planned.entries.front()].line);
                 break;
             case SfvRow::Kind::kUnlisted:
                 row.judge = RowJudge::kSfvUnlisted;
@@ -284,25 +283,25 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
         PlannedRow row;
         switch (planned.kind) {
             case CopyRow::Kind::kSourceOnly:
-                row.row.status = VerifyStatus::kMissing;
-                row.row.name = sources[planned.source].name;
+                row.status = VerifyStatus::kMissing;
+                row.name = sources[planned.source].name;
                 break;
             case CopyRow::Kind::kCopyOnly:
-                row.row.status = VerifyStatus::kNew;
-                row.row.name = copies[planned.copy].name;
+                row.status = VerifyStatus::kNew;
+                row.name = copies[planned.copy].name;
                 break;
             case CopyRow::Kind::kBoth: {
                 const PlainFile& from = sources[planned.source];
                 const PlainFile& to = copies[planned.copy];
-                row.row.name = from.name;
+                row.name = from.name;
                 // Files the listings already tell apart by size are not read;
                 // files of unknown sizes are opened together and not read
                 // either when their sizes differ (ChecksumCopyPair).
                 if (from.sized && to.sized && from.size != to.size) {
-                    row.row.status = VerifyStatus::kDifferent;
-                    row.row.sizesCompared = true;
-                    row.row.expectedSize = from.size;
-                    row.row.foundSize = to.size;
+                    row.status = VerifyStatus::kDifferent;
+                    row.More().sizesCompared = true;
+                    row.More().expectedSize = from.size;
+                    row.More().foundSize = to.size;
                     break;
                 }
                 row.judge = RowJudge::kCopy;

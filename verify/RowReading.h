@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "files/FileEntryCrc32.h"
@@ -26,7 +28,20 @@ enum class RowJudge {
 };
 
 struct PlannedRow {
-    CheckRow row;  // as far as it is known before reading
+    // The row as far as it is known before reading. Most rows need only
+    // these fields, so that a list of a million lines plans in little
+    // memory; the rest of a CheckRow is made for the few that need it (More).
+    std::string name;
+    VerifyStatus status = VerifyStatus::kOk;
+    bool hasExpected = false;
+    std::uint32_t expected = 0;
+    std::unique_ptr<CheckRow> more;
+
+    // The row's other fields, made on the first call.
+    CheckRow& More();
+    // The whole row as planned; this one keeps nothing of it.
+    CheckRow TakeRow();
+
     RowJudge judge = RowJudge::kNone;
     std::vector<FileToRead> toRead;  // in reading order (a copy: source, then copy)
     std::uint64_t bytes = 0;         // their sizes, as listed

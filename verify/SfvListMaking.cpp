@@ -65,7 +65,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
             continue;
         }
         PlannedRow row;
-        row.row.name = file.name;
+        row.name = file.name;
         row.judge = RowJudge::kListing;
         row.toRead.push_back({file.path, file.alternatePath});
         row.bytes = file.size;
