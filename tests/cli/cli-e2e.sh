@@ -499,6 +499,17 @@ run 0 --verify linked/dir/l.sfv
 expect_out "OK          link/x.txt
 1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "a link to a folder"
 
+# The files of a listed folder that is not there (or is a file) are MISSING
+# without a look at each; the others are read as ever.
+mkdir -p gone; printf abc >gone/a.txt
+printf 'none/x.bin 00000000\na.txt/y.bin 00000000\nnone/z.bin 00000000\na.txt 352441C2\n' >gone/l.sfv
+run 1 --verify gone/l.sfv
+expect_out "MISSING     none/x.bin
+MISSING     a.txt/y.bin
+MISSING     none/z.bin
+OK          a.txt
+1 OK, 0 CHANGED, 3 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "files of folders not there"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1
