@@ -1,6 +1,8 @@
 #include "verify/SfvCheck.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -22,6 +24,8 @@ std::string PathKey(const std::string& path, bool foldCase) {
 // the key and a miss in memory per row).
 class RowIndex {
   public:
+    // Room for `rows` rows (fewer than 2^32: a list that long cannot be
+    // held in memory anyway).
     explicit RowIndex(std::size_t rows) {
         std::size_t size = 16;
         while (size < rows * 2) size *= 2;
@@ -30,24 +34,38 @@ class RowIndex {
 
     // The row already planned whose key `sameKey` says is `key`'s, or else
     // kNone, `row` now holding that key.
+    static std::size_t HashOf(const std::string& key) { return std::hash<std::string_view>()(key); }
+
+    // Asks for the first slot of `hash` to be brought into the cache while
+    // other work goes on: with a million rows the table is far larger than
+    // the cache, and each row would otherwise wait for memory.
+    void Prefetch(std::size_t hash) const {
+#if defined(__GNUC__) || defined(__clang__)
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+#else
+        (void)hash;
+#endif
+    }
+
     template <typename SameKey>
-    std::size_t FindOrAdd(const std::string& key, std::size_t row, const SameKey& sameKey) {
-        const std::size_t hash = std::hash<std::string_view>()(key);
+    std::size_t FindOrAdd(std::size_t hash, std::size_t row, const SameKey& sameKey) {
+        // The bits above those that choose the slot tell most keys apart.
+        const auto tag = static_cast<std::uint32_t>(hash >> (sizeof(std::size_t) * 8 - 32));
         for (std::size_t at = hash & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
             Slot& slot = slots_[at];
             if (slot.rowPlusOne == 0) {
-                slot.hash = hash;
-                slot.rowPlusOne = row + 1;
+                slot.tag = tag;
+                slot.rowPlusOne = static_cast<std::uint32_t>(row + 1);
                 return SfvRow::kNone;
             }
-            if (slot.hash == hash && sameKey(slot.rowPlusOne - 1)) return slot.rowPlusOne - 1;
+            if (slot.tag == tag && sameKey(slot.rowPlusOne - 1)) return slot.rowPlusOne - 1;
         }
     }
 
   private:
     struct Slot {
-        std::size_t hash = 0;
-        std::size_t rowPlusOne = 0;  // 0: empty
+        std::uint32_t tag = 0;
+        std::uint32_t rowPlusOne = 0;  // 0: empty
     };
     std::vector<Slot> slots_;
 };
@@ -60,9 +78,48 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
     plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
     std::string lastFolder;
+    // Each resolved name waits for the next to be resolved before it is
+    // looked up, so that its slot has come into the cache meanwhile.
+    struct Resolved {
+        std::size_t index = 0;
+        std::string path;
+        std::string key;  // folded, where names fold case
+        std::size_t hash = 0;
+    };
+    std::optional<Resolved> waiting;
+    const auto settle = [&] {
+        if (!waiting) return;
+        Resolved& resolved = *waiting;
+        const std::string& key = foldCase ? resolved.key : resolved.path;
+        const std::size_t found =
+            rowByKey.FindOrAdd(resolved.hash, plan.rows.size(), [&](std::size_t row) {
+                return foldCase ? PathKey(plan.rows[row].path, foldCase) == key
+                                : plan.rows[row].path == key;
+            });
+        if (found != SfvRow::kNone) {
+            SfvRow& row = plan.rows[found];
+            row.kind = SfvRow::Kind::kDuplicate;
+            row.entries.push_back(resolved.index);
+            waiting.reset();
+            return;
+        }
+        const std::size_t folderEnd = resolved.path.rfind('/');
+        const std::string_view folder(resolved.path.data(),
+                                      folderEnd == std::string::npos ? 0 : folderEnd);
+        // Lines of one folder mostly follow each other.
+        if (folders.empty() || folder != lastFolder) {
+            lastFolder = *folders.emplace(folder).first;
+        }
+        SfvRow row;
+        row.path = std::move(resolved.path);
+        row.entries.push_back(resolved.index);
+        plan.rows.push_back(std::move(row));
+        waiting.reset();
+    };
     for (std::size_t index = 0; index < entries.size(); ++index) {
         const ListedPath resolved = ResolveListedPath(entries[index].name);
         if (!resolved.ok && resolved.cannotBeHeld) {
+            settle();
             SfvRow row;
             row.kind = SfvRow::Kind::kNotHeld;
             row.path = entries[index].name;
@@ -78,30 +135,16 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
             plan.folders.clear();
             return plan;
         }
-        std::string path = JoinListedPath(resolved.components, '/');
-        const std::string folded = foldCase ? PathKey(path, foldCase) : std::string();
-        const std::string& key = foldCase ? folded : path;
-        const std::size_t found = rowByKey.FindOrAdd(key, plan.rows.size(), [&](std::size_t row) {
-            return foldCase ? PathKey(plan.rows[row].path, foldCase) == key
-                            : plan.rows[row].path == key;
-        });
-        if (found != SfvRow::kNone) {
-            SfvRow& row = plan.rows[found];
-            row.kind = SfvRow::Kind::kDuplicate;
-            row.entries.push_back(index);
-            continue;
-        }
-        const std::size_t folderEnd = path.rfind('/');
-        const std::string_view folder(path.data(), folderEnd == std::string::npos ? 0 : folderEnd);
-        // Lines of one folder mostly follow each other.
-        if (folders.empty() || folder != lastFolder) {
-            lastFolder = *folders.emplace(folder).first;
-        }
-        SfvRow row;
-        row.path = std::move(path);
-        row.entries.push_back(index);
-        plan.rows.push_back(std::move(row));
+        Resolved next;
+        next.index = index;
+        next.path = JoinListedPath(resolved.components, '/');
+        if (foldCase) next.key = PathKey(next.path, foldCase);
+        next.hash = RowIndex::HashOf(foldCase ? next.key : next.path);
+        rowByKey.Prefetch(next.hash);
+        settle();
+        waiting = std::move(next);
     }
+    settle();
     plan.folders.assign(folders.begin(), folders.end());
     std::sort(plan.folders.begin(), plan.folders.end());
     plan.ok = true;
