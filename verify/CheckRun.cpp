@@ -1,6 +1,7 @@
 #include "verify/CheckRun.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -155,14 +156,25 @@ std::string SizeKey(const std::string& name) {
     return kNamesFoldCase ? FoldedUtf8Name(name) : name;
 }
 
-CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<SfvEntry>& entries,
+// What the rows need of a list's lines once they are planned: so that the
+// lines themselves (names and all) need not be kept through the reading.
+struct LineFacts {
+    std::uint32_t crc;
+    std::size_t line;
+};
+
+CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> lines,
                               const std::string& directory, const CheckOptions& options,
                               CheckSink& sink) {
-    SfvPlan plan = PlanSfvVerification(entries, kNamesFoldCase);
+    SfvPlan plan = PlanSfvVerification(lines, kNamesFoldCase);
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath,
                        "line " + std::to_string(plan.line) + ": " + plan.error);
     }
+    std::vector<LineFacts> entries;
+    entries.reserve(lines.size());
+    for (const SfvEntry& entry : lines) entries.push_back({entry.crc, entry.line});
+    std::vector<SfvEntry>().swap(lines);
     const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
     PlainFileTree top = ListPlainFilesTree(checked, options.recursive);
     if (!top.ok) return Refused(CheckKind::kSfv, checked, top.error);
@@ -197,7 +209,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
         const std::string& path = row.name;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
-                const SfvEntry& entry = entries[planned.entries.front()];
+                const LineFacts& entry = entries[planned.entries.front()];
                 row.hasExpected = true;
                 row.expected = entry.crc;
                 const unsigned long notThere = absentFolders.ErrorOpening(path);
@@ -207,7 +219,6 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
                     row.status = VerifyStatus::kMissing;
                     break;
                 }
-                row.sfvEntry = &entry;
                 row.judge = RowJudge::kSfvListed;
                 row.toRead.push_back({PathInFolder(checked, path), ""});
                 const auto size = sizes.find(SizeKey(path));
@@ -239,7 +250,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
 
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink) {
-    const ChecksumListFile list = ReadChecksumListFile(listPath);
+    ChecksumListFile list = ReadChecksumListFile(listPath);
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
     if (!list.ok) return Refused(kind, listPath, list.error);
@@ -249,7 +260,7 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
         return outcome;
     }
     if (kind == CheckKind::kSfv) {
-        return VerifyAgainstSfv(listPath, list.sfvEntries, directory, options, sink);
+        return VerifyAgainstSfv(listPath, std::move(list.sfvEntries), directory, options, sink);
     }
     if (options.recursive) {
         return Refused(kind, listPath,

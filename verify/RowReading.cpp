@@ -52,7 +52,7 @@ void Judge(const PlannedRow& planned, CheckRow& row, const std::vector<FileCheck
             break;
         }
         case RowJudge::kSfvListed:
-            row.status = JudgeListedFile(*planned.sfvEntry, read[0]);
+            row.status = JudgeListedFile(row.expected, read[0]);
             TakeRead(row, read[0]);
             break;
         case RowJudge::kSfvUnlisted:

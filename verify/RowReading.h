@@ -21,7 +21,7 @@ namespace sumbrook {
 enum class RowJudge {
     kNone,         // nothing to read: `row` is complete as planned
     kProtocol,     // JudgeRow with `protocolKind` and `protocolEntry`
-    kSfvListed,    // JudgeListedFile against `sfvEntry`
+    kSfvListed,    // JudgeListedFile against `expected`
     kSfvUnlisted,  // NEW, or UNREADABLE
     kCopy,         // JudgeCopy of the two files
     kListing,      // a file of a list being made: OK with its checksum, or UNREADABLE
@@ -47,7 +47,6 @@ struct PlannedRow {
     std::uint64_t bytes = 0;         // their sizes, as listed
     VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
     const ProtocolEntry* protocolEntry = nullptr;
-    const SfvEntry* sfvEntry = nullptr;
 };
 
 // Hands `rows` to `sink` in order: the plan first (only the rows that

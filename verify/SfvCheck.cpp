@@ -175,8 +175,12 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool f
 }
 
 VerifyStatus JudgeListedFile(const SfvEntry& entry, const FileChecksum& checksum) {
+    return JudgeListedFile(entry.crc, checksum);
+}
+
+VerifyStatus JudgeListedFile(std::uint32_t expected, const FileChecksum& checksum) {
     if (checksum.status == FileReadStatus::kOk) {
-        return checksum.crc == entry.crc ? VerifyStatus::kOk : VerifyStatus::kChanged;
+        return checksum.crc == expected ? VerifyStatus::kOk : VerifyStatus::kChanged;
     }
     return NameNotFound(checksum) ? VerifyStatus::kMissing : VerifyStatus::kUnreadable;
 }

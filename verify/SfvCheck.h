@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -53,5 +54,7 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool f
 // The verdict for a kListed row from its file's checksum now: OK or CHANGED,
 // MISSING when the path names no file, UNREADABLE for any other failure.
 VerifyStatus JudgeListedFile(const SfvEntry& entry, const FileChecksum& checksum);
+// The same against the checksum `expected`.
+VerifyStatus JudgeListedFile(std::uint32_t expected, const FileChecksum& checksum);
 
 }  // namespace sumbrook
