@@ -201,7 +201,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
             planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, planned.path, listPath)) {
             namedItself = true;
-            sink.ListNamesItself(entries[planned.entries.front()].line);
+            sink.ListNamesItself(entries[planned.entry].line);
             continue;
         }
         PlannedRow row;
@@ -209,7 +209,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         const std::string& path = row.name;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
-                const LineFacts& entry = entries[planned.entries.front()];
+                const LineFacts& entry = entries[planned.entry];
                 row.hasExpected = true;
                 row.expected = entry.crc;
                 const unsigned long notThere = absentFolders.ErrorOpening(path);
@@ -227,14 +227,15 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
             }
             case SfvRow::Kind::kDuplicate:
                 row.status = VerifyStatus::kDuplicate;
-                for (const std::size_t entry : planned.entries) {
+                row.More().lines.push_back(entries[planned.entry].line);
+                for (const std::size_t entry : planned.laterEntries) {
                     row.More().lines.push_back(entries[entry].line);
                 }
                 break;
             case SfvRow::Kind::kNotHeld:
                 row.status = VerifyStatus::kUnreadable;
                 row.More().notHeld = planned.reason;
-                row.More().lines.push_back(entries[planned.entries.front()].line);
+                row.More().lines.push_back(entries[planned.entry].line);
                 break;
             case SfvRow::Kind::kUnlisted:
                 row.judge = RowJudge::kSfvUnlisted;

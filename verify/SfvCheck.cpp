@@ -99,7 +99,7 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
         if (found != SfvRow::kNone) {
             SfvRow& row = plan.rows[found];
             row.kind = SfvRow::Kind::kDuplicate;
-            row.entries.push_back(resolved.index);
+            row.laterEntries.push_back(resolved.index);
             waiting.reset();
             return;
         }
@@ -112,7 +112,7 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
         }
         SfvRow row;
         row.path = std::move(resolved.path);
-        row.entries.push_back(resolved.index);
+        row.entry = resolved.index;
         plan.rows.push_back(std::move(row));
         waiting.reset();
     };
@@ -123,7 +123,7 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
             SfvRow row;
             row.kind = SfvRow::Kind::kNotHeld;
             row.path = entries[index].name;
-            row.entries.push_back(index);
+            row.entry = index;
             row.reason = resolved.error;
             plan.rows.push_back(std::move(row));
             continue;

@@ -27,10 +27,11 @@ struct SfvRow {
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     Kind kind = Kind::kListed;
-    std::string path;                  // relative to the folder, '/' between folders
-    std::vector<std::size_t> entries;  // kListed: its entry; kDuplicate: all, in list order
-    std::size_t file = kNone;          // kUnlisted: the file in the listing
-    std::string reason;                // kNotHeld
+    std::string path;                       // relative to the folder, '/' between folders
+    std::size_t entry = kNone;              // the first entry naming it (kListed: its entry)
+    std::vector<std::size_t> laterEntries;  // kDuplicate: the others, in list order
+    std::size_t file = kNone;               // kUnlisted: the file in the listing
+    std::string reason;                     // kNotHeld
 };
 
 struct SfvPlan {

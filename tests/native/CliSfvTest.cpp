@@ -128,7 +128,7 @@ std::string RowsText(const SfvPlan& plan) {
         static const char* const kKinds[] = {"listed", "duplicate", "unlisted", "not held"};
         text += std::string(kKinds[static_cast<int>(row.kind)]) + " " + row.path;
         if (row.kind == SfvRow::Kind::kDuplicate)
-            text += "(" + std::to_string(row.entries.size()) + ")";
+            text += "(" + std::to_string(1 + row.laterEntries.size()) + ")";
         text += "; ";
     }
     return text;
