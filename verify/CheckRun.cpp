@@ -44,6 +44,21 @@ void Read(PlannedRow& planned, const PlainFile& file) {
     planned.bytes += file.size;
 }
 
+// Whether `listed` (relative to `folder`, '/' between folders) leads to the
+// file at `path`: by name first, so that only a line of the same name costs a
+// look at the file system.
+bool NamesFile(const std::string& folder, const std::string& listed, const std::string& path) {
+    const std::size_t folderEnd = listed.rfind('/');
+    const std::size_t separator = LastPathSeparator(path);
+    const std::string listedName =
+        folderEnd == std::string::npos ? listed : listed.substr(folderEnd + 1);
+    const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+    if (kNamesFoldCase ? FoldedUtf8Name(listedName) != FoldedUtf8Name(name) : listedName != name) {
+        return false;
+    }
+    return SameFile(PathInFolder(folder, listed), path);
+}
+
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
                                    const std::string& directory, const CheckOptions& options,
                                    CheckSink& sink) {
@@ -72,6 +87,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
         names.push_back(ProtocolTextOf(file.name, name) ? name : std::string(1, '\0') + file.name);
     }
     std::vector<PlannedRow> rows;
+    bool namedItself = false;
     for (const VerifyRow& planned : PlanVerification(protocol.entries, names, kNamesFoldCase)) {
         PlannedRow row;
         const ProtocolEntry* entry =
@@ -92,6 +108,12 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
             case VerifyRow::Kind::kMissing:
                 row.status = VerifyStatus::kMissing;
                 row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                // The protocol itself, left out of the listing above.
+                if (!namedItself && NamesFile(checked, row.name, listPath)) {
+                    namedItself = true;
+                    sink.ListNamesItself(entry->line);
+                    continue;
+                }
                 break;
             case VerifyRow::Kind::kAmbiguous:
                 row.status = VerifyStatus::kAmbiguous;
@@ -107,21 +129,6 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     CheckOutcome outcome;
     outcome.kind = CheckKind::kProtocol;
     return ReadRows(std::move(rows), options, sink, std::move(outcome));
-}
-
-// Whether `listed` (relative to `folder`, '/' between folders) leads to the
-// file at `path`: by name first, so that only a line of the same name costs a
-// look at the file system.
-bool NamesFile(const std::string& folder, const std::string& listed, const std::string& path) {
-    const std::size_t folderEnd = listed.rfind('/');
-    const std::size_t separator = LastPathSeparator(path);
-    const std::string listedName =
-        folderEnd == std::string::npos ? listed : listed.substr(folderEnd + 1);
-    const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
-    if (kNamesFoldCase ? FoldedUtf8Name(listedName) != FoldedUtf8Name(name) : listedName != name) {
-        return false;
-    }
-    return SameFile(PathInFolder(folder, listed), path);
 }
 
 // The folders of listed files that are not there, so that their files are

@@ -46,7 +46,7 @@ class CheckSink {
         (void)path;
         (void)error;
     }
-    // The SFV list checked names itself on `line` (the first, when on more):
+    // The list checked names itself on `line` (the first, when on more):
     // that line is not checked (the list could never match it), and no row
     // is reported for it.
     virtual void ListNamesItself(std::size_t line) { (void)line; }
