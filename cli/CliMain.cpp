@@ -13,7 +13,6 @@
 #include "cli/BuildCommit.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "cli/NotAList.h"
 #include "files/ChecksumInOrder.h"
 #include "files/SameFile.h"
 
@@ -258,8 +257,6 @@ int Run(int argc, char** argv) {
         if (paths.size() > 1) return Usage("--verify takes a list and at most one directory");
         if (verifyList.empty()) return Usage("--verify: the list name is empty");
         if (!paths.empty() && paths.front().empty()) return Usage("the directory is empty");
-        const std::string notAList = WhyNotAList(verifyList);
-        if (!notAList.empty()) return Refuse(verifyList, notAList);
         return VerifyDirectory(verifyList, paths.empty() ? std::string() : paths.front(), recursive,
                                settings);
     }

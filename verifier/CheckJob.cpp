@@ -78,11 +78,6 @@ void CheckJob::Work(const Run& run, const CheckOptions& options) {
         outcome.end = CheckOutcome::End::kRefused;
         outcome.error = failure.what();
     }
-    // The reading loop reports a run with no file to read as stopped; every
-    // row of such a run has been handed over, and nobody asked to cancel.
-    if (outcome.end == CheckOutcome::End::kCancelled && !cancel_) {
-        outcome.end = CheckOutcome::End::kDone;
-    }
     std::unique_lock<std::mutex> lock(mutex_);
     pending_.finished = true;
     pending_.outcome = std::move(outcome);

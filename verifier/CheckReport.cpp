@@ -15,7 +15,8 @@ std::string CheckReportText(const std::vector<CheckRow>& rows, const CheckOutcom
     std::string text;
     if (outcome.end == CheckOutcome::End::kRefused) {
         // The command line's complaint on its standard error.
-        return "sumbrook-cli: " + DisplayName(outcome.subject) + ": " + outcome.error + kLineEnd;
+        const char* between = outcome.errorFollowsSubject ? " " : ": ";
+        return "sumbrook-cli: " + DisplayName(outcome.subject) + between + outcome.error + kLineEnd;
     }
     for (const CheckRow& row : rows) text.append(ReportLine(row)).append(kLineEnd);
     text.append(SummaryLine(outcome.kind, outcome.counts)).append(kLineEnd);

@@ -579,8 +579,9 @@ void VerifyWindow::Finish(const CheckOutcome& outcome) {
 void VerifyWindow::ShowRefusal(const CheckOutcome& outcome) {
     const std::string what =
         lastKind_ == RunKind::kNewList ? "No list was made." : "Nothing was checked.";
-    ShowError((outcome.subject.empty() ? std::string() : outcome.subject + "\n") + outcome.error +
-              "\n\n" + what);
+    const std::string between = outcome.errorFollowsSubject ? " " : "\n";
+    ShowError((outcome.subject.empty() ? std::string() : outcome.subject + between) +
+              outcome.error + "\n\n" + what);
 }
 
 void VerifyWindow::ShowError(const std::string& text) {

@@ -20,6 +20,7 @@
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
 #include "verify/ListedSizes.h"
+#include "verify/NotAList.h"
 #include "verify/ProtocolCheck.h"
 #include "verify/ProtocolText.h"
 #include "verify/RowReading.h"
@@ -258,6 +259,9 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
 
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink) {
+    // A device would be opened and waited on; a folder is no list either.
+    const std::string notAList = WhyNotAList(listPath);
+    if (!notAList.empty()) return Refused(CheckKind::kSfv, listPath, notAList);
     ChecksumListFile list = ReadChecksumListFile(listPath);
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;

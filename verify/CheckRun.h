@@ -97,7 +97,8 @@ struct CheckOutcome {
 // `recursive` is refused) or else an SFV list (an empty `directory` means
 // the folder holding the list). The list itself is never reported. A list
 // that names no file (empty, only comments, a protocol of no files) is
-// refused: it would check nothing.
+// refused: it would check nothing. So is a folder, and on Windows a device
+// name ("aux.sfv", "COM1"), which would be opened and waited on.
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink);
 

@@ -105,7 +105,8 @@ TEST(VerifyProgramTest, ExitCodesOfChecksEndedWithClose) {
         {"good.sfv", "a.txt " + CrcText("a") + "\r\n", data, 0},
         {"changed.sfv", "a.txt " + CrcText("b") + "\r\n", data, 1},
         {"refused.sfv", "a.txt\r\n", data, 2},
-        {"nothing.sfv", "; no files\r\n", empty, 0},
+        // A list that names no file checks nothing: an error, as on the command line.
+        {"nothing.sfv", "; no files\r\n", empty, 2},
     };
     for (const auto& c : cases) {
         const std::string list = lists + "\\" + c.list;

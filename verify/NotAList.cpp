@@ -1,4 +1,4 @@
-#include "cli/NotAList.h"
+#include "verify/NotAList.h"
 
 #include <string_view>
 
