@@ -127,7 +127,7 @@ void Compare(std::vector<Contender>& contenders, std::uint64_t bytes, int calls)
     const std::size_t count = contenders.size();
     for (int round = 0; round < kRounds; ++round) {
         for (std::size_t i = 0; i < count; ++i) {
-            Contender& contender = contenders[(round + i) % count];
+            Contender& contender = contenders[(static_cast<std::size_t>(round) + i) % count];
             const double start = Seconds();
             for (int call = 0; call < calls; ++call) contender.run();
             const double seconds = Seconds() - start;

@@ -143,7 +143,7 @@ TEST(SumbrookExe, EscEndsItWithZero) {
     HWND focus = FocusOf(dialog);
     ASSERT_NE(focus, nullptr);
     PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    PostMessageA(focus, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001));
     EXPECT_EQ(program.WaitForExit(), 0U);
 }
 
