@@ -1,7 +1,16 @@
 #!/usr/bin/env bash
 # Runs a GoogleTest program of the Windows build under Wine in the headless
-# test prefix, its standard output with Unix line ends (the program writes
-# CR LF), so that CTest reads the test names it lists; the program's exit
-# code is this script's. CTest's emulator for the test programs.
+# test prefix (CTest's emulator for the test programs); the program's exit
+# code is this script's. Its output goes to files first, then out with Unix
+# line ends (the program writes CR LF), so that CTest reads the test names it
+# lists; the Wine processes that the program starts and that outlive it
+# (the server's helpers) hold those files, not CTest's pipe, which would keep
+# the test running until they end.
 set -uo pipefail
-"$(dirname "$0")/wine-run.sh" "$@" | tr -d '\r'
+out=$(mktemp "${TMPDIR:-/tmp}/sbgtest.XXXXXX")
+trap 'rm -f "$out" "$out.err"' EXIT
+"$(dirname "$0")/wine-run.sh" "$@" >"$out" 2>"$out.err" </dev/null
+code=$?
+tr -d '\r' <"$out"
+tr -d '\r' <"$out.err" >&2
+exit "$code"
