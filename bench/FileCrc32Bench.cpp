@@ -50,8 +50,8 @@ bool WriteTestFile(const std::string& path, std::uint64_t size) {
             x ^= x << 5;
             word = x;
         }
-        const DWORD piece = static_cast<DWORD>(
-            std::min<std::uint64_t>(size - written, block.size() * sizeof(block[0])));
+        const DWORD piece = static_cast<DWORD>(std::min<std::uint64_t>(
+            size - written, std::uint64_t{block.size()} * sizeof(block[0])));
         DWORD done = 0;
         if (!WriteFile(file.Get(), block.data(), piece, &done, nullptr) || done != piece) {
             return false;

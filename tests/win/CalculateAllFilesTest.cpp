@@ -115,7 +115,7 @@ ULONGLONG Seconds(const SYSTEMTIME& time) {
 // and `after`; returns the header line.
 std::string CheckedHeader(const std::string& protocol, const SYSTEMTIME& before,
                           const SYSTEMTIME& after) {
-    const std::string header = protocol.substr(0, protocol.find("\r\n"));
+    std::string header = protocol.substr(0, protocol.find("\r\n"));
     EXPECT_EQ(header.size(), 62U) << header;
     if (header.size() != 62) return header;
     EXPECT_EQ(header.substr(0, 42), "CRC32-codes of following files calculated ");

@@ -199,7 +199,7 @@ std::string ControlText(HWND control) {
 std::string ReadAndCloseMessage(DWORD processId, const std::string& title) {
     HWND box = WaitForWindow(processId, title);
     if (box == nullptr) return "<no message box titled '" + title + "'>";
-    const std::string text = ControlText(GetDlgItem(box, 0xFFFF));
+    std::string text = ControlText(GetDlgItem(box, 0xFFFF));
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     return text;
 }

@@ -200,8 +200,10 @@ TEST_F(MainDialogTest, WindowIsCentredOnTheScreen) {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const LONG centreX = (window.left + window.right) / 2;
     const LONG centreY = (window.top + window.bottom) / 2;
-    EXPECT_NEAR(centreX, (work.left + work.right) / 2, 2);
-    EXPECT_NEAR(centreY, (work.top + work.bottom) / 2, 2);
+    const LONG workCentreX = (work.left + work.right) / 2;
+    const LONG workCentreY = (work.top + work.bottom) / 2;
+    EXPECT_NEAR(centreX, workCentreX, 2);
+    EXPECT_NEAR(centreY, workCentreY, 2);
 }
 
 TEST_F(MainDialogTest, CanBeMinimisedButNotMaximisedOrResized) {
