@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,9 @@
 #include "cli/BuildCommit.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/NotAList.h"
 #include "cli/ParallelChecksum.h"
+#include "files/SameFile.h"
 
 #ifdef _WIN32
 #include "platform/WideText.h"
@@ -54,7 +57,8 @@ constexpr char kFooter[] =
     "                                        SFV list (DIR defaults to the list's folder)\n"
     "  sumbrook-cli --compare SRC DEST [-r]  SRC's plain files against the same paths\n"
     "                                        under DEST, without writing a list\n"
-    "A list written or kept inside DIR is neither listed nor checked.\n"
+    "A list written or kept inside DIR is neither listed nor checked. -o FILE is replaced\n"
+    "only once the whole list is written; a failed write leaves it as it was.\n"
     "\n"
     "Verification of a protocol prints one line per file, OK, CHANGED (old -> new CRC),\n"
     "MISSING, NEW, EMPTY (empty files are never listed), UNREADABLE or AMBIGUOUS (a name\n"
@@ -62,9 +66,10 @@ constexpr char kFooter[] =
     "Of an SFV list: OK, CHANGED, MISSING, NEW (unlisted plain files in each folder that\n"
     "holds a listed file; with -r in every folder of the tree), UNREADABLE or DUPLICATE\n"
     "(a file named on several lines, not checked). SFV names may use '/' or '\\'; CR LF\n"
-    "or LF, a UTF-8 byte-order mark, blank lines, ';' comments and lower-case hex are\n"
-    "read; any other line, and a name that leads out of DIR, is an error naming its\n"
-    "line, and nothing is checked.\n"
+    "or LF, a UTF-8 byte-order mark, UTF-16 with a byte-order mark, blank lines, ';'\n"
+    "comments and lower-case hex are read; any other line, and a name that leads out\n"
+    "of DIR, is an error naming its line, and nothing is checked. A name this system\n"
+    "cannot hold (on Windows: a device name such as aux.c, or ':') is UNREADABLE.\n"
     "--compare: OK, DIFFERENT (both CRCs, or both sizes when the sizes differ; such files\n"
     "are not read), MISSING (not in DEST), NEW (only in DEST) or UNREADABLE.\n"
     "--uncached (with --verify or --compare) reads every file from the disk, past the\n"
@@ -119,6 +124,29 @@ int Usage(const std::string& message) {
     return sumbrook::kExitError;
 }
 
+// "sumbrook-cli: <subject>: <text>", and the code of an error.
+int Refuse(const std::string& subject, const std::string& text) {
+    std::fprintf(stderr, "sumbrook-cli: %s: %s\n", subject.c_str(), text.c_str());
+    return sumbrook::kExitError;
+}
+
+// The number of --jobs: digits only, 1 to 1024; else a message.
+bool ParseJobCount(const std::string& text, unsigned& jobs, std::string& fault) {
+    constexpr unsigned kMostJobs = 1024;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        fault = "\"" + text + "\" is not a number";
+        return false;
+    }
+    const std::size_t significant = text.find_first_not_of('0');
+    const std::string digits = significant == std::string::npos ? "0" : text.substr(significant);
+    if (digits.size() > 4 || std::stoul(digits) < 1 || std::stoul(digits) > kMostJobs) {
+        fault = text + " is not between 1 and " + std::to_string(kMostJobs);
+        return false;
+    }
+    jobs = static_cast<unsigned>(std::stoul(digits));
+    return true;
+}
+
 int Run(int argc, char** argv) {
     using namespace sumbrook;  // NOLINT
 
@@ -138,6 +166,7 @@ int Run(int argc, char** argv) {
     bool recursive = false;
     bool uncached = false;
     unsigned jobs = DefaultJobCount();
+    std::string jobsText;
     app.add_option("PATH", paths,
                    "Files to checksum; with --verify, the directory to check instead of the "
                    "list's; with --compare, DEST");
@@ -166,15 +195,24 @@ int Run(int argc, char** argv) {
     app.add_flag("--uncached", uncached,
                  "With --verify and --compare: read files from the disk, past the system's cache "
                  "(slower)");
-    app.add_option("-j,--jobs", jobs, "Files read at once (default: the number of cores)")
-        ->type_name("N")
-        ->check(CLI::Range(1U, 1024U));
+    app.add_option("-j,--jobs", jobsText,
+                   "Files read at once, 1 to 1024 (default: the number of cores)")
+        ->type_name("N");
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         const int code = app.exit(error);
+        // --help and --version succeed only when their text reached its place.
+        std::cout.flush();
+        if (code == 0 && (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
+            return Refuse("standard output", "cannot be written");
+        }
         return code == 0 ? kExitOk : kExitError;
+    }
+    std::string jobsFault;
+    if (app.count("--jobs") > 0 && !ParseJobCount(jobsText, jobs, jobsFault)) {
+        return Usage("--jobs: " + jobsFault);
     }
 
     CliSettings settings;
@@ -218,12 +256,17 @@ int Run(int argc, char** argv) {
         if (paths.size() > 1) return Usage("--verify takes a list and at most one directory");
         if (verifyList.empty()) return Usage("--verify: the list name is empty");
         if (!paths.empty() && paths.front().empty()) return Usage("the directory is empty");
+        const std::string notAList = WhyNotAList(verifyList);
+        if (!notAList.empty()) return Refuse(verifyList, notAList);
         return VerifyDirectory(verifyList, paths.empty() ? std::string() : paths.front(), recursive,
                                settings);
     }
     if (app.count("--compare") > 0) {
         if (paths.size() != 1 || compareSource.empty() || paths.front().empty()) {
             return Usage("--compare takes two directories: SRC DEST");
+        }
+        if (SameFile(compareSource, paths.front())) {
+            return Refuse("--compare", "SRC and DEST are the same folder; nothing to compare");
         }
         return CompareFolders(compareSource, paths.front(), recursive, settings);
     }

@@ -23,8 +23,8 @@ struct CliSettings {
 // read gets a line on `err` with the reason instead, and the code 2.
 int ChecksumFiles(const std::vector<std::string>& paths, const CliSettings& settings);
 
-// The protocol of the plain files in `directory`, to `outputPath` or, when
-// that is empty, to `out` (bytes unchanged). Files that cannot be read are
+// The protocol of the plain files in `directory` (named in full in it), to
+// `outputPath` or, when that is empty, to `out` (bytes unchanged). Files that cannot be read are
 // named on `err` with the reason, counted, and make the code 2; the protocol
 // is still written, in its own format. A file written at `outputPath` is
 // written whole at the end, so a failed run leaves no partial protocol.
@@ -36,7 +36,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
 // of SfvHeaderLines, then "<name> <CRC>" per file, names relative to
 // `directory` with '/' between folders, sorted byte by byte. A file at
 // `outputPath` is not listed. Files that cannot be read or listed (names
-// SfvNameFault refuses) and folders that cannot be listed are named on
+// SfvPathFault refuses) and folders that cannot be listed are named on
 // `err`, counted, and make the code 2; the list holds the others. A file
 // written at `outputPath` is written whole at the end.
 int WriteDirectorySfv(const std::string& directory, bool recursive, const std::string& outputPath,

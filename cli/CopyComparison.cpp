@@ -2,14 +2,14 @@
 
 #include <unordered_map>
 
-#include "files/NameCompare.h"
+#include "files/Utf8NameFold.h"
 
 namespace sumbrook {
 
 std::vector<CopyRow> PlanCopyComparison(const std::vector<PlainFile>& source,
                                         const std::vector<PlainFile>& copy, bool foldCase) {
     const auto key = [foldCase](const std::string& name) {
-        return foldCase ? UpperCaseName(name) : name;
+        return foldCase ? FoldedUtf8Name(name) : name;
     };
     std::unordered_map<std::string, std::size_t> copyByName;
     for (std::size_t index = 0; index < copy.size(); ++index) {

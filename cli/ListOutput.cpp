@@ -1,7 +1,7 @@
 #include "cli/ListOutput.h"
 
 #include "cli/DisplayName.h"
-#include "cli/WholeFile.h"
+#include "platform/ReplacingFileWriter.h"
 
 namespace sumbrook {
 
@@ -9,9 +9,10 @@ bool FinishWrittenList(CommandOutput& output, bool written, const WrittenList& l
                        const std::string& directory, std::size_t failures, const char* verb) {
     written = output.Finish() && written;
     if (written && !list.outputPath.empty()) {
-        const std::string fault = WriteWholeFile(list.outputPath, list.text);
+        const std::string fault = ReplaceFileContent(list.outputPath, list.text);
         if (!fault.empty()) {
-            output.Complain(DisplayName(list.outputPath), fault);
+            output.Complain(DisplayName(list.outputPath),
+                            "cannot be written: " + fault + "; what was there is left as it was");
             written = false;
         }
     } else if (!written) {

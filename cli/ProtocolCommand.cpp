@@ -9,6 +9,7 @@
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
 #include "lists/ProtocolWriter.h"
+#include "platform/FullPath.h"
 
 namespace sumbrook {
 
@@ -39,8 +40,10 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
     // An earlier protocol at the output path is about to be replaced.
     if (!outputPath.empty()) LeaveOutFile(list, outputPath);
 
+    // The protocol names its folder in full, as the dialog does, so that it
+    // is checked against that folder from wherever it is verified.
     std::string directoryText;
-    if (!ProtocolTextOf(directory, directoryText)) {
+    if (!ProtocolTextOf(FullPathOf(directory), directoryText)) {
         output.Complain(DisplayName(directory), kNotRepresentable);
         return kExitError;
     }

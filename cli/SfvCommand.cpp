@@ -28,7 +28,7 @@ int WriteDirectorySfv(const std::string& directory, bool recursive, const std::s
     std::vector<const PlainFile*> listed;
     std::size_t failures = 0;
     for (const PlainFile& file : tree.files) {
-        const std::string fault = SfvNameFault(file.name);
+        const std::string fault = SfvPathFault(file.name);
         if (!fault.empty()) {
             output.Complain(DisplayName(file.path), "cannot be listed: " + fault);
             ++failures;

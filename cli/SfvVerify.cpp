@@ -5,7 +5,7 @@
 #include <unordered_set>
 
 #include "files/FileEntryCrc32.h"
-#include "files/NameCompare.h"
+#include "files/Utf8NameFold.h"
 #include "lists/ListedPath.h"
 
 namespace sumbrook {
@@ -13,7 +13,7 @@ namespace sumbrook {
 namespace {
 
 std::string PathKey(const std::string& path, bool foldCase) {
-    return foldCase ? UpperCaseName(path) : path;
+    return foldCase ? FoldedUtf8Name(path) : path;
 }
 
 }  // namespace
@@ -26,6 +26,15 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
     std::unordered_set<std::string> folders;
     for (std::size_t index = 0; index < entries.size(); ++index) {
         const ListedPath resolved = ResolveListedPath(entries[index].name);
+        if (!resolved.ok && resolved.cannotBeHeld) {
+            SfvRow row;
+            row.kind = SfvRow::Kind::kNotHeld;
+            row.path = entries[index].name;
+            row.entries.push_back(index);
+            row.reason = resolved.error;
+            plan.rows.push_back(std::move(row));
+            continue;
+        }
         if (!resolved.ok) {
             plan.line = entries[index].line;
             plan.error = resolved.error;
@@ -58,7 +67,8 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool f
     std::unordered_set<std::string> named;
     named.reserve(plan.rows.size());
     for (const SfvRow& row : plan.rows) {
-        if (row.kind != SfvRow::Kind::kUnlisted) named.insert(PathKey(row.path, foldCase));
+        if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kDuplicate)
+            named.insert(PathKey(row.path, foldCase));
     }
     for (std::size_t file = 0; file < files.size(); ++file) {
         if (named.count(PathKey(files[file].name, foldCase)) != 0) continue;

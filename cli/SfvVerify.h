@@ -20,13 +20,16 @@
 namespace sumbrook {
 
 struct SfvRow {
-    enum class Kind { kListed, kDuplicate, kUnlisted };
+    // kNotHeld: a name this system cannot hold (ListedPath::cannotBeHeld),
+    // never opened; `path` is the name as listed, `reason` says why.
+    enum class Kind { kListed, kDuplicate, kUnlisted, kNotHeld };
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     Kind kind = Kind::kListed;
     std::string path;                  // relative to the folder, '/' between folders
     std::vector<std::size_t> entries;  // kListed: its entry; kDuplicate: all, in list order
     std::size_t file = kNone;          // kUnlisted: the file in the listing
+    std::string reason;                // kNotHeld
 };
 
 struct SfvPlan {

@@ -64,7 +64,9 @@ class SfvReport {
           files_(files),
           rows_(std::move(rows)) {}
 
-    static bool IsRead(const SfvRow& row) { return row.kind != SfvRow::Kind::kDuplicate; }
+    static bool IsRead(const SfvRow& row) {
+        return row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kUnlisted;
+    }
 
     // The files to read, in the order their rows come.
     std::vector<FileToRead> FilesToRead() const {
@@ -96,6 +98,14 @@ class SfvReport {
     void PrintRowsWithoutFile() {
         while (next_ < rows_.size() && !IsRead(rows_[next_])) {
             const SfvRow& row = rows_[next_++];
+            if (row.kind == SfvRow::Kind::kNotHeld) {
+                tally_.Add(VerifyStatus::kUnreadable);
+                output_.Line(VerifyLine(VerifyStatus::kUnreadable, DisplayName(row.path),
+                                        "line " +
+                                            std::to_string(entries_[row.entries.front()].line) +
+                                            ": " + row.reason));
+                continue;
+            }
             tally_.Add(VerifyStatus::kDuplicate);
             output_.Line(VerifyLine(VerifyStatus::kDuplicate, DisplayName(row.path),
                                     DuplicateLinesText(entries_, row)));

@@ -34,7 +34,7 @@ const char* VerifyStatusName(VerifyStatus status) {
 
 std::string NameFieldKey(std::string_view name, bool foldCase) {
     // The writer's own cut: the file line without a checksum is the field.
-    const std::string field = ProtocolFileLine(name, "");
+    const std::string field = ProtocolNameFieldKey(ProtocolFileLine(name, ""));
     return foldCase ? UpperCaseName(field) : field;
 }
 
@@ -48,7 +48,8 @@ std::vector<VerifyRow> PlanVerification(const std::vector<ProtocolEntry>& entrie
     std::vector<std::string> entryFields;
     entryFields.reserve(entries.size());
     for (const ProtocolEntry& entry : entries) {
-        entryFields.push_back(foldCase ? UpperCaseName(entry.nameField) : entry.nameField);
+        const std::string field = ProtocolNameFieldKey(entry.nameField);
+        entryFields.push_back(foldCase ? UpperCaseName(field) : field);
         ++linesPerField[entryFields.back()];
     }
 

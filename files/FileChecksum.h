@@ -40,7 +40,9 @@ using FileOpener = void* (*)(const std::string& path, unsigned long flags);
 #ifdef _WIN32
 // The command line's opener: `path` is UTF-8, opened with the ...W call and,
 // when long, in the extended-length form, so any name of any length opens.
+// A folder fails with kFolderOpenError rather than "access denied".
 void* OpenUtf8PathForReading(const std::string& path, unsigned long flags);
+inline constexpr unsigned long kFolderOpenError = 336;  // ERROR_DIRECTORY_NOT_SUPPORTED
 #endif
 
 // How a caller reaches files: whom the error-mode rule is set for (see

@@ -4,13 +4,14 @@
 #include "files/NameCompare.h"
 #include "files/PathSeparators.h"
 #include "files/SameFile.h"
+#include "files/Utf8NameFold.h"
 
 namespace sumbrook {
 
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
-    return kNamesFoldCase ? NamesMatch(a, b) : a == b;
+    return kNamesFoldCase ? FoldedUtf8Name(a) == FoldedUtf8Name(b) : a == b;
 }
 
 }  // namespace

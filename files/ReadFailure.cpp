@@ -19,6 +19,9 @@ std::string ReadFailureText(const FileChecksum& checksum) {
         case FileReadStatus::kOk:
             return {};
         case FileReadStatus::kOpenFailed:
+#ifdef _WIN32
+            if (checksum.errorCode == kFolderOpenError) return "not a regular file: it is a folder";
+#endif
             return WithSystemText("cannot open", checksum.errorCode);
         case FileReadStatus::kNotADiskFile:
             return "not a regular file";

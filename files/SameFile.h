@@ -5,7 +5,7 @@
 
 namespace sumbrook {
 
-// True when both paths can be opened and lead to the same file (the same
+// True when both paths can be opened and lead to the same file or folder (the same
 // device and file number), whatever way each path names it. False when
 // either cannot be reached.
 bool SameFile(const std::string& first, const std::string& second);

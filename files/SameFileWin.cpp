@@ -11,13 +11,14 @@ namespace sumbrook {
 
 namespace {
 
-// The volume and file number of the file at `path`; false if unreachable.
+// The volume and file number of the file or folder at `path`; false if
+// unreachable.
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& information) {
     ErrorModeGuard guard(FsRedirection::kOff, ErrorModeScope::kThread);
     // No access asked for: only the file's identity is read.
     const ScopedFileHandle file(CreateFileW(
         WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return file.IsValid() && GetFileInformationByHandle(file.Get(), &information) != FALSE;
 }
 

@@ -8,27 +8,42 @@
 
 namespace sumbrook {
 
+// The system whose rules a name is read by.
+enum class PathSystem { kPosix, kWindows };
+
+#ifdef _WIN32
+inline constexpr PathSystem kThisPathSystem = PathSystem::kWindows;
+#else
+inline constexpr PathSystem kThisPathSystem = PathSystem::kPosix;
+#endif
+
 struct ListedPath {
     bool ok = false;
     std::vector<std::string> components;  // when ok: at least one, none empty, "." or ".."
     std::string error;                    // when not ok: why the name is refused
+    // When not ok: the name is no danger, but `system` cannot hold a file of
+    // that name (a device name or ':' on Windows), so it names no file
+    // there. Its line is reported as such and the rest of the list is
+    // checked; a refused name (false here) refuses the whole list.
+    bool cannotBeHeld = false;
 };
 
 // Splits `name` at '/' and '\', drops empty and "." components and lets ".."
-// remove the component before it. Refuses:
-// - an absolute name ("/x", "\x", "\\server\share") or one with a drive ("C:x");
+// remove the component before it. Refuses, on every system:
+// - an absolute name ("/x", "\x", "\\server\share") or one with a drive ("C:x":
+//   a letter and ':' first, on POSIX too, where a list of Windows paths
+//   would otherwise be read as folders named "C:");
 // - ".." that climbs above the folder, and a name that leaves no component;
-// - a component with ':', which Windows reads as a drive or as a named data
-//   stream of a file ("a.txt:hidden"), not as part of a file name;
-// - a component of dots and blanks only other than "." and "..", which
-//   Windows trims to "." or ".." or to nothing;
-// - a device name of Windows (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9,
-//   LPT1-9; any case, with or without an extension), which opens a device
-//   instead of a file;
 // - a control byte.
-// The same names are refused on every system, so that a list reads the same
-// everywhere.
-ListedPath ResolveListedPath(std::string_view name);
+// On Windows it also refuses a component of dots and blanks only other than
+// "." and "..", which Windows trims to "." or ".." or to nothing; and it
+// finds that Windows cannot hold (`cannotBeHeld`) a component with ':',
+// which it reads as a named data stream of a file ("a.txt:hidden"), and a
+// device name (IsWindowsDeviceName), which opens a device instead of a file.
+// Elsewhere those are ordinary names. On Windows a component is taken in the
+// form Win32 resolves it to, without the dots and blanks it ends in, so that
+// "b.txt." and "b.txt" are one path however the folder is named.
+ListedPath ResolveListedPath(std::string_view name, PathSystem system = kThisPathSystem);
 
 // The components joined by `separator` ('/' to show, '\\' on Windows).
 std::string JoinListedPath(const std::vector<std::string>& components, char separator);

@@ -12,6 +12,23 @@ std::string Printed(const char* text, int length) {
     return std::string(text, static_cast<std::size_t>(std::max(length, 0)));
 }
 
+// How many bytes of `name` its field holds. The Windows build writes the
+// ANSI code page, one byte a character, and cuts at the width as the dialog
+// does; elsewhere names are UTF-8, and the cut falls before the character
+// that would not end within the width, so that no half character is written.
+std::size_t NameFieldLength(std::string_view name) {
+    if (name.size() <= kProtocolNameWidth) return name.size();
+    std::size_t length = kProtocolNameWidth;
+#ifndef _WIN32
+    const auto continues = [&name](std::size_t at) {
+        return (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80;
+    };
+    // A UTF-8 character is at most four bytes: at most three of them are cut off.
+    while (length > kProtocolNameWidth - 3 && continues(length)) --length;
+#endif
+    return length;
+}
+
 }  // namespace
 
 std::string ProtocolDateText(const LocalDateTime& when) {
@@ -42,7 +59,7 @@ std::string ProtocolSeparatorLine(std::size_t headerLineLength, std::size_t dire
 }
 
 std::string ProtocolFileLine(std::string_view name, std::string_view crcText) {
-    std::string line(name.substr(0, kProtocolNameWidth));
+    std::string line(name.substr(0, NameFieldLength(name)));
     line.resize(kProtocolNameWidth, ' ');
     line.append(crcText);
     return line;

@@ -44,8 +44,17 @@ std::string ProtocolHeaderLine(const LocalDateTime& when);
 std::string ProtocolDirectoryLine(std::string_view directoryText);
 // As many dashes as the longer of the header line and the directory line.
 std::string ProtocolSeparatorLine(std::size_t headerLineLength, std::size_t directoryLineLength);
-// The name cut or blank-filled to 34 characters, then the checksum text.
+// The name cut or blank-filled to 34 characters, then the checksum text. In
+// the Windows build a character is a byte of the ANSI code page; elsewhere
+// the name is UTF-8 and is cut after its last whole character within 34
+// bytes, then blank-filled to 34 bytes.
 std::string ProtocolFileLine(std::string_view name, std::string_view crcText);
+// A name field (34 bytes) as names are matched with it. Outside the Windows
+// build a UTF-8 character cut off at the field's end, as earlier writers
+// cut names byte by byte, counts as blanks, so that the protocols they
+// wrote match the names they were written for; in the Windows build the
+// field itself.
+std::string ProtocolNameFieldKey(std::string_view field);
 // "<count> files calculated by program Sumbrook.exe", the same for every count.
 std::string ProtocolCountLine(int count);
 

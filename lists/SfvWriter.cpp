@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "crc/Crc32.h"
+#include "lists/ListedPath.h"
 #include "lists/SfvReader.h"
 
 namespace sumbrook {
@@ -31,6 +32,18 @@ std::string SfvNameFault(std::string_view name) {
         return "the name is longer than " + std::to_string(kMaxSfvLineLength - 9) + " bytes";
     }
     return {};
+}
+
+std::string SfvPathFault(std::string_view path) {
+    std::string fault = SfvNameFault(path);
+    if (!fault.empty()) return fault;
+    const ListedPath read = ResolveListedPath(path);
+    if (!read.ok) return read.error;
+    if (JoinListedPath(read.components, '/') == path) return {};
+    if (path.find('\\') != std::string_view::npos) {
+        return "a list reads '\\' in a name as a folder separator";
+    }
+    return "a list would read the name as another one";
 }
 
 std::string SfvEntryLine(std::string_view name, std::uint32_t crc) {

@@ -30,6 +30,13 @@ std::vector<std::string> SfvHeaderLines(std::string_view program, std::string_vi
 // why not (empty, a control byte, a blank at its end, ';' first, too long).
 std::string SfvNameFault(std::string_view name);
 
+// Empty when a list that names the file at `path` (relative to the folder,
+// '/' between folders) reads back on this system as that same file;
+// otherwise why not: SfvNameFault's reasons, a name ResolveListedPath
+// refuses or finds this system cannot hold, and '\' in a name, which the
+// reader takes for a folder separator.
+std::string SfvPathFault(std::string_view path);
+
 // "<name> <CRC>", the checksum as eight upper-case hex digits. Reads back as
 // `name` and `crc` when SfvNameFault(name) is empty.
 std::string SfvEntryLine(std::string_view name, std::uint32_t crc);

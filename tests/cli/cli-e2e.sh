@@ -57,7 +57,12 @@ run 0 --help
 [[ "$out" == *"Exit codes"* ]] || fail "--help does not list the exit codes"
 run 2; expect_err_has "give files to checksum" "no arguments"
 run 2 --jobs 0 samples/abc.txt; expect_out "" "--jobs 0"
-run 2 --jobs x samples/abc.txt
+run 2 --jobs x samples/abc.txt; expect_err_has '--jobs: "x" is not a number' "--jobs x"
+run 2 --jobs 1025 samples/abc.txt; expect_err_has "--jobs: 1025 is not between 1 and 1024" "--jobs 1025"
+for flag in --help --version; do
+  "$cli" $flag >/dev/full 2>"$work/err"; code=$?
+  [ "$code" -eq 2 ] && grep -q "standard output: cannot be written" "$work/err" || fail "$flag to a full disk exited $code"
+done
 run 2 --no-such-option
 run 2 -o p.txt samples/abc.txt; expect_err_has "--protocol" "-o without --protocol"
 run 2 --protocol samples extra
@@ -371,7 +376,8 @@ run 1 --compare tree copy-tree
 expect_out "DIFFERENT   abc.txt  352441C2 -> $(crc copy-tree/abc.txt)
 MISSING     list.sfv
 0 OK, 1 DIFFERENT, 1 MISSING, 0 NEW, 0 UNREADABLE" "--compare without -r"
-run 0 --compare tree tree -r; [[ "$out" == *"6 OK, 0 DIFFERENT, 0 MISSING, 0 NEW, 0 UNREADABLE" ]] || fail "tree against itself: $out"
+# A folder against itself, however named, says so: it checks no copy.
+run 2 --compare tree "$work/copy-tree/../tree/" -r; expect_err_has "SRC and DEST are the same folder" "tree against itself"
 cp -a copy-tree locked-copy; chmod 000 locked-copy/sub/empty.log
 run_unprivileged 2 --compare copy-tree locked-copy -r
 expect_has_line() { grep -qxF "$1" <<<"$out" || fail "$2: no line '$1' in: $out"; }
@@ -396,6 +402,57 @@ done
 rm -rf "$shm"
 run 2 --uncached samples/abc.txt; expect_err_has "--uncached is for --verify and --compare" "--uncached alone"
 run 2 --sfv tree --uncached; expect_err_has "--uncached is for --verify and --compare" "--sfv --uncached"
+
+# --- written lists: nothing lost, nothing misleading -------------------------
+# A write that fails (a size limit, a full device) leaves the earlier list as
+# it was and no temporary file, and exits 2.
+mkdir -p many; for i in $(seq 1 60); do printf %s "$i" >"many/file-with-a-rather-long-name-$i.txt"; done
+printf 'old list\n' >keep.sfv
+(trap '' XFSZ; ulimit -f 1; "$cli" --sfv many -o keep.sfv >"$work/out" 2>"$work/err"); code=$?; err=$(cat "$work/err")
+[ "$code" -eq 2 ] || fail "-o over a size limit exited $code"
+[ "$(cat keep.sfv)" == "old list" ] || fail "-o over a size limit changed the earlier list: $(head -c 200 keep.sfv)"
+expect_err_has "keep.sfv: cannot be written: File too large" "-o over a size limit"
+[ -z "$(find . -maxdepth 1 -name '*.tmp')" ] || fail "a temporary file is left: $(find . -maxdepth 1 -name '*.tmp')"
+run 2 --sfv many -o /dev/full; expect_err_has "/dev/full: cannot be written: No space left on device" "-o /dev/full"
+run 2 --protocol many -o /dev/full; expect_err_has "No space left on device" "--protocol -o /dev/full"
+# Through a link the file it names is replaced and the link stays; a FIFO is
+# written into, not replaced.
+ln -s keep.sfv keep-link.sfv; run 0 --sfv many -o keep-link.sfv
+[ -L keep-link.sfv ] && grep -q "name-60.txt" keep.sfv || fail "-o through a link"
+mkfifo list.fifo; cat list.fifo >from-fifo.txt & reader=$!
+run 0 --sfv many -o list.fifo; wait "$reader"
+[ -p list.fifo ] && [ "$(grep -c name- from-fifo.txt)" -eq 60 ] || fail "-o to a FIFO"
+
+# --protocol names its folder in full, so that it verifies from anywhere.
+run 0 --protocol samples -o relative.txt
+grep -q $'^Directory '"$(realpath samples)"$'\r$' relative.txt || fail "--protocol DIR: $(sed -n 2p relative.txt)"
+(cd many && "$cli" --verify ../relative.txt >"$work/out" 2>&1); code=$?
+[ "$code" -eq 0 ] || fail "a protocol verified from another folder exited $code: $(cat "$work/out")"
+
+# What --sfv lists, --verify reads back as the same files: names Windows
+# cannot hold are ordinary here; a name with '\' would read as two, so it is
+# named and left out.
+mkdir -p portable; printf a >portable/aux.c; printf b >portable/nul.txt; printf c >'portable/1:2,S'
+printf d >'portable/a\b'
+run 2 --sfv portable -o portable.sfv
+expect_err_has "a\\b: cannot be listed: a list reads '\\' in a name as a folder separator" "'\\' in a name"
+run 1 --verify portable.sfv portable
+expect_out 'OK          1:2,S
+OK          aux.c
+OK          nul.txt
+NEW         a\b  '"$(crc 'portable/a\b')"'
+3 OK, 0 CHANGED, 0 MISSING, 1 NEW, 0 UNREADABLE, 0 DUPLICATE' "names only Windows cannot hold"
+
+# Protocol names are cut after their last whole UTF-8 character within 34
+# bytes and filled with blanks to 34 bytes.
+mkdir -p cut; long="x$(printf 'ä%.0s' $(seq 1 20)).txt"; printf abc >"cut/$long"
+run 0 --protocol cut -o cut.txt
+grep -q "^x$(printf 'ä%.0s' $(seq 1 16)) 352441C2"$'\r$' cut.txt || fail "protocol name cut: $(sed -n 5p cut.txt | od -c | head -3)"
+run 0 --verify cut.txt; expect_out "OK          $long
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 EMPTY, 0 UNREADABLE, 0 AMBIGUOUS" "cut name verifies"
+
+# A folder is no list.
+run 2 --verify samples; expect_err_has "samples: a folder, not a list" "--verify of a folder"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"

@@ -1,12 +1,14 @@
 // Fuzz target for the SFV reader (libFuzzer). Any input must be refused with
 // a line number and a reason, or read; what is read, written back as the
-// writer writes a list, must read again to the same names and checksums.
+// writer writes a list, must read again to the same names and checksums. An
+// input with a UTF-16 byte-order mark is decoded first, as a list file is.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "lists/ListEncoding.h"
 #include "lists/ListedPath.h"
 #include "lists/SfvReader.h"
 #include "lists/SfvWriter.h"
@@ -21,7 +23,15 @@ void Require(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace sumbrook;  // NOLINT
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    const ListEncoding encoding = ListEncodingOf(text);
+    std::string decoded;
+    if (encoding == ListEncoding::kUtf16Le || encoding == ListEncoding::kUtf16Be) {
+        Utf16Decoder decoder(encoding == ListEncoding::kUtf16Be);
+        const bool added = decoder.Add(text.substr(2), decoded);
+        if (!added || !decoder.Finish()) return 0;
+        text = decoded;
+    }
     const SfvReadResult result = ParseSfv(text);
     if (!result.ok) {
         Require(result.line >= 1 && !result.error.empty());
@@ -35,8 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!entry.name.empty() && entry.line >= 1 && entry.crcText.size() == 8);
         Require(SfvNameFault(entry.name).empty());
         written += SfvEntryLine(entry.name, entry.crc) + std::string(kSfvLineEnd);
-        const ListedPath path = ResolveListedPath(entry.name);
-        Require(path.ok ? !path.components.empty() : !path.error.empty());
+        for (const PathSystem system : {PathSystem::kPosix, PathSystem::kWindows}) {
+            const ListedPath path = ResolveListedPath(entry.name, system);
+            Require(path.ok ? !path.components.empty() : !path.error.empty());
+            for (const std::string& component : path.components) {
+                Require(!component.empty() && component != "." && component != "..");
+            }
+        }
     }
     const SfvReadResult again = ParseSfv(written);
     Require(again.ok && again.entries.size() == result.entries.size());

@@ -46,6 +46,15 @@ std::string Outcome(const ChecksumListFile& list) {
     return text;
 }
 
+// Latin-1 text (every byte a code point) as UTF-16 with its byte-order mark.
+std::string Utf16(std::string_view latin1, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : latin1) {
+        bytes += bigEndian ? std::string(1, '\0') + c : std::string(1, c) + '\0';
+    }
+    return bytes;
+}
+
 const std::string kLongestName(kMaxSfvLineLength - 9, 'n');
 const std::string kSfvKind;
 
@@ -78,6 +87,20 @@ INSTANTIATE_TEST_SUITE_P(
                      "line 2: the checksum \"352441C\" has 7 characters"},
         ListFileCase{"control_byte", "a\x01 00000000\n", ChecksumListFile::Kind::kSfv,
                      "line 1: the line holds the control byte 0x01"},
+        ListFileCase{"utf16le", Utf16("; c\r\n\xE4.txt 352441C2\r\n", false),
+                     ChecksumListFile::Kind::kSfv, "\xC3\xA4.txt@2 "},
+        ListFileCase{"utf16be", Utf16("a b 352441C2\n" + std::string(40000, ';'), true),
+                     ChecksumListFile::Kind::kSfv, "a b@1 "},
+        ListFileCase{"utf16_cut_in_a_character", Utf16("a 352441C2\n", false) + "a",
+                     ChecksumListFile::Kind::kSfv, "the list starts as UTF-16"},
+        ListFileCase{
+            "utf16_protocol",
+            Utf16("CRC32-codes of following files calculated 06.12.2026, 01:19:04\r\n", false),
+            ChecksumListFile::Kind::kProtocol, "line 2:"},
+        ListFileCase{"protocol_after_utf8_mark",
+                     "\xEF\xBB\xBF"
+                     "CRC32-codes of following files calculated 06.12.2026, 01:19:04\r\n",
+                     ChecksumListFile::Kind::kProtocol, "line 2:"},
         ListFileCase{"protocol_by_first_line",
                      "CRC32-codes of following files calculated 06.12.2026, 01:19:04\r\n",
                      ChecksumListFile::Kind::kProtocol, "line 2:"}),
@@ -102,7 +125,7 @@ std::string RowsText(const SfvPlan& plan) {
     if (!plan.ok) return "line " + std::to_string(plan.line) + ": " + plan.error;
     std::string text;
     for (const SfvRow& row : plan.rows) {
-        static const char* const kKinds[] = {"listed", "duplicate", "unlisted"};
+        static const char* const kKinds[] = {"listed", "duplicate", "unlisted", "not held"};
         text += std::string(kKinds[static_cast<int>(row.kind)]) + " " + row.path;
         if (row.kind == SfvRow::Kind::kDuplicate)
             text += "(" + std::to_string(row.entries.size()) + ")";
@@ -165,13 +188,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  "line 1: the name is an absolute path; only paths inside the folder are checked",
                  ""},
-        PlanCase{"stream_name",
-                 "a.txt:hidden 00000000\n",
+        PlanCase{"stream_name_is_a_name_here",
+                 "a.txt:hidden 00000000\ncur/1:2,S 00000000\naux.c 00000000\n",
                  false,
-                 {},
-                 "line 1: \"a.txt:hidden\" holds ':', which names a drive or a data stream on "
-                 "Windows",
-                 ""}),
+                 {"a.txt:hidden"},
+                 "listed a.txt:hidden; listed cur/1:2,S; listed aux.c; ",
+                 "[][cur]"}),
     [](const ::testing::TestParamInfo<PlanCase>& paramInfo) { return paramInfo.param.label; });
 
 TEST(SfvJudge, MissingOnlyWhenTheNameNamesNothing) {

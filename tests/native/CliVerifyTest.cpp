@@ -48,6 +48,23 @@ TEST(VerifyPlan, ProtocolLinesFirstThenTheUnlistedFilesInListingOrder) {
     EXPECT_EQ(rows[4].file, 3U);
 }
 
+#ifndef _WIN32
+// Names are cut after a whole UTF-8 character; a protocol cut in the middle
+// of one by an earlier writer still matches.
+TEST(VerifyPlan, NameCutInsideACharacterMatchesAsCutAfterIt) {
+    std::string name = "x";
+    for (int i = 0; i < 20; ++i) name += "\xC3\xA4";
+    name += ".txt";
+    const ProtocolEntry whole = Entry(name, "CBF43926");
+    EXPECT_EQ(whole.nameField, name.substr(0, 33) + " ");
+    const ProtocolEntry halved{name.substr(0, kProtocolNameWidth), "CBF43926", 0};
+    const std::vector<VerifyRow> rows = PlanVerification({whole, halved}, {name}, false);
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[0].kind, Kind::kAmbiguous);  // both lines name the one file
+    EXPECT_EQ(rows[0].sameFieldLines, 2U);
+}
+#endif
+
 TEST(VerifyPlan, CutNameMatchesTheOneFileThatBeginsWithIt) {
     const std::vector<ProtocolEntry> entries = {Entry(kLong34 + ".txt", "CBF43926")};
     const std::vector<VerifyRow> rows =

@@ -96,22 +96,29 @@ struct PathCase {
     std::string name;
     std::string path;
     std::string error;
+    std::string windowsPath;  // when Win32 resolves the name otherwise
 };
 
-PathCase Path(std::string name, std::string path) {
-    return {std::move(name), std::move(path), ""};
+PathCase Path(std::string name, std::string path, std::string windowsPath = "") {
+    return {std::move(name), std::move(path), "", std::move(windowsPath)};
 }
 PathCase Refused(std::string name, std::string error) {
-    return {std::move(name), "", std::move(error)};
+    return {std::move(name), "", std::move(error), ""};
 }
 
 class ListedPathTest : public ::testing::TestWithParam<PathCase> {};
 
+// Paths by the rules of both systems; refusals by those of Windows, the
+// strictest.
 TEST_P(ListedPathTest, StaysInsideTheFolder) {
-    const ListedPath result = ResolveListedPath(GetParam().name);
+    const ListedPath result = ResolveListedPath(GetParam().name, PathSystem::kWindows);
     if (GetParam().error.empty()) {
+        const ListedPath posix = ResolveListedPath(GetParam().name, PathSystem::kPosix);
+        ASSERT_TRUE(posix.ok) << posix.error;
+        EXPECT_EQ(JoinListedPath(posix.components, '/'), GetParam().path);
         ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(JoinListedPath(result.components, '/'), GetParam().path);
+        EXPECT_EQ(JoinListedPath(result.components, '/'),
+                  GetParam().windowsPath.empty() ? GetParam().path : GetParam().windowsPath);
     } else {
         ASSERT_FALSE(result.ok) << JoinListedPath(result.components, '/');
         EXPECT_NE(result.error.find(GetParam().error), std::string::npos) << result.error;
@@ -122,8 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
     Names, ListedPathTest,
     ::testing::Values(Path("a.txt", "a.txt"), Path("dir\\sub/x.bin", "dir/sub/x.bin"),
                       Path("./a//b/./c\\\\", "a/b/c"), Path("a/../b", "b"),
-                      Path("a/b/../../c", "c"), Path("..a/b..", "..a/b.."),
-                      Path(" a b/ c ", " a b/ c "),
+                      Path("a/b/../../c", "c"), Path("..a/b..", "..a/b..", "..a/b"),
+                      Path(" a b/ c ", " a b/ c ", " a b/ c"),
                       Path("CONSOLE.txt/COM10/nul-x", "CONSOLE.txt/COM10/nul-x"),
                       Refused("", "empty"), Refused("/etc/passwd", "absolute"),
                       Refused("\\x", "absolute"), Refused("\\\\server\\share\\x", "absolute"),
@@ -134,7 +141,33 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused("dir/b:c", "data stream"), Refused("...", "only dots and blanks"),
                       Refused("a/. ./x", "only dots and blanks"), Refused("con", "device"),
                       Refused("dir/NUL.txt", "device"), Refused("lpt1 .log", "device"),
-                      Refused("CONIN$", "device"), Refused("a\x01b", "control byte")));
+                      Refused("CONIN$", "device"), Refused("a\x01b", "control byte"),
+                      Refused("COM\xC2\xB9", "device"), Refused("lpt\xC2\xB3.txt", "device")));
+
+// What only Windows cannot hold is an ordinary name elsewhere; what Windows
+// cannot hold is reported by line, what is unsafe there refuses the list.
+TEST(ListedPath, RefusesOnlyWhatIsUnsafeWhereItIsRead) {
+    const struct {
+        const char* name;
+        bool posixOk;
+        bool windowsCannotHold;  // else refused there
+    } cases[] = {{"aux.c", true, true},     {"dir/nul.txt", true, true},
+                 {"cur/1:2,S", true, true}, {"COM\xC2\xB2", true, true},
+                 {"...", true, false},      {"a/ ./b", true, false},
+                 {"C:x", false, false},     {"a/../../x", false, false}};
+    // Win32 drops the dots and blanks a component ends in; POSIX keeps them.
+    EXPECT_EQ(
+        JoinListedPath(ResolveListedPath("sub. /b.txt.", PathSystem::kWindows).components, '/'),
+        "sub/b.txt");
+    EXPECT_EQ(JoinListedPath(ResolveListedPath("sub. /b.txt.", PathSystem::kPosix).components, '/'),
+              "sub. /b.txt.");
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveListedPath(c.name, PathSystem::kPosix).ok, c.posixOk) << c.name;
+        const ListedPath windows = ResolveListedPath(c.name, PathSystem::kWindows);
+        EXPECT_FALSE(windows.ok) << c.name;
+        EXPECT_EQ(windows.cannotBeHeld, c.windowsCannotHold) << c.name;
+    }
+}
 
 TEST(SfvWriter, WrittenEntriesReadBack) {
     const std::vector<std::pair<std::string, std::uint32_t>> files = {
