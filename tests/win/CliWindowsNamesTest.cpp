@@ -62,7 +62,8 @@ TEST_P(CliWindowsNames, ReportsEachNameAsWindowsHoldsIt) {
     test::TempFolder scratch;
     const std::string dir = scratch / "dir";
     CreateDirectoryA(dir.c_str(), nullptr);
-    for (const auto& [name, content] : GetParam().files) WriteUtf8Named(dir + "\\" + name, content);
+    const std::string inDir = dir + "\\";
+    for (const auto& [name, content] : GetParam().files) WriteUtf8Named(inDir + name, content);
     const std::string list = scratch / "list.sfv";
     test::WriteWholeFile(list, GetParam().list);
     std::vector<std::string> arguments = GetParam().arguments;
