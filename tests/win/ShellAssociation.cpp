@@ -117,7 +117,18 @@ ShellRecord WaitForShellRecord(const std::string& recordPath, unsigned timeoutMs
         if (GetTickCount() - start > timeoutMs) return record;
         Sleep(50);
     }
-    const std::string text = ReadWholeFile(recordPath);
+    // Under load, the renamed record can refuse to open for a moment after it
+    // appears: try again until the time is up.
+    std::string text;
+    for (;;) {
+        try {
+            text = ReadWholeFile(recordPath);
+            break;
+        } catch (const std::runtime_error&) {
+            if (GetTickCount() - start > timeoutMs) throw;
+            Sleep(50);
+        }
+    }
     record.present = true;
     std::size_t at = 0;
     auto nextLine = [&](const std::string& key) {
