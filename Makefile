@@ -16,7 +16,7 @@ WIN     := $(BUILD)/win
 CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_BASEDIR
 
-.PHONY: dist dist-check fuzz bench-cli bench-win all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+.PHONY: dist dist-check fuzz bench-cli bench-verify bench-win all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
 
 all: native win
 
@@ -56,7 +56,7 @@ test: test-native test-sanitize test-win
 # temporary folders and compares the bytes (not part of `make test`).
 DIST ?= dist
 dist: setup $(WIN)/CMakeCache.txt
-	$(CMAKE) --build $(WIN) -j $(JOBS) --target Sumbrook sumbrook-cli
+	$(CMAKE) --build $(WIN) -j $(JOBS) --target Sumbrook sumbrook-cli SumbrookVerify
 	cmake/make-dist.sh $(WIN) $(DIST)
 dist-check: setup
 	cmake/dist-check.sh
@@ -79,6 +79,7 @@ bench-win: win
 
 screenshot: win
 	cmake/screenshot.sh $(WIN)/Sumbrook.exe docs/dialog.png
+	cmake/screenshot-verify.sh $(WIN)/SumbrookVerify.exe docs/verify.png
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
 
@@ -135,3 +136,8 @@ fuzz:
 # rhash cksfv 7zip hyperfine).
 bench-cli: native
 	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli
+
+# SumbrookVerify.exe against sumbrook-cli.exe --verify under Wine (ratios),
+# and the longest wait for its window to answer during a run.
+bench-verify: win
+	bench/verify-bench.sh $(WIN)

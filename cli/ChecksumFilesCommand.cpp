@@ -1,9 +1,9 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/DisplayName.h"
-#include "cli/ParallelChecksum.h"
 #include "crc/Crc32.h"
+#include "files/ChecksumInOrder.h"
 #include "files/ReadFailure.h"
+#include "verify/DisplayName.h"
 
 namespace sumbrook {
 

@@ -14,7 +14,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/NotAList.h"
-#include "cli/ParallelChecksum.h"
+#include "files/ChecksumInOrder.h"
 #include "files/SameFile.h"
 
 #ifdef _WIN32

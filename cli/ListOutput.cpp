@@ -1,7 +1,7 @@
 #include "cli/ListOutput.h"
 
-#include "cli/DisplayName.h"
 #include "platform/ReplacingFileWriter.h"
+#include "verify/DisplayName.h"
 
 namespace sumbrook {
 

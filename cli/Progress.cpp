@@ -24,6 +24,12 @@ void Progress::FileDone(std::uint64_t bytes) {
     Tick();
 }
 
+void Progress::Set(std::size_t filesDone, std::uint64_t bytesDone) {
+    filesDone_ = filesDone;
+    bytesDone_ = bytesDone;
+    Tick();
+}
+
 void Progress::Tick() {
     if (!enabled_) return;
     const Clock::time_point now = Clock::now();

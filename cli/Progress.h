@@ -21,6 +21,8 @@ class Progress {
     void SetTotal(std::size_t totalFiles) { totalFiles_ = totalFiles; }
     // One more file done, of `bytes` bytes; redraws when it is time.
     void FileDone(std::uint64_t bytes);
+    // So many files done and bytes read in all; redraws when it is time.
+    void Set(std::size_t filesDone, std::uint64_t bytesDone);
     // Redraws when it is time.
     void Tick();
     // Takes the line away, so that other output can go to the terminal; the

@@ -1,15 +1,15 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/DisplayName.h"
 #include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
-#include "cli/ParallelChecksum.h"
-#include "cli/ProtocolText.h"
 #include "crc/Crc32.h"
+#include "files/ChecksumInOrder.h"
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
 #include "lists/ProtocolWriter.h"
 #include "platform/FullPath.h"
+#include "verify/DisplayName.h"
+#include "verify/ProtocolText.h"
 
 namespace sumbrook {
 

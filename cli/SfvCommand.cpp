@@ -1,75 +1,87 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/DisplayName.h"
 #include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
-#include "cli/ParallelChecksum.h"
-#include "files/ListPlainFilesTree.h"
 #include "files/ReadFailure.h"
 #include "lists/SfvWriter.h"
+#include "verify/DisplayName.h"
+#include "verify/SfvListMaking.h"
 
 namespace sumbrook {
+
+namespace {
+
+// Says on standard error what is left out of the list, and writes the list
+// to standard output as its lines come when it goes there: the header once
+// the folder is listed, then a line per file read.
+class ListPrinter : public CheckSink {
+  public:
+    ListPrinter(CommandOutput& output, const CliSettings& settings, bool toStandardOutput)
+        : output_(output), settings_(settings), toStandardOutput_(toStandardOutput) {}
+
+    void Planned(const CheckPlan& plan) override {
+        output_.Meter().SetTotal(plan.files);
+        header_ = SfvHeaderLines("sumbrook-cli", settings_.version, ListHeaderTime(settings_.err));
+        for (const std::string& line : header_) Emit(line);
+    }
+    void Row(const CheckRow& row) override {
+        if (row.status == VerifyStatus::kOk) {
+            Emit(SfvEntryLine(row.name, row.found));
+        } else if (!row.nameFault.empty()) {
+            output_.Complain(DisplayName(row.failedPath), "cannot be listed: " + row.nameFault);
+        } else {
+            output_.Complain(DisplayName(row.failedPath), ReadFailureText(row.failure));
+        }
+    }
+    void Progressed(const CheckProgress& progress) override {
+        output_.Meter().Set(progress.filesDone, progress.bytesDone);
+    }
+    void FolderNotListed(const std::string& path, const std::string& error) override {
+        output_.Complain(DisplayName(path), "the folder cannot be listed: " + error);
+    }
+
+    bool Written() const { return written_; }
+    const std::vector<std::string>& Header() const { return header_; }
+
+  private:
+    void Emit(const std::string& line) {
+        if (!toStandardOutput_) return;
+        written_ = output_.Write(line) && output_.Write(kSfvLineEnd) && written_;
+    }
+
+    CommandOutput& output_;
+    const CliSettings& settings_;
+    bool toStandardOutput_;
+    bool written_ = true;
+    std::vector<std::string> header_;
+};
+
+}  // namespace
 
 int WriteDirectorySfv(const std::string& directory, bool recursive, const std::string& outputPath,
                       const CliSettings& settings) {
     CommandOutput output(settings, 0);
-    PlainFileTree tree = ListPlainFilesTree(directory, recursive);
-    if (!tree.ok) {
-        output.Complain(DisplayName(directory), tree.error);
+    const bool toStandardOutput = outputPath.empty();
+    ListPrinter printer(output, settings, toStandardOutput);
+    CheckOptions options;
+    options.jobs = settings.jobs;
+    options.recursive = recursive;
+    options.planBytes = false;
+    // An earlier list at the output path is about to be replaced.
+    const SfvListOutcome made = MakeSfvList(directory, outputPath, options, printer);
+    if (made.end == CheckOutcome::End::kRefused) {
+        output.Complain(DisplayName(made.subject), made.error);
         return kExitError;
     }
-    for (const FolderFault& fault : tree.faults) {
-        output.Complain(DisplayName(fault.path), "the folder cannot be listed: " + fault.error);
-    }
-    // An earlier list at the output path is about to be replaced.
-    if (!outputPath.empty()) LeaveOutFile(tree.files, outputPath);
-
-    std::vector<FileToRead> files;
-    std::vector<const PlainFile*> listed;
-    std::size_t failures = 0;
-    for (const PlainFile& file : tree.files) {
-        const std::string fault = SfvPathFault(file.name);
-        if (!fault.empty()) {
-            output.Complain(DisplayName(file.path), "cannot be listed: " + fault);
-            ++failures;
-            continue;
-        }
-        files.push_back({file.path, file.alternatePath});
-        listed.push_back(&file);
-    }
-
     std::string listText;
-    const bool toStandardOutput = outputPath.empty();
-    bool written = true;
-    const auto emit = [&](const std::string& line) {
-        if (toStandardOutput) {
-            written = output.Write(line) && output.Write(kSfvLineEnd) && written;
-        } else {
-            listText += line;
-            listText += kSfvLineEnd;
-        }
-    };
-    for (const std::string& line :
-         SfvHeaderLines("sumbrook-cli", settings.version, ListHeaderTime(settings.err))) {
-        emit(line);
+    if (!toStandardOutput) {
+        for (const std::string& line : printer.Header()) listText.append(line).append(kSfvLineEnd);
+        for (const std::string& line : made.lines) listText.append(line).append(kSfvLineEnd);
     }
-    output.Meter().SetTotal(files.size());
-    ChecksumInOrder(
-        files, settings.jobs,
-        [&](std::size_t index, const FileChecksum& checksum) {
-            if (checksum.status == FileReadStatus::kOk) {
-                emit(SfvEntryLine(listed[index]->name, checksum.crc));
-            } else {
-                output.Complain(DisplayName(listed[index]->path), ReadFailureText(checksum));
-                ++failures;
-            }
-            output.Meter().FileDone(checksum.size);
-        },
-        [&output] { output.Meter().Tick(); });
-
-    written = FinishWrittenList(output, written, {outputPath, listText, "list"}, directory,
-                                failures, "listed");
-    return written && failures == 0 && tree.faults.empty() ? kExitOk : kExitError;
+    const bool written =
+        FinishWrittenList(output, printer.Written(), {outputPath, listText, "list"}, directory,
+                          made.filesLeftOut, "listed");
+    return written && made.filesLeftOut == 0 && made.foldersNotListed == 0 ? kExitOk : kExitError;
 }
 
 }  // namespace sumbrook

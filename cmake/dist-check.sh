@@ -56,7 +56,7 @@ for run in 0 1; do
   python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
     "${zips[$run]}" "${folders[$run]}/unpacked"
 done
-for program in Sumbrook.exe sumbrook-cli.exe; do
+for program in Sumbrook.exe sumbrook-cli.exe SumbrookVerify.exe; do
   same "${folders[0]}/unpacked/$program" "${folders[1]}/unpacked/$program" || status=1
 done
 for zip in "${zips[@]}"; do

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Writes DIST/sumbrook-VERSION-win32.zip from the Release Windows build in
-# BUILD (Sumbrook.exe and sumbrook-cli.exe built): the two programs, README.txt
-# (CR LF), LICENSE and sumbrook-VERSION.sfv, the list of the zip's other four
-# files (the two programs among them) that the built sumbrook-cli.exe writes
+# BUILD (Sumbrook.exe, sumbrook-cli.exe and SumbrookVerify.exe built): the three
+# programs, README.txt (CR LF), LICENSE and sumbrook-VERSION.sfv, the list of
+# the zip's other five files (the three programs among them) that the built sumbrook-cli.exe writes
 # under Wine, so that verifying the unpacked zip finds every file OK. Version and commit are the
 # ones sumbrook-cli.exe --version names. Entry times and the list's header
 # time come from SOURCE_DATE_EPOCH, by default the time of the last commit.
@@ -20,7 +20,7 @@ fail() { echo "dist: $*" >&2; exit 1; }
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ "$build_type" = Release ] || fail "$build is a $build_type build; a release is built in Release"
 cli="$build/cli/sumbrook-cli.exe"
-for program in "$build/Sumbrook.exe" "$cli"; do
+for program in "$build/Sumbrook.exe" "$cli" "$build/SumbrookVerify.exe"; do
   [ -f "$program" ] || fail "$program is missing"
 done
 
@@ -39,7 +39,7 @@ list="$name.sfv"
 stage="$build/dist-stage"
 rm -rf "$stage"
 mkdir -p "$stage"
-cp "$build/Sumbrook.exe" "$cli" "$stage/"
+cp "$build/Sumbrook.exe" "$cli" "$build/SumbrookVerify.exe" "$stage/"
 sed -e "s/@VERSION@/$version/g" -e "s/@COMMIT@/$commit/g" -e 's/$/\r/' \
   "$root/cmake/dist-readme.txt" >"$stage/README.txt"
 cp "$root/LICENSE" "$stage/LICENSE"
@@ -49,11 +49,11 @@ cp "$root/LICENSE" "$stage/LICENSE"
 (cd "$stage" && "$wine_run" "$stage/sumbrook-cli.exe" --sfv . -o "$list") ||
   fail "sumbrook-cli.exe --sfv failed"
 entries=$(grep -v '^;' "$stage/$list" | tr -d '\r' | sed 's/ [0-9A-Fa-f]\{8\}$//' | LC_ALL=C sort | tr '\n' ' ')
-[ "$entries" = "LICENSE README.txt Sumbrook.exe sumbrook-cli.exe " ] || fail "$list lists: $entries"
+[ "$entries" = "LICENSE README.txt Sumbrook.exe SumbrookVerify.exe sumbrook-cli.exe " ] || fail "$list lists: $entries"
 
 zip="$dist/$name-win32.zip"
 (cd "$stage" && python3 "$root/cmake/make-zip.py" "$zip" \
-  README.txt LICENSE Sumbrook.exe sumbrook-cli.exe "$list")
+  README.txt LICENSE Sumbrook.exe sumbrook-cli.exe SumbrookVerify.exe "$list")
 
 crc=$(cd "$dist" && "$wine_run" "$stage/sumbrook-cli.exe" "$(basename "$zip")" | tr -d '\r' | cut -c1-8)
 echo "dist: ${zip#"$PWD/"}"

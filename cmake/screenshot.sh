@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Draws the real dialog on a virtual X server and saves a picture of it: Wine
-# with a virtual desktop, so that the title bar is drawn too, in a prefix of
-# its own. Everything it starts is ended afterwards; safe to run again.
-# Usage: screenshot.sh Sumbrook.exe OUT.png
+# Draws the real dialog (or another program's window) on a virtual X server
+# and saves a picture of it: Wine with a virtual desktop, so that the title
+# bar is drawn too, in a prefix of its own. Everything it starts is ended
+# afterwards; safe to run again.
+# Usage: screenshot.sh Sumbrook.exe OUT.png [ARGUMENT...]
+# SCREENSHOT_DESKTOP (800x600) sizes the desktop, SCREENSHOT_MAX_WIDTH (700)
+# is the widest picture taken for the window rather than an empty desktop.
 set -euo pipefail
 exe=$(realpath "$1")
 out=$2
+shift 2
+desktop=${SCREENSHOT_DESKTOP:-800x600}
+max_width=${SCREENSHOT_MAX_WIDTH:-700}
 title=" Calculation  of  CRC32 code  for  1 file"
 
 source "$(dirname "$0")/wine-env.sh"
@@ -24,7 +30,7 @@ trap cleanup EXIT
 # A free display number, chosen by the server itself. The screen is as big
 # as Wine's virtual desktop, so that a picture of the screen is one of the
 # desktop.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 "${desktop}x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 1 100); do
   [ -s "$work/display" ] && break
@@ -33,7 +39,7 @@ done
 [ -s "$work/display" ] || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-wine explorer /desktop=shot,800x600 "$exe" >/dev/null 2>&1 &
+wine explorer /desktop=shot,"$desktop" "$exe" "$@" >/dev/null 2>&1 &
 
 # The dialog cut out of the desktop, with a margin of desktop around it.
 crop() {
@@ -51,7 +57,7 @@ for _ in $(seq 1 60); do
   if [ -f "$work/last.png" ] && cmp -s "$work/now.png" "$work/last.png"; then
     crop "$work/now.png" "$work/dialog.png"
     size=$(identify -format '%w %h' "$work/dialog.png")
-    if [ "${size% *}" -gt 200 ] && [ "${size% *}" -lt 700 ] && [ "${size#* }" -gt 100 ]; then
+    if [ "${size% *}" -gt 200 ] && [ "${size% *}" -lt "$max_width" ] && [ "${size#* }" -gt 100 ]; then
       done=yes
       break
     fi

@@ -12,6 +12,7 @@
 
 #include "crc/Crc32.h"
 #include "files/FileChecksum.h"
+#include "files/FileReadControl.h"
 
 namespace sumbrook {
 
@@ -37,11 +38,12 @@ struct AlignedRead {
 // the file ends. A failed read makes the range kReadFailed with its error; a
 // read that brings nothing past the bytes skipped for the alignment, the file
 // having become shorter, kEndedEarly. `noMemory` is the system's error for a
-// buffer that cannot be had.
+// buffer that cannot be had. Each block is counted in `control`, which is
+// looked at before each read (kCancelled once it stops).
 template <typename ReadAt>
 FileChecksum ChecksumAlignedRange(std::uint64_t offset, std::uint64_t length,
                                   std::vector<unsigned char>& buffer, unsigned long noMemory,
-                                  const ReadAt& readAt) {
+                                  FileReadControl* control, const ReadAt& readAt) {
     constexpr std::uint64_t kAlign = kUncachedReadAlignment;
     const auto roundUp = [](std::uint64_t value) { return (value + kAlign - 1) / kAlign * kAlign; };
     FileChecksum result;
@@ -59,6 +61,10 @@ FileChecksum ChecksumAlignedRange(std::uint64_t offset, std::uint64_t length,
     std::uint64_t position = offset;
     std::uint32_t crc = 0;
     while (position < end) {
+        if (ReadStopped(control)) {
+            result.status = FileReadStatus::kCancelled;
+            return result;
+        }
         const std::uint64_t start = position - position % kAlign;
         const auto skip = static_cast<std::size_t>(position - start);
         const auto wanted =
@@ -76,6 +82,7 @@ FileChecksum ChecksumAlignedRange(std::uint64_t offset, std::uint64_t length,
             static_cast<std::size_t>(std::min<std::uint64_t>(read.got - skip, end - position));
         crc = Crc32Update(crc, data + skip, usable);
         position += usable;
+        CountRead(control, usable);
     }
     result.status = FileReadStatus::kOk;
     result.crc = crc;

@@ -11,6 +11,8 @@
 
 namespace sumbrook {
 
+class FileReadControl;
+
 enum class FileReadStatus {
     kOk,
     kOpenFailed,    // missing, a directory, wildcards, access denied, held open for writing...
@@ -18,6 +20,7 @@ enum class FileReadStatus {
     kSizeFailed,    // the size query failed
     kReadFailed,    // a read request failed
     kEndedEarly,    // the file became shorter than the size found at open
+    kCancelled,     // the run's FileReadControl stopped the reading
 };
 
 struct FileChecksum {
@@ -58,17 +61,23 @@ struct FileAccess {
     // another opener, links none of the wide-character code.)
     FileOpener open = nullptr;
     bool uncached = false;
+    // The run this read belongs to (files/FileReadControl.h): every read loop
+    // counts its bytes there and ends as kCancelled once it is stopped, and
+    // the threads for a large file's parts are taken from it. Null: none.
+    FileReadControl* control = nullptr;
 };
 
 // The dialog: its one thread sets the process's error mode around each call,
 // and names are ANSI texts as the dialog's fields and searches hold them.
 inline constexpr FileAccess kDialogFileAccess{ErrorModeScope::kProcess, nullptr};
-// The command line: readers run side by side, each setting its own thread's
-// error mode, and names are UTF-8, reaching every file Windows can hold.
+// Readers side by side (the command line, the verification window): each
+// sets its own thread's error mode, and names are UTF-8, reaching every file
+// Windows can hold.
 #ifdef _WIN32
-inline constexpr FileAccess kCommandLineFileAccess{ErrorModeScope::kThread, OpenUtf8PathForReading};
+inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread,
+                                                     OpenUtf8PathForReading};
 #else
-inline constexpr FileAccess kCommandLineFileAccess{ErrorModeScope::kThread, nullptr};
+inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread, nullptr};
 #endif
 
 // Files from this size on are read in parts at once.
@@ -102,7 +111,9 @@ inline constexpr unsigned kMaxFileParts = 4;
 // that cannot be started has its part read by the calling thread. Each part
 // reads exactly its range of the size found at the first open; any part that
 // fails makes the file fail with that part's status and error (the first such
-// part in file order). Every thread has ended before the call returns; no
+// part in file order). With `access.control`, the parts beyond the first get
+// threads only as far as the control has threads to spare; a file that gets
+// none is read whole. Every thread has ended before the call returns; no
 // exception leaves the call.
 FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& buffer,
                           const FileAccess& access = kDialogFileAccess,

@@ -1,11 +1,13 @@
 // ChecksumFile on POSIX systems: regular files only, read to exactly the
 // size found at the first open. Small files go through the caller's reused
 // buffer; large ones are mapped and checksummed in place, which spares the
-// copy out of the page cache, and the largest in parts, the calling thread's
-// mapped through the first descriptor, each other part's through one of its
-// own that must name the file first opened (a file renamed over the path
-// meanwhile fails with ESTALE). A mapped file that
-// shrinks while it is read raises SIGBUS on the vanished pages; that fault
+// copy out of the page cache, one window of at most 16 MiB at a time (read
+// with pread instead where a window cannot be mapped) and in slices between
+// which the run's control is looked at; the largest in parts, the calling
+// thread's mapped through the first descriptor, each other part's through
+// one of its own that must name the file first opened (a file renamed over
+// the path meanwhile fails with ESTALE). A mapped file that shrinks while it
+// is read raises SIGBUS on the vanished pages; that fault
 // is caught for the reading thread and reported as kEndedEarly. Uncached
 // reads go through descriptors opened with O_DIRECT into an aligned buffer,
 // never through a mapping, which would fill the cache.
@@ -28,6 +30,8 @@
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
+#include "files/FileEntryCrc32.h"
+#include "files/FileReadControl.h"
 
 namespace sumbrook {
 
@@ -35,6 +39,10 @@ namespace {
 
 // Files from this size on are mapped rather than read.
 constexpr std::uint64_t kMapThreshold = 4U << 20;
+// The most of a file one reading thread maps at once.
+constexpr std::uint64_t kMapWindowSize = 16U << 20;
+// How much of a mapping is checksummed between two looks at the control.
+constexpr std::size_t kMappedSliceSize = 2U << 20;
 
 // Where the reading thread resumes when its mapped pages vanish; null while
 // the thread reads no mapping.
@@ -68,7 +76,8 @@ void InstallSigbusHandler() {
 
 // Reads `size` bytes from the current position of `fd` into `buffer`, block
 // by block, and checksums them.
-FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned char>& buffer) {
+FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned char>& buffer,
+                               FileReadControl* control) {
     FileChecksum result;
     try {
         if (buffer.size() < kFileReadBlockSize) buffer.resize(kFileReadBlockSize);
@@ -80,6 +89,10 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned 
     std::uint64_t remaining = size;
     std::uint32_t crc = 0;
     while (remaining > 0) {
+        if (ReadStopped(control)) {
+            result.status = FileReadStatus::kCancelled;
+            return result;
+        }
         const std::size_t wanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(remaining, buffer.size()));
         const ssize_t got = read(fd, buffer.data(), wanted);
@@ -95,6 +108,7 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned 
         }
         crc = Crc32Update(crc, buffer.data(), static_cast<std::size_t>(got));
         remaining -= static_cast<std::uint64_t>(got);
+        CountRead(control, static_cast<std::uint64_t>(got));
     }
     result.status = FileReadStatus::kOk;
     result.crc = crc;
@@ -102,58 +116,119 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned 
     return result;
 }
 
-// Checksums `length` bytes at `data`, which lie in `mapping`; false when the
-// file no longer holds them all.
-bool ChecksumMapping(const unsigned char* data, std::size_t length, const void* mapping,
-                     std::size_t mappedLength, std::uint32_t& crc) {
+enum class MappingRead { kDone, kVanished, kStopped };
+
+// Checksums `length` bytes at `data`, which lie in `mapping`, slice by
+// slice, on from `crc`; kVanished when the file no longer holds them all.
+MappingRead ChecksumMapping(const unsigned char* data, std::size_t length, const void* mapping,
+                            std::size_t mappedLength, std::uint32_t& crc,
+                            FileReadControl* control) {
     Crc32Update(0, nullptr, 0);  // tier chosen before the guarded region, never inside it
     sigjmp_buf escape;
     if (sigsetjmp(escape, 1) != 0) {
         t_mappedReadEscape = nullptr;
-        return false;
+        return MappingRead::kVanished;
     }
     t_mappedBegin = static_cast<const unsigned char*>(mapping);
     t_mappedEnd = t_mappedBegin + mappedLength;
     t_mappedReadEscape = &escape;
-    const std::uint32_t value = Crc32Update(0, data, length);
+    std::uint32_t value = crc;
+    for (std::size_t done = 0; done < length;) {
+        if (ReadStopped(control)) {
+            t_mappedReadEscape = nullptr;
+            return MappingRead::kStopped;
+        }
+        const std::size_t slice = std::min(length - done, kMappedSliceSize);
+        value = Crc32Update(value, data + done, slice);
+        done += slice;
+        CountRead(control, slice);
+    }
     t_mappedReadEscape = nullptr;
     crc = value;
-    return true;
+    return MappingRead::kDone;
 }
 
-}  // namespace
-
-FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length) {
+// Checksums `length` bytes from `offset` on with pread, block by block, on
+// from `crc`.
+FileChecksum ChecksumByPread(int fd, std::uint64_t offset, std::uint64_t length, std::uint32_t crc,
+                             FileReadControl* control) {
     FileChecksum result;
-    if (length == 0) {
-        result.status = FileReadStatus::kOk;
-        return result;
-    }
-    if (length > SIZE_MAX) {
+    std::vector<unsigned char> buffer;
+    try {
+        buffer.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, kFileReadBlockSize)));
+    } catch (const std::bad_alloc&) {
         result.status = FileReadStatus::kReadFailed;
         result.errorCode = ENOMEM;
         return result;
     }
+    std::uint64_t done = 0;
+    while (done < length) {
+        if (ReadStopped(control)) {
+            result.status = FileReadStatus::kCancelled;
+            return result;
+        }
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
+        const ssize_t got = pread(fd, buffer.data(), wanted, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            result.status = FileReadStatus::kReadFailed;
+            result.errorCode = static_cast<unsigned long>(errno);
+            return result;
+        }
+        if (got == 0) {
+            result.status = FileReadStatus::kEndedEarly;
+            return result;
+        }
+        crc = Crc32Update(crc, buffer.data(), static_cast<std::size_t>(got));
+        done += static_cast<std::uint64_t>(got);
+        CountRead(control, static_cast<std::uint64_t>(got));
+    }
+    result.status = FileReadStatus::kOk;
+    result.crc = crc;
+    return result;
+}
+
+}  // namespace
+
+FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length,
+                                 FileReadControl* control) {
+    FileChecksum result;
     InstallSigbusHandler();
     const auto pageSize = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-    const std::uint64_t start = offset - offset % pageSize;
-    const auto mappedLength = static_cast<std::size_t>(length + (offset - start));
-    void* mapping =
-        mmap(nullptr, mappedLength, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(start));
-    if (mapping == MAP_FAILED) {
-        result.status = FileReadStatus::kReadFailed;
-        result.errorCode = static_cast<unsigned long>(errno);
-        return result;
-    }
-    madvise(mapping, mappedLength, MADV_SEQUENTIAL);
     std::uint32_t crc = 0;
-    const bool complete =
-        ChecksumMapping(static_cast<const unsigned char*>(mapping) + (offset - start),
-                        static_cast<std::size_t>(length), mapping, mappedLength, crc);
-    munmap(mapping, mappedLength);
-    if (!complete) {
-        result.status = FileReadStatus::kEndedEarly;
-        return result;
+    std::uint64_t done = 0;
+    // One window mapped at a time, so that a reading thread never holds more
+    // than kMapWindowSize of address space, whatever the file's size.
+    while (done < length) {
+        const std::uint64_t position = offset + done;
+        const std::uint64_t start = position - position % pageSize;
+        const std::uint64_t wanted = std::min<std::uint64_t>(length - done, kMapWindowSize);
+        const auto mappedLength = static_cast<std::size_t>(wanted + (position - start));
+        void* mapping =
+            mmap(nullptr, mappedLength, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(start));
+        if (mapping == MAP_FAILED) {
+            // No address space or no mapping for this file: read it instead.
+            FileChecksum rest = ChecksumByPread(fd, position, length - done, crc, control);
+            if (rest.status != FileReadStatus::kOk) return rest;
+            crc = rest.crc;
+            break;
+        }
+        madvise(mapping, mappedLength, MADV_SEQUENTIAL);
+        const MappingRead read =
+            ChecksumMapping(static_cast<const unsigned char*>(mapping) + (position - start),
+                            static_cast<std::size_t>(wanted), mapping, mappedLength, crc, control);
+        munmap(mapping, mappedLength);
+        if (read == MappingRead::kVanished) {
+            result.status = FileReadStatus::kEndedEarly;
+            return result;
+        }
+        if (read == MappingRead::kStopped) {
+            result.status = FileReadStatus::kCancelled;
+            return result;
+        }
+        done += wanted;
     }
     result.status = FileReadStatus::kOk;
     result.crc = crc;
@@ -203,8 +278,8 @@ ScopedFd OpenForReading(const std::string& path, bool uncached, unsigned part,
 // Checksums `length` bytes from `offset` on through a descriptor opened past
 // the cache. A refusal of the file system is kReadFailed with EINVAL.
 FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t length,
-                                 std::vector<unsigned char>& buffer) {
-    return ChecksumAlignedRange(offset, length, buffer, ENOMEM,
+                                 std::vector<unsigned char>& buffer, FileReadControl* control) {
+    return ChecksumAlignedRange(offset, length, buffer, ENOMEM, control,
                                 [fd](std::uint64_t start, unsigned char* data, std::size_t wanted) {
                                     AlignedRead read;
                                     ssize_t got = 0;
@@ -226,13 +301,14 @@ FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t len
 template <typename ReadCached>
 FileChecksum ChecksumRange(int fd, bool direct, std::uint64_t offset, std::uint64_t length,
                            std::vector<unsigned char>& buffer, unsigned part,
-                           const FilePartsSettings& settings, const ReadCached& readCached) {
+                           const FilePartsSettings& settings, FileReadControl* control,
+                           const ReadCached& readCached) {
 #ifdef O_DIRECT
     if (direct) {
         const unsigned long fault = InjectedFault(settings, part, PartStep::kReadUncached);
         const FileChecksum result =
             fault != 0 ? Failed(FileReadStatus::kReadFailed, static_cast<int>(fault))
-                       : ChecksumDirectRange(fd, offset, length, buffer);
+                       : ChecksumDirectRange(fd, offset, length, buffer, control);
         if (result.status != FileReadStatus::kReadFailed || result.errorCode != EINVAL) {
             return result;
         }
@@ -251,6 +327,7 @@ FileChecksum ChecksumRange(int fd, bool direct, std::uint64_t offset, std::uint6
     (void)buffer;
     (void)part;
     (void)settings;
+    (void)control;
 #endif
     return readCached();
 }
@@ -263,8 +340,9 @@ FileChecksum ThroughCacheWhen(bool refused, FileChecksum result) {
 
 // A part on a thread of its own: its own descriptor, of the file first opened.
 FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& first,
-                                     bool uncached, unsigned part, const FilePart& range,
+                                     const FileAccess& access, unsigned part, const FilePart& range,
                                      const FilePartsSettings& settings) {
+    const bool uncached = access.uncached;
     if (const unsigned long fault = InjectedFault(settings, part, PartStep::kOpen)) {
         return Failed(FileReadStatus::kOpenFailed, static_cast<int>(fault));
     }
@@ -280,10 +358,13 @@ FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& 
         return Failed(FileReadStatus::kReadFailed, static_cast<int>(fault));
     }
     std::vector<unsigned char> buffer;
-    return ThroughCacheWhen(
-        uncached && !direct,
-        ChecksumRange(fd.Get(), direct, range.offset, range.length, buffer, part, settings,
-                      [&] { return ChecksumMappedRange(fd.Get(), range.offset, range.length); }));
+    return ThroughCacheWhen(uncached && !direct,
+                            ChecksumRange(fd.Get(), direct, range.offset, range.length, buffer,
+                                          part, settings, access.control, [&] {
+                                              return ChecksumMappedRange(fd.Get(), range.offset,
+                                                                         range.length,
+                                                                         access.control);
+                                          }));
 }
 
 }  // namespace
@@ -315,9 +396,12 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached,
     return opened;
 }
 
-FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer) {
-    if (file.size >= kMapThreshold) return ChecksumMappedRange(file.fd.Get(), 0, file.size);
-    return ChecksumByReading(file.fd.Get(), file.size, buffer);
+FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
+                                FileReadControl* control) {
+    if (file.size >= kMapThreshold) {
+        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control);
+    }
+    return ChecksumByReading(file.fd.Get(), file.size, buffer, control);
 }
 
 unsigned UsableProcessorCount() {
@@ -331,31 +415,71 @@ unsigned UsableProcessorCount() {
     return std::max(1U, std::thread::hardware_concurrency());
 }
 
-FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
-                              const FileAccess& access, const FilePartsSettings& settings) {
-    const OpenedFile opened = OpenRegularFile(path, access.uncached, settings);
+namespace {
+
+// The rest of ChecksumFileWith, once `path` is open as `opened`.
+FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opened,
+                                std::vector<unsigned char>& buffer, const FileAccess& access,
+                                const FilePartsSettings& settings) {
     if (!opened.fd.IsValid()) return opened.failure;
     const int fd = opened.fd.Get();
-    const unsigned parts = PartCount(opened.size, settings);
+    const unsigned wanted = PartCount(opened.size, settings);
+    const BorrowedThreads threads(access.control, wanted - 1);
+    const unsigned parts = 1 + threads.Count();
     if (parts <= 1) {
         return ThroughCacheWhen(
             opened.refusedDirect,
-            ChecksumRange(fd, opened.direct, 0, opened.size, buffer, 0, settings,
-                          [&] { return ChecksumOpenedFile(opened, buffer); }));
+            ChecksumRange(fd, opened.direct, 0, opened.size, buffer, 0, settings, access.control,
+                          [&] { return ChecksumOpenedFile(opened, buffer, access.control); }));
     }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
-            return ChecksumPartOnOwnThread(path, opened, access.uncached, part, range, settings);
+            return ChecksumPartOnOwnThread(path, opened, access, part, range, settings);
         }
         if (const unsigned long fault = InjectedFault(settings, part, PartStep::kRead)) {
             return Failed(FileReadStatus::kReadFailed, static_cast<int>(fault));
         }
-        return ThroughCacheWhen(
-            opened.refusedDirect,
-            ChecksumRange(fd, opened.direct, range.offset, range.length, buffer, part, settings,
-                          [&] { return ChecksumMappedRange(fd, range.offset, range.length); }));
+        return ThroughCacheWhen(opened.refusedDirect,
+                                ChecksumRange(fd, opened.direct, range.offset, range.length, buffer,
+                                              part, settings, access.control, [&] {
+                                                  return ChecksumMappedRange(fd, range.offset,
+                                                                             range.length,
+                                                                             access.control);
+                                              }));
     };
     return ChecksumInParts(opened.size, parts, read, settings);
+}
+
+}  // namespace
+
+FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
+                              const FileAccess& access, const FilePartsSettings& settings) {
+    const OpenedFile opened = OpenRegularFile(path, access.uncached, settings);
+    return ChecksumOpenedPath(path, opened, buffer, access, settings);
+}
+
+CopyPairChecksums ChecksumCopyPair(const FileToRead& source, const FileToRead& copy,
+                                   unsigned maxParts, std::vector<unsigned char>& buffer,
+                                   const FileAccess& access) {
+    FilePartsSettings settings;
+    settings.maxParts = maxParts;
+    CopyPairChecksums pair;
+    // Both open before either is read: the sizes found at open tell apart
+    // what needs no reading. (A POSIX listing names no alternate path.)
+    const OpenedFile from = OpenRegularFile(source.path, access.uncached, settings);
+    const OpenedFile to = OpenRegularFile(copy.path, access.uncached, settings);
+    if (from.fd.IsValid() && to.fd.IsValid() && from.size != to.size) {
+        pair.sizesDiffer = true;
+        pair.source.status = FileReadStatus::kOk;
+        pair.source.size = from.size;
+        pair.copy.status = FileReadStatus::kOk;
+        pair.copy.size = to.size;
+        return pair;
+    }
+    pair.source = ChecksumOpenedPath(source.path, from, buffer, access, settings);
+    if (pair.source.status == FileReadStatus::kCancelled) return pair;
+    pair.copy = ChecksumOpenedPath(copy.path, to, buffer, access, settings);
+    return pair;
 }
 
 }  // namespace sumbrook

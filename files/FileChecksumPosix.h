@@ -31,11 +31,16 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached = false,
                            const FilePartsSettings& settings = FilePartsSettings());
 
 // Checksums the whole file opened by OpenRegularFile on the calling thread.
-FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer);
+FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
+                                FileReadControl* control = nullptr);
 
-// Checksums `length` bytes of the open file from `offset` on, through a
-// mapping of just that range. kEndedEarly when the file no longer holds
-// them; the process never dies of a file that shrinks meanwhile.
-FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length);
+// Checksums `length` bytes of the open file from `offset` on, through
+// mappings of one window of the range at a time, each checksummed in slices
+// between which `control` is looked at (kCancelled once it stops); where a
+// window cannot be mapped, the rest is read with pread instead. kEndedEarly
+// when the file no longer holds the bytes; the process never dies of a file
+// that shrinks meanwhile.
+FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length,
+                                 FileReadControl* control = nullptr);
 
 }  // namespace sumbrook

@@ -18,6 +18,7 @@
 #include "files/AlignedRangeRead.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
+#include "files/FileReadControl.h"
 #include "platform/ErrorModeGuard.h"
 #include "platform/WinHandles.h"
 
@@ -70,7 +71,7 @@ FileChecksum Failed(FileReadStatus status, unsigned long errorCode) {
 // Checksums `length` bytes of `file` from `offset` on, block by block, into
 // the page-aligned part of `buffer`, which the system copies into fastest.
 FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t length,
-                           std::vector<unsigned char>& buffer) {
+                           std::vector<unsigned char>& buffer, FileReadControl* control) {
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) {
@@ -87,6 +88,7 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
     std::uint64_t remaining = length;
     std::uint32_t crc = 0;
     while (remaining > 0) {
+        if (ReadStopped(control)) return Failed(FileReadStatus::kCancelled, 0);
         const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(remaining, block));
         DWORD got = 0;
         if (!ReadFile(file, data, wanted, &got, nullptr)) {
@@ -95,6 +97,7 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
         if (got == 0) return Failed(FileReadStatus::kEndedEarly, 0);
         crc = Crc32Update(crc, data, got);
         remaining -= got;
+        CountRead(control, got);
     }
     FileChecksum result;
     result.status = FileReadStatus::kOk;
@@ -106,9 +109,9 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
 // Checksums `length` bytes of `file`, opened past the cache, from `offset`
 // on. A refusal of the file system is kReadFailed with ERROR_INVALID_PARAMETER.
 FileChecksum ChecksumUnbufferedRange(HANDLE file, std::uint64_t offset, std::uint64_t length,
-                                     std::vector<unsigned char>& buffer) {
+                                     std::vector<unsigned char>& buffer, FileReadControl* control) {
     return ChecksumAlignedRange(
-        offset, length, buffer, ERROR_NOT_ENOUGH_MEMORY,
+        offset, length, buffer, ERROR_NOT_ENOUGH_MEMORY, control,
         [file](std::uint64_t start, unsigned char* data, std::size_t wanted) {
             AlignedRead read;
             LARGE_INTEGER at;
@@ -129,19 +132,20 @@ FileChecksum ChecksumUnbufferedRange(HANDLE file, std::uint64_t offset, std::uin
 // The caller holds the error-mode guard.
 FileChecksum ChecksumRangeAsOpened(HANDLE file, bool direct, std::uint64_t offset,
                                    std::uint64_t length, std::vector<unsigned char>& buffer,
-                                   const std::string& path, FileOpener open, unsigned part,
+                                   const std::string& path, const FileAccess& access, unsigned part,
                                    const FilePartsSettings& settings) {
-    if (!direct) return ChecksumRange(file, offset, length, buffer);
+    if (!direct) return ChecksumRange(file, offset, length, buffer, access.control);
     const unsigned long fault = InjectedFault(settings, part, PartStep::kReadUncached);
-    const FileChecksum result = fault != 0 ? Failed(FileReadStatus::kReadFailed, fault)
-                                           : ChecksumUnbufferedRange(file, offset, length, buffer);
+    const FileChecksum result =
+        fault != 0 ? Failed(FileReadStatus::kReadFailed, fault)
+                   : ChecksumUnbufferedRange(file, offset, length, buffer, access.control);
     if (result.status != FileReadStatus::kReadFailed ||
         result.errorCode != ERROR_INVALID_PARAMETER) {
         return result;
     }
-    const ScopedFileHandle cachedFile = OpenForReading(path, open, kCachedFlags);
+    const ScopedFileHandle cachedFile = OpenForReading(path, access.open, kCachedFlags);
     if (!cachedFile.IsValid()) return Failed(FileReadStatus::kReadFailed, GetLastError());
-    FileChecksum cached = ChecksumRange(cachedFile.Get(), offset, length, buffer);
+    FileChecksum cached = ChecksumRange(cachedFile.Get(), offset, length, buffer, access.control);
     cached.readThroughCache = cached.status == FileReadStatus::kOk;
     return cached;
 }
@@ -169,7 +173,7 @@ FileChecksum ChecksumPartOnOwnThread(const std::string& path, const FileAccess& 
     std::vector<unsigned char> buffer;
     return ThroughCacheWhen(access.uncached && !direct,
                             ChecksumRangeAsOpened(file.Get(), direct, range.offset, range.length,
-                                                  buffer, path, access.open, part, settings));
+                                                  buffer, path, access, part, settings));
 }
 
 }  // namespace
@@ -196,10 +200,12 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
 
     const bool refused = access.uncached && !direct;
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
-    const unsigned parts = PartCount(bytes, settings);
+    const unsigned wanted = PartCount(bytes, settings);
+    const BorrowedThreads threads(access.control, wanted - 1);
+    const unsigned parts = 1 + threads.Count();
     if (parts <= 1) {
         return ThroughCacheWhen(refused, ChecksumRangeAsOpened(file.Get(), direct, 0, bytes, buffer,
-                                                               path, access.open, 0, settings));
+                                                               path, access, 0, settings));
     }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
@@ -210,7 +216,7 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
         }
         return ThroughCacheWhen(
             refused, ChecksumRangeAsOpened(file.Get(), direct, range.offset, range.length, buffer,
-                                           path, access.open, part, settings));
+                                           path, access, part, settings));
     };
     return ChecksumInParts(bytes, parts, read, settings);
 }

@@ -34,6 +34,23 @@ FileChecksum ReadFileChecksum(const FileToRead& file, unsigned maxParts,
                               std::vector<unsigned char>& buffer,
                               const FileAccess& access = kDialogFileAccess);
 
+// The two files of a copy and its source, read one after the other.
+struct CopyPairChecksums {
+    FileChecksum source;
+    FileChecksum copy;
+    // Both opened and found of different sizes (each result's `size`, its
+    // status kOk): neither was read, and neither crc is set.
+    bool sizesDiffer = false;
+};
+
+// ReadFileChecksum of `source`, then of `copy`, except that on POSIX, whose
+// listings tell no sizes, both are opened first and, when their sizes
+// differ, neither is read. (On Windows the listing tells the sizes before.)
+// A cancelled source leaves the copy unread (its status kOpenFailed).
+CopyPairChecksums ChecksumCopyPair(const FileToRead& source, const FileToRead& copy,
+                                   unsigned maxParts, std::vector<unsigned char>& buffer,
+                                   const FileAccess& access);
+
 // The CRC text of the entry, read by EntryFileToRead's rule as ChecksumFile
 // reads (a large file in parts); "00000000" for an empty or unreadable file. `buffer` is the read
 // buffer, reused across calls.

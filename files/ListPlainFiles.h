@@ -7,6 +7,7 @@
 //   else are left out. Sorted by name, byte by byte.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ struct PlainFile {
     std::string name;           // as the directory holds it
     std::string path;           // the directory, a separator and the name
     std::string alternatePath;  // another path to the same file, "" if none
+    // The file's size as the listing saw it, when `sized`: always on Windows,
+    // where the listing tells it; on POSIX only for links (whose targets the
+    // listing looks at). A reader goes by the size it finds at open.
+    std::uint64_t size = 0;
+    bool sized = false;
 };
 
 struct PlainFileList {

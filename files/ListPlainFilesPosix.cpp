@@ -14,12 +14,17 @@ namespace sumbrook {
 
 namespace {
 
-// A regular file itself, or a link that ends at one.
-bool IsRegularOrLinkToRegular(int directoryFd, const dirent& entry) {
+// A regular file itself, or a link that ends at one. The directory entry
+// tells a regular file without a look at the file, so its size stays
+// unknown; a link's target is looked at, and `file` gets its size.
+bool IsRegularOrLinkToRegular(int directoryFd, const dirent& entry, PlainFile& file) {
     if (entry.d_type == DT_REG) return true;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
     struct stat info {};
-    return fstatat(directoryFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+    if (fstatat(directoryFd, entry.d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) return false;
+    file.size = static_cast<std::uint64_t>(info.st_size);
+    file.sized = true;
+    return true;
 }
 
 }  // namespace
@@ -32,10 +37,11 @@ PlainFileList ListPlainFiles(const std::string& directory) {
     PlainFileList list;
     const std::string prefix = DirectoryPrefix(directory);
     list.error = ForEachDirectoryEntry(directory, [&](int fd, const dirent& entry) {
-        std::string name = entry.d_name;
-        if (IsHiddenName(name) || !IsRegularOrLinkToRegular(fd, entry)) return;
-        std::string path = prefix + name;
-        list.files.push_back({std::move(name), std::move(path), {}});
+        PlainFile file;
+        file.name = entry.d_name;
+        if (IsHiddenName(file.name) || !IsRegularOrLinkToRegular(fd, entry, file)) return;
+        file.path = prefix + file.name;
+        list.files.push_back(std::move(file));
     });
     if (!list.error.empty()) {
         list.files.clear();

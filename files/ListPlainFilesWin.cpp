@@ -40,6 +40,8 @@ PlainFileList ListPlainFiles(const std::string& directory) {
         PlainFile file;
         file.path = directory + "\\" + entry.name;
         file.name = std::move(entry.name);
+        file.size = entry.size;
+        file.sized = true;
         list.files.push_back(std::move(file));
     }
     list.ok = true;

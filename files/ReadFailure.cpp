@@ -31,6 +31,8 @@ std::string ReadFailureText(const FileChecksum& checksum) {
             return WithSystemText("read failed", checksum.errorCode);
         case FileReadStatus::kEndedEarly:
             return "it became shorter while it was read";
+        case FileReadStatus::kCancelled:
+            return "the reading was cancelled";
     }
     return "cannot be read";
 }

@@ -1,7 +1,7 @@
 // What a check finds, one row per file or list line, in the same shape for
 // the three kinds of run (a protocol, an SFV list, a copy), and the counting
-// of the rows by status. The texts shown for a row (report lines, summary
-// lines, exit codes) belong to the programs that show them.
+// of the rows by status. The report's text of a row and of a run is in
+// verify/ReportText.h; exit codes belong to the command line.
 #pragma once
 
 #include <array>
@@ -34,6 +34,10 @@ inline constexpr std::size_t kVerifyStatusCount =
 // "DUPLICATE", "DIFFERENT".
 const char* VerifyStatusName(VerifyStatus status);
 
+// The three kinds of check: a folder against the dialog's protocol, against
+// an SFV list, or against its copy.
+enum class CheckKind { kProtocol, kSfv, kCopy };
+
 struct CheckRow {
     VerifyStatus status = VerifyStatus::kOk;
     // Relative to the folder checked, '/' between folders, UTF-8; for a
@@ -56,9 +60,16 @@ struct CheckRow {
     std::uint64_t size = 0;
 
     // kUnreadable: the failed read (status and system error, as ChecksumFile
-    // gives them) and the path that failed (a copy has two).
+    // gives them) and the path that failed (a copy has two; a list being
+    // made names the path of each file it leaves out).
     FileChecksum failure;
     std::string failedPath;
+    // A list being made (MakeSfvList): why the file's name cannot be listed
+    // (it was not read); "" otherwise.
+    std::string nameFault;
+    // kUnreadable: a name the list holds that this system cannot hold (a
+    // device name or a stream on Windows), never opened; `lines` holds its line.
+    std::string notHeld;
 
     // kDuplicate: the list's lines that name the file, in order.
     std::vector<std::size_t> lines;
@@ -67,9 +78,9 @@ struct CheckRow {
     std::vector<std::string> candidates;
     std::size_t sameFieldLines = 0;
 
-    // The file was read through the cache because the file system refused
-    // uncached reads.
-    bool readThroughCache = false;
+    // The files of the row (a copy has two) read through the cache because
+    // the file system refused uncached reads.
+    unsigned readThroughCache = 0;
 };
 
 // Rows counted by status, and the files read through the cache against an
@@ -77,9 +88,11 @@ struct CheckRow {
 class StatusCounts {
   public:
     void Add(const CheckRow& row) {
-        ++counts_[static_cast<std::size_t>(row.status)];
-        if (row.readThroughCache) ++readThroughCache_;
+        Add(row.status);
+        AddReadThroughCache(row.readThroughCache);
     }
+    void Add(VerifyStatus status) { ++counts_[static_cast<std::size_t>(status)]; }
+    void AddReadThroughCache(std::size_t files) { readThroughCache_ += files; }
     std::size_t Count(VerifyStatus status) const {
         return counts_[static_cast<std::size_t>(status)];
     }

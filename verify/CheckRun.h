@@ -16,9 +16,9 @@ namespace sumbrook {
 
 // Known before the first file is read.
 struct CheckPlan {
-    std::size_t files = 0;     // files to read
-    std::uint64_t bytes = 0;   // their bytes, by their sizes when listed
-    std::size_t rows = 0;      // rows the report will have
+    std::size_t files = 0;    // files to read
+    std::uint64_t bytes = 0;  // their bytes, by their sizes when listed
+    std::size_t rows = 0;     // rows the report will have
 };
 
 struct CheckProgress {
@@ -36,7 +36,9 @@ class CheckSink {
     // Each row in report order, as soon as it and every row before it is
     // known.
     virtual void Row(const CheckRow& row) = 0;
-    // At most about ten times a second while files are read.
+    // While files are read: about ten times a second, and sooner when
+    // another sixteenth of the planned bytes has been read (so at most about
+    // 16 more times in a whole run).
     virtual void Progressed(const CheckProgress& progress) { (void)progress; }
     // A folder below the one checked that could not be listed; its files
     // are not in the report.
@@ -57,6 +59,11 @@ struct CheckOptions {
     // When set: only the rows of these names (CheckRow::name) are read and
     // reported ("check the failed files again").
     const std::set<std::string>* only = nullptr;
+    // CheckPlan::bytes counts every file: sizes that the listing did not
+    // tell (a POSIX listing tells none) are asked before reading starts.
+    // False: only the listing's sizes count, sparing a question per file
+    // (the command line, which shows no bytes to come).
+    bool planBytes = true;
 };
 
 struct CheckOutcome {
@@ -66,12 +73,15 @@ struct CheckOutcome {
         kRefused,    // nothing was checked: see subject and error
     };
     End end = End::kDone;
+    // Which kind of check it was (known once the list is read; kCopy for
+    // CompareCopy), so that a caller can sum it up (SummaryLine).
+    CheckKind kind = CheckKind::kSfv;
     // kRefused: what was refused (the list's path or a folder, as given) and
     // why ("line 7: ...", "No such file or directory", "the protocol names no
     // directory; ...").
     std::string subject;
     std::string error;
-    StatusCounts counts;
+    StatusCounts counts;  // of the rows delivered
     std::size_t foldersNotListed = 0;
 };
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release zip as a Windows user meets it, in the headless Wine prefix:
-# unpacked into an empty folder it holds the five files in their order,
-# `sumbrook-cli.exe --verify sumbrook-VERSION.sfv` run there finds all four
+# unpacked into an empty folder it holds the six files in their order,
+# `sumbrook-cli.exe --verify sumbrook-VERSION.sfv` run there finds all five
 # other files OK, and Sumbrook.exe started there shows its dialog and ends with
 # exit code 0 when asked to close (taskkill without /f sends WM_CLOSE, as the
 # close button does). Every wait has a time limit.
@@ -27,7 +27,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 names=$(python3 -c 'import sys, zipfile
 z = zipfile.ZipFile(sys.argv[1]); z.extractall(sys.argv[2]); print(" ".join(z.namelist()))' "$zip" "$folder") ||
   { echo "FAIL: $zip does not unpack"; exit 1; }
-expected="README.txt LICENSE Sumbrook.exe sumbrook-cli.exe sumbrook-$version.sfv"
+expected="README.txt LICENSE Sumbrook.exe sumbrook-cli.exe SumbrookVerify.exe sumbrook-$version.sfv"
 [ "$names" = "$expected" ] || fail "the zip holds: $names; expected: $expected"
 cd "$folder" || exit 1
 
@@ -37,7 +37,7 @@ out=$(timeout 120 wine sumbrook-cli.exe --verify "sumbrook-$version.sfv" 2>&1 | 
 code=${PIPESTATUS[0]}
 echo "$out"
 [ "$code" -eq 0 ] || fail "--verify exited $code"
-for program in Sumbrook.exe sumbrook-cli.exe README.txt LICENSE; do
+for program in Sumbrook.exe sumbrook-cli.exe SumbrookVerify.exe README.txt LICENSE; do
   grep -Eq "^OK +$program( |$)" <<<"$out" || fail "--verify does not say $program is OK"
 done
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/Verify.h"
 #include "lists/ProtocolReader.h"
 #include "lists/ProtocolWriter.h"
+#include "verify/ProtocolCheck.h"
 
 namespace {
 

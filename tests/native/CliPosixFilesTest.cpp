@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/ParallelChecksum.h"
 #include "crc/Crc32.h"
+#include "files/ChecksumInOrder.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumPosix.h"
 #include "files/ListPlainFiles.h"

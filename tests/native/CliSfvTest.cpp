@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/ChecksumListFile.h"
-#include "cli/CopyComparison.h"
-#include "cli/SfvVerify.h"
 #include "files/ListPlainFilesTree.h"
+#include "verify/ChecksumListFile.h"
+#include "verify/CopyComparison.h"
+#include "verify/SfvCheck.h"
 
 #include "PosixTestFiles.h"
 

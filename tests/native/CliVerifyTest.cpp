@@ -1,4 +1,6 @@
-#include "cli/Verify.h"
+#include "cli/ExitCodes.h"
+#include "verify/ProtocolCheck.h"
+#include "verify/ReportText.h"
 
 #include <gtest/gtest.h>
 
@@ -181,31 +183,29 @@ TEST(VerifyJudge, RowsWithoutFileKeepTheirVerdict) {
 }
 
 TEST(VerifyTally, ExitCodeAndSummary) {
-    VerifyTally tally;
-    EXPECT_EQ(tally.ExitCode(), 0);
+    StatusCounts tally;
+    EXPECT_EQ(ExitCodeOf(tally), 0);
     tally.Add(VerifyStatus::kOk);
     tally.Add(VerifyStatus::kEmpty);
-    EXPECT_EQ(tally.ExitCode(), 0);  // empty files are no difference
+    EXPECT_EQ(ExitCodeOf(tally), 0);  // empty files are no difference
     for (const VerifyStatus difference : {VerifyStatus::kChanged, VerifyStatus::kMissing,
                                           VerifyStatus::kNew, VerifyStatus::kAmbiguous}) {
-        VerifyTally one = tally;
+        StatusCounts one = tally;
         one.Add(difference);
-        EXPECT_EQ(one.ExitCode(), 1) << VerifyStatusName(difference);
+        EXPECT_EQ(ExitCodeOf(one), 1) << VerifyStatusName(difference);
         one.Add(VerifyStatus::kUnreadable);
-        EXPECT_EQ(one.ExitCode(), 2) << VerifyStatusName(difference);
+        EXPECT_EQ(ExitCodeOf(one), 2) << VerifyStatusName(difference);
     }
     tally.Add(VerifyStatus::kOk);
     tally.Add(VerifyStatus::kAmbiguous);
-    EXPECT_EQ(tally.SummaryLine(),
+    EXPECT_EQ(SummaryLine(CheckKind::kProtocol, tally),
               "2 OK, 0 CHANGED, 0 MISSING, 0 NEW, 1 EMPTY, 0 UNREADABLE, 1 AMBIGUOUS");
-    FileChecksum throughCache;
-    throughCache.readThroughCache = true;
-    tally.AddRead(FileChecksum{});
-    EXPECT_EQ(tally.SummaryLine(kCompareSummary),
+    tally.AddReadThroughCache(0);
+    EXPECT_EQ(SummaryLine(CheckKind::kCopy, tally),
               "2 OK, 0 DIFFERENT, 0 MISSING, 0 NEW, 0 UNREADABLE");
-    tally.AddRead(throughCache);
-    tally.AddRead(throughCache);
-    EXPECT_EQ(tally.SummaryLine(kCompareSummary),
+    tally.AddReadThroughCache(1);
+    tally.AddReadThroughCache(1);
+    EXPECT_EQ(SummaryLine(CheckKind::kCopy, tally),
               "2 OK, 0 DIFFERENT, 0 MISSING, 0 NEW, 0 UNREADABLE, 2 read through the cache (the "
               "file system refused uncached reads)");
 }

@@ -61,7 +61,7 @@ TEST_P(PartsMatchOneRead, SameChecksumAsTheByteWiseReference) {
     const std::string content = RandomBytes(GetParam().size, 7);
     const std::string path = dir.Write("file", content);
     std::vector<unsigned char> buffer;
-    const FileChecksum checksum = ChecksumFileWith(path, buffer, kCommandLineFileAccess,
+    const FileChecksum checksum = ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess,
                                                    SmallFilesInParts(GetParam().processors));
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
     EXPECT_EQ(checksum.crc, CrcOf(content));
@@ -106,7 +106,8 @@ TEST(FileChecksumParts, SparseFileBeyondFourGigabytesInParts) {
     std::vector<unsigned char> buffer;
     FilePartsSettings settings;
     settings.processors = 3;
-    const FileChecksum checksum = ChecksumFileWith(path, buffer, kCommandLineFileAccess, settings);
+    const FileChecksum checksum =
+        ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
     EXPECT_EQ(Crc32Text(checksum.crc), "6C243F77");  // computed independently (zlib)
 }
@@ -133,7 +134,8 @@ TEST_P(PartFailure, FailsTheWholeFileAndLeavesNothingOpen) {
     };
     const std::size_t descriptors = OpenDescriptorCount();
     std::vector<unsigned char> buffer;
-    const FileChecksum checksum = ChecksumFileWith(path, buffer, kCommandLineFileAccess, settings);
+    const FileChecksum checksum =
+        ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings);
     EXPECT_EQ(checksum.status, fault.status);
     EXPECT_EQ(checksum.errorCode, fault.errorCode);
     EXPECT_EQ(OpenDescriptorCount(), descriptors);
@@ -165,7 +167,8 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
         return 0;
     };
     std::vector<unsigned char> buffer;
-    const FileChecksum checksum = ChecksumFileWith(path, buffer, kCommandLineFileAccess, settings);
+    const FileChecksum checksum =
+        ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
     EXPECT_EQ(checksum.crc, CrcOf(content));
     for (unsigned part = 0; part < 4; ++part) {
@@ -198,7 +201,8 @@ TEST(FileChecksumParts, OneProcessorByAffinityStartsNoThread) {
     settings.threadStarts = [&threadsWanted](unsigned) { return ++threadsWanted > 0; };
     std::vector<unsigned char> buffer;
     const unsigned usable = UsableProcessorCount();
-    const FileChecksum checksum = ChecksumFileWith(path, buffer, kCommandLineFileAccess, settings);
+    const FileChecksum checksum =
+        ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings);
     sched_setaffinity(0, sizeof(original), &original);
 
     EXPECT_EQ(usable, 1U);
@@ -217,7 +221,8 @@ TEST(FileChecksumParts, FileThatShrinksBeforeAPartReadsEndsEarly) {
         return 0;
     };
     std::vector<unsigned char> buffer;
-    const FileChecksum checksum = ChecksumFileWith(path, buffer, kCommandLineFileAccess, settings);
+    const FileChecksum checksum =
+        ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kEndedEarly);
 }
 
@@ -233,7 +238,8 @@ TEST(FileChecksumParts, FileReplacedBeforeAPartOpensFails) {
         return 0;
     };
     std::vector<unsigned char> buffer;
-    const FileChecksum checksum = ChecksumFileWith(path, buffer, kCommandLineFileAccess, settings);
+    const FileChecksum checksum =
+        ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOpenFailed);
     EXPECT_EQ(checksum.errorCode, static_cast<unsigned long>(ESTALE));
 }

@@ -36,7 +36,7 @@ bool AcceptsDirect(const std::string& path) {
 }
 
 FileAccess Uncached() {
-    FileAccess access = kCommandLineFileAccess;
+    FileAccess access = kPerThreadUtf8FileAccess;
     access.uncached = true;
     return access;
 }
@@ -135,7 +135,8 @@ TEST(UncachedRead, LeavesTheFileOutOfTheCache) {
     settings.processors = 2;
     EXPECT_EQ(ChecksumFileWith(path, buffer, Uncached(), settings).crc, CrcOf(content));
     EXPECT_EQ(CachedPages(path, content.size()), 0U);
-    EXPECT_EQ(ChecksumFileWith(path, buffer, kCommandLineFileAccess, settings).crc, CrcOf(content));
+    EXPECT_EQ(ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings).crc,
+              CrcOf(content));
     EXPECT_GT(CachedPages(path, content.size()), 0U);  // the measure sees cached pages
 }
 

@@ -32,7 +32,7 @@ constexpr std::uint64_t kAlign = kUncachedReadAlignment;
 constexpr std::uint64_t kSmallThreshold = 64U << 10;
 
 FileAccess Uncached() {
-    FileAccess access = kCommandLineFileAccess;
+    FileAccess access = kPerThreadUtf8FileAccess;
     access.uncached = true;
     return access;
 }

@@ -1,0 +1,75 @@
+// Starts SumbrookVerify.exe with the arguments given, finds its window and
+// asks it WM_NULL every few milliseconds until the program ends; prints the
+// longest wait for an answer and ends with the program's exit code.
+// Usage: verify_answer_probe.exe SumbrookVerify.exe ARGUMENTS...
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct Search {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindProgramWindow(HWND window, LPARAM state) {
+    auto* search = reinterpret_cast<Search*>(state);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (owner != search->process || std::wstring(name) != L"SumbrookVerifyWindow") return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: verify_answer_probe SumbrookVerify.exe ARGUMENTS...\n");
+        return 99;
+    }
+    std::wstring commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) commandLine += L' ';
+        commandLine += L"\"" + std::wstring(argv[i]) + L"\"";
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::fprintf(stderr, "verify_answer_probe: the program did not start\n");
+        return 99;
+    }
+    Search search{process.dwProcessId, nullptr};
+    DWORD worst = 0;
+    unsigned long asks = 0;
+    unsigned long late = 0;
+    while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
+        if (search.found == nullptr || !IsWindow(search.found)) {
+            search.found = nullptr;
+            EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
+            if (search.found == nullptr) continue;
+        }
+        const DWORD start = GetTickCount();
+        DWORD_PTR result = 0;
+        const bool answered =
+            SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0;
+        const DWORD took = GetTickCount() - start;
+        if (!answered && !IsWindow(search.found)) continue;  // closed meanwhile
+        ++asks;
+        if (took > worst) worst = took;
+        if (took > 100) ++late;
+    }
+    DWORD code = 99;
+    GetExitCodeProcess(process.hProcess, &code);
+    std::printf("worst WM_NULL answer: %lu ms over %lu asks (%lu over 100 ms)\n",
+                static_cast<unsigned long>(worst), asks, late);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}

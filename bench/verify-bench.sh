@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# SumbrookVerify.exe against sumbrook-cli.exe under Wine, on the same cached
+# data: `SumbrookVerify.exe LIST /report R /close` (window start included)
+# against `sumbrook-cli.exe --verify LIST`, for 10,000 files of 4 KiB and 64
+# files of 16 MiB. Medians of hyperfine runs and their ratio (target: at most
+# 1.1), then the longest wait for the window to answer WM_NULL during a run
+# of each. The report must equal the command line's output.
+# Usage: bench/verify-bench.sh BUILD   (make bench-verify; BUILD the Windows build)
+# Needs hyperfine and python3; the data lives under /tmp and is removed at the end.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$1" && pwd)
+runs=${BENCH_RUNS:-5}
+verifier="$build/SumbrookVerify.exe"
+cli="$build/cli/sumbrook-cli.exe"
+probe="$build/bench/verify_answer_probe.exe"
+for program in "$verifier" "$cli" "$probe"; do
+  [ -f "$program" ] || { echo "verify-bench: $program is missing (make win)"; exit 1; }
+done
+command -v hyperfine >/dev/null || { echo "verify-bench: hyperfine is needed (apt-get install hyperfine)"; exit 1; }
+
+source "$root/cmake/wine-env.sh"
+"$root/cmake/wine-prefix.sh"
+unset DISPLAY WAYLAND_DISPLAY
+
+data=$(mktemp -d /tmp/sumbrook-verify-bench.XXXXXX)
+trap 'rm -rf "$data"' EXIT
+echo "Making the data in $data ..."
+python3 - "$data" <<'PY'
+import os, sys, zlib
+root = sys.argv[1]
+def make(folder, count, size, name):
+    os.mkdir(os.path.join(root, folder))
+    lines = []
+    block = os.urandom(size)
+    for i in range(count):
+        content = block[i:] + block[:i]
+        file_name = name % i
+        with open(os.path.join(root, folder, file_name), "wb") as f:
+            f.write(content)
+        lines.append("%s %08X\r\n" % (file_name, zlib.crc32(content)))
+    with open(os.path.join(root, folder, "list.sfv"), "w", newline="") as f:
+        f.writelines(lines)
+make("small", 10000, 4096, "f%05d")
+make("medium", 64, 16 << 20, "m%02d")
+PY
+cat "$data"/small/* "$data"/medium/* >/dev/null  # into the cache
+wineserver -p 2>/dev/null || true  # one server for every run
+# Windows always has its desktop; headless Wine starts one (explorer.exe)
+# for the first window of a session and ends it with the last. A window
+# kept open meanwhile (the program without a list) keeps the desktop there,
+# so that each run pays what it would on Windows.
+wine "$verifier" >/dev/null 2>&1 &
+desktop_keeper=$!
+trap 'wine taskkill /im SumbrookVerify.exe >/dev/null 2>&1; wait "$desktop_keeper" 2>/dev/null; rm -rf "$data"' EXIT
+sleep 2
+
+windows() { winepath -w "$1"; }
+for set in small medium; do
+  list=$(windows "$data/$set/list.sfv")
+  report=$(windows "$data/$set-report.txt")
+  echo
+  echo "== $set =="
+  hyperfine --runs "$runs" --warmup 1 --export-json "$data/$set.json" \
+    -n cli "wine '$cli' --verify '$list' >'$data/$set-cli.txt'" \
+    -n window "wine '$verifier' '$list' /report '$report' /close"
+  cmp -s "$data/$set-cli.txt" "$data/$set-report.txt" ||
+    echo "verify-bench: the report differs from the command line's output!"
+  python3 - "$data/$set.json" <<'PY'
+import json, sys
+results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+cli, window = results["cli"]["median"], results["window"]["median"]
+print("median: cli %.3f s, window %.3f s, ratio %.2fx" % (cli, window, window / cli))
+PY
+  wine "$probe" "$verifier" "$list" /close || true
+done

@@ -1,0 +1,70 @@
+// --verify and --compare: the checks of verify/, printed as they come.
+#include "cli/CommandOutput.h"
+#include "cli/Commands.h"
+#include "verify/CheckRun.h"
+#include "verify/DisplayName.h"
+#include "verify/ReportText.h"
+
+namespace sumbrook {
+
+namespace {
+
+// Prints each row as its report line, the folders that could not be listed
+// on standard error, and the progress line.
+class ReportPrinter : public CheckSink {
+  public:
+    explicit ReportPrinter(CommandOutput& output) : output_(output) {}
+
+    void Planned(const CheckPlan& plan) override { output_.Meter().SetTotal(plan.files); }
+    void Row(const CheckRow& row) override { output_.Line(ReportLine(row)); }
+    void Progressed(const CheckProgress& progress) override {
+        output_.Meter().Set(progress.filesDone, progress.bytesDone);
+    }
+    void FolderNotListed(const std::string& path, const std::string& error) override {
+        output_.Complain(DisplayName(path), "the folder cannot be listed: " + error);
+    }
+
+  private:
+    CommandOutput& output_;
+};
+
+CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
+    CheckOptions options;
+    options.jobs = settings.jobs;
+    options.recursive = recursive;
+    options.uncached = settings.uncached;
+    options.planBytes = false;
+    return options;
+}
+
+// The summary line and the exit code of a check that ran, or its refusal.
+int Finish(CommandOutput& output, const CheckOutcome& outcome) {
+    if (outcome.end == CheckOutcome::End::kRefused) {
+        output.Complain(DisplayName(outcome.subject), outcome.error);
+        return kExitError;
+    }
+    output.Line(SummaryLine(outcome.kind, outcome.counts));
+    if (!output.Finish()) {
+        output.Complain("standard output", "cannot be written");
+        return kExitError;
+    }
+    return outcome.foldersNotListed > 0 ? kExitError : ExitCodeOf(outcome.counts);
+}
+
+}  // namespace
+
+int VerifyDirectory(const std::string& listPath, const std::string& directory, bool recursive,
+                    const CliSettings& settings) {
+    CommandOutput output(settings, 0);
+    ReportPrinter printer(output);
+    return Finish(output, VerifyList(listPath, directory, OptionsOf(settings, recursive), printer));
+}
+
+int CompareFolders(const std::string& source, const std::string& copy, bool recursive,
+                   const CliSettings& settings) {
+    CommandOutput output(settings, 0);
+    ReportPrinter printer(output);
+    return Finish(output, CompareCopy(source, copy, OptionsOf(settings, recursive), printer));
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,212 @@
+#include "files/ChecksumInOrder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "files/FileChecksumParts.h"
+
+namespace sumbrook {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kIdleInterval = std::chrono::milliseconds(2);
+// How long the caller sleeps before it looks for results again: 1 ms after a
+// result came, twice as long after each look that found none, up to 16 ms.
+// The readers wake it only for the last file, so that many small files do not
+// cost a wake-up each, and a long wait for a large file costs few; rows and
+// a stop come at most this late. A step of progress (FileReadControl's
+// SetProgressStep) wakes it at once.
+constexpr auto kFirstCollectWait = std::chrono::milliseconds(1);
+constexpr auto kLongestCollectWait = std::chrono::milliseconds(16);
+
+// The results so far, shared between the reading threads and the caller.
+class ResultBoard {
+  public:
+    explicit ResultBoard(std::size_t count) : results_(count), done_(count, false) {}
+
+    void Post(std::size_t index, const FileChecksum& checksum) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            results_[index] = checksum;
+            done_[index] = true;
+        }
+        if (index + 1 == results_.size()) posted_.notify_one();
+    }
+
+    // Wakes the caller, as a step of progress does.
+    static void Nudge(void* board) { static_cast<ResultBoard*>(board)->posted_.notify_one(); }
+
+    // Waits up to `wait` for the result of `index`; true with `result` set
+    // when it is there.
+    bool TakeSoon(std::size_t index, FileChecksum& result, std::chrono::milliseconds wait) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!done_[index]) {
+            posted_.wait_for(lock, wait);
+            if (!done_[index]) return false;
+        }
+        result = results_[index];
+        return true;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable posted_;
+    std::vector<FileChecksum> results_;
+    std::vector<bool> done_;
+};
+
+// Joins the reading threads on every way out, after telling them to stop:
+// between files, and within the file they read unless the run is Finished.
+class ReaderThreads {
+  public:
+    explicit ReaderThreads(std::atomic<bool>& stop, FileReadControl& control)
+        : stop_(stop), control_(control) {}
+    ~ReaderThreads() {
+        stop_ = true;
+        if (!finished_) control_.Stop();
+        for (std::thread& thread : threads_) thread.join();
+    }
+    // Every file was taken by a reader: they end on their own.
+    void Finished() { finished_ = true; }
+    ReaderThreads(const ReaderThreads&) = delete;
+    ReaderThreads& operator=(const ReaderThreads&) = delete;
+
+    template <typename Work>
+    bool Start(Work work) {
+        try {
+            threads_.emplace_back(work);
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
+    }
+    std::size_t Count() const { return threads_.size(); }
+
+  private:
+    std::atomic<bool>& stop_;
+    FileReadControl& control_;
+    bool finished_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// `read`, with a lack of memory reported as a failed read rather than ending
+// the thread and the program; the same on every number of jobs.
+FileChecksum ReadGuarded(const ReadOneFile& read, const FileToRead& file, unsigned parts,
+                         std::vector<unsigned char>& buffer) {
+    try {
+        return read(file, parts, buffer);
+    } catch (const std::bad_alloc&) {
+        FileChecksum failed;
+        failed.status = FileReadStatus::kReadFailed;
+        return failed;
+    }
+}
+
+bool ChecksumOneByOne(const std::vector<FileToRead>& files, const DeliverChecksum& deliver,
+                      const std::function<void()>& idle, const ReadOneFile& read,
+                      FileReadControl& control) {
+    std::vector<unsigned char> buffer;
+    auto lastIdle = Clock::now();
+    for (std::size_t index = 0; index < files.size(); ++index) {
+        if (control.Stopped()) return false;
+        const FileChecksum checksum = ReadGuarded(read, files[index], 1, buffer);
+        if (checksum.status == FileReadStatus::kCancelled || control.Stopped()) return false;
+        deliver(index, checksum);
+        if (idle && Clock::now() - lastIdle >= kIdleInterval) {
+            idle();
+            lastIdle = Clock::now();
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
+                     const DeliverChecksum& deliver, const std::function<void()>& idle,
+                     const ReadOneFile& readOrDefault, FileReadControl* runControl) {
+    if (jobs < 1) jobs = 1;
+    FileReadControl ownControl(nullptr, std::max(jobs, UsableProcessorCount()));
+    FileReadControl& control = runControl != nullptr ? *runControl : ownControl;
+    const ReadOneFile read = readOrDefault ? readOrDefault : PerThreadUtf8Reader(false, &control);
+    ResultBoard board(files.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    // Held by the readers started below, each giving its own back.
+    const unsigned held = control.TakeThreads(jobs);
+    const auto work = [&files, jobs, &board, &next, &stop, &read, &control] {
+        std::vector<unsigned char> buffer;
+        for (;;) {
+            const std::size_t index = next++;
+            if (index >= files.size() || stop || control.Stopped()) break;
+            board.Post(index, ReadGuarded(read, files[index], jobs, buffer));
+        }
+        // This reader's thread may now read a part of another's file.
+        control.ReturnThreads(1);
+    };
+    // Threads for readers that would find no file are given back before any
+    // reader starts, so that a large file read alone gets its parts.
+    const unsigned wanted = static_cast<unsigned>(std::min<std::size_t>(held, files.size()));
+    control.ReturnThreads(held - wanted);
+    unsigned started = 0;
+    bool completed = true;
+    control.SetWaker(ResultBoard::Nudge, &board);
+    {
+        ReaderThreads threads(stop, control);
+        for (unsigned job = 0; job < wanted; ++job) {
+            if (!threads.Start(work)) break;
+            ++started;
+        }
+        // So do the readers that could not be started.
+        control.ReturnThreads(wanted - started);
+        if (started == 0) {
+            completed = ChecksumOneByOne(files, deliver, idle, read, control);
+        } else {
+            auto lastIdle = Clock::now();
+            std::chrono::milliseconds wait = kFirstCollectWait;
+            for (std::size_t index = 0; index < files.size() && completed;) {
+                FileChecksum checksum;
+                const bool taken = board.TakeSoon(index, checksum, wait);
+                wait = taken ? kFirstCollectWait : std::min(wait * 2, kLongestCollectWait);
+                if (control.Stopped() || (taken && checksum.status == FileReadStatus::kCancelled)) {
+                    completed = false;
+                    break;
+                }
+                if (taken) deliver(index++, checksum);
+                // After a wait (a step of progress may have ended it) and
+                // between results every few milliseconds.
+                if (idle && (!taken || Clock::now() - lastIdle >= kIdleInterval)) {
+                    idle();
+                    lastIdle = Clock::now();
+                }
+            }
+            if (completed) threads.Finished();
+        }
+    }
+    control.SetWaker(nullptr, nullptr);
+    return completed && !control.Stopped();
+}
+
+ReadOneFile PerThreadUtf8Reader(bool uncached, FileReadControl* control) {
+    FileAccess access = kPerThreadUtf8FileAccess;
+    access.uncached = uncached;
+    access.control = control;
+    return [access](const FileToRead& file, unsigned parts, std::vector<unsigned char>& buffer) {
+        return ReadFileChecksum(file, parts, buffer, access);
+    };
+}
+
+unsigned DefaultJobCount() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : cores;
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,257 @@
+// The window's portable parts: the order rows are shown in while they
+// arrive, the status line, the command line, exit codes, and the worker's
+// queue.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "verifier/CheckJob.h"
+#include "verifier/RowTable.h"
+#include "verifier/RunExitCode.h"
+#include "verifier/StatusLineText.h"
+#include "verifier/ThroughputMeter.h"
+#include "verifier/VerifierCommandLine.h"
+
+namespace sumbrook {
+namespace {
+
+CheckRow MakeRow(VerifyStatus status, const std::string& name, std::uint64_t size = 0) {
+    CheckRow row;
+    row.status = status;
+    row.name = name;
+    row.hasFound = status != VerifyStatus::kMissing;
+    row.size = size;
+    return row;
+}
+
+std::vector<std::string> ShownNames(const RowTable& table) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < table.ShownCount(); ++i) names.push_back(table.Shown(i).name);
+    return names;
+}
+
+TEST(RowTableTest, RowsArrivingInBatchesTakeTheirPlaceInEveryOrder) {
+    struct Case {
+        RowOrder order;
+        std::vector<std::string> expected;
+    };
+    RowOrder bySizeDown;
+    bySizeDown.byColumn = true;
+    bySizeDown.column = RowColumn::kSize;
+    bySizeDown.descending = true;
+    RowOrder problemsFirst;
+    problemsFirst.problemsFirst = true;
+    RowOrder problemsOnlyByName;
+    problemsOnlyByName.problemsOnly = true;
+    problemsOnlyByName.byColumn = true;
+    problemsOnlyByName.column = RowColumn::kName;
+    const Case cases[] = {
+        {RowOrder(), {"d", "b", "a", "e", "c"}},
+        // Missing files have no size: last when sizes go down.
+        {bySizeDown, {"e", "a", "d", "b", "c"}},
+        {problemsFirst, {"b", "c", "d", "a", "e"}},
+        {problemsOnlyByName, {"b", "c"}},
+    };
+    for (const Case& c : cases) {
+        for (const bool orderFirst : {true, false}) {
+            RowTable table;
+            if (orderFirst) table.SetOrder(c.order);
+            table.Append(
+                {MakeRow(VerifyStatus::kOk, "d", 20), MakeRow(VerifyStatus::kChanged, "b", 10)});
+            table.Append({MakeRow(VerifyStatus::kOk, "a", 30)});
+            table.Append(
+                {MakeRow(VerifyStatus::kOk, "e", 40), MakeRow(VerifyStatus::kMissing, "c")});
+            if (!orderFirst) table.SetOrder(c.order);
+            EXPECT_EQ(ShownNames(table), c.expected) << "set first: " << orderFirst;
+            EXPECT_EQ(table.Rows().size(), 5u);
+        }
+    }
+    RowTable table;
+    table.Append({MakeRow(VerifyStatus::kOk, "a"), MakeRow(VerifyStatus::kNew, "n"),
+                  MakeRow(VerifyStatus::kUnreadable, "u")});
+    EXPECT_EQ(table.ProblemNames(), (std::set<std::string>{"n", "u"}));
+}
+
+TEST(StatusLineTextTest, CountsAlwaysShownOthersWhenThere) {
+    StatusLineFacts running;
+    running.filesDone = 1204;
+    running.filesPlanned = 5000;
+    for (int i = 0; i < 3; ++i) running.counts.Add(MakeRow(VerifyStatus::kChanged, "c"));
+    running.counts.Add(MakeRow(VerifyStatus::kMissing, "m"));
+    for (int i = 0; i < 2; ++i) running.counts.Add(MakeRow(VerifyStatus::kNew, "n"));
+    StatusLineFacts speed = running;
+    speed.bytesPerSecond = 85.24e6;
+    speed.secondsLeft = 41.2;
+    StatusLineFacts cancelled = running;
+    cancelled.phase = StatusLineFacts::Phase::kCancelled;
+    cancelled.counts.Add(MakeRow(VerifyStatus::kDuplicate, "d"));
+    const std::string counts =
+        "1,204 of 5,000 files \xC2\xB7 3 CHANGED \xC2\xB7 1 MISSING \xC2\xB7 2 NEW \xC2\xB7 0 "
+        "UNREADABLE";
+    EXPECT_EQ(StatusLineText(running), counts);
+    EXPECT_EQ(StatusLineText(speed), counts + " \xC2\xB7 85.2 MB/s \xC2\xB7 0:42 left");
+    EXPECT_EQ(StatusLineText(cancelled), counts + " \xC2\xB7 1 DUPLICATE \xC2\xB7 cancelled");
+    StatusLineFacts listMade;
+    listMade.phase = StatusLineFacts::Phase::kDone;
+    listMade.filesDone = listMade.filesPlanned = 2;
+    listMade.makingList = true;
+    EXPECT_EQ(StatusLineText(listMade), "2 of 2 files \xC2\xB7 0 UNREADABLE \xC2\xB7 done");
+    EXPECT_EQ(DurationText(3723), "1:02:03");
+}
+
+TEST(ThroughputMeterTest, SpeedOverTheLastSecondsAndTimeLeft) {
+    ThroughputMeter meter;
+    meter.Sample(0, 0);
+    EXPECT_LT(meter.BytesPerSecond(), 0.0);
+    meter.Sample(1000, 1000000);  // a slow start, forgotten once older than the window
+    for (std::uint64_t ms = 1100; ms <= 9000; ms += 100)
+        meter.Sample(ms, 1000000 + (ms - 1000) * 10000);
+    EXPECT_NEAR(meter.BytesPerSecond(), 10e6, 1.0);
+    EXPECT_NEAR(meter.SecondsLeft(81000000 + 20000000), 2.0, 1e-6);
+}
+
+TEST(VerifierCommandLineTest, FormsAndRefusals) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool ok;
+        VerifierRequest::Start start;
+        std::string list, folder, report;
+        bool recursive, uncached, close;
+    };
+    using S = VerifierRequest::Start;
+    const Case cases[] = {
+        {{}, true, S::kNothing, "", "", "", false, false, false},
+        {{"a.sfv"}, true, S::kCheck, "a.sfv", "", "", false, false, false},
+        {{"a.sfv", "/FOLDER", "D", "/r", "/Uncached", "/report", "R", "/close"},
+         true,
+         S::kCheck,
+         "a.sfv",
+         "D",
+         "R",
+         true,
+         true,
+         true},
+        {{"/new", "F", "/r"}, true, S::kNewList, "", "F", "", true, false, false},
+        {{"a.sfv", "b.sfv"}, false, S::kNothing, "", "", "", false, false, false},
+        {{"a.sfv", "/report"}, false, S::kNothing, "", "", "", false, false, false},
+        {{"a.sfv", "/x"}, false, S::kNothing, "", "", "", false, false, false},
+        {{"/new", "F", "/save", "L.sfv", "/close"},
+         true,
+         S::kNewList,
+         "",
+         "F",
+         "",
+         false,
+         false,
+         true},
+        {{"a.sfv", "/save", "L.sfv"}, false, S::kNothing, "", "", "", false, false, false},
+        {{"/new", "F", "a.sfv"}, false, S::kNothing, "", "", "", false, false, false},
+        {{"/close"}, false, S::kNothing, "", "", "", false, false, false},
+    };
+    for (const Case& c : cases) {
+        const ParsedVerifierCommandLine parsed = ParseVerifierCommandLine(c.arguments);
+        ASSERT_EQ(parsed.ok, c.ok) << ::testing::PrintToString(c.arguments);
+        if (!c.ok) {
+            EXPECT_FALSE(parsed.error.empty());
+            continue;
+        }
+        const VerifierRequest& r = parsed.request;
+        EXPECT_EQ(r.start, c.start);
+        EXPECT_EQ(r.list, c.list);
+        EXPECT_EQ(r.folder, c.folder);
+        EXPECT_EQ(r.report, c.report);
+        EXPECT_EQ(r.recursive, c.recursive);
+        EXPECT_EQ(r.uncached, c.uncached);
+        EXPECT_EQ(r.closeWhenDone, c.close);
+    }
+}
+
+TEST(RunExitCodeTest, CancelledThenErrorThenDifferences) {
+    struct Case {
+        CheckOutcome::End end;
+        std::vector<VerifyStatus> statuses;
+        std::size_t foldersNotListed;
+        int expected;
+    };
+    using E = CheckOutcome::End;
+    using V = VerifyStatus;
+    const Case cases[] = {
+        {E::kDone, {}, 0, 0},
+        {E::kDone, {V::kOk, V::kEmpty}, 0, 0},
+        {E::kDone, {V::kOk, V::kNew}, 0, 1},
+        {E::kDone, {V::kDuplicate}, 0, 1},
+        {E::kDone, {V::kChanged, V::kUnreadable}, 0, 2},
+        {E::kDone, {V::kOk}, 1, 2},
+        {E::kRefused, {}, 0, 2},
+        {E::kCancelled, {V::kUnreadable}, 0, 3},
+    };
+    for (const Case& c : cases) {
+        CheckOutcome outcome;
+        outcome.end = c.end;
+        outcome.foldersNotListed = c.foldersNotListed;
+        for (const VerifyStatus status : c.statuses) outcome.counts.Add(MakeRow(status, "x"));
+        EXPECT_EQ(ExitCodeOfRun(outcome), c.expected);
+    }
+}
+
+// The worker wakes the window once per take, whatever arrives in between,
+// and a job destroyed mid-run cancels and joins its worker.
+TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int wakes = 0;
+    const auto wake = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++wakes;
+        changed.notify_all();
+    };
+    const auto waitForWakes = [&](int count) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(20), [&] { return wakes >= count; });
+    };
+    std::atomic<bool> release{false};
+    std::atomic<bool> sawCancel{false};
+    {
+        CheckJob job(
+            [&](const CheckOptions& options, CheckSink& sink) {
+                sink.Planned({3, 30, 3});
+                sink.Row(MakeRow(VerifyStatus::kOk, "a"));
+                sink.Row(MakeRow(VerifyStatus::kOk, "b"));
+                while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                sink.Row(MakeRow(VerifyStatus::kOk, "c"));
+                while (!options.cancel->load()) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                sawCancel = true;
+                CheckOutcome outcome;
+                outcome.end = CheckOutcome::End::kCancelled;
+                return outcome;
+            },
+            CheckOptions(), {}, false, wake);
+        ASSERT_TRUE(waitForWakes(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        CheckBatch first = job.Take();
+        EXPECT_TRUE(first.planned);
+        EXPECT_EQ(first.plan.files, 3u);
+        release = true;
+        ASSERT_TRUE(waitForWakes(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            EXPECT_EQ(wakes, 2);
+        }
+        CheckBatch second = job.Take();
+        EXPECT_EQ(first.rows.size() + second.rows.size(), 3u);
+        EXPECT_FALSE(second.finished);
+    }
+    EXPECT_TRUE(sawCancel);
+}
+
+}  // namespace
+}  // namespace sumbrook

@@ -1,0 +1,169 @@
+// SumbrookVerify.exe as its own process, as scripts start it: the exit codes
+// 0, 1, 2 and 3, a refused list with /close (its error in the report, no
+// message box), closing the window during a run, and "New list..." against
+// sumbrook-cli --sfv.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "CliProcess.h"
+#include "TempFolder.h"
+#include "crc/Crc32.h"
+#include "platform/WideText.h"
+
+namespace sumbrook {
+namespace {
+
+using test::TempFolder;
+
+constexpr DWORD kRunLimitMs = 120000;
+
+std::string CrcText(const std::string& content) {
+    return Crc32Text(Crc32Update(0, content.data(), content.size()));
+}
+
+// The program started with UTF-8 arguments, each quoted.
+class VerifierProcess {
+  public:
+    explicit VerifierProcess(const std::vector<std::string>& arguments) {
+        std::wstring commandLine =
+            L"\"" + WideFromUtf8(test::BuiltProgramPath(SUMBROOK_VERIFY_PATH)) + L"\"";
+        for (const std::string& argument : arguments) {
+            commandLine += L" \"" + WideFromUtf8(argument) + L"\"";
+        }
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &process_) != FALSE;
+    }
+    ~VerifierProcess() {
+        if (!started_) return;
+        if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(process_.hProcess, 99);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    VerifierProcess(const VerifierProcess&) = delete;
+    VerifierProcess& operator=(const VerifierProcess&) = delete;
+
+    bool Started() const { return started_; }
+    // The exit code, or 0xFFFFFFFF when the process has not ended in time.
+    DWORD Wait(DWORD limitMs = kRunLimitMs) const {
+        if (WaitForSingleObject(process_.hProcess, limitMs) != WAIT_OBJECT_0) return 0xFFFFFFFF;
+        DWORD code = 0xFFFFFFFF;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+    // The program's window, once it is there.
+    HWND Window(DWORD limitMs) const {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < limitMs) {
+            Search search{process_.dwProcessId, nullptr};
+            EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
+            if (search.found != nullptr) return search.found;
+            Sleep(20);
+        }
+        return nullptr;
+    }
+
+  private:
+    struct Search {
+        DWORD process;
+        HWND found;
+    };
+    static BOOL CALLBACK FindProgramWindow(HWND window, LPARAM state) {
+        auto* search = reinterpret_cast<Search*>(state);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (owner != search->process || std::wstring(name) != L"SumbrookVerifyWindow") return TRUE;
+        search->found = window;
+        return FALSE;
+    }
+
+    bool started_ = false;
+    PROCESS_INFORMATION process_ = {};
+};
+
+TEST(VerifyProgramTest, ExitCodesOfChecksEndedWithClose) {
+    TempFolder scratch;
+    // The lists apart from the folder they check, so that none is NEW there.
+    const std::string data = scratch.MakeFolder("data");
+    const std::string empty = scratch.MakeFolder("empty");
+    test::WriteWholeFile(data + "\\a.txt", "a");
+    const std::string lists = scratch.MakeFolder("lists");
+    const struct {
+        std::string list, content, folder;
+        DWORD expected;
+    } cases[] = {
+        {"good.sfv", "a.txt " + CrcText("a") + "\r\n", data, 0},
+        {"changed.sfv", "a.txt " + CrcText("b") + "\r\n", data, 1},
+        {"refused.sfv", "a.txt\r\n", data, 2},
+        {"nothing.sfv", "; no files\r\n", empty, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string list = lists + "\\" + c.list;
+        test::WriteWholeFile(list, c.content);
+        const std::string report = scratch / "report.txt";
+        DeleteFileA(report.c_str());
+        VerifierProcess program({list, "/folder", c.folder, "/report", report, "/close"});
+        ASSERT_TRUE(program.Started());
+        EXPECT_EQ(program.Wait(), c.expected) << c.list;
+        ASSERT_TRUE(test::FileExists(report)) << c.list;
+        // The report is sumbrook-cli's: its standard output, or for a refused
+        // list the line of its standard error.
+        const test::CliRun cli = test::RunCli(scratch, {"--verify", list, c.folder});
+        EXPECT_EQ(program.Wait(0), cli.exitCode) << c.list;
+        EXPECT_EQ(test::ReadWholeFile(report), c.expected == 2 ? cli.err : cli.out) << c.list;
+    }
+}
+
+TEST(VerifyProgramTest, ClosingTheWindowDuringARunEndsTheProcessAsCancelled) {
+    TempFolder scratch;
+    const std::string big = scratch / "big.bin";
+    HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = 4LL << 30;
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+    const std::string list = scratch.Write("big.sfv", "big.bin 00000000\r\n");
+    VerifierProcess program({list});
+    ASSERT_TRUE(program.Started());
+    HWND window = program.Window(30000);
+    ASSERT_NE(window, nullptr);
+    Sleep(300);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.Wait(10000), 3u);
+}
+
+TEST(VerifyProgramTest, NewListIsTheCommandLinesSfvList) {
+    TempFolder scratch;
+    const std::string folder = scratch.MakeFolder("tree");
+    scratch.MakeFolder("tree\\sub");
+    test::WriteWholeFile(folder + "\\one.txt", "one");
+    test::WriteWholeFile(folder + "\\sub\\two.txt", "two");
+    const test::CliRun cli = test::RunCli(scratch, {"--sfv", folder, "-r"});
+    ASSERT_EQ(cli.exitCode, 0u) << cli.err;
+    const std::string target = scratch / "made.sfv";
+    VerifierProcess program({"/new", folder, "/r", "/save", target, "/close"});
+    ASSERT_TRUE(program.Started());
+    EXPECT_EQ(program.Wait(), 0u);
+    // The same lines under a header that names this program.
+    const auto withoutFirstLine = [](const std::string& text) {
+        return text.substr(std::min(text.size(), text.find('\n') + 1));
+    };
+    const std::string made = test::ReadWholeFile(target);
+    EXPECT_EQ(made.rfind("; Generated by SumbrookVerify ", 0), 0u) << made;
+    EXPECT_EQ(withoutFirstLine(made), withoutFirstLine(cli.out));
+}
+
+}  // namespace
+}  // namespace sumbrook

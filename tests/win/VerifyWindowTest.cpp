@@ -1,0 +1,476 @@
+// The verification window built in this process and driven with messages:
+// its rows and saved report against sumbrook-cli.exe on a prepared tree,
+// Cancel in the middle of a large file, the answer to WM_NULL all through a
+// run, a refused list, and the Explorer verbs.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CliProcess.h"
+#include "MessageBoxCatcher.h"
+#include "TempFolder.h"
+#include "crc/Crc32.h"
+#include "crc/Crc32Combine.h"
+#include "platform/WideText.h"
+#include "verifier/VerifierControlIds.h"
+#include "verifier/VerifyWindow.h"
+
+namespace sumbrook {
+namespace {
+
+using test::TempFolder;
+
+constexpr DWORD kRunLimitMs = 120000;
+
+std::wstring LongForm(const std::string& path) {
+    return L"\\\\?\\" + WideFromUtf8(path);
+}
+
+void MakeFolderW(const std::string& path) {
+    ASSERT_TRUE(CreateDirectoryW(LongForm(path).c_str(), nullptr)) << path;
+}
+
+void WriteFileW(const std::string& path, const std::string& content) {
+    HANDLE file =
+        CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// A file of `size` bytes of zeros, its length set without writing (sparse
+// where the file system allows, as under Wine on Linux).
+void WriteSparseFile(const std::string& path, std::uint64_t size) {
+    HANDLE file =
+        CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+}
+
+void RemoveTreeW(const std::wstring& longPath) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW((longPath + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = longPath + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTreeW(child);
+            } else {
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(longPath.c_str());
+}
+
+std::string CrcText(const std::string& content) {
+    return Crc32Text(Crc32Update(0, content.data(), content.size()));
+}
+
+// The checksum of `size` zero bytes, `size` a power of two of at least 1 MiB.
+std::string ZerosCrcText(std::uint64_t size) {
+    const std::string mebibyte(1 << 20, '\0');
+    std::uint32_t crc = Crc32Update(0, mebibyte.data(), mebibyte.size());
+    for (std::uint64_t length = 1 << 20; length < size; length *= 2) {
+        crc = Crc32Combine(crc, crc, length);
+    }
+    return Crc32Text(crc);
+}
+
+std::size_t ThreadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    std::size_t count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+// Runs this thread's messages until `done()` holds; false after `limitMs`.
+template <typename Done>
+bool PumpUntil(Done done, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done()) return true;
+        if (GetTickCount() - start > limitMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+// The window for one request, destroyed with the object.
+class OpenWindow {
+  public:
+    explicit OpenWindow(const VerifierRequest& request)
+        : window_(CreateVerifyWindow(GetModuleHandleW(nullptr), request, SW_SHOWNOACTIVATE)) {
+        // The request starts from a posted message: once the queue is empty
+        // the run has started (or already ended).
+        PumpUntil([] { return true; }, 0);
+    }
+    ~OpenWindow() {
+        if (IsWindow(window_)) DestroyWindow(window_);
+        PumpUntil([] { return true; }, 0);
+    }
+    OpenWindow(const OpenWindow&) = delete;
+    OpenWindow& operator=(const OpenWindow&) = delete;
+
+    HWND Get() const { return window_; }
+    bool Running() const { return SendMessageW(window_, WM_VERIFIER_RUNNING, 0, 0) != 0; }
+    int ExitCode() const {
+        return static_cast<int>(SendMessageW(window_, WM_VERIFIER_EXIT_CODE, 0, 0));
+    }
+    bool WaitForEnd() const {
+        return PumpUntil([this] { return !Running(); }, kRunLimitMs);
+    }
+    void Command(int id) const { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+    // Every row as the list view shows it, cells in column order.
+    std::vector<std::vector<std::string>> Rows() const {
+        HWND list = GetDlgItem(window_, ID_ROWS);
+        const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        std::vector<std::vector<std::string>> rows;
+        for (int item = 0; item < count; ++item) {
+            std::vector<std::string> cells;
+            for (int column = 0; column < 6; ++column) {
+                wchar_t text[1024] = {};
+                LVITEMW request = {};
+                request.iSubItem = column;
+                request.pszText = text;
+                request.cchTextMax = 1024;
+                SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
+                             reinterpret_cast<LPARAM>(&request));
+                cells.push_back(Utf8FromWide(text));
+            }
+            rows.push_back(cells);
+        }
+        return rows;
+    }
+
+  private:
+    HWND window_;
+};
+
+// A folder with one file of each kind a check finds, named in the list.
+class PreparedTree : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = scratch_ / "tree";
+        MakeFolderW(root_);
+        const std::string cyrillic = "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB.txt";  // "файл.txt"
+        std::string deep;
+        std::string deepFolder = root_;
+        for (int level = 0; level < 5; ++level) {
+            const std::string part(50, static_cast<char>('a' + level));
+            deep += part + "/";
+            deepFolder += "\\" + part;
+            MakeFolderW(deepFolder);
+        }
+        deep += "deep.txt";
+        ASSERT_GT(deepFolder.size() + 9, 260u);
+        const struct {
+            std::string name, content, listed;
+        } files[] = {
+            {"ok.txt", "fine", CrcText("fine")},
+            {"changed.txt", "now", CrcText("before")},
+            {"locked.txt", "held", CrcText("held")},
+            {"dup.txt", "twice", CrcText("twice")},
+            {cyrillic, "cyrillic", CrcText("cyrillic")},
+            {deep, "deep", CrcText("deep")},
+            {"new.txt", "unlisted", ""},
+        };
+        std::string list;
+        for (const auto& file : files) {
+            std::string path = root_ + "\\" + file.name;
+            std::replace(path.begin(), path.end(), '/', '\\');
+            WriteFileW(path, file.content);
+            if (!file.listed.empty()) list += file.name + " " + file.listed + "\r\n";
+        }
+        list += "missing.txt " + CrcText("gone") + "\r\n";
+        list += "dup.txt " + CrcText("twice") + "\r\n";
+        list_ = root_ + "\\list.sfv";
+        WriteFileW(list_, list);
+        expected_ = {
+            {"ok.txt", "OK"},         {"changed.txt", "CHANGED"}, {"locked.txt", "UNREADABLE"},
+            {"dup.txt", "DUPLICATE"}, {cyrillic, "OK"},           {deep, "OK"},
+            {"new.txt", "NEW"},       {"missing.txt", "MISSING"}};
+    }
+    void TearDown() override { RemoveTreeW(LongForm(root_)); }
+
+    TempFolder scratch_;
+    std::string root_;
+    std::string list_;
+    std::vector<std::pair<std::string, std::string>> expected_;  // name, status
+};
+
+TEST_F(PreparedTree, RowsAndSavedReportAreThoseOfTheCommandLine) {
+    // Held open without sharing: neither program can read it.
+    HANDLE held = CreateFileW(LongForm(root_ + "\\locked.txt").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const test::CliRun cli = test::RunCli(scratch_, {"--verify", list_});
+    VerifierRequest request;
+    request.start = VerifierRequest::Start::kCheck;
+    request.list = list_;
+    request.report = scratch_ / "report.txt";
+    std::vector<std::vector<std::string>> rows;
+    int exitCode = -1;
+    {
+        OpenWindow window(request);
+        ASSERT_TRUE(window.WaitForEnd());
+        rows = window.Rows();
+        exitCode = window.ExitCode();
+    }
+    CloseHandle(held);
+
+    EXPECT_EQ(exitCode, 2);
+    EXPECT_EQ(cli.exitCode, 2u);
+    const std::string report = test::ReadWholeFile(scratch_ / "report.txt");
+    EXPECT_EQ(report, cli.out);
+    EXPECT_NE(report.find("\r\n"), std::string::npos);
+
+    // Each row is its report line's status and name; each file has its status.
+    const std::string lines = cli.Out();
+    std::vector<std::string> reportLines;
+    for (std::size_t at = 0, end; (end = lines.find('\n', at)) != std::string::npos; at = end + 1) {
+        reportLines.push_back(lines.substr(at, end - at));
+    }
+    ASSERT_EQ(rows.size() + 1, reportLines.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::string start = rows[i][0];
+        start.resize(12, ' ');
+        start += rows[i][1];
+        EXPECT_EQ(reportLines[i].substr(0, start.size()), start) << i;
+    }
+    for (const auto& [name, status] : expected_) {
+        const auto row = std::find_if(rows.begin(), rows.end(),
+                                      [&](const auto& cells) { return cells[1] == name; });
+        ASSERT_NE(row, rows.end()) << name;
+        EXPECT_EQ((*row)[0], status) << name;
+        if (status == "CHANGED") {
+            EXPECT_EQ((*row)[2], CrcText("before"));
+            EXPECT_EQ((*row)[3], CrcText("now"));
+        }
+        if (status == "UNREADABLE") {
+            EXPECT_FALSE((*row)[5].empty());
+        }
+    }
+}
+
+TEST(VerifyWindowTest, CancelInALargeFileEndsTheRunAndLeavesNoThread) {
+    TempFolder scratch;
+    WriteSparseFile(scratch / "big.bin", 1ULL << 30);
+    test::WriteWholeFile(scratch / "list.sfv", "big.bin 00000000\r\n");
+    const std::size_t threadsBefore = ThreadsOfThisProcess();
+    VerifierRequest request;
+    request.start = VerifierRequest::Start::kCheck;
+    request.list = scratch / "list.sfv";
+    request.uncached = false;
+    {
+        OpenWindow window(request);
+        ASSERT_TRUE(window.Running());
+        HWND bar = GetDlgItem(window.Get(), ID_PROGRESS);
+        // Into the file: the bar moves while the one file is read.
+        ASSERT_TRUE(PumpUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }, 60000));
+        const DWORD asked = GetTickCount();
+        window.Command(ID_CANCEL_RUN);
+        ASSERT_TRUE(PumpUntil([&] { return !window.Running(); }, 5000));
+        const DWORD took = GetTickCount() - asked;
+        std::printf("[ cancel ] the run ended %lu ms after Cancel\n",
+                    static_cast<unsigned long>(took));
+        // Stopped inside the file: its row never came, the bar stands short.
+        EXPECT_LT(SendMessageW(bar, PBM_GETPOS, 0, 0), 1000);
+        EXPECT_TRUE(window.Rows().empty());
+        EXPECT_EQ(window.ExitCode(), 3);
+        wchar_t status[512] = {};
+        GetWindowTextW(GetDlgItem(window.Get(), ID_STATUS_LINE), status, 512);
+        EXPECT_NE(Utf8FromWide(status).find("cancelled"), std::string::npos);
+    }
+    EXPECT_TRUE(PumpUntil([&] { return ThreadsOfThisProcess() <= threadsBefore; }, 2000))
+        << ThreadsOfThisProcess() << " threads, " << threadsBefore << " before";
+}
+
+// A second thread asks the window with WM_NULL (SendMessageTimeout, 100 ms)
+// all through a run and keeps the longest wait. A window whose thread read
+// the files would answer nothing while the 2 GiB file is read. Late answers
+// are counted, not failed one by one: on a machine whose processors the
+// readers and other programs fill, the window's thread waits for a turn
+// (Wine does not apply thread priorities); most must come in time, and the
+// longest wait is printed and measured on its own in bench/verify-bench.sh.
+struct RunSize {
+    const char* what;
+    std::size_t smallFiles;
+    std::uint64_t bigFile;
+};
+
+// One test per run, each within the watchdog's limit (making and removing
+// 20,000 files takes Wine a while).
+class AnswersWithin100MsAllThroughARun : public ::testing::TestWithParam<RunSize> {};
+
+TEST_P(AnswersWithin100MsAllThroughARun, AndTheRunEndsWithEveryRow) {
+    TempFolder scratch;
+    {
+        const RunSize& c = GetParam();
+        const std::string folder = scratch.MakeFolder(std::to_string(c.smallFiles));
+        std::string list;
+        // In folders of 200: Wine looks through a folder for a name in another
+        // case before it makes a file, so one folder of 20,000 would take
+        // minutes to fill.
+        for (std::size_t i = 0; i < c.smallFiles; ++i) {
+            const std::string sub = "d" + std::to_string(i / 200);
+            if (i % 200 == 0) MakeFolderW(folder + "\\" + sub);
+            const std::string name = sub + "/f" + std::to_string(i) + ".txt";
+            const std::string content = std::to_string(i);
+            WriteFileW(folder + "\\" + sub + "\\f" + std::to_string(i) + ".txt", content);
+            list += name + " " + CrcText(content) + "\r\n";
+        }
+        if (c.bigFile > 0) {
+            WriteSparseFile(folder + "\\big.bin", c.bigFile);
+            list += "big.bin " + ZerosCrcText(c.bigFile) + "\r\n";
+        }
+        test::WriteWholeFile(folder + "\\list.sfv", list);
+        VerifierRequest request;
+        request.start = VerifierRequest::Start::kCheck;
+        request.list = folder + "\\list.sfv";
+        OpenWindow window(request);
+        std::atomic<bool> runEnded{false};
+        std::atomic<bool> stop{false};
+        std::atomic<DWORD> worstMs{0};
+        std::atomic<int> late{0};
+        std::atomic<int> asked{0};
+        std::atomic<int> answeredDuringRun{0};
+        HWND target = window.Get();
+        std::thread prober([&] {
+            while (!stop) {
+                const DWORD start = GetTickCount();
+                DWORD_PTR result = 0;
+                const bool answered =
+                    SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
+                worstMs = std::max<DWORD>(worstMs, GetTickCount() - start);
+                ++asked;
+                if (!answered) {
+                    ++late;
+                } else if (!runEnded) {
+                    ++answeredDuringRun;
+                }
+                Sleep(10);
+            }
+        });
+        const bool ended = window.WaitForEnd();
+        runEnded = true;
+        stop = true;
+        // The last ask may be on its way: answer it before waiting.
+        std::atomic<bool> proberDone{false};
+        std::thread joiner([&] {
+            prober.join();
+            proberDone = true;
+        });
+        PumpUntil([&] { return proberDone.load(); }, 5000);
+        joiner.join();
+        ASSERT_TRUE(ended) << c.what;
+        std::printf("[ worst WM_NULL ] %s: %lu ms over %d asks, %d over 100 ms\n", c.what,
+                    static_cast<unsigned long>(worstMs.load()), asked.load(), late.load());
+        EXPECT_GT(answeredDuringRun, 0) << c.what;
+        EXPECT_LE(late * 2, asked) << c.what;
+        EXPECT_EQ(window.ExitCode(), 0) << c.what;
+        EXPECT_EQ(window.Rows().size(), c.smallFiles + (c.bigFile > 0 ? 1 : 0));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, AnswersWithin100MsAllThroughARun,
+                         ::testing::Values(RunSize{"20,000 small files", 20000, 0},
+                                           RunSize{"a 2 GiB file", 0, 2ULL << 30}));
+
+TEST(VerifyWindowTest, RefusedListIsOneMessageNamingListAndLineAndTheWindowStaysUsable) {
+    TempFolder scratch;
+    test::WriteWholeFile(scratch / "a.txt", "a");
+    const std::string list =
+        scratch.Write("bad.sfv", "a.txt " + CrcText("a") + "\r\nthis is no line\r\n");
+    VerifierRequest request;
+    request.start = VerifierRequest::Start::kCheck;
+    request.list = list;
+    test::MessageBoxCatcher catcher;
+    OpenWindow window(request);
+    ASSERT_TRUE(window.WaitForEnd());
+    ASSERT_EQ(catcher.Caught().size(), 1u);
+    const test::CaughtMessageBox& box = catcher.Caught().front();
+    EXPECT_NE(box.text.find(list), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("line 2"), std::string::npos) << box.text;
+    EXPECT_EQ(box.icon, static_cast<unsigned>(MB_ICONHAND));
+    EXPECT_TRUE(box.othersDisabled);
+    EXPECT_TRUE(window.Rows().empty());
+    EXPECT_EQ(window.ExitCode(), 2);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window.Get(), ID_CHECK_AGAIN)));
+
+    // Mended, the same list checks again from the same window.
+    test::WriteWholeFile(list, "a.txt " + CrcText("a") + "\r\n");
+    window.Command(ID_CHECK_AGAIN);
+    ASSERT_TRUE(window.WaitForEnd());
+    EXPECT_EQ(window.Rows().size(), 1u);
+    EXPECT_EQ(window.ExitCode(), 0);
+}
+
+// reg.exe of the prefix, as a user would look.
+bool KeyExists(const std::string& key) {
+    std::wstring command = L"reg.exe query \"" + WideFromUtf8(key) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process)) {
+        ADD_FAILURE() << "reg.exe did not start";
+        return false;
+    }
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0;
+}
+
+TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
+    const std::string classes = "HKCU\\Software\\Classes\\";
+    const std::string keys[] = {
+        classes + "SystemFileAssociations\\.sfv\\shell\\SumbrookVerify\\command",
+        classes + "Directory\\shell\\SumbrookNewList\\command",
+    };
+    const std::string parents[] = {classes + "SystemFileAssociations", classes + "Directory"};
+    std::vector<bool> before;
+    for (const std::string& parent : parents) before.push_back(KeyExists(parent));
+    OpenWindow window(VerifierRequest{});
+    window.Command(ID_ADD_EXPLORER_VERBS);
+    for (const std::string& key : keys) EXPECT_TRUE(KeyExists(key)) << key;
+    window.Command(ID_REMOVE_EXPLORER_VERBS);
+    for (const std::string& key : keys) EXPECT_FALSE(KeyExists(key)) << key;
+    for (std::size_t i = 0; i < std::size(parents); ++i) {
+        EXPECT_EQ(KeyExists(parents[i]), before[i]) << parents[i];
+    }
+}
+
+}  // namespace
+}  // namespace sumbrook

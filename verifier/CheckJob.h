@@ -1,0 +1,70 @@
+// One run (a check, or the making of a list) on a worker thread of its own.
+// The run's sink queues what it hands over; the window takes the queue whole
+// (`Take`) when `wake` tells it that something is waiting. `wake` runs on
+// the worker, at most once between two takes, and must only post (never
+// send a message, never touch a window). Cancel may be asked from any
+// thread; the destructor cancels and joins, so no thread outlives the job.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "verify/CheckRun.h"
+
+namespace sumbrook {
+
+struct FolderNotListedNote {
+    std::string path;
+    std::string error;
+};
+
+// What arrived since the last take.
+struct CheckBatch {
+    bool planned = false;
+    CheckPlan plan;
+    std::vector<CheckRow> rows;
+    bool progressed = false;
+    CheckProgress progress;
+    std::vector<FolderNotListedNote> foldersNotListed;
+    bool finished = false;  // the run has ended; `outcome` is its end
+    CheckOutcome outcome;
+};
+
+class CheckJob {
+  public:
+    using Run = std::function<CheckOutcome(const CheckOptions& options, CheckSink& sink)>;
+
+    // Starts `run` at once. `options.cancel` is replaced by the job's own
+    // flag; `only`, when given, is kept by the job for the run's length.
+    CheckJob(Run run, CheckOptions options, std::set<std::string> only, bool useOnly,
+             std::function<void()> wake);
+    ~CheckJob();
+    CheckJob(const CheckJob&) = delete;
+    CheckJob& operator=(const CheckJob&) = delete;
+
+    void Cancel() { cancel_ = true; }
+    bool CancelAsked() const { return cancel_; }
+    CheckBatch Take();
+    // Waits for the worker to end.
+    void Join();
+
+  private:
+    class QueueSink;
+    void Work(const Run& run, const CheckOptions& options);
+    void Arrived(std::unique_lock<std::mutex>& lock);
+
+    std::function<void()> wake_;
+    std::set<std::string> only_;
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    CheckBatch pending_;
+    bool wakePending_ = false;
+    std::thread worker_;
+};
+
+}  // namespace sumbrook

@@ -1,0 +1,94 @@
+#include "verifier/ExplorerVerbs.h"
+
+#include <windows.h>
+
+#include "platform/SystemErrorText.h"
+#include "platform/WideText.h"
+
+namespace sumbrook {
+
+namespace {
+
+struct Verb {
+    const wchar_t* parent;  // below HKCU\Software\Classes, made when missing
+    const wchar_t* key;     // the verb's own key below the parent
+    const wchar_t* caption;
+    const wchar_t* arguments;
+};
+
+constexpr Verb kVerbs[] = {
+    {L"Software\\Classes\\SystemFileAssociations\\.sfv\\shell", L"SumbrookVerify",
+     L"Verify with Sumbrook", L" \"%1\""},
+    {L"Software\\Classes\\Directory\\shell", L"SumbrookNewList", L"Create checksum list",
+     L" /new \"%1\""},
+};
+
+// The keys between HKCU\Software\Classes and each verb's parent, deepest
+// first: removed when nothing else is left in them.
+constexpr const wchar_t* kParentsDeepestFirst[] = {
+    L"Software\\Classes\\SystemFileAssociations\\.sfv\\shell",
+    L"Software\\Classes\\SystemFileAssociations\\.sfv",
+    L"Software\\Classes\\SystemFileAssociations",
+    L"Software\\Classes\\Directory\\shell",
+    L"Software\\Classes\\Directory",
+};
+
+std::string Failed(const char* what, LONG error) {
+    return std::string(what) + ": " + SystemErrorText(static_cast<unsigned long>(error));
+}
+
+LONG SetDefaultValue(HKEY key, const std::wstring& value) {
+    return RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+LONG WriteKey(const std::wstring& path, const std::wstring& value) {
+    HKEY key = nullptr;
+    LONG error = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                 nullptr, &key, nullptr);
+    if (error != ERROR_SUCCESS) return error;
+    error = SetDefaultValue(key, value);
+    RegCloseKey(key);
+    return error;
+}
+
+bool HasSubkeysOrValues(const wchar_t* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    const LONG error = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                        &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return error != ERROR_SUCCESS || subkeys > 0 || values > 0;
+}
+
+}  // namespace
+
+std::string AddExplorerVerbs(const std::string& program) {
+    const std::wstring quoted = L"\"" + WideFromUtf8(program) + L"\"";
+    for (const Verb& verb : kVerbs) {
+        const std::wstring path = std::wstring(verb.parent) + L"\\" + verb.key;
+        LONG error = WriteKey(path, verb.caption);
+        if (error == ERROR_SUCCESS) error = WriteKey(path + L"\\command", quoted + verb.arguments);
+        if (error != ERROR_SUCCESS) return Failed("the Explorer verbs cannot be written", error);
+    }
+    return std::string();
+}
+
+std::string RemoveExplorerVerbs() {
+    for (const Verb& verb : kVerbs) {
+        const std::wstring path = std::wstring(verb.parent) + L"\\" + verb.key;
+        const LONG error = RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+        if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
+            return Failed("the Explorer verbs cannot be removed", error);
+        }
+        RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+    }
+    for (const wchar_t* parent : kParentsDeepestFirst) {
+        if (!HasSubkeysOrValues(parent)) RegDeleteKeyW(HKEY_CURRENT_USER, parent);
+    }
+    return std::string();
+}
+
+}  // namespace sumbrook

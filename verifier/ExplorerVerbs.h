@@ -1,0 +1,22 @@
+// The program's two Explorer verbs, for the current user only, without an
+// installer or a shell DLL: "Verify with Sumbrook" on .sfv files and
+// "Create checksum list" on folders, each starting this program (with the
+// file, or with /new and the folder). Under HKCU\Software\Classes:
+//   SystemFileAssociations\.sfv\shell\SumbrookVerify
+//   Directory\shell\SumbrookNewList
+// Nothing is written unless asked. Windows only.
+#pragma once
+
+#include <string>
+
+namespace sumbrook {
+
+// `program`: the full path of SumbrookVerify.exe, UTF-8. "" when done, else
+// what failed, with the system's text.
+std::string AddExplorerVerbs(const std::string& program);
+
+// Removes both verbs and every key that adding them made, so that no key of
+// the program is left; keys that hold anything else stay.
+std::string RemoveExplorerVerbs();
+
+}  // namespace sumbrook

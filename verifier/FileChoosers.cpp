@@ -1,0 +1,87 @@
+#include "verifier/FileChoosers.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "platform/WideText.h"
+
+namespace sumbrook {
+
+namespace {
+
+// Long enough for an extended-length path.
+constexpr std::size_t kPathBufferSize = 32768;
+
+std::wstring FilterOf(std::initializer_list<const wchar_t*> parts) {
+    std::wstring filter;
+    for (const wchar_t* part : parts) {
+        filter += part;
+        filter += L'\0';
+    }
+    return filter;
+}
+
+}  // namespace
+
+std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
+    const std::wstring filter = FilterOf(
+        {L"Checksum lists and protocols (*.sfv, *.txt)", L"*.sfv;*.txt", L"Checksum lists (*.sfv)",
+         L"*.sfv", L"Protocols (*.txt)", L"*.txt", L"All files (*.*)", L"*.*"});
+    const std::wstring folder = WideFromUtf8(startFolder);
+    std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    request.lpstrTitle = L"Open a checksum list";
+    request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!GetOpenFileNameW(&request)) return std::string();
+    return Utf8FromWide(buffer.data());
+}
+
+std::string ChooseFileToSave(HWND owner, const std::string& title, const std::string& suggested,
+                             const std::string& extension) {
+    const std::wstring wideExtension = WideFromUtf8(extension);
+    const std::wstring pattern = L"*." + wideExtension;
+    const std::wstring filter =
+        FilterOf({pattern.c_str(), pattern.c_str(), L"All files (*.*)", L"*.*"});
+    const std::wstring wideTitle = WideFromUtf8(title);
+    std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
+    const std::wstring preset = WideFromUtf8(suggested);
+    if (preset.size() < buffer.size()) preset.copy(buffer.data(), preset.size());
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    request.lpstrTitle = wideTitle.c_str();
+    request.lpstrDefExt = wideExtension.c_str();
+    request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    if (!GetSaveFileNameW(&request)) return std::string();
+    return Utf8FromWide(buffer.data());
+}
+
+std::string ChooseFolder(HWND owner, const std::string& title) {
+    const std::wstring wideTitle = WideFromUtf8(title);
+    BROWSEINFOW request = {};
+    request.hwndOwner = owner;
+    request.lpszTitle = wideTitle.c_str();
+    request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&request);
+    if (chosen == nullptr) return std::string();
+    std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
+    const BOOL named = SHGetPathFromIDListEx(chosen, buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), GPFIDL_DEFAULT);
+    CoTaskMemFree(chosen);
+    return named ? Utf8FromWide(buffer.data()) : std::string();
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,43 @@
+// The identifiers of the verification window's controls and menu commands,
+// and the window's private messages. Windows only.
+#pragma once
+
+#include <windows.h>
+
+namespace sumbrook {
+
+// Enter and Esc arrive as IDOK and IDCANCEL.
+inline constexpr int ID_CHECK_AGAIN = IDOK;
+inline constexpr int ID_CANCEL_RUN = IDCANCEL;
+inline constexpr int ID_LIST_PATH = 100;
+inline constexpr int ID_OPEN_LIST = 101;
+inline constexpr int ID_FOLDER_PATH = 102;
+inline constexpr int ID_CHOOSE_FOLDER = 103;
+inline constexpr int ID_SUBFOLDERS = 104;
+inline constexpr int ID_UNCACHED = 105;
+inline constexpr int ID_CHECK_FAILED_AGAIN = 106;
+inline constexpr int ID_COPY = 107;
+inline constexpr int ID_SAVE_REPORT = 108;
+inline constexpr int ID_NEW_LIST = 109;
+inline constexpr int ID_PROBLEMS_FIRST = 110;
+inline constexpr int ID_PROBLEMS_ONLY = 111;
+inline constexpr int ID_ROWS = 112;
+inline constexpr int ID_PROGRESS = 113;
+inline constexpr int ID_STATUS_LINE = 114;
+inline constexpr int ID_SELECT_ALL = 120;
+inline constexpr int ID_EXIT = 121;
+inline constexpr int ID_ADD_EXPLORER_VERBS = 122;
+inline constexpr int ID_REMOVE_EXPLORER_VERBS = 123;
+
+// Posted by a run's worker: something waits to be taken.
+inline constexpr UINT WM_VERIFIER_RUN_ARRIVED = WM_APP + 1;
+// Sent by tests and by the program's main: the exit code of the last run
+// (0 when none ended yet), and whether a run is going on (1) or not (0).
+inline constexpr UINT WM_VERIFIER_EXIT_CODE = WM_APP + 2;
+inline constexpr UINT WM_VERIFIER_RUNNING = WM_APP + 3;
+// Posted to itself once created: starts what the command line asks for.
+inline constexpr UINT WM_VERIFIER_START = WM_APP + 4;
+// The window's keyboard accelerators, for the message loop.
+inline constexpr UINT WM_VERIFIER_ACCELERATORS = WM_APP + 5;
+
+}  // namespace sumbrook

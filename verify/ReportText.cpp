@@ -1,0 +1,115 @@
+#include "verify/ReportText.h"
+
+#include "crc/Crc32.h"
+#include "files/ReadFailure.h"
+#include "verify/DisplayName.h"
+
+namespace sumbrook {
+
+namespace {
+
+std::string SizeText(std::uint64_t size) {
+    return std::to_string(size) + (size == 1 ? " byte" : " bytes");
+}
+
+std::string AmbiguityText(const CheckRow& row) {
+    std::string text = "fits " + std::to_string(row.candidates.size()) +
+                       (row.candidates.size() == 1 ? " file: " : " files: ");
+    for (std::size_t i = 0; i < row.candidates.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += DisplayName(row.candidates[i]);
+    }
+    if (row.sameFieldLines > 1) {
+        text += "; " + std::to_string(row.sameFieldLines) +
+                " lines of the protocol have this name field";
+    }
+    return text;
+}
+
+std::string DetailOf(const CheckRow& row) {
+    switch (row.status) {
+        case VerifyStatus::kChanged:
+            return Crc32Text(row.expected) + " -> " + Crc32Text(row.found);
+        case VerifyStatus::kDifferent:
+            if (row.sizesCompared) {
+                return SizeText(row.expectedSize) + " -> " + SizeText(row.foundSize);
+            }
+            return Crc32Text(row.expected) + " -> " + Crc32Text(row.found);
+        case VerifyStatus::kNew:
+            return row.hasFound ? Crc32Text(row.found) : std::string();
+        case VerifyStatus::kUnreadable:
+            if (!row.nameFault.empty()) return "cannot be listed: " + row.nameFault;
+            if (!row.notHeld.empty() && !row.lines.empty()) {
+                return "line " + std::to_string(row.lines.front()) + ": " + row.notHeld;
+            }
+            if (row.failedPath.empty()) return ReadFailureText(row.failure);
+            return DisplayName(row.failedPath) + ": " + ReadFailureText(row.failure);
+        case VerifyStatus::kAmbiguous:
+            return AmbiguityText(row);
+        case VerifyStatus::kDuplicate:
+            return LinesText(row.lines);
+        case VerifyStatus::kOk:
+        case VerifyStatus::kMissing:
+        case VerifyStatus::kEmpty:
+            break;
+    }
+    return {};
+}
+
+template <std::size_t N>
+std::string CountsText(const std::array<VerifyStatus, N>& shown, const StatusCounts& counts) {
+    std::string line;
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i > 0) line += ", ";
+        line += std::to_string(counts.Count(shown[i])) + " " + VerifyStatusName(shown[i]);
+    }
+    return line;
+}
+
+}  // namespace
+
+std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {
+    std::string line = VerifyStatusName(status);
+    line.resize(12, ' ');
+    line.append(name);
+    if (!detail.empty()) {
+        line += "  ";
+        line.append(detail);
+    }
+    return line;
+}
+
+std::string ReportLine(const CheckRow& row) {
+    return VerifyLine(row.status, DisplayName(row.name), DetailOf(row));
+}
+
+std::string SummaryLine(CheckKind kind, const StatusCounts& counts) {
+    std::string line;
+    switch (kind) {
+        case CheckKind::kProtocol:
+            line = CountsText(kProtocolSummary, counts);
+            break;
+        case CheckKind::kSfv:
+            line = CountsText(kSfvSummary, counts);
+            break;
+        case CheckKind::kCopy:
+            line = CountsText(kCompareSummary, counts);
+            break;
+    }
+    if (counts.ReadThroughCache() > 0) {
+        line += ", " + std::to_string(counts.ReadThroughCache()) +
+                " read through the cache (the file system refused uncached reads)";
+    }
+    return line;
+}
+
+std::string LinesText(const std::vector<std::size_t>& lines) {
+    std::string text = "on lines ";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += i + 1 == lines.size() ? " and " : ", ";
+        text += std::to_string(lines[i]);
+    }
+    return text;
+}
+
+}  // namespace sumbrook

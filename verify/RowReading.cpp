@@ -1,0 +1,248 @@
+#include "verify/RowReading.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "files/ChecksumInOrder.h"
+#include "files/FileChecksumParts.h"
+#include "files/FileSize.h"
+#include "verify/CopyComparison.h"
+#include "verify/SfvCheck.h"
+
+namespace sumbrook {
+
+namespace {
+
+// What one file read tells a row beside its verdict.
+void TakeRead(CheckRow& row, const FileChecksum& checksum) {
+    if (checksum.readThroughCache) ++row.readThroughCache;
+    if (checksum.status == FileReadStatus::kOk) {
+        row.hasFound = true;
+        row.found = checksum.crc;
+        row.size = checksum.size;
+    } else {
+        row.failure = checksum;
+    }
+}
+
+// A copy whose two files were read although their sizes were not known
+// before: whether the sizes differ, as the sizes read tell or, where a file
+// could not be read, as the file system tells.
+bool SizesDiffer(const PlannedRow& planned, const FileChecksum& source, const FileChecksum& copy,
+                 std::uint64_t& sourceSize, std::uint64_t& copySize) {
+    if (source.status == FileReadStatus::kOk && copy.status == FileReadStatus::kOk) {
+        sourceSize = source.size;
+        copySize = copy.size;
+        return sourceSize != copySize;
+    }
+    return QueryFileSize(planned.toRead[0].path, sourceSize) &&
+           QueryFileSize(planned.toRead[1].path, copySize) && sourceSize != copySize;
+}
+
+void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
+    CheckRow& row = planned.row;
+    switch (planned.judge) {
+        case RowJudge::kNone:
+            break;
+        case RowJudge::kProtocol: {
+            VerifyRow verifyRow;
+            verifyRow.kind = planned.protocolKind;
+            row.status = JudgeRow(verifyRow, planned.protocolEntry, read[0]);
+            TakeRead(row, read[0]);
+            break;
+        }
+        case RowJudge::kSfvListed:
+            row.status = JudgeListedFile(*planned.sfvEntry, read[0]);
+            TakeRead(row, read[0]);
+            break;
+        case RowJudge::kSfvUnlisted:
+        case RowJudge::kListing:
+            row.status =
+                read[0].status == FileReadStatus::kOk
+                    ? (planned.judge == RowJudge::kListing ? VerifyStatus::kOk : VerifyStatus::kNew)
+                    : VerifyStatus::kUnreadable;
+            TakeRead(row, read[0]);
+            if (planned.judge == RowJudge::kListing && row.status != VerifyStatus::kOk) {
+                row.failedPath = planned.toRead[0].path;
+            }
+            break;
+        case RowJudge::kCopy: {
+            const FileChecksum& source = read[0];
+            const FileChecksum& copy = read[1];
+            row.status = JudgeCopy(source, copy);
+            if (SizesDiffer(planned, source, copy, row.expectedSize, row.foundSize)) {
+                row.status = VerifyStatus::kDifferent;
+                row.sizesCompared = true;
+            }
+            row.readThroughCache =
+                (source.readThroughCache ? 1U : 0U) + (copy.readThroughCache ? 1U : 0U);
+            if (source.status == FileReadStatus::kOk) {
+                row.hasExpected = true;
+                row.expected = source.crc;
+            }
+            if (copy.status == FileReadStatus::kOk) {
+                row.hasFound = true;
+                row.found = copy.crc;
+                row.size = copy.size;
+            }
+            if (row.status == VerifyStatus::kUnreadable && !row.sizesCompared) {
+                const bool sourceFailed = source.status != FileReadStatus::kOk;
+                row.failure = sourceFailed ? source : copy;
+                row.failedPath = planned.toRead[sourceFailed ? 0 : 1].path;
+            }
+            break;
+        }
+    }
+}
+
+// Hands the rows over as their files come in.
+class RowFeeder {
+  public:
+    RowFeeder(std::vector<PlannedRow>& rows, CheckSink& sink, StatusCounts& counts)
+        : rows_(rows), sink_(sink), counts_(counts) {}
+
+    void FileRead(const FileChecksum& checksum) {
+        HandOverRowsWithoutFiles();
+        if (next_ >= rows_.size()) return;
+        read_.push_back(checksum);
+        PlannedRow& planned = rows_[next_];
+        if (read_.size() < planned.toRead.size()) return;
+        Judge(planned, read_);
+        read_.clear();
+        HandOver(planned);
+        HandOverRowsWithoutFiles();
+    }
+
+    void HandOverRowsWithoutFiles() {
+        while (next_ < rows_.size() && rows_[next_].toRead.empty()) HandOver(rows_[next_]);
+    }
+
+  private:
+    void HandOver(PlannedRow& planned) {
+        ++next_;
+        counts_.Add(planned.row);
+        sink_.Row(planned.row);
+        // The row is no longer needed; large runs keep only the plan.
+        planned.row = CheckRow();
+    }
+
+    std::vector<PlannedRow>& rows_;
+    CheckSink& sink_;
+    StatusCounts& counts_;
+    std::vector<FileChecksum> read_;
+    std::size_t next_ = 0;
+};
+
+// When progress is worth reporting: every 100 ms, and sooner when another
+// sixteenth of the planned bytes has been read (at most 16 times a run), so
+// that a single large file moves the progress in steps however fast it is read.
+class ProgressPace {
+  public:
+    explicit ProgressPace(std::uint64_t plannedBytes)
+        : step_(Step(plannedBytes)), last_(Clock::now()) {}
+    static std::uint64_t Step(std::uint64_t plannedBytes) { return plannedBytes / 16; }
+
+    bool Due(std::uint64_t bytes) {
+        const Clock::time_point now = Clock::now();
+        const auto since = now - last_;
+        const bool stepped = step_ > 0 && bytes / step_ > lastBytes_ / step_;
+        if (since < std::chrono::milliseconds(100) && !stepped) return false;
+        last_ = now;
+        lastBytes_ = bytes;
+        return true;
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    std::uint64_t step_;
+    std::uint64_t lastBytes_ = 0;
+    Clock::time_point last_;
+};
+
+}  // namespace
+
+CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
+                      CheckOutcome outcome) {
+    if (options.only != nullptr) {
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [&](const PlannedRow& planned) {
+                                      return options.only->count(planned.row.name) == 0;
+                                  }),
+                   rows.end());
+    }
+    // One reading unit per file, and one per copy with its source: those
+    // two are read together (ChecksumCopyPair), so that files of different
+    // sizes need not be read.
+    std::vector<FileToRead> units;
+    std::vector<const FileToRead*> copies;  // per unit: the copy read with it, or null
+    CheckPlan plan;
+    plan.rows = rows.size();
+    for (const PlannedRow& planned : rows) {
+        plan.files += planned.toRead.size();
+        plan.bytes += planned.bytes;
+        if (planned.judge == RowJudge::kCopy) {
+            units.push_back(planned.toRead[0]);
+            copies.push_back(&planned.toRead[1]);
+            continue;
+        }
+        for (const FileToRead& file : planned.toRead) {
+            units.push_back(file);
+            copies.push_back(nullptr);
+        }
+    }
+    sink.Planned(plan);
+    RowFeeder feeder(rows, sink, outcome.counts);
+    feeder.HandOverRowsWithoutFiles();
+
+    const unsigned jobs = std::max(1U, options.jobs);
+    // Every reading thread of the run, those of whole files and those of
+    // parts alike, comes out of this one allowance.
+    FileReadControl control(options.cancel, std::max(jobs, UsableProcessorCount()));
+    control.SetProgressStep(ProgressPace::Step(plan.bytes));
+    FileAccess access = kPerThreadUtf8FileAccess;
+    access.uncached = options.uncached;
+    access.control = &control;
+    // Each unit's pair, written by the thread that reads it before its
+    // result is posted, and taken by this thread after that result.
+    std::vector<CopyPairChecksums> pairs(units.size());
+    const ReadOneFile read = [&](const FileToRead& file, unsigned parts,
+                                 std::vector<unsigned char>& buffer) {
+        const auto unit = static_cast<std::size_t>(&file - units.data());
+        if (copies[unit] == nullptr) return ReadFileChecksum(file, parts, buffer, access);
+        CopyPairChecksums& pair = pairs[unit];
+        pair = ChecksumCopyPair(file, *copies[unit], parts, buffer, access);
+        return pair.copy.status == FileReadStatus::kCancelled ? pair.copy : pair.source;
+    };
+    std::size_t filesDone = 0;
+    ProgressPace pace(plan.bytes);
+    const bool completed = ChecksumInOrder(
+        units, jobs,
+        [&](std::size_t unit, const FileChecksum& checksum) {
+            if (copies[unit] == nullptr) {
+                ++filesDone;
+                feeder.FileRead(checksum);
+                return;
+            }
+            // A pair whose reading failed as a whole (no memory) fails both.
+            const CopyPairChecksums& pair = pairs[unit];
+            const bool whole = pair.source.status == checksum.status;
+            filesDone += 2;
+            feeder.FileRead(whole ? pair.source : checksum);
+            feeder.FileRead(whole ? pair.copy : checksum);
+        },
+        [&] {
+            const std::uint64_t bytes = control.BytesRead();
+            if (pace.Due(bytes)) sink.Progressed({filesDone, bytes});
+        },
+        read, &control);
+    if (!completed) {
+        outcome.end = CheckOutcome::End::kCancelled;
+        return outcome;
+    }
+    feeder.HandOverRowsWithoutFiles();
+    outcome.end = CheckOutcome::End::kDone;
+    return outcome;
+}
+
+}  // namespace sumbrook

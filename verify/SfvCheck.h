@@ -1,0 +1,57 @@
+// Checking a folder against an SFV list: the file each line names, the lines
+// that name one and the same file, and the files that no line names.
+//
+// A name is taken relative to the folder, '/' and '\' both separating
+// folders (ResolveListedPath); two lines name the same file when their
+// resolved paths are equal (without regard to case on Windows, as its file
+// systems compare names). Such a file is DUPLICATE, never checked against one
+// of its lines by guessing.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "files/FileChecksum.h"
+#include "files/ListPlainFiles.h"
+#include "lists/SfvReader.h"
+#include "verify/CheckRow.h"
+
+namespace sumbrook {
+
+struct SfvRow {
+    // kNotHeld: a name this system cannot hold (ListedPath::cannotBeHeld),
+    // never opened; `path` is the name as listed, `reason` says why.
+    enum class Kind { kListed, kDuplicate, kUnlisted, kNotHeld };
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    Kind kind = Kind::kListed;
+    std::string path;                  // relative to the folder, '/' between folders
+    std::vector<std::size_t> entries;  // kListed: its entry; kDuplicate: all, in list order
+    std::size_t file = kNone;          // kUnlisted: the file in the listing
+    std::string reason;                // kNotHeld
+};
+
+struct SfvPlan {
+    bool ok = false;
+    std::size_t line = 0;  // when not ok: the line of the first name refused
+    std::string error;     // and why
+    // One row per file named, at the line that names it first; kUnlisted
+    // rows after them, in the listing's order.
+    std::vector<SfvRow> rows;
+    // The folders that hold a named file, relative ("" for the folder itself),
+    // sorted byte by byte.
+    std::vector<std::string> folders;
+};
+
+SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase);
+
+// Adds a kUnlisted row for each file of `files` (named relative to the folder,
+// as ListPlainFilesTree names them) that no row names.
+void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool foldCase);
+
+// The verdict for a kListed row from its file's checksum now: OK or CHANGED,
+// MISSING when the path names no file, UNREADABLE for any other failure.
+VerifyStatus JudgeListedFile(const SfvEntry& entry, const FileChecksum& checksum);
+
+}  // namespace sumbrook

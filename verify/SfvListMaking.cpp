@@ -1,0 +1,81 @@
+#include "verify/SfvListMaking.h"
+
+#include "files/ListPlainFilesTree.h"
+#include "lists/SfvWriter.h"
+#include "verify/ListedSizes.h"
+#include "verify/RowReading.h"
+
+namespace sumbrook {
+
+namespace {
+
+// Keeps the lines of the files read, and passes every call on.
+class LineCollector : public CheckSink {
+  public:
+    LineCollector(CheckSink& sink, std::vector<std::string>& lines, std::size_t& leftOut)
+        : sink_(sink), lines_(lines), leftOut_(leftOut) {}
+    void Planned(const CheckPlan& plan) override { sink_.Planned(plan); }
+    void Row(const CheckRow& row) override {
+        if (row.status == VerifyStatus::kOk) {
+            lines_.push_back(SfvEntryLine(row.name, row.found));
+        } else {
+            ++leftOut_;
+        }
+        sink_.Row(row);
+    }
+    void Progressed(const CheckProgress& progress) override { sink_.Progressed(progress); }
+
+  private:
+    CheckSink& sink_;
+    std::vector<std::string>& lines_;
+    std::size_t& leftOut_;
+};
+
+}  // namespace
+
+SfvListOutcome MakeSfvList(const std::string& directory, const std::string& leaveOut,
+                           const CheckOptions& options, CheckSink& sink) {
+    SfvListOutcome outcome;
+    PlainFileTree tree = ListPlainFilesTree(directory, options.recursive);
+    if (!tree.ok) {
+        outcome.end = CheckOutcome::End::kRefused;
+        outcome.subject = directory;
+        outcome.error = tree.error;
+        return outcome;
+    }
+    for (const FolderFault& fault : tree.faults) {
+        sink.FolderNotListed(fault.path, fault.error);
+        ++outcome.foldersNotListed;
+    }
+    if (!leaveOut.empty()) LeaveOutFile(tree.files, leaveOut);
+    if (options.planBytes) QueryMissingSizes(tree.files, options.jobs);
+
+    std::vector<PlannedRow> rows;
+    rows.reserve(tree.files.size());
+    for (const PlainFile& file : tree.files) {
+        const std::string fault = SfvPathFault(file.name);
+        if (!fault.empty()) {
+            CheckRow refused;
+            refused.status = VerifyStatus::kUnreadable;
+            refused.name = file.name;
+            refused.nameFault = fault;
+            refused.failedPath = file.path;
+            ++outcome.filesLeftOut;
+            sink.Row(refused);
+            continue;
+        }
+        PlannedRow row;
+        row.row.name = file.name;
+        row.judge = RowJudge::kListing;
+        row.toRead.push_back({file.path, file.alternatePath});
+        row.bytes = file.size;
+        rows.push_back(std::move(row));
+    }
+    CheckOptions reading = options;
+    reading.only = nullptr;
+    LineCollector collector(sink, outcome.lines, outcome.filesLeftOut);
+    outcome.end = ReadRows(std::move(rows), reading, collector, CheckOutcome()).end;
+    return outcome;
+}
+
+}  // namespace sumbrook
