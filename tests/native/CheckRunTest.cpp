@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, SameRowsTest,
                                            SameRowsCase{"SfvTree", Run::kSfv, true},
                                            SameRowsCase{"CopyTree", Run::kCopy, true},
                                            SameRowsCase{"NewList", Run::kNewList, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 // Sets the flag after a delay, from a thread of its own, and notes when.
 class Canceller {
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, CancelTest,
                                            CancelCase{"Uncached", 1, true, false, 4 * kGiB},
                                            CancelCase{"UncachedInParts", 4, true, false, 4 * kGiB},
                                            CancelCase{"FromTheSink", 2, false, true, kGiB}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(CheckProgress, OneLargeFileMovesTheProgressAtLeastEightTimes) {
     TempDirectory dir;

@@ -71,7 +71,7 @@ TEST_P(CancelMidFile, EndsWithin100msWithEveryThreadJoined) {
 INSTANTIATE_TEST_SUITE_P(Paths, CancelMidFile,
                          ::testing::Values(CancelCase{"InParts", 4, false},
                                            CancelCase{"Uncached", 1, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 }  // namespace
 }  // namespace sumbrook
