@@ -54,7 +54,7 @@ std::string SfvLine(const std::string& name, const std::string& content) {
 
 // A file of `size` bytes that holds no disk space (its bytes are zeros).
 std::string SparseFile(const TempDirectory& dir, const std::string& name, std::uint64_t size) {
-    const std::string path = dir / name;
+    std::string path = dir / name;
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     EXPECT_GE(fd, 0);
     EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
@@ -282,6 +282,7 @@ TEST(CheckAgain, OnlyTheNamedRowsAreReadAndReported) {
 TEST(ReadingThreads, NeverMoreThanJobsOrProcessorsAtOnce) {
     TempDirectory dir;
     std::vector<FileToRead> files;
+    files.reserve(24);
     for (int i = 0; i < 24; ++i) {
         files.push_back(
             {dir.Write("f" + std::to_string(i), RandomBytes(1 << 20, static_cast<unsigned>(i))),

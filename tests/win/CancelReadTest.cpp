@@ -23,7 +23,7 @@ using Clock = std::chrono::steady_clock;
 // A file of `size` bytes set by its end, not written (sparse where the
 // file system allows).
 std::string LargeFile(const TempFolder& folder, std::uint64_t size) {
-    const std::string path = folder / "big.bin";
+    std::string path = folder / "big.bin";
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
