@@ -4,7 +4,9 @@
 # hyperfine runs, and ratios: against `cat` into /dev/null (the read limit)
 # and against the best other checksum tool. Then, on the 10,000 and the 64
 # files: --verify of an SFV list against `rhash -c` and `cksfv -f` of the
-# same list, and --compare of two copies against `diff -rq` of them.
+# same list, and --compare of two copies against `diff -rq` of them. Last,
+# a list of 1,000,000 lines whose files are all missing (in 1,000 folders
+# that are not there): --verify against `rhash -c`, time and peak memory.
 # Usage: bench/cli-bench.sh path/to/sumbrook-cli   (make bench-cli)
 # Needs rhash, cksfv, 7zip, hyperfine and python3; the data lives under /tmp
 # and is removed at the end.
@@ -95,6 +97,21 @@ lists_case() {
     "diff -rq $data/$set $data/$set-copy >/dev/null" >/dev/null
 }
 
+# The 1,000,000-line list: time (median) and peak memory of each.
+million_case() {
+  mkdir "$data/million"
+  python3 -c "
+with open('$data/million/million.sfv', 'w') as f:
+    for i in range(1000000):
+        f.write('dir%03d/file%07d.bin %08X\\n' % (i % 1000, i, i))
+"
+  hyperfine --style none --warmup 1 --runs 3 -i --export-json "$data/million.json" \
+    "cd $data/million && $cli --verify million.sfv >/dev/null" \
+    "cd $data/million && rhash -c million.sfv >/dev/null 2>&1" >/dev/null
+  (cd "$data/million" && /usr/bin/time -f "%M" -o "$data/million-cli.kb" "$cli" --verify million.sfv >/dev/null || true)
+  (cd "$data/million" && /usr/bin/time -f "%M" -o "$data/million-rhash.kb" rhash -c million.sfv >/dev/null 2>&1 || true)
+}
+
 echo "Timing (median of $runs runs each) ..."
 cd "$data"
 bench_case big "big/one.bin"
@@ -102,6 +119,7 @@ bench_case small "small/*"
 bench_case medium "medium/*"
 lists_case small
 lists_case medium
+million_case
 
 python3 - "$data" "${order[@]}" <<PY
 import json, sys
@@ -161,4 +179,18 @@ for case, title in cases:
         m["diff"] / m["compare1"], m["diff"] / m["compare"]))
 print("(ratios above 1: sumbrook-cli is faster; targets with default jobs: verify 1.5 on")
 print(" 10,000 x 4 KiB and 3 on 64 x 16 MiB against the faster peer, compare 1 against diff -rq)")
+PY
+
+python3 - "$data" <<'PY'
+import json, sys
+root = sys.argv[1]
+cli, rhash = (r["median"] for r in json.load(open(root + "/million.json"))["results"])
+def peak(name):
+    return int(open("%s/million-%s.kb" % (root, name)).read().split()[-1]) / 1024
+print()
+print("1,000,000 lines, all missing   time (median of 3)   peak memory")
+print("%-30s %12.2f s %14.1f MB" % ("sumbrook-cli --verify", cli, peak("cli")))
+print("%-30s %12.2f s %14.1f MB" % ("rhash -c", rhash, peak("rhash")))
+print("rhash/cli time %.2f (target: at least 2); cli peak memory %.0f MB (target: at most 150)" % (
+    rhash / cli, peak("cli")))
 PY

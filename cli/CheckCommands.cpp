@@ -1,4 +1,7 @@
 // --verify and --compare: the checks of verify/, printed as they come.
+#include <string>
+#include <utility>
+
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
 #include "verify/CheckRun.h"
@@ -13,7 +16,9 @@ namespace {
 // on standard error, and the progress line.
 class ReportPrinter : public CheckSink {
   public:
-    explicit ReportPrinter(CommandOutput& output) : output_(output) {}
+    // `listPath`: the list checked, "" for a comparison of copies.
+    ReportPrinter(CommandOutput& output, std::string listPath)
+        : output_(output), listPath_(std::move(listPath)) {}
 
     void Planned(const CheckPlan& plan) override { output_.Meter().SetTotal(plan.files); }
     void Row(const CheckRow& row) override { output_.Line(ReportLine(row)); }
@@ -24,8 +29,14 @@ class ReportPrinter : public CheckSink {
         output_.Complain(DisplayName(path), "the folder cannot be listed: " + error);
     }
 
+    void ListNamesItself(std::size_t line) override {
+        output_.Complain(DisplayName(listPath_) + " names itself on line " + std::to_string(line) +
+                         "; that line is not checked");
+    }
+
   private:
     CommandOutput& output_;
+    std::string listPath_;
 };
 
 CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
@@ -40,6 +51,10 @@ CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
 // The summary line and the exit code of a check that ran, or its refusal.
 int Finish(CommandOutput& output, const CheckOutcome& outcome) {
     if (outcome.end == CheckOutcome::End::kRefused) {
+        if (outcome.errorFollowsSubject) {
+            output.Complain(DisplayName(outcome.subject) + " " + outcome.error);
+            return kExitError;
+        }
         output.Complain(DisplayName(outcome.subject), outcome.error);
         return kExitError;
     }
@@ -56,14 +71,14 @@ int Finish(CommandOutput& output, const CheckOutcome& outcome) {
 int VerifyDirectory(const std::string& listPath, const std::string& directory, bool recursive,
                     const CliSettings& settings) {
     CommandOutput output(settings, 0);
-    ReportPrinter printer(output);
+    ReportPrinter printer(output, listPath);
     return Finish(output, VerifyList(listPath, directory, OptionsOf(settings, recursive), printer));
 }
 
 int CompareFolders(const std::string& source, const std::string& copy, bool recursive,
                    const CliSettings& settings) {
     CommandOutput output(settings, 0);
-    ReportPrinter printer(output);
+    ReportPrinter printer(output, "");
     return Finish(output, CompareCopy(source, copy, OptionsOf(settings, recursive), printer));
 }
 

@@ -25,12 +25,17 @@ bool CommandOutput::Write(std::string_view bytes) {
 }
 
 void CommandOutput::Complain(std::string_view subject, std::string_view text) {
+    std::string sentence(subject);
+    sentence += ": ";
+    sentence.append(text);
+    Complain(sentence);
+}
+
+void CommandOutput::Complain(std::string_view sentence) {
     progress_.Erase();
     if (outIsTerminal_) std::fflush(out_);
     std::string line = "sumbrook-cli: ";
-    line.append(subject);
-    line += ": ";
-    line.append(text);
+    line.append(sentence);
     line += '\n';
     WriteText(err_, line);
 }

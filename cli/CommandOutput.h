@@ -21,6 +21,8 @@ class CommandOutput {
     bool Write(std::string_view bytes);
     // "sumbrook-cli: <subject>: <text>" on `err`.
     void Complain(std::string_view subject, std::string_view text);
+    // "sumbrook-cli: <sentence>" on `err`.
+    void Complain(std::string_view sentence);
 
     Progress& Meter() { return progress_; }
 

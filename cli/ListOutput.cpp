@@ -5,6 +5,10 @@
 
 namespace sumbrook {
 
+FileIdentity ListBeingWritten(const std::string& outputPath) {
+    return outputPath.empty() ? IdentityOfStandardOutput() : IdentityOf(outputPath);
+}
+
 bool FinishWrittenList(CommandOutput& output, bool written, const WrittenList& list,
                        const std::string& directory, std::size_t failures, const char* verb) {
     written = output.Finish() && written;

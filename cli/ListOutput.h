@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/CommandOutput.h"
+#include "files/SameFile.h"
 
 namespace sumbrook {
 
@@ -13,6 +14,11 @@ struct WrittenList {
     std::string text;        // the whole list, for `outputPath`
     const char* kind;        // "protocol" or "list", for the messages
 };
+
+// The file a list goes to, which its listing leaves out: the file at
+// `outputPath` (where a link there leads) when there is one, else standard
+// output's file when it is one.
+FileIdentity ListBeingWritten(const std::string& outputPath);
 
 // Finishes the output and, when it all went well so far (`written`), puts
 // the list at its path in one piece (ReplaceFileContent), so that a failed

@@ -37,8 +37,9 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
         output.Complain(DisplayName(directory), list.error);
         return kExitError;
     }
-    // An earlier protocol at the output path is about to be replaced.
-    if (!outputPath.empty()) LeaveOutFile(list, outputPath);
+    // An earlier protocol at the output path is about to be replaced; a
+    // protocol written to a file by standard output is being written.
+    LeaveOutFiles(list.files, {ListBeingWritten(outputPath)});
 
     // The protocol names its folder in full, as the dialog does, so that it
     // is checked against that folder from wherever it is verified.

@@ -67,8 +67,10 @@ int WriteDirectorySfv(const std::string& directory, bool recursive, const std::s
     options.jobs = settings.jobs;
     options.recursive = recursive;
     options.planBytes = false;
-    // An earlier list at the output path is about to be replaced.
-    const SfvListOutcome made = MakeSfvList(directory, outputPath, options, printer);
+    // An earlier list at the output path is about to be replaced; a list
+    // written to a file by standard output is being written.
+    const SfvListOutcome made =
+        MakeSfvList(directory, {ListBeingWritten(outputPath)}, options, printer);
     if (made.end == CheckOutcome::End::kRefused) {
         output.Complain(DisplayName(made.subject), made.error);
         return kExitError;

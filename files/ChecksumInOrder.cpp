@@ -188,8 +188,10 @@ bool ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
                     lastIdle = Clock::now();
                 }
             }
-            if (completed) threads.Finished();
         }
+        // Also when no reader was started (none needed, or none could be):
+        // a run that read every file, or had none to read, is not stopped.
+        if (completed) threads.Finished();
     }
     control.SetWaker(nullptr, nullptr);
     return completed && !control.Stopped();

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "files/SameFile.h"
+
 namespace sumbrook {
 
 struct PlainFile {
@@ -38,6 +40,11 @@ void LeaveOutFile(PlainFileList& list, const std::string& path);
 // The same for files whose names may hold folders ("sub/a.txt"): the part
 // after the last '/' is compared.
 void LeaveOutFile(std::vector<PlainFile>& files, const std::string& path);
+
+// Takes out of `files` every file that is one of `identities` (the same file
+// by identity, whatever its name, a link to it too): the list being written
+// never lists itself, also through a link or standard output.
+void LeaveOutFiles(std::vector<PlainFile>& files, const std::vector<FileIdentity>& identities);
 
 // The POSIX listing's rule for one name, apart from the file system: a name
 // starting with a dot is never a plain file.

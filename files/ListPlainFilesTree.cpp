@@ -1,8 +1,13 @@
 #include "files/ListPlainFilesTree.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "files/ListSubfolders.h"
+#include "files/NameCompare.h"
+#include "files/Utf8NameFold.h"
 
 namespace sumbrook {
 
@@ -86,7 +91,42 @@ PlainFileTree ListPlainFilesOfFolders(const std::string& top,
                                       const std::vector<std::string>& folders) {
     PlainFileTree tree;
     tree.ok = true;
+    // Per folder reached (relative path, folded where names fold case): the
+    // keys of its subfolders, or none when it could not be listed (a fault
+    // already told).
+    std::unordered_map<std::string, std::optional<std::unordered_set<std::string>>> reached;
+    const auto key = [](const std::string& name) {
+        return kNamesFoldCase ? FoldedUtf8Name(name) : name;
+    };
+    const auto subfoldersOf =
+        [&](const std::string& relative) -> const std::optional<std::unordered_set<std::string>>& {
+        const auto [found, added] = reached.try_emplace(key(relative));
+        if (!added) return found->second;
+        const std::string path = relative.empty() ? top : PathInFolder(top, relative);
+        SubfolderList list = ListSubfolders(path, true);
+        if (!list.ok) {
+            tree.faults.push_back({path, std::move(list.error)});
+            return found->second;
+        }
+        std::unordered_set<std::string> names;
+        for (const Subfolder& folder : list.folders) names.insert(key(folder.name));
+        return found->second = std::move(names);
+    };
     for (const std::string& relative : folders) {
+        // Each folder on the way must be a subfolder of the one before, never
+        // a link: a folder that is not there, or is reached through a link
+        // or junction, adds nothing and is no fault.
+        bool there = true;
+        for (std::size_t end = 0; there && end != std::string::npos && !relative.empty();) {
+            const std::size_t start = end == 0 ? 0 : end + 1;
+            end = relative.find('/', start);
+            const std::string parent = start == 0 ? std::string() : relative.substr(0, start - 1);
+            const auto& subfolders = subfoldersOf(parent);
+            there = subfolders &&
+                    subfolders->count(key(relative.substr(
+                        start, end == std::string::npos ? std::string::npos : end - start))) != 0;
+        }
+        if (!there) continue;
         const std::string path = relative.empty() ? top : PathInFolder(top, relative);
         std::string error;
         if (!AddFilesOf(path, relative, tree, error)) tree.faults.push_back({path, error});

@@ -30,8 +30,11 @@ struct PlainFileTree {
 PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive);
 
 // The plain files directly in each of `folders` (relative paths as above,
-// "" for `top` itself) that can be listed; the others are in `faults`.
-// `ok` is always true.
+// "" for `top` itself). Only folders reached from `top` through folders
+// (hidden ones too) are looked into, never through a link or junction; a
+// folder that is not there so (none of that name, a file, a link) adds
+// nothing and is no fault. The folders there that cannot be listed, and
+// those on the way to them, are in `faults`. `ok` is always true.
 PlainFileTree ListPlainFilesOfFolders(const std::string& top,
                                       const std::vector<std::string>& folders);
 

@@ -23,6 +23,8 @@ struct SubfolderList {
     std::vector<Subfolder> folders;
 };
 
-SubfolderList ListSubfolders(const std::string& directory);
+// `hiddenToo`: also the hidden (and, on Windows, system) directories; links,
+// junctions and mount points are left out all the same.
+SubfolderList ListSubfolders(const std::string& directory, bool hiddenToo = false);
 
 }  // namespace sumbrook

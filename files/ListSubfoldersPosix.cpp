@@ -24,13 +24,13 @@ bool IsDirectoryNotLink(int directoryFd, const dirent& entry) {
 
 }  // namespace
 
-SubfolderList ListSubfolders(const std::string& directory) {
+SubfolderList ListSubfolders(const std::string& directory, bool hiddenToo) {
     SubfolderList list;
     const std::string prefix = DirectoryPrefix(directory);
     list.error = ForEachDirectoryEntry(directory, [&](int fd, const dirent& entry) {
         std::string name = entry.d_name;
-        // IsHiddenName also covers "." and "..".
-        if (IsHiddenName(name) || !IsDirectoryNotLink(fd, entry)) return;
+        if (name == "." || name == ".." || (!hiddenToo && IsHiddenName(name))) return;
+        if (!IsDirectoryNotLink(fd, entry)) return;
         std::string path = prefix + name;
         list.folders.push_back({std::move(name), std::move(path)});
     });

@@ -8,7 +8,7 @@
 
 namespace sumbrook {
 
-SubfolderList ListSubfolders(const std::string& directory) {
+SubfolderList ListSubfolders(const std::string& directory, bool hiddenToo) {
     SubfolderList list;
     DirectoryEntries read = ReadDirectoryEntries(directory);
     if (!read.ok) {
@@ -19,11 +19,12 @@ SubfolderList ListSubfolders(const std::string& directory) {
         !directory.empty() && (directory.back() == '\\' || directory.back() == '/')
             ? directory
             : directory + "\\";
-    constexpr DWORD kNotEntered =
-        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+    const DWORD notEntered =
+        FILE_ATTRIBUTE_REPARSE_POINT |
+        (hiddenToo ? 0 : static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     for (DirectoryEntry& entry : read.entries) {
         if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
-        if ((entry.attributes & kNotEntered) != 0) continue;
+        if ((entry.attributes & notEntered) != 0) continue;
         std::string path = prefix + entry.name;
         list.folders.push_back({std::move(entry.name), std::move(path)});
     }

@@ -13,7 +13,7 @@ namespace {
 
 // The volume and file number of the file or folder at `path`; false if
 // unreachable.
-bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& information) {
+bool ReadIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& information) {
     ErrorModeGuard guard(FsRedirection::kOff, ErrorModeScope::kThread);
     // No access asked for: only the file's identity is read.
     const ScopedFileHandle file(CreateFileW(
@@ -22,12 +22,41 @@ bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& informati
     return file.IsValid() && GetFileInformationByHandle(file.Get(), &information) != FALSE;
 }
 
+FileIdentity IdentityOfInformation(const BY_HANDLE_FILE_INFORMATION& information) {
+    FileIdentity identity;
+    identity.known = true;
+    identity.device = information.dwVolumeSerialNumber;
+    identity.number =
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return identity;
+}
+
 }  // namespace
+
+bool operator==(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && b.known && a.device == b.device && a.number == b.number;
+}
+
+FileIdentity IdentityOf(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION information = {};
+    return ReadIdentity(path, information) ? IdentityOfInformation(information) : FileIdentity();
+}
+
+FileIdentity IdentityOfStandardOutput() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (output == nullptr || output == INVALID_HANDLE_VALUE ||
+        GetFileType(output) != FILE_TYPE_DISK ||
+        GetFileInformationByHandle(output, &information) == FALSE) {
+        return {};
+    }
+    return IdentityOfInformation(information);
+}
 
 bool SameFile(const std::string& first, const std::string& second) {
     BY_HANDLE_FILE_INFORMATION a = {};
     BY_HANDLE_FILE_INFORMATION b = {};
-    return FileIdentity(first, a) && FileIdentity(second, b) &&
+    return ReadIdentity(first, a) && ReadIdentity(second, b) &&
            a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }

@@ -1,6 +1,8 @@
 #include "verify/CheckRun.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -8,9 +10,12 @@
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileEntryCrc32.h"
+#include "files/FolderAbsence.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
+#include "files/PathSeparators.h"
+#include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
@@ -37,6 +42,21 @@ CheckOutcome Refused(CheckKind kind, std::string subject, std::string error) {
 void Read(PlannedRow& planned, const PlainFile& file) {
     planned.toRead.push_back({file.path, file.alternatePath});
     planned.bytes += file.size;
+}
+
+// Whether `listed` (relative to `folder`, '/' between folders) leads to the
+// file at `path`: by name first, so that only a line of the same name costs a
+// look at the file system.
+bool NamesFile(const std::string& folder, const std::string& listed, const std::string& path) {
+    const std::size_t folderEnd = listed.rfind('/');
+    const std::size_t separator = LastPathSeparator(path);
+    const std::string listedName =
+        folderEnd == std::string::npos ? listed : listed.substr(folderEnd + 1);
+    const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+    if (kNamesFoldCase ? FoldedUtf8Name(listedName) != FoldedUtf8Name(name) : listedName != name) {
+        return false;
+    }
+    return SameFile(PathInFolder(folder, listed), path);
 }
 
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
@@ -67,34 +87,41 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
         names.push_back(ProtocolTextOf(file.name, name) ? name : std::string(1, '\0') + file.name);
     }
     std::vector<PlannedRow> rows;
+    bool namedItself = false;
     for (const VerifyRow& planned : PlanVerification(protocol.entries, names, kNamesFoldCase)) {
         PlannedRow row;
         const ProtocolEntry* entry =
             planned.entry == VerifyRow::kNone ? nullptr : &protocol.entries[planned.entry];
         if (entry != nullptr) {
-            row.row.hasExpected = true;
-            row.row.expected = ProtocolCrc(*entry);
+            row.hasExpected = true;
+            row.expected = ProtocolCrc(*entry);
         }
         row.protocolEntry = entry;
         row.protocolKind = planned.kind;
         switch (planned.kind) {
             case VerifyRow::Kind::kListed:
             case VerifyRow::Kind::kUnlisted:
-                row.row.name = list.files[planned.file].name;
+                row.name = list.files[planned.file].name;
                 row.judge = RowJudge::kProtocol;
                 Read(row, list.files[planned.file]);
                 break;
             case VerifyRow::Kind::kMissing:
-                row.row.status = VerifyStatus::kMissing;
-                row.row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                row.status = VerifyStatus::kMissing;
+                row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                // The protocol itself, left out of the listing above.
+                if (!namedItself && NamesFile(checked, row.name, listPath)) {
+                    namedItself = true;
+                    sink.ListNamesItself(entry->line);
+                    continue;
+                }
                 break;
             case VerifyRow::Kind::kAmbiguous:
-                row.row.status = VerifyStatus::kAmbiguous;
-                row.row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                row.status = VerifyStatus::kAmbiguous;
+                row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
                 for (const std::size_t file : planned.candidates) {
-                    row.row.candidates.push_back(list.files[file].name);
+                    row.More().candidates.push_back(list.files[file].name);
                 }
-                row.row.sameFieldLines = planned.sameFieldLines;
+                row.More().sameFieldLines = planned.sameFieldLines;
                 break;
         }
         rows.push_back(std::move(row));
@@ -104,28 +131,67 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     return ReadRows(std::move(rows), options, sink, std::move(outcome));
 }
 
+// The folders of listed files that are not there, so that their files are
+// found missing without opening each (a list of many files of a folder that
+// is gone costs one look at the folder).
+class AbsentFolders {
+  public:
+    explicit AbsentFolders(const std::string& top) : top_(top) {}
+
+    // ErrorOpeningInside for the folder of `listed` (relative, '/' between
+    // folders); 0 for a file directly in the top folder.
+    unsigned long ErrorOpening(const std::string& listed) {
+        const std::size_t folderEnd = listed.rfind('/');
+        if (folderEnd == std::string::npos) return 0;
+        const std::string_view folder(listed.data(), folderEnd);
+        if (folder == last_) return lastError_;
+        last_.assign(folder);
+        const auto [known, added] = errors_.try_emplace(last_, 0);
+        if (added) known->second = ErrorOpeningInside(PathInFolder(top_, last_));
+        lastError_ = known->second;
+        return lastError_;
+    }
+
+  private:
+    const std::string& top_;
+    std::unordered_map<std::string, unsigned long> errors_;
+    std::string last_ = std::string(1, '\0');  // no folder's name
+    unsigned long lastError_ = 0;
+};
+
 std::string SizeKey(const std::string& name) {
     return kNamesFoldCase ? FoldedUtf8Name(name) : name;
 }
 
-CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<SfvEntry>& entries,
+// What the rows need of a list's lines once they are planned: so that the
+// lines themselves (names and all) need not be kept through the reading.
+struct LineFacts {
+    std::uint32_t crc;
+    std::size_t line;
+};
+
+CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> lines,
                               const std::string& directory, const CheckOptions& options,
                               CheckSink& sink) {
-    SfvPlan plan = PlanSfvVerification(entries, kNamesFoldCase);
+    SfvPlan plan = PlanSfvVerification(lines, kNamesFoldCase);
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath,
                        "line " + std::to_string(plan.line) + ": " + plan.error);
     }
+    std::vector<LineFacts> entries;
+    entries.reserve(lines.size());
+    for (const SfvEntry& entry : lines) entries.push_back({entry.crc, entry.line});
+    std::vector<SfvEntry>().swap(lines);
     const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
     PlainFileTree top = ListPlainFilesTree(checked, options.recursive);
     if (!top.ok) return Refused(CheckKind::kSfv, checked, top.error);
     CheckOutcome outcome;
     outcome.kind = CheckKind::kSfv;
+    std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, options.recursive);
     for (const FolderFault& fault : top.faults) {
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
-    std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, options.recursive);
     LeaveOutFile(files, listPath);
     AddUnlistedFiles(plan, files, kNamesFoldCase);
     if (options.planBytes) QueryMissingSizes(files, options.jobs);
@@ -136,31 +202,47 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
 
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
+    bool namedItself = false;
+    AbsentFolders absentFolders(checked);
     for (SfvRow& planned : plan.rows) {
+        if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
+            planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, planned.path, listPath)) {
+            namedItself = true;
+            sink.ListNamesItself(entries[planned.entry].line);
+            continue;
+        }
         PlannedRow row;
-        row.row.name = planned.path;
+        row.name = std::move(planned.path);
+        const std::string& path = row.name;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
-                const SfvEntry& entry = entries[planned.entries.front()];
-                row.row.hasExpected = true;
-                row.row.expected = entry.crc;
-                row.sfvEntry = &entry;
+                const LineFacts& entry = entries[planned.entry];
+                row.hasExpected = true;
+                row.expected = entry.crc;
+                const unsigned long notThere = absentFolders.ErrorOpening(path);
+                if (notThere != 0) {
+                    // As opening it would find (a MISSING row tells no
+                    // failure beside).
+                    row.status = VerifyStatus::kMissing;
+                    break;
+                }
                 row.judge = RowJudge::kSfvListed;
-                row.toRead.push_back({PathInFolder(checked, planned.path), ""});
-                const auto size = sizes.find(SizeKey(planned.path));
+                row.toRead.push_back({PathInFolder(checked, path), ""});
+                const auto size = sizes.find(SizeKey(path));
                 if (size != sizes.end()) row.bytes = size->second;
                 break;
             }
             case SfvRow::Kind::kDuplicate:
-                row.row.status = VerifyStatus::kDuplicate;
-                for (const std::size_t entry : planned.entries) {
-                    row.row.lines.push_back(entries[entry].line);
+                row.status = VerifyStatus::kDuplicate;
+                row.More().lines.push_back(entries[planned.entry].line);
+                for (const std::size_t entry : planned.laterEntries) {
+                    row.More().lines.push_back(entries[entry].line);
                 }
                 break;
             case SfvRow::Kind::kNotHeld:
-                row.row.status = VerifyStatus::kUnreadable;
-                row.row.notHeld = planned.reason;
-                row.row.lines.push_back(entries[planned.entries.front()].line);
+                row.status = VerifyStatus::kUnreadable;
+                row.More().notHeld = planned.reason;
+                row.More().lines.push_back(entries[planned.entry].line);
                 break;
             case SfvRow::Kind::kUnlisted:
                 row.judge = RowJudge::kSfvUnlisted;
@@ -176,12 +258,17 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, const std::vector<Sfv
 
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink) {
-    const ChecksumListFile list = ReadChecksumListFile(listPath);
+    ChecksumListFile list = ReadChecksumListFile(listPath);
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
     if (!list.ok) return Refused(kind, listPath, list.error);
+    if (kind == CheckKind::kSfv ? list.sfvEntries.empty() : list.protocol.entries.empty()) {
+        CheckOutcome outcome = Refused(kind, listPath, "names no files; nothing was checked");
+        outcome.errorFollowsSubject = true;
+        return outcome;
+    }
     if (kind == CheckKind::kSfv) {
-        return VerifyAgainstSfv(listPath, list.sfvEntries, directory, options, sink);
+        return VerifyAgainstSfv(listPath, std::move(list.sfvEntries), directory, options, sink);
     }
     if (options.recursive) {
         return Refused(kind, listPath,
@@ -215,25 +302,25 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
         PlannedRow row;
         switch (planned.kind) {
             case CopyRow::Kind::kSourceOnly:
-                row.row.status = VerifyStatus::kMissing;
-                row.row.name = sources[planned.source].name;
+                row.status = VerifyStatus::kMissing;
+                row.name = sources[planned.source].name;
                 break;
             case CopyRow::Kind::kCopyOnly:
-                row.row.status = VerifyStatus::kNew;
-                row.row.name = copies[planned.copy].name;
+                row.status = VerifyStatus::kNew;
+                row.name = copies[planned.copy].name;
                 break;
             case CopyRow::Kind::kBoth: {
                 const PlainFile& from = sources[planned.source];
                 const PlainFile& to = copies[planned.copy];
-                row.row.name = from.name;
+                row.name = from.name;
                 // Files the listings already tell apart by size are not read;
                 // files of unknown sizes are opened together and not read
                 // either when their sizes differ (ChecksumCopyPair).
                 if (from.sized && to.sized && from.size != to.size) {
-                    row.row.status = VerifyStatus::kDifferent;
-                    row.row.sizesCompared = true;
-                    row.row.expectedSize = from.size;
-                    row.row.foundSize = to.size;
+                    row.status = VerifyStatus::kDifferent;
+                    row.More().sizesCompared = true;
+                    row.More().expectedSize = from.size;
+                    row.More().foundSize = to.size;
                     break;
                 }
                 row.judge = RowJudge::kCopy;

@@ -46,6 +46,10 @@ class CheckSink {
         (void)path;
         (void)error;
     }
+    // The list checked names itself on `line` (the first, when on more):
+    // that line is not checked (the list could never match it), and no row
+    // is reported for it.
+    virtual void ListNamesItself(std::size_t line) { (void)line; }
 };
 
 struct CheckOptions {
@@ -81,6 +85,9 @@ struct CheckOutcome {
     // directory; ...").
     std::string subject;
     std::string error;
+    // kRefused: `error` goes on from `subject` as one sentence ("LIST names
+    // no files; nothing was checked") rather than after it as its reason.
+    bool errorFollowsSubject = false;
     StatusCounts counts;  // of the rows delivered
     std::size_t foldersNotListed = 0;
 };
@@ -88,7 +95,9 @@ struct CheckOutcome {
 // Checks `directory` against the list at `listPath`: the dialog's protocol
 // (known by its first line; an empty `directory` means the one it names;
 // `recursive` is refused) or else an SFV list (an empty `directory` means
-// the folder holding the list). The list itself is never reported.
+// the folder holding the list). The list itself is never reported. A list
+// that names no file (empty, only comments, a protocol of no files) is
+// refused: it would check nothing.
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink);
 

@@ -33,7 +33,7 @@ std::string NameFieldKey(std::string_view name, bool foldCase);
 // lines first, in their order, then the files that no line fits, in the
 // order they were listed.
 struct VerifyRow {
-    enum class Kind { kListed, kMissing, kAmbiguous, kUnlisted };
+    enum class Kind : unsigned char { kListed, kMissing, kAmbiguous, kUnlisted };
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     Kind kind = Kind::kListed;

@@ -40,8 +40,7 @@ bool SizesDiffer(const PlannedRow& planned, const FileChecksum& source, const Fi
            QueryFileSize(planned.toRead[1].path, copySize) && sourceSize != copySize;
 }
 
-void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
-    CheckRow& row = planned.row;
+void Judge(const PlannedRow& planned, CheckRow& row, const std::vector<FileChecksum>& read) {
     switch (planned.judge) {
         case RowJudge::kNone:
             break;
@@ -53,7 +52,7 @@ void Judge(PlannedRow& planned, const std::vector<FileChecksum>& read) {
             break;
         }
         case RowJudge::kSfvListed:
-            row.status = JudgeListedFile(*planned.sfvEntry, read[0]);
+            row.status = JudgeListedFile(row.expected, read[0]);
             TakeRead(row, read[0]);
             break;
         case RowJudge::kSfvUnlisted:
@@ -108,23 +107,25 @@ class RowFeeder {
         read_.push_back(checksum);
         PlannedRow& planned = rows_[next_];
         if (read_.size() < planned.toRead.size()) return;
-        Judge(planned, read_);
+        CheckRow row = planned.TakeRow();
+        Judge(planned, row, read_);
         read_.clear();
-        HandOver(planned);
+        HandOver(row);
         HandOverRowsWithoutFiles();
     }
 
     void HandOverRowsWithoutFiles() {
-        while (next_ < rows_.size() && rows_[next_].toRead.empty()) HandOver(rows_[next_]);
+        while (next_ < rows_.size() && rows_[next_].toRead.empty()) {
+            const CheckRow row = rows_[next_].TakeRow();
+            HandOver(row);
+        }
     }
 
   private:
-    void HandOver(PlannedRow& planned) {
+    void HandOver(const CheckRow& row) {
         ++next_;
-        counts_.Add(planned.row);
-        sink_.Row(planned.row);
-        // The row is no longer needed; large runs keep only the plan.
-        planned.row = CheckRow();
+        counts_.Add(row);
+        sink_.Row(row);
     }
 
     std::vector<PlannedRow>& rows_;
@@ -162,12 +163,27 @@ class ProgressPace {
 
 }  // namespace
 
+CheckRow& PlannedRow::More() {
+    if (!more) more = std::make_unique<CheckRow>();
+    return *more;
+}
+
+CheckRow PlannedRow::TakeRow() {
+    CheckRow row = more ? std::move(*more) : CheckRow();
+    more.reset();
+    row.name = std::move(name);
+    row.status = status;
+    row.hasExpected = hasExpected;
+    row.expected = expected;
+    return row;
+}
+
 CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
                       CheckOutcome outcome) {
     if (options.only != nullptr) {
         rows.erase(std::remove_if(rows.begin(), rows.end(),
                                   [&](const PlannedRow& planned) {
-                                      return options.only->count(planned.row.name) == 0;
+                                      return options.only->count(planned.name) == 0;
                                   }),
                    rows.end());
     }

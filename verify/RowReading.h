@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "files/FileEntryCrc32.h"
@@ -16,23 +18,35 @@
 namespace sumbrook {
 
 // How a row is judged from what its files hold.
-enum class RowJudge {
+enum class RowJudge : unsigned char {
     kNone,         // nothing to read: `row` is complete as planned
     kProtocol,     // JudgeRow with `protocolKind` and `protocolEntry`
-    kSfvListed,    // JudgeListedFile against `sfvEntry`
+    kSfvListed,    // JudgeListedFile against `expected`
     kSfvUnlisted,  // NEW, or UNREADABLE
     kCopy,         // JudgeCopy of the two files
     kListing,      // a file of a list being made: OK with its checksum, or UNREADABLE
 };
 
 struct PlannedRow {
-    CheckRow row;  // as far as it is known before reading
-    RowJudge judge = RowJudge::kNone;
+    // The row as far as it is known before reading. Most rows need only
+    // these fields, so that a list of a million lines plans in little
+    // memory; the rest of a CheckRow is made for the few that need it (More).
+    // (The fields are ordered so that the row packs small.)
+    std::string name;
+    std::unique_ptr<CheckRow> more;
     std::vector<FileToRead> toRead;  // in reading order (a copy: source, then copy)
     std::uint64_t bytes = 0;         // their sizes, as listed
-    VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
     const ProtocolEntry* protocolEntry = nullptr;
-    const SfvEntry* sfvEntry = nullptr;
+    std::uint32_t expected = 0;
+    VerifyStatus status = VerifyStatus::kOk;
+    bool hasExpected = false;
+    RowJudge judge = RowJudge::kNone;
+    VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
+
+    // The row's other fields, made on the first call.
+    CheckRow& More();
+    // The whole row as planned; this one keeps nothing of it.
+    CheckRow TakeRow();
 };
 
 // Hands `rows` to `sink` in order: the plan first (only the rows that

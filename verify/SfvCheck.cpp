@@ -1,6 +1,9 @@
 #include "verify/SfvCheck.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -16,21 +19,111 @@ std::string PathKey(const std::string& path, bool foldCase) {
     return foldCase ? FoldedUtf8Name(path) : path;
 }
 
+// The rows planned so far by their keys: open addressing over each key's
+// hash, one small slot a row (a map of strings would cost a node, a copy of
+// the key and a miss in memory per row).
+class RowIndex {
+  public:
+    // Room for `rows` rows (fewer than 2^32: a list that long cannot be
+    // held in memory anyway).
+    explicit RowIndex(std::size_t rows) {
+        std::size_t size = 16;
+        while (size < rows * 2) size *= 2;
+        slots_.resize(size);
+    }
+
+    // The row already planned whose key `sameKey` says is `key`'s, or else
+    // kNone, `row` now holding that key.
+    static std::size_t HashOf(const std::string& key) { return std::hash<std::string_view>()(key); }
+
+    // Asks for the first slot of `hash` to be brought into the cache while
+    // other work goes on: with a million rows the table is far larger than
+    // the cache, and each row would otherwise wait for memory.
+    void Prefetch(std::size_t hash) const {
+#if defined(__GNUC__) || defined(__clang__)
+        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+#else
+        (void)hash;
+#endif
+    }
+
+    template <typename SameKey>
+    std::size_t FindOrAdd(std::size_t hash, std::size_t row, const SameKey& sameKey) {
+        // The bits above those that choose the slot tell most keys apart.
+        const auto tag = static_cast<std::uint32_t>(hash >> (sizeof(std::size_t) * 8 - 32));
+        for (std::size_t at = hash & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
+            Slot& slot = slots_[at];
+            if (slot.rowPlusOne == 0) {
+                slot.tag = tag;
+                slot.rowPlusOne = static_cast<std::uint32_t>(row + 1);
+                return SfvRow::kNone;
+            }
+            if (slot.tag == tag && sameKey(slot.rowPlusOne - 1)) return slot.rowPlusOne - 1;
+        }
+    }
+
+  private:
+    struct Slot {
+        std::uint32_t tag = 0;
+        std::uint32_t rowPlusOne = 0;  // 0: empty
+    };
+    std::vector<Slot> slots_;
+};
+
 }  // namespace
 
 SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase) {
     SfvPlan plan;
-    std::unordered_map<std::string, std::size_t> rowByKey;
-    rowByKey.reserve(entries.size());
+    RowIndex rowByKey(entries.size());
     plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
+    std::string lastFolder;
+    // Each resolved name waits for the next to be resolved before it is
+    // looked up, so that its slot has come into the cache meanwhile.
+    struct Resolved {
+        std::size_t index = 0;
+        std::string path;
+        std::string key;  // folded, where names fold case
+        std::size_t hash = 0;
+    };
+    std::optional<Resolved> waiting;
+    const auto settle = [&] {
+        if (!waiting) return;
+        Resolved& resolved = *waiting;
+        const std::string& key = foldCase ? resolved.key : resolved.path;
+        const std::size_t found =
+            rowByKey.FindOrAdd(resolved.hash, plan.rows.size(), [&](std::size_t row) {
+                return foldCase ? PathKey(plan.rows[row].path, foldCase) == key
+                                : plan.rows[row].path == key;
+            });
+        if (found != SfvRow::kNone) {
+            SfvRow& row = plan.rows[found];
+            row.kind = SfvRow::Kind::kDuplicate;
+            row.laterEntries.push_back(resolved.index);
+            waiting.reset();
+            return;
+        }
+        const std::size_t folderEnd = resolved.path.rfind('/');
+        const std::string_view folder(resolved.path.data(),
+                                      folderEnd == std::string::npos ? 0 : folderEnd);
+        // Lines of one folder mostly follow each other.
+        if (folders.empty() || folder != lastFolder) {
+            lastFolder = *folders.emplace(folder).first;
+        }
+        SfvRow row;
+        row.path = std::move(resolved.path);
+        row.entry = resolved.index;
+        plan.rows.push_back(std::move(row));
+        waiting.reset();
+    };
     for (std::size_t index = 0; index < entries.size(); ++index) {
         const ListedPath resolved = ResolveListedPath(entries[index].name);
         if (!resolved.ok && resolved.cannotBeHeld) {
+            settle();
             SfvRow row;
             row.kind = SfvRow::Kind::kNotHeld;
             row.path = entries[index].name;
-            row.entries.push_back(index);
+            row.entry = index;
             row.reason = resolved.error;
             plan.rows.push_back(std::move(row));
             continue;
@@ -42,21 +135,16 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
             plan.folders.clear();
             return plan;
         }
-        std::string path = JoinListedPath(resolved.components, '/');
-        const auto [found, added] = rowByKey.emplace(PathKey(path, foldCase), plan.rows.size());
-        if (!added) {
-            SfvRow& row = plan.rows[found->second];
-            row.kind = SfvRow::Kind::kDuplicate;
-            row.entries.push_back(index);
-            continue;
-        }
-        const std::size_t folderEnd = path.rfind('/');
-        folders.insert(folderEnd == std::string::npos ? std::string() : path.substr(0, folderEnd));
-        SfvRow row;
-        row.path = std::move(path);
-        row.entries.push_back(index);
-        plan.rows.push_back(std::move(row));
+        Resolved next;
+        next.index = index;
+        next.path = JoinListedPath(resolved.components, '/');
+        if (foldCase) next.key = PathKey(next.path, foldCase);
+        next.hash = RowIndex::HashOf(foldCase ? next.key : next.path);
+        rowByKey.Prefetch(next.hash);
+        settle();
+        waiting = std::move(next);
     }
+    settle();
     plan.folders.assign(folders.begin(), folders.end());
     std::sort(plan.folders.begin(), plan.folders.end());
     plan.ok = true;
@@ -64,14 +152,20 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
 }
 
 void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool foldCase) {
-    std::unordered_set<std::string> named;
-    named.reserve(plan.rows.size());
+    if (files.empty()) return;
+    // The files not named yet, by key; each row takes its file out.
+    std::unordered_map<std::string, std::size_t> unnamed;
+    unnamed.reserve(files.size());
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        unnamed.emplace(PathKey(files[file].name, foldCase), file);
+    }
     for (const SfvRow& row : plan.rows) {
         if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kDuplicate)
-            named.insert(PathKey(row.path, foldCase));
+            foldCase ? unnamed.erase(FoldedUtf8Name(row.path)) : unnamed.erase(row.path);
     }
     for (std::size_t file = 0; file < files.size(); ++file) {
-        if (named.count(PathKey(files[file].name, foldCase)) != 0) continue;
+        const auto found = unnamed.find(PathKey(files[file].name, foldCase));
+        if (found == unnamed.end() || found->second != file) continue;
         SfvRow row;
         row.kind = SfvRow::Kind::kUnlisted;
         row.path = files[file].name;
@@ -81,8 +175,12 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool f
 }
 
 VerifyStatus JudgeListedFile(const SfvEntry& entry, const FileChecksum& checksum) {
+    return JudgeListedFile(entry.crc, checksum);
+}
+
+VerifyStatus JudgeListedFile(std::uint32_t expected, const FileChecksum& checksum) {
     if (checksum.status == FileReadStatus::kOk) {
-        return checksum.crc == entry.crc ? VerifyStatus::kOk : VerifyStatus::kChanged;
+        return checksum.crc == expected ? VerifyStatus::kOk : VerifyStatus::kChanged;
     }
     return NameNotFound(checksum) ? VerifyStatus::kMissing : VerifyStatus::kUnreadable;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,11 @@ struct SfvRow {
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     Kind kind = Kind::kListed;
-    std::string path;                  // relative to the folder, '/' between folders
-    std::vector<std::size_t> entries;  // kListed: its entry; kDuplicate: all, in list order
-    std::size_t file = kNone;          // kUnlisted: the file in the listing
-    std::string reason;                // kNotHeld
+    std::string path;                       // relative to the folder, '/' between folders
+    std::size_t entry = kNone;              // the first entry naming it (kListed: its entry)
+    std::vector<std::size_t> laterEntries;  // kDuplicate: the others, in list order
+    std::size_t file = kNone;               // kUnlisted: the file in the listing
+    std::string reason;                     // kNotHeld
 };
 
 struct SfvPlan {
@@ -53,5 +55,7 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool f
 // The verdict for a kListed row from its file's checksum now: OK or CHANGED,
 // MISSING when the path names no file, UNREADABLE for any other failure.
 VerifyStatus JudgeListedFile(const SfvEntry& entry, const FileChecksum& checksum);
+// The same against the checksum `expected`.
+VerifyStatus JudgeListedFile(std::uint32_t expected, const FileChecksum& checksum);
 
 }  // namespace sumbrook

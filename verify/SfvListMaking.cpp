@@ -33,7 +33,7 @@ class LineCollector : public CheckSink {
 
 }  // namespace
 
-SfvListOutcome MakeSfvList(const std::string& directory, const std::string& leaveOut,
+SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
                            const CheckOptions& options, CheckSink& sink) {
     SfvListOutcome outcome;
     PlainFileTree tree = ListPlainFilesTree(directory, options.recursive);
@@ -47,7 +47,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::string& leav
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
-    if (!leaveOut.empty()) LeaveOutFile(tree.files, leaveOut);
+    LeaveOutFiles(tree.files, leaveOut);
     if (options.planBytes) QueryMissingSizes(tree.files, options.jobs);
 
     std::vector<PlannedRow> rows;
@@ -65,7 +65,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::string& leav
             continue;
         }
         PlannedRow row;
-        row.row.name = file.name;
+        row.name = file.name;
         row.judge = RowJudge::kListing;
         row.toRead.push_back({file.path, file.alternatePath});
         row.bytes = file.size;

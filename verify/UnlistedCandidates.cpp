@@ -27,6 +27,12 @@ std::vector<PlainFile> CandidateFiles(PlainFileTree& top, const std::string& dir
     }
     if (others.empty()) return files;  // sorted, each once
     PlainFileTree inFolders = ListPlainFilesOfFolders(directory, others);
+    for (FolderFault& fault : inFolders.faults) {
+        const auto told = [&](const FolderFault& other) { return other.path == fault.path; };
+        if (std::none_of(top.faults.begin(), top.faults.end(), told)) {
+            top.faults.push_back(std::move(fault));
+        }
+    }
     for (PlainFile& file : inFolders.files) files.push_back(std::move(file));
     const auto byName = [](const PlainFile& a, const PlainFile& b) { return a.name < b.name; };
     std::stable_sort(files.begin(), files.end(), byName);

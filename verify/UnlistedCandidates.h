@@ -15,8 +15,10 @@ std::string FolderOf(const std::string& path);
 // The files that may be NEW: those of the tree (`recursive`) or of
 // `directory`, from `top` (its listing), and those of every folder in
 // `folders` (relative, "" for `directory` itself) that holds a listed file,
-// each once, sorted by name. A folder of `folders` that cannot be listed
-// adds nothing (its listed files are found missing or unreadable).
+// each once, sorted by name. A folder of `folders` is looked into only when
+// reached without a link (ListPlainFilesOfFolders); one that is there but
+// cannot be listed adds nothing and is added to `top.faults` (its listed
+// files are found missing or unreadable).
 std::vector<PlainFile> CandidateFiles(PlainFileTree& top, const std::string& directory,
                                       const std::vector<std::string>& folders, bool recursive);
 

@@ -454,6 +454,62 @@ run 0 --verify cut.txt; expect_out "OK          $long
 # A folder is no list.
 run 2 --verify samples; expect_err_has "samples: a folder, not a list" "--verify of a folder"
 
+# --- lists that check nothing, lists that name themselves, folders ------------
+# A list that names no file checks nothing: an error, never a success.
+mkdir -p nothing; printf abc >nothing/a.txt
+printf '; only a comment\r\n\r\n' >nothing/comments.sfv
+: >nothing/empty.sfv
+sed -e '/^[a-z]/d' -e 's/^[0-9]* files calculated/0 files calculated/' samples.txt >nothing/zero.txt
+for list in nothing/empty.sfv nothing/comments.sfv nothing/zero.txt /dev/null; do
+  run 2 --verify "$list" nothing; expect_out "" "empty list $list"
+  expect_err_has "$list names no files; nothing was checked" "empty list $list"
+done
+"$cli" --verify nothing/comments.sfv nothing >nothing/comments.sfv 2>"$work/err"; code=$?
+[ "$code" -eq 2 ] || fail "a list emptied by the shell exited $code"
+
+# A list never lists or checks itself, also through standard output or a link.
+mkdir -p selfish; printf abc >selfish/a.txt
+(cd selfish && "$cli" --sfv . >list.sfv); code=$?
+[ "$code" -eq 0 ] && [ "$(grep -v '^;' selfish/list.sfv)" == "a.txt 352441C2" ] ||
+  fail "--sfv . > list.sfv lists itself ($code): $(cat selfish/list.sfv)"
+ln -s list.sfv selfish/link.sfv
+run 0 --sfv selfish -o selfish/link.sfv
+[ -L selfish/link.sfv ] || fail "-o through a link replaced the link"
+[ "$(grep -v '^;' selfish/list.sfv)" == "a.txt 352441C2" ] || fail "-o through a link lists its target: $(cat selfish/list.sfv)"
+mkdir -p selfish2; printf abc >selfish2/a.txt
+printf 'a.txt 352441C2\nlist2.sfv 00000000\n' >selfish2/list2.sfv
+run 0 --verify selfish2/list2.sfv
+expect_out "OK          a.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "a list naming itself"
+expect_err_has "list2.sfv names itself" "a list naming itself"
+
+# Without -r too, a listed folder that cannot be listed is reported.
+mkdir -p shut9/closed; printf x >shut9/closed/x; chmod 000 shut9/closed
+printf 'closed/x 00000000\n' >shut9/l.sfv
+run_unprivileged 2 --verify shut9/l.sfv
+expect_err_has "closed: the folder cannot be listed: Permission denied" "unlistable folder without -r"
+chmod 755 shut9/closed
+
+# NEW never looks into a folder reached through a link; the listed file is
+# still opened as the system resolves it.
+mkdir -p linked/outside linked/dir; printf abc >linked/outside/x.txt; printf y >linked/outside/other.txt
+ln -s ../outside linked/dir/link
+printf 'link/x.txt 352441C2\n' >linked/dir/l.sfv
+run 0 --verify linked/dir/l.sfv
+expect_out "OK          link/x.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "a link to a folder"
+
+# The files of a listed folder that is not there (or is a file) are MISSING
+# without a look at each; the others are read as ever.
+mkdir -p gone; printf abc >gone/a.txt
+printf 'none/x.bin 00000000\na.txt/y.bin 00000000\nnone/z.bin 00000000\na.txt 352441C2\n' >gone/l.sfv
+run 1 --verify gone/l.sfv
+expect_out "MISSING     none/x.bin
+MISSING     a.txt/y.bin
+MISSING     none/z.bin
+OK          a.txt
+1 OK, 0 CHANGED, 3 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "files of folders not there"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1

@@ -115,7 +115,7 @@ TEST_P(SameRowsTest, ForOneAndForFourJobs) {
                           CheckOutcome::End::kDone);
                 break;
             case Run::kNewList: {
-                const SfvListOutcome made = MakeSfvList(dir / "src", "", options, sink);
+                const SfvListOutcome made = MakeSfvList(dir / "src", {}, options, sink);
                 EXPECT_EQ(made.end, CheckOutcome::End::kDone);
                 sink.lines.insert(sink.lines.end(), made.lines.begin(), made.lines.end());
                 break;

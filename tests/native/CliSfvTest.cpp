@@ -128,7 +128,7 @@ std::string RowsText(const SfvPlan& plan) {
         static const char* const kKinds[] = {"listed", "duplicate", "unlisted", "not held"};
         text += std::string(kKinds[static_cast<int>(row.kind)]) + " " + row.path;
         if (row.kind == SfvRow::Kind::kDuplicate)
-            text += "(" + std::to_string(row.entries.size()) + ")";
+            text += "(" + std::to_string(1 + row.laterEntries.size()) + ")";
         text += "; ";
     }
     return text;
@@ -288,10 +288,18 @@ TEST(PlainFileTree, EntersNoHiddenFolderFollowsNoFolderLinkSortsByPath) {
     EXPECT_TRUE(tree.faults.empty());
     EXPECT_EQ(tree.files[4].path, dir / "sub/deeper/c");
 
-    const PlainFileTree chosen = ListPlainFilesOfFolders(dir.Path(), {".hidden", "", "none"});
-    EXPECT_EQ(Names(chosen), ".hidden/h|a.txt|z|");
-    ASSERT_EQ(chosen.faults.size(), 1U);
-    EXPECT_EQ(chosen.faults[0].path, dir / "none");
+    // A folder not there, or reached through a link, is not looked into and
+    // is no fault; one there that cannot be listed is.
+    ASSERT_EQ(mkdir((dir / "sub/shut").c_str(), 0), 0);
+    const PlainFileTree chosen =
+        ListPlainFilesOfFolders(dir.Path(), {".hidden", "", "none", "z/x", "link-to-sub",
+                                             "link-to-sub/deeper", "sub/deeper", "sub/shut"});
+    EXPECT_EQ(Names(chosen), ".hidden/h|a.txt|sub/deeper/c|z|");
+    ASSERT_EQ(chosen.faults.size(), geteuid() == 0 ? 0U : 1U);
+    if (geteuid() != 0) {
+        EXPECT_EQ(chosen.faults[0].path, dir / "sub/shut");
+    }
+    chmod((dir / "sub/shut").c_str(), 0755);
     EXPECT_EQ(PathInFolder(dir.Path() + "/", "sub/b"), dir / "sub/b");
 
     std::vector<PlainFile> files = tree.files;
