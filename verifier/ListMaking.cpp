@@ -1,5 +1,6 @@
 #include "verifier/ListMaking.h"
 
+#include "files/SameFile.h"
 #include "lists/SfvWriter.h"
 #include "platform/LocalClock.h"
 #include "platform/ReplacingFileWriter.h"
@@ -35,7 +36,7 @@ CheckOutcome MakeListOfFolder(const std::string& folder, const std::string& targ
                               const CheckOptions& options, CheckSink& sink) {
     CountingSink counting(sink);
     // A list already at the target is about to be replaced: not listed.
-    const SfvListOutcome made = MakeSfvList(folder, target, options, counting);
+    const SfvListOutcome made = MakeSfvList(folder, {IdentityOf(target)}, options, counting);
     CheckOutcome outcome;
     outcome.end = made.end;
     outcome.kind = CheckKind::kSfv;
