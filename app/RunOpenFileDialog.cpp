@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "app/PathSplit.h"

@@ -60,7 +60,7 @@ std::uint32_t SumWords(const unsigned char* data, std::size_t size) {
     std::uint64_t lanes[8] = {};
     const std::size_t words = size / sizeof(std::uint64_t);
     for (std::size_t i = 0; i + 8 <= words; i += 8) {
-        for (int k = 0; k < 8; ++k) {
+        for (std::size_t k = 0; k < 8; ++k) {
             std::uint64_t w;
             std::memcpy(&w, data + (i + k) * 8, 8);
             lanes[k] += w;

@@ -50,8 +50,8 @@ bool WriteTestFile(const std::string& path, std::uint64_t size) {
             x ^= x << 5;
             word = x;
         }
-        const DWORD piece = static_cast<DWORD>(
-            std::min<std::uint64_t>(size - written, block.size() * sizeof(block[0])));
+        const DWORD piece = static_cast<DWORD>(std::min<std::uint64_t>(
+            size - written, std::uint64_t{block.size()} * sizeof(block[0])));
         DWORD done = 0;
         if (!WriteFile(file.Get(), block.data(), piece, &done, nullptr) || done != piece) {
             return false;
@@ -127,7 +127,7 @@ void Compare(std::vector<Contender>& contenders, std::uint64_t bytes, int calls)
     const std::size_t count = contenders.size();
     for (int round = 0; round < kRounds; ++round) {
         for (std::size_t i = 0; i < count; ++i) {
-            Contender& contender = contenders[(round + i) % count];
+            Contender& contender = contenders[(static_cast<std::size_t>(round) + i) % count];
             const double start = Seconds();
             for (int call = 0; call < calls; ++call) contender.run();
             const double seconds = Seconds() - start;

@@ -7,10 +7,8 @@ namespace sumbrook {
 
 namespace {
 
-// Three numbers of a date or a time put into `format`.
-std::string ThreeFields(const char* format, int a, int b, int c) {
-    char text[48];
-    const int length = std::snprintf(text, sizeof text, format, a, b, c);
+// The text that snprintf wrote into `text`, `length` being what it returned.
+std::string Printed(const char* text, int length) {
     return std::string(text, static_cast<std::size_t>(std::max(length, 0)));
 }
 
@@ -34,11 +32,15 @@ std::size_t NameFieldLength(std::string_view name) {
 }  // namespace
 
 std::string ProtocolDateText(const LocalDateTime& when) {
-    return ThreeFields("%02d.%02d.%04d", when.day, when.month, when.year);
+    char text[48];
+    return Printed(
+        text, std::snprintf(text, sizeof text, "%02d.%02d.%04d", when.day, when.month, when.year));
 }
 
 std::string ProtocolTimeText(const LocalDateTime& when) {
-    return ThreeFields("%02d:%02d:%02d", when.hour, when.minute, when.second);
+    char text[48];
+    return Printed(text, std::snprintf(text, sizeof text, "%02d:%02d:%02d", when.hour, when.minute,
+                                       when.second));
 }
 
 std::string ProtocolHeaderLine(const LocalDateTime& when) {

@@ -8,7 +8,7 @@
 namespace sumbrook {
 
 std::wstring WidePath(const std::string& path) {
-    const std::wstring wide = WideFromUtf8(path);
+    std::wstring wide = WideFromUtf8(path);
     if (wide.empty() || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
     const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return wide;

@@ -38,8 +38,9 @@ std::string Failed(const char* what, LONG error) {
 }
 
 LONG SetDefaultValue(HKEY key, const std::wstring& value) {
-    return RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    return RegSetValueExW(
+        key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        static_cast<DWORD>(value.size() + 1) * static_cast<DWORD>(sizeof(wchar_t)));
 }
 
 LONG WriteKey(const std::wstring& path, const std::wstring& value) {

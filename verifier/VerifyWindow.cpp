@@ -789,7 +789,9 @@ void VerifyWindow::OnGetDisplayInfo(NMLVDISPINFOW* info) {
 
 LRESULT VerifyWindow::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
+        // CDRF_NOTIFYITEMDRAW and CDRF_NOTIFYSUBITEMDRAW are the same value, so
+        // the first two answers look alike to clang-tidy; they answer two stages.
+        case CDDS_PREPAINT:  // NOLINT(bugprone-branch-clone)
             return CDRF_NOTIFYITEMDRAW;
         case CDDS_ITEMPREPAINT:
             return CDRF_NOTIFYSUBITEMDRAW;

@@ -54,7 +54,7 @@ std::string SfvLine(const std::string& name, const std::string& content) {
 
 // A file of `size` bytes that holds no disk space (its bytes are zeros).
 std::string SparseFile(const TempDirectory& dir, const std::string& name, std::uint64_t size) {
-    const std::string path = dir / name;
+    std::string path = dir / name;
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     EXPECT_GE(fd, 0);
     EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, SameRowsTest,
                                            SameRowsCase{"SfvTree", Run::kSfv, true},
                                            SameRowsCase{"CopyTree", Run::kCopy, true},
                                            SameRowsCase{"NewList", Run::kNewList, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 // Sets the flag after a delay, from a thread of its own, and notes when.
 class Canceller {
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, CancelTest,
                                            CancelCase{"Uncached", 1, true, false, 4 * kGiB},
                                            CancelCase{"UncachedInParts", 4, true, false, 4 * kGiB},
                                            CancelCase{"FromTheSink", 2, false, true, kGiB}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(CheckProgress, OneLargeFileMovesTheProgressAtLeastEightTimes) {
     TempDirectory dir;
@@ -282,6 +282,7 @@ TEST(CheckAgain, OnlyTheNamedRowsAreReadAndReported) {
 TEST(ReadingThreads, NeverMoreThanJobsOrProcessorsAtOnce) {
     TempDirectory dir;
     std::vector<FileToRead> files;
+    files.reserve(24);
     for (int i = 0; i < 24; ++i) {
         files.push_back(
             {dir.Write("f" + std::to_string(i), RandomBytes(1 << 20, static_cast<unsigned>(i))),

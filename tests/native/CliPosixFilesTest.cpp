@@ -206,7 +206,8 @@ TEST(ParallelChecksum, OrderAndResultsDoNotDependOnTheJobs) {
     std::vector<FileToRead> files;
     std::vector<std::uint32_t> expected;
     for (int i = 0; i < 60; ++i) {
-        const std::string content = RandomBytes(static_cast<std::size_t>(i) * 977, i);
+        const std::string content =
+            RandomBytes(static_cast<std::size_t>(i) * 977, static_cast<unsigned>(i));
         files.push_back({dir.Write("f" + std::to_string(i), content), ""});
         expected.push_back(CrcOf(content));
         if (i % 10 == 0) files.push_back({dir / "missing", ""});

@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         ListFileCase{"protocol_by_first_line",
                      "CRC32-codes of following files calculated 06.12.2026, 01:19:04\r\n",
                      ChecksumListFile::Kind::kProtocol, "line 2:"}),
-    [](const ::testing::TestParamInfo<ListFileCase>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<ListFileCase>& paramInfo) { return paramInfo.param.label; });
 
 // --- the plan of a verification ---------------------------------------------
 
@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"a.txt:hidden"},
                  "listed a.txt:hidden; listed cur/1:2,S; listed aux.c; ",
                  "[][cur]"}),
-    [](const ::testing::TestParamInfo<PlanCase>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<PlanCase>& paramInfo) { return paramInfo.param.label; });
 
 TEST(SfvJudge, MissingOnlyWhenTheNameNamesNothing) {
     SfvEntry entry;

@@ -27,15 +27,17 @@ TEST_P(Crc32VectorTest, OneShotAndByteWiseGiveTheKnownValue) {
     EXPECT_EQ(Crc32Text(Crc32UpdateByteWise(0, v.input.data(), v.input.size())), v.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    KnownVectors, Crc32VectorTest,
-    ::testing::Values(Vector{"", "00000000"}, Vector{"123456789", "CBF43926"},
-                      Vector{"abc", "352441C2"}, Vector{"a", "E8B7BE43"},
-                      Vector{std::string(1000000, 'a'), "DC25BFBC"},
-                      Vector{"The quick brown fox jumps over the lazy dog", "414FA339"},
-                      Vector{std::string(32, '\0'), "190A55AD"},
-                      Vector{std::string(32, '\xFF'), "FF6CAB0B"}),
-    [](const ::testing::TestParamInfo<Vector>& info) { return std::string(info.param.text); });
+INSTANTIATE_TEST_SUITE_P(KnownVectors, Crc32VectorTest,
+                         ::testing::Values(Vector{"", "00000000"}, Vector{"123456789", "CBF43926"},
+                                           Vector{"abc", "352441C2"}, Vector{"a", "E8B7BE43"},
+                                           Vector{std::string(1000000, 'a'), "DC25BFBC"},
+                                           Vector{"The quick brown fox jumps over the lazy dog",
+                                                  "414FA339"},
+                                           Vector{std::string(32, '\0'), "190A55AD"},
+                                           Vector{std::string(32, '\xFF'), "FF6CAB0B"}),
+                         [](const ::testing::TestParamInfo<Vector>& paramInfo) {
+                             return std::string(paramInfo.param.text);
+                         });
 
 TEST(Crc32Table, HasTheDocumentedEntries) {
     const auto& table = Crc32Table();

@@ -248,7 +248,8 @@ TEST_P(Crc32TierTest, LengthsAroundTheFileReadBlockSize) {
                            1,    15,   16,   17,   63,   64,  65,  127, 128, 255, 256, 257};
     std::vector<std::size_t> lengths;
     for (const std::size_t base : {kBlock, 2 * kBlock}) {
-        for (const long d : deltas) lengths.push_back(static_cast<std::size_t>(base + d));
+        for (const long d : deltas)
+            lengths.push_back(static_cast<std::size_t>(static_cast<long>(base) + d));
     }
     std::sort(lengths.begin(), lengths.end());
     // References for the sorted lengths, extending one running checksum.
@@ -321,7 +322,7 @@ std::uint32_t CallWithSkewedStack(Crc32UpdateFunction update, std::uint32_t crc,
 TEST_P(Crc32TierTest, RunsOnAStackWithOnlyFourByteAlignment) {
     const std::vector<unsigned char> stream = RandomBytes(70000, 32);
     for (const std::uint32_t skew : {0U, 4U, 8U, 12U}) {
-        for (const std::size_t length : {0, 15, 47, 255, 1000, 69999}) {
+        for (const std::size_t length : {0U, 15U, 47U, 255U, 1000U, 69999U}) {
             EXPECT_EQ(CallWithSkewedStack(update_, 0, stream.data() + 1, length, skew),
                       Crc32UpdateByteWise(0, stream.data() + 1, length))
                 << "skew " << skew << " length " << length;

@@ -185,7 +185,7 @@ TEST(FileChecksumParts, OneProcessorByAffinityStartsNoThread) {
     ASSERT_EQ(sched_getaffinity(0, sizeof(original), &original), 0);
     cpu_set_t one;
     CPU_ZERO(&one);
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    for (std::size_t cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
         if (CPU_ISSET(cpu, &original)) {
             CPU_SET(cpu, &one);
             break;
@@ -216,7 +216,7 @@ TEST(FileChecksumParts, FileThatShrinksBeforeAPartReadsEndsEarly) {
     FilePartsSettings settings = SmallFilesInParts(4);
     settings.beforeStep = [&path](unsigned part, PartStep step) -> unsigned long {
         if (part == 2 && step == PartStep::kRead && truncate(path.c_str(), 100000) != 0) {
-            return errno;
+            return static_cast<unsigned long>(errno);
         }
         return 0;
     };
@@ -233,7 +233,7 @@ TEST(FileChecksumParts, FileReplacedBeforeAPartOpensFails) {
     FilePartsSettings settings = SmallFilesInParts(2);
     settings.beforeStep = [&](unsigned part, PartStep step) -> unsigned long {
         if (part == 1 && step == PartStep::kOpen && rename(other.c_str(), path.c_str()) != 0) {
-            return errno;
+            return static_cast<unsigned long>(errno);
         }
         return 0;
     };

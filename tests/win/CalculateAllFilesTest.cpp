@@ -115,12 +115,12 @@ ULONGLONG Seconds(const SYSTEMTIME& time) {
 // and `after`; returns the header line.
 std::string CheckedHeader(const std::string& protocol, const SYSTEMTIME& before,
                           const SYSTEMTIME& after) {
-    const std::string header = protocol.substr(0, protocol.find("\r\n"));
+    std::string header = protocol.substr(0, protocol.find("\r\n"));
     EXPECT_EQ(header.size(), 62U) << header;
     if (header.size() != 62) return header;
     EXPECT_EQ(header.substr(0, 42), "CRC32-codes of following files calculated ");
     const std::string stamp = header.substr(42);  // "06.12.2026, 01:19:04"
-    for (std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9, 12, 13, 15, 16, 18, 19}) {
+    for (std::size_t i : {0U, 1U, 3U, 4U, 6U, 7U, 8U, 9U, 12U, 13U, 15U, 16U, 18U, 19U}) {
         EXPECT_TRUE(stamp[i] >= '0' && stamp[i] <= '9') << header;
     }
     EXPECT_EQ(stamp.substr(2, 1) + stamp.substr(5, 1) + stamp.substr(10, 2) + stamp.substr(14, 1) +

@@ -108,7 +108,7 @@ TEST(CalculateOneFile, SelectionsThatNameNoVisiblePlainFileAreWrong) {
     SetFileAttributesA(folder.Write("hidden.txt", "h").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA(folder.Write("system.txt", "s").c_str(), FILE_ATTRIBUTE_SYSTEM);
     folder.MakeFolder("sub");
-    const std::string dir = folder.Path();
+    const std::string& dir = folder.Path();
     for (const std::string& fileText :
          {std::string("missing.txt"), std::string("hidden.txt"), std::string("system.txt"),
           std::string("sub"), std::string("*.*"), std::string("*.txt"), std::string("abc.tx?"),

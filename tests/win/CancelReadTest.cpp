@@ -23,7 +23,7 @@ using Clock = std::chrono::steady_clock;
 // A file of `size` bytes set by its end, not written (sparse where the
 // file system allows).
 std::string LargeFile(const TempFolder& folder, std::uint64_t size) {
-    const std::string path = folder / "big.bin";
+    std::string path = folder / "big.bin";
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
@@ -71,7 +71,7 @@ TEST_P(CancelMidFile, EndsWithin100msWithEveryThreadJoined) {
 INSTANTIATE_TEST_SUITE_P(Paths, CancelMidFile,
                          ::testing::Values(CancelCase{"InParts", 4, false},
                                            CancelCase{"Uncached", 1, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 }  // namespace
 }  // namespace sumbrook

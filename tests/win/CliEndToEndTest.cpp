@@ -209,7 +209,7 @@ TEST_F(CliEndToEnd, SfvTreeEntersNoHiddenOrSystemFolderAndNamesMatchInAnyCase) {
          {std::pair{"hid", FILE_ATTRIBUTE_HIDDEN}, std::pair{"sys", FILE_ATTRIBUTE_SYSTEM}}) {
         folder_.MakeFolder(name);
         folder_.Write(std::string(name) + "\\inside.txt", "x");
-        ASSERT_TRUE(SetFileAttributesA((folder_ / name).c_str(), attribute));
+        ASSERT_TRUE(SetFileAttributesA((folder_ / name).c_str(), static_cast<DWORD>(attribute)));
     }
     const std::string list = folder_ / "list.sfv";
     const CliRun written = Run({"--sfv", folder_.Path(), "-r", "-o", list});

@@ -62,7 +62,8 @@ TEST_P(CliWindowsNames, ReportsEachNameAsWindowsHoldsIt) {
     test::TempFolder scratch;
     const std::string dir = scratch / "dir";
     CreateDirectoryA(dir.c_str(), nullptr);
-    for (const auto& [name, content] : GetParam().files) WriteUtf8Named(dir + "\\" + name, content);
+    const std::string inDir = dir + "\\";
+    for (const auto& [name, content] : GetParam().files) WriteUtf8Named(inDir + name, content);
     const std::string list = scratch / "list.sfv";
     test::WriteWholeFile(list, GetParam().list);
     std::vector<std::string> arguments = GetParam().arguments;
@@ -154,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "",
                   "NUL names no files; nothing was checked"}),
-    [](const ::testing::TestParamInfo<NamesCase>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<NamesCase>& paramInfo) { return paramInfo.param.label; });
 
 // A list that cannot be written whole is an error: Wine shows the host's
 // full device as Z:\dev\full, where every write fails.

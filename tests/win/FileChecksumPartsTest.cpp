@@ -57,13 +57,15 @@ TEST_P(PartsMatchOneRead, SameChecksumAsTheByteWiseReference) {
     EXPECT_TRUE(OpensExclusively(path));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, PartsMatchOneRead,
-    ::testing::Values(SizeCase{kSmallThreshold - 1, 4}, SizeCase{kSmallThreshold, 4},
-                      SizeCase{kSmallThreshold + 1, 4}, SizeCase{3 * 4096 * 20 - 1, 3},
-                      SizeCase{3 * 4096 * 20, 3}, SizeCase{3 * 4096 * 20 + 1, 3},
-                      SizeCase{1000003, 2}, SizeCase{1000003, 4},
-                      SizeCase{kFileReadBlockSize * 3 + 5, 3}));
+INSTANTIATE_TEST_SUITE_P(Sizes, PartsMatchOneRead,
+                         ::testing::Values(SizeCase{kSmallThreshold - 1, 4},
+                                           SizeCase{kSmallThreshold, 4},
+                                           SizeCase{kSmallThreshold + 1, 4},
+                                           SizeCase{std::uint64_t{3} * 4096 * 20 - 1, 3},
+                                           SizeCase{std::uint64_t{3} * 4096 * 20, 3},
+                                           SizeCase{std::uint64_t{3} * 4096 * 20 + 1, 3},
+                                           SizeCase{1000003, 2}, SizeCase{1000003, 4},
+                                           SizeCase{kFileReadBlockSize * 3 + 5, 3}));
 
 struct FaultCase {
     unsigned part;

@@ -104,7 +104,7 @@ TEST(ChecksumFile, ReportsWhyAFileCouldNotBeRead) {
 
 // A sparse file of `size` bytes: zeros, then the nine digits at its end.
 std::string MakeLargeFile(const TempFolder& folder, const std::string& name, LONGLONG size) {
-    const std::string path = folder / name;
+    std::string path = folder / name;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     EXPECT_NE(h, INVALID_HANDLE_VALUE);
     DWORD ignored = 0;

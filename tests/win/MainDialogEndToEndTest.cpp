@@ -143,7 +143,7 @@ TEST(SumbrookExe, EscEndsItWithZero) {
     HWND focus = FocusOf(dialog);
     ASSERT_NE(focus, nullptr);
     PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    PostMessageA(focus, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001));
     EXPECT_EQ(program.WaitForExit(), 0U);
 }
 
@@ -199,7 +199,7 @@ std::string ControlText(HWND control) {
 std::string ReadAndCloseMessage(DWORD processId, const std::string& title) {
     HWND box = WaitForWindow(processId, title);
     if (box == nullptr) return "<no message box titled '" + title + "'>";
-    const std::string text = ControlText(GetDlgItem(box, 0xFFFF));
+    std::string text = ControlText(GetDlgItem(box, 0xFFFF));
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     return text;
 }

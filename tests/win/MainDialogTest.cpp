@@ -147,7 +147,7 @@ class MainDialogTest : public ::testing::Test {
     void PressKey(WPARAM key) {
         HWND target = GetFocus() != nullptr ? GetFocus() : dialog_;
         PostMessageA(target, WM_KEYDOWN, key, 1);
-        PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+        PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
         PumpQueued(dialog_);
     }
 
@@ -173,9 +173,11 @@ TEST_F(MainDialogTest, WindowHasItsStyleTitleAndSize) {
     // WS_EX_WINDOWEDGE to one with a caption and WS_EX_CONTROLPARENT to a
     // dialog; everything else is ours.
     const auto style = static_cast<DWORD>(GetWindowLongA(dialog_, GWL_STYLE));
-    EXPECT_EQ(style & ~(WS_CLIPSIBLINGS | WS_VISIBLE), 0x00CA0854U) << std::hex << style;
+    EXPECT_EQ(style & ~static_cast<DWORD>(WS_CLIPSIBLINGS | WS_VISIBLE), 0x00CA0854U)
+        << std::hex << style;
     const auto exStyle = static_cast<DWORD>(GetWindowLongA(dialog_, GWL_EXSTYLE));
-    EXPECT_EQ(exStyle & ~(WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT), 0U) << std::hex << exStyle;
+    EXPECT_EQ(exStyle & ~static_cast<DWORD>(WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT), 0U)
+        << std::hex << exStyle;
     EXPECT_EQ(ClassOf(dialog_), "#32770");
     EXPECT_EQ(GetParent(dialog_), nullptr);
     EXPECT_EQ(GetWindow(dialog_, GW_OWNER), nullptr);
@@ -198,8 +200,10 @@ TEST_F(MainDialogTest, WindowIsCentredOnTheScreen) {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const LONG centreX = (window.left + window.right) / 2;
     const LONG centreY = (window.top + window.bottom) / 2;
-    EXPECT_NEAR(centreX, (work.left + work.right) / 2, 2);
-    EXPECT_NEAR(centreY, (work.top + work.bottom) / 2, 2);
+    const LONG workCentreX = (work.left + work.right) / 2;
+    const LONG workCentreY = (work.top + work.bottom) / 2;
+    EXPECT_NEAR(centreX, workCentreX, 2);
+    EXPECT_NEAR(centreY, workCentreY, 2);
 }
 
 TEST_F(MainDialogTest, CanBeMinimisedButNotMaximisedOrResized) {
@@ -298,7 +302,7 @@ void ExpectControlsAsCreated(HWND dialog) {
         // Group boxes draw through to what lies below them; the system marks
         // them WS_EX_TRANSPARENT itself.
         DWORD exStyle = static_cast<DWORD>(GetWindowLongA(child, GWL_EXSTYLE));
-        if (want.style == kGroup) exStyle &= ~WS_EX_TRANSPARENT;
+        if (want.style == kGroup) exStyle &= ~static_cast<DWORD>(WS_EX_TRANSPARENT);
         EXPECT_EQ(exStyle, want.exStyle);
         EXPECT_EQ(GetDlgCtrlID(child), want.id);
         EXPECT_EQ(TextOf(child), want.caption);

@@ -20,15 +20,21 @@ std::string RecorderPath() {
     return path.substr(0, path.rfind('\\') + 1) + "ShellRecorder.exe";
 }
 
-void SetDefaultValue(const std::string& key, const std::string& value) {
+// Sets the default value of HKCR\key; false when the key cannot be created.
+bool WriteDefaultValue(const std::string& key, const std::string& value) {
     HKEY handle = nullptr;
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &handle, nullptr) != ERROR_SUCCESS) {
-        throw std::runtime_error("cannot create HKCR\\" + key);
+        return false;
     }
     RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+                   static_cast<DWORD>(value.size()) + 1);
     RegCloseKey(handle);
+    return true;
+}
+
+void SetDefaultValue(const std::string& key, const std::string& value) {
+    if (!WriteDefaultValue(key, value)) throw std::runtime_error("cannot create HKCR\\" + key);
 }
 
 }  // namespace
@@ -72,7 +78,7 @@ TxtOpenAssociation::TxtOpenAssociation(TxtOpenAssociation&& other) noexcept
 TxtOpenAssociation::~TxtOpenAssociation() {
     if (!active_) return;
     if (hadDefault_) {
-        SetDefaultValue(".txt", previousDefault_);
+        WriteDefaultValue(".txt", previousDefault_);  // nothing more to do if it fails
     } else if (hadTxtKey_) {
         HKEY txt = nullptr;
         if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_ALL_ACCESS, &txt) == ERROR_SUCCESS) {
@@ -111,7 +117,18 @@ ShellRecord WaitForShellRecord(const std::string& recordPath, unsigned timeoutMs
         if (GetTickCount() - start > timeoutMs) return record;
         Sleep(50);
     }
-    const std::string text = ReadWholeFile(recordPath);
+    // Under load, the renamed record can refuse to open for a moment after it
+    // appears: try again until the time is up.
+    std::string text;
+    for (;;) {
+        try {
+            text = ReadWholeFile(recordPath);
+            break;
+        } catch (const std::runtime_error&) {
+            if (GetTickCount() - start > timeoutMs) throw;
+            Sleep(50);
+        }
+    }
     record.present = true;
     std::size_t at = 0;
     auto nextLine = [&](const std::string& key) {

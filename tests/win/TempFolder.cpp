@@ -23,13 +23,13 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::Write(const std::string& name, const std::string& content) const {
-    const std::string path = *this / name;
+    std::string path = *this / name;
     WriteWholeFile(path, content);
     return path;
 }
 
 std::string TempFolder::MakeFolder(const std::string& name) const {
-    const std::string path = *this / name;
+    std::string path = *this / name;
     CreateDirectoryA(path.c_str(), nullptr);
     return path;
 }

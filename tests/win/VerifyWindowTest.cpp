@@ -267,8 +267,9 @@ TEST_F(PreparedTree, RowsAndSavedReportAreThoseOfTheCommandLine) {
         EXPECT_EQ(reportLines[i].substr(0, start.size()), start) << i;
     }
     for (const auto& [name, status] : expected_) {
+        const std::string& wanted = name;  // a lambda captures no structured binding in C++17
         const auto row = std::find_if(rows.begin(), rows.end(),
-                                      [&](const auto& cells) { return cells[1] == name; });
+                                      [&](const auto& cells) { return cells[1] == wanted; });
         ASSERT_NE(row, rows.end()) << name;
         EXPECT_EQ((*row)[0], status) << name;
         if (status == "CHANGED") {
@@ -342,10 +343,12 @@ TEST_P(AnswersWithin100MsAllThroughARun, AndTheRunEndsWithEveryRow) {
         // minutes to fill.
         for (std::size_t i = 0; i < c.smallFiles; ++i) {
             const std::string sub = "d" + std::to_string(i / 200);
-            if (i % 200 == 0) MakeFolderW(folder + "\\" + sub);
+            const std::string subFolder = std::string(folder).append("\\").append(sub);
+            if (i % 200 == 0) MakeFolderW(subFolder);
             const std::string name = sub + "/f" + std::to_string(i) + ".txt";
             const std::string content = std::to_string(i);
-            WriteFileW(folder + "\\" + sub + "\\f" + std::to_string(i) + ".txt", content);
+            const std::string path = subFolder + "\\f" + std::to_string(i) + ".txt";
+            WriteFileW(path, content);
             list += name + " " + CrcText(content) + "\r\n";
         }
         if (c.bigFile > 0) {

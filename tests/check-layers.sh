@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Checks that the production folders include only downwards: every
+# `#include "folder/..."` (or <folder/...>) naming a folder of the
+# repository must name the including file's own folder or one it may use,
+# as the table below says (the same graph as the top CMakeLists.txt's).
+# tests/ and bench/ may include anything; no production folder may include
+# them. Run from anywhere; prints each upward include as file:line and exits
+# 1 if there is one, 0 otherwise.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# The Layout, bottom up, and what each folder may include besides itself.
+layers=(platform crc files lists verify app cli verifier)
+declare -A uses=(
+  [platform]=""
+  [crc]=""
+  [files]="crc platform"
+  [lists]="crc platform"
+  [verify]="lists files crc platform"
+  [app]="lists files crc platform"
+  [cli]="verify lists files crc platform"
+  [verifier]="verify lists files crc platform"
+)
+# Folders of the repository that an include may name at all.
+known=" ${layers[*]} tests bench "
+
+faults=0
+for folder in "${layers[@]}"; do
+  [ -d "$folder" ] || continue
+  allowed=" $folder ${uses[$folder]} "
+  while IFS=: read -r file line text; do
+    target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]([^/">]+)\/.*/\1/' <<<"$text")
+    if [[ "$known" == *" $target "* && "$allowed" != *" $target "* ]]; then
+      echo "$file:$line: $folder/ includes $target/ (${folder}/ may use: ${uses[$folder]:-no other folder}): $text"
+      faults=$((faults + 1))
+    fi
+  done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][^/">]+/' "$folder" \
+             --include='*.h' --include='*.hpp' --include='*.c' --include='*.cpp' --include='*.rc' || true)
+done
+
+if [ "$faults" -ne 0 ]; then
+  echo "check-layers: $faults include(s) pointing to a folder above or beside; see the table in tests/check-layers.sh"
+  exit 1
+fi
+echo "check-layers: every include points down"
