@@ -284,7 +284,10 @@ TEST_F(PreparedTree, RowsAndSavedReportAreThoseOfTheCommandLine) {
 
 TEST(VerifyWindowTest, CancelInALargeFileEndsTheRunAndLeavesNoThread) {
     TempFolder scratch;
-    WriteSparseFile(scratch / "big.bin", 1ULL << 30);
+    // Sparse, so read at memory speed: large enough that the run is still
+    // inside it when the bar first moves (the window redraws five times a
+    // second), where a 1 GiB one could be read whole by then.
+    WriteSparseFile(scratch / "big.bin", 8ULL << 30);
     test::WriteWholeFile(scratch / "list.sfv", "big.bin 00000000\r\n");
     const std::size_t threadsBefore = ThreadsOfThisProcess();
     VerifierRequest request;
