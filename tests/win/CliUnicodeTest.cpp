@@ -19,6 +19,7 @@ namespace {
 constexpr DWORD kRunLimitMs = 120000;
 
 using test::CliRun;
+using test::RemoveTreeW;
 using test::RunCli;
 
 std::wstring Wide(const std::string& utf8) {
@@ -36,25 +37,6 @@ void WriteFileW(const std::string& path, const std::string& content) {
     DWORD written = 0;
     WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(file);
-}
-void RemoveTreeW(const std::wstring& longPath) {
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileW((longPath + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = longPath + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTreeW(child);
-            } else {
-                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(longPath.c_str());
 }
 
 std::string CrcText(const std::string& content) {

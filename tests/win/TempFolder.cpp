@@ -96,4 +96,24 @@ std::string BuiltProgramPath(const std::string& unixPath) {
     return path;
 }
 
+void RemoveTreeW(const std::wstring& longPath) {
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW((longPath + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = longPath + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTreeW(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(longPath.c_str());
+}
+
 }  // namespace sumbrook::test

@@ -34,6 +34,9 @@ bool OpensExclusively(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
 void RemoveTree(const std::string& path);
+// The same for a folder named in UTF-16, in the extended-length form
+// (\\?\...), so that any name and any length can be removed.
+void RemoveTreeW(const std::wstring& longPath);
 
 // A program built next to the tests, from the build's Unix path to the Windows
 // path under which Wine's Z: drive shows it.

@@ -27,6 +27,7 @@
 namespace sumbrook {
 namespace {
 
+using test::RemoveTreeW;
 using test::TempFolder;
 
 constexpr DWORD kRunLimitMs = 120000;
@@ -59,25 +60,6 @@ void WriteSparseFile(const std::string& path, std::uint64_t size) {
     SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
     SetEndOfFile(file);
     CloseHandle(file);
-}
-
-void RemoveTreeW(const std::wstring& longPath) {
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileW((longPath + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = longPath + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTreeW(child);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(longPath.c_str());
 }
 
 std::string CrcText(const std::string& content) {
