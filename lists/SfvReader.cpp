@@ -102,7 +102,6 @@ SfvLineResult ParseSfvLine(std::string_view line) {
     result.kind = SfvLineResult::Kind::kEntry;
     result.entry.name = std::string(line.substr(0, nameEnd + 1));
     result.entry.crc = CrcValue(crcText);
-    result.entry.crcText = std::string(crcText);
     return result;
 }
 

@@ -31,10 +31,11 @@ inline constexpr std::size_t kMaxSfvLineLength = std::size_t{128} * 1024;
 // `text` without a UTF-8 byte-order mark at its start (only there).
 std::string_view StripUtf8Bom(std::string_view text);
 
+// A line that names a file. A list may have millions, so an entry keeps only
+// what checking needs (the checksum's value, not its digits as listed).
 struct SfvEntry {
     std::string name;       // as listed, never empty
     std::uint32_t crc = 0;  // the checksum's value
-    std::string crcText;    // the eight hex digits as listed, either case
     std::size_t line = 0;   // counting from 1; set by ParseSfv, 0 from ParseSfvLine
 };
 

@@ -236,13 +236,13 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
             case SfvRow::Kind::kDuplicate:
                 row.status = VerifyStatus::kDuplicate;
                 row.More().lines.push_back(entries[planned.entry].line);
-                for (const std::size_t entry : planned.laterEntries) {
+                for (const std::size_t entry : planned.detail->laterEntries) {
                     row.More().lines.push_back(entries[entry].line);
                 }
                 break;
             case SfvRow::Kind::kNotHeld:
                 row.status = VerifyStatus::kUnreadable;
-                row.More().notHeld = planned.reason;
+                row.More().notHeld = std::move(planned.detail->reason);
                 row.More().lines.push_back(entries[planned.entry].line);
                 break;
             case SfvRow::Kind::kUnlisted:

@@ -70,9 +70,22 @@ class RowIndex {
     std::vector<Slot> slots_;
 };
 
+// Whether `name` is `components` joined by '/'.
+bool IsJoinedPath(std::string_view name, const std::vector<std::string>& components) {
+    for (std::size_t at = 0; at < components.size(); ++at) {
+        if (at > 0) {
+            if (name.empty() || name.front() != '/') return false;
+            name.remove_prefix(1);
+        }
+        if (name.substr(0, components[at].size()) != components[at]) return false;
+        name.remove_prefix(components[at].size());
+    }
+    return name.empty();
+}
+
 }  // namespace
 
-SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase) {
+SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase) {
     SfvPlan plan;
     RowIndex rowByKey(entries.size());
     plan.rows.reserve(entries.size());
@@ -99,7 +112,7 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
         if (found != SfvRow::kNone) {
             SfvRow& row = plan.rows[found];
             row.kind = SfvRow::Kind::kDuplicate;
-            row.laterEntries.push_back(resolved.index);
+            row.MakeDetail().laterEntries.push_back(resolved.index);
             waiting.reset();
             return;
         }
@@ -122,9 +135,9 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
             settle();
             SfvRow row;
             row.kind = SfvRow::Kind::kNotHeld;
-            row.path = entries[index].name;
+            row.path = std::move(entries[index].name);
             row.entry = index;
-            row.reason = resolved.error;
+            row.MakeDetail().reason = resolved.error;
             plan.rows.push_back(std::move(row));
             continue;
         }
@@ -137,7 +150,14 @@ SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase)
         }
         Resolved next;
         next.index = index;
-        next.path = JoinListedPath(resolved.components, '/');
+        // Mostly the name as listed is already the path: it is kept as it is.
+        std::string& name = entries[index].name;
+        if (IsJoinedPath(name, resolved.components)) {
+            next.path = std::move(name);
+        } else {
+            next.path = JoinListedPath(resolved.components, '/');
+        }
+        std::string().swap(name);
         if (foldCase) next.key = PathKey(next.path, foldCase);
         next.hash = RowIndex::HashOf(foldCase ? next.key : next.path);
         rowByKey.Prefetch(next.hash);

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,24 @@ struct SfvRow {
     enum class Kind { kListed, kDuplicate, kUnlisted, kNotHeld };
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+    // What only the few kDuplicate and kNotHeld rows have, kept apart so that
+    // a plan of a million rows stays small.
+    struct Detail {
+        std::vector<std::size_t> laterEntries;  // kDuplicate: the others, in list order
+        std::string reason;                     // kNotHeld
+    };
+
     Kind kind = Kind::kListed;
-    std::string path;                       // relative to the folder, '/' between folders
-    std::size_t entry = kNone;              // the first entry naming it (kListed: its entry)
-    std::vector<std::size_t> laterEntries;  // kDuplicate: the others, in list order
-    std::size_t file = kNone;               // kUnlisted: the file in the listing
-    std::string reason;                     // kNotHeld
+    std::string path;                // relative to the folder, '/' between folders
+    std::size_t entry = kNone;       // the first entry naming it (kListed: its entry)
+    std::size_t file = kNone;        // kUnlisted: the file in the listing
+    std::unique_ptr<Detail> detail;  // kDuplicate and kNotHeld; null otherwise
+
+    // The row's Detail, made on the first call.
+    Detail& MakeDetail() {
+        if (!detail) detail = std::make_unique<Detail>();
+        return *detail;
+    }
 };
 
 struct SfvPlan {
@@ -46,7 +59,9 @@ struct SfvPlan {
     std::vector<std::string> folders;
 };
 
-SfvPlan PlanSfvVerification(const std::vector<SfvEntry>& entries, bool foldCase);
+// The rows take the entries' names rather than copy them: each entry's
+// `name` is left empty (a list of a million names then holds each once).
+SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase);
 
 // Adds a kUnlisted row for each file of `files` (named relative to the folder,
 // as ListPlainFilesTree names them) that no row names.

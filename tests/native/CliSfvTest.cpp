@@ -128,7 +128,7 @@ std::string RowsText(const SfvPlan& plan) {
         static const char* const kKinds[] = {"listed", "duplicate", "unlisted", "not held"};
         text += std::string(kKinds[static_cast<int>(row.kind)]) + " " + row.path;
         if (row.kind == SfvRow::Kind::kDuplicate)
-            text += "(" + std::to_string(1 + row.laterEntries.size()) + ")";
+            text += "(" + std::to_string(1 + row.detail->laterEntries.size()) + ")";
         text += "; ";
     }
     return text;
@@ -137,7 +137,7 @@ std::string RowsText(const SfvPlan& plan) {
 class SfvPlanTest : public ::testing::TestWithParam<PlanCase> {};
 
 TEST_P(SfvPlanTest, ResolvesNamesOnceAndFindsTheRest) {
-    const SfvReadResult read = ParseSfv(GetParam().list);
+    SfvReadResult read = ParseSfv(GetParam().list);
     ASSERT_TRUE(read.ok) << read.error;
     SfvPlan plan = PlanSfvVerification(read.entries, GetParam().foldCase);
     std::vector<PlainFile> files;
