@@ -74,9 +74,10 @@ void InstallSigbusHandler() {
     });
 }
 
-// Reads `size` bytes from the current position of `fd` into `buffer`, block
-// by block, and checksums them.
-FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned char>& buffer,
+// Checksums `length` bytes of `fd` from `offset` on, block by block into
+// `buffer` (grown to the block size), on from `crc`.
+FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t length,
+                               std::uint32_t crc, std::vector<unsigned char>& buffer,
                                FileReadControl* control) {
     FileChecksum result;
     try {
@@ -86,16 +87,15 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned 
         result.errorCode = ENOMEM;
         return result;
     }
-    std::uint64_t remaining = size;
-    std::uint32_t crc = 0;
-    while (remaining > 0) {
+    std::uint64_t done = 0;
+    while (done < length) {
         if (ReadStopped(control)) {
             result.status = FileReadStatus::kCancelled;
             return result;
         }
-        const std::size_t wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(remaining, buffer.size()));
-        const ssize_t got = read(fd, buffer.data(), wanted);
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
+        const ssize_t got = pread(fd, buffer.data(), wanted, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) continue;
             result.status = FileReadStatus::kReadFailed;
@@ -107,12 +107,12 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t size, std::vector<unsigned 
             return result;
         }
         crc = Crc32Update(crc, buffer.data(), static_cast<std::size_t>(got));
-        remaining -= static_cast<std::uint64_t>(got);
+        done += static_cast<std::uint64_t>(got);
         CountRead(control, static_cast<std::uint64_t>(got));
     }
     result.status = FileReadStatus::kOk;
     result.crc = crc;
-    result.size = size;
+    result.size = length;
     return result;
 }
 
@@ -148,48 +148,6 @@ MappingRead ChecksumMapping(const unsigned char* data, std::size_t length, const
     return MappingRead::kDone;
 }
 
-// Checksums `length` bytes from `offset` on with pread, block by block, on
-// from `crc`.
-FileChecksum ChecksumByPread(int fd, std::uint64_t offset, std::uint64_t length, std::uint32_t crc,
-                             FileReadControl* control) {
-    FileChecksum result;
-    std::vector<unsigned char> buffer;
-    try {
-        buffer.resize(
-            static_cast<std::size_t>(std::min<std::uint64_t>(length, kFileReadBlockSize)));
-    } catch (const std::bad_alloc&) {
-        result.status = FileReadStatus::kReadFailed;
-        result.errorCode = ENOMEM;
-        return result;
-    }
-    std::uint64_t done = 0;
-    while (done < length) {
-        if (ReadStopped(control)) {
-            result.status = FileReadStatus::kCancelled;
-            return result;
-        }
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
-        const ssize_t got = pread(fd, buffer.data(), wanted, static_cast<off_t>(offset + done));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            result.status = FileReadStatus::kReadFailed;
-            result.errorCode = static_cast<unsigned long>(errno);
-            return result;
-        }
-        if (got == 0) {
-            result.status = FileReadStatus::kEndedEarly;
-            return result;
-        }
-        crc = Crc32Update(crc, buffer.data(), static_cast<std::size_t>(got));
-        done += static_cast<std::uint64_t>(got);
-        CountRead(control, static_cast<std::uint64_t>(got));
-    }
-    result.status = FileReadStatus::kOk;
-    result.crc = crc;
-    return result;
-}
-
 }  // namespace
 
 FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length,
@@ -210,7 +168,9 @@ FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t len
             mmap(nullptr, mappedLength, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(start));
         if (mapping == MAP_FAILED) {
             // No address space or no mapping for this file: read it instead.
-            FileChecksum rest = ChecksumByPread(fd, position, length - done, crc, control);
+            std::vector<unsigned char> buffer;
+            FileChecksum rest =
+                ChecksumByReading(fd, position, length - done, crc, buffer, control);
             if (rest.status != FileReadStatus::kOk) return rest;
             crc = rest.crc;
             break;
@@ -401,7 +361,7 @@ FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned cha
     if (file.size >= kMapThreshold) {
         return ChecksumMappedRange(file.fd.Get(), 0, file.size, control);
     }
-    return ChecksumByReading(file.fd.Get(), file.size, buffer, control);
+    return ChecksumByReading(file.fd.Get(), 0, file.size, 0, buffer, control);
 }
 
 unsigned UsableProcessorCount() {
