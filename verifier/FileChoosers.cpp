@@ -23,6 +23,19 @@ std::wstring FilterOf(std::initializer_list<const wchar_t*> parts) {
     return filter;
 }
 
+// The fields an open and a save dialog fill alike: the owner, the filter
+// (its first entry chosen) and the buffer that receives the path.
+OPENFILENAMEW FileRequest(HWND owner, const std::wstring& filter, std::vector<wchar_t>& buffer) {
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    return request;
+}
+
 }  // namespace
 
 std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
@@ -31,13 +44,7 @@ std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
          L"*.sfv", L"Protocols (*.txt)", L"*.txt", L"All files (*.*)", L"*.*"});
     const std::wstring folder = WideFromUtf8(startFolder);
     std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
-    OPENFILENAMEW request = {};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = owner;
-    request.lpstrFilter = filter.c_str();
-    request.nFilterIndex = 1;
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    OPENFILENAMEW request = FileRequest(owner, filter, buffer);
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrTitle = L"Open a checksum list";
     request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
@@ -55,13 +62,7 @@ std::string ChooseFileToSave(HWND owner, const std::string& title, const std::st
     std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
     const std::wstring preset = WideFromUtf8(suggested);
     if (preset.size() < buffer.size()) preset.copy(buffer.data(), preset.size());
-    OPENFILENAMEW request = {};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = owner;
-    request.lpstrFilter = filter.c_str();
-    request.nFilterIndex = 1;
-    request.lpstrFile = buffer.data();
-    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    OPENFILENAMEW request = FileRequest(owner, filter, buffer);
     request.lpstrTitle = wideTitle.c_str();
     request.lpstrDefExt = wideExtension.c_str();
     request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
