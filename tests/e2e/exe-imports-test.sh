@@ -5,20 +5,8 @@ set -euo pipefail
 exe=$1
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 
-headers=$("$objdump" -p "$exe")
-sections=$("$objdump" -h "$exe")
 status=0
-
-allowed='^(kernel32|user32|gdi32|comdlg32|shell32|ole32|advapi32|msvcrt|comctl32)\.dll$'
-dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
-if [ -z "$dlls" ]; then
-  echo "FAIL: no imports listed for $exe"; status=1
-fi
-for dll in $dlls; do
-  if [[ ! $dll =~ $allowed ]]; then
-    echo "FAIL: imports from $dll, which is not a system DLL"; status=1
-  fi
-done
+source "$(dirname "$0")/system-imports.sh"
 
 # The dialog opens and lists files by their ANSI names only: no wide file or
 # directory call is imported (the command line's wide layer stays out).

@@ -6,16 +6,8 @@ set -euo pipefail
 exe=$1
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 
-headers=$("$objdump" -p "$exe")
-sections=$("$objdump" -h "$exe")
 status=0
-
-allowed='^(kernel32|user32|gdi32|comdlg32|shell32|ole32|advapi32|msvcrt|comctl32)\.dll$'
-dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
-[ -n "$dlls" ] || { echo "FAIL: no imports listed for $exe"; status=1; }
-for dll in $dlls; do
-  [[ $dll =~ $allowed ]] || { echo "FAIL: imports from $dll, which is not a system DLL"; status=1; }
-done
+source "$(dirname "$0")/system-imports.sh"
 grep -qx 'comctl32.dll' <<<"$dlls" || { echo "FAIL: comctl32.dll is not imported"; status=1; }
 
 grep -qE '[[:space:]]\.rsrc[[:space:]]' <<<"$sections" || { echo "FAIL: no .rsrc section"; status=1; }

@@ -1,0 +1,16 @@
+# Sourced by the imports tests of the shipped programs: reads the headers
+# and sections of $exe with $objdump into $headers and $sections, the DLLs
+# it imports into $dlls, and sets status=1 (saying why) when it imports
+# from anything but a system DLL (the C++ runtime is linked in statically).
+headers=$("$objdump" -p "$exe")
+sections=$("$objdump" -h "$exe")
+allowed='^(kernel32|user32|gdi32|comdlg32|shell32|ole32|advapi32|msvcrt|comctl32)\.dll$'
+dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
+if [ -z "$dlls" ]; then
+  echo "FAIL: no imports listed for $exe"; status=1
+fi
+for dll in $dlls; do
+  if [[ ! $dll =~ $allowed ]]; then
+    echo "FAIL: imports from $dll, which is not a system DLL"; status=1
+  fi
+done
