@@ -16,7 +16,7 @@ namespace sumbrook {
 
 // kDuplicate: a file that an SFV list names on more than one line.
 // kDifferent: a file whose copy differs (a comparison of copies).
-enum class VerifyStatus {
+enum class VerifyStatus : unsigned char {
     kOk,
     kChanged,
     kMissing,

@@ -40,9 +40,9 @@ CheckOutcome Refused(CheckKind kind, std::string subject, std::string error) {
     return outcome;
 }
 
-void Read(PlannedRow& planned, const PlainFile& file) {
-    planned.toRead.push_back({file.path, file.alternatePath});
-    planned.bytes += file.size;
+void Read(RowReading& reading, const PlainFile& file) {
+    reading.toRead.push_back({file.path, file.alternatePath});
+    reading.bytes += file.size;
 }
 
 // Whether `listed` (relative to `folder`, '/' between folders) leads to the
@@ -97,20 +97,22 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
             row.hasExpected = true;
             row.expected = ProtocolCrc(*entry);
         }
-        row.protocolEntry = entry;
-        row.protocolKind = planned.kind;
         switch (planned.kind) {
             case VerifyRow::Kind::kListed:
-            case VerifyRow::Kind::kUnlisted:
-                row.name = list.files[planned.file].name;
-                row.judge = RowJudge::kProtocol;
-                Read(row, list.files[planned.file]);
+            case VerifyRow::Kind::kUnlisted: {
+                row.name = &list.files[planned.file].name;
+                RowReading& reading = row.Reading();
+                reading.protocolEntry = entry;
+                reading.protocolKind = planned.kind;
+                reading.judge = RowJudge::kProtocol;
+                Read(reading, list.files[planned.file]);
                 break;
+            }
             case VerifyRow::Kind::kMissing:
                 row.status = VerifyStatus::kMissing;
-                row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                row.More().name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
                 // The protocol itself, left out of the listing above.
-                if (!namedItself && NamesFile(checked, row.name, listPath)) {
+                if (!namedItself && NamesFile(checked, row.Name(), listPath)) {
                     namedItself = true;
                     sink.ListNamesItself(entry->line);
                     continue;
@@ -118,7 +120,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
                 break;
             case VerifyRow::Kind::kAmbiguous:
                 row.status = VerifyStatus::kAmbiguous;
-                row.name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                row.More().name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
                 for (const std::size_t file : planned.candidates) {
                     row.More().candidates.push_back(list.files[file].name);
                 }
@@ -164,25 +166,16 @@ std::string SizeKey(const std::string& name) {
     return kNamesFoldCase ? FoldedUtf8Name(name) : name;
 }
 
-// What the rows need of a list's lines once they are planned: so that the
-// lines themselves (names and all) need not be kept through the reading.
-struct LineFacts {
-    std::uint32_t crc;
-    std::size_t line;
-};
-
-CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> lines,
+CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> entries,
                               const std::string& directory, const CheckOptions& options,
                               CheckSink& sink) {
-    SfvPlan plan = PlanSfvVerification(lines, kNamesFoldCase);
+    // The rows take their names from `entries` and the listing below, which
+    // both last until the reading is done.
+    SfvPlan plan = PlanSfvVerification(entries, kNamesFoldCase);
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath,
                        "line " + std::to_string(plan.line) + ": " + plan.error);
     }
-    std::vector<LineFacts> entries;
-    entries.reserve(lines.size());
-    for (const SfvEntry& entry : lines) entries.push_back({entry.crc, entry.line});
-    std::vector<SfvEntry>().swap(lines);
     const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
     PlainFileTree top = ListPlainFilesTree(checked, options.recursive);
     if (!top.ok) return Refused(CheckKind::kSfv, checked, top.error);
@@ -194,7 +187,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         ++outcome.foldersNotListed;
     }
     LeaveOutFile(files, listPath);
-    AddUnlistedFiles(plan, files, kNamesFoldCase);
+    AddUnlistedFiles(plan, entries, files, kNamesFoldCase);
     if (options.planBytes) QueryMissingSizes(files, options.jobs);
     // The sizes of the listed files, as far as the listings saw them.
     std::unordered_map<std::string, std::uint64_t> sizes;
@@ -205,21 +198,20 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
     rows.reserve(plan.rows.size());
     bool namedItself = false;
     AbsentFolders absentFolders(checked);
-    for (SfvRow& planned : plan.rows) {
+    for (const SfvRow& planned : plan.rows) {
+        const std::string& path = SfvRowPath(planned, entries, files);
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
-            planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, planned.path, listPath)) {
+            planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
             namedItself = true;
             sink.ListNamesItself(entries[planned.entry].line);
             continue;
         }
         PlannedRow row;
-        row.name = std::move(planned.path);
-        const std::string& path = row.name;
+        row.name = &path;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
-                const LineFacts& entry = entries[planned.entry];
                 row.hasExpected = true;
-                row.expected = entry.crc;
+                row.expected = entries[planned.entry].crc;
                 const unsigned long notThere = absentFolders.ErrorOpening(path);
                 if (notThere != 0) {
                     // As opening it would find (a MISSING row tells no
@@ -227,31 +219,33 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                     row.status = VerifyStatus::kMissing;
                     break;
                 }
-                row.judge = RowJudge::kSfvListed;
-                row.toRead.push_back({PathInFolder(checked, path), ""});
+                RowReading& reading = row.Reading();
+                reading.judge = RowJudge::kSfvListed;
+                reading.toRead.push_back({PathInFolder(checked, path), ""});
                 const auto size = sizes.find(SizeKey(path));
-                if (size != sizes.end()) row.bytes = size->second;
+                if (size != sizes.end()) reading.bytes = size->second;
                 break;
             }
             case SfvRow::Kind::kDuplicate:
                 row.status = VerifyStatus::kDuplicate;
                 row.More().lines.push_back(entries[planned.entry].line);
-                for (const std::size_t entry : planned.detail->laterEntries) {
+                for (const std::size_t entry : plan.details[planned.detail].laterEntries) {
                     row.More().lines.push_back(entries[entry].line);
                 }
                 break;
             case SfvRow::Kind::kNotHeld:
                 row.status = VerifyStatus::kUnreadable;
-                row.More().notHeld = std::move(planned.detail->reason);
+                row.More().notHeld = std::move(plan.details[planned.detail].reason);
                 row.More().lines.push_back(entries[planned.entry].line);
                 break;
             case SfvRow::Kind::kUnlisted:
-                row.judge = RowJudge::kSfvUnlisted;
-                Read(row, files[planned.file]);
+                row.Reading().judge = RowJudge::kSfvUnlisted;
+                Read(row.Reading(), files[planned.file]);
                 break;
         }
         rows.push_back(std::move(row));
     }
+    std::vector<SfvRow>().swap(plan.rows);
     return ReadRows(std::move(rows), options, sink, std::move(outcome));
 }
 
@@ -307,16 +301,16 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
         switch (planned.kind) {
             case CopyRow::Kind::kSourceOnly:
                 row.status = VerifyStatus::kMissing;
-                row.name = sources[planned.source].name;
+                row.name = &sources[planned.source].name;
                 break;
             case CopyRow::Kind::kCopyOnly:
                 row.status = VerifyStatus::kNew;
-                row.name = copies[planned.copy].name;
+                row.name = &copies[planned.copy].name;
                 break;
             case CopyRow::Kind::kBoth: {
                 const PlainFile& from = sources[planned.source];
                 const PlainFile& to = copies[planned.copy];
-                row.name = from.name;
+                row.name = &from.name;
                 // Files the listings already tell apart by size are not read;
                 // files of unknown sizes are opened together and not read
                 // either when their sizes differ (ChecksumCopyPair).
@@ -327,9 +321,10 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                     row.More().foundSize = to.size;
                     break;
                 }
-                row.judge = RowJudge::kCopy;
-                Read(row, from);
-                Read(row, to);
+                RowReading& reading = row.Reading();
+                reading.judge = RowJudge::kCopy;
+                Read(reading, from);
+                Read(reading, to);
                 break;
             }
         }

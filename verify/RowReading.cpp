@@ -29,7 +29,7 @@ void TakeRead(CheckRow& row, const FileChecksum& checksum) {
 // A copy whose two files were read although their sizes were not known
 // before: whether the sizes differ, as the sizes read tell or, where a file
 // could not be read, as the file system tells.
-bool SizesDiffer(const PlannedRow& planned, const FileChecksum& source, const FileChecksum& copy,
+bool SizesDiffer(const RowReading& planned, const FileChecksum& source, const FileChecksum& copy,
                  std::uint64_t& sourceSize, std::uint64_t& copySize) {
     if (source.status == FileReadStatus::kOk && copy.status == FileReadStatus::kOk) {
         sourceSize = source.size;
@@ -40,7 +40,7 @@ bool SizesDiffer(const PlannedRow& planned, const FileChecksum& source, const Fi
            QueryFileSize(planned.toRead[1].path, copySize) && sourceSize != copySize;
 }
 
-void Judge(const PlannedRow& planned, CheckRow& row, const std::vector<FileChecksum>& read) {
+void Judge(const RowReading& planned, CheckRow& row, const std::vector<FileChecksum>& read) {
     switch (planned.judge) {
         case RowJudge::kNone:
             break;
@@ -106,16 +106,17 @@ class RowFeeder {
         if (next_ >= rows_.size()) return;
         read_.push_back(checksum);
         PlannedRow& planned = rows_[next_];
-        if (read_.size() < planned.toRead.size()) return;
+        if (read_.size() < planned.FilesToRead()) return;
+        const std::unique_ptr<RowReading> reading = std::move(planned.reading);
         CheckRow row = planned.TakeRow();
-        Judge(planned, row, read_);
+        Judge(*reading, row, read_);
         read_.clear();
         HandOver(row);
         HandOverRowsWithoutFiles();
     }
 
     void HandOverRowsWithoutFiles() {
-        while (next_ < rows_.size() && rows_[next_].toRead.empty()) {
+        while (next_ < rows_.size() && rows_[next_].FilesToRead() == 0) {
             const CheckRow row = rows_[next_].TakeRow();
             HandOver(row);
         }
@@ -163,15 +164,26 @@ class ProgressPace {
 
 }  // namespace
 
+// A million rows of a list whose files are all missing are a million of
+// these and nothing more: three pointers, the checksum and two small fields.
+static_assert(sizeof(PlannedRow) <= 3 * sizeof(void*) + 8, "a planned row grew");
+
 CheckRow& PlannedRow::More() {
     if (!more) more = std::make_unique<CheckRow>();
     return *more;
 }
 
+RowReading& PlannedRow::Reading() {
+    if (!reading) reading = std::make_unique<RowReading>();
+    return *reading;
+}
+
 CheckRow PlannedRow::TakeRow() {
     CheckRow row = more ? std::move(*more) : CheckRow();
     more.reset();
-    row.name = std::move(name);
+    reading.reset();
+    if (name != nullptr) row.name = *name;
+    name = nullptr;
     row.status = status;
     row.hasExpected = hasExpected;
     row.expected = expected;
@@ -183,7 +195,7 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     if (options.only != nullptr) {
         rows.erase(std::remove_if(rows.begin(), rows.end(),
                                   [&](const PlannedRow& planned) {
-                                      return options.only->count(planned.name) == 0;
+                                      return options.only->count(planned.Name()) == 0;
                                   }),
                    rows.end());
     }
@@ -194,7 +206,9 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     std::vector<const FileToRead*> copies;  // per unit: the copy read with it, or null
     CheckPlan plan;
     plan.rows = rows.size();
-    for (const PlannedRow& planned : rows) {
+    for (const PlannedRow& row : rows) {
+        if (!row.reading) continue;
+        const RowReading& planned = *row.reading;
         plan.files += planned.toRead.size();
         plan.bytes += planned.bytes;
         if (planned.judge == RowJudge::kCopy) {

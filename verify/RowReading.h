@@ -19,7 +19,7 @@ namespace sumbrook {
 
 // How a row is judged from what its files hold.
 enum class RowJudge : unsigned char {
-    kNone,         // nothing to read: `row` is complete as planned
+    kNone,         // nothing to read: the row is complete as planned
     kProtocol,     // JudgeRow with `protocolKind` and `protocolEntry`
     kSfvListed,    // JudgeListedFile against `expected`
     kSfvUnlisted,  // NEW, or UNREADABLE
@@ -27,24 +27,36 @@ enum class RowJudge : unsigned char {
     kListing,      // a file of a list being made: OK with its checksum, or UNREADABLE
 };
 
-struct PlannedRow {
-    // The row as far as it is known before reading. Most rows need only
-    // these fields, so that a list of a million lines plans in little
-    // memory; the rest of a CheckRow is made for the few that need it (More).
-    // (The fields are ordered so that the row packs small.)
-    std::string name;
-    std::unique_ptr<CheckRow> more;
+// What a row needs read, and how it is judged from what is read.
+struct RowReading {
     std::vector<FileToRead> toRead;  // in reading order (a copy: source, then copy)
     std::uint64_t bytes = 0;         // their sizes, as listed
     const ProtocolEntry* protocolEntry = nullptr;
+    RowJudge judge = RowJudge::kNone;
+    VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
+};
+
+struct PlannedRow {
+    // The row as far as it is known before reading. Most rows of a list of
+    // a million lines have only these fields, so that it plans in little
+    // memory; the rest is made for the rows that need it (More, Reading).
+    //
+    // The row's name is borrowed from the list or listing it was planned
+    // from, which outlives the reading; a name made for the row itself is
+    // held in More().name instead, `name` null.
+    const std::string* name = nullptr;
+    std::unique_ptr<CheckRow> more;
+    std::unique_ptr<RowReading> reading;  // null: nothing to read
     std::uint32_t expected = 0;
     VerifyStatus status = VerifyStatus::kOk;
     bool hasExpected = false;
-    RowJudge judge = RowJudge::kNone;
-    VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
 
+    const std::string& Name() const { return name != nullptr ? *name : more->name; }
     // The row's other fields, made on the first call.
     CheckRow& More();
+    // What the row needs read, made on the first call.
+    RowReading& Reading();
+    std::size_t FilesToRead() const { return reading ? reading->toRead.size() : 0; }
     // The whole row as planned; this one keeps nothing of it.
     CheckRow TakeRow();
 };

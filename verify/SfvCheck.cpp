@@ -24,6 +24,8 @@ std::string PathKey(const std::string& path, bool foldCase) {
 // the key and a miss in memory per row).
 class RowIndex {
   public:
+    static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+
     // Room for `rows` rows (fewer than 2^32: a list that long cannot be
     // held in memory anyway).
     explicit RowIndex(std::size_t rows) {
@@ -32,8 +34,6 @@ class RowIndex {
         slots_.resize(size);
     }
 
-    // The row already planned whose key `sameKey` says is `key`'s, or else
-    // kNone, `row` now holding that key.
     static std::size_t HashOf(const std::string& key) { return std::hash<std::string_view>()(key); }
 
     // Asks for the first slot of `hash` to be brought into the cache while
@@ -47,6 +47,8 @@ class RowIndex {
 #endif
     }
 
+    // The row already planned whose key `sameKey` says is the key of `hash`,
+    // or else kNotFound, `row` now holding that key.
     template <typename SameKey>
     std::size_t FindOrAdd(std::size_t hash, std::size_t row, const SameKey& sameKey) {
         // The bits above those that choose the slot tell most keys apart.
@@ -56,7 +58,7 @@ class RowIndex {
             if (slot.rowPlusOne == 0) {
                 slot.tag = tag;
                 slot.rowPlusOne = static_cast<std::uint32_t>(row + 1);
-                return SfvRow::kNone;
+                return kNotFound;
             }
             if (slot.tag == tag && sameKey(slot.rowPlusOne - 1)) return slot.rowPlusOne - 1;
         }
@@ -85,81 +87,85 @@ bool IsJoinedPath(std::string_view name, const std::vector<std::string>& compone
 
 }  // namespace
 
+static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
+
 SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase) {
     SfvPlan plan;
     RowIndex rowByKey(entries.size());
     plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
     std::string lastFolder;
+    const auto pathOf = [&](std::size_t row) -> const std::string& {
+        return entries[plan.rows[row].entry].name;
+    };
     // Each resolved name waits for the next to be resolved before it is
     // looked up, so that its slot has come into the cache meanwhile.
     struct Resolved {
         std::size_t index = 0;
-        std::string path;
         std::string key;  // folded, where names fold case
         std::size_t hash = 0;
     };
     std::optional<Resolved> waiting;
     const auto settle = [&] {
         if (!waiting) return;
-        Resolved& resolved = *waiting;
-        const std::string& key = foldCase ? resolved.key : resolved.path;
+        const Resolved& resolved = *waiting;
+        const std::string& path = entries[resolved.index].name;
+        const std::string& key = foldCase ? resolved.key : path;
         const std::size_t found =
             rowByKey.FindOrAdd(resolved.hash, plan.rows.size(), [&](std::size_t row) {
-                return foldCase ? PathKey(plan.rows[row].path, foldCase) == key
-                                : plan.rows[row].path == key;
+                return foldCase ? PathKey(pathOf(row), foldCase) == key : pathOf(row) == key;
             });
-        if (found != SfvRow::kNone) {
+        if (found != RowIndex::kNotFound) {
             SfvRow& row = plan.rows[found];
-            row.kind = SfvRow::Kind::kDuplicate;
-            row.MakeDetail().laterEntries.push_back(resolved.index);
+            if (row.kind != SfvRow::Kind::kDuplicate) {
+                row.kind = SfvRow::Kind::kDuplicate;
+                row.detail = static_cast<std::uint32_t>(plan.details.size());
+                plan.details.emplace_back();
+            }
+            plan.details[row.detail].laterEntries.push_back(resolved.index);
             waiting.reset();
             return;
         }
-        const std::size_t folderEnd = resolved.path.rfind('/');
-        const std::string_view folder(resolved.path.data(),
-                                      folderEnd == std::string::npos ? 0 : folderEnd);
+        const std::size_t folderEnd = path.rfind('/');
+        const std::string_view folder(path.data(), folderEnd == std::string::npos ? 0 : folderEnd);
         // Lines of one folder mostly follow each other.
         if (folders.empty() || folder != lastFolder) {
             lastFolder = *folders.emplace(folder).first;
         }
         SfvRow row;
-        row.path = std::move(resolved.path);
-        row.entry = resolved.index;
-        plan.rows.push_back(std::move(row));
+        row.entry = static_cast<std::uint32_t>(resolved.index);
+        plan.rows.push_back(row);
         waiting.reset();
     };
     for (std::size_t index = 0; index < entries.size(); ++index) {
-        const ListedPath resolved = ResolveListedPath(entries[index].name);
+        std::string& name = entries[index].name;
+        const ListedPath resolved = ResolveListedPath(name);
         if (!resolved.ok && resolved.cannotBeHeld) {
             settle();
             SfvRow row;
             row.kind = SfvRow::Kind::kNotHeld;
-            row.path = std::move(entries[index].name);
-            row.entry = index;
-            row.MakeDetail().reason = resolved.error;
-            plan.rows.push_back(std::move(row));
+            row.entry = static_cast<std::uint32_t>(index);
+            row.detail = static_cast<std::uint32_t>(plan.details.size());
+            plan.details.emplace_back().reason = resolved.error;
+            plan.rows.push_back(row);
             continue;
         }
         if (!resolved.ok) {
             plan.line = entries[index].line;
             plan.error = resolved.error;
             plan.rows.clear();
+            plan.details.clear();
             plan.folders.clear();
             return plan;
         }
+        // Mostly the name as listed is already the path: it is kept as it is.
+        if (!IsJoinedPath(name, resolved.components)) {
+            name = JoinListedPath(resolved.components, '/');
+        }
         Resolved next;
         next.index = index;
-        // Mostly the name as listed is already the path: it is kept as it is.
-        std::string& name = entries[index].name;
-        if (IsJoinedPath(name, resolved.components)) {
-            next.path = std::move(name);
-        } else {
-            next.path = JoinListedPath(resolved.components, '/');
-        }
-        std::string().swap(name);
-        if (foldCase) next.key = PathKey(next.path, foldCase);
-        next.hash = RowIndex::HashOf(foldCase ? next.key : next.path);
+        if (foldCase) next.key = PathKey(name, foldCase);
+        next.hash = RowIndex::HashOf(foldCase ? next.key : name);
         rowByKey.Prefetch(next.hash);
         settle();
         waiting = std::move(next);
@@ -171,7 +177,13 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase) {
     return plan;
 }
 
-void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool foldCase) {
+const std::string& SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
+                              const std::vector<PlainFile>& files) {
+    return row.kind == SfvRow::Kind::kUnlisted ? files[row.file].name : entries[row.entry].name;
+}
+
+void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
+                      const std::vector<PlainFile>& files, bool foldCase) {
     if (files.empty()) return;
     // The files not named yet, by key; each row takes its file out.
     std::unordered_map<std::string, std::size_t> unnamed;
@@ -181,16 +193,15 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool f
     }
     for (const SfvRow& row : plan.rows) {
         if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kDuplicate)
-            foldCase ? unnamed.erase(FoldedUtf8Name(row.path)) : unnamed.erase(row.path);
+            unnamed.erase(PathKey(entries[row.entry].name, foldCase));
     }
     for (std::size_t file = 0; file < files.size(); ++file) {
         const auto found = unnamed.find(PathKey(files[file].name, foldCase));
         if (found == unnamed.end() || found->second != file) continue;
         SfvRow row;
         row.kind = SfvRow::Kind::kUnlisted;
-        row.path = files[file].name;
-        row.file = file;
-        plan.rows.push_back(std::move(row));
+        row.file = static_cast<std::uint32_t>(file);
+        plan.rows.push_back(row);
     }
 }
 

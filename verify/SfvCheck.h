@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,30 +20,26 @@
 
 namespace sumbrook {
 
+// A row names its file by index, so that a plan of a million rows stays
+// small: its path is the name of its entry (kListed, kDuplicate, kNotHeld)
+// or of its file (kUnlisted); SfvRowPath gives it.
 struct SfvRow {
     // kNotHeld: a name this system cannot hold (ListedPath::cannotBeHeld),
-    // never opened; `path` is the name as listed, `reason` says why.
-    enum class Kind { kListed, kDuplicate, kUnlisted, kNotHeld };
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    // never opened; its entry's name is the name as listed, its detail's
+    // `reason` says why.
+    enum class Kind : unsigned char { kListed, kDuplicate, kUnlisted, kNotHeld };
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
-    // What only the few kDuplicate and kNotHeld rows have, kept apart so that
-    // a plan of a million rows stays small.
-    struct Detail {
-        std::vector<std::size_t> laterEntries;  // kDuplicate: the others, in list order
-        std::string reason;                     // kNotHeld
-    };
-
+    std::uint32_t entry = kNone;   // the first entry naming it (kListed: its entry)
+    std::uint32_t file = kNone;    // kUnlisted: the file in the listing
+    std::uint32_t detail = kNone;  // kDuplicate and kNotHeld: in SfvPlan::details
     Kind kind = Kind::kListed;
-    std::string path;                // relative to the folder, '/' between folders
-    std::size_t entry = kNone;       // the first entry naming it (kListed: its entry)
-    std::size_t file = kNone;        // kUnlisted: the file in the listing
-    std::unique_ptr<Detail> detail;  // kDuplicate and kNotHeld; null otherwise
+};
 
-    // The row's Detail, made on the first call.
-    Detail& MakeDetail() {
-        if (!detail) detail = std::make_unique<Detail>();
-        return *detail;
-    }
+// What only the few kDuplicate and kNotHeld rows have.
+struct SfvRowDetail {
+    std::vector<std::size_t> laterEntries;  // kDuplicate: the others, in list order
+    std::string reason;                     // kNotHeld
 };
 
 struct SfvPlan {
@@ -54,18 +49,28 @@ struct SfvPlan {
     // One row per file named, at the line that names it first; kUnlisted
     // rows after them, in the listing's order.
     std::vector<SfvRow> rows;
+    std::vector<SfvRowDetail> details;
     // The folders that hold a named file, relative ("" for the folder itself),
     // sorted byte by byte.
     std::vector<std::string> folders;
 };
 
-// The rows take the entries' names rather than copy them: each entry's
-// `name` is left empty (a list of a million names then holds each once).
+// Plans the rows of `entries` (fewer than 2^32 - 1 of them). Each entry's
+// name becomes the path it resolves to, relative to the folder with '/'
+// between folders (most are that already), except a name this system cannot
+// hold, which stays as listed: the rows name their files through the
+// entries, which must outlive the plan.
 SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase);
 
+// The path of `row`: relative to the folder, '/' between folders.
+const std::string& SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
+                              const std::vector<PlainFile>& files);
+
 // Adds a kUnlisted row for each file of `files` (named relative to the folder,
-// as ListPlainFilesTree names them) that no row names.
-void AddUnlistedFiles(SfvPlan& plan, const std::vector<PlainFile>& files, bool foldCase);
+// as ListPlainFilesTree names them) that no row names; `entries` are those
+// the plan was made of.
+void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
+                      const std::vector<PlainFile>& files, bool foldCase);
 
 // The verdict for a kListed row from its file's checksum now: OK or CHANGED,
 // MISSING when the path names no file, UNREADABLE for any other failure.

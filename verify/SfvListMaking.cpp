@@ -65,10 +65,11 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
             continue;
         }
         PlannedRow row;
-        row.name = file.name;
-        row.judge = RowJudge::kListing;
-        row.toRead.push_back({file.path, file.alternatePath});
-        row.bytes = file.size;
+        row.name = &file.name;
+        RowReading& reading = row.Reading();
+        reading.judge = RowJudge::kListing;
+        reading.toRead.push_back({file.path, file.alternatePath});
+        reading.bytes = file.size;
         rows.push_back(std::move(row));
     }
     CheckOptions reading = options;

@@ -1,7 +1,10 @@
 // The command line's file access on POSIX systems: the file reader, the
 // plain-file listing and the ordered parallel checksums.
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -106,6 +109,39 @@ TEST(PosixChecksumFile, MappedFileThatShrinksEndsEarlyWithoutDying) {
     // Afterwards the process goes on mapping and reading as before.
     const FileChecksum head = ChecksumMappedRange(opened.fd.Get(), 0, 4096);
     EXPECT_EQ(head.status, FileReadStatus::kOk);
+}
+
+// A process without the address space for a window of the file (a 32-bit
+// one, or one under a limit) reads the file instead, to the same checksum.
+TEST(PosixChecksumFile, FileIsReadWhereNoWindowCanBeMapped) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the address sanitizer needs the address space this takes away";
+#endif
+    TempDirectory dir;
+    const std::string content = RandomBytes(40 << 20, 13);
+    const std::uint32_t expected = CrcOf(content);
+    const OpenedFile opened = OpenRegularFile(dir.Write("big", content));
+    ASSERT_TRUE(opened.fd.IsValid());
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        // Room for a reading buffer, none for a window of 16 MiB.
+        unsigned long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const auto room =
+            static_cast<rlim_t>(pages * static_cast<unsigned long>(getpagesize()) + (8UL << 20));
+        const rlimit limit{room, room};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+        if (mmap(nullptr, 16 << 20, PROT_READ, MAP_SHARED, opened.fd.Get(), 0) != MAP_FAILED) {
+            _exit(4);
+        }
+        const FileChecksum checksum = ChecksumMappedRange(opened.fd.Get(), 0, opened.size);
+        _exit(checksum.status == FileReadStatus::kOk && checksum.crc == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not read as it is, 3: no limit, 4: mapped anyway";
 }
 
 TEST(PosixChecksumFile, GrowingFileIsReadToTheSizeFoundAtOpen) {

@@ -121,14 +121,16 @@ void PrintTo(const PlanCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-std::string RowsText(const SfvPlan& plan) {
+std::string RowsText(const SfvPlan& plan, const std::vector<SfvEntry>& entries,
+                     const std::vector<PlainFile>& files) {
     if (!plan.ok) return "line " + std::to_string(plan.line) + ": " + plan.error;
     std::string text;
     for (const SfvRow& row : plan.rows) {
         static const char* const kKinds[] = {"listed", "duplicate", "unlisted", "not held"};
-        text += std::string(kKinds[static_cast<int>(row.kind)]) + " " + row.path;
+        text +=
+            std::string(kKinds[static_cast<int>(row.kind)]) + " " + SfvRowPath(row, entries, files);
         if (row.kind == SfvRow::Kind::kDuplicate)
-            text += "(" + std::to_string(1 + row.detail->laterEntries.size()) + ")";
+            text += "(" + std::to_string(1 + plan.details[row.detail].laterEntries.size()) + ")";
         text += "; ";
     }
     return text;
@@ -142,8 +144,8 @@ TEST_P(SfvPlanTest, ResolvesNamesOnceAndFindsTheRest) {
     SfvPlan plan = PlanSfvVerification(read.entries, GetParam().foldCase);
     std::vector<PlainFile> files;
     for (const std::string& name : GetParam().files) files.push_back({name, "/x/" + name, ""});
-    AddUnlistedFiles(plan, files, GetParam().foldCase);
-    EXPECT_EQ(RowsText(plan), GetParam().rows);
+    AddUnlistedFiles(plan, read.entries, files, GetParam().foldCase);
+    EXPECT_EQ(RowsText(plan, read.entries, files), GetParam().rows);
     std::string folders;
     for (const std::string& folder : plan.folders) folders += "[" + folder + "]";
     EXPECT_EQ(folders, GetParam().folders);
