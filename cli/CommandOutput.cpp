@@ -1,5 +1,6 @@
 #include "cli/CommandOutput.h"
 
+#include <cstdio>
 #include <string>
 
 #include "cli/Console.h"
@@ -13,7 +14,14 @@ CommandOutput::CommandOutput(const CliSettings& settings, std::size_t totalFiles
       progress_(settings.err, settings.progress, totalFiles) {}
 
 void CommandOutput::Line(std::string_view text) {
-    if (outIsTerminal_) progress_.Erase();
+    if (!outIsTerminal_) {
+        // A file or a pipe: only a terminal can be a console, and asking
+        // each line whether it is one would cost a call to the system.
+        std::fwrite(text.data(), 1, text.size(), out_);
+        std::fputc('\n', out_);
+        return;
+    }
+    progress_.Erase();
     std::string line(text);
     line += '\n';
     WriteText(out_, line);
