@@ -2,21 +2,54 @@
 // a line number and a reason, or read; what is read, written back as the
 // writer writes a list, must read again to the same names and checksums. An
 // input with a UTF-16 byte-order mark is decoded first, as a list file is.
+// The plan of a list that is read gives each line to exactly one row, and no
+// two rows one path.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "files/Utf8NameFold.h"
 #include "lists/ListEncoding.h"
 #include "lists/ListedPath.h"
 #include "lists/SfvReader.h"
 #include "lists/SfvWriter.h"
+#include "verify/SfvCheck.h"
 
 namespace {
 
 void Require(bool condition) {
     if (!condition) std::abort();
+}
+
+void RequireSoundPlan(std::vector<sumbrook::SfvEntry> entries, bool foldCase) {
+    using namespace sumbrook;  // NOLINT
+    const std::size_t lines = entries.size();
+    const SfvPlan plan = PlanSfvVerification(entries, foldCase);
+    if (!plan.ok) {
+        Require(plan.line >= 1 && !plan.error.empty());
+        return;
+    }
+    std::vector<int> rowsOfEntry(lines, 0);
+    std::set<std::string> paths;
+    for (const SfvRow& row : plan.rows) {
+        Require(row.entry < lines);
+        ++rowsOfEntry[row.entry];
+        if (row.kind == SfvRow::Kind::kDuplicate) {
+            for (const std::size_t later : plan.details.at(row.detail).laterEntries) {
+                Require(later > row.entry && later < lines);
+                ++rowsOfEntry[later];
+            }
+        }
+        if (row.kind != SfvRow::Kind::kNotHeld) {
+            const std::string& path = SfvRowPath(row, entries, {});
+            Require(!path.empty() && paths.insert(foldCase ? FoldedUtf8Name(path) : path).second);
+        }
+    }
+    for (const int rows : rowsOfEntry) Require(rows == 1);
 }
 
 }  // namespace
@@ -53,6 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
+    RequireSoundPlan(result.entries, false);
+    RequireSoundPlan(result.entries, true);
     const SfvReadResult again = ParseSfv(written);
     Require(again.ok && again.entries.size() == result.entries.size());
     for (std::size_t i = 0; i < again.entries.size(); ++i) {
