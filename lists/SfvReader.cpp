@@ -100,7 +100,7 @@ SfvLineResult ParseSfvLine(std::string_view line) {
 
     SfvLineResult result;
     result.kind = SfvLineResult::Kind::kEntry;
-    result.entry.name = std::string(line.substr(0, nameEnd + 1));
+    result.entry.name = line.substr(0, nameEnd + 1);
     result.entry.crc = CrcValue(crcText);
     return result;
 }
@@ -130,18 +130,20 @@ SfvReadResult SfvStreamReader::Finish() {
 bool SfvStreamReader::EndLine() {
     ++lines_;
     SfvLineResult parsed = ParseSfvLine(lines_ == 1 ? StripUtf8Bom(pending_) : pending_);
-    pending_.clear();
-    if (parsed.kind == SfvLineResult::Kind::kError) return Refuse(lines_, std::move(parsed.error));
     if (parsed.kind == SfvLineResult::Kind::kEntry) {
         parsed.entry.line = lines_;
-        result_.entries.push_back(std::move(parsed.entry));
+        parsed.entry.name = result_.names.Add(parsed.entry.name);
+        result_.entries.push_back(parsed.entry);
     }
+    pending_.clear();
+    if (parsed.kind == SfvLineResult::Kind::kError) return Refuse(lines_, std::move(parsed.error));
     return true;
 }
 
 bool SfvStreamReader::Refuse(std::size_t line, std::string error) {
     refused_ = true;
     result_.entries.clear();
+    result_.names = NameStore();
     result_.line = line;
     result_.error = std::move(error);
     return false;

@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lists/NameStore.h"
+
 namespace sumbrook {
 
 // The longest line read, not counting its LF or CR LF: room for a Windows
@@ -32,9 +34,11 @@ inline constexpr std::size_t kMaxSfvLineLength = std::size_t{128} * 1024;
 std::string_view StripUtf8Bom(std::string_view text);
 
 // A line that names a file. A list may have millions, so an entry keeps only
-// what checking needs (the checksum's value, not its digits as listed).
+// what checking needs (the checksum's value, not its digits as listed), and
+// its name is kept elsewhere: in the NameStore of the SfvReadResult, or in
+// the line given to ParseSfvLine.
 struct SfvEntry {
-    std::string name;       // as listed, never empty
+    std::string_view name;  // as listed, never empty
     std::uint32_t crc = 0;  // the checksum's value
     std::size_t line = 0;   // counting from 1; set by ParseSfv, 0 from ParseSfvLine
 };
@@ -53,6 +57,7 @@ SfvLineResult ParseSfvLine(std::string_view line);
 struct SfvReadResult {
     bool ok = false;
     std::vector<SfvEntry> entries;  // complete only when ok; a list without entries is ok
+    NameStore names;                // the entries' names
     std::size_t line = 0;           // the first line that is refused, when not ok
     std::string error;              // what is wrong with it
 };

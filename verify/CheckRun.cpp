@@ -48,16 +48,18 @@ void Read(RowReading& reading, const PlainFile& file) {
 // Whether `listed` (relative to `folder`, '/' between folders) leads to the
 // file at `path`: by name first, so that only a line of the same name costs a
 // look at the file system.
-bool NamesFile(const std::string& folder, const std::string& listed, const std::string& path) {
+bool NamesFile(const std::string& folder, std::string_view listed, const std::string& path) {
     const std::size_t folderEnd = listed.rfind('/');
     const std::size_t separator = LastPathSeparator(path);
-    const std::string listedName =
-        folderEnd == std::string::npos ? listed : listed.substr(folderEnd + 1);
-    const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+    const std::string_view listedName =
+        folderEnd == std::string_view::npos ? listed : listed.substr(folderEnd + 1);
+    const std::string_view name = separator == std::string::npos
+                                      ? std::string_view(path)
+                                      : std::string_view(path).substr(separator + 1);
     if (kNamesFoldCase ? FoldedUtf8Name(listedName) != FoldedUtf8Name(name) : listedName != name) {
         return false;
     }
-    return SameFile(PathInFolder(folder, listed), path);
+    return SameFile(PathInFolder(folder, std::string(listed)), path);
 }
 
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
@@ -100,7 +102,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
         switch (planned.kind) {
             case VerifyRow::Kind::kListed:
             case VerifyRow::Kind::kUnlisted: {
-                row.name = &list.files[planned.file].name;
+                row.name = list.files[planned.file].name;
                 RowReading& reading = row.Reading();
                 reading.protocolEntry = entry;
                 reading.protocolKind = planned.kind;
@@ -110,9 +112,9 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
             }
             case VerifyRow::Kind::kMissing:
                 row.status = VerifyStatus::kMissing;
-                row.More().name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                row.OwnName(Utf8OfProtocolText(TrimmedNameField(entry->nameField)));
                 // The protocol itself, left out of the listing above.
-                if (!namedItself && NamesFile(checked, row.Name(), listPath)) {
+                if (!namedItself && NamesFile(checked, row.name, listPath)) {
                     namedItself = true;
                     sink.ListNamesItself(entry->line);
                     continue;
@@ -120,7 +122,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
                 break;
             case VerifyRow::Kind::kAmbiguous:
                 row.status = VerifyStatus::kAmbiguous;
-                row.More().name = Utf8OfProtocolText(TrimmedNameField(entry->nameField));
+                row.OwnName(Utf8OfProtocolText(TrimmedNameField(entry->nameField)));
                 for (const std::size_t file : planned.candidates) {
                     row.More().candidates.push_back(list.files[file].name);
                 }
@@ -143,10 +145,10 @@ class AbsentFolders {
 
     // ErrorOpeningInside for the folder of `listed` (relative, '/' between
     // folders); 0 for a file directly in the top folder.
-    unsigned long ErrorOpening(const std::string& listed) {
+    unsigned long ErrorOpening(std::string_view listed) {
         const std::size_t folderEnd = listed.rfind('/');
-        if (folderEnd == std::string::npos) return 0;
-        const std::string_view folder(listed.data(), folderEnd);
+        if (folderEnd == std::string_view::npos) return 0;
+        const std::string_view folder = listed.substr(0, folderEnd);
         if (folder == last_) return lastError_;
         last_.assign(folder);
         const auto [known, added] = errors_.try_emplace(last_, 0);
@@ -162,16 +164,16 @@ class AbsentFolders {
     unsigned long lastError_ = 0;
 };
 
-std::string SizeKey(const std::string& name) {
-    return kNamesFoldCase ? FoldedUtf8Name(name) : name;
+std::string SizeKey(std::string_view name) {
+    return kNamesFoldCase ? FoldedUtf8Name(name) : std::string(name);
 }
 
 CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> entries,
-                              const std::string& directory, const CheckOptions& options,
-                              CheckSink& sink) {
+                              NameStore& names, const std::string& directory,
+                              const CheckOptions& options, CheckSink& sink) {
     // The rows take their names from `entries` and the listing below, which
     // both last until the reading is done.
-    SfvPlan plan = PlanSfvVerification(entries, kNamesFoldCase);
+    SfvPlan plan = PlanSfvVerification(entries, names, kNamesFoldCase);
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath,
                        "line " + std::to_string(plan.line) + ": " + plan.error);
@@ -199,7 +201,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
     bool namedItself = false;
     AbsentFolders absentFolders(checked);
     for (const SfvRow& planned : plan.rows) {
-        const std::string& path = SfvRowPath(planned, entries, files);
+        const std::string_view path = SfvRowPath(planned, entries, files);
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
             planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
             namedItself = true;
@@ -207,7 +209,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
             continue;
         }
         PlannedRow row;
-        row.name = &path;
+        row.name = path;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
                 row.hasExpected = true;
@@ -221,7 +223,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                 }
                 RowReading& reading = row.Reading();
                 reading.judge = RowJudge::kSfvListed;
-                reading.toRead.push_back({PathInFolder(checked, path), ""});
+                reading.toRead.push_back({PathInFolder(checked, std::string(path)), ""});
                 const auto size = sizes.find(SizeKey(path));
                 if (size != sizes.end()) reading.bytes = size->second;
                 break;
@@ -266,7 +268,8 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
         return outcome;
     }
     if (kind == CheckKind::kSfv) {
-        return VerifyAgainstSfv(listPath, std::move(list.sfvEntries), directory, options, sink);
+        return VerifyAgainstSfv(listPath, std::move(list.sfvEntries), list.sfvNames, directory,
+                                options, sink);
     }
     if (options.recursive) {
         return Refused(kind, listPath,
@@ -301,16 +304,16 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
         switch (planned.kind) {
             case CopyRow::Kind::kSourceOnly:
                 row.status = VerifyStatus::kMissing;
-                row.name = &sources[planned.source].name;
+                row.name = sources[planned.source].name;
                 break;
             case CopyRow::Kind::kCopyOnly:
                 row.status = VerifyStatus::kNew;
-                row.name = &copies[planned.copy].name;
+                row.name = copies[planned.copy].name;
                 break;
             case CopyRow::Kind::kBoth: {
                 const PlainFile& from = sources[planned.source];
                 const PlainFile& to = copies[planned.copy];
-                row.name = &from.name;
+                row.name = from.name;
                 // Files the listings already tell apart by size are not read;
                 // files of unknown sizes are opened together and not read
                 // either when their sizes differ (ChecksumCopyPair).

@@ -95,9 +95,12 @@ ChecksumListFile ReadChecksumListFile(const std::string& path) {
         // A name that is not UTF-8 comes from a list of an older tool, written
         // in the ANSI code page (Windows; elsewhere its bytes are the name).
         for (SfvEntry& entry : read.entries) {
-            if (!IsUtf8(entry.name)) entry.name = Utf8OfProtocolText(entry.name);
+            if (!IsUtf8(entry.name)) {
+                entry.name = read.names.Add(Utf8OfProtocolText(std::string(entry.name)));
+            }
         }
         result.sfvEntries = std::move(read.entries);
+        result.sfvNames = std::move(read.names);
         result.ok = true;
         return result;
     }

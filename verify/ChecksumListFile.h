@@ -20,6 +20,7 @@ struct ChecksumListFile {
     std::string error;
     Protocol protocol;                 // kProtocol, when ok
     std::vector<SfvEntry> sfvEntries;  // kSfv, when ok; each with its line number
+    NameStore sfvNames;                // and their names
 };
 
 // The list at `path`. An SFV line longer than kMaxSfvLineLength is refused

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/FileEntryCrc32.h"
@@ -43,15 +44,16 @@ struct PlannedRow {
     //
     // The row's name is borrowed from the list or listing it was planned
     // from, which outlives the reading; a name made for the row itself is
-    // held in More().name instead, `name` null.
-    const std::string* name = nullptr;
+    // held in More().name (OwnName).
+    std::string_view name;
     std::unique_ptr<CheckRow> more;
     std::unique_ptr<RowReading> reading;  // null: nothing to read
     std::uint32_t expected = 0;
     VerifyStatus status = VerifyStatus::kOk;
     bool hasExpected = false;
 
-    const std::string& Name() const { return name != nullptr ? *name : more->name; }
+    // Gives the row a name of its own.
+    void OwnName(std::string text);
     // The row's other fields, made on the first call.
     CheckRow& More();
     // What the row needs read, made on the first call.

@@ -15,8 +15,8 @@ namespace sumbrook {
 
 namespace {
 
-std::string PathKey(const std::string& path, bool foldCase) {
-    return foldCase ? FoldedUtf8Name(path) : path;
+std::string PathKey(std::string_view path, bool foldCase) {
+    return foldCase ? FoldedUtf8Name(path) : std::string(path);
 }
 
 // The rows planned so far by their keys: open addressing over each key's
@@ -34,7 +34,7 @@ class RowIndex {
         slots_.resize(size);
     }
 
-    static std::size_t HashOf(const std::string& key) { return std::hash<std::string_view>()(key); }
+    static std::size_t HashOf(std::string_view key) { return std::hash<std::string_view>()(key); }
 
     // Asks for the first slot of `hash` to be brought into the cache while
     // other work goes on: with a million rows the table is far larger than
@@ -89,15 +89,13 @@ bool IsJoinedPath(std::string_view name, const std::vector<std::string>& compone
 
 static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
 
-SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase) {
+SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase) {
     SfvPlan plan;
     RowIndex rowByKey(entries.size());
     plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
     std::string lastFolder;
-    const auto pathOf = [&](std::size_t row) -> const std::string& {
-        return entries[plan.rows[row].entry].name;
-    };
+    const auto pathOf = [&](std::size_t row) { return entries[plan.rows[row].entry].name; };
     // Each resolved name waits for the next to be resolved before it is
     // looked up, so that its slot has come into the cache meanwhile.
     struct Resolved {
@@ -109,8 +107,8 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase) {
     const auto settle = [&] {
         if (!waiting) return;
         const Resolved& resolved = *waiting;
-        const std::string& path = entries[resolved.index].name;
-        const std::string& key = foldCase ? resolved.key : path;
+        const std::string_view path = entries[resolved.index].name;
+        const std::string_view key = foldCase ? std::string_view(resolved.key) : path;
         const std::size_t found =
             rowByKey.FindOrAdd(resolved.hash, plan.rows.size(), [&](std::size_t row) {
                 return foldCase ? PathKey(pathOf(row), foldCase) == key : pathOf(row) == key;
@@ -138,7 +136,7 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase) {
         waiting.reset();
     };
     for (std::size_t index = 0; index < entries.size(); ++index) {
-        std::string& name = entries[index].name;
+        std::string_view& name = entries[index].name;
         const ListedPath resolved = ResolveListedPath(name);
         if (!resolved.ok && resolved.cannotBeHeld) {
             settle();
@@ -160,12 +158,12 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase) {
         }
         // Mostly the name as listed is already the path: it is kept as it is.
         if (!IsJoinedPath(name, resolved.components)) {
-            name = JoinListedPath(resolved.components, '/');
+            name = names.Add(JoinListedPath(resolved.components, '/'));
         }
         Resolved next;
         next.index = index;
         if (foldCase) next.key = PathKey(name, foldCase);
-        next.hash = RowIndex::HashOf(foldCase ? next.key : name);
+        next.hash = RowIndex::HashOf(foldCase ? std::string_view(next.key) : name);
         rowByKey.Prefetch(next.hash);
         settle();
         waiting = std::move(next);
@@ -177,8 +175,8 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase) {
     return plan;
 }
 
-const std::string& SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
-                              const std::vector<PlainFile>& files) {
+std::string_view SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
+                            const std::vector<PlainFile>& files) {
     return row.kind == SfvRow::Kind::kUnlisted ? files[row.file].name : entries[row.entry].name;
 }
 

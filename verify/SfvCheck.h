@@ -11,10 +11,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/FileChecksum.h"
 #include "files/ListPlainFiles.h"
+#include "lists/NameStore.h"
 #include "lists/SfvReader.h"
 #include "verify/CheckRow.h"
 
@@ -57,14 +59,14 @@ struct SfvPlan {
 
 // Plans the rows of `entries` (fewer than 2^32 - 1 of them). Each entry's
 // name becomes the path it resolves to, relative to the folder with '/'
-// between folders (most are that already), except a name this system cannot
-// hold, which stays as listed: the rows name their files through the
-// entries, which must outlive the plan.
-SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, bool foldCase);
+// between folders (most are that already; the others are kept in `names`),
+// except a name this system cannot hold, which stays as listed: the rows
+// name their files through the entries, which must outlive the plan.
+SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase);
 
 // The path of `row`: relative to the folder, '/' between folders.
-const std::string& SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
-                              const std::vector<PlainFile>& files);
+std::string_view SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
+                            const std::vector<PlainFile>& files);
 
 // Adds a kUnlisted row for each file of `files` (named relative to the folder,
 // as ListPlainFilesTree names them) that no row names; `entries` are those

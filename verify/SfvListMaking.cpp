@@ -65,7 +65,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
             continue;
         }
         PlannedRow row;
-        row.name = &file.name;
+        row.name = file.name;
         RowReading& reading = row.Reading();
         reading.judge = RowJudge::kListing;
         reading.toRead.push_back({file.path, file.alternatePath});

@@ -28,13 +28,14 @@ void Require(bool condition) {
 void RequireSoundPlan(std::vector<sumbrook::SfvEntry> entries, bool foldCase) {
     using namespace sumbrook;  // NOLINT
     const std::size_t lines = entries.size();
-    const SfvPlan plan = PlanSfvVerification(entries, foldCase);
+    NameStore paths;
+    const SfvPlan plan = PlanSfvVerification(entries, paths, foldCase);
     if (!plan.ok) {
         Require(plan.line >= 1 && !plan.error.empty());
         return;
     }
     std::vector<int> rowsOfEntry(lines, 0);
-    std::set<std::string> paths;
+    std::set<std::string> rowPaths;
     for (const SfvRow& row : plan.rows) {
         Require(row.entry < lines);
         ++rowsOfEntry[row.entry];
@@ -45,8 +46,9 @@ void RequireSoundPlan(std::vector<sumbrook::SfvEntry> entries, bool foldCase) {
             }
         }
         if (row.kind != SfvRow::Kind::kNotHeld) {
-            const std::string& path = SfvRowPath(row, entries, {});
-            Require(!path.empty() && paths.insert(foldCase ? FoldedUtf8Name(path) : path).second);
+            const std::string_view path = SfvRowPath(row, entries, {});
+            Require(!path.empty() &&
+                    rowPaths.insert(foldCase ? FoldedUtf8Name(path) : std::string(path)).second);
         }
     }
     for (const int rows : rowsOfEntry) Require(rows == 1);

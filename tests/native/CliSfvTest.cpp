@@ -41,7 +41,7 @@ std::string Outcome(const ChecksumListFile& list) {
     if (!list.ok) return list.error;
     std::string text;
     for (const SfvEntry& entry : list.sfvEntries) {
-        text += entry.name.substr(0, 12) + "@" + std::to_string(entry.line) + " ";
+        text += std::string(entry.name.substr(0, 12)) + "@" + std::to_string(entry.line) + " ";
     }
     return text;
 }
@@ -127,8 +127,8 @@ std::string RowsText(const SfvPlan& plan, const std::vector<SfvEntry>& entries,
     std::string text;
     for (const SfvRow& row : plan.rows) {
         static const char* const kKinds[] = {"listed", "duplicate", "unlisted", "not held"};
-        text +=
-            std::string(kKinds[static_cast<int>(row.kind)]) + " " + SfvRowPath(row, entries, files);
+        text += std::string(kKinds[static_cast<int>(row.kind)]) + " " +
+                std::string(SfvRowPath(row, entries, files));
         if (row.kind == SfvRow::Kind::kDuplicate)
             text += "(" + std::to_string(1 + plan.details[row.detail].laterEntries.size()) + ")";
         text += "; ";
@@ -141,7 +141,7 @@ class SfvPlanTest : public ::testing::TestWithParam<PlanCase> {};
 TEST_P(SfvPlanTest, ResolvesNamesOnceAndFindsTheRest) {
     SfvReadResult read = ParseSfv(GetParam().list);
     ASSERT_TRUE(read.ok) << read.error;
-    SfvPlan plan = PlanSfvVerification(read.entries, GetParam().foldCase);
+    SfvPlan plan = PlanSfvVerification(read.entries, read.names, GetParam().foldCase);
     std::vector<PlainFile> files;
     for (const std::string& name : GetParam().files) files.push_back({name, "/x/" + name, ""});
     AddUnlistedFiles(plan, read.entries, files, GetParam().foldCase);
