@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "lists/ListedPath.h"
 #include "lists/SfvReader.h"
@@ -166,6 +169,31 @@ TEST(ListedPath, RefusesOnlyWhatIsUnsafeWhereItIsRead) {
         const ListedPath windows = ResolveListedPath(c.name, PathSystem::kWindows);
         EXPECT_FALSE(windows.ok) << c.name;
         EXPECT_EQ(windows.cannotBeHeld, c.windowsCannotHold) << c.name;
+    }
+}
+
+// Names are kept in blocks: many short ones, and one longer than a block,
+// fed in pieces that cut lines anywhere, all read back after the result has
+// been moved.
+TEST(SfvStreamReader, KeepsEveryNameThroughPiecesAndMoves) {
+    std::vector<std::string> names;
+    std::string text;
+    for (std::size_t i = 0; i < 20000; ++i) {
+        names.push_back(i == 7000 ? std::string(100000, 'L')
+                                  : "dir/" + std::string(i % 40, 'x') + std::to_string(i));
+        text += SfvEntryLine(names.back(), static_cast<std::uint32_t>(i)) + "\r\n";
+    }
+    SfvStreamReader reader;
+    for (std::size_t at = 0; at < text.size(); at += 4093) {
+        ASSERT_TRUE(reader.Add(std::string_view(text).substr(at, 4093)));
+    }
+    SfvReadResult read = reader.Finish();
+    const SfvReadResult moved = std::move(read);
+    ASSERT_TRUE(moved.ok) << moved.error;
+    ASSERT_EQ(moved.entries.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ASSERT_EQ(moved.entries[i].name, names[i]) << i;
+        ASSERT_EQ(moved.entries[i].line, i + 1);
     }
 }
 
