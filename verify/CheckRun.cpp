@@ -103,10 +103,9 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
             case VerifyRow::Kind::kListed:
             case VerifyRow::Kind::kUnlisted: {
                 row.name = list.files[planned.file].name;
-                RowReading& reading = row.Reading();
+                RowReading& reading = row.StartReading(RowJudge::kProtocol);
                 reading.protocolEntry = entry;
                 reading.protocolKind = planned.kind;
-                reading.judge = RowJudge::kProtocol;
                 Read(reading, list.files[planned.file]);
                 break;
             }
@@ -221,8 +220,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                     row.status = VerifyStatus::kMissing;
                     break;
                 }
-                RowReading& reading = row.Reading();
-                reading.judge = RowJudge::kSfvListed;
+                RowReading& reading = row.StartReading(RowJudge::kSfvListed);
                 reading.toRead.push_back({PathInFolder(checked, std::string(path)), ""});
                 const auto size = sizes.find(SizeKey(path));
                 if (size != sizes.end()) reading.bytes = size->second;
@@ -241,8 +239,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                 row.More().lines.push_back(entries[planned.entry].line);
                 break;
             case SfvRow::Kind::kUnlisted:
-                row.Reading().judge = RowJudge::kSfvUnlisted;
-                Read(row.Reading(), files[planned.file]);
+                Read(row.StartReading(RowJudge::kSfvUnlisted), files[planned.file]);
                 break;
         }
         rows.push_back(std::move(row));
@@ -324,8 +321,7 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                     row.More().foundSize = to.size;
                     break;
                 }
-                RowReading& reading = row.Reading();
-                reading.judge = RowJudge::kCopy;
+                RowReading& reading = row.StartReading(RowJudge::kCopy);
                 Read(reading, from);
                 Read(reading, to);
                 break;

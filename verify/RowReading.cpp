@@ -42,8 +42,6 @@ bool SizesDiffer(const RowReading& planned, const FileChecksum& source, const Fi
 
 void Judge(const RowReading& planned, CheckRow& row, const std::vector<FileChecksum>& read) {
     switch (planned.judge) {
-        case RowJudge::kNone:
-            break;
         case RowJudge::kProtocol: {
             VerifyRow verifyRow;
             verifyRow.kind = planned.protocolKind;
@@ -174,8 +172,8 @@ CheckRow& PlannedRow::More() {
     return *more;
 }
 
-RowReading& PlannedRow::Reading() {
-    if (!reading) reading = std::make_unique<RowReading>();
+RowReading& PlannedRow::StartReading(RowJudge judge) {
+    reading = std::make_unique<RowReading>(judge);
     return *reading;
 }
 

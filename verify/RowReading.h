@@ -18,9 +18,9 @@
 
 namespace sumbrook {
 
-// How a row is judged from what its files hold.
+// How a row is judged from what its files hold (a row without files to read
+// is complete as planned).
 enum class RowJudge : unsigned char {
-    kNone,         // nothing to read: the row is complete as planned
     kProtocol,     // JudgeRow with `protocolKind` and `protocolEntry`
     kSfvListed,    // JudgeListedFile against `expected`
     kSfvUnlisted,  // NEW, or UNREADABLE
@@ -30,10 +30,12 @@ enum class RowJudge : unsigned char {
 
 // What a row needs read, and how it is judged from what is read.
 struct RowReading {
+    explicit RowReading(RowJudge judgedBy) : judge(judgedBy) {}
+
     std::vector<FileToRead> toRead;  // in reading order (a copy: source, then copy)
     std::uint64_t bytes = 0;         // their sizes, as listed
     const ProtocolEntry* protocolEntry = nullptr;
-    RowJudge judge = RowJudge::kNone;
+    RowJudge judge;
     VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
 };
 
@@ -56,8 +58,8 @@ struct PlannedRow {
     void OwnName(std::string text);
     // The row's other fields, made on the first call.
     CheckRow& More();
-    // What the row needs read, made on the first call.
-    RowReading& Reading();
+    // Makes the row one whose files are read, and judged by `judge`.
+    RowReading& StartReading(RowJudge judge);
     std::size_t FilesToRead() const { return reading ? reading->toRead.size() : 0; }
     // The whole row as planned; this one keeps nothing of it.
     CheckRow TakeRow();

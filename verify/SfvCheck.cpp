@@ -203,10 +203,6 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
     }
 }
 
-VerifyStatus JudgeListedFile(const SfvEntry& entry, const FileChecksum& checksum) {
-    return JudgeListedFile(entry.crc, checksum);
-}
-
 VerifyStatus JudgeListedFile(std::uint32_t expected, const FileChecksum& checksum) {
     if (checksum.status == FileReadStatus::kOk) {
         return checksum.crc == expected ? VerifyStatus::kOk : VerifyStatus::kChanged;

@@ -66,10 +66,9 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
         }
         PlannedRow row;
         row.name = file.name;
-        RowReading& reading = row.Reading();
-        reading.judge = RowJudge::kListing;
-        reading.toRead.push_back({file.path, file.alternatePath});
-        reading.bytes = file.size;
+        RowReading& listing = row.StartReading(RowJudge::kListing);
+        listing.toRead.push_back({file.path, file.alternatePath});
+        listing.bytes = file.size;
         rows.push_back(std::move(row));
     }
     CheckOptions reading = options;

@@ -204,20 +204,20 @@ TEST(SfvJudge, MissingOnlyWhenTheNameNamesNothing) {
     FileChecksum read;
     read.status = FileReadStatus::kOk;
     read.crc = 0x352441C2;
-    EXPECT_EQ(JudgeListedFile(entry, read), VerifyStatus::kOk);
+    EXPECT_EQ(JudgeListedFile(entry.crc, read), VerifyStatus::kOk);
     read.crc = 0;
-    EXPECT_EQ(JudgeListedFile(entry, read), VerifyStatus::kChanged);
+    EXPECT_EQ(JudgeListedFile(entry.crc, read), VerifyStatus::kChanged);
     FileChecksum failed;
     for (const auto& [error, status] :
          {std::pair{ENOENT, VerifyStatus::kMissing}, std::pair{ENOTDIR, VerifyStatus::kMissing},
           std::pair{EACCES, VerifyStatus::kUnreadable},
           std::pair{EISDIR, VerifyStatus::kUnreadable}}) {
         failed.errorCode = static_cast<unsigned long>(error);
-        EXPECT_EQ(JudgeListedFile(entry, failed), status) << error;
+        EXPECT_EQ(JudgeListedFile(entry.crc, failed), status) << error;
     }
     failed.status = FileReadStatus::kEndedEarly;
     failed.errorCode = ENOENT;
-    EXPECT_EQ(JudgeListedFile(entry, failed), VerifyStatus::kUnreadable);
+    EXPECT_EQ(JudgeListedFile(entry.crc, failed), VerifyStatus::kUnreadable);
 }
 
 // --- the pairs of a comparison ----------------------------------------------
