@@ -14,12 +14,7 @@ inline constexpr int kExitError = 2;        // unreadable files, bad arguments o
 // (changed, missing, new, ambiguous, duplicate, different), else kExitOk.
 inline int ExitCodeOf(const StatusCounts& counts) {
     if (counts.Count(VerifyStatus::kUnreadable) > 0) return kExitError;
-    for (const VerifyStatus difference :
-         {VerifyStatus::kChanged, VerifyStatus::kMissing, VerifyStatus::kNew,
-          VerifyStatus::kAmbiguous, VerifyStatus::kDuplicate, VerifyStatus::kDifferent}) {
-        if (counts.Count(difference) > 0) return kExitDifferences;
-    }
-    return kExitOk;
+    return counts.AnyDifference() ? kExitDifferences : kExitOk;
 }
 
 }  // namespace sumbrook

@@ -9,12 +9,7 @@ int ExitCodeOfRun(const CheckOutcome& outcome) {
     if (counts.Count(VerifyStatus::kUnreadable) > 0 || outcome.foldersNotListed > 0) {
         return kVerifierExitError;
     }
-    for (const VerifyStatus status :
-         {VerifyStatus::kChanged, VerifyStatus::kMissing, VerifyStatus::kNew,
-          VerifyStatus::kAmbiguous, VerifyStatus::kDuplicate, VerifyStatus::kDifferent}) {
-        if (counts.Count(status) > 0) return kVerifierExitDifferences;
-    }
-    return kVerifierExitOk;
+    return counts.AnyDifference() ? kVerifierExitDifferences : kVerifierExitOk;
 }
 
 }  // namespace sumbrook

@@ -26,6 +26,15 @@ const char* VerifyStatusName(VerifyStatus status) {
     return "?";
 }
 
+bool StatusCounts::AnyDifference() const {
+    for (const VerifyStatus difference :
+         {VerifyStatus::kChanged, VerifyStatus::kMissing, VerifyStatus::kNew,
+          VerifyStatus::kAmbiguous, VerifyStatus::kDuplicate, VerifyStatus::kDifferent}) {
+        if (Count(difference) > 0) return true;
+    }
+    return false;
+}
+
 std::size_t StatusCounts::Total() const {
     std::size_t total = 0;
     for (const std::size_t count : counts_) total += count;

@@ -98,6 +98,9 @@ class StatusCounts {
     }
     std::size_t ReadThroughCache() const { return readThroughCache_; }
     std::size_t Total() const;
+    // Whether a file differs from what was expected: a row CHANGED, MISSING,
+    // NEW, AMBIGUOUS, DUPLICATE or DIFFERENT (an EMPTY file is no difference).
+    bool AnyDifference() const;
 
   private:
     std::array<std::size_t, kVerifyStatusCount> counts_{};
