@@ -898,13 +898,7 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_VERIFIER_RUNNING:
             return job_ != nullptr ? 1 : 0;
         case WM_CLOSE:
-            if (job_ != nullptr) {
-                job_->Cancel();
-                job_->Join();
-                job_.reset();
-                exitCode_ = kVerifierExitCancelled;
-            }
-            DestroyWindow(window_);
+            DestroyWindow(window_);  // WM_DESTROY cancels a run still going
             return 0;
         case WM_DESTROY:
             if (job_ != nullptr) {
