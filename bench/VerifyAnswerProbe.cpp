@@ -7,25 +7,7 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-struct Search {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK FindProgramWindow(HWND window, LPARAM state) {
-    auto* search = reinterpret_cast<Search*>(state);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (owner != search->process || std::wstring(name) != L"SumbrookVerifyWindow") return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-}  // namespace
+#include "tests/win/ProcessWindow.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
@@ -45,22 +27,23 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "verify_answer_probe: the program did not start\n");
         return 99;
     }
-    Search search{process.dwProcessId, nullptr};
+    HWND window = nullptr;
     DWORD worst = 0;
     unsigned long asks = 0;
     unsigned long late = 0;
     while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
-        if (search.found == nullptr || !IsWindow(search.found)) {
-            search.found = nullptr;
-            EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
-            if (search.found == nullptr) continue;
+        if (window == nullptr || !IsWindow(window)) {
+            window = sumbrook::test::FindProcessWindow(process.dwProcessId, [](HWND candidate) {
+                return sumbrook::test::ClassNameOf(candidate) == "SumbrookVerifyWindow";
+            });
+            if (window == nullptr) continue;
         }
         const DWORD start = GetTickCount();
         DWORD_PTR result = 0;
         const bool answered =
-            SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0;
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0;
         const DWORD took = GetTickCount() - start;
-        if (!answered && !IsWindow(search.found)) continue;  // closed meanwhile
+        if (!answered && !IsWindow(window)) continue;  // closed meanwhile
         ++asks;
         if (took > worst) worst = took;
         if (took > 100) ++late;

@@ -23,4 +23,9 @@ inline std::uint32_t CrcOf(const std::string& bytes) {
     return Crc32UpdateByteWise(0, bytes.data(), bytes.size());
 }
 
+// The same as a list writes it: eight hexadecimal digits.
+inline std::string CrcText(const std::string& bytes) {
+    return Crc32Text(CrcOf(bytes));
+}
+
 }  // namespace sumbrook::test

@@ -29,7 +29,7 @@
 namespace sumbrook {
 namespace {
 
-using test::CrcOf;
+using test::CrcText;
 using test::RandomBytes;
 using test::TempDirectory;
 using Clock = std::chrono::steady_clock;
@@ -49,7 +49,7 @@ class RecordingSink : public CheckSink {
 };
 
 std::string SfvLine(const std::string& name, const std::string& content) {
-    return name + " " + Crc32Text(CrcOf(content)) + "\n";
+    return name + " " + CrcText(content) + "\n";
 }
 
 // A file of `size` bytes that holds no disk space (its bytes are zeros).
@@ -275,9 +275,8 @@ TEST(CheckAgain, OnlyTheNamedRowsAreReadAndReported) {
     EXPECT_EQ(sink.plans[0].files, 3U);
     EXPECT_EQ(sink.plans[0].rows, 3U);
     EXPECT_EQ(sink.lines,
-              (std::vector<std::string>{
-                  "CHANGED     b  " + Crc32Text(CrcOf("x")) + " -> " + Crc32Text(CrcOf("b")),
-                  "MISSING     gone", "NEW         new  " + Crc32Text(CrcOf("new"))}));
+              (std::vector<std::string>{"CHANGED     b  " + CrcText("x") + " -> " + CrcText("b"),
+                                        "MISSING     gone", "NEW         new  " + CrcText("new")}));
     EXPECT_EQ(outcome.counts.Total(), 3U);
 }
 

@@ -10,8 +10,8 @@
 
 #include "CliProcess.h"
 #include "TempFolder.h"
-#include "crc/Crc32.h"
 #include "platform/WideText.h"
+#include "tests/common/TestContent.h"
 
 namespace sumbrook {
 namespace {
@@ -19,6 +19,7 @@ namespace {
 constexpr DWORD kRunLimitMs = 120000;
 
 using test::CliRun;
+using test::CrcText;
 using test::RemoveTreeW;
 using test::RunCli;
 
@@ -37,10 +38,6 @@ void WriteFileW(const std::string& path, const std::string& content) {
     DWORD written = 0;
     WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(file);
-}
-
-std::string CrcText(const std::string& content) {
-    return Crc32Text(Crc32Update(0, content.data(), content.size()));
 }
 
 // One name per script the ANSI code page cannot hold, a plain one, and a

@@ -11,13 +11,14 @@
 
 #include "CliProcess.h"
 #include "TempFolder.h"
-#include "crc/Crc32.h"
 #include "platform/WideText.h"
+#include "tests/common/TestContent.h"
 
 namespace sumbrook {
 namespace {
 
 using test::CliRun;
+using test::CrcText;
 using test::RunCli;
 
 // Creates the file at the UTF-8 `path` (and its folder) with `content`.
@@ -29,10 +30,6 @@ void WriteUtf8Named(const std::string& path, const std::string& content) {
     DWORD written = 0;
     WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(file);
-}
-
-std::string CrcOf(const std::string& content) {
-    return Crc32Text(Crc32Update(0, content.data(), content.size()));
 }
 
 void Replace(std::string& text, const std::string& what, const std::string& with) {
@@ -102,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A list in the ANSI code page (1252 here): each name is its own file.
         NamesCase{"ansi_list",
                   {{kUe + ".txt", "u"}, {kAe + ".txt", "a"}},
-                  "\xFC.txt " + CrcOf("u") + "\r\n\xE4.txt " + CrcOf("a") + "\r\n",
+                  "\xFC.txt " + CrcText("u") + "\r\n\xE4.txt " + CrcText("a") + "\r\n",
                   {"--verify", "{LIST}", "{DIR}"},
                   0,
                   "OK          " + kUe + ".txt\nOK          " + kAe +

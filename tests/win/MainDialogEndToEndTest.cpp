@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "ProcessWindow.h"
 #include "ShellAssociation.h"
 #include "TempFolder.h"
 
@@ -52,9 +53,11 @@ class Program {
     HWND WaitForDialog() const {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < kStartLimitMs) {
-            Search search = {ProcessId(), nullptr};
-            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-            if (search.found != nullptr && IsWindowVisible(search.found)) return search.found;
+            const HWND dialog = sumbrook::test::FindProcessWindow(ProcessId(), [](HWND window) {
+                return sumbrook::test::ClassNameOf(window) == "#32770" &&
+                       sumbrook::test::TitleOf(window) == kTitle;
+            });
+            if (dialog != nullptr && IsWindowVisible(dialog)) return dialog;
             if (WaitForSingleObject(info_.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
         }
         return nullptr;
@@ -69,26 +72,6 @@ class Program {
     }
 
   private:
-    struct Search {
-        DWORD processId;
-        HWND found;
-    };
-    static BOOL CALLBACK FindDialog(HWND window, LPARAM lParam) {
-        auto* search = reinterpret_cast<Search*>(lParam);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char className[64] = {};
-        char title[128] = {};
-        GetClassNameA(window, className, sizeof className);
-        GetWindowTextA(window, title, sizeof title);
-        if (owner == search->processId && std::string(className) == "#32770" &&
-            std::string(title) == kTitle) {
-            search->found = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
     PROCESS_INFORMATION info_ = {};
     bool started_ = false;
 };
@@ -158,34 +141,16 @@ TEST(SumbrookExe, AltF4EndsItWithZeroWhateverTheTextBoxesHold) {
     EXPECT_EQ(program.WaitForExit(), 0U);
 }
 
-// A window of the program other than its dialog: a message box, by title.
-struct WindowSearch {
-    DWORD processId;
-    const std::string* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    if (owner != search->processId || *search->title != text || !IsWindowVisible(window)) {
-        return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
+// A window of the program other than its dialog (a message box), by title.
 HWND WaitForWindow(DWORD processId, const std::string& title) {
-    WindowSearch search = {processId, &title, nullptr};
     const DWORD start = GetTickCount();
-    while (search.found == nullptr && GetTickCount() - start < kEndLimitMs) {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr) Sleep(50);
+    for (;;) {
+        const HWND found = sumbrook::test::FindProcessWindow(processId, [&](HWND window) {
+            return sumbrook::test::TitleOf(window) == title && IsWindowVisible(window);
+        });
+        if (found != nullptr || GetTickCount() - start >= kEndLimitMs) return found;
+        Sleep(50);
     }
-    return search.found;
 }
 
 // The text of a control in another process, asked of the control itself.

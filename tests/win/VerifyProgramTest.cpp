@@ -11,20 +11,18 @@
 #include <vector>
 
 #include "CliProcess.h"
+#include "ProcessWindow.h"
 #include "TempFolder.h"
-#include "crc/Crc32.h"
 #include "platform/WideText.h"
+#include "tests/common/TestContent.h"
 
 namespace sumbrook {
 namespace {
 
+using test::CrcText;
 using test::TempFolder;
 
 constexpr DWORD kRunLimitMs = 120000;
-
-std::string CrcText(const std::string& content) {
-    return Crc32Text(Crc32Update(0, content.data(), content.size()));
-}
 
 // The program started with UTF-8 arguments, each quoted.
 class VerifierProcess {
@@ -63,30 +61,16 @@ class VerifierProcess {
     HWND Window(DWORD limitMs) const {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < limitMs) {
-            Search search{process_.dwProcessId, nullptr};
-            EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
-            if (search.found != nullptr) return search.found;
+            const HWND found = test::FindProcessWindow(process_.dwProcessId, [](HWND window) {
+                return test::ClassNameOf(window) == "SumbrookVerifyWindow";
+            });
+            if (found != nullptr) return found;
             Sleep(20);
         }
         return nullptr;
     }
 
   private:
-    struct Search {
-        DWORD process;
-        HWND found;
-    };
-    static BOOL CALLBACK FindProgramWindow(HWND window, LPARAM state) {
-        auto* search = reinterpret_cast<Search*>(state);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (owner != search->process || std::wstring(name) != L"SumbrookVerifyWindow") return TRUE;
-        search->found = window;
-        return FALSE;
-    }
-
     bool started_ = false;
     PROCESS_INFORMATION process_ = {};
 };

@@ -21,12 +21,14 @@
 #include "crc/Crc32.h"
 #include "crc/Crc32Combine.h"
 #include "platform/WideText.h"
+#include "tests/common/TestContent.h"
 #include "verifier/VerifierControlIds.h"
 #include "verifier/VerifyWindow.h"
 
 namespace sumbrook {
 namespace {
 
+using test::CrcText;
 using test::RemoveTreeW;
 using test::TempFolder;
 
@@ -60,10 +62,6 @@ void WriteSparseFile(const std::string& path, std::uint64_t size) {
     SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
     SetEndOfFile(file);
     CloseHandle(file);
-}
-
-std::string CrcText(const std::string& content) {
-    return Crc32Text(Crc32Update(0, content.data(), content.size()));
 }
 
 // The checksum of `size` zero bytes, `size` a power of two of at least 1 MiB.
