@@ -95,12 +95,9 @@ PlainFileTree ListPlainFilesOfFolders(const std::string& top,
     // keys of its subfolders, or none when it could not be listed (a fault
     // already told).
     std::unordered_map<std::string, std::optional<std::unordered_set<std::string>>> reached;
-    const auto key = [](const std::string& name) {
-        return kNamesFoldCase ? FoldedUtf8Name(name) : name;
-    };
     const auto subfoldersOf =
         [&](const std::string& relative) -> const std::optional<std::unordered_set<std::string>>& {
-        const auto [found, added] = reached.try_emplace(key(relative));
+        const auto [found, added] = reached.try_emplace(NameKey(relative));
         if (!added) return found->second;
         const std::string path = relative.empty() ? top : PathInFolder(top, relative);
         SubfolderList list = ListSubfolders(path, true);
@@ -109,7 +106,7 @@ PlainFileTree ListPlainFilesOfFolders(const std::string& top,
             return found->second;
         }
         std::unordered_set<std::string> names;
-        for (const Subfolder& folder : list.folders) names.insert(key(folder.name));
+        for (const Subfolder& folder : list.folders) names.insert(NameKey(folder.name));
         return found->second = std::move(names);
     };
     for (const std::string& relative : folders) {
@@ -123,7 +120,7 @@ PlainFileTree ListPlainFilesOfFolders(const std::string& top,
             const std::string parent = start == 0 ? std::string() : relative.substr(0, start - 1);
             const auto& subfolders = subfoldersOf(parent);
             there = subfolders &&
-                    subfolders->count(key(relative.substr(
+                    subfolders->count(NameKey(relative.substr(
                         start, end == std::string::npos ? std::string::npos : end - start))) != 0;
         }
         if (!there) continue;

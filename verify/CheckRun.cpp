@@ -14,7 +14,6 @@
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
-#include "files/PathSeparators.h"
 #include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
 #include "verify/ChecksumListFile.h"
@@ -49,17 +48,7 @@ void Read(RowReading& reading, const PlainFile& file) {
 // file at `path`: by name first, so that only a line of the same name costs a
 // look at the file system.
 bool NamesFile(const std::string& folder, std::string_view listed, const std::string& path) {
-    const std::size_t folderEnd = listed.rfind('/');
-    const std::size_t separator = LastPathSeparator(path);
-    const std::string_view listedName =
-        folderEnd == std::string_view::npos ? listed : listed.substr(folderEnd + 1);
-    const std::string_view name = separator == std::string::npos
-                                      ? std::string_view(path)
-                                      : std::string_view(path).substr(separator + 1);
-    if (kNamesFoldCase ? FoldedUtf8Name(listedName) != FoldedUtf8Name(name) : listedName != name) {
-        return false;
-    }
-    return SameFile(PathInFolder(folder, std::string(listed)), path);
+    return SameLastName(listed, path) && SameFile(PathInFolder(folder, std::string(listed)), path);
 }
 
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
@@ -163,10 +152,6 @@ class AbsentFolders {
     unsigned long lastError_ = 0;
 };
 
-std::string SizeKey(std::string_view name) {
-    return kNamesFoldCase ? FoldedUtf8Name(name) : std::string(name);
-}
-
 CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> entries,
                               NameStore& names, const std::string& directory,
                               const CheckOptions& options, CheckSink& sink) {
@@ -193,7 +178,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
     // The sizes of the listed files, as far as the listings saw them.
     std::unordered_map<std::string, std::uint64_t> sizes;
     sizes.reserve(files.size());
-    for (const PlainFile& file : files) sizes.emplace(SizeKey(file.name), file.size);
+    for (const PlainFile& file : files) sizes.emplace(NameKey(file.name), file.size);
 
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
@@ -222,7 +207,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                 }
                 RowReading& reading = row.StartReading(RowJudge::kSfvListed);
                 reading.toRead.push_back({PathInFolder(checked, std::string(path)), ""});
-                const auto size = sizes.find(SizeKey(path));
+                const auto size = sizes.find(NameKey(path));
                 if (size != sizes.end()) reading.bytes = size->second;
                 break;
             }

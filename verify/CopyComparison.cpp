@@ -8,9 +8,7 @@ namespace sumbrook {
 
 std::vector<CopyRow> PlanCopyComparison(const std::vector<PlainFile>& source,
                                         const std::vector<PlainFile>& copy, bool foldCase) {
-    const auto key = [foldCase](const std::string& name) {
-        return foldCase ? FoldedUtf8Name(name) : name;
-    };
+    const auto key = [foldCase](const std::string& name) { return NameKey(name, foldCase); };
     std::unordered_map<std::string, std::size_t> copyByName;
     for (std::size_t index = 0; index < copy.size(); ++index) {
         copyByName.emplace(key(copy[index].name), index);

@@ -15,10 +15,6 @@ namespace sumbrook {
 
 namespace {
 
-std::string PathKey(std::string_view path, bool foldCase) {
-    return foldCase ? FoldedUtf8Name(path) : std::string(path);
-}
-
 // The rows planned so far by their keys: open addressing over each key's
 // hash, one small slot a row (a map of strings would cost a node, a copy of
 // the key and a miss in memory per row).
@@ -111,7 +107,7 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bo
         const std::string_view key = foldCase ? std::string_view(resolved.key) : path;
         const std::size_t found =
             rowByKey.FindOrAdd(resolved.hash, plan.rows.size(), [&](std::size_t row) {
-                return foldCase ? PathKey(pathOf(row), foldCase) == key : pathOf(row) == key;
+                return foldCase ? NameKey(pathOf(row), foldCase) == key : pathOf(row) == key;
             });
         if (found != RowIndex::kNotFound) {
             SfvRow& row = plan.rows[found];
@@ -162,7 +158,7 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bo
         }
         Resolved next;
         next.index = index;
-        if (foldCase) next.key = PathKey(name, foldCase);
+        if (foldCase) next.key = NameKey(name, foldCase);
         next.hash = RowIndex::HashOf(foldCase ? std::string_view(next.key) : name);
         rowByKey.Prefetch(next.hash);
         settle();
@@ -187,14 +183,14 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
     std::unordered_map<std::string, std::size_t> unnamed;
     unnamed.reserve(files.size());
     for (std::size_t file = 0; file < files.size(); ++file) {
-        unnamed.emplace(PathKey(files[file].name, foldCase), file);
+        unnamed.emplace(NameKey(files[file].name, foldCase), file);
     }
     for (const SfvRow& row : plan.rows) {
         if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kDuplicate)
-            unnamed.erase(PathKey(entries[row.entry].name, foldCase));
+            unnamed.erase(NameKey(entries[row.entry].name, foldCase));
     }
     for (std::size_t file = 0; file < files.size(); ++file) {
-        const auto found = unnamed.find(PathKey(files[file].name, foldCase));
+        const auto found = unnamed.find(NameKey(files[file].name, foldCase));
         if (found == unnamed.end() || found->second != file) continue;
         SfvRow row;
         row.kind = SfvRow::Kind::kUnlisted;

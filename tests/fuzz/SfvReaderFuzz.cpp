@@ -47,8 +47,7 @@ void RequireSoundPlan(std::vector<sumbrook::SfvEntry> entries, bool foldCase) {
         }
         if (row.kind != SfvRow::Kind::kNotHeld) {
             const std::string_view path = SfvRowPath(row, entries, {});
-            Require(!path.empty() &&
-                    rowPaths.insert(foldCase ? FoldedUtf8Name(path) : std::string(path)).second);
+            Require(!path.empty() && rowPaths.insert(NameKey(path, foldCase)).second);
         }
     }
     for (const int rows : rowsOfEntry) Require(rows == 1);
