@@ -22,6 +22,7 @@
 #include "verify/NotAList.h"
 #include "verify/ProtocolCheck.h"
 #include "verify/ProtocolText.h"
+#include "verify/ReportText.h"
 #include "verify/RowReading.h"
 #include "verify/SfvCheck.h"
 #include "verify/UnlistedCandidates.h"
@@ -159,8 +160,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
     // both last until the reading is done.
     SfvPlan plan = PlanSfvVerification(entries, names, kNamesFoldCase);
     if (!plan.ok) {
-        return Refused(CheckKind::kSfv, listPath,
-                       "line " + std::to_string(plan.line) + ": " + plan.error);
+        return Refused(CheckKind::kSfv, listPath, LineFault(plan.line, plan.error));
     }
     const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
     PlainFileTree top = ListPlainFilesTree(checked, options.recursive);

@@ -8,6 +8,7 @@
 #include "lists/ProtocolFormat.h"
 #include "platform/StdioFile.h"
 #include "verify/ProtocolText.h"
+#include "verify/ReportText.h"
 
 namespace sumbrook {
 
@@ -16,10 +17,6 @@ namespace {
 // A protocol lists about 44 bytes per file; anything near this is no protocol.
 constexpr std::size_t kLargestProtocol = 256U << 20;
 constexpr std::size_t kBlockSize = 1U << 16;
-
-std::string LineFault(std::size_t line, const std::string& error) {
-    return "line " + std::to_string(line) + ": " + error;
-}
 
 }  // namespace
 

@@ -40,7 +40,7 @@ std::string DetailOf(const CheckRow& row) {
         case VerifyStatus::kUnreadable:
             if (!row.nameFault.empty()) return "cannot be listed: " + row.nameFault;
             if (!row.notHeld.empty() && !row.lines.empty()) {
-                return "line " + std::to_string(row.lines.front()) + ": " + row.notHeld;
+                return LineFault(row.lines.front(), row.notHeld);
             }
             if (row.failedPath.empty()) return ReadFailureText(row.failure);
             return DisplayName(row.failedPath) + ": " + ReadFailureText(row.failure);
@@ -109,6 +109,12 @@ std::string LinesText(const std::vector<std::size_t>& lines) {
         if (i > 0) text += i + 1 == lines.size() ? " and " : ", ";
         text += std::to_string(lines[i]);
     }
+    return text;
+}
+
+std::string LineFault(std::size_t line, std::string_view reason) {
+    std::string text = "line " + std::to_string(line) + ": ";
+    text.append(reason);
     return text;
 }
 

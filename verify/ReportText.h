@@ -4,8 +4,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "verify/CheckRow.h"
 
@@ -42,5 +44,8 @@ std::string SummaryLine(CheckKind kind, const StatusCounts& counts);
 
 // "on lines 3 and 7" / "on lines 3, 7 and 9".
 std::string LinesText(const std::vector<std::size_t>& lines);
+
+// "line 3: <reason>": what is wrong with a line of a list.
+std::string LineFault(std::size_t line, std::string_view reason);
 
 }  // namespace sumbrook
