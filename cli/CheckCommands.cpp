@@ -4,6 +4,7 @@
 
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
+#include "cli/PrintingSink.h"
 #include "verify/CheckRun.h"
 #include "verify/DisplayName.h"
 #include "verify/ReportText.h"
@@ -14,28 +15,19 @@ namespace {
 
 // Prints each row as its report line, the folders that could not be listed
 // on standard error, and the progress line.
-class ReportPrinter : public CheckSink {
+class ReportPrinter : public PrintingSink {
   public:
     // `listPath`: the list checked, "" for a comparison of copies.
     ReportPrinter(CommandOutput& output, std::string listPath)
-        : output_(output), listPath_(std::move(listPath)) {}
+        : PrintingSink(output), listPath_(std::move(listPath)) {}
 
-    void Planned(const CheckPlan& plan) override { output_.Meter().SetTotal(plan.files); }
-    void Row(const CheckRow& row) override { output_.Line(ReportLine(row)); }
-    void Progressed(const CheckProgress& progress) override {
-        output_.Meter().Set(progress.filesDone, progress.bytesDone);
-    }
-    void FolderNotListed(const std::string& path, const std::string& error) override {
-        output_.Complain(DisplayName(path), "the folder cannot be listed: " + error);
-    }
-
+    void Row(const CheckRow& row) override { Output().Line(ReportLine(row)); }
     void ListNamesItself(std::size_t line) override {
-        output_.Complain(DisplayName(listPath_) + " names itself on line " + std::to_string(line) +
-                         "; that line is not checked");
+        Output().Complain(DisplayName(listPath_) + " names itself on line " + std::to_string(line) +
+                          "; that line is not checked");
     }
 
   private:
-    CommandOutput& output_;
     std::string listPath_;
 };
 

@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
+#include "cli/PrintingSink.h"
 #include "files/ReadFailure.h"
 #include "lists/SfvWriter.h"
 #include "verify/DisplayName.h"
@@ -14,13 +15,13 @@ namespace {
 // Says on standard error what is left out of the list, and writes the list
 // to standard output as its lines come when it goes there: the header once
 // the folder is listed, then a line per file read.
-class ListPrinter : public CheckSink {
+class ListPrinter : public PrintingSink {
   public:
     ListPrinter(CommandOutput& output, const CliSettings& settings, bool toStandardOutput)
-        : output_(output), settings_(settings), toStandardOutput_(toStandardOutput) {}
+        : PrintingSink(output), settings_(settings), toStandardOutput_(toStandardOutput) {}
 
     void Planned(const CheckPlan& plan) override {
-        output_.Meter().SetTotal(plan.files);
+        PrintingSink::Planned(plan);
         header_ = SfvHeaderLines("sumbrook-cli", settings_.version, ListHeaderTime(settings_.err));
         for (const std::string& line : header_) Emit(line);
     }
@@ -28,16 +29,10 @@ class ListPrinter : public CheckSink {
         if (row.status == VerifyStatus::kOk) {
             Emit(SfvEntryLine(row.name, row.found));
         } else if (!row.nameFault.empty()) {
-            output_.Complain(DisplayName(row.failedPath), "cannot be listed: " + row.nameFault);
+            Output().Complain(DisplayName(row.failedPath), "cannot be listed: " + row.nameFault);
         } else {
-            output_.Complain(DisplayName(row.failedPath), ReadFailureText(row.failure));
+            Output().Complain(DisplayName(row.failedPath), ReadFailureText(row.failure));
         }
-    }
-    void Progressed(const CheckProgress& progress) override {
-        output_.Meter().Set(progress.filesDone, progress.bytesDone);
-    }
-    void FolderNotListed(const std::string& path, const std::string& error) override {
-        output_.Complain(DisplayName(path), "the folder cannot be listed: " + error);
     }
 
     bool Written() const { return written_; }
@@ -46,10 +41,9 @@ class ListPrinter : public CheckSink {
   private:
     void Emit(const std::string& line) {
         if (!toStandardOutput_) return;
-        written_ = output_.Write(line) && output_.Write(kSfvLineEnd) && written_;
+        written_ = Output().Write(line) && Output().Write(kSfvLineEnd) && written_;
     }
 
-    CommandOutput& output_;
     const CliSettings& settings_;
     bool toStandardOutput_;
     bool written_ = true;
