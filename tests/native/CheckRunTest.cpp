@@ -135,11 +135,18 @@ INSTANTIATE_TEST_SUITE_P(Runs, SameRowsTest,
                                            SameRowsCase{"NewList", Run::kNewList, true}),
                          [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
-// Sets the flag after a delay, from a thread of its own, and notes when.
+// Sets the flag from a thread of its own, `delay` after `after` is set (or
+// after 10 s without it, so that a run that never gets there still ends),
+// and notes when.
 class Canceller {
   public:
-    Canceller(std::atomic<bool>& flag, std::chrono::milliseconds delay)
-        : thread_([this, &flag, delay] {
+    Canceller(std::atomic<bool>& flag, const std::atomic<bool>& after,
+              std::chrono::milliseconds delay)
+        : thread_([this, &flag, &after, delay] {
+              const Clock::time_point watchdog = Clock::now() + std::chrono::seconds(10);
+              while (!after && Clock::now() < watchdog) {
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+              }
               std::this_thread::sleep_for(delay);
               const std::lock_guard<std::mutex> lock(mutex_);
               flag = true;
@@ -181,18 +188,21 @@ TEST_P(CancelTest, StopsWithin100msInTheMiddleOfALargeFileAndJoinsItsThreads) {
     options.uncached = GetParam().uncached;
     options.cancel = &cancel;
 
-    // Cancels from inside the first Row call, or from a thread 30 ms into reading.
+    // Cancels from inside the first Row call, or from a thread 30 ms after
+    // it, while the large file is read.
     class Sink : public RecordingSink {
       public:
         Sink(std::atomic<bool>& flag, bool fromSink) : flag_(flag), fromSink_(fromSink) {}
         void Row(const CheckRow& row) override {
             RecordingSink::Row(row);
+            firstRow = true;
             if (fromSink_ && !flag_) {
                 flag_ = true;
                 setAt = Clock::now();
             }
         }
         Clock::time_point setAt;
+        std::atomic<bool> firstRow{false};
 
       private:
         std::atomic<bool>& flag_;
@@ -206,7 +216,7 @@ TEST_P(CancelTest, StopsWithin100msInTheMiddleOfALargeFileAndJoinsItsThreads) {
         outcome = VerifyList(dir / "list.sfv", "", options, sink);
         setAt = sink.setAt;
     } else {
-        Canceller canceller(cancel, std::chrono::milliseconds(30));
+        Canceller canceller(cancel, sink.firstRow, std::chrono::milliseconds(30));
         outcome = VerifyList(dir / "list.sfv", "", options, sink);
         const Clock::time_point returned = Clock::now();
         setAt = canceller.SetAt();
