@@ -44,8 +44,9 @@ test-sanitize: sanitize
 	cd $(SAN) && ctest --output-on-failure -j $(JOBS)
 # One CTest entry per test case under Wine; the programs that show windows
 # run their cases one at a time (RESOURCE_LOCK), the others in parallel.
+# One Wine server serves the whole run (cmake/wine-ctest.sh).
 test-win: win
-	cd $(WIN) && ctest --output-on-failure -j $(JOBS)
+	cmake/wine-ctest.sh $(WIN) --output-on-failure -j $(JOBS)
 
 # The Windows tests run last, so the output ends with CTest's summary.
 test: test-native test-sanitize test-win
