@@ -10,16 +10,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The Layout, bottom up, and what each folder may include besides itself.
-layers=(platform crc files lists verify app cli verifier)
+layers=(platform crc hash files lists verify app cli verifier)
 declare -A uses=(
   [platform]=""
   [crc]=""
-  [files]="crc platform"
-  [lists]="crc platform"
-  [verify]="lists files crc platform"
-  [app]="lists files crc platform"
-  [cli]="verify lists files crc platform"
-  [verifier]="verify lists files crc platform"
+  [hash]="crc platform"
+  [files]="hash crc platform"
+  [lists]="hash crc platform"
+  [verify]="lists files hash crc platform"
+  [app]="lists files hash crc platform"
+  [cli]="verify lists files hash crc platform"
+  [verifier]="verify lists files hash crc platform"
 )
 # Folders of the repository that an include may name at all.
 known=" ${layers[*]} tests bench "

@@ -1,0 +1,77 @@
+// A checksum of any kind as a value: its kind and its bytes (at most 64),
+// with its text and the parsing of a text. CRC-32 is one kind among the
+// others; its bytes are the 32-bit value most significant byte first, so
+// that its text is the same eight upper-case digits everywhere.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sumbrook {
+
+enum class DigestKind : unsigned char {
+    kCrc32,
+    kMd5,
+    kSha1,
+    kSha256,
+    kSha384,
+    kSha512,
+    kBlake3,
+    kXxh3,    // XXH3-64
+    kXxh128,  // XXH3-128
+};
+inline constexpr std::size_t kDigestKindCount = static_cast<std::size_t>(DigestKind::kXxh128) + 1;
+inline constexpr std::size_t kMaxDigestBytes = 64;
+
+// The bytes of a digest of this kind: 4, 16, 20, 32, 48, 64, 32, 8, 16.
+std::size_t DigestSize(DigestKind kind);
+// The name people know it by: "CRC-32", "MD5", "SHA-1", "SHA-256",
+// "SHA-384", "SHA-512", "BLAKE3", "XXH3-64", "XXH128".
+const char* DigestKindName(DigestKind kind);
+// The name on the command line: "crc32", "md5", "sha1", "sha256", "sha384",
+// "sha512", "blake3", "xxh3", "xxh128".
+const char* DigestKindOption(DigestKind kind);
+// Either name in any case, with or without the '-' ("SHA-256", "sha256",
+// "Sha256", "xxh3-64", "crc-32"); nothing for any other text.
+std::optional<DigestKind> DigestKindFromName(std::string_view name);
+// "crc32, md5, sha1, sha256, sha384, sha512, blake3, xxh3, xxh128".
+std::string DigestKindOptionList();
+
+class Digest {
+  public:
+    // A CRC-32 of 0.
+    Digest() = default;
+    // DigestSize(kind) bytes from `bytes`.
+    Digest(DigestKind kind, const unsigned char* bytes);
+    static Digest FromCrc32(std::uint32_t crc);
+
+    DigestKind Kind() const { return kind_; }
+    std::size_t Size() const { return DigestSize(kind_); }
+    const unsigned char* Bytes() const { return bytes_.data(); }
+    // The value of a CRC-32 digest (0 for any other kind).
+    std::uint32_t Crc32() const;
+
+    // CRC-32: eight upper-case digits (as Crc32Text); every other kind: its
+    // bytes as lower-case hexadecimal, two digits a byte.
+    std::string Text() const;
+
+    // A digest of `kind` from its hexadecimal text: exactly two digits a
+    // byte, either case, blanks (spaces, tabs) around it allowed; nothing for
+    // any other text.
+    static std::optional<Digest> Parse(DigestKind kind, std::string_view text);
+
+    friend bool operator==(const Digest& a, const Digest& b) {
+        return a.kind_ == b.kind_ && a.bytes_ == b.bytes_;
+    }
+    friend bool operator!=(const Digest& a, const Digest& b) { return !(a == b); }
+
+  private:
+    DigestKind kind_ = DigestKind::kCrc32;
+    std::array<unsigned char, kMaxDigestBytes> bytes_{};  // past Size(): zero
+};
+
+}  // namespace sumbrook

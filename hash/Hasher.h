@@ -1,0 +1,27 @@
+// One digest computed over bytes handed in pieces: Update any number of
+// times, then Finish once. Pieces compose: the digest of a file read block
+// by block equals the digest of its bytes handed at once.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "hash/Digest.h"
+
+namespace sumbrook {
+
+class Hasher {
+  public:
+    virtual ~Hasher() = default;
+    virtual void Update(const void* data, std::size_t size) = 0;
+    // The digest of every byte handed so far. The hasher is not used again
+    // afterwards, except through Reset.
+    virtual Digest Finish() = 0;
+    // Starts over, as new.
+    virtual void Reset() = 0;
+};
+
+// A hasher of `kind`. Never null: every kind has a backend in every build.
+std::unique_ptr<Hasher> MakeHasher(DigestKind kind);
+
+}  // namespace sumbrook
