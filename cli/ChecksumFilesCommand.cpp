@@ -1,6 +1,5 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "crc/Crc32.h"
 #include "files/ChecksumInOrder.h"
 #include "files/ReadFailure.h"
 #include "verify/DisplayName.h"
@@ -17,7 +16,7 @@ int ChecksumFiles(const std::vector<std::string>& paths, const CliSettings& sett
         files, settings.jobs,
         [&](std::size_t index, const FileChecksum& checksum) {
             if (checksum.status == FileReadStatus::kOk) {
-                output.Line(Crc32Text(checksum.crc) + "  " + DisplayName(paths[index]));
+                output.Line(checksum.digest.Text() + "  " + DisplayName(paths[index]));
             } else {
                 output.Complain(DisplayName(paths[index]), ReadFailureText(checksum));
                 ++failures;

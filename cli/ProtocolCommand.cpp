@@ -2,7 +2,6 @@
 #include "cli/Commands.h"
 #include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
-#include "crc/Crc32.h"
 #include "files/ChecksumInOrder.h"
 #include "files/ListPlainFiles.h"
 #include "files/ReadFailure.h"
@@ -90,7 +89,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             if (checksum.status != FileReadStatus::kOk) {
                 output.Complain(DisplayName(file.path), ReadFailureText(checksum));
                 ++failures;
-            } else if (!writer.AddFile(listedNames[index], Crc32Text(checksum.crc)) &&
+            } else if (!writer.AddFile(listedNames[index], checksum.digest.Text()) &&
                        checksum.size > 0) {
                 output.Complain(DisplayName(file.path),
                                 "its checksum is 00000000, which a protocol never lists");

@@ -27,7 +27,7 @@ class ListPrinter : public PrintingSink {
     }
     void Row(const CheckRow& row) override {
         if (row.status == VerifyStatus::kOk) {
-            Emit(SfvEntryLine(row.name, row.found));
+            Emit(SfvEntryLine(row.name, row.found.Crc32()));
         } else if (!row.nameFault.empty()) {
             Output().Complain(DisplayName(row.failedPath), "cannot be listed: " + row.nameFault);
         } else {

@@ -10,9 +10,9 @@
 #include <new>
 #include <vector>
 
-#include "crc/Crc32.h"
 #include "files/FileChecksum.h"
 #include "files/FileReadControl.h"
+#include "files/RunningDigest.h"
 
 namespace sumbrook {
 
@@ -39,11 +39,12 @@ struct AlignedRead {
 // read that brings nothing past the bytes skipped for the alignment, the file
 // having become shorter, kEndedEarly. `noMemory` is the system's error for a
 // buffer that cannot be had. Each block is counted in `control`, which is
-// looked at before each read (kCancelled once it stops).
+// looked at before each read (kCancelled once it stops). The digest is a
+// CRC-32, or with `hasher` of the hasher's kind.
 template <typename ReadAt>
 FileChecksum ChecksumAlignedRange(std::uint64_t offset, std::uint64_t length,
                                   std::vector<unsigned char>& buffer, unsigned long noMemory,
-                                  FileReadControl* control, const ReadAt& readAt) {
+                                  FileReadControl* control, Hasher* hasher, const ReadAt& readAt) {
     constexpr std::uint64_t kAlign = kUncachedReadAlignment;
     const auto roundUp = [](std::uint64_t value) { return (value + kAlign - 1) / kAlign * kAlign; };
     FileChecksum result;
@@ -59,7 +60,7 @@ FileChecksum ChecksumAlignedRange(std::uint64_t offset, std::uint64_t length,
         return result;
     }
     std::uint64_t position = offset;
-    std::uint32_t crc = 0;
+    RunningDigest digest(hasher);
     while (position < end) {
         if (ReadStopped(control)) {
             result.status = FileReadStatus::kCancelled;
@@ -80,12 +81,12 @@ FileChecksum ChecksumAlignedRange(std::uint64_t offset, std::uint64_t length,
         }
         const auto usable =
             static_cast<std::size_t>(std::min<std::uint64_t>(read.got - skip, end - position));
-        crc = Crc32Update(crc, data + skip, usable);
+        digest.Update(data + skip, usable);
         position += usable;
         CountRead(control, usable);
     }
     result.status = FileReadStatus::kOk;
-    result.crc = crc;
+    result.digest = digest.Finish();
     result.size = length;
     return result;
 }

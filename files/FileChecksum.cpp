@@ -15,7 +15,7 @@ FileChecksum ChecksumFile(const std::string& path, std::vector<unsigned char>& b
 std::string FileCrc32(const std::string& path) {
     std::vector<unsigned char> buffer;
     const FileChecksum checksum = ChecksumFile(path, buffer);
-    return checksum.status == FileReadStatus::kOk ? Crc32Text(checksum.crc) : kNoCrc32Text;
+    return checksum.status == FileReadStatus::kOk ? checksum.digest.Text() : kNoCrc32Text;
 }
 
 }  // namespace sumbrook

@@ -1,12 +1,15 @@
-// Checksums of whole files, read through the platform's file calls (under the
-// error-mode rule, with file-system redirection off); a large file in parts
-// at once.
+// Digests of whole files, read through the platform's file calls (under the
+// error-mode rule, with file-system redirection off); a large file's CRC-32
+// in parts at once.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "hash/Digest.h"
+#include "hash/Hasher.h"
 #include "platform/ErrorModeScope.h"
 
 namespace sumbrook {
@@ -25,7 +28,7 @@ enum class FileReadStatus {
 
 struct FileChecksum {
     FileReadStatus status = FileReadStatus::kOpenFailed;
-    std::uint32_t crc = 0;        // valid when status is kOk
+    Digest digest;                // valid when status is kOk: of the kind read
     std::uint64_t size = 0;       // bytes checksummed
     unsigned long errorCode = 0;  // GetLastError (Windows) or errno (POSIX) of the failing call
     // Read through the system's cache although the caller asked past it,
@@ -39,6 +42,9 @@ struct FileChecksum {
 // `flags`; returns the handle, or INVALID_HANDLE_VALUE with the thread's last
 // error set. Windows only: a POSIX build never calls one.
 using FileOpener = void* (*)(const std::string& path, unsigned long flags);
+
+// Makes a hasher of a kind: hash/Hasher.h's MakeHasher.
+using HasherMaker = std::unique_ptr<Hasher> (*)(DigestKind kind);
 
 #ifdef _WIN32
 // The command line's opener: `path` is UTF-8, opened with the ...W call and,
@@ -65,7 +71,21 @@ struct FileAccess {
     // counts its bytes there and ends as kCancelled once it is stopped, and
     // the threads for a large file's parts are taken from it. Null: none.
     FileReadControl* control = nullptr;
+    // The digest read of each file. A CRC-32 is computed with crc/ itself
+    // and read in parts where large; any other kind is read whole, by a
+    // hasher that `makeHasher` makes per file (required then). A pointer
+    // rather than a call of MakeHasher, so that the dialog, which reads
+    // CRC-32 only, links none of the other kinds' code.
+    DigestKind digest = DigestKind::kCrc32;
+    HasherMaker makeHasher = nullptr;
 };
+
+// `access` reading digests of `kind`, whatever their kind (MakeHasher).
+inline FileAccess WithDigestKind(FileAccess access, DigestKind kind) {
+    access.digest = kind;
+    access.makeHasher = MakeHasher;
+    return access;
+}
 
 // The dialog: its one thread sets the process's error mode around each call,
 // and names are ANSI texts as the dialog's fields and searches hold them.
@@ -86,13 +106,12 @@ inline constexpr std::uint64_t kFilePartsThreshold = 64U << 20;
 // The most parts one file is read in.
 inline constexpr unsigned kMaxFileParts = 4;
 
-// Reads the existing file at `path` (never creates one) and checksums exactly
-// the bytes it held when opened; bytes appended meanwhile are not read, so the
-// call always ends. The file is opened for reading, admitting other readers
-// only, and is closed before the call returns on every path. `buffer` is the
-// calling thread's read buffer, grown once to the block size and reused
-// across calls. On Windows the file is reached as `access` says; failures
-// carry GetLastError there and errno on POSIX.
+// Reads the existing file at `path` (never creates one) and computes the
+// digest `access.digest` of exactly the bytes it held when opened; bytes appended meanwhile are not
+// read, so the call always ends. The file is opened for reading, admitting other readers only, and
+// is closed before the call returns on every path. `buffer` is the calling thread's read buffer,
+// grown once to the block size and reused across calls. On Windows the file is reached as `access`
+// says; failures carry GetLastError there and errno on POSIX.
 //
 // With `access.uncached`, every handle of the file is opened past the cache
 // and read in whole multiples of kUncachedReadAlignment at offsets aligned to
@@ -101,7 +120,7 @@ inline constexpr unsigned kMaxFileParts = 4;
 // ERROR_INVALID_PARAMETER on Windows), the file is read as without
 // `uncached`, and the result says so (readThroughCache).
 //
-// A file of kFilePartsThreshold bytes or more is read in as many parts as
+// A CRC-32 of a file of kFilePartsThreshold bytes or more is read in as many parts as
 // there are processors this process may run on (by affinity), at most
 // `maxParts` and kMaxFileParts, and the parts' checksums are combined in file
 // order: the result is the same as read in one piece. The calling thread

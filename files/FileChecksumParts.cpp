@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 
 #include "crc/Crc32Combine.h"
 #include "files/PartThread.h"
@@ -37,6 +38,18 @@ void ReadOnOwnThread(void* context) noexcept {
 }
 
 }  // namespace
+
+bool HasherOf(const FileAccess& access, std::unique_ptr<Hasher>& hasher) noexcept {
+    hasher.reset();
+    if (access.digest == DigestKind::kCrc32) return true;
+    if (access.makeHasher == nullptr) return false;
+    try {
+        hasher = access.makeHasher(access.digest);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return hasher != nullptr;
+}
 
 unsigned PartCount(std::uint64_t size, const FilePartsSettings& settings) {
     if (size < settings.threshold) return 1;
@@ -93,7 +106,8 @@ FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, const ReadPart&
     for (unsigned part = 0; part < parts; ++part) {
         const FileChecksum& piece = jobs[part].result;
         if (piece.status != FileReadStatus::kOk) return piece;
-        whole.crc = Crc32Combine(whole.crc, piece.crc, piece.size);
+        whole.digest =
+            Digest::FromCrc32(Crc32Combine(whole.digest.Crc32(), piece.digest.Crc32(), piece.size));
         whole.size += piece.size;
         whole.readThroughCache = whole.readThroughCache || piece.readThroughCache;
     }

@@ -39,6 +39,11 @@ struct FilePartsSettings {
     std::function<bool(unsigned part)> threadStarts;
 };
 
+// The hasher that the reads of `access` feed: none (null) for a CRC-32,
+// which RunningDigest computes itself, else one made by `access.makeHasher`.
+// False when none can be made (no memory, or no maker given).
+bool HasherOf(const FileAccess& access, std::unique_ptr<Hasher>& hasher) noexcept;
+
 // ChecksumFile with `settings` in place of the defaults and `maxParts`.
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
                               const FileAccess& access, const FilePartsSettings& settings);
@@ -69,7 +74,7 @@ enum class PartReader {
     kOwnThread,      // through a handle of its own, under the thread's error mode and buffer
 };
 
-// Checksums `range` of the file as part `part`. May throw.
+// Checksums `range` of the file as part `part` (a CRC-32). May throw.
 using ReadPart =
     std::function<FileChecksum(unsigned part, const FilePart& range, PartReader reader)>;
 
@@ -78,7 +83,8 @@ using ReadPart =
 // calling thread; each other part on a thread of its own; all threads joined
 // before it returns. A part that throws is kReadFailed. The result is the
 // parts' checksums combined in order, read through the cache when any part
-// was, or the first failed part's status and error.
+// was, or the first failed part's status and error. Parts are CRC-32s, the
+// only kind that combines.
 FileChecksum ChecksumInParts(std::uint64_t size, unsigned parts, const ReadPart& read,
                              const FilePartsSettings& settings);
 

@@ -32,6 +32,7 @@
 #include "files/FileChecksumPosix.h"
 #include "files/FileEntryCrc32.h"
 #include "files/FileReadControl.h"
+#include "files/RunningDigest.h"
 
 namespace sumbrook {
 
@@ -74,10 +75,10 @@ void InstallSigbusHandler() {
     });
 }
 
-// Checksums `length` bytes of `fd` from `offset` on, block by block into
-// `buffer` (grown to the block size), on from `crc`.
+// Hands `length` bytes of `fd` from `offset` on to `digest`, block by block
+// into `buffer` (grown to the block size). The result's digest is not set.
 FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t length,
-                               std::uint32_t crc, std::vector<unsigned char>& buffer,
+                               RunningDigest& digest, std::vector<unsigned char>& buffer,
                                FileReadControl* control) {
     FileChecksum result;
     try {
@@ -106,22 +107,21 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t lengt
             result.status = FileReadStatus::kEndedEarly;
             return result;
         }
-        crc = Crc32Update(crc, buffer.data(), static_cast<std::size_t>(got));
+        digest.Update(buffer.data(), static_cast<std::size_t>(got));
         done += static_cast<std::uint64_t>(got);
         CountRead(control, static_cast<std::uint64_t>(got));
     }
     result.status = FileReadStatus::kOk;
-    result.crc = crc;
     result.size = length;
     return result;
 }
 
 enum class MappingRead { kDone, kVanished, kStopped };
 
-// Checksums `length` bytes at `data`, which lie in `mapping`, slice by
-// slice, on from `crc`; kVanished when the file no longer holds them all.
+// Hands `length` bytes at `data`, which lie in `mapping`, to `digest` slice
+// by slice; kVanished when the file no longer holds them all.
 MappingRead ChecksumMapping(const unsigned char* data, std::size_t length, const void* mapping,
-                            std::size_t mappedLength, std::uint32_t& crc,
+                            std::size_t mappedLength, RunningDigest& digest,
                             FileReadControl* control) {
     Crc32Update(0, nullptr, 0);  // tier chosen before the guarded region, never inside it
     sigjmp_buf escape;
@@ -132,30 +132,28 @@ MappingRead ChecksumMapping(const unsigned char* data, std::size_t length, const
     t_mappedBegin = static_cast<const unsigned char*>(mapping);
     t_mappedEnd = t_mappedBegin + mappedLength;
     t_mappedReadEscape = &escape;
-    std::uint32_t value = crc;
     for (std::size_t done = 0; done < length;) {
         if (ReadStopped(control)) {
             t_mappedReadEscape = nullptr;
             return MappingRead::kStopped;
         }
         const std::size_t slice = std::min(length - done, kMappedSliceSize);
-        value = Crc32Update(value, data + done, slice);
+        digest.Update(data + done, slice);
         done += slice;
         CountRead(control, slice);
     }
     t_mappedReadEscape = nullptr;
-    crc = value;
     return MappingRead::kDone;
 }
 
 }  // namespace
 
 FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length,
-                                 FileReadControl* control) {
+                                 FileReadControl* control, Hasher* hasher) {
     FileChecksum result;
     InstallSigbusHandler();
     const auto pageSize = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-    std::uint32_t crc = 0;
+    RunningDigest digest(hasher);
     std::uint64_t done = 0;
     // One window mapped at a time, so that a reading thread never holds more
     // than kMapWindowSize of address space, whatever the file's size.
@@ -169,16 +167,15 @@ FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t len
         if (mapping == MAP_FAILED) {
             // No address space or no mapping for this file: read it instead.
             std::vector<unsigned char> buffer;
-            FileChecksum rest =
-                ChecksumByReading(fd, position, length - done, crc, buffer, control);
+            const FileChecksum rest =
+                ChecksumByReading(fd, position, length - done, digest, buffer, control);
             if (rest.status != FileReadStatus::kOk) return rest;
-            crc = rest.crc;
             break;
         }
         madvise(mapping, mappedLength, MADV_SEQUENTIAL);
-        const MappingRead read =
-            ChecksumMapping(static_cast<const unsigned char*>(mapping) + (position - start),
-                            static_cast<std::size_t>(wanted), mapping, mappedLength, crc, control);
+        const MappingRead read = ChecksumMapping(
+            static_cast<const unsigned char*>(mapping) + (position - start),
+            static_cast<std::size_t>(wanted), mapping, mappedLength, digest, control);
         munmap(mapping, mappedLength);
         if (read == MappingRead::kVanished) {
             result.status = FileReadStatus::kEndedEarly;
@@ -191,7 +188,7 @@ FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t len
         done += wanted;
     }
     result.status = FileReadStatus::kOk;
-    result.crc = crc;
+    result.digest = digest.Finish();
     result.size = length;
     return result;
 }
@@ -238,8 +235,9 @@ ScopedFd OpenForReading(const std::string& path, bool uncached, unsigned part,
 // Checksums `length` bytes from `offset` on through a descriptor opened past
 // the cache. A refusal of the file system is kReadFailed with EINVAL.
 FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t length,
-                                 std::vector<unsigned char>& buffer, FileReadControl* control) {
-    return ChecksumAlignedRange(offset, length, buffer, ENOMEM, control,
+                                 std::vector<unsigned char>& buffer, FileReadControl* control,
+                                 Hasher* hasher) {
+    return ChecksumAlignedRange(offset, length, buffer, ENOMEM, control, hasher,
                                 [fd](std::uint64_t start, unsigned char* data, std::size_t wanted) {
                                     AlignedRead read;
                                     ssize_t got = 0;
@@ -262,13 +260,13 @@ template <typename ReadCached>
 FileChecksum ChecksumRange(int fd, bool direct, std::uint64_t offset, std::uint64_t length,
                            std::vector<unsigned char>& buffer, unsigned part,
                            const FilePartsSettings& settings, FileReadControl* control,
-                           const ReadCached& readCached) {
+                           Hasher* hasher, const ReadCached& readCached) {
 #ifdef O_DIRECT
     if (direct) {
         const unsigned long fault = InjectedFault(settings, part, PartStep::kReadUncached);
         const FileChecksum result =
             fault != 0 ? Failed(FileReadStatus::kReadFailed, static_cast<int>(fault))
-                       : ChecksumDirectRange(fd, offset, length, buffer, control);
+                       : ChecksumDirectRange(fd, offset, length, buffer, control, hasher);
         if (result.status != FileReadStatus::kReadFailed || result.errorCode != EINVAL) {
             return result;
         }
@@ -288,6 +286,7 @@ FileChecksum ChecksumRange(int fd, bool direct, std::uint64_t offset, std::uint6
     (void)part;
     (void)settings;
     (void)control;
+    (void)hasher;
 #endif
     return readCached();
 }
@@ -320,7 +319,7 @@ FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& 
     std::vector<unsigned char> buffer;
     return ThroughCacheWhen(uncached && !direct,
                             ChecksumRange(fd.Get(), direct, range.offset, range.length, buffer,
-                                          part, settings, access.control, [&] {
+                                          part, settings, access.control, nullptr, [&] {
                                               return ChecksumMappedRange(fd.Get(), range.offset,
                                                                          range.length,
                                                                          access.control);
@@ -357,11 +356,14 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached,
 }
 
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
-                                FileReadControl* control) {
+                                FileReadControl* control, Hasher* hasher) {
     if (file.size >= kMapThreshold) {
-        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control);
+        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control, hasher);
     }
-    return ChecksumByReading(file.fd.Get(), 0, file.size, 0, buffer, control);
+    RunningDigest digest(hasher);
+    FileChecksum result = ChecksumByReading(file.fd.Get(), 0, file.size, digest, buffer, control);
+    if (result.status == FileReadStatus::kOk) result.digest = digest.Finish();
+    return result;
 }
 
 unsigned UsableProcessorCount() {
@@ -382,15 +384,20 @@ FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opene
                                 std::vector<unsigned char>& buffer, const FileAccess& access,
                                 const FilePartsSettings& settings) {
     if (!opened.fd.IsValid()) return opened.failure;
+    std::unique_ptr<Hasher> hasher;
+    if (!HasherOf(access, hasher)) return Failed(FileReadStatus::kReadFailed, ENOMEM);
     const int fd = opened.fd.Get();
-    const unsigned wanted = PartCount(opened.size, settings);
+    // Only a CRC-32 combines from parts.
+    const unsigned wanted = hasher ? 1 : PartCount(opened.size, settings);
     const BorrowedThreads threads(access.control, wanted - 1);
     const unsigned parts = 1 + threads.Count();
     if (parts <= 1) {
-        return ThroughCacheWhen(
-            opened.refusedDirect,
-            ChecksumRange(fd, opened.direct, 0, opened.size, buffer, 0, settings, access.control,
-                          [&] { return ChecksumOpenedFile(opened, buffer, access.control); }));
+        return ThroughCacheWhen(opened.refusedDirect,
+                                ChecksumRange(fd, opened.direct, 0, opened.size, buffer, 0,
+                                              settings, access.control, hasher.get(), [&] {
+                                                  return ChecksumOpenedFile(
+                                                      opened, buffer, access.control, hasher.get());
+                                              }));
     }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
@@ -401,7 +408,7 @@ FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opene
         }
         return ThroughCacheWhen(opened.refusedDirect,
                                 ChecksumRange(fd, opened.direct, range.offset, range.length, buffer,
-                                              part, settings, access.control, [&] {
+                                              part, settings, access.control, nullptr, [&] {
                                                   return ChecksumMappedRange(fd, range.offset,
                                                                              range.length,
                                                                              access.control);

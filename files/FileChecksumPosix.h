@@ -30,17 +30,19 @@ struct OpenedFile {
 OpenedFile OpenRegularFile(const std::string& path, bool uncached = false,
                            const FilePartsSettings& settings = FilePartsSettings());
 
-// Checksums the whole file opened by OpenRegularFile on the calling thread.
+// Checksums the whole file opened by OpenRegularFile on the calling thread:
+// its CRC-32, or with `hasher` the digest of the hasher's kind.
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
-                                FileReadControl* control = nullptr);
+                                FileReadControl* control = nullptr, Hasher* hasher = nullptr);
 
 // Checksums `length` bytes of the open file from `offset` on, through
 // mappings of one window of the range at a time, each checksummed in slices
 // between which `control` is looked at (kCancelled once it stops); where a
 // window cannot be mapped, the rest is read with pread instead. kEndedEarly
 // when the file no longer holds the bytes; the process never dies of a file
-// that shrinks meanwhile.
+// that shrinks meanwhile. The digest is a CRC-32, or with `hasher` of the
+// hasher's kind.
 FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length,
-                                 FileReadControl* control = nullptr);
+                                 FileReadControl* control = nullptr, Hasher* hasher = nullptr);
 
 }  // namespace sumbrook

@@ -14,11 +14,11 @@
 #include <cstdint>
 #include <new>
 
-#include "crc/Crc32.h"
 #include "files/AlignedRangeRead.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileReadControl.h"
+#include "files/RunningDigest.h"
 #include "platform/ErrorModeGuard.h"
 #include "platform/WinHandles.h"
 
@@ -69,9 +69,11 @@ FileChecksum Failed(FileReadStatus status, unsigned long errorCode) {
 }
 
 // Checksums `length` bytes of `file` from `offset` on, block by block, into
-// the page-aligned part of `buffer`, which the system copies into fastest.
+// the page-aligned part of `buffer`, which the system copies into fastest: a
+// CRC-32, or with `hasher` the digest of its kind.
 FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t length,
-                           std::vector<unsigned char>& buffer, FileReadControl* control) {
+                           std::vector<unsigned char>& buffer, FileReadControl* control,
+                           Hasher* hasher) {
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) {
@@ -86,7 +88,7 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
         return Failed(FileReadStatus::kReadFailed, ERROR_NOT_ENOUGH_MEMORY);
     }
     std::uint64_t remaining = length;
-    std::uint32_t crc = 0;
+    RunningDigest digest(hasher);
     while (remaining > 0) {
         if (ReadStopped(control)) return Failed(FileReadStatus::kCancelled, 0);
         const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(remaining, block));
@@ -95,13 +97,13 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
             return Failed(FileReadStatus::kReadFailed, GetLastError());
         }
         if (got == 0) return Failed(FileReadStatus::kEndedEarly, 0);
-        crc = Crc32Update(crc, data, got);
+        digest.Update(data, got);
         remaining -= got;
         CountRead(control, got);
     }
     FileChecksum result;
     result.status = FileReadStatus::kOk;
-    result.crc = crc;
+    result.digest = digest.Finish();
     result.size = length;
     return result;
 }
@@ -109,9 +111,10 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
 // Checksums `length` bytes of `file`, opened past the cache, from `offset`
 // on. A refusal of the file system is kReadFailed with ERROR_INVALID_PARAMETER.
 FileChecksum ChecksumUnbufferedRange(HANDLE file, std::uint64_t offset, std::uint64_t length,
-                                     std::vector<unsigned char>& buffer, FileReadControl* control) {
+                                     std::vector<unsigned char>& buffer, FileReadControl* control,
+                                     Hasher* hasher) {
     return ChecksumAlignedRange(
-        offset, length, buffer, ERROR_NOT_ENOUGH_MEMORY, control,
+        offset, length, buffer, ERROR_NOT_ENOUGH_MEMORY, control, hasher,
         [file](std::uint64_t start, unsigned char* data, std::size_t wanted) {
             AlignedRead read;
             LARGE_INTEGER at;
@@ -129,23 +132,25 @@ FileChecksum ChecksumUnbufferedRange(HANDLE file, std::uint64_t offset, std::uin
 // Checksums `length` bytes of `file` from `offset` on: past the cache when
 // `direct`; through the cache otherwise, and through a new handle of `path`
 // when the file system refuses the uncached reads (ERROR_INVALID_PARAMETER).
-// The caller holds the error-mode guard.
+// The digest is a CRC-32, or with `hasher` of its kind. The caller holds the
+// error-mode guard.
 FileChecksum ChecksumRangeAsOpened(HANDLE file, bool direct, std::uint64_t offset,
                                    std::uint64_t length, std::vector<unsigned char>& buffer,
                                    const std::string& path, const FileAccess& access, unsigned part,
-                                   const FilePartsSettings& settings) {
-    if (!direct) return ChecksumRange(file, offset, length, buffer, access.control);
+                                   const FilePartsSettings& settings, Hasher* hasher) {
+    if (!direct) return ChecksumRange(file, offset, length, buffer, access.control, hasher);
     const unsigned long fault = InjectedFault(settings, part, PartStep::kReadUncached);
     const FileChecksum result =
         fault != 0 ? Failed(FileReadStatus::kReadFailed, fault)
-                   : ChecksumUnbufferedRange(file, offset, length, buffer, access.control);
+                   : ChecksumUnbufferedRange(file, offset, length, buffer, access.control, hasher);
     if (result.status != FileReadStatus::kReadFailed ||
         result.errorCode != ERROR_INVALID_PARAMETER) {
         return result;
     }
     const ScopedFileHandle cachedFile = OpenForReading(path, access.open, kCachedFlags);
     if (!cachedFile.IsValid()) return Failed(FileReadStatus::kReadFailed, GetLastError());
-    FileChecksum cached = ChecksumRange(cachedFile.Get(), offset, length, buffer, access.control);
+    FileChecksum cached =
+        ChecksumRange(cachedFile.Get(), offset, length, buffer, access.control, hasher);
     cached.readThroughCache = cached.status == FileReadStatus::kOk;
     return cached;
 }
@@ -173,7 +178,7 @@ FileChecksum ChecksumPartOnOwnThread(const std::string& path, const FileAccess& 
     std::vector<unsigned char> buffer;
     return ThroughCacheWhen(access.uncached && !direct,
                             ChecksumRangeAsOpened(file.Get(), direct, range.offset, range.length,
-                                                  buffer, path, access, part, settings));
+                                                  buffer, path, access, part, settings, nullptr));
 }
 
 }  // namespace
@@ -198,14 +203,19 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
     if (!GetFileSizeEx(file.Get(), &size))
         return Failed(FileReadStatus::kSizeFailed, GetLastError());
 
+    std::unique_ptr<Hasher> hasher;
+    if (!HasherOf(access, hasher))
+        return Failed(FileReadStatus::kReadFailed, ERROR_NOT_ENOUGH_MEMORY);
     const bool refused = access.uncached && !direct;
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
-    const unsigned wanted = PartCount(bytes, settings);
+    // Only a CRC-32 combines from parts.
+    const unsigned wanted = hasher ? 1 : PartCount(bytes, settings);
     const BorrowedThreads threads(access.control, wanted - 1);
     const unsigned parts = 1 + threads.Count();
     if (parts <= 1) {
-        return ThroughCacheWhen(refused, ChecksumRangeAsOpened(file.Get(), direct, 0, bytes, buffer,
-                                                               path, access, 0, settings));
+        return ThroughCacheWhen(
+            refused, ChecksumRangeAsOpened(file.Get(), direct, 0, bytes, buffer, path, access, 0,
+                                           settings, hasher.get()));
     }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
@@ -216,7 +226,7 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
         }
         return ThroughCacheWhen(
             refused, ChecksumRangeAsOpened(file.Get(), direct, range.offset, range.length, buffer,
-                                           path, access, part, settings));
+                                           path, access, part, settings, nullptr));
     };
     return ChecksumInParts(bytes, parts, read, settings);
 }

@@ -41,7 +41,7 @@ std::string FileEntryCrc32(const std::string& directory, const std::string& long
                            const std::string& shortName, std::vector<unsigned char>& buffer) {
     const FileChecksum checksum =
         ReadFileChecksum(EntryFileToRead(directory, longName, shortName), kMaxFileParts, buffer);
-    return checksum.status == FileReadStatus::kOk ? Crc32Text(checksum.crc) : kNoCrc32Text;
+    return checksum.status == FileReadStatus::kOk ? checksum.digest.Text() : kNoCrc32Text;
 }
 
 }  // namespace sumbrook

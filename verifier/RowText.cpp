@@ -1,14 +1,21 @@
 #include "verifier/RowText.h"
 
+#include <algorithm>
 #include <cstddef>
 
-#include "crc/Crc32.h"
 #include "verify/DisplayName.h"
 #include "verify/ReportText.h"
 
 namespace sumbrook {
 
 namespace {
+
+// By kind, then byte by byte: in the order of their texts within a kind.
+bool DigestLess(const Digest& a, const Digest& b) {
+    if (a.Kind() != b.Kind()) return a.Kind() < b.Kind();
+    return std::lexicographical_compare(a.Bytes(), a.Bytes() + a.Size(), b.Bytes(),
+                                        b.Bytes() + b.Size());
+}
 
 // The detail of the row's report line, where the Expected and Found columns
 // do not already say it.
@@ -67,9 +74,9 @@ std::string RowCellText(const CheckRow& row, RowColumn column) {
         case RowColumn::kName:
             return DisplayName(row.name);
         case RowColumn::kExpected:
-            return row.hasExpected ? Crc32Text(row.expected) : std::string();
+            return row.hasExpected ? row.expected.Text() : std::string();
         case RowColumn::kFound:
-            return row.hasFound ? Crc32Text(row.found) : std::string();
+            return row.hasFound ? row.found.Text() : std::string();
         case RowColumn::kSize:
             return HasSize(row) ? GroupedNumber(row.size) : std::string();
         case RowColumn::kDetail:
@@ -82,10 +89,10 @@ bool CellLess(const CheckRow& a, const CheckRow& b, RowColumn column) {
     switch (column) {
         case RowColumn::kExpected:
             if (a.hasExpected != b.hasExpected) return !a.hasExpected;
-            return a.hasExpected && a.expected < b.expected;
+            return a.hasExpected && DigestLess(a.expected, b.expected);
         case RowColumn::kFound:
             if (a.hasFound != b.hasFound) return !a.hasFound;
-            return a.hasFound && a.found < b.found;
+            return a.hasFound && DigestLess(a.found, b.found);
         case RowColumn::kSize:
             if (HasSize(a) != HasSize(b)) return !HasSize(a);
             return HasSize(a) && a.size < b.size;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/FileChecksum.h"
+#include "hash/Digest.h"
 
 namespace sumbrook {
 
@@ -45,12 +46,12 @@ struct CheckRow {
     // that fill it.
     std::string name;
 
-    // The checksum the list holds (or the source's, for a copy), and the one
-    // the file has now; each only where there is one.
+    // The digest the list holds (or the source's, for a copy), and the one
+    // the file has now, of the same kind; each only where there is one.
     bool hasExpected = false;
-    std::uint32_t expected = 0;
+    Digest expected;
     bool hasFound = false;
-    std::uint32_t found = 0;
+    Digest found;
 
     // A comparison of copies whose sizes differ: the two sizes (nothing was
     // read). Else `size` is the size of the file read, where one was read.

@@ -80,20 +80,18 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
         names.push_back(ProtocolTextOf(file.name, name) ? name : std::string(1, '\0') + file.name);
     }
     std::vector<PlannedRow> rows;
+    DigestStore digests;
     bool namedItself = false;
     for (const VerifyRow& planned : PlanVerification(protocol.entries, names, kNamesFoldCase)) {
         PlannedRow row;
         const ProtocolEntry* entry =
             planned.entry == VerifyRow::kNone ? nullptr : &protocol.entries[planned.entry];
-        if (entry != nullptr) {
-            row.hasExpected = true;
-            row.expected = ProtocolCrc(*entry);
-        }
+        if (entry != nullptr) row.expected = digests.Add(ProtocolDigest(*entry));
         switch (planned.kind) {
             case VerifyRow::Kind::kListed:
             case VerifyRow::Kind::kUnlisted: {
                 row.name = list.files[planned.file].name;
-                RowReading& reading = row.StartReading(RowJudge::kProtocol);
+                RowReading& reading = row.StartReading(RowJudge::kProtocol, DigestKind::kCrc32);
                 reading.protocolEntry = entry;
                 reading.protocolKind = planned.kind;
                 Read(reading, list.files[planned.file]);
@@ -122,7 +120,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     }
     CheckOutcome outcome;
     outcome.kind = CheckKind::kProtocol;
-    return ReadRows(std::move(rows), options, sink, std::move(outcome));
+    return ReadRows(std::move(rows), digests, options, sink, std::move(outcome));
 }
 
 // The folders of listed files that are not there, so that their files are
@@ -182,6 +180,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
 
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
+    DigestStore digests;
     bool namedItself = false;
     AbsentFolders absentFolders(checked);
     for (const SfvRow& planned : plan.rows) {
@@ -196,8 +195,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         row.name = path;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
-                row.hasExpected = true;
-                row.expected = entries[planned.entry].crc;
+                row.expected = digests.Add(Digest::FromCrc32(entries[planned.entry].crc));
                 const unsigned long notThere = absentFolders.ErrorOpening(path);
                 if (notThere != 0) {
                     // As opening it would find (a MISSING row tells no
@@ -205,7 +203,8 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                     row.status = VerifyStatus::kMissing;
                     break;
                 }
-                RowReading& reading = row.StartReading(RowJudge::kSfvListed);
+                RowReading& reading =
+                    row.StartReading(RowJudge::kSfvListed, digests.KindOf(row.expected));
                 reading.toRead.push_back({PathInFolder(checked, std::string(path)), ""});
                 const auto size = sizes.find(NameKey(path));
                 if (size != sizes.end()) reading.bytes = size->second;
@@ -224,13 +223,14 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                 row.More().lines.push_back(entries[planned.entry].line);
                 break;
             case SfvRow::Kind::kUnlisted:
-                Read(row.StartReading(RowJudge::kSfvUnlisted), files[planned.file]);
+                Read(row.StartReading(RowJudge::kSfvUnlisted, DigestKind::kCrc32),
+                     files[planned.file]);
                 break;
         }
         rows.push_back(std::move(row));
     }
     std::vector<SfvRow>().swap(plan.rows);
-    return ReadRows(std::move(rows), options, sink, std::move(outcome));
+    return ReadRows(std::move(rows), digests, options, sink, std::move(outcome));
 }
 
 }  // namespace
@@ -306,7 +306,7 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                     row.More().foundSize = to.size;
                     break;
                 }
-                RowReading& reading = row.StartReading(RowJudge::kCopy);
+                RowReading& reading = row.StartReading(RowJudge::kCopy, options.digest);
                 Read(reading, from);
                 Read(reading, to);
                 break;
@@ -314,7 +314,7 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
         }
         rows.push_back(std::move(row));
     }
-    return ReadRows(std::move(rows), options, sink, std::move(outcome));
+    return ReadRows(std::move(rows), DigestStore(), options, sink, std::move(outcome));
 }
 
 }  // namespace sumbrook

@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "hash/Digest.h"
 #include "verify/CheckRow.h"
 
 namespace sumbrook {
@@ -68,6 +69,11 @@ struct CheckOptions {
     // False: only the listing's sizes count, sparing a question per file
     // (the command line, which shows no bytes to come).
     bool planBytes = true;
+    // The digest of files that no listed digest gives the kind of: a copy
+    // and its source, the files of a list being made. (A list's files are
+    // read for the kind of their listed digests, its unlisted ones for the
+    // kind of its first.)
+    DigestKind digest = DigestKind::kCrc32;
 };
 
 struct CheckOutcome {

@@ -42,8 +42,8 @@ VerifyStatus JudgeCopy(const FileChecksum& source, const FileChecksum& copy) {
     if (source.status != FileReadStatus::kOk || copy.status != FileReadStatus::kOk) {
         return VerifyStatus::kUnreadable;
     }
-    return source.crc == copy.crc && source.size == copy.size ? VerifyStatus::kOk
-                                                              : VerifyStatus::kDifferent;
+    return source.digest == copy.digest && source.size == copy.size ? VerifyStatus::kOk
+                                                                    : VerifyStatus::kDifferent;
 }
 
 }  // namespace sumbrook

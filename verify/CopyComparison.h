@@ -27,7 +27,7 @@ struct CopyRow {
 std::vector<CopyRow> PlanCopyComparison(const std::vector<PlainFile>& source,
                                         const std::vector<PlainFile>& copy, bool foldCase);
 
-// OK when both were read and their checksums and sizes agree, DIFFERENT
+// OK when both were read and their digests and sizes agree, DIFFERENT
 // when they disagree, UNREADABLE when either could not be read.
 VerifyStatus JudgeCopy(const FileChecksum& source, const FileChecksum& copy);
 

@@ -3,14 +3,14 @@
 #include <cstdlib>
 #include <unordered_map>
 
-#include "crc/Crc32.h"
 #include "files/NameCompare.h"
 #include "lists/ProtocolFormat.h"
 
 namespace sumbrook {
 
-std::uint32_t ProtocolCrc(const ProtocolEntry& entry) {
-    return static_cast<std::uint32_t>(std::strtoul(entry.crcText.c_str(), nullptr, 16));
+Digest ProtocolDigest(const ProtocolEntry& entry) {
+    return Digest::FromCrc32(
+        static_cast<std::uint32_t>(std::strtoul(entry.crcText.c_str(), nullptr, 16)));
 }
 
 std::string NameFieldKey(std::string_view name, bool foldCase) {
@@ -78,8 +78,8 @@ VerifyStatus JudgeRow(const VerifyRow& row, const ProtocolEntry* entry,
     if (row.kind == VerifyRow::Kind::kUnlisted) {
         return checksum.size == 0 ? VerifyStatus::kEmpty : VerifyStatus::kNew;
     }
-    return entry != nullptr && checksum.crc == ProtocolCrc(*entry) ? VerifyStatus::kOk
-                                                                   : VerifyStatus::kChanged;
+    return entry != nullptr && checksum.digest == ProtocolDigest(*entry) ? VerifyStatus::kOk
+                                                                         : VerifyStatus::kChanged;
 }
 
 }  // namespace sumbrook

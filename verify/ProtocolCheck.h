@@ -16,13 +16,14 @@
 #include <vector>
 
 #include "files/FileChecksum.h"
+#include "hash/Digest.h"
 #include "lists/ProtocolReader.h"
 #include "verify/CheckRow.h"
 
 namespace sumbrook {
 
-// The checksum a protocol line holds, as a number.
-std::uint32_t ProtocolCrc(const ProtocolEntry& entry);
+// The checksum a protocol line holds, a CRC-32.
+Digest ProtocolDigest(const ProtocolEntry& entry);
 
 // The name field that a protocol would hold for a file of this name. With
 // `foldCase`, letters are compared the way the file system of the Windows

@@ -1,6 +1,5 @@
 #include "verify/ReportText.h"
 
-#include "crc/Crc32.h"
 #include "files/ReadFailure.h"
 #include "verify/DisplayName.h"
 
@@ -29,14 +28,14 @@ std::string AmbiguityText(const CheckRow& row) {
 std::string DetailOf(const CheckRow& row) {
     switch (row.status) {
         case VerifyStatus::kChanged:
-            return Crc32Text(row.expected) + " -> " + Crc32Text(row.found);
+            return row.expected.Text() + " -> " + row.found.Text();
         case VerifyStatus::kDifferent:
             if (row.sizesCompared) {
                 return SizeText(row.expectedSize) + " -> " + SizeText(row.foundSize);
             }
-            return Crc32Text(row.expected) + " -> " + Crc32Text(row.found);
+            return row.expected.Text() + " -> " + row.found.Text();
         case VerifyStatus::kNew:
-            return row.hasFound ? Crc32Text(row.found) : std::string();
+            return row.hasFound ? row.found.Text() : std::string();
         case VerifyStatus::kUnreadable:
             if (!row.nameFault.empty()) return "cannot be listed: " + row.nameFault;
             if (!row.notHeld.empty() && !row.lines.empty()) {

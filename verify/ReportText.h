@@ -30,7 +30,8 @@ inline constexpr std::array<VerifyStatus, 5> kCompareSummary = {
 std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail);
 
 // The report line of `row` (names escaped): CHANGED and a copy's DIFFERENT
-// "EXPECTED -> FOUND" (or "5 bytes -> 7 bytes" for sizes), NEW its checksum,
+// "EXPECTED -> FOUND", both digests in full (Digest::Text), or "5 bytes -> 7
+// bytes" for sizes, NEW its digest,
 // UNREADABLE the reason (a copy's with the path that failed first), AMBIGUOUS
 // "fits 2 files: a, b" and the lines sharing the name field, DUPLICATE "on
 // lines 3 and 7".

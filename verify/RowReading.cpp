@@ -19,7 +19,7 @@ void TakeRead(CheckRow& row, const FileChecksum& checksum) {
     if (checksum.readThroughCache) ++row.readThroughCache;
     if (checksum.status == FileReadStatus::kOk) {
         row.hasFound = true;
-        row.found = checksum.crc;
+        row.found = checksum.digest;
         row.size = checksum.size;
     } else {
         row.failure = checksum;
@@ -76,11 +76,11 @@ void Judge(const RowReading& planned, CheckRow& row, const std::vector<FileCheck
                 (source.readThroughCache ? 1U : 0U) + (copy.readThroughCache ? 1U : 0U);
             if (source.status == FileReadStatus::kOk) {
                 row.hasExpected = true;
-                row.expected = source.crc;
+                row.expected = source.digest;
             }
             if (copy.status == FileReadStatus::kOk) {
                 row.hasFound = true;
-                row.found = copy.crc;
+                row.found = copy.digest;
                 row.size = copy.size;
             }
             if (row.status == VerifyStatus::kUnreadable && !row.sizesCompared) {
@@ -96,8 +96,9 @@ void Judge(const RowReading& planned, CheckRow& row, const std::vector<FileCheck
 // Hands the rows over as their files come in.
 class RowFeeder {
   public:
-    RowFeeder(std::vector<PlannedRow>& rows, CheckSink& sink, StatusCounts& counts)
-        : rows_(rows), sink_(sink), counts_(counts) {}
+    RowFeeder(std::vector<PlannedRow>& rows, const DigestStore& digests, CheckSink& sink,
+              StatusCounts& counts)
+        : rows_(rows), digests_(digests), sink_(sink), counts_(counts) {}
 
     void FileRead(const FileChecksum& checksum) {
         HandOverRowsWithoutFiles();
@@ -106,7 +107,7 @@ class RowFeeder {
         PlannedRow& planned = rows_[next_];
         if (read_.size() < planned.FilesToRead()) return;
         const std::unique_ptr<RowReading> reading = std::move(planned.reading);
-        CheckRow row = planned.TakeRow();
+        CheckRow row = planned.TakeRow(digests_);
         Judge(*reading, row, read_);
         read_.clear();
         HandOver(row);
@@ -115,7 +116,7 @@ class RowFeeder {
 
     void HandOverRowsWithoutFiles() {
         while (next_ < rows_.size() && rows_[next_].FilesToRead() == 0) {
-            const CheckRow row = rows_[next_].TakeRow();
+            const CheckRow row = rows_[next_].TakeRow(digests_);
             HandOver(row);
         }
     }
@@ -128,6 +129,7 @@ class RowFeeder {
     }
 
     std::vector<PlannedRow>& rows_;
+    const DigestStore& digests_;
     CheckSink& sink_;
     StatusCounts& counts_;
     std::vector<FileChecksum> read_;
@@ -163,8 +165,8 @@ class ProgressPace {
 }  // namespace
 
 // A million rows of a list whose files are all missing are a million of
-// these and nothing more: a name's place, two pointers, the checksum and two
-// small fields.
+// these and nothing more: a name's place, two pointers, the reference to
+// the listed digest and the status.
 static_assert(sizeof(PlannedRow) <= 4 * sizeof(void*) + 8, "a planned row grew");
 
 CheckRow& PlannedRow::More() {
@@ -172,8 +174,9 @@ CheckRow& PlannedRow::More() {
     return *more;
 }
 
-RowReading& PlannedRow::StartReading(RowJudge judge) {
+RowReading& PlannedRow::StartReading(RowJudge judge, DigestKind digest) {
     reading = std::make_unique<RowReading>(judge);
+    reading->digest = digest;
     return *reading;
 }
 
@@ -182,7 +185,7 @@ void PlannedRow::OwnName(std::string text) {
     name = more->name;
 }
 
-CheckRow PlannedRow::TakeRow() {
+CheckRow PlannedRow::TakeRow(const DigestStore& digests) {
     std::string taken(name);  // before *more, which may hold it, is taken
     CheckRow row = more ? std::move(*more) : CheckRow();
     more.reset();
@@ -190,13 +193,15 @@ CheckRow PlannedRow::TakeRow() {
     row.name = std::move(taken);
     name = {};
     row.status = status;
-    row.hasExpected = hasExpected;
-    row.expected = expected;
+    if (expected != DigestStore::kNone) {
+        row.hasExpected = true;
+        row.expected = digests.Get(expected);
+    }
     return row;
 }
 
-CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
-                      CheckOutcome outcome) {
+CheckOutcome ReadRows(std::vector<PlannedRow> rows, const DigestStore& digests,
+                      const CheckOptions& options, CheckSink& sink, CheckOutcome outcome) {
     if (options.only != nullptr) {
         rows.erase(std::remove_if(rows.begin(), rows.end(),
                                   [&](const PlannedRow& planned) {
@@ -209,6 +214,7 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     // sizes need not be read.
     std::vector<FileToRead> units;
     std::vector<const FileToRead*> copies;  // per unit: the copy read with it, or null
+    std::vector<DigestKind> kinds;          // per unit: the digest read
     CheckPlan plan;
     plan.rows = rows.size();
     for (const PlannedRow& row : rows) {
@@ -219,15 +225,17 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
         if (planned.judge == RowJudge::kCopy) {
             units.push_back(planned.toRead[0]);
             copies.push_back(&planned.toRead[1]);
+            kinds.push_back(planned.digest);
             continue;
         }
         for (const FileToRead& file : planned.toRead) {
             units.push_back(file);
             copies.push_back(nullptr);
+            kinds.push_back(planned.digest);
         }
     }
     sink.Planned(plan);
-    RowFeeder feeder(rows, sink, outcome.counts);
+    RowFeeder feeder(rows, digests, sink, outcome.counts);
     feeder.HandOverRowsWithoutFiles();
 
     const unsigned jobs = std::max(1U, options.jobs);
@@ -244,9 +252,11 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     const ReadOneFile read = [&](const FileToRead& file, unsigned parts,
                                  std::vector<unsigned char>& buffer) {
         const auto unit = static_cast<std::size_t>(&file - units.data());
-        if (copies[unit] == nullptr) return ReadFileChecksum(file, parts, buffer, access);
+        FileAccess unitAccess = access;
+        unitAccess.digest = kinds[unit];
+        if (copies[unit] == nullptr) return ReadFileChecksum(file, parts, buffer, unitAccess);
         CopyPairChecksums& pair = pairs[unit];
-        pair = ChecksumCopyPair(file, *copies[unit], parts, buffer, access);
+        pair = ChecksumCopyPair(file, *copies[unit], parts, buffer, unitAccess);
         return pair.copy.status == FileReadStatus::kCancelled ? pair.copy : pair.source;
     };
     std::size_t filesDone = 0;

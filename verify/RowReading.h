@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "files/FileEntryCrc32.h"
+#include "hash/Digest.h"
+#include "lists/DigestStore.h"
 #include "lists/ProtocolReader.h"
 #include "lists/SfvReader.h"
 #include "verify/CheckRun.h"
@@ -32,8 +34,9 @@ enum class RowJudge : unsigned char {
 struct RowReading {
     explicit RowReading(RowJudge judgedBy) : judge(judgedBy) {}
 
-    std::vector<FileToRead> toRead;  // in reading order (a copy: source, then copy)
-    std::uint64_t bytes = 0;         // their sizes, as listed
+    std::vector<FileToRead> toRead;          // in reading order (a copy: source, then copy)
+    std::uint64_t bytes = 0;                 // their sizes, as listed
+    DigestKind digest = DigestKind::kCrc32;  // the digest read of them
     const ProtocolEntry* protocolEntry = nullptr;
     RowJudge judge;
     VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
@@ -50,25 +53,28 @@ struct PlannedRow {
     std::string_view name;
     std::unique_ptr<CheckRow> more;
     std::unique_ptr<RowReading> reading;  // null: nothing to read
-    std::uint32_t expected = 0;
+    // The digest the list holds, in the run's DigestStore; kNone: none.
+    DigestStore::Ref expected = DigestStore::kNone;
     VerifyStatus status = VerifyStatus::kOk;
-    bool hasExpected = false;
 
     // Gives the row a name of its own.
     void OwnName(std::string text);
     // The row's other fields, made on the first call.
     CheckRow& More();
-    // Makes the row one whose files are read, and judged by `judge`.
-    RowReading& StartReading(RowJudge judge);
+    // Makes the row one whose files are read for a digest of `digest`, and
+    // judged by `judge`.
+    RowReading& StartReading(RowJudge judge, DigestKind digest);
     std::size_t FilesToRead() const { return reading ? reading->toRead.size() : 0; }
-    // The whole row as planned; this one keeps nothing of it.
-    CheckRow TakeRow();
+    // The whole row as planned, its expected digest taken from `digests`;
+    // this one keeps nothing of it.
+    CheckRow TakeRow(const DigestStore& digests);
 };
 
 // Hands `rows` to `sink` in order: the plan first (only the rows that
 // `options.only` names, when set), then each row once its files are read,
-// progress meanwhile. Fills `outcome`'s counts and end.
-CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
-                      CheckOutcome outcome);
+// progress meanwhile. The rows' expected digests are in `digests`. Fills
+// `outcome`'s counts and end.
+CheckOutcome ReadRows(std::vector<PlannedRow> rows, const DigestStore& digests,
+                      const CheckOptions& options, CheckSink& sink, CheckOutcome outcome);
 
 }  // namespace sumbrook

@@ -199,9 +199,9 @@ void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
     }
 }
 
-VerifyStatus JudgeListedFile(std::uint32_t expected, const FileChecksum& checksum) {
+VerifyStatus JudgeListedFile(const Digest& expected, const FileChecksum& checksum) {
     if (checksum.status == FileReadStatus::kOk) {
-        return checksum.crc == expected ? VerifyStatus::kOk : VerifyStatus::kChanged;
+        return checksum.digest == expected ? VerifyStatus::kOk : VerifyStatus::kChanged;
     }
     return NameNotFound(checksum) ? VerifyStatus::kMissing : VerifyStatus::kUnreadable;
 }

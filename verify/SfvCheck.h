@@ -74,9 +74,9 @@ std::string_view SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entr
 void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
                       const std::vector<PlainFile>& files, bool foldCase);
 
-// The verdict for a kListed row from its file's checksum now, against the
-// checksum `expected`: OK or CHANGED, MISSING when the path names no file,
-// UNREADABLE for any other failure.
-VerifyStatus JudgeListedFile(std::uint32_t expected, const FileChecksum& checksum);
+// The verdict for a kListed row from its file's digest now (of the kind of
+// `expected`), against the digest `expected`: OK or CHANGED, MISSING when the
+// path names no file, UNREADABLE for any other failure.
+VerifyStatus JudgeListedFile(const Digest& expected, const FileChecksum& checksum);
 
 }  // namespace sumbrook

@@ -17,7 +17,7 @@ class LineCollector : public CheckSink {
     void Planned(const CheckPlan& plan) override { sink_.Planned(plan); }
     void Row(const CheckRow& row) override {
         if (row.status == VerifyStatus::kOk) {
-            lines_.push_back(SfvEntryLine(row.name, row.found));
+            lines_.push_back(SfvEntryLine(row.name, row.found.Crc32()));
         } else {
             ++leftOut_;
         }
@@ -66,7 +66,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
         }
         PlannedRow row;
         row.name = file.name;
-        RowReading& listing = row.StartReading(RowJudge::kListing);
+        RowReading& listing = row.StartReading(RowJudge::kListing, options.digest);
         listing.toRead.push_back({file.path, file.alternatePath});
         listing.bytes = file.size;
         rows.push_back(std::move(row));
@@ -74,7 +74,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
     CheckOptions reading = options;
     reading.only = nullptr;
     LineCollector collector(sink, outcome.lines, outcome.filesLeftOut);
-    outcome.end = ReadRows(std::move(rows), reading, collector, CheckOutcome()).end;
+    outcome.end = ReadRows(std::move(rows), DigestStore(), reading, collector, CheckOutcome()).end;
     return outcome;
 }
 

@@ -39,14 +39,14 @@ TEST(PosixChecksumFile, ChecksumsSmallAndMappedFiles) {
     std::vector<unsigned char> buffer;
     FileChecksum digits = ChecksumFile(dir.Write("digits", "123456789"), buffer);
     EXPECT_EQ(digits.status, FileReadStatus::kOk);
-    EXPECT_EQ(digits.crc, 0xCBF43926U);
+    EXPECT_EQ(digits.digest.Crc32(), 0xCBF43926U);
     EXPECT_EQ(digits.size, 9U);
     // Several read blocks, and a size that is mapped rather than read.
     for (const std::size_t size : {std::size_t{3000000}, std::size_t{9000001}}) {
         const std::string content = RandomBytes(size, 5);
         const FileChecksum big = ChecksumFile(dir.Write("big", content), buffer);
         EXPECT_EQ(big.status, FileReadStatus::kOk);
-        EXPECT_EQ(big.crc, CrcOf(content));
+        EXPECT_EQ(big.digest.Crc32(), CrcOf(content));
         EXPECT_EQ(big.size, size);
     }
     EXPECT_EQ(FileCrc32(dir / "digits"), "CBF43926");
@@ -57,7 +57,7 @@ TEST(PosixChecksumFile, EmptyFileIsReadWithChecksumZero) {
     std::vector<unsigned char> buffer;
     const FileChecksum empty = ChecksumFile(dir.Write("empty", ""), buffer);
     EXPECT_EQ(empty.status, FileReadStatus::kOk);
-    EXPECT_EQ(empty.crc, 0U);
+    EXPECT_EQ(empty.digest.Crc32(), 0U);
     EXPECT_EQ(FileCrc32(dir / "empty"), "00000000");
 }
 
@@ -76,7 +76,7 @@ TEST(PosixChecksumFile, OnlyRegularFilesAreRead) {
     // A link to a regular file is read through.
     dir.Write("target", "abc");
     ASSERT_EQ(symlink("target", (dir / "link").c_str()), 0);
-    EXPECT_EQ(ChecksumFile(dir / "link", buffer).crc, 0x352441C2U);
+    EXPECT_EQ(ChecksumFile(dir / "link", buffer).digest.Crc32(), 0x352441C2U);
 }
 
 TEST(PosixChecksumFile, UnreadableFileIsReportedNotGuessed) {
@@ -136,7 +136,8 @@ TEST(PosixChecksumFile, FileIsReadWhereNoWindowCanBeMapped) {
             _exit(4);
         }
         const FileChecksum checksum = ChecksumMappedRange(opened.fd.Get(), 0, opened.size);
-        _exit(checksum.status == FileReadStatus::kOk && checksum.crc == expected ? 0 : 1);
+        _exit(checksum.status == FileReadStatus::kOk && checksum.digest.Crc32() == expected ? 0
+                                                                                            : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -154,14 +155,14 @@ TEST(PosixChecksumFile, GrowingFileIsReadToTheSizeFoundAtOpen) {
     std::vector<unsigned char> buffer;
     const FileChecksum checksum = ChecksumOpenedFile(opened, buffer);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
 }
 
 TEST(ReadFileChecksum, AlternatePathIsTriedWhenThePathCannotBeOpened) {
     TempDirectory dir;
     std::vector<unsigned char> buffer;
     const FileToRead file{dir / "missing", dir.Write("present", "abc")};
-    EXPECT_EQ(ReadFileChecksum(file, 1, buffer).crc, 0x352441C2U);
+    EXPECT_EQ(ReadFileChecksum(file, 1, buffer).digest.Crc32(), 0x352441C2U);
     const FileToRead nowhere{dir / "missing", ""};
     EXPECT_EQ(ReadFileChecksum(nowhere, 1, buffer).status, FileReadStatus::kOpenFailed);
 }
@@ -256,7 +257,7 @@ TEST(ParallelChecksum, OrderAndResultsDoNotDependOnTheJobs) {
                         [&](std::size_t index, const FileChecksum& checksum) {
                             order.push_back(index);
                             if (checksum.status == FileReadStatus::kOk) {
-                                crcs.push_back(checksum.crc);
+                                crcs.push_back(checksum.digest.Crc32());
                             } else {
                                 ++failures;
                             }

@@ -203,21 +203,21 @@ TEST(SfvJudge, MissingOnlyWhenTheNameNamesNothing) {
     entry.crc = 0x352441C2;
     FileChecksum read;
     read.status = FileReadStatus::kOk;
-    read.crc = 0x352441C2;
-    EXPECT_EQ(JudgeListedFile(entry.crc, read), VerifyStatus::kOk);
-    read.crc = 0;
-    EXPECT_EQ(JudgeListedFile(entry.crc, read), VerifyStatus::kChanged);
+    read.digest = Digest::FromCrc32(0x352441C2);
+    EXPECT_EQ(JudgeListedFile(Digest::FromCrc32(entry.crc), read), VerifyStatus::kOk);
+    read.digest = Digest::FromCrc32(0);
+    EXPECT_EQ(JudgeListedFile(Digest::FromCrc32(entry.crc), read), VerifyStatus::kChanged);
     FileChecksum failed;
     for (const auto& [error, status] :
          {std::pair{ENOENT, VerifyStatus::kMissing}, std::pair{ENOTDIR, VerifyStatus::kMissing},
           std::pair{EACCES, VerifyStatus::kUnreadable},
           std::pair{EISDIR, VerifyStatus::kUnreadable}}) {
         failed.errorCode = static_cast<unsigned long>(error);
-        EXPECT_EQ(JudgeListedFile(entry.crc, failed), status) << error;
+        EXPECT_EQ(JudgeListedFile(Digest::FromCrc32(entry.crc), failed), status) << error;
     }
     failed.status = FileReadStatus::kEndedEarly;
     failed.errorCode = ENOENT;
-    EXPECT_EQ(JudgeListedFile(entry.crc, failed), VerifyStatus::kUnreadable);
+    EXPECT_EQ(JudgeListedFile(Digest::FromCrc32(entry.crc), failed), VerifyStatus::kUnreadable);
 }
 
 // --- the pairs of a comparison ----------------------------------------------
@@ -246,14 +246,14 @@ TEST(CopyComparison, PairsBySamePathThenCopyOnlyFiles) {
 
     FileChecksum one;
     one.status = FileReadStatus::kOk;
-    one.crc = 7;
+    one.digest = Digest::FromCrc32(7);
     one.size = 3;
     FileChecksum other = one;
     EXPECT_EQ(JudgeCopy(one, other), VerifyStatus::kOk);
     other.size = 4;
     EXPECT_EQ(JudgeCopy(one, other), VerifyStatus::kDifferent);
     other = one;
-    other.crc = 8;
+    other.digest = Digest::FromCrc32(8);
     EXPECT_EQ(JudgeCopy(one, other), VerifyStatus::kDifferent);
     other.status = FileReadStatus::kReadFailed;
     EXPECT_EQ(JudgeCopy(one, other), VerifyStatus::kUnreadable);

@@ -19,7 +19,7 @@ ProtocolEntry Entry(const std::string& name, const std::string& crcText) {
 FileChecksum Read(std::uint32_t crc, std::uint64_t size) {
     FileChecksum checksum;
     checksum.status = FileReadStatus::kOk;
-    checksum.crc = crc;
+    checksum.digest = Digest::FromCrc32(crc);
     checksum.size = size;
     return checksum;
 }

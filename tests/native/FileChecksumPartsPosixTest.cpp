@@ -64,7 +64,7 @@ TEST_P(PartsMatchOneRead, SameChecksumAsTheByteWiseReference) {
     const FileChecksum checksum = ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess,
                                                    SmallFilesInParts(GetParam().processors));
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
     EXPECT_EQ(checksum.size, content.size());
 }
 
@@ -109,7 +109,7 @@ TEST(FileChecksumParts, SparseFileBeyondFourGigabytesInParts) {
     const FileChecksum checksum =
         ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(Crc32Text(checksum.crc), "6C243F77");  // computed independently (zlib)
+    EXPECT_EQ(Crc32Text(checksum.digest.Crc32()), "6C243F77");  // computed independently (zlib)
 }
 
 struct FaultCase {
@@ -170,7 +170,7 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
     const FileChecksum checksum =
         ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
     for (unsigned part = 0; part < 4; ++part) {
         const bool onCaller = part == 0 || (refused >> part & 1U) != 0;
         EXPECT_EQ(readers[part] == std::this_thread::get_id(), onCaller) << "part " << part;
@@ -207,7 +207,7 @@ TEST(FileChecksumParts, OneProcessorByAffinityStartsNoThread) {
 
     EXPECT_EQ(usable, 1U);
     EXPECT_EQ(threadsWanted, 0);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
 }
 
 TEST(FileChecksumParts, FileThatShrinksBeforeAPartReadsEndsEarly) {

@@ -62,7 +62,7 @@ TEST_P(UncachedSizes, SameChecksumAsThroughTheCache) {
     std::vector<unsigned char> buffer;
     const FileChecksum checksum = ChecksumFileWith(path, buffer, Uncached(), settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
     EXPECT_EQ(checksum.size, content.size());
     EXPECT_EQ(checksum.readThroughCache, !AcceptsDirect(path));
 }
@@ -100,7 +100,7 @@ TEST(UncachedRead, PartsThatStartOffTheAlignment) {
     std::vector<unsigned char> buffer;
     const FileChecksum checksum = ChecksumFileWith(path, buffer, Uncached(), settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
 }
 
 // Pages of the file in the cache.
@@ -133,9 +133,9 @@ TEST(UncachedRead, LeavesTheFileOutOfTheCache) {
     FilePartsSettings settings;
     settings.threshold = 1 << 20;
     settings.processors = 2;
-    EXPECT_EQ(ChecksumFileWith(path, buffer, Uncached(), settings).crc, CrcOf(content));
+    EXPECT_EQ(ChecksumFileWith(path, buffer, Uncached(), settings).digest.Crc32(), CrcOf(content));
     EXPECT_EQ(CachedPages(path, content.size()), 0U);
-    EXPECT_EQ(ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings).crc,
+    EXPECT_EQ(ChecksumFileWith(path, buffer, kPerThreadUtf8FileAccess, settings).digest.Crc32(),
               CrcOf(content));
     EXPECT_GT(CachedPages(path, content.size()), 0U);  // the measure sees cached pages
 }
@@ -171,7 +171,7 @@ TEST_P(UncachedRefusal, EinvalReadsThroughTheCacheOtherErrorsFail) {
     EXPECT_EQ(checksum.status, param.status);
     EXPECT_EQ(checksum.readThroughCache, param.throughCache);
     if (param.status == FileReadStatus::kOk) {
-        EXPECT_EQ(checksum.crc, CrcOf(content));
+        EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
     } else {
         EXPECT_EQ(checksum.errorCode, static_cast<unsigned long>(param.error));
     }

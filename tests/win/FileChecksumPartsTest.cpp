@@ -52,7 +52,7 @@ TEST_P(PartsMatchOneRead, SameChecksumAsTheByteWiseReference) {
     const FileChecksum checksum =
         ChecksumFileWith(path, buffer, kDialogFileAccess, SmallFilesInParts(GetParam().processors));
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
     EXPECT_EQ(checksum.size, content.size());
     EXPECT_TRUE(OpensExclusively(path));
 }
@@ -128,7 +128,7 @@ TEST_P(ThreadStartFailure, CallingThreadReadsThoseParts) {
     const UINT processMode = GetErrorMode();
     const FileChecksum checksum = ChecksumFileWith(path, buffer, kDialogFileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
     EXPECT_EQ(GetErrorMode(), processMode);
     for (unsigned part = 0; part < 4; ++part) {
         const bool onCaller = part == 0 || (refused >> part & 1U) != 0;
@@ -162,7 +162,7 @@ TEST(FileChecksumParts, WriterIsRefusedWhileThePartsRead) {
     const FileChecksum checksum = ChecksumFileWith(path, buffer, kDialogFileAccess, settings);
     EXPECT_FALSE(writerOpened);
     EXPECT_EQ(writerError, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
 }
 
 TEST(FileChecksumParts, OneProcessorByAffinityStartsNoThread) {
@@ -184,7 +184,7 @@ TEST(FileChecksumParts, OneProcessorByAffinityStartsNoThread) {
 
     EXPECT_EQ(usable, 1U);
     EXPECT_EQ(threadsWanted, 0);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ TEST(ChecksumFile, ReportsWhyAFileCouldNotBeRead) {
     std::vector<unsigned char> buffer;
     FileChecksum ok = ChecksumFile(folder.Write("a.txt", "abc"), buffer);
     EXPECT_EQ(ok.status, FileReadStatus::kOk);
-    EXPECT_EQ(ok.crc, 0x352441C2U);
+    EXPECT_EQ(ok.digest.Crc32(), 0x352441C2U);
     EXPECT_EQ(ok.size, 3U);
 
     FileChecksum missing = ChecksumFile(folder / "missing.txt", buffer);
@@ -138,7 +138,7 @@ TEST_P(FileCrc32LargeTest, ChecksumsFilesOfTwoGigabytesAndMore) {
     std::vector<unsigned char> buffer;
     const FileChecksum checksum = ChecksumFileWith(path, buffer, kDialogFileAccess, settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(Crc32Text(checksum.crc), GetParam().crc);
+    EXPECT_EQ(checksum.digest.Text(), GetParam().crc);
 }
 
 INSTANTIATE_TEST_SUITE_P(SparseFiles, FileCrc32LargeTest,

@@ -64,7 +64,7 @@ TEST_P(UncachedSizes, SameChecksumAsThroughTheCache) {
     std::vector<unsigned char> buffer;
     const FileChecksum checksum = ChecksumFileWith(path, buffer, Uncached(), settings);
     EXPECT_EQ(checksum.status, FileReadStatus::kOk);
-    EXPECT_EQ(checksum.crc, CrcOf(content));
+    EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
     EXPECT_EQ(checksum.size, content.size());
     EXPECT_FALSE(checksum.readThroughCache);
     const unsigned parts = PartCount(param.size, settings);
@@ -118,7 +118,7 @@ TEST_P(UncachedRefusal, InvalidParameterReadsThroughTheCacheOtherErrorsFail) {
     EXPECT_EQ(checksum.status, param.status);
     EXPECT_EQ(checksum.readThroughCache, param.throughCache);
     if (param.status == FileReadStatus::kOk) {
-        EXPECT_EQ(checksum.crc, CrcOf(content));
+        EXPECT_EQ(checksum.digest.Crc32(), CrcOf(content));
     } else {
         EXPECT_EQ(checksum.errorCode, param.error);
     }
