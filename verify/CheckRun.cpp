@@ -83,6 +83,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     DigestStore digests;
     bool namedItself = false;
     for (const VerifyRow& planned : PlanVerification(protocol.entries, names, kNamesFoldCase)) {
+        if (options.ignoreMissing && planned.kind == VerifyRow::Kind::kUnlisted) continue;
         PlannedRow row;
         const ProtocolEntry* entry =
             planned.entry == VerifyRow::kNone ? nullptr : &protocol.entries[planned.entry];
@@ -171,7 +172,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         ++outcome.foldersNotListed;
     }
     LeaveOutFile(files, listPath);
-    AddUnlistedFiles(plan, entries, files, kNamesFoldCase);
+    if (!options.ignoreMissing) AddUnlistedFiles(plan, entries, files, kNamesFoldCase);
     if (options.planBytes) QueryMissingSizes(files, options.jobs);
     // The sizes of the listed files, as far as the listings saw them.
     std::unordered_map<std::string, std::uint64_t> sizes;

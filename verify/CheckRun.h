@@ -74,6 +74,11 @@ struct CheckOptions {
     // read for the kind of their listed digests, its unlisted ones for the
     // kind of its first.)
     DigestKind digest = DigestKind::kCrc32;
+    // A list's files that are not there are left out of the report (no row
+    // is MISSING) and no unlisted file is looked for (no row is NEW or
+    // EMPTY): a list of many downloads checked beside the few that were
+    // downloaded. A run of no other row checked nothing (a caller says so).
+    bool ignoreMissing = false;
 };
 
 struct CheckOutcome {

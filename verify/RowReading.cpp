@@ -97,8 +97,8 @@ void Judge(const RowReading& planned, CheckRow& row, const std::vector<FileCheck
 class RowFeeder {
   public:
     RowFeeder(std::vector<PlannedRow>& rows, const DigestStore& digests, CheckSink& sink,
-              StatusCounts& counts)
-        : rows_(rows), digests_(digests), sink_(sink), counts_(counts) {}
+              StatusCounts& counts, bool dropMissing)
+        : rows_(rows), digests_(digests), sink_(sink), counts_(counts), dropMissing_(dropMissing) {}
 
     void FileRead(const FileChecksum& checksum) {
         HandOverRowsWithoutFiles();
@@ -124,6 +124,7 @@ class RowFeeder {
   private:
     void HandOver(const CheckRow& row) {
         ++next_;
+        if (dropMissing_ && row.status == VerifyStatus::kMissing) return;
         counts_.Add(row);
         sink_.Row(row);
     }
@@ -132,6 +133,7 @@ class RowFeeder {
     const DigestStore& digests_;
     CheckSink& sink_;
     StatusCounts& counts_;
+    bool dropMissing_;
     std::vector<FileChecksum> read_;
     std::size_t next_ = 0;
 };
@@ -235,7 +237,7 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const DigestStore& digests,
         }
     }
     sink.Planned(plan);
-    RowFeeder feeder(rows, digests, sink, outcome.counts);
+    RowFeeder feeder(rows, digests, sink, outcome.counts, options.ignoreMissing);
     feeder.HandOverRowsWithoutFiles();
 
     const unsigned jobs = std::max(1U, options.jobs);

@@ -71,9 +71,9 @@ struct PlannedRow {
 };
 
 // Hands `rows` to `sink` in order: the plan first (only the rows that
-// `options.only` names, when set), then each row once its files are read,
-// progress meanwhile. The rows' expected digests are in `digests`. Fills
-// `outcome`'s counts and end.
+// `options.only` names, when set), then each row once its files are read
+// (but with `options.ignoreMissing` no MISSING row), progress meanwhile. The rows' expected digests
+// are in `digests`. Fills `outcome`'s counts and end.
 CheckOutcome ReadRows(std::vector<PlannedRow> rows, const DigestStore& digests,
                       const CheckOptions& options, CheckSink& sink, CheckOutcome outcome);
 
