@@ -76,35 +76,19 @@ ListFormat RecogniseListFormat(std::string_view listName, std::optional<DigestKi
                                std::string_view firstEntryLine) {
     if (HasSfvExtension(listName)) return ListFormat::kSfv;
     if (forced == DigestKind::kCrc32) forced.reset();
-    const std::optional<DigestKind> named = DigestKindOfListName(listName);
     ListLineRead read;
     ReadSumLine(firstEntryLine, read);
     if (read.form == ListLineRead::Form::kTag) return ListFormat::kTag;
 
-    const std::size_t digits = read.digits.size();
-    const auto isLengthOf = [digits](std::optional<DigestKind> kind) {
-        return kind && digits == 2 * DigestSize(*kind);
-    };
-    const bool fits = digits > 0 && (!DigestKindsOfLength(digits).empty() || isLengthOf(forced) ||
-                                     isLengthOf(named));
-    const bool kindNamed = forced || named;
-    switch (read.kind) {
-        case ListLineRead::Kind::kEntry:
-            if (read.tagged) return ListFormat::kSum;
-            if (!fits) return ListFormat::kSfv;
-            if (kindNamed) return ListFormat::kSum;
-            return ParseSfvLineText(firstEntryLine).kind == SfvLineResult::Kind::kEntry
-                       ? ListFormat::kSfv
-                       : ListFormat::kSum;
-        case ListLineRead::Kind::kDigestAlone:
-            return fits ? ListFormat::kSum : ListFormat::kSfv;
-        case ListLineRead::Kind::kError:
-            // A sum line gone wrong in a list whose name says what it holds.
-            return fits && kindNamed ? ListFormat::kSum : ListFormat::kSfv;
-        case ListLineRead::Kind::kNothing:
-            break;
-    }
-    return ListFormat::kSfv;
+    // The list's name or the caller says what it holds: any line that
+    // starts as a sum line is one, and is refused as one when it is wrong.
+    if (forced || DigestKindOfListName(listName)) return ListFormat::kSum;
+    if (read.tagged && read.kind == ListLineRead::Kind::kEntry) return ListFormat::kSum;
+    if (DigestKindsOfLength(read.digits.size()).empty()) return ListFormat::kSfv;
+    if (read.kind != ListLineRead::Kind::kError) return ListFormat::kSum;
+    // A sum line gone wrong, unless SFV reads it ("<64 hex> 1234ABCD").
+    return ParseSfvLineText(firstEntryLine).kind == SfvLineResult::Kind::kEntry ? ListFormat::kSfv
+                                                                                : ListFormat::kSum;
 }
 
 }  // namespace sumbrook

@@ -62,11 +62,16 @@ bool IsProtocolStart(std::string_view line);
 // - a list named *.sfv is SFV, whatever it holds, as every list was before
 //   sum and tag lists were read;
 // - a tag line ("XXX (NAME) = HEX", an unknown XXX too) makes a tag list;
-// - a sum line ("HEX  NAME", "HEX *NAME", "XXH3_HEX  NAME") or a digest
-//   alone makes a sum list when its digits are as many as a kind has
-//   (DigestKindsOfLength, the forced kind's, the kind the list's name
-//   names) — but a line that is also an SFV line ("<32 hex>  1234ABCD") is
-//   SFV unless the list's name or the forced kind names a kind;
+// - when the list's name names a kind (DigestKindOfListName) or the caller
+//   forces one other than CRC-32, any other line makes a sum list, whose
+//   reader says what is wrong with a line that is none;
+// - else a sum line ("HEX  NAME", "HEX *NAME", "XXH3_HEX  NAME", a digest
+//   alone) with as many digits as a kind has (DigestKindsOfLength) makes a
+//   sum list, also where SFV would read it too: "<32 hex>  20240101" is the
+//   MD5 of a file named 20240101 rather than the CRC of a file whose name is
+//   32 hexadecimal digits followed by two blanks, which no SFV tool writes;
+//   a line that starts so but is no sum line is SFV when SFV reads it
+//   ("<64 hex> 1234ABCD", a hex name), else a sum line refused;
 // - anything else is SFV, whose reader says what is wrong with it.
 ListFormat RecogniseListFormat(std::string_view listName, std::optional<DigestKind> forced,
                                std::string_view firstEntryLine);
