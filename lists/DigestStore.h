@@ -1,11 +1,14 @@
-// Digests kept one after another in blocks that never move, each named by a
-// 32-bit reference, so that a list of a million digests costs their bytes
-// (and a byte for the kind) rather than a whole Digest value each.
+// The bytes of a list's digests kept one after another in blocks that never
+// move, as NameStore keeps the names: a list of a million SHA-256 digests
+// costs their 32 MB, and an entry keeps 4 bytes (where its digest starts)
+// instead of a Digest of 72. The kind is the entry's to keep: it tells how
+// many bytes are the digest's.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "hash/Digest.h"
@@ -14,35 +17,26 @@ namespace sumbrook {
 
 class DigestStore {
   public:
-    using Ref = std::uint32_t;
-    // Names no digest; never given by Add.
-    static constexpr Ref kNone = 0xFFFFFFFF;
-
     DigestStore() = default;
-    DigestStore(DigestStore&& other) noexcept;
-    DigestStore& operator=(DigestStore&& other) noexcept;
+    DigestStore(DigestStore&& other) noexcept = default;
+    DigestStore& operator=(DigestStore&& other) noexcept = default;
     DigestStore(const DigestStore&) = delete;
     DigestStore& operator=(const DigestStore&) = delete;
     ~DigestStore() = default;
 
-    // Keeps a copy of `digest`; throws std::length_error past about 4 GiB
-    // of digests.
-    Ref Add(const Digest& digest);
-    // The digest that Add gave `ref` for (`ref` is not kNone).
-    Digest Get(Ref ref) const;
-    DigestKind KindOf(Ref ref) const;
-    // Gives the digest of `ref` the kind `kind`, of the same size as its own:
-    // the kind of a list's digests settled after they were read.
-    void SetKind(Ref ref, DigestKind kind);
+    // Where a copy of `digest`'s bytes starts; nothing once the store holds
+    // 4 GiB (about 130 million SHA-256 digests).
+    std::optional<std::uint32_t> Add(const Digest& digest);
+    // The digest of `kind` whose bytes Add put at `at`.
+    Digest At(std::uint32_t at, DigestKind kind) const;
 
   private:
-    static constexpr unsigned kOffsetBits = 16;
-    static constexpr std::size_t kBlockSize = std::size_t{1} << kOffsetBits;
-
-    const unsigned char* At(Ref ref) const;
+    // A digest never straddles two blocks: what is left of a block that
+    // cannot hold the next one (at most 63 bytes) stays unused.
+    static constexpr std::uint32_t kBlockSize = 64 * 1024;
 
     std::vector<std::unique_ptr<unsigned char[]>> blocks_;
-    std::size_t used_ = kBlockSize;  // of the last block
+    std::uint32_t used_ = kBlockSize;  // in the last block
 };
 
 }  // namespace sumbrook

@@ -70,6 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
               "abc.txt 352441C2\r\n",
               "abc.txt", 0x352441C2),
         Entry("; comment\n\n \t \r\nabc.txt cbf43926", "abc.txt", 0xCBF43926, 4),
+        // Two lists joined with cat: the second one's byte-order mark.
+        Entry("\xEF\xBB\xBF; a\r\n\xEF\xBB\xBF"
+              "abc.txt 352441C2\r\n",
+              "abc.txt", 0x352441C2, 2),
         Entry("name with  blanks.txt\t \tCBF43926  \t\r\n", "name with  blanks.txt", 0xCBF43926),
         Entry("tab\there 00000000\n", "tab\there", 0), Entry("  leading 0000000a", "  leading", 10),
         Entry("dir/sub\\f;1.bin FFFFFFFF", "dir/sub\\f;1.bin", 0xFFFFFFFF),
