@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <new>
+#include <exception>
 
 #include "crc/Crc32Combine.h"
 #include "files/PartThread.h"
@@ -45,7 +45,7 @@ bool HasherOf(const FileAccess& access, std::unique_ptr<Hasher>& hasher) noexcep
     if (access.makeHasher == nullptr) return false;
     try {
         hasher = access.makeHasher(access.digest);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return false;
     }
     return hasher != nullptr;

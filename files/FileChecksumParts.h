@@ -41,12 +41,19 @@ struct FilePartsSettings {
 
 // The hasher that the reads of `access` feed: none (null) for a CRC-32,
 // which RunningDigest computes itself, else one made by `access.makeHasher`.
-// False when none can be made (no memory, or no maker given).
+// False when none can be made (no memory, the system's library refuses, or
+// no maker given).
 bool HasherOf(const FileAccess& access, std::unique_ptr<Hasher>& hasher) noexcept;
 
 // ChecksumFile with `settings` in place of the defaults and `maxParts`.
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
                               const FileAccess& access, const FilePartsSettings& settings);
+
+// ChecksumFile with the bytes handed to `hasher` (started over first; the
+// file read whole), whatever kind `access` names: the digest is the one
+// `hasher` finishes with.
+FileChecksum ChecksumFileInto(const std::string& path, std::vector<unsigned char>& buffer,
+                              const FileAccess& access, Hasher& hasher);
 
 // The processors this process may run on (by its affinity), at least 1.
 unsigned UsableProcessorCount();

@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <csetjmp>
 #include <csignal>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -379,25 +380,33 @@ unsigned UsableProcessorCount() {
 
 namespace {
 
-// The rest of ChecksumFileWith, once `path` is open as `opened`.
+// The rest of ChecksumFileWith, once `path` is open as `opened`, the bytes
+// handed to `given` or (null) to a hasher of the kind `access` names.
 FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opened,
                                 std::vector<unsigned char>& buffer, const FileAccess& access,
-                                const FilePartsSettings& settings) {
+                                const FilePartsSettings& settings, Hasher* given = nullptr) {
     if (!opened.fd.IsValid()) return opened.failure;
-    std::unique_ptr<Hasher> hasher;
-    if (!HasherOf(access, hasher)) return Failed(FileReadStatus::kReadFailed, ENOMEM);
+    std::unique_ptr<Hasher> made;
+    if (given == nullptr && !HasherOf(access, made)) {
+        return Failed(FileReadStatus::kReadFailed, ENOMEM);
+    }
+    Hasher* const hasher = given != nullptr ? given : made.get();
     const int fd = opened.fd.Get();
     // Only a CRC-32 combines from parts.
-    const unsigned wanted = hasher ? 1 : PartCount(opened.size, settings);
+    const unsigned wanted = hasher != nullptr ? 1 : PartCount(opened.size, settings);
     const BorrowedThreads threads(access.control, wanted - 1);
     const unsigned parts = 1 + threads.Count();
     if (parts <= 1) {
-        return ThroughCacheWhen(opened.refusedDirect,
-                                ChecksumRange(fd, opened.direct, 0, opened.size, buffer, 0,
-                                              settings, access.control, hasher.get(), [&] {
-                                                  return ChecksumOpenedFile(
-                                                      opened, buffer, access.control, hasher.get());
-                                              }));
+        try {
+            return ThroughCacheWhen(
+                opened.refusedDirect,
+                ChecksumRange(
+                    fd, opened.direct, 0, opened.size, buffer, 0, settings, access.control, hasher,
+                    [&] { return ChecksumOpenedFile(opened, buffer, access.control, hasher); }));
+        } catch (const std::exception&) {
+            // A hasher whose library failed (no memory).
+            return Failed(FileReadStatus::kReadFailed, ENOMEM);
+        }
     }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
@@ -423,6 +432,13 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
                               const FileAccess& access, const FilePartsSettings& settings) {
     const OpenedFile opened = OpenRegularFile(path, access.uncached, settings);
     return ChecksumOpenedPath(path, opened, buffer, access, settings);
+}
+
+FileChecksum ChecksumFileInto(const std::string& path, std::vector<unsigned char>& buffer,
+                              const FileAccess& access, Hasher& hasher) {
+    const FilePartsSettings settings;
+    const OpenedFile opened = OpenRegularFile(path, access.uncached, settings);
+    return ChecksumOpenedPath(path, opened, buffer, access, settings, &hasher);
 }
 
 CopyPairChecksums ChecksumCopyPair(const FileToRead& source, const FileToRead& copy,

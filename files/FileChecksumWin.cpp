@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
+#include <exception>
 #include <new>
 
 #include "files/AlignedRangeRead.h"
@@ -192,8 +193,13 @@ unsigned UsableProcessorCount() {
     return std::max(1U, count);
 }
 
-FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
-                              const FileAccess& access, const FilePartsSettings& settings) {
+namespace {
+
+// ChecksumFileWith, the bytes handed to `given` or (null) to a hasher of the
+// kind `access` names.
+FileChecksum ChecksumFileFor(const std::string& path, std::vector<unsigned char>& buffer,
+                             const FileAccess& access, const FilePartsSettings& settings,
+                             Hasher* given) {
     ErrorModeGuard guard(FsRedirection::kOff, access.errorMode);
     bool direct = false;
     const ScopedFileHandle file = OpenAsAsked(path, access, 0, settings, direct);
@@ -203,19 +209,26 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
     if (!GetFileSizeEx(file.Get(), &size))
         return Failed(FileReadStatus::kSizeFailed, GetLastError());
 
-    std::unique_ptr<Hasher> hasher;
-    if (!HasherOf(access, hasher))
+    std::unique_ptr<Hasher> made;
+    if (given == nullptr && !HasherOf(access, made)) {
         return Failed(FileReadStatus::kReadFailed, ERROR_NOT_ENOUGH_MEMORY);
+    }
+    Hasher* const hasher = given != nullptr ? given : made.get();
     const bool refused = access.uncached && !direct;
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
     // Only a CRC-32 combines from parts.
-    const unsigned wanted = hasher ? 1 : PartCount(bytes, settings);
+    const unsigned wanted = hasher != nullptr ? 1 : PartCount(bytes, settings);
     const BorrowedThreads threads(access.control, wanted - 1);
     const unsigned parts = 1 + threads.Count();
     if (parts <= 1) {
-        return ThroughCacheWhen(
-            refused, ChecksumRangeAsOpened(file.Get(), direct, 0, bytes, buffer, path, access, 0,
-                                           settings, hasher.get()));
+        try {
+            return ThroughCacheWhen(
+                refused, ChecksumRangeAsOpened(file.Get(), direct, 0, bytes, buffer, path, access,
+                                               0, settings, hasher));
+        } catch (const std::exception&) {
+            // A hasher whose library failed (no memory).
+            return Failed(FileReadStatus::kReadFailed, ERROR_NOT_ENOUGH_MEMORY);
+        }
     }
     const ReadPart read = [&](unsigned part, const FilePart& range, PartReader reader) {
         if (reader == PartReader::kOwnThread) {
@@ -229,6 +242,18 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
                                            path, access, part, settings, nullptr));
     };
     return ChecksumInParts(bytes, parts, read, settings);
+}
+
+}  // namespace
+
+FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
+                              const FileAccess& access, const FilePartsSettings& settings) {
+    return ChecksumFileFor(path, buffer, access, settings, nullptr);
+}
+
+FileChecksum ChecksumFileInto(const std::string& path, std::vector<unsigned char>& buffer,
+                              const FileAccess& access, Hasher& hasher) {
+    return ChecksumFileFor(path, buffer, access, FilePartsSettings(), &hasher);
 }
 
 }  // namespace sumbrook

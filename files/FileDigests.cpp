@@ -1,0 +1,49 @@
+#include "files/FileDigests.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+
+#include "files/FileChecksumParts.h"
+#include "hash/DigestSet.h"
+
+namespace sumbrook {
+
+namespace {
+
+// A DigestSet behind the one-hasher interface that the read loops feed: its
+// Finish keeps every digest and gives the first.
+class DigestSetHasher : public Hasher {
+  public:
+    explicit DigestSetHasher(const std::vector<DigestKind>& kinds) : set_(kinds) {}
+    void Update(const void* data, std::size_t size) override { set_.Update(data, size); }
+    Digest Finish() override {
+        digests_ = set_.Finish();
+        return digests_.front();
+    }
+    void Reset() override { set_.Reset(); }
+    std::vector<Digest>& Digests() { return digests_; }
+
+  private:
+    DigestSet set_;
+    std::vector<Digest> digests_;
+};
+
+}  // namespace
+
+FileDigests DigestFileOnce(const std::string& path, const std::vector<DigestKind>& kinds,
+                           std::vector<unsigned char>& buffer, const FileAccess& access) {
+    FileDigests result;
+    std::optional<DigestSetHasher> hasher;
+    try {
+        hasher.emplace(kinds.empty() ? std::vector<DigestKind>{DigestKind::kCrc32} : kinds);
+    } catch (const std::exception&) {
+        result.read.status = FileReadStatus::kReadFailed;
+        return result;
+    }
+    result.read = ChecksumFileInto(path, buffer, access, *hasher);
+    if (result.read.status == FileReadStatus::kOk) result.digests = std::move(hasher->Digests());
+    return result;
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,31 @@
+// Several digests of one file from one read of it: the verification
+// window's check of one file, and the settling of a list whose digests'
+// length leaves their kind open.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "files/FileChecksum.h"
+#include "hash/Digest.h"
+
+namespace sumbrook {
+
+struct FileDigests {
+    // How the read went, as ChecksumFile says it; `read.digest` is the first
+    // kind's.
+    FileChecksum read;
+    // When `read.status` is kOk: the digest of each kind asked for, in the
+    // order asked, a kind asked twice given once (hash/DigestSet).
+    std::vector<Digest> digests;
+};
+
+// Reads the file at `path` once, whole, as ChecksumFile reads a file (as
+// `access` says, but for its digest kind), handing every block to a hasher
+// of each of `kinds` (at least one). No exception leaves the call: a hasher
+// that cannot be made fails the read (kReadFailed).
+FileDigests DigestFileOnce(const std::string& path, const std::vector<DigestKind>& kinds,
+                           std::vector<unsigned char>& buffer,
+                           const FileAccess& access = kPerThreadUtf8FileAccess);
+
+}  // namespace sumbrook
