@@ -6,19 +6,25 @@ namespace sumbrook {
 
 namespace {
 
-bool IsSeparator(char c) {
-    return c == '/' || c == '\\';
+bool IsSeparator(char c, bool backslashSeparates = true) {
+    return c == '/' || (c == '\\' && backslashSeparates);
 }
 
 // Why `component` (not empty, not "." or "..") cannot be part of a path on
 // `system`; `cannotBeHeld` tells a name that system cannot hold from a
 // refused one.
 std::string ComponentFault(std::string_view component, PathSystem system, bool& cannotBeHeld) {
+    bool control = false;
     for (const char c : component) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) return "the name holds a control byte";
+        if (byte == 0) return "the name holds a NUL byte";
+        control = control || byte < 0x20 || byte == 0x7F;
     }
     if (system != PathSystem::kWindows) return {};
+    if (control) {
+        cannotBeHeld = true;
+        return "a name Windows cannot hold: it holds a control byte";
+    }
     const std::string quoted = "\"" + std::string(component) + "\"";
     if (component.find_first_not_of(". ") == std::string_view::npos) {
         return quoted + " is only dots and blanks, which Windows reads as \".\" or \"..\"";
@@ -43,9 +49,10 @@ ListedPath Refused(std::string error) {
 
 }  // namespace
 
-ListedPath ResolveListedPath(std::string_view name, PathSystem system) {
+ListedPath ResolveListedPath(std::string_view name, PathSystem system, bool backslashSeparates) {
+    backslashSeparates = backslashSeparates || system == PathSystem::kWindows;
     if (name.empty()) return Refused("the name is empty");
-    if (IsSeparator(name.front())) {
+    if (IsSeparator(name.front(), backslashSeparates)) {
         return Refused("the name is an absolute path; only paths inside the folder are checked");
     }
     const bool letterFirst =
@@ -57,7 +64,7 @@ ListedPath ResolveListedPath(std::string_view name, PathSystem system) {
     std::size_t start = 0;
     while (start <= name.size()) {
         std::size_t end = start;
-        while (end < name.size() && !IsSeparator(name[end])) ++end;
+        while (end < name.size() && !IsSeparator(name[end], backslashSeparates)) ++end;
         std::string_view component = name.substr(start, end - start);
         start = end + 1;
         if (component.empty() || component == ".") continue;

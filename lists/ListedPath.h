@@ -28,22 +28,26 @@ struct ListedPath {
     bool cannotBeHeld = false;
 };
 
-// Splits `name` at '/' and '\', drops empty and "." components and lets ".."
-// remove the component before it. Refuses, on every system:
+// Splits `name` at '/' and '\' (at '/' alone on POSIX when not
+// `backslashSeparates`: a name whose '\' is part of a file's name, as
+// lists written on POSIX may hold), drops empty and "." components and lets
+// ".." remove the component before it. Refuses, on every system:
 // - an absolute name ("/x", "\x", "\\server\share") or one with a drive ("C:x":
 //   a letter and ':' first, on POSIX too, where a list of Windows paths
 //   would otherwise be read as folders named "C:");
 // - ".." that climbs above the folder, and a name that leaves no component;
-// - a control byte.
+// - a NUL byte.
 // On Windows it also refuses a component of dots and blanks only other than
 // "." and "..", which Windows trims to "." or ".." or to nothing; and it
 // finds that Windows cannot hold (`cannotBeHeld`) a component with ':',
-// which it reads as a named data stream of a file ("a.txt:hidden"), and a
-// device name (IsWindowsDeviceName), which opens a device instead of a file.
+// which it reads as a named data stream of a file ("a.txt:hidden"), a
+// device name (IsWindowsDeviceName), which opens a device instead of a
+// file, and a control byte (a line break that a sum list escapes).
 // Elsewhere those are ordinary names. On Windows a component is taken in the
 // form Win32 resolves it to, without the dots and blanks it ends in, so that
 // "b.txt." and "b.txt" are one path however the folder is named.
-ListedPath ResolveListedPath(std::string_view name, PathSystem system = kThisPathSystem);
+ListedPath ResolveListedPath(std::string_view name, PathSystem system = kThisPathSystem,
+                             bool backslashSeparates = true);
 
 // The components joined by `separator` ('/' to show, '\\' on Windows).
 std::string JoinListedPath(const std::vector<std::string>& components, char separator);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -9,15 +10,20 @@
 
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
+#include "files/FileDigests.h"
 #include "files/FileEntryCrc32.h"
+#include "files/FileReadControl.h"
+#include "files/FileSize.h"
 #include "files/FolderAbsence.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
 #include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
+#include "lists/DigestKindChoice.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
+#include "verify/DisplayName.h"
 #include "verify/ListedSizes.h"
 #include "verify/NotAList.h"
 #include "verify/ProtocolCheck.h"
@@ -87,7 +93,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
         PlannedRow row;
         const ProtocolEntry* entry =
             planned.entry == VerifyRow::kNone ? nullptr : &protocol.entries[planned.entry];
-        if (entry != nullptr) row.expected = digests.Add(ProtocolDigest(*entry));
+        if (entry != nullptr) row.Expect(digests, ProtocolDigest(*entry));
         switch (planned.kind) {
             case VerifyRow::Kind::kListed:
             case VerifyRow::Kind::kUnlisted: {
@@ -152,20 +158,114 @@ class AbsentFolders {
     unsigned long lastError_ = 0;
 };
 
-CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> entries,
-                              NameStore& names, const std::string& directory,
-                              const CheckOptions& options, CheckSink& sink) {
+// "SHA-256 or BLAKE3".
+std::string KindsText(const std::vector<DigestKind>& kinds) {
+    std::string text;
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        if (i > 0) text += i + 1 == kinds.size() ? " or " : ", ";
+        text += DigestKindName(kinds[i]);
+    }
+    return text;
+}
+
+// Settles the kind of the listed digests whose length alone chose it
+// (ListReadResult::SettleKind): for each such length, the listed files that
+// are there are read in list order, each once for every kind of that length,
+// until one matches; its kind is then the kind of every digest of that
+// length. Where none matches, every file read differs under every kind, so
+// the likelier kind stands (it reports each as CHANGED rightly), unless a
+// kind not computed here may write digests of that length (16 digits:
+// XXH64), when the list is refused: a file must never be CHANGED for a wrong
+// guess. Says on `notes` what was settled. Empty, or the error refusing the
+// list.
+std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const std::string& checked,
+                              const CheckOptions& options, std::vector<std::string>& notes,
+                              bool& cancelled) {
+    FileReadControl control(options.cancel);
+    FileAccess access = kPerThreadUtf8FileAccess;
+    access.uncached = options.uncached;
+    access.control = &control;
+    std::vector<unsigned char> buffer;
+    for (std::size_t next = 0; next < plan.rows.size(); ++next) {
+        const SfvRow& first = plan.rows[next];
+        if (first.kind != SfvRow::Kind::kListed || list.entries[first.entry].kindSettled) continue;
+        const DigestKind guess = list.entries[first.entry].kind;
+        const std::size_t digits = 2 * DigestSize(guess);
+        const std::vector<DigestKind> kinds = DigestKindsOfLength(digits);
+        std::optional<DigestKind> matched;
+        std::string matchedName;
+        for (std::size_t at = next; at < plan.rows.size() && !matched; ++at) {
+            const SfvRow& row = plan.rows[at];
+            if (row.kind != SfvRow::Kind::kListed) continue;
+            const ListEntry& entry = list.entries[row.entry];
+            if (entry.kindSettled || DigestSize(entry.kind) != DigestSize(guess)) continue;
+            const FileDigests read = DigestFileOnce(PathInFolder(checked, std::string(entry.name)),
+                                                    kinds, buffer, access);
+            if (read.read.status == FileReadStatus::kCancelled) {
+                cancelled = true;
+                return {};
+            }
+            if (read.read.status != FileReadStatus::kOk) continue;
+            const Digest listed = list.DigestOf(entry);
+            for (std::size_t k = 0; k < kinds.size() && k < read.digests.size(); ++k) {
+                if (std::equal(listed.Bytes(), listed.Bytes() + listed.Size(),
+                               read.digests[k].Bytes())) {
+                    matched = kinds[k];
+                    matchedName = std::string(entry.name);
+                    break;
+                }
+            }
+        }
+        const std::string length = "the list's digests of " + std::to_string(digits) + " digits";
+        if (matched) {
+            notes.push_back(length + " (" + KindsText(kinds) + ") are " + DigestKindName(*matched) +
+                            ": " + DisplayName(matchedName) + " matches as " +
+                            DigestKindName(*matched));
+        } else if (digits == 16) {
+            return "its digests of 16 digits match no listed file as XXH3-64; they may be XXH64 "
+                   "(xxhsum's default), which is not computed here: give --algorithm xxh3 to "
+                   "check them as XXH3-64";
+        } else {
+            notes.push_back(length + " may be " + KindsText(kinds) +
+                            ": no listed file matches as either, so they are taken for " +
+                            DigestKindName(guess));
+        }
+        list.SettleKind(matched.value_or(guess));
+    }
+    return {};
+}
+
+CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
+                              const std::string& directory, const CheckOptions& options,
+                              CheckSink& sink) {
+    std::vector<ListEntry>& entries = list.entries;
+    const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
     // The rows take their names from `entries` and the listing below, which
-    // both last until the reading is done.
-    SfvPlan plan = PlanSfvVerification(entries, names, kNamesFoldCase);
+    // both last until the reading is done. On POSIX a '\\' names a folder
+    // unless a file of the name as listed is there.
+    SfvPlan plan =
+        PlanSfvVerification(entries, list.names, kNamesFoldCase, [&checked](std::string_view name) {
+            std::uint64_t bytes = 0;
+            return QueryFileSize(PathInFolder(checked, std::string(name)), bytes);
+        });
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath, LineFault(plan.line, plan.error));
     }
-    const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
     PlainFileTree top = ListPlainFilesTree(checked, options.recursive);
     if (!top.ok) return Refused(CheckKind::kSfv, checked, top.error);
     CheckOutcome outcome;
     outcome.kind = CheckKind::kSfv;
+    if (list.clearSigned) outcome.notes.emplace_back("the list's signature was not checked");
+    if (list.HasUnsettledKinds()) {
+        bool cancelled = false;
+        const std::string error =
+            SettleDigestKinds(list, plan, checked, options, outcome.notes, cancelled);
+        if (!error.empty()) return Refused(CheckKind::kSfv, listPath, error);
+        if (cancelled) {
+            outcome.end = CheckOutcome::End::kCancelled;
+            return outcome;
+        }
+    }
     std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, options.recursive);
     for (const FolderFault& fault : top.faults) {
         sink.FolderNotListed(fault.path, fault.error);
@@ -179,9 +279,10 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
     sizes.reserve(files.size());
     for (const PlainFile& file : files) sizes.emplace(NameKey(file.name), file.size);
 
+    // NEW files are read for the kind of the first listed digest.
+    const DigestKind unlistedKind = entries.front().kind;
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
-    DigestStore digests;
     bool namedItself = false;
     AbsentFolders absentFolders(checked);
     for (const SfvRow& planned : plan.rows) {
@@ -196,7 +297,8 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         row.name = path;
         switch (planned.kind) {
             case SfvRow::Kind::kListed: {
-                row.expected = digests.Add(Digest::FromCrc32(entries[planned.entry].crc));
+                row.expectedAt = entries[planned.entry].digestAt;
+                row.expectedKind = entries[planned.entry].kind;
                 const unsigned long notThere = absentFolders.ErrorOpening(path);
                 if (notThere != 0) {
                     // As opening it would find (a MISSING row tells no
@@ -204,8 +306,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                     row.status = VerifyStatus::kMissing;
                     break;
                 }
-                RowReading& reading =
-                    row.StartReading(RowJudge::kSfvListed, digests.KindOf(row.expected));
+                RowReading& reading = row.StartReading(RowJudge::kSfvListed, row.expectedKind);
                 reading.toRead.push_back({PathInFolder(checked, std::string(path)), ""});
                 const auto size = sizes.find(NameKey(path));
                 if (size != sizes.end()) reading.bytes = size->second;
@@ -224,14 +325,13 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                 row.More().lines.push_back(entries[planned.entry].line);
                 break;
             case SfvRow::Kind::kUnlisted:
-                Read(row.StartReading(RowJudge::kSfvUnlisted, DigestKind::kCrc32),
-                     files[planned.file]);
+                Read(row.StartReading(RowJudge::kSfvUnlisted, unlistedKind), files[planned.file]);
                 break;
         }
         rows.push_back(std::move(row));
     }
     std::vector<SfvRow>().swap(plan.rows);
-    return ReadRows(std::move(rows), digests, options, sink, std::move(outcome));
+    return ReadRows(std::move(rows), list.digests, options, sink, std::move(outcome));
 }
 
 }  // namespace
@@ -241,18 +341,17 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     // A device would be opened and waited on; a folder is no list either.
     const std::string notAList = WhyNotAList(listPath);
     if (!notAList.empty()) return Refused(CheckKind::kSfv, listPath, notAList);
-    ChecksumListFile list = ReadChecksumListFile(listPath);
+    ChecksumListFile list = ReadChecksumListFile(listPath, options.algorithm);
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
     if (!list.ok) return Refused(kind, listPath, list.error);
-    if (kind == CheckKind::kSfv ? list.sfvEntries.empty() : list.protocol.entries.empty()) {
+    if (kind == CheckKind::kSfv ? list.list.entries.empty() : list.protocol.entries.empty()) {
         CheckOutcome outcome = Refused(kind, listPath, "names no files; nothing was checked");
         outcome.errorFollowsSubject = true;
         return outcome;
     }
     if (kind == CheckKind::kSfv) {
-        return VerifyAgainstSfv(listPath, std::move(list.sfvEntries), list.sfvNames, directory,
-                                options, sink);
+        return VerifyAgainstSfv(listPath, list.list, directory, options, sink);
     }
     if (options.recursive) {
         return Refused(kind, listPath,
@@ -307,7 +406,8 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                     row.More().foundSize = to.size;
                     break;
                 }
-                RowReading& reading = row.StartReading(RowJudge::kCopy, options.digest);
+                RowReading& reading = row.StartReading(
+                    RowJudge::kCopy, options.algorithm.value_or(DigestKind::kCrc32));
                 Read(reading, from);
                 Read(reading, to);
                 break;

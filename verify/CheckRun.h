@@ -7,8 +7,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "hash/Digest.h"
 #include "verify/CheckRow.h"
@@ -69,11 +71,12 @@ struct CheckOptions {
     // False: only the listing's sizes count, sparing a question per file
     // (the command line, which shows no bytes to come).
     bool planBytes = true;
-    // The digest of files that no listed digest gives the kind of: a copy
-    // and its source, the files of a list being made. (A list's files are
-    // read for the kind of their listed digests, its unlisted ones for the
-    // kind of its first.)
-    DigestKind digest = DigestKind::kCrc32;
+    // The algorithm asked for (the command line's --algorithm). A list: the
+    // kind of every digest it holds, over what its lines and name say (none:
+    // as they say). A copy and its source, and the files of a list being
+    // made: the digest read of them (none: CRC-32). A list's unlisted files
+    // are read for the kind of its first digest.
+    std::optional<DigestKind> algorithm;
     // A list's files that are not there are left out of the report (no row
     // is MISSING) and no unlisted file is looked for (no row is NEW or
     // EMPTY): a list of many downloads checked beside the few that were
@@ -101,6 +104,9 @@ struct CheckOutcome {
     bool errorFollowsSubject = false;
     StatusCounts counts;  // of the rows delivered
     std::size_t foldersNotListed = 0;
+    // What a summary says beside the counts, each a clause ("the list's
+    // signature was not checked", which kind a list's digests were taken for).
+    std::vector<std::string> notes;
 };
 
 // Checks `directory` against the list at `listPath`: the dialog's protocol

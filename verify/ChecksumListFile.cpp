@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "lists/ListEncoding.h"
 #include "lists/ProtocolFormat.h"
@@ -20,7 +21,7 @@ constexpr std::size_t kBlockSize = 1U << 16;
 
 }  // namespace
 
-ChecksumListFile ReadChecksumListFile(const std::string& path) {
+ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<DigestKind> forced) {
     ChecksumListFile result;
     const ScopedStdioFile file = OpenStdioFile(path, "rb");
     if (!file.IsValid()) {
@@ -47,7 +48,10 @@ ChecksumListFile ReadChecksumListFile(const std::string& path) {
         text.compare(utf8Mark, kProtocolHeaderStart.size(), kProtocolHeaderStart.data(),
                      kProtocolHeaderStart.size()) == 0;
     result.kind = protocol ? ChecksumListFile::Kind::kProtocol : ChecksumListFile::Kind::kSfv;
-    SfvStreamReader feed;
+    ListReadOptions options;
+    options.listName = path;
+    options.forced = forced;
+    ListReader feed(std::move(options));
     bool refused = false;
     if (result.kind == ChecksumListFile::Kind::kSfv) {
         refused = !feed.Add(text);
@@ -84,20 +88,19 @@ ChecksumListFile ReadChecksumListFile(const std::string& path) {
     }
 
     if (result.kind == ChecksumListFile::Kind::kSfv) {
-        SfvReadResult read = feed.Finish();
+        ListReadResult read = feed.Finish();
         if (!read.ok) {
             result.error = LineFault(read.line, read.error);
             return result;
         }
         // A name that is not UTF-8 comes from a list of an older tool, written
         // in the ANSI code page (Windows; elsewhere its bytes are the name).
-        for (SfvEntry& entry : read.entries) {
+        for (ListEntry& entry : read.entries) {
             if (!IsUtf8(entry.name)) {
                 entry.name = read.names.Add(Utf8OfProtocolText(std::string(entry.name)));
             }
         }
-        result.sfvEntries = std::move(read.entries);
-        result.sfvNames = std::move(read.names);
+        result.list = std::move(read);
         result.ok = true;
         return result;
     }

@@ -1,31 +1,37 @@
 // Reads a checksum list from a file: the dialog's protocol, recognised by its
-// first line, or else an SFV list, read line by line so that a list of any
-// size (or a line of any length) costs no more memory than its entries.
+// first line, or else a list of lines of any format (lists/ListReader.h: SFV,
+// sum and tag lines, a digest file of one download, clear-signed or not),
+// read line by line so that a list of any size (or a line of any length)
+// costs no more memory than its entries.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "hash/Digest.h"
+#include "lists/ListReader.h"
 #include "lists/ProtocolReader.h"
-#include "lists/SfvReader.h"
 
 namespace sumbrook {
 
 struct ChecksumListFile {
+    // kSfv: a list of lines, of any format.
     enum class Kind { kProtocol, kSfv };
     Kind kind = Kind::kSfv;
     bool ok = false;
     // When not ok: "line N: <reason>" for a refused line, else the system's
     // reason ("No such file or directory", "Is a directory"...).
     std::string error;
-    Protocol protocol;                 // kProtocol, when ok
-    std::vector<SfvEntry> sfvEntries;  // kSfv, when ok; each with its line number
-    NameStore sfvNames;                // and their names
+    Protocol protocol;    // kProtocol, when ok
+    ListReadResult list;  // kSfv, when ok: its entries, each with its line number
 };
 
-// The list at `path`. An SFV line longer than kMaxSfvLineLength is refused
-// as soon as that many bytes of it have been read; a protocol larger than
-// 256 MiB is refused.
-ChecksumListFile ReadChecksumListFile(const std::string& path);
+// The list at `path`, its digests all of the kind `forced` when given (the
+// command line's --algorithm), else as ListReader chooses them. A line
+// longer than kMaxListLineLength is refused as soon as that many bytes of it
+// have been read; a protocol larger than 256 MiB is refused.
+ChecksumListFile ReadChecksumListFile(const std::string& path,
+                                      std::optional<DigestKind> forced = std::nullopt);
 
 }  // namespace sumbrook

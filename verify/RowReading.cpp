@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "files/ChecksumInOrder.h"
@@ -187,6 +189,13 @@ void PlannedRow::OwnName(std::string text) {
     name = more->name;
 }
 
+void PlannedRow::Expect(DigestStore& digests, const Digest& digest) {
+    const std::optional<std::uint32_t> at = digests.Add(digest);
+    if (!at) throw std::length_error("too many digests");
+    expectedAt = *at;
+    expectedKind = digest.Kind();
+}
+
 CheckRow PlannedRow::TakeRow(const DigestStore& digests) {
     std::string taken(name);  // before *more, which may hold it, is taken
     CheckRow row = more ? std::move(*more) : CheckRow();
@@ -195,9 +204,9 @@ CheckRow PlannedRow::TakeRow(const DigestStore& digests) {
     row.name = std::move(taken);
     name = {};
     row.status = status;
-    if (expected != DigestStore::kNone) {
+    if (expectedAt != kNoDigest) {
         row.hasExpected = true;
-        row.expected = digests.Get(expected);
+        row.expected = digests.At(expectedAt, expectedKind);
     }
     return row;
 }
@@ -254,8 +263,7 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const DigestStore& digests,
     const ReadOneFile read = [&](const FileToRead& file, unsigned parts,
                                  std::vector<unsigned char>& buffer) {
         const auto unit = static_cast<std::size_t>(&file - units.data());
-        FileAccess unitAccess = access;
-        unitAccess.digest = kinds[unit];
+        const FileAccess unitAccess = WithDigestKind(access, kinds[unit]);
         if (copies[unit] == nullptr) return ReadFileChecksum(file, parts, buffer, unitAccess);
         CopyPairChecksums& pair = pairs[unit];
         pair = ChecksumCopyPair(file, *copies[unit], parts, buffer, unitAccess);

@@ -53,10 +53,15 @@ struct PlannedRow {
     std::string_view name;
     std::unique_ptr<CheckRow> more;
     std::unique_ptr<RowReading> reading;  // null: nothing to read
-    // The digest the list holds, in the run's DigestStore; kNone: none.
-    DigestStore::Ref expected = DigestStore::kNone;
+    static constexpr std::uint32_t kNoDigest = 0xFFFFFFFF;
+    // The digest the list holds: where it lies in the run's DigestStore
+    // (kNoDigest: none), and its kind.
+    std::uint32_t expectedAt = kNoDigest;
     VerifyStatus status = VerifyStatus::kOk;
+    DigestKind expectedKind = DigestKind::kCrc32;
 
+    // Keeps `digest` in `digests` as the row's expected digest.
+    void Expect(DigestStore& digests, const Digest& digest);
     // Gives the row a name of its own.
     void OwnName(std::string text);
     // The row's other fields, made on the first call.

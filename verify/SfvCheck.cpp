@@ -85,7 +85,8 @@ bool IsJoinedPath(std::string_view name, const std::vector<std::string>& compone
 
 static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
 
-SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase) {
+SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, bool foldCase,
+                            const BackslashInName& backslashInName) {
     SfvPlan plan;
     RowIndex rowByKey(entries.size());
     plan.rows.reserve(entries.size());
@@ -133,7 +134,10 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bo
     };
     for (std::size_t index = 0; index < entries.size(); ++index) {
         std::string_view& name = entries[index].name;
-        const ListedPath resolved = ResolveListedPath(name);
+        const bool literalBackslash = kThisPathSystem == PathSystem::kPosix && backslashInName &&
+                                      name.find('\\') != std::string_view::npos &&
+                                      backslashInName(name);
+        const ListedPath resolved = ResolveListedPath(name, kThisPathSystem, !literalBackslash);
         if (!resolved.ok && resolved.cannotBeHeld) {
             settle();
             SfvRow row;
@@ -171,12 +175,12 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bo
     return plan;
 }
 
-std::string_view SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
+std::string_view SfvRowPath(const SfvRow& row, const std::vector<ListEntry>& entries,
                             const std::vector<PlainFile>& files) {
     return row.kind == SfvRow::Kind::kUnlisted ? files[row.file].name : entries[row.entry].name;
 }
 
-void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
+void AddUnlistedFiles(SfvPlan& plan, const std::vector<ListEntry>& entries,
                       const std::vector<PlainFile>& files, bool foldCase) {
     if (files.empty()) return;
     // The files not named yet, by key; each row takes its file out.

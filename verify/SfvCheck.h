@@ -1,8 +1,10 @@
-// Checking a folder against an SFV list: the file each line names, the lines
-// that name one and the same file, and the files that no line names.
+// Checking a folder against a list of lines (SFV, sum or tag lines): the file
+// each line names, the lines that name one and the same file, and the files
+// that no line names.
 //
 // A name is taken relative to the folder, '/' and '\' both separating
-// folders (ResolveListedPath); two lines name the same file when their
+// folders (ResolveListedPath; on POSIX a '\' may be part of a name, where
+// the caller finds so); two lines name the same file when their
 // resolved paths are equal (without regard to case on Windows, as its file
 // systems compare names). Such a file is DUPLICATE, never checked against one
 // of its lines by guessing.
@@ -10,14 +12,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "files/FileChecksum.h"
 #include "files/ListPlainFiles.h"
+#include "lists/ListReader.h"
 #include "lists/NameStore.h"
-#include "lists/SfvReader.h"
 #include "verify/CheckRow.h"
 
 namespace sumbrook {
@@ -57,21 +60,27 @@ struct SfvPlan {
     std::vector<std::string> folders;
 };
 
+// Whether the '\' of a listed name (one that holds '\') is part of a file's
+// name rather than a folder separator (POSIX only: Windows names hold none).
+using BackslashInName = std::function<bool(std::string_view name)>;
+
 // Plans the rows of `entries` (fewer than 2^32 - 1 of them). Each entry's
 // name becomes the path it resolves to, relative to the folder with '/'
 // between folders (most are that already; the others are kept in `names`),
 // except a name this system cannot hold, which stays as listed: the rows
 // name their files through the entries, which must outlive the plan.
-SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase);
+// `backslashInName` (empty: never) is asked about names with '\'.
+SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, bool foldCase,
+                            const BackslashInName& backslashInName = {});
 
 // The path of `row`: relative to the folder, '/' between folders.
-std::string_view SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
+std::string_view SfvRowPath(const SfvRow& row, const std::vector<ListEntry>& entries,
                             const std::vector<PlainFile>& files);
 
 // Adds a kUnlisted row for each file of `files` (named relative to the folder,
 // as ListPlainFilesTree names them) that no row names; `entries` are those
 // the plan was made of.
-void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
+void AddUnlistedFiles(SfvPlan& plan, const std::vector<ListEntry>& entries,
                       const std::vector<PlainFile>& files, bool foldCase);
 
 // The verdict for a kListed row from its file's digest now (of the kind of

@@ -2,6 +2,7 @@
 
 #include "files/ListPlainFilesTree.h"
 #include "lists/SfvWriter.h"
+#include "lists/SumLine.h"
 #include "verify/ListedSizes.h"
 #include "verify/RowReading.h"
 
@@ -12,12 +13,13 @@ namespace {
 // Keeps the lines of the files read, and passes every call on.
 class LineCollector : public CheckSink {
   public:
-    LineCollector(CheckSink& sink, std::vector<std::string>& lines, std::size_t& leftOut)
-        : sink_(sink), lines_(lines), leftOut_(leftOut) {}
+    LineCollector(CheckSink& sink, const ListFormatDescriptor& format,
+                  std::vector<std::string>& lines, std::size_t& leftOut)
+        : sink_(sink), format_(format), lines_(lines), leftOut_(leftOut) {}
     void Planned(const CheckPlan& plan) override { sink_.Planned(plan); }
     void Row(const CheckRow& row) override {
         if (row.status == VerifyStatus::kOk) {
-            lines_.push_back(SfvEntryLine(row.name, row.found.Crc32()));
+            lines_.push_back(format_.entryLine(row.name, row.found));
         } else {
             ++leftOut_;
         }
@@ -27,6 +29,7 @@ class LineCollector : public CheckSink {
 
   private:
     CheckSink& sink_;
+    const ListFormatDescriptor& format_;
     std::vector<std::string>& lines_;
     std::size_t& leftOut_;
 };
@@ -35,6 +38,14 @@ class LineCollector : public CheckSink {
 
 SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
                            const CheckOptions& options, CheckSink& sink) {
+    return MakeList(directory, leaveOut, options, sink, ListFormat::kSfv);
+}
+
+SfvListOutcome MakeList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
+                        const CheckOptions& options, CheckSink& sink, ListFormat format) {
+    const ListFormatDescriptor& written = DescriptorOf(format);
+    // An SFV name must also read back as the same path ('\\' separates).
+    const auto nameFault = format == ListFormat::kSfv ? SfvPathFault : written.nameFault;
     SfvListOutcome outcome;
     PlainFileTree tree = ListPlainFilesTree(directory, options.recursive);
     if (!tree.ok) {
@@ -53,7 +64,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
     std::vector<PlannedRow> rows;
     rows.reserve(tree.files.size());
     for (const PlainFile& file : tree.files) {
-        const std::string fault = SfvPathFault(file.name);
+        const std::string fault = nameFault(file.name);
         if (!fault.empty()) {
             CheckRow refused;
             refused.status = VerifyStatus::kUnreadable;
@@ -66,14 +77,15 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
         }
         PlannedRow row;
         row.name = file.name;
-        RowReading& listing = row.StartReading(RowJudge::kListing, options.digest);
+        RowReading& listing =
+            row.StartReading(RowJudge::kListing, options.algorithm.value_or(DigestKind::kCrc32));
         listing.toRead.push_back({file.path, file.alternatePath});
         listing.bytes = file.size;
         rows.push_back(std::move(row));
     }
     CheckOptions reading = options;
     reading.only = nullptr;
-    LineCollector collector(sink, outcome.lines, outcome.filesLeftOut);
+    LineCollector collector(sink, written, outcome.lines, outcome.filesLeftOut);
     outcome.end = ReadRows(std::move(rows), DigestStore(), reading, collector, CheckOutcome()).end;
     return outcome;
 }

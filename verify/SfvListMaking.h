@@ -1,6 +1,7 @@
-// Making an SFV list of a folder (or of its tree): the files listed and read
-// in order, their lines, and the files left out with the reason. The caller
-// writes the list where it belongs, after the header lines of SfvHeaderLines.
+// Making a list of a folder (or of its tree), SFV or of sum or tag lines: the
+// files listed and read in order, their lines, and the files left out with
+// the reason. The caller writes the list where it belongs, after the header
+// lines of its format (ListFormatDescriptor::headerLines).
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "files/SameFile.h"
+#include "lists/ListFormat.h"
 #include "verify/CheckRun.h"
 
 namespace sumbrook {
@@ -17,8 +19,8 @@ struct SfvListOutcome {
     // kRefused: the folder as given, and why it cannot be listed.
     std::string subject;
     std::string error;
-    // "<name> <CRC>" for each file in the list, sorted by name byte by
-    // byte, without line ends (join them with kSfvLineEnd).
+    // The line of each file in the list ("<name> <CRC>" in SFV), sorted by
+    // name byte by byte, without line ends (join them with the format's).
     std::vector<std::string> lines;
     std::size_t filesLeftOut =
         0;  // names an SFV list cannot hold, and files that could not be read
@@ -35,5 +37,12 @@ struct SfvListOutcome {
 // `options.only` is not used. Cancelled: `lines` holds the files read so far.
 SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
                            const CheckOptions& options, CheckSink& sink);
+
+// MakeSfvList for a list of `format` (sum or tag lines; SFV as MakeSfvList
+// makes it), its files read for `options.algorithm` (a kind the format
+// holds): a name the format cannot hold (its nameFault) is left out, each
+// file's line is the format's entryLine.
+SfvListOutcome MakeList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
+                        const CheckOptions& options, CheckSink& sink, ListFormat format);
 
 }  // namespace sumbrook

@@ -25,8 +25,15 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
-void RequireSoundPlan(std::vector<sumbrook::SfvEntry> entries, bool foldCase) {
+void RequireSoundPlan(const std::vector<sumbrook::SfvEntry>& read, bool foldCase) {
     using namespace sumbrook;  // NOLINT
+    std::vector<ListEntry> entries;
+    for (const SfvEntry& one : read) {
+        ListEntry entry;
+        entry.name = one.name;
+        entry.line = one.line;
+        entries.push_back(entry);
+    }
     const std::size_t lines = entries.size();
     NameStore paths;
     const SfvPlan plan = PlanSfvVerification(entries, paths, foldCase);

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "files/ListPlainFilesTree.h"
+#include "lists/ListReader.h"
+#include "lists/SfvReader.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
 #include "verify/SfvCheck.h"
@@ -40,7 +42,7 @@ void PrintTo(const ListFileCase& c, std::ostream* out) {
 std::string Outcome(const ChecksumListFile& list) {
     if (!list.ok) return list.error;
     std::string text;
-    for (const SfvEntry& entry : list.sfvEntries) {
+    for (const ListEntry& entry : list.list.entries) {
         text += std::string(entry.name.substr(0, 12)) + "@" + std::to_string(entry.line) + " ";
     }
     return text;
@@ -121,7 +123,7 @@ void PrintTo(const PlanCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-std::string RowsText(const SfvPlan& plan, const std::vector<SfvEntry>& entries,
+std::string RowsText(const SfvPlan& plan, const std::vector<ListEntry>& entries,
                      const std::vector<PlainFile>& files) {
     if (!plan.ok) return "line " + std::to_string(plan.line) + ": " + plan.error;
     std::string text;
@@ -139,7 +141,7 @@ std::string RowsText(const SfvPlan& plan, const std::vector<SfvEntry>& entries,
 class SfvPlanTest : public ::testing::TestWithParam<PlanCase> {};
 
 TEST_P(SfvPlanTest, ResolvesNamesOnceAndFindsTheRest) {
-    SfvReadResult read = ParseSfv(GetParam().list);
+    ListReadResult read = ReadList(GetParam().list, {"list.sfv", std::nullopt});
     ASSERT_TRUE(read.ok) << read.error;
     SfvPlan plan = PlanSfvVerification(read.entries, read.names, GetParam().foldCase);
     std::vector<PlainFile> files;
