@@ -37,7 +37,17 @@ CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
     options.recursive = recursive;
     options.uncached = settings.uncached;
     options.planBytes = false;
+    options.algorithm = settings.algorithm;
+    options.ignoreMissing = settings.ignoreMissing;
     return options;
+}
+
+// The summary line and, after it, each note of the run ("...; the list's
+// signature was not checked").
+std::string SummaryWithNotes(const CheckOutcome& outcome) {
+    std::string line = SummaryLine(outcome.kind, outcome.counts);
+    for (const std::string& note : outcome.notes) line += "; " + note;
+    return line;
 }
 
 // The summary line and the exit code of a check that ran, or its refusal.
@@ -50,7 +60,7 @@ int Finish(CommandOutput& output, const CheckOutcome& outcome) {
         output.Complain(DisplayName(outcome.subject), outcome.error);
         return kExitError;
     }
-    output.Line(SummaryLine(outcome.kind, outcome.counts));
+    output.Line(SummaryWithNotes(outcome));
     if (!output.Finish()) {
         output.Complain("standard output", "cannot be written");
         return kExitError;
@@ -64,7 +74,16 @@ int VerifyDirectory(const std::string& listPath, const std::string& directory, b
                     const CliSettings& settings) {
     CommandOutput output(settings, 0);
     ReportPrinter printer(output, listPath);
-    return Finish(output, VerifyList(listPath, directory, OptionsOf(settings, recursive), printer));
+    const CheckOutcome outcome =
+        VerifyList(listPath, directory, OptionsOf(settings, recursive), printer);
+    if (settings.ignoreMissing && outcome.end == CheckOutcome::End::kDone &&
+        outcome.counts.Total() == 0) {
+        output.Finish();
+        output.Complain(DisplayName(listPath) +
+                        " names no file that is there; nothing was checked");
+        return kExitError;
+    }
+    return Finish(output, outcome);
 }
 
 int CompareFolders(const std::string& source, const std::string& copy, bool recursive,

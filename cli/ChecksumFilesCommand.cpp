@@ -1,29 +1,58 @@
+#include <algorithm>
+
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
 #include "files/ChecksumInOrder.h"
+#include "files/FileChecksumParts.h"
 #include "files/ReadFailure.h"
+#include "lists/SumLine.h"
 #include "verify/DisplayName.h"
 
 namespace sumbrook {
+
+namespace {
+
+// The line of a file read for `settings.algorithm` (and `settings.tag`):
+// the path as given, '/' between folders as b3sum makes it on Windows.
+std::string DigestLine(std::string path, const Digest& digest, const CliSettings& settings) {
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '\\', '/');
+#endif
+    return settings.tag ? TagLine(path, digest) : SumLine(path, digest);
+}
+
+}  // namespace
 
 int ChecksumFiles(const std::vector<std::string>& paths, const CliSettings& settings) {
     std::vector<FileToRead> files;
     files.reserve(paths.size());
     for (const std::string& path : paths) files.push_back({path, {}});
     CommandOutput output(settings, files.size());
+    const bool digestLines = settings.algorithm.has_value() || settings.tag;
+    // As ChecksumInOrder's own reading, for the kind asked.
+    FileReadControl control(nullptr, std::max(settings.jobs, UsableProcessorCount()));
+    FileAccess access =
+        WithDigestKind(kPerThreadUtf8FileAccess, settings.algorithm.value_or(DigestKind::kCrc32));
+    access.control = &control;
     std::size_t failures = 0;
     ChecksumInOrder(
         files, settings.jobs,
         [&](std::size_t index, const FileChecksum& checksum) {
-            if (checksum.status == FileReadStatus::kOk) {
-                output.Line(checksum.digest.Text() + "  " + DisplayName(paths[index]));
-            } else {
+            if (checksum.status != FileReadStatus::kOk) {
                 output.Complain(DisplayName(paths[index]), ReadFailureText(checksum));
                 ++failures;
+            } else if (digestLines) {
+                output.Line(DigestLine(paths[index], checksum.digest, settings));
+            } else {
+                output.Line(checksum.digest.Text() + "  " + DisplayName(paths[index]));
             }
             output.Meter().FileDone(checksum.size);
         },
-        [&output] { output.Meter().Tick(); });
+        [&output] { output.Meter().Tick(); },
+        [&access](const FileToRead& file, unsigned parts, std::vector<unsigned char>& buffer) {
+            return ReadFileChecksum(file, parts, buffer, access);
+        },
+        &control);
     if (!output.Finish()) {
         output.Complain("standard output", "cannot be written");
         return kExitError;

@@ -161,6 +161,10 @@ int Run(int argc, char** argv) {
     std::vector<std::string> paths;
     std::string protocolDirectory;
     std::string sfvDirectory;
+    std::string listDirectory;
+    std::string algorithmText;
+    bool tag = false;
+    bool ignoreMissing = false;
     std::string outputPath;
     std::string verifyList;
     std::string compareSource;
@@ -178,21 +182,40 @@ int Run(int argc, char** argv) {
         app.add_option("--sfv", sfvDirectory, "Write an SFV list of the plain files in DIR")
             ->type_name("DIR")
             ->excludes(protocol);
+    CLI::Option* list = app.add_option("--list", listDirectory,
+                                       "Write a list of sum lines (sha256sum's) of the plain files "
+                                       "in DIR")
+                            ->type_name("DIR")
+                            ->excludes(protocol)
+                            ->excludes(sfv);
     app.add_option("-o,--output", outputPath, "Write the protocol or list to FILE, not to stdout")
         ->type_name("FILE");
     CLI::Option* verify =
-        app.add_option("--verify", verifyList, "Check a directory against LIST (protocol or SFV)")
+        app.add_option("--verify", verifyList,
+                       "Check a directory against LIST (protocol, SFV, sum or tag lines)")
             ->type_name("LIST")
             ->excludes(protocol)
-            ->excludes(sfv);
+            ->excludes(sfv)
+            ->excludes(list);
     app.add_option("--compare", compareSource,
                    "Compare the plain files of SRC with the same files under DEST (the PATH)")
         ->type_name("SRC")
         ->excludes(protocol)
         ->excludes(sfv)
+        ->excludes(list)
         ->excludes(verify);
+    app.add_option("-a,--algorithm", algorithmText,
+                   "The digest: " + DigestKindOptionList() +
+                       " (files, --list: default crc32 and sha256; --verify: the kind of the "
+                       "list's digests; --compare: default crc32)")
+        ->type_name("ALGO");
+    app.add_flag("--tag", tag,
+                 "With files or --list: tag lines, \"SHA256 (NAME) = HEX\", as sha256sum --tag");
+    app.add_flag("--ignore-missing", ignoreMissing,
+                 "With --verify: check only the listed files that are there (no MISSING, no "
+                 "NEW)");
     app.add_flag("-r,--recursive", recursive,
-                 "With --sfv, --verify of an SFV list and --compare: the whole tree");
+                 "With --sfv, --list, --verify of a list of lines and --compare: the whole tree");
     app.add_flag("--uncached", uncached,
                  "With --verify and --compare: read files from the disk, past the system's cache "
                  "(slower)");
@@ -217,29 +240,56 @@ int Run(int argc, char** argv) {
     }
 
     CliSettings settings;
+    if (app.count("--algorithm") > 0) {
+        settings.algorithm = DigestKindFromName(algorithmText);
+        if (!settings.algorithm) {
+            return Usage("--algorithm: \"" + algorithmText +
+                         "\" is no algorithm known here; the algorithms are " +
+                         DigestKindOptionList());
+        }
+    }
+    settings.tag = tag;
+    settings.ignoreMissing = ignoreMissing;
     settings.jobs = jobs;
     settings.uncached = uncached;
     settings.version = SUMBROOK_CLI_VERSION;
     settings.progress = IsTerminal(stderr);
     if (!IsTerminal(stdout)) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
-    const bool writesList = app.count("--protocol") > 0 || app.count("--sfv") > 0;
+    const bool writesList =
+        app.count("--protocol") > 0 || app.count("--sfv") > 0 || app.count("--list") > 0;
+    const bool checksumsFiles =
+        !writesList && app.count("--verify") == 0 && app.count("--compare") == 0;
     if (app.count("--output") > 0 && !writesList) {
-        return Usage("--output is for --protocol and --sfv");
+        return Usage("--output is for --protocol, --sfv and --list");
+    }
+    if (settings.algorithm && (app.count("--protocol") > 0 || app.count("--sfv") > 0)) {
+        return Usage(
+            "--algorithm: a protocol and an SFV list hold CRC-32 only; --list writes "
+            "the lists of other algorithms");
+    }
+    if (tag && !checksumsFiles && app.count("--list") == 0) {
+        return Usage("--tag is for files to checksum and --list");
+    }
+    if (ignoreMissing && app.count("--verify") == 0) {
+        return Usage("--ignore-missing is for --verify");
     }
     if (recursive && app.count("--protocol") > 0) {
         return Usage("--recursive: a protocol lists the files of one directory");
     }
     if (recursive && !writesList && app.count("--verify") == 0 && app.count("--compare") == 0) {
-        return Usage("--recursive is for --sfv, --verify and --compare");
+        return Usage("--recursive is for --sfv, --list, --verify and --compare");
     }
     if (uncached && app.count("--verify") == 0 && app.count("--compare") == 0) {
         return Usage("--uncached is for --verify and --compare");
     }
     if (writesList) {
-        const char* command = app.count("--protocol") > 0 ? "--protocol" : "--sfv";
-        const std::string& directory =
-            app.count("--protocol") > 0 ? protocolDirectory : sfvDirectory;
+        const char* command = app.count("--protocol") > 0 ? "--protocol"
+                              : app.count("--sfv") > 0    ? "--sfv"
+                                                          : "--list";
+        const std::string& directory = app.count("--protocol") > 0 ? protocolDirectory
+                                       : app.count("--sfv") > 0    ? sfvDirectory
+                                                                   : listDirectory;
         if (!paths.empty()) {
             return Usage(std::string(command) + " takes one directory and no other paths");
         }
@@ -250,6 +300,9 @@ int Run(int argc, char** argv) {
         if (outputPath.empty()) UseBinaryMode(stdout);
         if (app.count("--protocol") > 0) {
             return WriteDirectoryProtocol(directory, outputPath, settings);
+        }
+        if (app.count("--list") > 0) {
+            return WriteDirectoryList(directory, recursive, outputPath, settings);
         }
         return WriteDirectorySfv(directory, recursive, outputPath, settings);
     }
@@ -271,7 +324,7 @@ int Run(int argc, char** argv) {
     }
     if (paths.empty()) {
         return Usage(
-            "give files to checksum, --protocol DIR, --sfv DIR, --verify LIST or "
+            "give files to checksum, --protocol DIR, --sfv DIR, --list DIR, --verify LIST or "
             "--compare SRC DEST");
     }
     return ChecksumFiles(paths, settings);

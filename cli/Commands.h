@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/ExitCodes.h"
+#include "hash/Digest.h"
 
 namespace sumbrook {
 
@@ -17,10 +19,18 @@ struct CliSettings {
     std::FILE* out = stdout;
     std::FILE* err = stderr;
     const char* version = "";  // the program's version, named in the lists it writes
+    // --algorithm: the digest of the files checksummed, of a list written by
+    // --list, of every digest of a list verified, of files compared.
+    std::optional<DigestKind> algorithm;
+    bool tag = false;            // --tag: tag lines ("SHA256 (NAME) = HEX")
+    bool ignoreMissing = false;  // --ignore-missing: --verify of the listed files there only
 };
 
-// One line per file, "<CRC text>  <path as given>". A file that cannot be
-// read gets a line on `err` with the reason instead, and the code 2.
+// One line per file: without an algorithm, "<CRC text>  <path as given>";
+// with one, the sum line (SumLine) of the path as given ('\' made '/' on
+// Windows), as md5sum, sha256sum, b3sum or xxhsum prints it, or with `tag`
+// its tag line. A file that cannot be read gets a line on `err` with the
+// reason instead, and the code 2.
 int ChecksumFiles(const std::vector<std::string>& paths, const CliSettings& settings);
 
 // The protocol of the plain files in `directory` (named in full in it), to
@@ -42,13 +52,20 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
 int WriteDirectorySfv(const std::string& directory, bool recursive, const std::string& outputPath,
                       const CliSettings& settings);
 
+// WriteDirectorySfv for a list of sum lines (with `settings.tag`, of tag
+// lines) of the algorithm of `settings` (SHA-256 when none), as sha256sum
+// and its peers write them: no comment lines, LF after each line.
+int WriteDirectoryList(const std::string& directory, bool recursive, const std::string& outputPath,
+                       const CliSettings& settings);
+
 // Checks `directory` against the list at `listPath`: a protocol of the
 // dialog (recognised by its first line; `directory` defaults to the one it
-// names; `recursive` is refused) or else an SFV list (`directory` defaults
-// to the folder holding the list). One line per file, then the summary line.
-// A list that cannot be read, a line that does not fit the format and a
-// name that would leave the folder get one error naming the line, and
-// nothing else happens.
+// names; `recursive` is refused) or else a list of lines of any format
+// (`directory` defaults to the folder holding the list). One line per file,
+// then the summary line and its notes. A list that cannot be read, a line
+// that does not fit the format and a name that would leave the folder get
+// one error naming the line, and nothing else happens. With
+// `settings.ignoreMissing`, a run that finds no listed file is an error.
 int VerifyDirectory(const std::string& listPath, const std::string& directory, bool recursive,
                     const CliSettings& settings);
 

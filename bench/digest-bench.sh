@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# sumbrook-cli's digests against the tools people compare it with, on the same
+# cached data, in one run: one file of 1 GiB read by one job (SHA-256, SHA-1,
+# MD5 and SHA-512 against rhash, SHA-256 also against sha256sum, BLAKE3
+# against b3sum on one thread, XXH128 against xxhsum); --verify of SHA-256
+# lists of 64 x 16 MiB and 10,000 x 4 KiB with two jobs against one job,
+# `rhash -c` and `sha256sum -c`; and the peak memory of --verify of a list of
+# 1,000,000 lines whose files are all missing, as a SHA-256 list against the
+# same list as SFV. Medians of hyperfine runs; ratios above 1 mean
+# sumbrook-cli is faster. Nothing is asserted.
+# Usage: bench/digest-bench.sh path/to/sumbrook-cli   (part of make bench-cli)
+# Needs rhash, b3sum, xxhsum, hyperfine and python3; the data lives under
+# /tmp and is removed at the end.
+set -euo pipefail
+
+cli=$(realpath "$1")
+runs=${BENCH_RUNS:-5}
+for tool in rhash b3sum xxhsum sha256sum hyperfine python3; do
+  command -v "$tool" >/dev/null || { echo "digest-bench: rhash, b3sum, xxhsum (xxhash), hyperfine and python3 are needed (make setup)"; exit 1; }
+done
+
+data=$(mktemp -d /tmp/sumbrook-digest-bench.XXXXXX)
+trap 'rm -rf "$data"' EXIT
+echo "Making the data in $data ..."
+mkdir "$data/big" "$data/small" "$data/medium" "$data/million"
+python3 - "$data" <<'PY'
+import os, sys
+root = sys.argv[1]
+with open(os.path.join(root, "big", "one.bin"), "wb") as f:
+    for _ in range(64):
+        f.write(os.urandom(16 << 20))
+for i in range(10000):
+    with open(os.path.join(root, "small", "f%05d" % i), "wb") as f:
+        f.write(os.urandom(4096))
+block = os.urandom(16 << 20)
+for i in range(64):
+    with open(os.path.join(root, "medium", "m%02d" % i), "wb") as f:
+        f.write(block[i:] + block[:i])
+with open(os.path.join(root, "million", "million.sfv"), "w") as sfv, \
+     open(os.path.join(root, "million", "SHA256SUMS"), "w") as sums:
+    for i in range(1000000):
+        name = "dir%03d/file%07d.bin" % (i % 1000, i)
+        sfv.write("%s %08X\n" % (name, i))
+        sums.write("%064x  %s\n" % (i, name))
+PY
+for set in small medium; do
+  (cd "$data/$set" && sha256sum -- * >SHA256SUMS)
+done
+cat "$data"/big/* "$data"/small/* "$data"/medium/* >/dev/null  # into the cache
+
+echo "Timing (median of $runs runs each) ..."
+big="$data/big/one.bin"
+hyperfine --style none --warmup 1 --runs "$runs" --export-json "$data/big.json" \
+  "$cli -j1 -a sha256 $big" "rhash --sha256 $big" "sha256sum $big" \
+  "$cli -j1 -a sha1 $big" "rhash --sha1 $big" \
+  "$cli -j1 -a md5 $big" "rhash --md5 $big" \
+  "$cli -j1 -a sha512 $big" "rhash --sha512 $big" \
+  "$cli -j1 -a blake3 $big" "b3sum --num-threads 1 $big" \
+  "$cli -j1 -a xxh128 $big" "xxhsum -H2 $big" >/dev/null
+for set in small medium; do
+  hyperfine --style none --warmup 1 --runs "$runs" --export-json "$data/$set.json" \
+    "cd $data/$set && $cli --verify SHA256SUMS -j1" \
+    "cd $data/$set && $cli --verify SHA256SUMS -j2" \
+    "cd $data/$set && rhash --skip-ok -c SHA256SUMS" \
+    "cd $data/$set && sha256sum --quiet -c SHA256SUMS" >/dev/null
+done
+for list in million.sfv SHA256SUMS; do
+  (cd "$data/million" && /usr/bin/time -f "%M" -o "$data/$list.kb" "$cli" --verify "$list" \
+     >/dev/null 2>&1 || true)
+done
+
+python3 - "$data" <<'PY'
+import json, sys
+root = sys.argv[1]
+def medians(name):
+    return [r["median"] for r in json.load(open("%s/%s.json" % (root, name)))["results"]]
+big = medians("big")
+size = 1 << 30
+rows = [("SHA-256", big[0], "rhash --sha256", big[1], 0.95),
+        ("SHA-256", big[0], "sha256sum", big[2], 4.0),
+        ("SHA-1", big[3], "rhash --sha1", big[4], 0.95),
+        ("MD5", big[5], "rhash --md5", big[6], 0.95),
+        ("SHA-512", big[7], "rhash --sha512", big[8], 0.95),
+        ("BLAKE3", big[9], "b3sum --num-threads 1", big[10], 0.9),
+        ("XXH128", big[11], "xxhsum -H2", big[12], 1.0)]
+print()
+print("1 x 1 GiB, one job      sumbrook-cli    peer                                ratio (target)")
+for kind, ours, peer, theirs, target in rows:
+    print("%-10s %13.2f GB/s    %-22s %6.2f GB/s    %5.2f (%.2f)" % (
+        kind, size / ours / 1e9, peer, size / theirs / 1e9, theirs / ours, target))
+print()
+print("--verify of a SHA-256 list   -j1        -j2     -j1/-j2 (1.70)   rhash -c   sha256sum -c")
+for name, title in (("medium", "64 x 16 MiB"), ("small", "10,000 x 4 KiB")):
+    one, two, rhash, coreutils = medians(name)
+    print("%-22s %8.3f s %8.3f s %9.2f %15.2f %14.2f" % (
+        title, one, two, one / two, rhash / two, coreutils / two))
+print("(rhash -c and sha256sum -c columns: their time over sumbrook-cli -j2)")
+def peak(name):
+    return int(open("%s/%s.kb" % (root, name)).read().split()[-1]) / 1024
+sfv, sha = peak("million.sfv"), peak("SHA256SUMS")
+print()
+print("1,000,000 lines, all missing: peak memory SFV %.1f MB, SHA-256 %.1f MB," % (sfv, sha))
+print("  %.1f bytes a line more (target: at most 64)" % ((sha - sfv) * 1024 * 1024 / 1e6))
+PY
