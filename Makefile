@@ -19,7 +19,7 @@ WIN64   := $(BUILD)/win64
 CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_BASEDIR
 
-.PHONY: dist dist-check fuzz bench-cli bench-verify bench-win all setup native sanitize win win64 test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+.PHONY: dist dist-check fuzz bench-cli bench-hash bench-verify bench-win all setup native sanitize win win64 test test-native test-sanitize test-win run bench lint format format-check screenshot clean
 
 all: native win
 
@@ -155,6 +155,13 @@ fuzz:
 # rhash cksfv 7zip hyperfine).
 bench-cli: native
 	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli
+
+# Every kind of digest over a buffer in memory, then on a cached 1 GiB file
+# against the tools people use for it (md5sum, sha256sum and the others,
+# openssl dgst, rhash, b3sum, xxhsum), as GB/s and ratios (needs hyperfine,
+# rhash, b3sum, xxhash).
+bench-hash: native
+	bench/hash-bench.sh $(NATIVE)/bench/hash_bench
 
 # SumbrookVerify.exe against sumbrook-cli.exe --verify under Wine (ratios),
 # and the longest wait for its window to answer during a run.
