@@ -31,6 +31,10 @@ void ReadSfvListLine(std::string_view line, ListLineRead& read) {
 bool HoldsCrc32Only(DigestKind kind) {
     return kind == DigestKind::kCrc32;
 }
+// A sum line of eight digits is read back only as SFV's.
+bool HoldsAllButCrc32(DigestKind kind) {
+    return kind != DigestKind::kCrc32;
+}
 bool HoldsEveryKind(DigestKind) {
     return true;
 }
@@ -47,7 +51,7 @@ constexpr ListFormatDescriptor kDescriptors[] = {
     {ListFormat::kProtocol, "protocol", nullptr, HoldsCrc32Only, nullptr, nullptr, nullptr, ""},
     {ListFormat::kSfv, "SFV", ReadSfvListLine, HoldsCrc32Only, SfvNameFault, SfvLine,
      SfvHeaderLines, kSfvLineEnd},
-    {ListFormat::kSum, "sum lines", ReadSumLine, HoldsEveryKind, SumNameFault, SumLine, NoHeader,
+    {ListFormat::kSum, "sum lines", ReadSumLine, HoldsAllButCrc32, SumNameFault, SumLine, NoHeader,
      "\n"},
     {ListFormat::kTag, "tag lines", ReadSumLine, HoldsEveryKind, SumNameFault, TagLine, NoHeader,
      "\n"},

@@ -101,6 +101,11 @@ SfvLineResult ParseSfvLineText(std::string_view line) {
         return Refused("expected a name, a blank and an 8-digit checksum");
     }
     if (!IsCrcText(crcText)) return Refused(CrcFault(crcText));
+    // One mark is dropped from every line; a name that starts with another
+    // could not be listed again.
+    if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        return Refused("the name starts with a byte-order mark");
+    }
 
     SfvLineResult result;
     result.kind = SfvLineResult::Kind::kEntry;

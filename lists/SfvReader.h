@@ -11,7 +11,9 @@
 // checksum, leading blanks included, so that any name the writer writes reads
 // back unchanged. Comment lines are skipped unread. Bytes from 0x80 up pass
 // through as they are (UTF-8 or an ANSI code page; the reader does not decode
-// them); control bytes other than the tab are refused.
+// them); control bytes other than the tab are refused, and so is a name
+// that starts with a byte-order mark (U+FEFF): one is dropped from the start
+// of every line (ListLineReader), so such a name could not be listed again.
 #pragma once
 
 #include <cstddef>

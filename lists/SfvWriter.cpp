@@ -25,6 +25,9 @@ std::string SfvNameFault(std::string_view name) {
         if ((byte < 0x20 && c != '\t') || byte == 0x7F) return "the name holds a control byte";
     }
     if (name.front() == ';') return "a name that starts with ';' would read as a comment";
+    if (name.substr(0, 3) == "\xEF\xBB\xBF") {
+        return "a name that starts with a byte-order mark would lose it";
+    }
     if (name.back() == ' ' || name.back() == '\t') {
         return "a blank at the end of a name would read as part of the separator";
     }

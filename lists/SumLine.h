@@ -52,7 +52,8 @@ std::string SumNameFault(std::string_view name);
 //   escapes), escaped only when it holds LF or ends with CR;
 // - XXH3-64: "XXH3 (NAME) = HEX", as xxhsum -H3 writes it: xxhsum reads an
 //   untagged 16-digit digest as XXH64;
-// - CRC-32: as for MD5 (no tool writes it; ReadSumLine reads it back).
+// - CRC-32: as for MD5 (rhash --simple), which reads back as CRC-32 only
+//   where the kind is forced: a sum list does not hold it (ListFormat).
 std::string SumLine(std::string_view name, const Digest& digest);
 
 // The tag line of `name`, as sha256sum --tag writes it: "SHA256 (NAME) =

@@ -95,7 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal("\x7F"
                 "ELF\x02\x01\x01\0\0\0\0 00000000"s,
                 1, "control byte 0x7F"),
-        Refusal("\xEF\xBB\xBF\xEF\xBB\xBF", 1, "expected a name")));
+        Refusal("\xEF\xBB\xBF\xEF\xBB\xBF", 1, "expected a name"),
+        Refusal("; a\n\xEF\xBB\xBF\xEF\xBB\xBF"
+                "abc.txt 352441C2\n",
+                2, "starts with a byte-order mark")));
 
 // A list name and the path it gives ('/' between components), or a part of
 // the reason it is refused.
@@ -227,8 +230,8 @@ TEST(SfvWriter, WrittenEntriesReadBack) {
         EXPECT_EQ(result.entries[i].name, files[i].first);
         EXPECT_EQ(result.entries[i].crc, files[i].second);
     }
-    for (const std::string& name : std::vector<std::string>{"", ";x", "x ", "x\t", "a\nb",
-                                                            std::string(kMaxSfvLineLength, 'n')}) {
+    for (const std::string& name : std::vector<std::string>{
+             "", ";x", "\xEF\xBB\xBFx", "x ", "x\t", "a\nb", std::string(kMaxSfvLineLength, 'n')}) {
         EXPECT_NE(SfvNameFault(name), "") << name.substr(0, 8);
     }
 }
