@@ -160,9 +160,12 @@ fuzz:
 # sumbrook-cli against rhash, 7z, Python's zlib and cat on the same cached
 # data, --verify of an SFV list against rhash -c and cksfv -f, --compare
 # against diff -rq (needs rhash, cksfv, 7zip, hyperfine: apt-get install
-# rhash cksfv 7zip hyperfine).
+# rhash cksfv 7zip hyperfine); then its digests against rhash, sha256sum,
+# b3sum and xxhsum, --verify of SHA-256 lists against rhash -c and
+# sha256sum -c, and a 1,000,000-line SHA-256 list's memory against SFV's.
 bench-cli: native
 	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli
+	bench/digest-bench.sh $(NATIVE)/cli/sumbrook-cli
 
 # Every kind of digest over a buffer in memory, then on a cached 1 GiB file
 # against the tools people use for it (md5sum, sha256sum and the others,

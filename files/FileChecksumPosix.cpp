@@ -1,7 +1,8 @@
 // ChecksumFile on POSIX systems: regular files only, read to exactly the
 // size found at the first open. Small files go through the caller's reused
-// buffer; large ones are mapped and checksummed in place, which spares the
-// copy out of the page cache, one window of at most 16 MiB at a time (read
+// buffer; the CRC-32 of a large one is mapped and checksummed in place,
+// which spares the copy out of the page cache (any other digest is read in
+// large blocks: see kDigestReadBlockSize), one window of at most 16 MiB at a time (read
 // with pread instead where a window cannot be mapped) and in slices between
 // which the run's control is looked at; the largest in parts, the calling
 // thread's mapped through the first descriptor, each other part's through
@@ -77,13 +78,14 @@ void InstallSigbusHandler() {
 }
 
 // Hands `length` bytes of `fd` from `offset` on to `digest`, block by block
-// into `buffer` (grown to the block size). The result's digest is not set.
+// of `block` bytes into `buffer` (grown to that). The result's digest is not
+// set.
 FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t length,
                                RunningDigest& digest, std::vector<unsigned char>& buffer,
-                               FileReadControl* control) {
+                               FileReadControl* control, std::size_t block = kFileReadBlockSize) {
     FileChecksum result;
     try {
-        if (buffer.size() < kFileReadBlockSize) buffer.resize(kFileReadBlockSize);
+        if (buffer.size() < block) buffer.resize(block);
     } catch (const std::bad_alloc&) {
         result.status = FileReadStatus::kReadFailed;
         result.errorCode = ENOMEM;
@@ -95,8 +97,7 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t lengt
             result.status = FileReadStatus::kCancelled;
             return result;
         }
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
+        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length - done, block));
         const ssize_t got = pread(fd, buffer.data(), wanted, static_cast<off_t>(offset + done));
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -358,11 +359,13 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached,
 
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control, Hasher* hasher) {
-    if (file.size >= kMapThreshold) {
-        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control, hasher);
+    if (file.size >= kMapThreshold && hasher == nullptr) {
+        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control);
     }
     RunningDigest digest(hasher);
-    FileChecksum result = ChecksumByReading(file.fd.Get(), 0, file.size, digest, buffer, control);
+    FileChecksum result =
+        ChecksumByReading(file.fd.Get(), 0, file.size, digest, buffer, control,
+                          hasher != nullptr ? kDigestReadBlockSize : kFileReadBlockSize);
     if (result.status == FileReadStatus::kOk) result.digest = digest.Finish();
     return result;
 }

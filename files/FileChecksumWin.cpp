@@ -80,8 +80,8 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
     if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) {
         return Failed(FileReadStatus::kReadFailed, GetLastError());
     }
-    const std::size_t block =
-        static_cast<std::size_t>(std::min<std::uint64_t>(length, kFileReadBlockSize));
+    const std::size_t block = static_cast<std::size_t>(std::min<std::uint64_t>(
+        length, hasher != nullptr ? kDigestReadBlockSize : kFileReadBlockSize));
     unsigned char* data = nullptr;
     try {
         data = AlignedReadBuffer(buffer, block);
