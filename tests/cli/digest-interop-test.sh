@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# Lists of sha256sum and its peers against sumbrook-cli, both ways, on trees
+# of awkward names (blanks, a leading blank, '*', '\', a line break,
+# non-ASCII, a subfolder): each tool's list verifies here with exit 0, and
+# after a change here and by the tool itself with the same verdicts; each
+# list written here with --list passes the tool's own check; the lines of
+# `sumbrook-cli -a KIND FILE...` are the tool's, byte for byte. Then a
+# clear-signed list, --ignore-missing, --compare -a and an unknown
+# algorithm. A program ending in .exe runs under Wine, on the names Windows
+# can hold, and its digests (the system's CNG) must equal the tools'.
+# Usage: digest-interop-test.sh path/to/sumbrook-cli[.exe]
+set -uo pipefail
+
+program=$(realpath "$1")
+wine_run=$(realpath "$(dirname "$0")/../../cmake/wine-run.sh")
+work=$(mktemp -d "${TMPDIR:-/tmp}/sbdigest.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# cli ARGS: output (CRs dropped) in $out, exit code in $code.
+if [[ "$program" == *.exe ]]; then
+  cli() { out=$(set -o pipefail; timeout 120 "$wine_run" "$program" "$@" 2>"$work/err" | tr -d '\r'); code=$?; }
+  windows=1
+else
+  cli() { out=$(timeout 60 "$program" "$@" 2>"$work/err"); code=$?; }
+  windows=0
+fi
+
+# in_tree COMMAND...: COMMAND run in tree/ (cli's $out and $code kept).
+in_tree() { pushd tree >/dev/null || exit 1; "$@"; popd >/dev/null || exit 1; }
+
+# The names of a tree, each with the feature that a tool may not hold.
+names=("plain.txt" "with blank.txt" " leading blank.txt" "ünïcödé ✓.txt" "sub/deeper.txt")
+features=("" "" "" "" "")
+if [ "$windows" -eq 0 ]; then
+  names+=("st*ar.txt" 'back\slash.txt' $'line\nbreak.txt')
+  features+=("" "backslash" "newline")
+fi
+
+# tree SKIP: a fresh tree of every name whose feature is not in SKIP; the
+# names in $listed.
+tree() {
+  rm -rf tree && mkdir -p tree/sub
+  listed=()
+  for i in "${!names[@]}"; do
+    [ -n "${features[$i]}" ] && [[ " $1 " == *" ${features[$i]} "* ]] && continue
+    printf 'content of %s %d' "${names[$i]}" "$i" >"tree/${names[$i]}"
+    listed+=("${names[$i]}")
+  done
+}
+
+# label | list's name | the tool writing it (in tree/, names appended) |
+# the tool checking it (in tree/) | features the tool cannot hold
+writers=(
+  "md5sum|MD5SUMS|md5sum|md5sum -c|"
+  "sha1sum|list.sha1|sha1sum|sha1sum -c|"
+  "sha256sum|SHA256SUMS|sha256sum|sha256sum -c|"
+  "sha512sum|list.sha512|sha512sum|sha512sum -c|"
+  "sha256sum --tag|tags.txt|sha256sum --tag|sha256sum -c|"
+  "cksum -a sha512|cksum.txt|cksum -a sha512|cksum -c|"
+  "b3sum|hashes.txt|b3sum|b3sum --check|"
+  "xxhsum -H2|xxh.txt|xxhsum -H2|xxhsum -c|newline"
+  "xxhsum -H3|list.xxh3|xxhsum -H3|xxhsum -c|newline"
+  "rhash --sha256|rhash.txt|rhash --sha256|rhash -c --skip-ok|backslash newline"
+  "openssl dgst|openssl.txt|openssl dgst -sha256|true|newline"
+)
+for row in "${writers[@]}"; do
+  IFS='|' read -r label list write check skip <<<"$row"
+  tree "$skip"
+  (cd tree && $write "${listed[@]}" >"../$list" 2>/dev/null) || { fail "$label cannot write its list"; continue; }
+  cli --verify "$list" tree
+  [ "$code" -eq 0 ] || fail "$label's list: exit $code: $out $(cat err)"
+  [ "$(grep -c '^OK  ' <<<"$out")" -eq "${#listed[@]}" ] || fail "$label's list: $out"
+  printf changed >tree/plain.txt
+  rm "tree/with blank.txt"
+  cli --verify "$list" tree
+  [ "$code" -eq 1 ] || fail "$label's list after a change: exit $code: $out $(cat err)"
+  [[ "$out" == *"CHANGED     plain.txt  "* && "$out" == *"MISSING     with blank.txt"* ]] ||
+    fail "$label's list after a change: $out"
+  [ "$(grep -c '^OK  ' <<<"$out")" -eq $((${#listed[@]} - 2)) ] || fail "$label's list after a change: $out"
+  if [ "$check" != true ]; then
+    theirs=$(cd tree && $check "../$list" 2>&1)
+    grep -v 'OK$' <<<"$theirs" | grep -q 'plain.txt' && grep -v 'OK$' <<<"$theirs" | grep -q 'with blank.txt' ||
+      fail "$label itself finds otherwise: $theirs"
+  fi
+done
+
+# kind | --tag or not | the tool checking the list written here (in tree/) |
+# features it cannot read | the tool printing the lines of -a, or none
+readers=(
+  "md5||md5sum -c||md5sum"
+  "sha1||sha1sum -c||sha1sum"
+  "sha256||sha256sum -c||sha256sum"
+  "sha384||sha384sum -c||sha384sum"
+  "sha512||sha512sum -c||sha512sum"
+  "sha256|--tag|cksum -c||sha256sum --tag"
+  "blake3||b3sum --check||b3sum"
+  "xxh128||xxhsum -c|newline|xxhsum -H2"
+  "xxh3||xxhsum -c|newline|xxhsum -H3"
+)
+for row in "${readers[@]}"; do
+  IFS='|' read -r kind tag check skip printer <<<"$row"
+  label="-a $kind $tag"
+  tree "$skip"
+  cli --list tree -r -a "$kind" $tag -o written.txt
+  [ "$code" -eq 0 ] || { fail "--list $label: exit $code: $(cat err)"; continue; }
+  [ "$(wc -l <written.txt)" -eq "${#listed[@]}" ] || fail "--list $label: $(cat written.txt)"
+  theirs=$(cd tree && $check ../written.txt 2>&1) || fail "$check refuses --list $label: $theirs"
+  cli --verify written.txt tree -r
+  [ "$code" -eq 0 ] || fail "--verify of --list $label: exit $code: $out"
+  (cd tree && $printer "${listed[@]}" 2>/dev/null) >theirs.txt
+  in_tree cli -a "$kind" $tag "${listed[@]}"
+  [ "$out" == "$(cat theirs.txt)" ] || fail "-a $label prints otherwise than $printer:"$'\n'"$out"$'\n'"$(cat theirs.txt)"
+done
+
+# Without -a: the CRC-32 lines as ever.
+tree ""
+in_tree cli plain.txt
+[ "$out" == "$(cd tree && rhash --printf '%C' plain.txt)  plain.txt" ] || fail "CRC-32 line: $out"
+
+# A clear-signed list (its signature never checked) and the digest file of
+# one download.
+tree ""
+{ printf -- '-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n'
+  (cd tree && sha256sum plain.txt sub/deeper.txt)
+  printf -- '-----BEGIN PGP SIGNATURE-----\n\niQEzBAEBCAAdFiEE\n=abcd\n-----END PGP SIGNATURE-----\n'
+} >signed.txt
+cli --verify signed.txt tree --ignore-missing
+[ "$code" -eq 0 ] && [[ "$out" == *"2 OK, 0 CHANGED, "*"the list's signature was not checked"* ]] ||
+  fail "clear-signed list: exit $code: $out $(cat err)"
+(cd tree/sub && sha256sum deeper.txt | cut -c1-64 >deeper.txt.sha256)
+cli --verify tree/sub/deeper.txt.sha256
+[ "$code" -eq 0 ] && [[ "$out" == "OK          deeper.txt"$'\n'* ]] || fail "digest alone: exit $code: $out $(cat err)"
+
+# --ignore-missing: the listed files there only; none there is an error.
+printf '%064d  gone.iso\n' 0 >>SHA256SUMS.more
+(cd tree && sha256sum plain.txt) >>SHA256SUMS.more
+cli --verify SHA256SUMS.more tree --ignore-missing
+[ "$code" -eq 0 ] && [[ "$out" == "OK          plain.txt"$'\n1 OK, 0 CHANGED, 0 MISSING, 0 NEW,'* ]] ||
+  fail "--ignore-missing: exit $code: $out"
+printf '%064d  gone.iso\n' 0 >SHA256SUMS.gone
+cli --verify SHA256SUMS.gone tree --ignore-missing
+[ "$code" -eq 2 ] && grep -q "names no file that is there" err || fail "--ignore-missing, none there: exit $code $(cat err)"
+
+# --compare -a: files of one size compared by that digest.
+tree ""
+cp -r tree copy && printf 'content of plain.txt X' >copy/plain.txt
+cli --compare tree copy -r -a sha256
+[ "$code" -eq 1 ] && [[ "$out" == *"DIFFERENT   plain.txt  $(sha256sum <tree/plain.txt | cut -c1-64) -> $(sha256sum <copy/plain.txt | cut -c1-64)"* ]] ||
+  fail "--compare -a sha256: exit $code: $out"
+
+cli -a sha3 tree/plain.txt
+[ "$code" -eq 2 ] && grep -q "crc32, md5, sha1, sha256, sha384, sha512, blake3, xxh3, xxh128" err ||
+  fail "an unknown algorithm: exit $code $(cat err)"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "digest-interop-test: passed"
