@@ -14,9 +14,13 @@ namespace {
 
 // The line of a file read for `settings.algorithm` (and `settings.tag`):
 // the path as given, '/' between folders as b3sum makes it on Windows.
-std::string DigestLine(std::string path, const Digest& digest, const CliSettings& settings) {
+std::string DigestLine(const std::string& given, const Digest& digest,
+                       const CliSettings& settings) {
 #ifdef _WIN32
+    std::string path = given;
     std::replace(path.begin(), path.end(), '\\', '/');
+#else
+    const std::string& path = given;
 #endif
     return settings.tag ? TagLine(path, digest) : SumLine(path, digest);
 }
