@@ -16,7 +16,7 @@ WIN     := $(BUILD)/win
 CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_BASEDIR
 
-.PHONY: dist dist-check fuzz bench-cli bench-verify bench-win all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+.PHONY: dist dist-check fuzz bench-cli bench-cli-output bench-verify bench-win all setup native sanitize win test test-native test-sanitize test-win run bench lint format format-check screenshot clean
 
 all: native win
 
@@ -137,6 +137,11 @@ fuzz:
 # rhash cksfv 7zip hyperfine).
 bench-cli: native
 	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli
+
+# sumbrook-cli.exe --verify under Wine, its report to /dev/null (a device),
+# to a file and through a pipe (ratios to the file).
+bench-cli-output: win
+	bench/cli-output-bench.sh $(WIN)
 
 # SumbrookVerify.exe against sumbrook-cli.exe --verify under Wine (ratios),
 # and the longest wait for its window to answer during a run.

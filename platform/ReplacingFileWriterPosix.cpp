@@ -263,8 +263,12 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : state_(new S
             state.Fail(length < 0 ? errno : ENAMETOOLONG);
             return;
         }
-        const std::string next(named.data(), static_cast<std::size_t>(length));
-        current = next.front() == '/' ? next : FolderOf(current) + "/" + next;
+        const std::string_view next(named.data(), static_cast<std::size_t>(length));
+        if (next.front() == '/') {
+            current = next;
+        } else {
+            current = FolderOf(current).append("/").append(next);
+        }
     }
 
     // Not a link: what it is decides, as found once it is open.
