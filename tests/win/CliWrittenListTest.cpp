@@ -11,12 +11,12 @@
 
 #include "CliProcess.h"
 #include "TempFolder.h"
+#include "platform/WideText.h"
 
 namespace sumbrook {
 namespace {
 
 using test::CliRun;
-using test::ReadWholeFile;
 using test::RunCli;
 using test::TempFolder;
 
@@ -46,6 +46,39 @@ std::string ListsIn(const std::string& folder, const char* pattern) {
     return names;
 }
 
+// The test's own calls name the target by its UTF-16 extended-length form,
+// which has room for a name past MAX_PATH (the ANSI calls have not).
+class LongPath {
+  public:
+    explicit LongPath(const std::string& path) : wide_(L"\\\\?\\" + WideFromUtf8(path)) {}
+    bool Exists() const { return GetFileAttributesW(wide_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    DWORD Attributes() const { return GetFileAttributesW(wide_.c_str()); }
+    void SetAttributes(DWORD attributes) const { SetFileAttributesW(wide_.c_str(), attributes); }
+    void Remove() const { DeleteFileW(wide_.c_str()); }
+    void Write(const std::string& content) const {
+        HANDLE file =
+            CreateFileW(wide_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    std::string Read() const {
+        HANDLE file = CreateFileW(wide_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        std::string content;
+        char block[4096];
+        DWORD got = 0;
+        while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) {
+            content.append(block, got);
+        }
+        CloseHandle(file);
+        return content;
+    }
+
+  private:
+    std::wstring wide_;
+};
+
 class CliWrittenList : public ::testing::TestWithParam<WrittenCase> {};
 
 TEST_P(CliWrittenList, ReplacesWholeOrRefusesAndKeeps) {
@@ -56,9 +89,10 @@ TEST_P(CliWrittenList, ReplacesWholeOrRefusesAndKeeps) {
     const std::string name =
         std::string(c.target) == "{244}" ? std::string(240, 'n') + ".sfv" : std::string(c.target);
     const std::string target = scratch / name;
+    const LongPath local(target);
     if (c.before != nullptr) {
-        test::WriteWholeFile(target, c.before);
-        ASSERT_TRUE(SetFileAttributesA(target.c_str(), c.attributes));
+        local.Write(c.before);
+        local.SetAttributes(c.attributes);
     }
 
     const CliRun run = RunCli(scratch, {"--sfv", dir, "-o", target});
@@ -68,7 +102,7 @@ TEST_P(CliWrittenList, ReplacesWholeOrRefusesAndKeeps) {
     } else {
         EXPECT_NE(run.Err().find(c.err), std::string::npos) << run.Err();
     }
-    const std::string after = test::FileExists(target) ? ReadWholeFile(target) : "";
+    const std::string after = local.Exists() ? local.Read() : "";
     if (c.replaced) {
         EXPECT_NE(after.find("\r\na.txt 352441C2\r\n"), std::string::npos) << after;
     } else {
@@ -77,12 +111,12 @@ TEST_P(CliWrittenList, ReplacesWholeOrRefusesAndKeeps) {
     if (c.before == nullptr) {
         EXPECT_EQ(run.Err().find("what was there"), std::string::npos) << run.Err();
     } else {
-        EXPECT_EQ(
-            GetFileAttributesA(target.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
-            c.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(local.Attributes() & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+                  c.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        local.SetAttributes(FILE_ATTRIBUTE_NORMAL);
     }
     EXPECT_EQ(ListsIn(scratch.Path(), "*.tmp"), "");
+    local.Remove();
 }
 
 INSTANTIATE_TEST_SUITE_P(
