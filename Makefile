@@ -19,7 +19,7 @@ WIN64   := $(BUILD)/win64
 CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_BASEDIR
 
-.PHONY: dist dist-check fuzz bench-cli bench-hash bench-verify bench-win all setup native sanitize win win64 test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+.PHONY: dist dist-check fuzz bench-cli bench-hash bench-cli-output bench-verify bench-win all setup native sanitize win win64 test test-native test-sanitize test-win run bench lint format format-check screenshot clean
 
 all: native win
 
@@ -173,6 +173,11 @@ bench-cli: native
 # rhash, b3sum, xxhash).
 bench-hash: native
 	bench/hash-bench.sh $(NATIVE)/bench/hash_bench
+
+# sumbrook-cli.exe --verify under Wine, its report to /dev/null (a device),
+# to a file and through a pipe (ratios to the file).
+bench-cli-output: win
+	bench/cli-output-bench.sh $(RUNNABLE_WIN)
 
 # SumbrookVerify.exe against sumbrook-cli.exe --verify under Wine (ratios),
 # and the longest wait for its window to answer during a run.

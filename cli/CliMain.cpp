@@ -3,6 +3,7 @@
 // command line.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -207,6 +208,9 @@ int Run(int argc, char** argv) {
         "sumbrook-cli"};
     app.footer(std::string("\n") + kPlainFileRule + "\n" + kFooter);
     app.set_version_flag("--version", VersionText());
+    // "/x" is a path (a file of the current drive's root, or one a POSIX
+    // shell names) on every system, never an option.
+    app.allow_windows_style_options(false);
 
     std::vector<std::string> paths;
     std::string protocolDirectory;
@@ -411,6 +415,9 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+    // A write past the size limit (ulimit -f) fails as "File too large" and
+    // is reported, rather than ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     return Main(argc, argv);
 }
 #endif

@@ -36,6 +36,7 @@ bool AddFilesOf(const std::string& path, const std::string& relative, PlainFileT
         file.name = Child(relative, file.name);
         tree.files.push_back(std::move(file));
     }
+    for (BrokenLink& link : list.brokenLinks) tree.brokenLinks.push_back(std::move(link));
     return true;
 }
 

@@ -33,6 +33,29 @@ constexpr std::array<NamedKind, 6> kSumsNames{{
     {"b3sums", DigestKind::kBlake3},
 }};
 
+// The kinds of each length, the likelier first.
+struct KindsOfLength {
+    std::size_t digits;
+    std::size_t count;
+    std::array<DigestKind, 2> kinds;
+};
+
+constexpr std::array<KindsOfLength, 6> kLengths{{
+    {16, 1, {DigestKind::kXxh3, DigestKind::kXxh3}},
+    {32, 2, {DigestKind::kMd5, DigestKind::kXxh128}},
+    {40, 1, {DigestKind::kSha1, DigestKind::kSha1}},
+    {64, 2, {DigestKind::kSha256, DigestKind::kBlake3}},
+    {96, 1, {DigestKind::kSha384, DigestKind::kSha384}},
+    {128, 1, {DigestKind::kSha512, DigestKind::kSha512}},
+}};
+
+const KindsOfLength* KindsOf(std::size_t digits) {
+    for (const KindsOfLength& kinds : kLengths) {
+        if (kinds.digits == digits) return &kinds;
+    }
+    return nullptr;
+}
+
 std::string Lower(std::string_view text) {
     std::string lower(text);
     for (char& c : lower) {
@@ -75,22 +98,9 @@ std::optional<DigestKind> DigestKindOfListName(std::string_view listName) {
 }
 
 std::vector<DigestKind> DigestKindsOfLength(std::size_t digits) {
-    switch (digits) {
-        case 16:
-            return {DigestKind::kXxh3};
-        case 32:
-            return {DigestKind::kMd5, DigestKind::kXxh128};
-        case 40:
-            return {DigestKind::kSha1};
-        case 64:
-            return {DigestKind::kSha256, DigestKind::kBlake3};
-        case 96:
-            return {DigestKind::kSha384};
-        case 128:
-            return {DigestKind::kSha512};
-        default:
-            return {};
-    }
+    const KindsOfLength* kinds = KindsOf(digits);
+    if (kinds == nullptr) return {};
+    return {kinds->kinds.data(), kinds->kinds.data() + kinds->count};
 }
 
 DigestKindChoice ChooseDigestKind(std::optional<DigestKind> forced,
@@ -105,14 +115,14 @@ DigestKindChoice ChooseDigestKind(std::optional<DigestKind> forced,
     if (told) {
         choice.kind = *told;
     } else {
-        const std::vector<DigestKind> kinds = DigestKindsOfLength(digits);
-        if (kinds.empty()) {
+        const KindsOfLength* kinds = KindsOf(digits);
+        if (kinds == nullptr) {
             return Refused("a digest of " + std::to_string(digits) +
                            " digits is of no algorithm known here (16, 32, 40, 64, 96 or 128 "
                            "digits)");
         }
-        choice.kind = kinds.front();
-        choice.settled = kinds.size() == 1 && digits != 16;
+        choice.kind = kinds->kinds[0];
+        choice.settled = kinds->count == 1 && digits != 16;
     }
     const std::size_t expected = 2 * DigestSize(choice.kind);
     if (digits != expected) {

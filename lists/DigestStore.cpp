@@ -8,7 +8,8 @@ std::optional<std::uint32_t> DigestStore::Add(const Digest& digest) {
     const auto size = static_cast<std::uint32_t>(digest.Size());
     if (used_ + size > kBlockSize) {
         if (blocks_.size() >= (std::uint64_t{1} << 32) / kBlockSize) return std::nullopt;
-        blocks_.push_back(std::make_unique<unsigned char[]>(kBlockSize));
+        // Not zeroed: only what Add writes is read.
+        blocks_.emplace_back(new unsigned char[kBlockSize]);
         used_ = 0;
     }
     const auto at = static_cast<std::uint32_t>((blocks_.size() - 1) * kBlockSize + used_);

@@ -48,13 +48,14 @@ std::vector<std::string> NoHeader(std::string_view, std::string_view, const Loca
 }
 
 constexpr ListFormatDescriptor kDescriptors[] = {
-    {ListFormat::kProtocol, "protocol", nullptr, HoldsCrc32Only, nullptr, nullptr, nullptr, ""},
+    {ListFormat::kProtocol, "protocol", nullptr, HoldsCrc32Only, nullptr, nullptr, nullptr, "",
+     ControlBytes::kRefused},
     {ListFormat::kSfv, "SFV", ReadSfvListLine, HoldsCrc32Only, SfvNameFault, SfvLine,
-     SfvHeaderLines, kSfvLineEnd},
+     SfvHeaderLines, kSfvLineEnd, ControlBytes::kRefused},
     {ListFormat::kSum, "sum lines", ReadSumLine, HoldsAllButCrc32, SumNameFault, SumLine, NoHeader,
-     "\n"},
+     "\n", ControlBytes::kInNames},
     {ListFormat::kTag, "tag lines", ReadSumLine, HoldsEveryKind, SumNameFault, TagLine, NoHeader,
-     "\n"},
+     "\n", ControlBytes::kInNames},
 };
 
 bool HasSfvExtension(std::string_view listName) {
@@ -70,6 +71,18 @@ bool HasSfvExtension(std::string_view listName) {
 
 const ListFormatDescriptor& DescriptorOf(ListFormat format) {
     return kDescriptors[static_cast<std::size_t>(format)];
+}
+
+std::string ListPathFault(const ListFormatDescriptor& format, std::string_view path) {
+    std::string fault = format.nameFault(path);
+    if (!fault.empty()) return fault;
+    const ListedPath read = ResolveListedPath(path, kThisPathSystem, format.controlBytes);
+    if (!read.ok) return read.error;
+    if (JoinListedPath(read.components, '/') == path) return {};
+    if (path.find('\\') != std::string_view::npos) {
+        return "a list reads '\\' in a name as a folder separator";
+    }
+    return "a list would read the name as another one";
 }
 
 bool IsProtocolStart(std::string_view line) {

@@ -19,6 +19,7 @@
 
 #include "hash/Digest.h"
 #include "lists/ListLineRead.h"
+#include "lists/ListedPath.h"
 #include "platform/LocalClock.h"
 
 namespace sumbrook {
@@ -46,9 +47,19 @@ struct ListFormatDescriptor {
     // its peers there write it; LF for sum and tag lists everywhere, which
     // b3sum and xxhsum read only so. Empty for the protocol (always CR LF).
     std::string_view lineEnd;
+    // How ResolveListedPath takes a control byte in a listed name: refused
+    // in SFV, which cannot hold one; part of the name in sum and tag lists.
+    ControlBytes controlBytes;
 };
 
 const ListFormatDescriptor& DescriptorOf(ListFormat format);
+
+// Empty when a list of the format that names the file at `path` (relative to
+// the folder, '/' between folders) reads back on this system as that same
+// file; otherwise why not: the format's name fault, a name ResolveListedPath
+// refuses or finds this system cannot hold, and '\' in a name, which
+// readers take for a folder separator.
+std::string ListPathFault(const ListFormatDescriptor& format, std::string_view path);
 
 // Whether a list whose first line (its line end and byte-order mark gone)
 // is `line` is a protocol: the rule by which every list has been told

@@ -13,15 +13,18 @@ bool IsSeparator(char c, bool backslashSeparates = true) {
 // Why `component` (not empty, not "." or "..") cannot be part of a path on
 // `system`; `cannotBeHeld` tells a name that system cannot hold from a
 // refused one.
-std::string ComponentFault(std::string_view component, PathSystem system, bool& cannotBeHeld) {
-    bool control = false;
+std::string ComponentFault(std::string_view component, PathSystem system, ControlBytes control,
+                           bool& cannotBeHeld) {
+    bool controlByte = false;
     for (const char c : component) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0) return "the name holds a NUL byte";
-        control = control || byte < 0x20 || byte == 0x7F;
+        if (byte == 0 || (control == ControlBytes::kRefused && (byte < 0x20 || byte == 0x7F))) {
+            return "the name holds a control byte";
+        }
+        controlByte = controlByte || byte < 0x20;
     }
     if (system != PathSystem::kWindows) return {};
-    if (control) {
+    if (controlByte) {
         cannotBeHeld = true;
         return "a name Windows cannot hold: it holds a control byte";
     }
@@ -49,7 +52,8 @@ ListedPath Refused(std::string error) {
 
 }  // namespace
 
-ListedPath ResolveListedPath(std::string_view name, PathSystem system, bool backslashSeparates) {
+ListedPath ResolveListedPath(std::string_view name, PathSystem system, ControlBytes control,
+                             bool backslashSeparates) {
     backslashSeparates = backslashSeparates || system == PathSystem::kWindows;
     if (name.empty()) return Refused("the name is empty");
     if (IsSeparator(name.front(), backslashSeparates)) {
@@ -74,7 +78,7 @@ ListedPath ResolveListedPath(std::string_view name, PathSystem system, bool back
             continue;
         }
         bool cannotBeHeld = false;
-        std::string fault = ComponentFault(component, system, cannotBeHeld);
+        std::string fault = ComponentFault(component, system, control, cannotBeHeld);
         if (!fault.empty()) {
             ListedPath refused = Refused(std::move(fault));
             refused.cannotBeHeld = cannotBeHeld;

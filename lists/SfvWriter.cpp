@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "crc/Crc32.h"
-#include "lists/ListedPath.h"
+#include "lists/ListFormat.h"
 #include "lists/SfvReader.h"
 
 namespace sumbrook {
@@ -38,15 +38,7 @@ std::string SfvNameFault(std::string_view name) {
 }
 
 std::string SfvPathFault(std::string_view path) {
-    std::string fault = SfvNameFault(path);
-    if (!fault.empty()) return fault;
-    const ListedPath read = ResolveListedPath(path);
-    if (!read.ok) return read.error;
-    if (JoinListedPath(read.components, '/') == path) return {};
-    if (path.find('\\') != std::string_view::npos) {
-        return "a list reads '\\' in a name as a folder separator";
-    }
-    return "a list would read the name as another one";
+    return ListPathFault(DescriptorOf(ListFormat::kSfv), path);
 }
 
 std::string SfvEntryLine(std::string_view name, std::uint32_t crc) {

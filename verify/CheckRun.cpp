@@ -21,6 +21,7 @@
 #include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
 #include "lists/DigestKindChoice.h"
+#include "lists/ListFormat.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
 #include "verify/DisplayName.h"
@@ -43,6 +44,14 @@ CheckOutcome Refused(CheckKind kind, std::string subject, std::string error) {
     outcome.end = CheckOutcome::End::kRefused;
     outcome.subject = std::move(subject);
     outcome.error = std::move(error);
+    return outcome;
+}
+
+// A list whose one line names the list itself would check nothing.
+CheckOutcome NamesOnlyItself(CheckKind kind, const std::string& listPath) {
+    CheckOutcome outcome =
+        Refused(kind, listPath, "names no files but itself; nothing was checked");
+    outcome.errorFollowsSubject = true;
     return outcome;
 }
 
@@ -109,6 +118,8 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
                 row.OwnName(Utf8OfProtocolText(TrimmedNameField(entry->nameField)));
                 // The protocol itself, left out of the listing above.
                 if (!namedItself && NamesFile(checked, row.name, listPath)) {
+                    if (protocol.entries.size() == 1)
+                        return NamesOnlyItself(CheckKind::kProtocol, listPath);
                     namedItself = true;
                     sink.ListNamesItself(entry->line);
                     continue;
@@ -243,8 +254,9 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
     // The rows take their names from `entries` and the listing below, which
     // both last until the reading is done. On POSIX a '\\' names a folder
     // unless a file of the name as listed is there.
-    SfvPlan plan =
-        PlanSfvVerification(entries, list.names, kNamesFoldCase, [&checked](std::string_view name) {
+    SfvPlan plan = PlanSfvVerification(
+        entries, list.names, kNamesFoldCase, DescriptorOf(list.format).controlBytes,
+        [&checked](std::string_view name) {
             std::uint64_t bytes = 0;
             return QueryFileSize(PathInFolder(checked, std::string(name)), bytes);
         });
@@ -289,6 +301,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
         const std::string_view path = SfvRowPath(planned, entries, files);
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
             planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
+            if (entries.size() == 1) return NamesOnlyItself(CheckKind::kSfv, listPath);
             namedItself = true;
             sink.ListNamesItself(entries[planned.entry].line);
             continue;
@@ -377,6 +390,7 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
             sink.FolderNotListed(fault.path, fault.error);
             ++outcome.foldersNotListed;
         }
+        for (const BrokenLink& link : tree->brokenLinks) sink.LinkLeftOut(link.path, link.error);
     }
     const std::vector<PlainFile>& sources = sourceTree.files;
     const std::vector<PlainFile>& copies = copyTree.files;

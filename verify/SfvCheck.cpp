@@ -86,7 +86,7 @@ bool IsJoinedPath(std::string_view name, const std::vector<std::string>& compone
 static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
 
 SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, bool foldCase,
-                            const BackslashInName& backslashInName) {
+                            ControlBytes control, const BackslashInName& backslashInName) {
     SfvPlan plan;
     RowIndex rowByKey(entries.size());
     plan.rows.reserve(entries.size());
@@ -137,7 +137,8 @@ SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, b
         const bool literalBackslash = kThisPathSystem == PathSystem::kPosix && backslashInName &&
                                       name.find('\\') != std::string_view::npos &&
                                       backslashInName(name);
-        const ListedPath resolved = ResolveListedPath(name, kThisPathSystem, !literalBackslash);
+        const ListedPath resolved =
+            ResolveListedPath(name, kThisPathSystem, control, !literalBackslash);
         if (!resolved.ok && resolved.cannotBeHeld) {
             settle();
             SfvRow row;

@@ -20,6 +20,7 @@
 #include "files/FileChecksum.h"
 #include "files/ListPlainFiles.h"
 #include "lists/ListReader.h"
+#include "lists/ListedPath.h"
 #include "lists/NameStore.h"
 #include "verify/CheckRow.h"
 
@@ -69,8 +70,11 @@ using BackslashInName = std::function<bool(std::string_view name)>;
 // between folders (most are that already; the others are kept in `names`),
 // except a name this system cannot hold, which stays as listed: the rows
 // name their files through the entries, which must outlive the plan.
-// `backslashInName` (empty: never) is asked about names with '\'.
+// `control` is how the list's format takes a control byte in a name
+// (ResolveListedPath); `backslashInName` (empty: never) is asked about names
+// with '\'.
 SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, bool foldCase,
+                            ControlBytes control = ControlBytes::kRefused,
                             const BackslashInName& backslashInName = {});
 
 // The path of `row`: relative to the folder, '/' between folders.

@@ -1,8 +1,8 @@
 #include "verify/SfvListMaking.h"
 
 #include "files/ListPlainFilesTree.h"
+#include "lists/ListedPath.h"
 #include "lists/SfvWriter.h"
-#include "lists/SumLine.h"
 #include "verify/ListedSizes.h"
 #include "verify/RowReading.h"
 
@@ -44,8 +44,20 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
 SfvListOutcome MakeList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
                         const CheckOptions& options, CheckSink& sink, ListFormat format) {
     const ListFormatDescriptor& written = DescriptorOf(format);
-    // An SFV name must also read back as the same path ('\\' separates).
-    const auto nameFault = format == ListFormat::kSfv ? SfvPathFault : written.nameFault;
+    // A name must read back as the same path: in SFV '\\' separates folders;
+    // in the other formats it is part of a name of a file that is there (on
+    // POSIX, where a name can hold one: see VerifyList).
+    const auto nameFault = [&written](std::string_view path) {
+        if (written.format == ListFormat::kSfv) return ListPathFault(written, path);
+        std::string fault = written.nameFault(path);
+        if (!fault.empty()) return fault;
+        const ListedPath read =
+            ResolveListedPath(path, kThisPathSystem, written.controlBytes, false);
+        if (!read.ok) return read.error;
+        return JoinListedPath(read.components, '/') == path
+                   ? std::string()
+                   : std::string("a list would read the name as another one");
+    };
     SfvListOutcome outcome;
     PlainFileTree tree = ListPlainFilesTree(directory, options.recursive);
     if (!tree.ok) {
@@ -58,6 +70,7 @@ SfvListOutcome MakeList(const std::string& directory, const std::vector<FileIden
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
+    for (const BrokenLink& link : tree.brokenLinks) sink.LinkLeftOut(link.path, link.error);
     LeaveOutFiles(tree.files, leaveOut);
     if (options.planBytes) QueryMissingSizes(tree.files, options.jobs);
 

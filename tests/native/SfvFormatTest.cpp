@@ -171,6 +171,12 @@ TEST(ListedPath, RefusesOnlyWhatIsUnsafeWhereItIsRead) {
         "sub/b.txt");
     EXPECT_EQ(JoinListedPath(ResolveListedPath("sub. /b.txt.", PathSystem::kPosix).components, '/'),
               "sub. /b.txt.");
+    // Names from sum lists: a LF or tab is part of the name where it can be.
+    EXPECT_EQ(ResolveListedPath("d/a\nb\t", PathSystem::kPosix, ControlBytes::kInNames).components,
+              (std::vector<std::string>{"d", "a\nb\t"}));
+    EXPECT_TRUE(
+        ResolveListedPath("a\nb", PathSystem::kWindows, ControlBytes::kInNames).cannotBeHeld);
+    EXPECT_FALSE(ResolveListedPath("a\0b"s, PathSystem::kPosix, ControlBytes::kInNames).ok);
     for (const auto& c : cases) {
         EXPECT_EQ(ResolveListedPath(c.name, PathSystem::kPosix).ok, c.posixOk) << c.name;
         const ListedPath windows = ResolveListedPath(c.name, PathSystem::kWindows);
