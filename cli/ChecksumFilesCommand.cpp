@@ -32,7 +32,9 @@ int ChecksumFiles(const std::vector<std::string>& paths, const CliSettings& sett
     files.reserve(paths.size());
     for (const std::string& path : paths) files.push_back({path, {}});
     CommandOutput output(settings, files.size());
-    const bool digestLines = settings.algorithm.has_value() || settings.tag;
+    // -a crc32 prints the CRC-32 lines as they always were.
+    const bool digestLines =
+        (settings.algorithm && *settings.algorithm != DigestKind::kCrc32) || settings.tag;
     // As ChecksumInOrder's own reading, for the kind asked.
     FileReadControl control(nullptr, std::max(settings.jobs, UsableProcessorCount()));
     FileAccess access =

@@ -322,6 +322,11 @@ int Run(int argc, char** argv) {
             "--algorithm: a protocol and an SFV list hold CRC-32 only; --list writes "
             "the lists of other algorithms");
     }
+    if (app.count("--list") > 0 && settings.algorithm == DigestKind::kCrc32 && !tag) {
+        return Usage(
+            "--list -a crc32: sum lines hold no CRC-32 (sha256sum's peers would take "
+            "it for another algorithm); --sfv writes CRC-32 lists, --tag tag lines");
+    }
     if (tag && !checksumsFiles && app.count("--list") == 0) {
         return Usage("--tag is for files to checksum and --list");
     }

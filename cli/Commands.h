@@ -26,8 +26,8 @@ struct CliSettings {
     bool ignoreMissing = false;  // --ignore-missing: --verify of the listed files there only
 };
 
-// One line per file: without an algorithm, "<CRC text>  <path as given>";
-// with one, the sum line (SumLine) of the path as given ('\' made '/' on
+// One line per file: without an algorithm (or with CRC-32), "<CRC text>  <path as given>";
+// with another, the sum line (SumLine) of the path as given ('\' made '/' on
 // Windows), as md5sum, sha256sum, b3sum or xxhsum prints it, or with `tag`
 // its tag line. A file that cannot be read gets a line on `err` with the
 // reason instead, and the code 2.
