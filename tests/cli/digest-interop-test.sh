@@ -151,6 +151,12 @@ cli --compare tree copy -r -a sha256
 [ "$code" -eq 1 ] && [[ "$out" == *"DIFFERENT   plain.txt  $(sha256sum <tree/plain.txt | cut -c1-64) -> $(sha256sum <copy/plain.txt | cut -c1-64)"* ]] ||
   fail "--compare -a sha256: exit $code: $out"
 
+# xxhsum's default lines: 16 digits of XXH64, which no kind here computes;
+# never read as XXH3-64 files that all changed.
+(cd tree && xxhsum plain.txt sub/deeper.txt 2>/dev/null) >xxh64.txt
+cli --verify xxh64.txt tree
+[ "$code" -eq 2 ] && grep -q "XXH64" err || fail "an XXH64 list: exit $code: $out $(cat err)"
+
 cli -a sha3 tree/plain.txt
 [ "$code" -eq 2 ] && grep -q "crc32, md5, sha1, sha256, sha384, sha512, blake3, xxh3, xxh128" err ||
   fail "an unknown algorithm: exit $code $(cat err)"
