@@ -34,6 +34,7 @@
 #include "files/FileChecksumPosix.h"
 #include "files/FileEntryCrc32.h"
 #include "files/FileReadControl.h"
+#include "files/ReadAhead.h"
 #include "files/RunningDigest.h"
 
 namespace sumbrook {
@@ -363,6 +364,34 @@ FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned cha
         return ChecksumMappedRange(file.fd.Get(), 0, file.size, control);
     }
     RunningDigest digest(hasher);
+    if (hasher != nullptr && file.size >= kReadAheadThreshold) {
+        // A thread of the run's to spare reads ahead of the hashing.
+        const BorrowedThreads spare(control, 1);
+        bool started = false;
+        const int fd = file.fd.Get();
+        FileChecksum ahead =
+            spare.Count() == 0
+                ? FileChecksum()
+                : ChecksumReadAhead(
+                      0, file.size, digest, control, ENOMEM, started,
+                      [fd](std::uint64_t position, unsigned char* data, std::size_t wanted) {
+                          BlockRead read;
+                          ssize_t got = 0;
+                          do {
+                              got = pread(fd, data, wanted, static_cast<off_t>(position));
+                          } while (got < 0 && errno == EINTR);
+                          if (got < 0) {
+                              read.error = static_cast<unsigned long>(errno);
+                          } else {
+                              read.got = static_cast<std::size_t>(got);
+                          }
+                          return read;
+                      });
+        if (started) {
+            if (ahead.status == FileReadStatus::kOk) ahead.digest = digest.Finish();
+            return ahead;
+        }
+    }
     FileChecksum result =
         ChecksumByReading(file.fd.Get(), 0, file.size, digest, buffer, control,
                           hasher != nullptr ? kDigestReadBlockSize : kFileReadBlockSize);

@@ -1,7 +1,7 @@
 // The digest of a file of every kind, as the read loops hand its bytes to a
-// hasher (through the cache and past it; one block, several, a parts
-// threshold that only CRC-32 may use), equals that kind's digest of the
-// same bytes in memory; DigestFileOnce gives every kind from one read.
+// hasher (through the cache and past it; one block, several, read ahead on
+// a thread of its own, a parts threshold that only CRC-32 may use), equals that kind's digest of
+// the same bytes in memory; DigestFileOnce gives every kind from one read.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,6 +10,7 @@
 #include "PosixTestFiles.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileDigests.h"
+#include "files/ReadAhead.h"
 
 namespace sumbrook {
 namespace {
@@ -63,6 +64,7 @@ TEST_P(FileDigest, EveryKindAsInMemory) {
 INSTANTIATE_TEST_SUITE_P(Sizes, FileDigest,
                          ::testing::Values(ReadCase{0, false}, ReadCase{4097, false},
                                            ReadCase{kDigestReadBlockSize + 4097, false},
+                                           ReadCase{kReadAheadThreshold + 3 * 4096 + 5, false},
                                            ReadCase{2 * kDigestReadBlockSize + 1, true},
                                            ReadCase{kFileReadBlockSize + 3, true}));
 
