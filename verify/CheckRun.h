@@ -117,8 +117,13 @@ struct CheckOutcome {
 
 // Checks `directory` against the list at `listPath`: the dialog's protocol
 // (known by its first line; an empty `directory` means the one it names;
-// `recursive` is refused) or else an SFV list (an empty `directory` means
-// the folder holding the list). The list itself is never reported. A list
+// `recursive` is refused) or else a list of lines of any format
+// (lists/ListReader.h; an empty `directory` means the folder holding the
+// list), each file read for the kind of its listed digest. Where a digest's
+// length alone chose its kind among several, the first listed file there
+// that matches one of them settles it for the whole list; the outcome's
+// `notes` say which, and that a clear-signed list's signature was not
+// checked. The list itself is never reported. A list
 // that names no file (empty, only comments, a protocol of no files, one
 // line that names the list itself) is refused: it would check nothing. So
 // is a folder, and on Windows a device name ("aux.sfv", "COM1", "NUL"),
