@@ -205,6 +205,7 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
         const std::vector<DigestKind> kinds = DigestKindsOfLength(digits);
         std::optional<DigestKind> matched;
         std::string matchedName;
+        bool anyRead = false;
         for (std::size_t at = next; at < plan.rows.size() && !matched; ++at) {
             const SfvRow& row = plan.rows[at];
             if (row.kind != SfvRow::Kind::kListed) continue;
@@ -217,6 +218,7 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
                 return {};
             }
             if (read.read.status != FileReadStatus::kOk) continue;
+            anyRead = true;
             const Digest listed = list.DigestOf(entry);
             for (std::size_t k = 0; k < kinds.size() && k < read.digests.size(); ++k) {
                 if (std::equal(listed.Bytes(), listed.Bytes() + listed.Size(),
@@ -227,20 +229,27 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
                 }
             }
         }
-        const std::string length = "the list's digests of " + std::to_string(digits) + " digits";
-        if (matched) {
-            notes.push_back(length + " (" + KindsText(kinds) + ") are " + DigestKindName(*matched) +
-                            ": " + DisplayName(matchedName) + " matches as " +
-                            DigestKindName(*matched));
-        } else if (digits == 16) {
+        if (!matched && anyRead && digits == 16) {
             return "its digests of 16 digits match no listed file as XXH3-64; they may be XXH64 "
                    "(xxhsum's default), which is not computed here: give --algorithm xxh3 to "
                    "check them as XXH3-64";
-        } else {
-            notes.push_back(length + " may be " + KindsText(kinds) +
-                            ": no listed file matches as either, so they are taken for " +
-                            DigestKindName(guess));
         }
+        // xxhsum's XXH64 is not computed here, nor told apart from XXH3-64.
+        const std::string candidates = digits == 16 ? "XXH3-64 or XXH64" : KindsText(kinds);
+        std::string note = "the list's digests of " + std::to_string(digits) + " digits";
+        if (matched) {
+            note.append(" (").append(candidates).append(") are ").append(DigestKindName(*matched));
+            note.append(": ").append(DisplayName(matchedName)).append(" matches as ");
+            note.append(DigestKindName(*matched));
+        } else {
+            // Not one there (every such file missing or unreadable, whatever
+            // the kind), or every one there differs under every kind.
+            note.append(" may be ").append(candidates);
+            note.append(anyRead ? ": no listed file matches as either"
+                                : ": no listed file is there to tell");
+            note.append(", so they are taken for ").append(DigestKindName(guess));
+        }
+        notes.push_back(std::move(note));
         list.SettleKind(matched.value_or(guess));
     }
     return {};

@@ -64,7 +64,8 @@ TEST_P(FileDigest, EveryKindAsInMemory) {
 INSTANTIATE_TEST_SUITE_P(Sizes, FileDigest,
                          ::testing::Values(ReadCase{0, false}, ReadCase{4097, false},
                                            ReadCase{kDigestReadBlockSize + 4097, false},
-                                           ReadCase{kReadAheadThreshold + 3 * 4096 + 5, false},
+                                           ReadCase{kReadAheadThreshold + std::size_t{3} * 4096 + 5,
+                                                    false},
                                            ReadCase{2 * kDigestReadBlockSize + 1, true},
                                            ReadCase{kFileReadBlockSize + 3, true}));
 
