@@ -1,10 +1,40 @@
+#include "files/ListPlainFiles.h"
+
 #include <algorithm>
 
-#include "files/ListPlainFiles.h"
+#include "files/FolderEntries.h"
 #include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
 
 namespace sumbrook {
+
+bool IsHiddenName(const std::string& name) {
+    return !name.empty() && name[0] == '.';
+}
+
+PlainFileList ListPlainFiles(const std::string& directory) {
+    PlainFileList list;
+    const std::string prefix = FolderPrefix(directory);
+    list.error = ForEachFolderEntry(directory, [&](const FolderEntry& entry) {
+        if (!entry.plainFile) return;
+        PlainFile file;
+        file.name = entry.name;
+        file.path = prefix + file.name;
+        file.size = entry.size;
+        file.sized = entry.sized;
+        list.files.push_back(std::move(file));
+    });
+    if (!list.error.empty()) {
+        list.files.clear();
+        return list;
+    }
+#ifndef _WIN32
+    std::sort(list.files.begin(), list.files.end(),
+              [](const PlainFile& a, const PlainFile& b) { return a.name < b.name; });
+#endif
+    list.ok = true;
+    return list;
+}
 
 void LeaveOutFile(PlainFileList& list, const std::string& path) {
     LeaveOutFile(list.files, path);

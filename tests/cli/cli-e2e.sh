@@ -510,6 +510,34 @@ MISSING     none/z.bin
 OK          a.txt
 1 OK, 0 CHANGED, 3 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "files of folders not there"
 
+# Without -r a folder is listed only where a listed file lies directly in it:
+# folders on the way (the top too) that may be passed but not read are no
+# error; one that holds a listed file and cannot be listed is.
+mkdir -p pass9/mid/x; printf abc >pass9/mid/x/a.txt; printf 'mid/x/a.txt 352441C2\n' >pass9/l.sfv
+chmod 711 pass9 pass9/mid
+run_unprivileged 0 --verify pass9/l.sfv
+expect_out "OK          mid/x/a.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "folders passed but not read"
+chmod 755 pass9 pass9/mid
+
+# A list of a million files whose folders are there, or all in one folder,
+# checks in bounded memory: the files a folder's listing does not hold are
+# MISSING without a look at each (not under AddressSanitizer, which
+# reserves far more memory and runs far slower).
+if ! grep -qa __asan_init "$cli"; then
+  mkdir -p million/present million/one
+  (cd million/present && mkdir $(seq -f 'dir%03g' 0 999))
+  awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "dir%03d/file%07d.bin %08X\n", i % 1000, i, i }' \
+    >million/present/l.sfv
+  awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "file%07d.bin %08X\n", i, i }' >million/one/l.sfv
+  for layout in present one; do
+    (ulimit -v 250000; "$cli" --verify "million/$layout/l.sfv" >"$work/out" 2>"$work/err"); code=$?
+    [ "$code" -eq 1 ] && [ "$(tail -1 "$work/out")" == "0 OK, 0 CHANGED, 1000000 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" ] ||
+      fail "a million missing files ($layout) exited $code: $(tail -1 "$work/out") $(cat "$work/err")"
+  done
+  rm -rf million
+fi
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1
