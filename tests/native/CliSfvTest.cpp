@@ -295,20 +295,24 @@ TEST(CopyComparison, PairsBySamePathThenCopyOnlyFiles) {
         for (std::string& name : names) list.push_back({std::move(name), "", ""});
         return list;
     };
-    const std::vector<PlainFile> source = files({"a", "b", "sub/c"});
-    const std::vector<PlainFile> copy = files({"B", "d", "sub/c"});
+    const std::vector<PlainFile> source = files({"a", "b", "sub/c", "E", "e"});
+    const std::vector<PlainFile> copy = files({"B", "d", "sub/c", "e", "E"});
     const auto text = [&](bool foldCase) {
         std::string rows;
         for (const CopyRow& row : PlanCopyComparison(source, copy, foldCase)) {
             rows += row.kind == CopyRow::Kind::kBoth         ? "both "
                     : row.kind == CopyRow::Kind::kSourceOnly ? "missing "
                                                              : "new ";
-            rows += (row.source != CopyRow::kNone ? source[row.source] : copy[row.copy]).name + ";";
+            rows += (row.source != CopyRow::kNone ? source[row.source] : copy[row.copy]).name;
+            if (row.kind == CopyRow::Kind::kBoth && copy[row.copy].name != source[row.source].name)
+                rows += "=" + copy[row.copy].name;
+            rows += ";";
         }
         return rows;
     };
-    EXPECT_EQ(text(false), "missing a;missing b;both sub/c;new B;new d;");
-    EXPECT_EQ(text(true), "missing a;both b;both sub/c;new d;");
+    EXPECT_EQ(text(false), "missing a;missing b;both sub/c;both E;both e;new B;new d;");
+    // Names that differ only in case pair exactly where both are there.
+    EXPECT_EQ(text(true), "missing a;both b=B;both sub/c;both E;both e;new d;");
 
     FileChecksum one;
     one.status = FileReadStatus::kOk;
