@@ -29,4 +29,9 @@ FileIdentity IdentityOf(const std::string& path);
 // terminal, pipe or device).
 FileIdentity IdentityOfStandardOutput();
 
+#ifdef _WIN32
+// The file open as the HANDLE `handle`.
+FileIdentity IdentityOfOpenFile(void* handle);
+#endif
+
 }  // namespace sumbrook

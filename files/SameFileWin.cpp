@@ -42,6 +42,13 @@ FileIdentity IdentityOf(const std::string& path) {
     return ReadIdentity(path, information) ? IdentityOfInformation(information) : FileIdentity();
 }
 
+FileIdentity IdentityOfOpenFile(void* handle) {
+    BY_HANDLE_FILE_INFORMATION information = {};
+    return GetFileInformationByHandle(handle, &information) != FALSE
+               ? IdentityOfInformation(information)
+               : FileIdentity();
+}
+
 FileIdentity IdentityOfStandardOutput() {
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     BY_HANDLE_FILE_INFORMATION information = {};

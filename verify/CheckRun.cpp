@@ -122,7 +122,9 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     }
     CheckOutcome outcome;
     outcome.kind = CheckKind::kProtocol;
-    return ReadRows(std::move(rows), options, sink, std::move(outcome));
+    const FileIdentity protocolFile = IdentityOf(listPath);
+    return ReadRows(std::move(rows), options, sink, std::move(outcome), std::string(),
+                    &protocolFile);
 }
 
 // Asks the sizes that the listings did not tell of the files of `rows` that
@@ -240,7 +242,9 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         rows.push_back(std::move(row));
     }
     std::vector<SfvRow>().swap(plan.rows);
-    return ReadRows(std::move(rows), options, sink, std::move(outcome), checked);
+    // A link to the list, or another name of it, is found when it is opened.
+    const FileIdentity list = IdentityOf(listPath);
+    return ReadRows(std::move(rows), options, sink, std::move(outcome), checked, &list);
 }
 
 }  // namespace

@@ -119,6 +119,16 @@ class RowFeeder {
         const std::unique_ptr<RowReading> reading = std::move(planned.reading);
         const RowJudge judge = planned.nameJudge;
         CheckRow row = planned.TakeRow();
+        const auto leftOut = [](const FileChecksum& read) {
+            return read.status == FileReadStatus::kLeftOut;
+        };
+        if (std::any_of(read_.begin(), read_.end(), leftOut)) {
+            read_.clear();
+            ++next_;
+            sink_.ListFoundAs(row.name);
+            HandOverRowsWithoutFiles();
+            return;
+        }
         Judge(judge, reading.get(), row, read_);
         read_.clear();
         HandOver(row);
@@ -216,7 +226,8 @@ CheckRow PlannedRow::TakeRow() {
 }
 
 CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
-                      CheckOutcome outcome, const std::string& folder) {
+                      CheckOutcome outcome, const std::string& folder,
+                      const FileIdentity* leaveOut) {
     if (options.only != nullptr) {
         rows.erase(std::remove_if(rows.begin(), rows.end(),
                                   [&](const PlannedRow& planned) {
@@ -249,6 +260,7 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     FileAccess access = kPerThreadUtf8FileAccess;
     access.uncached = options.uncached;
     access.control = &control;
+    access.leaveOut = leaveOut;
     // A row is read by one thread while this one hands over the rows before
     // it; its RowReading (a copy's pair too) is taken only after its result.
     const ReadFileAt read = [&](std::size_t unit, unsigned parts,

@@ -79,8 +79,11 @@ struct PlannedRow {
 // Hands `rows` to `sink` in order: the plan first (only the rows that
 // `options.only` names, when set), then each row once its files are read,
 // progress meanwhile. Fills `outcome`'s counts and end. `folder`: the
-// folder checked, where rows that ReadsItsName find their files.
+// folder checked, where rows that ReadsItsName find their files. A row
+// whose file is `leaveOut` (the list checked, by identity) is not read: it
+// goes to ListFoundAs instead of Row.
 CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
-                      CheckOutcome outcome, const std::string& folder = std::string());
+                      CheckOutcome outcome, const std::string& folder = std::string(),
+                      const FileIdentity* leaveOut = nullptr);
 
 }  // namespace sumbrook

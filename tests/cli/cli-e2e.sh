@@ -483,6 +483,21 @@ expect_out "OK          a.txt
 1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "a list naming itself"
 expect_err_has "list2.sfv names itself" "a list naming itself"
 
+# Every file that is the list by identity is left out and named once: a
+# listed link to it, an unlisted hard link, the list bound over another file.
+mkdir -p selfish3; printf abc >selfish3/a.txt
+printf 'a.txt 352441C2\nlink.sfv 12345678\n' >selfish3/l.sfv
+ln -s l.sfv selfish3/link.sfv; ln selfish3/l.sfv selfish3/hard.sfv
+bound=""; : >selfish3/bound.sfv
+[ "$(id -u)" -eq 0 ] && mount --bind selfish3/l.sfv selfish3/bound.sfv 2>/dev/null && bound=selfish3/bound.sfv
+run 0 --verify selfish3/l.sfv
+expect_out "OK          a.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "links to the list"
+for name in link.sfv hard.sfv ${bound:+bound.sfv}; do
+  [ "$(grep -c "^sumbrook-cli: $name is selfish3/l.sfv itself" <<<"$err")" -eq 1 ] || fail "$name not named once: $err"
+done
+[ -n "$bound" ] && umount "$bound"
+
 # Without -r too, a listed folder that cannot be listed is reported.
 mkdir -p shut9/closed; printf x >shut9/closed/x; chmod 000 shut9/closed
 printf 'closed/x 00000000\n' >shut9/l.sfv
