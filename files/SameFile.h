@@ -20,7 +20,9 @@ struct FileIdentity {
 };
 
 // Both known and the same file.
-bool operator==(const FileIdentity& a, const FileIdentity& b);
+inline bool operator==(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && b.known && a.device == b.device && a.number == b.number;
+}
 
 // The file at `path`, a link followed to the file it names.
 FileIdentity IdentityOf(const std::string& path);
