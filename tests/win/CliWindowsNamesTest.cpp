@@ -351,6 +351,23 @@ TEST(CliDirectoryForms, EveryFormGivesTheSameLists) {
     }
 }
 
+// Another name of the list (a hard link: the same file ID) is the list
+// itself: left out, never read, named once.
+TEST(CliListItself, AnotherNameOfTheListIsLeftOutAndNamedOnce) {
+    test::TempFolder scratch;
+    scratch.MakeFolder("dir");
+    const std::string list = scratch.Write("dir\\l.sfv", "a.txt 352441C2\n");
+    scratch.Write("dir\\a.txt", "abc");
+    ASSERT_TRUE(CreateHardLinkW(WideFromUtf8(scratch / "dir\\hard.sfv").c_str(),
+                                WideFromUtf8(list).c_str(), nullptr));
+    const CliRun run = RunCli(scratch, {"--verify", list});
+    EXPECT_EQ(run.exitCode, 0U) << run.Err();
+    EXPECT_EQ(run.Out(),
+              "OK          a.txt\n1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE\n");
+    EXPECT_EQ(run.Err(),
+              "sumbrook-cli: hard.sfv is " + list + " itself (the same file); it is not checked\n");
+}
+
 // A list that cannot be written whole is an error: Wine shows the host's
 // full device as Z:\dev\full, where every write fails.
 TEST(CliWrittenList, FullDeviceIsAnError) {
