@@ -104,8 +104,14 @@ inline constexpr FileAccess kDialogFileAccess{ErrorModeScope::kProcess, nullptr}
 // sets its own thread's error mode, and names are UTF-8, reaching every file
 // Windows can hold.
 #ifdef _WIN32
-inline constexpr FileAccess kPerThreadUtf8FileAccess{
-    ErrorModeScope::kThread, OpenUtf8PathForReading, false, nullptr, nullptr, IdentityOfOpenFile};
+inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread,
+                                                     OpenUtf8PathForReading,
+                                                     false,
+                                                     nullptr,
+                                                     DigestKind::kCrc32,
+                                                     nullptr,
+                                                     nullptr,
+                                                     IdentityOfOpenFile};
 #else
 inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread, nullptr};
 #endif
