@@ -159,10 +159,12 @@ fuzz:
 
 # sumbrook-cli against rhash, 7z, Python's zlib and cat on the same cached
 # data, --verify of an SFV list against rhash -c and cksfv -f, --compare
-# against diff -rq (needs rhash, cksfv, 7zip, hyperfine: apt-get install
-# rhash cksfv 7zip hyperfine); then its digests against rhash, sha256sum,
+# against diff -rq, and lists of a million lines in four layouts against
+# rhash -c, time and peak memory; then its digests against rhash, sha256sum,
 # b3sum and xxhsum, --verify of SHA-256 lists against rhash -c and
-# sha256sum -c, and a 1,000,000-line SHA-256 list's memory against SFV's.
+# sha256sum -c, and a 1,000,000-line SHA-256 list's memory against SFV's
+# (needs rhash, cksfv, 7zip, hyperfine: apt-get install rhash cksfv 7zip
+# hyperfine).
 bench-cli: native
 	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli
 	bench/digest-bench.sh $(NATIVE)/cli/sumbrook-cli

@@ -26,6 +26,10 @@ class ReportPrinter : public PrintingSink {
         Output().Complain(DisplayName(listPath_) + " names itself on line " + std::to_string(line) +
                           "; that line is not checked");
     }
+    void ListFoundAs(const std::string& name) override {
+        Output().Complain(DisplayName(name) + " is " + DisplayName(listPath_) +
+                          " itself (the same file); it is not checked");
+    }
 
   private:
     std::string listPath_;

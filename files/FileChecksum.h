@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "files/SameFile.h"
 #include "hash/Digest.h"
 #include "hash/Hasher.h"
 #include "platform/ErrorModeScope.h"
@@ -24,6 +25,7 @@ enum class FileReadStatus {
     kReadFailed,    // a read request failed
     kEndedEarly,    // the file became shorter than the size found at open
     kCancelled,     // the run's FileReadControl stopped the reading
+    kLeftOut,       // the file is FileAccess::leaveOut (by identity): never read
 };
 
 struct FileChecksum {
@@ -78,6 +80,14 @@ struct FileAccess {
     // CRC-32 only, links none of the other kinds' code.
     DigestKind digest = DigestKind::kCrc32;
     HasherMaker makeHasher = nullptr;
+    // A file that is this one (files/SameFile.h: device and file number, or
+    // volume and file ID), whatever path reaches it, is not read: kLeftOut.
+    // Null: none.
+    const FileIdentity* leaveOut = nullptr;
+    // Windows: tells the identity of an open handle for `leaveOut` (a
+    // pointer, so that the dialog, which leaves nothing out, links none of
+    // it); POSIX learns it at open anyway.
+    FileIdentity (*identityOf)(void* handle) = nullptr;
 };
 
 // `access` reading digests of `kind`, whatever their kind (MakeHasher).
@@ -95,7 +105,13 @@ inline constexpr FileAccess kDialogFileAccess{ErrorModeScope::kProcess, nullptr}
 // Windows can hold.
 #ifdef _WIN32
 inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread,
-                                                     OpenUtf8PathForReading};
+                                                     OpenUtf8PathForReading,
+                                                     false,
+                                                     nullptr,
+                                                     DigestKind::kCrc32,
+                                                     nullptr,
+                                                     nullptr,
+                                                     IdentityOfOpenFile};
 #else
 inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread, nullptr};
 #endif

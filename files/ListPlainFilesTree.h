@@ -1,11 +1,13 @@
-// The plain files (ListPlainFiles's rule) of a folder, of its whole tree, or
-// of chosen folders in it, each named by its path relative to the top
-// folder with '/' between folders: "a.txt", "sub/deeper/b.txt".
+// The plain files (ListPlainFiles's rule) of a folder or of its whole tree,
+// each named by its path relative to the top folder with '/' between
+// folders: "a.txt", "sub/deeper/b.txt"; and the walk of such a tree one
+// entry at a time.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "files/FolderEntries.h"
 #include "files/ListPlainFiles.h"
 
 namespace sumbrook {
@@ -32,14 +34,26 @@ struct PlainFileTree {
 // that ListSubfolders enters, at any depth.
 PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive);
 
-// The plain files directly in each of `folders` (relative paths as above,
-// "" for `top` itself). Only folders reached from `top` through folders
-// (hidden ones too) are looked into, never through a link or junction; a
-// folder that is not there so (none of that name, a file, a link) adds
-// nothing and is no fault. The folders there that cannot be listed, and
-// those on the way to them, are in `faults`. `ok` is always true.
-PlainFileTree ListPlainFilesOfFolders(const std::string& top,
-                                      const std::vector<std::string>& folders);
+// What a walk of a tree hands over, folder by folder.
+class FolderTreeVisitor {
+  public:
+    virtual ~FolderTreeVisitor() = default;
+    // An entry of the folder at `folder` (relative, "" for the top), whose
+    // path is `folderPath`.
+    virtual void Entry(const std::string& folder, const std::string& folderPath,
+                       const FolderEntry& entry) = 0;
+    // After the entries of `folder`: `listed` when every one was read, else
+    // the folder could not be listed (or not to its end) for `error`.
+    virtual void FolderDone(const std::string& folder, const std::string& folderPath, bool listed,
+                            const std::string& error) = 0;
+};
+
+// Lists `top` and, with `recursive`, every folder below it that
+// ListSubfolders enters (never through a link, so the walk cannot run in
+// circles or leave the tree), each once, entry by entry. False when `top`
+// itself cannot be listed (its FolderDone tells why); a folder below that
+// cannot be listed is told and the walk goes on past it.
+bool WalkFolderTree(const std::string& top, bool recursive, FolderTreeVisitor& visitor);
 
 // The path of `relative` (with '/' between folders) inside `top`, with the
 // platform's separator.

@@ -29,10 +29,12 @@ std::string ComponentFault(std::string_view component, PathSystem system, Contro
         return "a name Windows cannot hold: it holds a control byte";
     }
     const std::string quoted = "\"" + std::string(component) + "\"";
-    if (component.find_first_not_of(". ") == std::string_view::npos) {
-        return quoted + " is only dots and blanks, which Windows reads as \".\" or \"..\"";
-    }
     cannotBeHeld = true;
+    // Never opened: Win32 would drop it, or read it as "." or "..".
+    if (component.find_first_not_of(". ") == std::string_view::npos) {
+        return "a name Windows cannot hold: " + quoted +
+               " is only dots and blanks, which Windows reads as \".\" or \"..\"";
+    }
     if (component.find(':') != std::string_view::npos) {
         return "a name Windows cannot hold: " + quoted +
                " holds ':', which names a drive or a data stream on Windows";

@@ -43,11 +43,11 @@ enum class ControlBytes { kRefused, kInNames };
 //   would otherwise be read as folders named "C:");
 // - ".." that climbs above the folder, and a name that leaves no component;
 // - a control byte, unless `control` is kInNames: then only NUL.
-// On Windows it also refuses a component of dots and blanks only other than
-// "." and "..", which Windows trims to "." or ".." or to nothing; and it
-// finds that Windows cannot hold (`cannotBeHeld`) a component with ':',
-// which it reads as a named data stream of a file ("a.txt:hidden"), and a
-// device name (IsWindowsDeviceName), which opens a device instead of a file,
+// On Windows it also finds that Windows cannot hold (`cannotBeHeld`) a
+// component of dots and blanks only other than "." and ".." (" ", "..."),
+// which Windows trims to "." or ".." or to nothing; a component with ':',
+// which it reads as a named data stream of a file ("a.txt:hidden"); a
+// device name (IsWindowsDeviceName), which opens a device instead of a file;
 // and with kInNames one with a byte from 1 to 31.
 // Elsewhere those are ordinary names. On Windows a component is taken in the
 // form Win32 resolves it to, without the dots and blanks it ends in, so that

@@ -14,7 +14,6 @@
 #include "files/FileEntryCrc32.h"
 #include "files/FileReadControl.h"
 #include "files/FileSize.h"
-#include "files/FolderAbsence.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
@@ -32,7 +31,7 @@
 #include "verify/ReportText.h"
 #include "verify/RowReading.h"
 #include "verify/SfvCheck.h"
-#include "verify/UnlistedCandidates.h"
+#include "verify/SfvFolders.h"
 
 namespace sumbrook {
 
@@ -138,36 +137,42 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     }
     CheckOutcome outcome;
     outcome.kind = CheckKind::kProtocol;
-    return ReadRows(std::move(rows), digests, options, sink, std::move(outcome));
+    const FileIdentity protocolFile = IdentityOf(listPath);
+    return ReadRows(std::move(rows), digests, options, sink, std::move(outcome), std::string(),
+                    &protocolFile);
 }
 
-// The folders of listed files that are not there, so that their files are
-// found missing without opening each (a list of many files of a folder that
-// is gone costs one look at the folder).
-class AbsentFolders {
-  public:
-    explicit AbsentFolders(const std::string& top) : top_(top) {}
-
-    // ErrorOpeningInside for the folder of `listed` (relative, '/' between
-    // folders); 0 for a file directly in the top folder.
-    unsigned long ErrorOpening(std::string_view listed) {
-        const std::size_t folderEnd = listed.rfind('/');
-        if (folderEnd == std::string_view::npos) return 0;
-        const std::string_view folder = listed.substr(0, folderEnd);
-        if (folder == last_) return lastError_;
-        last_.assign(folder);
-        const auto [known, added] = errors_.try_emplace(last_, 0);
-        if (added) known->second = ErrorOpeningInside(PathInFolder(top_, last_));
-        lastError_ = known->second;
-        return lastError_;
+// Asks the sizes that the listings did not tell of the files of `rows` that
+// are read, on up to `jobs` threads.
+void QueryRowSizes(const SfvPlan& plan, const std::vector<ListEntry>& entries,
+                   const std::string& checked, SfvFolders& folders, unsigned jobs) {
+    std::vector<std::size_t> asked;
+    for (std::size_t index = 0; index < plan.rows.size(); ++index) {
+        const SfvRow& row = plan.rows[index];
+        if (folders.rowSizes[index] != SfvFolders::kUnknownSize) continue;
+        if (row.kind == SfvRow::Kind::kUnlisted ||
+            (row.kind == SfvRow::Kind::kListed && row.file != SfvRow::kNone)) {
+            const FoundFile& file = plan.found[row.file];
+            if (file.sized) {
+                folders.rowSizes[index] = file.size;
+                continue;
+            }
+        }
+        if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kUnlisted) {
+            asked.push_back(index);
+        }
     }
-
-  private:
-    const std::string& top_;
-    std::unordered_map<std::string, unsigned long> errors_;
-    std::string last_ = std::string(1, '\0');  // no folder's name
-    unsigned long lastError_ = 0;
-};
+    OnThreads(asked.size(), jobs, [&](std::size_t at) {
+        const std::size_t index = asked[at];
+        const SfvRow& row = plan.rows[index];
+        const std::string_view name =
+            row.file != SfvRow::kNone ? plan.found[row.file].name : entries[row.entry].name;
+        std::uint64_t size = 0;
+        if (QueryFileSize(PathInFolder(checked, std::string(name)), size)) {
+            folders.rowSizes[index] = size;
+        }
+    });
+}
 
 // "SHA-256 or BLAKE3".
 std::string KindsText(const std::vector<DigestKind>& kinds) {
@@ -260,20 +265,21 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                               CheckSink& sink) {
     std::vector<ListEntry>& entries = list.entries;
     const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
-    // The rows take their names from `entries` and the listing below, which
-    // both last until the reading is done. On POSIX a '\\' names a folder
-    // unless a file of the name as listed is there.
-    SfvPlan plan = PlanSfvVerification(
-        entries, list.names, kNamesFoldCase, DescriptorOf(list.format).controlBytes,
-        [&checked](std::string_view name) {
-            std::uint64_t bytes = 0;
-            return QueryFileSize(PathInFolder(checked, std::string(name)), bytes);
-        });
+    // The rows take their names from `entries` and the plan, which both
+    // last until the reading is done. On POSIX a '\\' names a folder unless
+    // a file of the name as listed is there.
+    SfvPlan plan = PlanSfvVerification(entries, list.names, DescriptorOf(list.format).controlBytes,
+                                       [&checked](std::string_view name) {
+                                           std::uint64_t bytes = 0;
+                                           return QueryFileSize(
+                                               PathInFolder(checked, std::string(name)), bytes);
+                                       });
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath, LineFault(plan.line, plan.error));
     }
-    PlainFileTree top = ListPlainFilesTree(checked, options.recursive);
-    if (!top.ok) return Refused(CheckKind::kSfv, checked, top.error);
+    SfvFolders folders = ListSfvFolders(plan, entries, checked, listPath, options.recursive,
+                                        kNamesFoldCase, options.planBytes);
+    if (!folders.ok) return Refused(CheckKind::kSfv, checked, folders.error);
     CheckOutcome outcome;
     outcome.kind = CheckKind::kSfv;
     if (list.clearSigned) outcome.notes.emplace_back("the list's signature was not checked");
@@ -287,27 +293,21 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
             return outcome;
         }
     }
-    std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, options.recursive);
-    for (const FolderFault& fault : top.faults) {
+    for (const FolderFault& fault : folders.faults) {
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
-    LeaveOutFile(files, listPath);
-    if (!options.ignoreMissing) AddUnlistedFiles(plan, entries, files, kNamesFoldCase);
-    if (options.planBytes) QueryMissingSizes(files, options.jobs);
-    // The sizes of the listed files, as far as the listings saw them.
-    std::unordered_map<std::string, std::uint64_t> sizes;
-    sizes.reserve(files.size());
-    for (const PlainFile& file : files) sizes.emplace(NameKey(file.name), file.size);
+    if (options.planBytes) QueryRowSizes(plan, entries, checked, folders, options.jobs);
 
     // NEW files are read for the kind of the first listed digest.
     const DigestKind unlistedKind = entries.front().kind;
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
     bool namedItself = false;
-    AbsentFolders absentFolders(checked);
-    for (const SfvRow& planned : plan.rows) {
-        const std::string_view path = SfvRowPath(planned, entries, files);
+    for (std::size_t index = 0; index < plan.rows.size(); ++index) {
+        const SfvRow& planned = plan.rows[index];
+        if (planned.kind == SfvRow::Kind::kJoined) continue;
+        const std::string_view path = SfvRowPath(planned, entries, plan);
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
             planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
             if (entries.size() == 1) return NamesOnlyItself(CheckKind::kSfv, listPath);
@@ -318,22 +318,36 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
         PlannedRow row;
         row.name = path;
         switch (planned.kind) {
-            case SfvRow::Kind::kListed: {
-                row.expectedAt = entries[planned.entry].digestAt;
-                row.expectedKind = entries[planned.entry].kind;
-                const unsigned long notThere = absentFolders.ErrorOpening(path);
-                if (notThere != 0) {
-                    // As opening it would find (a MISSING row tells no
-                    // failure beside).
-                    row.status = VerifyStatus::kMissing;
+            case SfvRow::Kind::kListed:
+            case SfvRow::Kind::kUnlisted: {
+                const bool listed = planned.kind == SfvRow::Kind::kListed;
+                if (!listed && options.ignoreMissing) continue;
+                if (listed) {
+                    row.expectedAt = entries[planned.entry].digestAt;
+                    row.expectedKind = entries[planned.entry].kind;
+                }
+                const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
+                const DigestKind kind = listed ? row.expectedKind : unlistedKind;
+                // A row that reads the file it names needs no more, unless
+                // its size is planned.
+                const bool upToCase = listed && planned.file != SfvRow::kNone;
+                if (!upToCase && !options.planBytes) {
+                    row.ReadsItsName(judge, kind);
                     break;
                 }
-                RowReading& reading = row.StartReading(RowJudge::kSfvListed, row.expectedKind);
-                reading.toRead.push_back({PathInFolder(checked, std::string(path)), ""});
-                const auto size = sizes.find(NameKey(path));
-                if (size != sizes.end()) reading.bytes = size->second;
+                RowReading& reading = row.StartReading(judge, kind);
+                const std::string_view file = upToCase ? plan.found[planned.file].name : path;
+                reading.toRead.push_back({PathInFolder(checked, std::string(file)), ""});
+                if (options.planBytes && folders.rowSizes[index] != SfvFolders::kUnknownSize) {
+                    reading.bytes = folders.rowSizes[index];
+                }
                 break;
             }
+            case SfvRow::Kind::kMissing:
+                row.expectedAt = entries[planned.entry].digestAt;
+                row.expectedKind = entries[planned.entry].kind;
+                row.status = VerifyStatus::kMissing;
+                break;
             case SfvRow::Kind::kDuplicate:
                 row.status = VerifyStatus::kDuplicate;
                 row.More().lines.push_back(entries[planned.entry].line);
@@ -346,14 +360,16 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                 row.More().notHeld = std::move(plan.details[planned.detail].reason);
                 row.More().lines.push_back(entries[planned.entry].line);
                 break;
-            case SfvRow::Kind::kUnlisted:
-                Read(row.StartReading(RowJudge::kSfvUnlisted, unlistedKind), files[planned.file]);
+            case SfvRow::Kind::kJoined:
                 break;
         }
         rows.push_back(std::move(row));
     }
     std::vector<SfvRow>().swap(plan.rows);
-    return ReadRows(std::move(rows), list.digests, options, sink, std::move(outcome));
+    // A link to the list, or another name of it, is found when it is opened.
+    const FileIdentity listFile = IdentityOf(listPath);
+    return ReadRows(std::move(rows), list.digests, options, sink, std::move(outcome), checked,
+                    &listFile);
 }
 
 }  // namespace

@@ -59,6 +59,10 @@ class CheckSink {
     // that line is not checked (the list could never match it), and no row
     // is reported for it.
     virtual void ListNamesItself(std::size_t line) { (void)line; }
+    // A file that is the list itself by identity (a link to it, another
+    // name of it, the list reached by another path), reached as `name`
+    // (relative to the folder checked): it is not read and has no row.
+    virtual void ListFoundAs(const std::string& name) { (void)name; }
 };
 
 struct CheckOptions {

@@ -38,6 +38,8 @@ struct RowReading {
     std::uint64_t bytes = 0;                 // their sizes, as listed
     DigestKind digest = DigestKind::kCrc32;  // the digest read of them
     const ProtocolEntry* protocolEntry = nullptr;
+    // kCopy: both results, set by the thread that reads them.
+    std::unique_ptr<CopyPairChecksums> pair;
     RowJudge judge;
     VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
 };
@@ -59,6 +61,9 @@ struct PlannedRow {
     std::uint32_t expectedAt = kNoDigest;
     VerifyStatus status = VerifyStatus::kOk;
     DigestKind expectedKind = DigestKind::kCrc32;
+    // Set by ReadsItsName.
+    bool readsName = false;
+    RowJudge nameJudge = RowJudge::kSfvListed;
 
     // Keeps `digest` in `digests` as the row's expected digest.
     void Expect(DigestStore& digests, const Digest& digest);
@@ -69,7 +74,15 @@ struct PlannedRow {
     // Makes the row one whose files are read for a digest of `digest`, and
     // judged by `judge`.
     RowReading& StartReading(RowJudge judge, DigestKind digest);
-    std::size_t FilesToRead() const { return reading ? reading->toRead.size() : 0; }
+    // Makes the row one whose one file is `name` in the folder checked
+    // (ReadRows's `folder`), of no size known, read for a digest of `digest`
+    // (kept as `expectedKind`) and judged by `judge`: most rows of a long
+    // list are so, and need no RowReading.
+    void ReadsItsName(RowJudge judge, DigestKind digest);
+    std::size_t FilesToRead() const {
+        return reading ? reading->toRead.size() : (readsName ? 1 : 0);
+    }
+    bool HasExpected() const { return expectedAt != kNoDigest; }
     // The whole row as planned, its expected digest taken from `digests`;
     // this one keeps nothing of it.
     CheckRow TakeRow(const DigestStore& digests);
@@ -77,9 +90,14 @@ struct PlannedRow {
 
 // Hands `rows` to `sink` in order: the plan first (only the rows that
 // `options.only` names, when set), then each row once its files are read
-// (but with `options.ignoreMissing` no MISSING row), progress meanwhile. The rows' expected digests
-// are in `digests`. Fills `outcome`'s counts and end.
+// (but with `options.ignoreMissing` no MISSING row), progress meanwhile. The
+// rows' expected digests are in `digests`. Fills `outcome`'s counts and end.
+// `folder`: the folder checked, where rows that ReadsItsName find their
+// files. A row whose file is `leaveOut` (the list checked, by identity) is
+// not read: it goes to ListFoundAs instead of Row.
 CheckOutcome ReadRows(std::vector<PlannedRow> rows, const DigestStore& digests,
-                      const CheckOptions& options, CheckSink& sink, CheckOutcome outcome);
+                      const CheckOptions& options, CheckSink& sink, CheckOutcome outcome,
+                      const std::string& folder = std::string(),
+                      const FileIdentity* leaveOut = nullptr);
 
 }  // namespace sumbrook

@@ -483,6 +483,21 @@ expect_out "OK          a.txt
 1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "a list naming itself"
 expect_err_has "list2.sfv names itself" "a list naming itself"
 
+# Every file that is the list by identity is left out and named once: a
+# listed link to it, an unlisted hard link, the list bound over another file.
+mkdir -p selfish3; printf abc >selfish3/a.txt
+printf 'a.txt 352441C2\nlink.sfv 12345678\n' >selfish3/l.sfv
+ln -s l.sfv selfish3/link.sfv; ln selfish3/l.sfv selfish3/hard.sfv
+bound=""; : >selfish3/bound.sfv
+[ "$(id -u)" -eq 0 ] && mount --bind selfish3/l.sfv selfish3/bound.sfv 2>/dev/null && bound=selfish3/bound.sfv
+run 0 --verify selfish3/l.sfv
+expect_out "OK          a.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "links to the list"
+for name in link.sfv hard.sfv ${bound:+bound.sfv}; do
+  [ "$(grep -c "^sumbrook-cli: $name is selfish3/l.sfv itself" <<<"$err")" -eq 1 ] || fail "$name not named once: $err"
+done
+[ -n "$bound" ] && umount "$bound"
+
 # Without -r too, a listed folder that cannot be listed is reported.
 mkdir -p shut9/closed; printf x >shut9/closed/x; chmod 000 shut9/closed
 printf 'closed/x 00000000\n' >shut9/l.sfv
@@ -608,6 +623,34 @@ run 0 --protocol zero; expect_err_has "zero/zero.bin: its checksum is 00000000, 
 mkdir -p onlyself; printf abc >onlyself/a.txt; printf 'l.sfv 00000000\n' >onlyself/l.sfv
 run 2 --verify onlyself/l.sfv; expect_out "" "a list naming only itself"
 expect_err_has "onlyself/l.sfv names no files but itself; nothing was checked" "a list naming only itself"
+
+# Without -r a folder is listed only where a listed file lies directly in it:
+# folders on the way (the top too) that may be passed but not read are no
+# error; one that holds a listed file and cannot be listed is.
+mkdir -p pass9/mid/x; printf abc >pass9/mid/x/a.txt; printf 'mid/x/a.txt 352441C2\n' >pass9/l.sfv
+chmod 711 pass9 pass9/mid
+run_unprivileged 0 --verify pass9/l.sfv
+expect_out "OK          mid/x/a.txt
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "folders passed but not read"
+chmod 755 pass9 pass9/mid
+
+# A list of a million files whose folders are there, or all in one folder,
+# checks in bounded memory: the files a folder's listing does not hold are
+# MISSING without a look at each (not under AddressSanitizer, which
+# reserves far more memory and runs far slower).
+if ! grep -qa __asan_init "$cli"; then
+  mkdir -p million/present million/one
+  (cd million/present && mkdir $(seq -f 'dir%03g' 0 999))
+  awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "dir%03d/file%07d.bin %08X\n", i % 1000, i, i }' \
+    >million/present/l.sfv
+  awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "file%07d.bin %08X\n", i, i }' >million/one/l.sfv
+  for layout in present one; do
+    (ulimit -v 250000; "$cli" --verify "million/$layout/l.sfv" >"$work/out" 2>"$work/err"); code=$?
+    [ "$code" -eq 1 ] && [ "$(tail -1 "$work/out")" == "0 OK, 0 CHANGED, 1000000 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" ] ||
+      fail "a million missing files ($layout) exited $code: $(tail -1 "$work/out") $(cat "$work/err")"
+  done
+  rm -rf million
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"

@@ -161,10 +161,10 @@ TEST(ListedPath, RefusesOnlyWhatIsUnsafeWhereItIsRead) {
         const char* name;
         bool posixOk;
         bool windowsCannotHold;  // else refused there
-    } cases[] = {{"aux.c", true, true},     {"dir/nul.txt", true, true},
-                 {"cur/1:2,S", true, true}, {"COM\xC2\xB2", true, true},
-                 {"...", true, false},      {"a/ ./b", true, false},
-                 {"C:x", false, false},     {"a/../../x", false, false}};
+    } cases[] = {
+        {"aux.c", true, true},       {"dir/nul.txt", true, true}, {"cur/1:2,S", true, true},
+        {"COM\xC2\xB2", true, true}, {"...", true, true},         {"a/ ./b", true, true},
+        {" /l.sfv", true, true},     {"C:x", false, false},       {"a/../../x", false, false}};
     // Win32 drops the dots and blanks a component ends in; POSIX keeps them.
     EXPECT_EQ(
         JoinListedPath(ResolveListedPath("sub. /b.txt.", PathSystem::kWindows).components, '/'),
