@@ -1,5 +1,6 @@
 // What the command line's sinks print alike: the progress line, sized by the
-// plan, and on standard error each folder that could not be listed.
+// plan, and on standard error each folder that could not be listed and each
+// link left out because it leads to no file.
 #pragma once
 
 #include <string>
@@ -9,6 +10,11 @@
 #include "verify/DisplayName.h"
 
 namespace sumbrook {
+
+// What is said of a link that leads to no file, left out.
+inline std::string LinkLeftOutText(const std::string& error) {
+    return "left out: a link that leads to no file (" + error + ")";
+}
 
 class PrintingSink : public CheckSink {
   public:
@@ -20,6 +26,9 @@ class PrintingSink : public CheckSink {
     }
     void FolderNotListed(const std::string& path, const std::string& error) override {
         output_.Complain(DisplayName(path), "the folder cannot be listed: " + error);
+    }
+    void LinkLeftOut(const std::string& path, const std::string& error) override {
+        output_.Complain(DisplayName(path), LinkLeftOutText(error));
     }
 
   protected:

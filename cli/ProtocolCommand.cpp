@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
+#include "cli/PrintingSink.h"
 #include "crc/Crc32.h"
 #include "files/ChecksumInOrder.h"
 #include "files/ListPlainFiles.h"
@@ -36,6 +37,9 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
     if (!list.ok) {
         output.Complain(DisplayName(directory), list.error);
         return kExitError;
+    }
+    for (const BrokenLink& link : list.brokenLinks) {
+        output.Complain(DisplayName(link.path), LinkLeftOutText(link.error));
     }
     // An earlier protocol at the output path is about to be replaced; a
     // protocol written to a file by standard output is being written.

@@ -25,6 +25,9 @@ struct FolderEntry {
     // whose targets are looked at).
     std::uint64_t size = 0;
     bool sized = false;
+    // A link, not hidden, that leads to no file (POSIX: nothing there, a
+    // loop, a place it may not look into): errno of the look, else 0.
+    int brokenLinkError = 0;
 };
 
 // Calls `visit` for each entry of `folder` ("." and ".." left out; POSIX:

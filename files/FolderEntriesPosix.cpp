@@ -30,7 +30,11 @@ void Classify(int folderFd, const dirent& found, FolderEntry& entry) {
     } else if (type == DT_REG) {
         entry.plainFile = !entry.hidden;
     } else if (type == DT_LNK && !entry.hidden) {
-        if (fstatat(folderFd, found.d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) return;
+        if (fstatat(folderFd, found.d_name, &info, 0) != 0) {
+            entry.brokenLinkError = errno;
+            return;
+        }
+        if (!S_ISREG(info.st_mode)) return;
         entry.plainFile = true;
         entry.size = static_cast<std::uint64_t>(info.st_size);
         entry.sized = true;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/SystemErrorText.h"
+
 namespace sumbrook {
 
 namespace {
@@ -27,6 +29,13 @@ class PlainFileCollector : public FolderTreeVisitor {
 
     void Entry(const std::string& folder, const std::string& folderPath,
                const FolderEntry& entry) override {
+        if (entry.brokenLinkError != 0) {
+            std::string path = FolderPrefix(folderPath);
+            path += entry.name;
+            tree_.brokenLinks.push_back(
+                {std::move(path),
+                 SystemErrorText(static_cast<unsigned long>(entry.brokenLinkError))});
+        }
         if (!entry.plainFile) return;
         PlainFile file;
         file.name = Child(folder, entry.name);
@@ -97,6 +106,8 @@ PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive) {
     if (!std::is_sorted(tree.files.begin(), tree.files.end(), byName)) {
         std::sort(tree.files.begin(), tree.files.end(), byName);
     }
+    std::sort(tree.brokenLinks.begin(), tree.brokenLinks.end(),
+              [](const BrokenLink& a, const BrokenLink& b) { return a.path < b.path; });
     return tree;
 }
 

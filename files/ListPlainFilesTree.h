@@ -25,6 +25,9 @@ struct PlainFileTree {
     // Folders below the top that could not be listed; their files are not
     // in `files`. The listing goes on past them.
     std::vector<FolderFault> faults;
+    // Links in the folders listed that lead to no file, as ListPlainFiles
+    // finds them.
+    std::vector<BrokenLink> brokenLinks;
 };
 
 // The plain files of `top`; with `recursive`, also those of every subfolder

@@ -40,6 +40,14 @@ CheckOutcome Refused(CheckKind kind, std::string subject, std::string error) {
     return outcome;
 }
 
+// A list whose one line names the list itself would check nothing.
+CheckOutcome NamesOnlyItself(CheckKind kind, const std::string& listPath) {
+    CheckOutcome outcome =
+        Refused(kind, listPath, "names no files but itself; nothing was checked");
+    outcome.errorFollowsSubject = true;
+    return outcome;
+}
+
 void Read(RowReading& reading, const PlainFile& file) {
     reading.toRead.push_back({file.path, file.alternatePath});
     reading.bytes += file.size;
@@ -104,6 +112,8 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
                 row.OwnName(Utf8OfProtocolText(TrimmedNameField(entry->nameField)));
                 // The protocol itself, left out of the listing above.
                 if (!namedItself && NamesFile(checked, row.name, listPath)) {
+                    if (protocol.entries.size() == 1)
+                        return NamesOnlyItself(CheckKind::kProtocol, listPath);
                     namedItself = true;
                     sink.ListNamesItself(entry->line);
                     continue;
@@ -189,6 +199,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         const std::string_view path = SfvRowPath(planned, entries, plan);
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
             planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
+            if (entries.size() == 1) return NamesOnlyItself(CheckKind::kSfv, listPath);
             namedItself = true;
             sink.ListNamesItself(entries[planned.entry].line);
             continue;
@@ -291,6 +302,7 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
             sink.FolderNotListed(fault.path, fault.error);
             ++outcome.foldersNotListed;
         }
+        for (const BrokenLink& link : tree->brokenLinks) sink.LinkLeftOut(link.path, link.error);
     }
     const std::vector<PlainFile>& sources = sourceTree.files;
     const std::vector<PlainFile>& copies = copyTree.files;

@@ -46,6 +46,12 @@ class CheckSink {
         (void)path;
         (void)error;
     }
+    // A link among the files listed that leads to no file (POSIX); it is
+    // not in the report, nor in a list made.
+    virtual void LinkLeftOut(const std::string& path, const std::string& error) {
+        (void)path;
+        (void)error;
+    }
     // The list checked names itself on `line` (the first, when on more):
     // that line is not checked (the list could never match it), and no row
     // is reported for it.
@@ -100,9 +106,10 @@ struct CheckOutcome {
 // (known by its first line; an empty `directory` means the one it names;
 // `recursive` is refused) or else an SFV list (an empty `directory` means
 // the folder holding the list). The list itself is never reported. A list
-// that names no file (empty, only comments, a protocol of no files) is
-// refused: it would check nothing. So is a folder, and on Windows a device
-// name ("aux.sfv", "COM1"), which would be opened and waited on.
+// that names no file (empty, only comments, a protocol of no files, one
+// line that names the list itself) is refused: it would check nothing. So
+// is a folder, and on Windows a device name ("aux.sfv", "COM1", "NUL"),
+// which would be opened and waited on or read as empty.
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink);
 
