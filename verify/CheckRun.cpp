@@ -188,7 +188,11 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
-    if (options.planBytes) QueryRowSizes(plan, entries, checked, folders, options.jobs);
+    // The listings add a row for each unlisted file: every row gets a size.
+    if (options.planBytes) {
+        folders.rowSizes.resize(plan.rows.size(), SfvFolders::kUnknownSize);
+        QueryRowSizes(plan, entries, checked, folders, options.jobs);
+    }
 
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
