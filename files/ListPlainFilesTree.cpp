@@ -77,7 +77,8 @@ bool WalkFolderTree(const std::string& top, bool recursive, FolderTreeVisitor& v
     pending.emplace_back(top, "");
     std::vector<std::string> subfolders;
     while (!pending.empty()) {
-        const auto [path, relative] = std::move(pending.back());
+        const std::string path = std::move(pending.back().first);
+        const std::string relative = std::move(pending.back().second);
         pending.pop_back();
         subfolders.clear();
         const std::string error = ForEachFolderEntry(path, [&](const FolderEntry& entry) {

@@ -297,7 +297,11 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
-    if (options.planBytes) QueryRowSizes(plan, entries, checked, folders, options.jobs);
+    // The listings add a row for each unlisted file: every row gets a size.
+    if (options.planBytes) {
+        folders.rowSizes.resize(plan.rows.size(), SfvFolders::kUnknownSize);
+        QueryRowSizes(plan, entries, checked, folders, options.jobs);
+    }
 
     // NEW files are read for the kind of the first listed digest.
     const DigestKind unlistedKind = entries.front().kind;

@@ -28,7 +28,12 @@ class FolderFeeder : public FolderTreeVisitor {
                const FolderEntry& entry) override {
         const std::uint32_t row = matcher_.Match(folder, entry.name);
         if (row != SfvRow::kNone) {
-            if (sizes_ && entry.sized) result_.rowSizes[row] = entry.size;
+            if (sizes_ && entry.sized) {
+                if (row >= result_.rowSizes.size()) {
+                    result_.rowSizes.resize(row + std::size_t{1}, SfvFolders::kUnknownSize);
+                }
+                result_.rowSizes[row] = entry.size;
+            }
             return;
         }
         if (entry.plainFile && SameLastName(entry.name, listPath_) &&

@@ -56,7 +56,8 @@ bool WriteOnHost(const test::TempFolder& scratch, const std::string& folder,
         GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
     if (unixName == nullptr) return false;
     const auto hostPath = [&](const std::string& path) {
-        char* name = unixName(WideFromUtf8(path).c_str());
+        const std::wstring wide = WideFromUtf8(path);
+        char* name = unixName(wide.c_str());
         std::string host = name == nullptr ? std::string() : name;
         HeapFree(GetProcessHeap(), 0, name);
         return host;
