@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/CommandOutput.h"
-#include "verify/CheckRun.h"
+#include "verify/CheckSink.h"
 #include "verify/DisplayName.h"
 
 namespace sumbrook {

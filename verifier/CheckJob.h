@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "verify/CheckRun.h"
+#include "verify/CheckSink.h"
 
 namespace sumbrook {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "verify/CheckRun.h"
+#include "verify/CheckSink.h"
 
 namespace sumbrook {
 

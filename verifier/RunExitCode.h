@@ -1,7 +1,7 @@
 // The exit code of SumbrookVerify.exe: that of its last check.
 #pragma once
 
-#include "verify/CheckRun.h"
+#include "verify/CheckSink.h"
 
 namespace sumbrook {
 

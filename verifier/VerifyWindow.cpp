@@ -23,6 +23,7 @@
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierControlIds.h"
 #include "verifier/VerifyWindowMenu.h"
+#include "verify/CheckRun.h"
 #include "verify/ReportText.h"
 
 namespace sumbrook {

@@ -4,93 +4,11 @@
 // the rows their own way.
 #pragma once
 
-#include <atomic>
-#include <cstddef>
-#include <cstdint>
-#include <set>
 #include <string>
 
-#include "verify/CheckRow.h"
+#include "verify/CheckSink.h"
 
 namespace sumbrook {
-
-// Known before the first file is read.
-struct CheckPlan {
-    std::size_t files = 0;    // files to read
-    std::uint64_t bytes = 0;  // their bytes, by their sizes when listed
-    std::size_t rows = 0;     // rows the report will have
-};
-
-struct CheckProgress {
-    std::size_t filesDone = 0;
-    std::uint64_t bytesDone = 0;  // including the bytes read so far of files being read
-};
-
-// Called on the thread that runs the check, never two calls at once. An
-// exception from any call ends the run: reading stops, every thread is
-// joined, and the exception leaves the run.
-class CheckSink {
-  public:
-    virtual ~CheckSink() = default;
-    virtual void Planned(const CheckPlan& plan) { (void)plan; }
-    // Each row in report order, as soon as it and every row before it is
-    // known.
-    virtual void Row(const CheckRow& row) = 0;
-    // While files are read: about ten times a second, and sooner when
-    // another sixteenth of the planned bytes has been read (so at most about
-    // 16 more times in a whole run).
-    virtual void Progressed(const CheckProgress& progress) { (void)progress; }
-    // A folder below the one checked that could not be listed; its files
-    // are not in the report.
-    virtual void FolderNotListed(const std::string& path, const std::string& error) {
-        (void)path;
-        (void)error;
-    }
-    // The list checked names itself on `line` (the first, when on more):
-    // that line is not checked (the list could never match it), and no row
-    // is reported for it.
-    virtual void ListNamesItself(std::size_t line) { (void)line; }
-};
-
-struct CheckOptions {
-    unsigned jobs = 1;       // files read at once (at least one)
-    bool recursive = false;  // SFV lists and copies: the whole tree
-    bool uncached = false;   // read past the system's cache
-    // Set from any thread to stop: reading stops within about 100 ms, every
-    // thread is joined, rows already delivered stand, and the run ends as
-    // cancelled. Null: never cancelled.
-    const std::atomic<bool>* cancel = nullptr;
-    // When set: only the rows of these names (CheckRow::name) are read and
-    // reported ("check the failed files again").
-    const std::set<std::string>* only = nullptr;
-    // CheckPlan::bytes counts every file: sizes that the listing did not
-    // tell (a POSIX listing tells none) are asked before reading starts.
-    // False: only the listing's sizes count, sparing a question per file
-    // (the command line, which shows no bytes to come).
-    bool planBytes = true;
-};
-
-struct CheckOutcome {
-    enum class End {
-        kDone,       // every row delivered
-        kCancelled,  // the cancel flag stopped it; the rows delivered stand
-        kRefused,    // nothing was checked: see subject and error
-    };
-    End end = End::kDone;
-    // Which kind of check it was (known once the list is read; kCopy for
-    // CompareCopy), so that a caller can sum it up (SummaryLine).
-    CheckKind kind = CheckKind::kSfv;
-    // kRefused: what was refused (the list's path or a folder, as given) and
-    // why ("line 7: ...", "No such file or directory", "the protocol names no
-    // directory; ...").
-    std::string subject;
-    std::string error;
-    // kRefused: `error` goes on from `subject` as one sentence ("LIST names
-    // no files; nothing was checked") rather than after it as its reason.
-    bool errorFollowsSubject = false;
-    StatusCounts counts;  // of the rows delivered
-    std::size_t foldersNotListed = 0;
-};
 
 // Checks `directory` against the list at `listPath`: the dialog's protocol
 // (known by its first line; an empty `directory` means the one it names;

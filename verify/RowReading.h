@@ -13,7 +13,7 @@
 #include "files/FileEntryCrc32.h"
 #include "lists/ProtocolReader.h"
 #include "lists/SfvReader.h"
-#include "verify/CheckRun.h"
+#include "verify/CheckSink.h"
 #include "verify/ProtocolCheck.h"
 
 namespace sumbrook {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "files/SameFile.h"
-#include "verify/CheckRun.h"
+#include "verify/CheckSink.h"
 
 namespace sumbrook {
 
