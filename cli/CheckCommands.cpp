@@ -6,8 +6,8 @@
 #include "cli/Commands.h"
 #include "cli/PrintingSink.h"
 #include "verify/CheckRun.h"
-#include "verify/DisplayName.h"
 #include "verify/ReportText.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
 
@@ -23,8 +23,7 @@ class ReportPrinter : public PrintingSink {
 
     void Row(const CheckRow& row) override { Output().Line(ReportLine(row)); }
     void ListNamesItself(std::size_t line) override {
-        Output().Complain(DisplayName(listPath_) + " names itself on line " + std::to_string(line) +
-                          "; that line is not checked");
+        Output().Complain(ListNamesItselfText(listPath_, line));
     }
 
   private:
@@ -43,19 +42,15 @@ CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
 // The summary line and the exit code of a check that ran, or its refusal.
 int Finish(CommandOutput& output, const CheckOutcome& outcome) {
     if (outcome.end == CheckOutcome::End::kRefused) {
-        if (outcome.errorFollowsSubject) {
-            output.Complain(DisplayName(outcome.subject) + " " + outcome.error);
-            return kExitError;
-        }
-        output.Complain(DisplayName(outcome.subject), outcome.error);
-        return kExitError;
+        output.Complain(RefusalText(outcome));
+        return ExitCodeOf(outcome);
     }
     output.Line(SummaryLine(outcome.kind, outcome.counts));
     if (!output.Finish()) {
         output.Complain("standard output", "cannot be written");
         return kExitError;
     }
-    return outcome.foldersNotListed > 0 ? kExitError : ExitCodeOf(outcome.counts);
+    return ExitCodeOf(outcome);
 }
 
 }  // namespace

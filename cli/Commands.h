@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ExitCodes.h"
+#include "verify/RunExitCode.h"
 
 namespace sumbrook {
 

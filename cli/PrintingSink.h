@@ -6,7 +6,7 @@
 
 #include "cli/CommandOutput.h"
 #include "verify/CheckSink.h"
-#include "verify/DisplayName.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
 
@@ -19,7 +19,7 @@ class PrintingSink : public CheckSink {
         output_.Meter().Set(progress.filesDone, progress.bytesDone);
     }
     void FolderNotListed(const std::string& path, const std::string& error) override {
-        output_.Complain(DisplayName(path), "the folder cannot be listed: " + error);
+        output_.Complain(FolderNotListedText(path, error));
     }
 
   protected:

@@ -1,7 +1,7 @@
 #include "verifier/CheckReport.h"
 
-#include "verify/DisplayName.h"
 #include "verify/ReportText.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
 
@@ -15,8 +15,7 @@ std::string CheckReportText(const std::vector<CheckRow>& rows, const CheckOutcom
     std::string text;
     if (outcome.end == CheckOutcome::End::kRefused) {
         // The command line's complaint on its standard error.
-        const char* between = outcome.errorFollowsSubject ? " " : ": ";
-        return "sumbrook-cli: " + DisplayName(outcome.subject) + between + outcome.error + kLineEnd;
+        return NoticeLine(RefusalText(outcome)) + kLineEnd;
     }
     for (const CheckRow& row : rows) text.append(ReportLine(row)).append(kLineEnd);
     text.append(SummaryLine(outcome.kind, outcome.counts)).append(kLineEnd);

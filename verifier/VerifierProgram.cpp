@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/WideText.h"
-#include "verifier/RunExitCode.h"
 #include "verifier/VerifierCommandLine.h"
 #include "verifier/VerifyWindow.h"
+#include "verify/RunExitCode.h"
 
 namespace sumbrook {
 
@@ -46,11 +46,11 @@ int RunVerifierProgram(HINSTANCE instance, int show) {
             MessageBoxW(nullptr, text.c_str(), L"Sumbrook Verify",
                         MB_OK | MB_TASKMODAL | MB_ICONERROR);
         }
-        return kVerifierExitError;
+        return kExitError;
     }
     // The folder chooser is a shell dialog: the thread is a COM apartment.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    int exitCode = kVerifierExitError;
+    int exitCode = kExitError;
     HWND window = CreateVerifyWindow(instance, parsed.request, show);
     if (window != nullptr) exitCode = RunVerifyWindowLoop(window);
     if (SUCCEEDED(com)) CoUninitialize();

@@ -6,7 +6,7 @@
 
 namespace sumbrook {
 
-// The process's exit code (see RunExitCode.h); 2 for a command line that
+// The process's exit code (see verify/RunExitCode.h); 2 for a command line that
 // cannot be followed (said in a message box unless /close is among the
 // arguments).
 int RunVerifierProgram(HINSTANCE instance, int show);

@@ -17,7 +17,6 @@
 #include "verifier/FileChoosers.h"
 #include "verifier/ListMaking.h"
 #include "verifier/RowTable.h"
-#include "verifier/RunExitCode.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/StatusTone.h"
 #include "verifier/ThroughputMeter.h"
@@ -25,6 +24,8 @@
 #include "verifier/VerifyWindowMenu.h"
 #include "verify/CheckRun.h"
 #include "verify/ReportText.h"
+#include "verify/RunExitCode.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
 
@@ -190,7 +191,7 @@ class VerifyWindow {
     bool haveOutcome_ = false;
     CheckOutcome outcome_;
     std::string newListPath_;
-    int exitCode_ = kVerifierExitOk;
+    int exitCode_ = kExitOk;
     int shownProgress_ = -1;
     bool rowsUnshown_ = false;
     ULONGLONG lastShown_ = 0;
@@ -541,7 +542,7 @@ void VerifyWindow::Finish(const CheckOutcome& outcome) {
     runKind_ = RunKind::kNone;
     outcome_ = outcome;
     haveOutcome_ = true;
-    exitCode_ = ExitCodeOfRun(outcome);
+    exitCode_ = ExitCodeOf(outcome);
     switch (outcome.end) {
         case CheckOutcome::End::kDone:
             phase_ = StatusLineFacts::Phase::kDone;
@@ -564,7 +565,7 @@ void VerifyWindow::Finish(const CheckOutcome& outcome) {
         const std::string failed =
             ReplaceFileContent(report, CheckReportText(table_.Rows(), outcome_));
         if (!failed.empty()) {
-            exitCode_ = kVerifierExitError;
+            exitCode_ = kExitError;
             if (!request_.closeWhenDone) ShowError("The report " + report + " " + failed + ".");
         }
     }
@@ -580,9 +581,7 @@ void VerifyWindow::Finish(const CheckOutcome& outcome) {
 void VerifyWindow::ShowRefusal(const CheckOutcome& outcome) {
     const std::string what =
         lastKind_ == RunKind::kNewList ? "No list was made." : "Nothing was checked.";
-    const std::string between = outcome.errorFollowsSubject ? " " : "\n";
-    ShowError((outcome.subject.empty() ? std::string() : outcome.subject + between) +
-              outcome.error + "\n\n" + what);
+    ShowError(RefusalText(outcome) + "\n\n" + what);
 }
 
 void VerifyWindow::ShowError(const std::string& text) {
@@ -906,7 +905,7 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 job_->Cancel();
                 job_->Join();
                 job_.reset();
-                exitCode_ = kVerifierExitCancelled;
+                exitCode_ = kExitCancelled;
             }
             if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
             accelerators_ = nullptr;

@@ -15,7 +15,7 @@ inline constexpr wchar_t kVerifyWindowClass[] = L"SumbrookVerifyWindow";
 // Registers the class (once) and creates the window, shown with `show`, and
 // starts what `request` asks for. Null when the window cannot be created.
 // When the window is destroyed it posts WM_QUIT with the exit code of its
-// last run (see RunExitCode.h).
+// last run (see verify/RunExitCode.h).
 HWND CreateVerifyWindow(HINSTANCE instance, const VerifierRequest& request, int show);
 
 // Runs the thread's message loop for the window (keyboard navigation,

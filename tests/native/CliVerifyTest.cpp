@@ -1,4 +1,4 @@
-#include "cli/ExitCodes.h"
+#include "verify/RunExitCode.h"
 #include "verify/ProtocolCheck.h"
 #include "verify/ReportText.h"
 

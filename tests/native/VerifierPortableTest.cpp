@@ -13,7 +13,7 @@
 
 #include "verifier/CheckJob.h"
 #include "verifier/RowTable.h"
-#include "verifier/RunExitCode.h"
+#include "verify/RunExitCode.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierCommandLine.h"
@@ -196,7 +196,7 @@ TEST(RunExitCodeTest, CancelledThenErrorThenDifferences) {
         outcome.end = c.end;
         outcome.foldersNotListed = c.foldersNotListed;
         for (const VerifyStatus status : c.statuses) outcome.counts.Add(MakeRow(status, "x"));
-        EXPECT_EQ(ExitCodeOfRun(outcome), c.expected);
+        EXPECT_EQ(ExitCodeOf(outcome), c.expected);
     }
 }
 

@@ -1,0 +1,27 @@
+#include "verify/RunNotices.h"
+
+#include "verify/DisplayName.h"
+
+namespace sumbrook {
+
+std::string RefusalText(const CheckOutcome& outcome) {
+    return DisplayName(outcome.subject) + (outcome.errorFollowsSubject ? " " : ": ") +
+           outcome.error;
+}
+
+std::string FolderNotListedText(const std::string& path, const std::string& error) {
+    return DisplayName(path) + ": the folder cannot be listed: " + error;
+}
+
+std::string ListNamesItselfText(const std::string& listPath, std::size_t line) {
+    return DisplayName(listPath) + " names itself on line " + std::to_string(line) +
+           "; that line is not checked";
+}
+
+std::string NoticeLine(std::string_view sentence) {
+    std::string line = "sumbrook-cli: ";
+    line.append(sentence);
+    return line;
+}
+
+}  // namespace sumbrook
