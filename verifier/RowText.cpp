@@ -16,13 +16,7 @@ std::string DetailText(const CheckRow& row) {
     const bool checksumsShown = row.status == VerifyStatus::kChanged ||
                                 row.status == VerifyStatus::kNew ||
                                 (row.status == VerifyStatus::kDifferent && !row.sizesCompared);
-    std::string detail;
-    if (!checksumsShown) {
-        const std::string line = ReportLine(row);
-        // The status padded to 12 characters, the name, two blanks, the detail.
-        const std::size_t start = 12 + DisplayName(row.name).size() + 2;
-        if (line.size() > start) detail = line.substr(start);
-    }
+    std::string detail = checksumsShown ? std::string() : ReportDetail(row);
     if (row.readThroughCache) {
         if (!detail.empty()) detail += "; ";
         detail += "read through the cache (the file system refused uncached reads)";
