@@ -1,6 +1,5 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
 #include "crc/Crc32.h"
 #include "files/ChecksumInOrder.h"
@@ -84,7 +83,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             const PlainFile& file = *listed[index];
             // As in the dialog, the time is taken once the first checksum is known.
             if (!headWritten) {
-                writer.WriteHead(ListHeaderTime(settings.err), directoryText);
+                writer.WriteHead(NewListTime(output), directoryText);
                 headWritten = true;
             }
             if (checksum.status != FileReadStatus::kOk) {
@@ -98,7 +97,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             output.Meter().FileDone(checksum.size);
         },
         [&output] { output.Meter().Tick(); });
-    if (!headWritten) writer.WriteHead(ListHeaderTime(settings.err), directoryText);
+    if (!headWritten) writer.WriteHead(NewListTime(output), directoryText);
     writer.WriteTail();
 
     const bool written = FinishWrittenList(

@@ -1,11 +1,11 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
 #include "cli/PrintingSink.h"
 #include "files/ReadFailure.h"
 #include "lists/SfvWriter.h"
 #include "verify/DisplayName.h"
+#include "verify/RunNotices.h"
 #include "verify/SfvListMaking.h"
 
 namespace sumbrook {
@@ -22,8 +22,10 @@ class ListPrinter : public PrintingSink {
 
     void Planned(const CheckPlan& plan) override {
         PrintingSink::Planned(plan);
-        header_ = SfvHeaderLines("sumbrook-cli", settings_.version, ListHeaderTime(settings_.err));
-        for (const std::string& line : header_) Emit(line);
+        when_ = NewListTime(Output());
+        for (const std::string& line : SfvHeaderLines(kProgram, settings_.version, when_)) {
+            Emit(line);
+        }
     }
     void Row(const CheckRow& row) override {
         if (row.status == VerifyStatus::kOk) {
@@ -35,8 +37,10 @@ class ListPrinter : public PrintingSink {
         }
     }
 
+    static constexpr char kProgram[] = "sumbrook-cli";
     bool Written() const { return written_; }
-    const std::vector<std::string>& Header() const { return header_; }
+    // The time the header names.
+    const LocalDateTime& When() const { return when_; }
 
   private:
     void Emit(const std::string& line) {
@@ -47,7 +51,7 @@ class ListPrinter : public PrintingSink {
     const CliSettings& settings_;
     bool toStandardOutput_;
     bool written_ = true;
-    std::vector<std::string> header_;
+    LocalDateTime when_;
 };
 
 }  // namespace
@@ -63,21 +67,21 @@ int WriteDirectorySfv(const std::string& directory, bool recursive, const std::s
     options.planBytes = false;
     // An earlier list at the output path is about to be replaced; a list
     // written to a file by standard output is being written.
-    const SfvListOutcome made =
-        MakeSfvList(directory, {ListBeingWritten(outputPath)}, options, printer);
+    std::vector<std::string> lines;
+    const CheckOutcome made =
+        MakeSfvList(directory, {ListBeingWritten(outputPath)}, options, printer, lines);
     if (made.end == CheckOutcome::End::kRefused) {
-        output.Complain(DisplayName(made.subject), made.error);
-        return kExitError;
+        output.Complain(RefusalText(made));
+        return ExitCodeOf(made);
     }
-    std::string listText;
-    if (!toStandardOutput) {
-        for (const std::string& line : printer.Header()) listText.append(line).append(kSfvLineEnd);
-        for (const std::string& line : made.lines) listText.append(line).append(kSfvLineEnd);
-    }
-    const bool written =
-        FinishWrittenList(output, printer.Written(), {outputPath, listText, "list"}, directory,
-                          made.filesLeftOut, "listed");
-    return written && made.filesLeftOut == 0 && made.foldersNotListed == 0 ? kExitOk : kExitError;
+    const std::string listText =
+        toStandardOutput
+            ? std::string()
+            : SfvListText(ListPrinter::kProgram, settings.version, printer.When(), lines);
+    const std::size_t leftOut = made.counts.Count(VerifyStatus::kUnreadable);
+    const bool written = FinishWrittenList(
+        output, printer.Written(), {outputPath, listText, "list"}, directory, leftOut, "listed");
+    return written ? ExitCodeOf(made) : kExitError;
 }
 
 }  // namespace sumbrook

@@ -12,15 +12,10 @@ namespace {
 // Keeps the lines of the files read, and passes every call on.
 class LineCollector : public CheckSink {
   public:
-    LineCollector(CheckSink& sink, std::vector<std::string>& lines, std::size_t& leftOut)
-        : sink_(sink), lines_(lines), leftOut_(leftOut) {}
+    LineCollector(CheckSink& sink, std::vector<std::string>& lines) : sink_(sink), lines_(lines) {}
     void Planned(const CheckPlan& plan) override { sink_.Planned(plan); }
     void Row(const CheckRow& row) override {
-        if (row.status == VerifyStatus::kOk) {
-            lines_.push_back(SfvEntryLine(row.name, row.found));
-        } else {
-            ++leftOut_;
-        }
+        if (row.status == VerifyStatus::kOk) lines_.push_back(SfvEntryLine(row.name, row.found));
         sink_.Row(row);
     }
     void Progressed(const CheckProgress& progress) override { sink_.Progressed(progress); }
@@ -28,14 +23,15 @@ class LineCollector : public CheckSink {
   private:
     CheckSink& sink_;
     std::vector<std::string>& lines_;
-    std::size_t& leftOut_;
 };
 
 }  // namespace
 
-SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
-                           const CheckOptions& options, CheckSink& sink) {
-    SfvListOutcome outcome;
+CheckOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
+                         const CheckOptions& options, CheckSink& sink,
+                         std::vector<std::string>& lines) {
+    CheckOutcome outcome;
+    outcome.kind = CheckKind::kSfv;
     PlainFileTree tree = ListPlainFilesTree(directory, options.recursive);
     if (!tree.ok) {
         outcome.end = CheckOutcome::End::kRefused;
@@ -60,7 +56,7 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
             refused.name = file.name;
             refused.nameFault = fault;
             refused.failedPath = file.path;
-            ++outcome.filesLeftOut;
+            outcome.counts.Add(refused);
             sink.Row(refused);
             continue;
         }
@@ -73,9 +69,18 @@ SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileI
     }
     CheckOptions reading = options;
     reading.only = nullptr;
-    LineCollector collector(sink, outcome.lines, outcome.filesLeftOut);
-    outcome.end = ReadRows(std::move(rows), reading, collector, CheckOutcome()).end;
-    return outcome;
+    LineCollector collector(sink, lines);
+    return ReadRows(std::move(rows), reading, collector, std::move(outcome));
+}
+
+std::string SfvListText(std::string_view program, std::string_view version,
+                        const LocalDateTime& when, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : SfvHeaderLines(program, version, when)) {
+        text.append(line).append(kSfvLineEnd);
+    }
+    for (const std::string& line : lines) text.append(line).append(kSfvLineEnd);
+    return text;
 }
 
 }  // namespace sumbrook

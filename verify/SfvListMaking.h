@@ -1,29 +1,18 @@
 // Making an SFV list of a folder (or of its tree): the files listed and read
-// in order, their lines, and the files left out with the reason. The caller
-// writes the list where it belongs, after the header lines of SfvHeaderLines.
+// in order, their lines, and the files left out with the reason; and the
+// text of the new list. The caller writes the list where it belongs.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/SameFile.h"
+#include "platform/LocalClock.h"
 #include "verify/CheckSink.h"
 
 namespace sumbrook {
-
-struct SfvListOutcome {
-    CheckOutcome::End end = CheckOutcome::End::kDone;
-    // kRefused: the folder as given, and why it cannot be listed.
-    std::string subject;
-    std::string error;
-    // "<name> <CRC>" for each file in the list, sorted by name byte by
-    // byte, without line ends (join them with kSfvLineEnd).
-    std::vector<std::string> lines;
-    std::size_t filesLeftOut =
-        0;  // names an SFV list cannot hold, and files that could not be read
-    std::size_t foldersNotListed = 0;
-};
 
 // Lists the plain files of `directory` (with `options.recursive`, of its
 // tree), leaving out the files of `leaveOut` (by identity: the list being
@@ -32,8 +21,18 @@ struct SfvListOutcome {
 // `failedPath` set) for each name an SFV list cannot hold (SfvNameFault);
 // the plan; then a row per file read in list order, OK with its checksum or
 // UNREADABLE with the failure and `failedPath`; and progress meanwhile.
-// `options.only` is not used. Cancelled: `lines` holds the files read so far.
-SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
-                           const CheckOptions& options, CheckSink& sink);
+// `options.only` is not used. `lines` gets "<name> <CRC>" for each file in
+// the list, sorted by name byte by byte, without line ends; cancelled, the
+// files read so far. The outcome counts the rows handed over (the files
+// left out are its UNREADABLE ones); refused, `subject` is the folder as
+// given and `error` why it cannot be listed.
+CheckOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
+                         const CheckOptions& options, CheckSink& sink,
+                         std::vector<std::string>& lines);
+
+// The whole text of a new list: the header lines of `program` and `version`
+// at `when` (SfvHeaderLines), then `lines`, each ended by kSfvLineEnd.
+std::string SfvListText(std::string_view program, std::string_view version,
+                        const LocalDateTime& when, const std::vector<std::string>& lines);
 
 }  // namespace sumbrook

@@ -115,9 +115,10 @@ TEST_P(SameRowsTest, ForOneAndForFourJobs) {
                           CheckOutcome::End::kDone);
                 break;
             case Run::kNewList: {
-                const SfvListOutcome made = MakeSfvList(dir / "src", {}, options, sink);
-                EXPECT_EQ(made.end, CheckOutcome::End::kDone);
-                sink.lines.insert(sink.lines.end(), made.lines.begin(), made.lines.end());
+                std::vector<std::string> lines;
+                EXPECT_EQ(MakeSfvList(dir / "src", {}, options, sink, lines).end,
+                          CheckOutcome::End::kDone);
+                sink.lines.insert(sink.lines.end(), lines.begin(), lines.end());
                 break;
             }
         }
