@@ -39,6 +39,18 @@ bool AddFilesOf(const std::string& path, const std::string& relative, PlainFileT
     return true;
 }
 
+// Whether the listing is to stop; tells the watcher what was found first.
+bool Stopped(PlainFileTree& tree, const ListingControl* control) {
+    if (control == nullptr) return false;
+    if (control->Cancelled()) {
+        tree.ok = false;
+        tree.cancelled = true;
+        return true;
+    }
+    if (control->found) control->found(tree.files.size());
+    return false;
+}
+
 void SortByName(PlainFileTree& tree) {
     const auto byName = [](const PlainFile& a, const PlainFile& b) { return a.name < b.name; };
     // One folder's listing comes sorted already.
@@ -58,10 +70,12 @@ std::string PathInFolder(const std::string& top, const std::string& relative) {
     return path;
 }
 
-PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive) {
+PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive,
+                                 const ListingControl* control) {
     PlainFileTree tree;
     if (!AddFilesOf(top, "", tree, tree.error)) return tree;
     tree.ok = true;
+    if (Stopped(tree, control)) return tree;
     // Folders still to list: their path and their relative path.
     std::vector<std::pair<std::string, std::string>> pending;
     if (recursive) pending.emplace_back(top, "");
@@ -74,6 +88,7 @@ PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive) {
             continue;
         }
         for (const Subfolder& folder : subfolders.folders) {
+            if (Stopped(tree, control)) return tree;
             const std::string childRelative = Child(relative, folder.name);
             std::string error;
             if (!AddFilesOf(folder.path, childRelative, tree, error)) {
@@ -88,7 +103,8 @@ PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive) {
 }
 
 PlainFileTree ListPlainFilesOfFolders(const std::string& top,
-                                      const std::vector<std::string>& folders) {
+                                      const std::vector<std::string>& folders,
+                                      const ListingControl* control) {
     PlainFileTree tree;
     tree.ok = true;
     // Per folder reached (relative path, folded where names fold case): the
@@ -110,6 +126,7 @@ PlainFileTree ListPlainFilesOfFolders(const std::string& top,
         return found->second = std::move(names);
     };
     for (const std::string& relative : folders) {
+        if (Stopped(tree, control)) return tree;
         // Each folder on the way must be a subfolder of the one before, never
         // a link: a folder that is not there, or is reached through a link
         // or junction, adds nothing and is no fault.

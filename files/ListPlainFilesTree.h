@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/ListPlainFiles.h"
+#include "files/ListingControl.h"
 
 namespace sumbrook {
 
@@ -16,8 +17,9 @@ struct FolderFault {
 };
 
 struct PlainFileTree {
-    bool ok = false;    // false: the top folder could not be listed
-    std::string error;  // why, when not ok
+    bool ok = false;         // false: the top folder could not be listed, or cancelled
+    std::string error;       // why, when not ok and not cancelled
+    bool cancelled = false;  // the control's flag stopped the listing
     // name: the relative path; sorted byte by byte by it, on every system.
     std::vector<PlainFile> files;
     // Folders below the top that could not be listed; their files are not
@@ -26,17 +28,21 @@ struct PlainFileTree {
 };
 
 // The plain files of `top`; with `recursive`, also those of every subfolder
-// that ListSubfolders enters, at any depth.
-PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive);
+// that ListSubfolders enters, at any depth. `control`, when given, is heeded
+// between two folders.
+PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive,
+                                 const ListingControl* control = nullptr);
 
 // The plain files directly in each of `folders` (relative paths as above,
 // "" for `top` itself). Only folders reached from `top` through folders
 // (hidden ones too) are looked into, never through a link or junction; a
 // folder that is not there so (none of that name, a file, a link) adds
 // nothing and is no fault. The folders there that cannot be listed, and
-// those on the way to them, are in `faults`. `ok` is always true.
+// those on the way to them, are in `faults`. `ok` is true unless `control`
+// cancelled the listing.
 PlainFileTree ListPlainFilesOfFolders(const std::string& top,
-                                      const std::vector<std::string>& folders);
+                                      const std::vector<std::string>& folders,
+                                      const ListingControl* control = nullptr);
 
 // The path of `relative` (with '/' between folders) inside `top`, with the
 // platform's separator.

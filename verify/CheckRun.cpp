@@ -24,6 +24,7 @@
 #include "verify/ProtocolText.h"
 #include "verify/ReportText.h"
 #include "verify/RowReading.h"
+#include "verify/RunSteps.h"
 #include "verify/SfvCheck.h"
 #include "verify/UnlistedCandidates.h"
 
@@ -40,6 +41,16 @@ CheckOutcome Refused(CheckKind kind, std::string subject, std::string error) {
     return outcome;
 }
 
+CheckOutcome Cancelled(CheckKind kind) {
+    CheckOutcome outcome;
+    outcome.kind = kind;
+    outcome.end = CheckOutcome::End::kCancelled;
+    return outcome;
+}
+
+// The rows planned between two looks at the cancel flag.
+constexpr std::size_t kRowsPerLook = 1U << 14;
+
 void Read(RowReading& reading, const PlainFile& file) {
     reading.toRead.push_back({file.path, file.alternatePath});
     reading.bytes += file.size;
@@ -54,14 +65,16 @@ bool NamesFile(const std::string& folder, std::string_view listed, const std::st
 
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
                                    const std::string& directory, const CheckOptions& options,
-                                   CheckSink& sink) {
+                                   CheckSink& sink, RunSteps& steps) {
     const std::string checked =
         directory.empty() ? Utf8OfProtocolText(protocol.directoryText) : directory;
     if (checked.empty()) {
         return Refused(CheckKind::kProtocol, listPath,
                        "the protocol names no directory; give one after the protocol");
     }
+    steps.Start(CheckStep::kListingFolders);
     PlainFileList list = ListPlainFiles(checked);
+    if (steps.Cancelled()) return Cancelled(CheckKind::kProtocol);
     if (!list.ok) {
         return Refused(CheckKind::kProtocol, checked,
                        list.error + (directory.empty() ? " (the directory named in the protocol;"
@@ -79,9 +92,13 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
         std::string name;
         names.push_back(ProtocolTextOf(file.name, name) ? name : std::string(1, '\0') + file.name);
     }
+    steps.Start(CheckStep::kPlanning);
     std::vector<PlannedRow> rows;
     bool namedItself = false;
     for (const VerifyRow& planned : PlanVerification(protocol.entries, names, kNamesFoldCase)) {
+        if (rows.size() % kRowsPerLook == 0 && !steps.Went(rows.size())) {
+            return Cancelled(CheckKind::kProtocol);
+        }
         PlannedRow row;
         const ProtocolEntry* entry =
             planned.entry == VerifyRow::kNone ? nullptr : &protocol.entries[planned.entry];
@@ -122,6 +139,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     }
     CheckOutcome outcome;
     outcome.kind = CheckKind::kProtocol;
+    outcome.folder = checked;
     return ReadRows(std::move(rows), options, sink, std::move(outcome));
 }
 
@@ -155,19 +173,28 @@ class AbsentFolders {
 
 CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> entries,
                               NameStore& names, const std::string& directory,
-                              const CheckOptions& options, CheckSink& sink) {
+                              const CheckOptions& options, CheckSink& sink, RunSteps& steps) {
     // The rows take their names from `entries` and the listing below, which
     // both last until the reading is done.
-    SfvPlan plan = PlanSfvVerification(entries, names, kNamesFoldCase);
+    steps.Start(CheckStep::kPlanning);
+    SfvPlan plan = PlanSfvVerification(entries, names, kNamesFoldCase, options.cancel);
+    if (plan.cancelled) return Cancelled(CheckKind::kSfv);
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath, LineFault(plan.line, plan.error));
     }
     const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
-    PlainFileTree top = ListPlainFilesTree(checked, options.recursive);
+    steps.Start(CheckStep::kListingFolders);
+    const ListingControl listing = steps.Listing();
+    PlainFileTree top = ListPlainFilesTree(checked, options.recursive, &listing);
+    if (top.cancelled) return Cancelled(CheckKind::kSfv);
     if (!top.ok) return Refused(CheckKind::kSfv, checked, top.error);
     CheckOutcome outcome;
     outcome.kind = CheckKind::kSfv;
-    std::vector<PlainFile> files = CandidateFiles(top, checked, plan.folders, options.recursive);
+    outcome.folder = checked;
+    const ListingControl more = steps.Listing(top.files.size());
+    std::vector<PlainFile> files =
+        CandidateFiles(top, checked, plan.folders, options.recursive, &more);
+    if (top.cancelled) return Cancelled(CheckKind::kSfv);
     for (const FolderFault& fault : top.faults) {
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
@@ -180,11 +207,15 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
     sizes.reserve(files.size());
     for (const PlainFile& file : files) sizes.emplace(NameKey(file.name), file.size);
 
+    steps.Start(CheckStep::kPlanning);
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
     bool namedItself = false;
     AbsentFolders absentFolders(checked);
     for (const SfvRow& planned : plan.rows) {
+        if (rows.size() % kRowsPerLook == 0 && !steps.Went(rows.size())) {
+            return Cancelled(CheckKind::kSfv);
+        }
         const std::string_view path = SfvRowPath(planned, entries, files);
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
             planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
@@ -240,7 +271,11 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     // A device would be opened and waited on; a folder is no list either.
     const std::string notAList = WhyNotAList(listPath);
     if (!notAList.empty()) return Refused(CheckKind::kSfv, listPath, notAList);
-    ChecksumListFile list = ReadChecksumListFile(listPath);
+    RunSteps steps(options, sink);
+    steps.Start(CheckStep::kReadingList);
+    ChecksumListFile list =
+        ReadChecksumListFile(listPath, [&steps](std::size_t lines) { return steps.Went(lines); });
+    if (list.cancelled) return Cancelled(CheckKind::kSfv);
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
     if (!list.ok) return Refused(kind, listPath, list.error);
@@ -251,20 +286,27 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     }
     if (kind == CheckKind::kSfv) {
         return VerifyAgainstSfv(listPath, std::move(list.sfvEntries), list.sfvNames, directory,
-                                options, sink);
+                                options, sink, steps);
     }
     if (options.recursive) {
         return Refused(kind, listPath,
-                       "a protocol lists the files of one directory; --recursive is for SFV lists");
+                       std::string("a protocol lists the files of one directory; ") +
+                           options.recursiveName + " is for SFV lists");
     }
-    return VerifyAgainstProtocol(listPath, list.protocol, directory, options, sink);
+    return VerifyAgainstProtocol(listPath, list.protocol, directory, options, sink, steps);
 }
 
 CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                          const CheckOptions& options, CheckSink& sink) {
-    PlainFileTree sourceTree = ListPlainFilesTree(source, options.recursive);
+    RunSteps steps(options, sink);
+    steps.Start(CheckStep::kListingFolders);
+    const ListingControl listing = steps.Listing();
+    PlainFileTree sourceTree = ListPlainFilesTree(source, options.recursive, &listing);
+    if (sourceTree.cancelled) return Cancelled(CheckKind::kCopy);
     if (!sourceTree.ok) return Refused(CheckKind::kCopy, source, sourceTree.error);
-    PlainFileTree copyTree = ListPlainFilesTree(copy, options.recursive);
+    const ListingControl more = steps.Listing(sourceTree.files.size());
+    PlainFileTree copyTree = ListPlainFilesTree(copy, options.recursive, &more);
+    if (copyTree.cancelled) return Cancelled(CheckKind::kCopy);
     if (!copyTree.ok) return Refused(CheckKind::kCopy, copy, copyTree.error);
     if (options.planBytes) {
         QueryMissingSizes(sourceTree.files, options.jobs);
@@ -272,6 +314,7 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
     }
     CheckOutcome outcome;
     outcome.kind = CheckKind::kCopy;
+    outcome.folder = copy;
     for (const PlainFileTree* tree : {&sourceTree, &copyTree}) {
         for (const FolderFault& fault : tree->faults) {
             sink.FolderNotListed(fault.path, fault.error);
@@ -280,8 +323,12 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
     }
     const std::vector<PlainFile>& sources = sourceTree.files;
     const std::vector<PlainFile>& copies = copyTree.files;
+    steps.Start(CheckStep::kPlanning);
     std::vector<PlannedRow> rows;
     for (const CopyRow& planned : PlanCopyComparison(sources, copies, kNamesFoldCase)) {
+        if (rows.size() % kRowsPerLook == 0 && !steps.Went(rows.size())) {
+            return Cancelled(CheckKind::kCopy);
+        }
         PlannedRow row;
         switch (planned.kind) {
             case CopyRow::Kind::kSourceOnly:

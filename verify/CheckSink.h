@@ -26,12 +26,26 @@ struct CheckProgress {
     std::uint64_t bytesDone = 0;  // including the bytes read so far of files being read
 };
 
+// The steps of a run before its files are read, which can take long for a
+// list of millions of lines or a tree of many folders.
+enum class CheckStep {
+    kReadingList,     // `done`: lines of the list read
+    kListingFolders,  // `done`: files found
+    kPlanning,        // `done`: rows planned
+};
+
 // Called on the thread that runs the check, never two calls at once. An
 // exception from any call ends the run: reading stops, every thread is
 // joined, and the exception leaves the run.
 class CheckSink {
   public:
     virtual ~CheckSink() = default;
+    // Before the plan: each step as it starts (`done` 0) and then about ten
+    // times a second while it lasts.
+    virtual void Stepped(CheckStep step, std::size_t done) {
+        (void)step;
+        (void)done;
+    }
     virtual void Planned(const CheckPlan& plan) { (void)plan; }
     // Each row in report order, as soon as it and every row before it is
     // known.
@@ -55,10 +69,14 @@ class CheckSink {
 struct CheckOptions {
     unsigned jobs = 1;       // files read at once (at least one)
     bool recursive = false;  // SFV lists and copies: the whole tree
-    bool uncached = false;   // read past the system's cache
-    // Set from any thread to stop: reading stops within about 100 ms, every
-    // thread is joined, rows already delivered stand, and the run ends as
-    // cancelled. Null: never cancelled.
+    // How the front end names `recursive`, in the refusal of a protocol
+    // checked with it.
+    const char* recursiveName = "--recursive";
+    bool uncached = false;  // read past the system's cache
+    // Set from any thread to stop: reading the list, listing folders,
+    // planning and reading files stop within about 100 ms, every thread is
+    // joined, rows already delivered stand, and the run ends as cancelled.
+    // Null: never cancelled.
     const std::atomic<bool>* cancel = nullptr;
     // When set: only the rows of these names (CheckRow::name) are read and
     // reported ("check the failed files again").
@@ -88,6 +106,9 @@ struct CheckOutcome {
     // kRefused: `error` goes on from `subject` as one sentence ("LIST names
     // no files; nothing was checked") rather than after it as its reason.
     bool errorFollowsSubject = false;
+    // The folder checked, as the run took it (the protocol's, the list's
+    // own or the one given; the copy for CompareCopy); "" when refused before.
+    std::string folder;
     StatusCounts counts;  // of the rows delivered
     std::size_t foldersNotListed = 0;
 };

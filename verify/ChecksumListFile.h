@@ -3,6 +3,8 @@
 // size (or a line of any length) costs no more memory than its entries.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@ struct ChecksumListFile {
     enum class Kind { kProtocol, kSfv };
     Kind kind = Kind::kSfv;
     bool ok = false;
+    bool cancelled = false;  // not ok: `goOn` stopped the reading
     // When not ok: "line N: <reason>" for a refused line, else the system's
     // reason ("No such file or directory", "Is a directory"...).
     std::string error;
@@ -25,7 +28,9 @@ struct ChecksumListFile {
 
 // The list at `path`. An SFV line longer than kMaxSfvLineLength is refused
 // as soon as that many bytes of it have been read; a protocol larger than
-// 256 MiB is refused.
-ChecksumListFile ReadChecksumListFile(const std::string& path);
+// 256 MiB is refused. `goOn`, when given, is called after each block read
+// with the lines read so far; false stops the reading.
+ChecksumListFile ReadChecksumListFile(const std::string& path,
+                                      const std::function<bool(std::size_t linesRead)>& goOn = {});
 
 }  // namespace sumbrook

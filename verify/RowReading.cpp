@@ -1,6 +1,7 @@
 #include "verify/RowReading.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -93,11 +94,15 @@ void Judge(const RowReading& planned, CheckRow& row, const std::vector<FileCheck
     }
 }
 
+// The rows handed over between two looks at the cancel flag.
+constexpr std::size_t kRowsPerLook = 1U << 12;
+
 // Hands the rows over as their files come in.
 class RowFeeder {
   public:
-    RowFeeder(std::vector<PlannedRow>& rows, CheckSink& sink, StatusCounts& counts)
-        : rows_(rows), sink_(sink), counts_(counts) {}
+    RowFeeder(std::vector<PlannedRow>& rows, CheckSink& sink, StatusCounts& counts,
+              const std::atomic<bool>* cancel)
+        : rows_(rows), sink_(sink), counts_(counts), cancel_(cancel) {}
 
     void FileRead(const FileChecksum& checksum) {
         HandOverRowsWithoutFiles();
@@ -113,11 +118,16 @@ class RowFeeder {
         HandOverRowsWithoutFiles();
     }
 
-    void HandOverRowsWithoutFiles() {
-        while (next_ < rows_.size() && rows_[next_].FilesToRead() == 0) {
+    // False when the cancel flag stopped it (a list of a million missing
+    // files hands them all over here).
+    bool HandOverRowsWithoutFiles() {
+        for (std::size_t given = 1; next_ < rows_.size() && rows_[next_].FilesToRead() == 0;
+             ++given) {
+            if (given % kRowsPerLook == 0 && cancel_ != nullptr && cancel_->load()) return false;
             const CheckRow row = rows_[next_].TakeRow();
             HandOver(row);
         }
+        return true;
     }
 
   private:
@@ -130,6 +140,7 @@ class RowFeeder {
     std::vector<PlannedRow>& rows_;
     CheckSink& sink_;
     StatusCounts& counts_;
+    const std::atomic<bool>* cancel_;
     std::vector<FileChecksum> read_;
     std::size_t next_ = 0;
 };
@@ -227,8 +238,11 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
         }
     }
     sink.Planned(plan);
-    RowFeeder feeder(rows, sink, outcome.counts);
-    feeder.HandOverRowsWithoutFiles();
+    RowFeeder feeder(rows, sink, outcome.counts, options.cancel);
+    if (!feeder.HandOverRowsWithoutFiles()) {
+        outcome.end = CheckOutcome::End::kCancelled;
+        return outcome;
+    }
 
     const unsigned jobs = std::max(1U, options.jobs);
     // Every reading thread of the run, those of whole files and those of

@@ -68,6 +68,9 @@ class RowIndex {
     std::vector<Slot> slots_;
 };
 
+// The rows planned between two looks at the cancel flag.
+constexpr std::size_t kCancelCheckRows = 1U << 16;
+
 // Whether `name` is `components` joined by '/'.
 bool IsJoinedPath(std::string_view name, const std::vector<std::string>& components) {
     for (std::size_t at = 0; at < components.size(); ++at) {
@@ -85,7 +88,8 @@ bool IsJoinedPath(std::string_view name, const std::vector<std::string>& compone
 
 static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
 
-SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase) {
+SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase,
+                            const std::atomic<bool>* cancel) {
     SfvPlan plan;
     RowIndex rowByKey(entries.size());
     plan.rows.reserve(entries.size());
@@ -132,6 +136,10 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bo
         waiting.reset();
     };
     for (std::size_t index = 0; index < entries.size(); ++index) {
+        if (index % kCancelCheckRows == 0 && cancel != nullptr && cancel->load()) {
+            plan.cancelled = true;
+            return plan;
+        }
         std::string_view& name = entries[index].name;
         const ListedPath resolved = ResolveListedPath(name);
         if (!resolved.ok && resolved.cannotBeHeld) {

@@ -8,6 +8,7 @@
 // of its lines by guessing.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,8 +47,9 @@ struct SfvRowDetail {
 
 struct SfvPlan {
     bool ok = false;
-    std::size_t line = 0;  // when not ok: the line of the first name refused
-    std::string error;     // and why
+    bool cancelled = false;  // not ok: the cancel flag stopped the planning
+    std::size_t line = 0;    // when not ok: the line of the first name refused
+    std::string error;       // and why
     // One row per file named, at the line that names it first; kUnlisted
     // rows after them, in the listing's order.
     std::vector<SfvRow> rows;
@@ -62,7 +64,9 @@ struct SfvPlan {
 // between folders (most are that already; the others are kept in `names`),
 // except a name this system cannot hold, which stays as listed: the rows
 // name their files through the entries, which must outlive the plan.
-SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase);
+// `cancel`, when set, stops the planning within 65,536 entries.
+SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase,
+                            const std::atomic<bool>* cancel = nullptr);
 
 // The path of `row`: relative to the folder, '/' between folders.
 std::string_view SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,

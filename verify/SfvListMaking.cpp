@@ -4,6 +4,7 @@
 #include "lists/SfvWriter.h"
 #include "verify/ListedSizes.h"
 #include "verify/RowReading.h"
+#include "verify/RunSteps.h"
 
 namespace sumbrook {
 
@@ -13,6 +14,7 @@ namespace {
 class LineCollector : public CheckSink {
   public:
     LineCollector(CheckSink& sink, std::vector<std::string>& lines) : sink_(sink), lines_(lines) {}
+    void Stepped(CheckStep step, std::size_t done) override { sink_.Stepped(step, done); }
     void Planned(const CheckPlan& plan) override { sink_.Planned(plan); }
     void Row(const CheckRow& row) override {
         if (row.status == VerifyStatus::kOk) lines_.push_back(SfvEntryLine(row.name, row.found));
@@ -32,7 +34,15 @@ CheckOutcome MakeSfvList(const std::string& directory, const std::vector<FileIde
                          std::vector<std::string>& lines) {
     CheckOutcome outcome;
     outcome.kind = CheckKind::kSfv;
-    PlainFileTree tree = ListPlainFilesTree(directory, options.recursive);
+    outcome.folder = directory;
+    RunSteps steps(options, sink);
+    steps.Start(CheckStep::kListingFolders);
+    const ListingControl control = steps.Listing();
+    PlainFileTree tree = ListPlainFilesTree(directory, options.recursive, &control);
+    if (tree.cancelled) {
+        outcome.end = CheckOutcome::End::kCancelled;
+        return outcome;
+    }
     if (!tree.ok) {
         outcome.end = CheckOutcome::End::kRefused;
         outcome.subject = directory;

@@ -17,7 +17,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::vector<PlainFile> CandidateFiles(PlainFileTree& top, const std::string& directory,
-                                      const std::vector<std::string>& folders, bool recursive) {
+                                      const std::vector<std::string>& folders, bool recursive,
+                                      const ListingControl* control) {
     std::vector<PlainFile> files;
     const bool topListed = std::find(folders.begin(), folders.end(), "") != folders.end();
     if (recursive || topListed) files = std::move(top.files);
@@ -26,7 +27,11 @@ std::vector<PlainFile> CandidateFiles(PlainFileTree& top, const std::string& dir
         if (!folder.empty()) others.push_back(folder);
     }
     if (others.empty()) return files;  // sorted, each once
-    PlainFileTree inFolders = ListPlainFilesOfFolders(directory, others);
+    PlainFileTree inFolders = ListPlainFilesOfFolders(directory, others, control);
+    if (inFolders.cancelled) {
+        top.cancelled = true;
+        return {};
+    }
     for (FolderFault& fault : inFolders.faults) {
         const auto told = [&](const FolderFault& other) { return other.path == fault.path; };
         if (std::none_of(top.faults.begin(), top.faults.end(), told)) {

@@ -18,8 +18,10 @@ std::string FolderOf(const std::string& path);
 // each once, sorted by name. A folder of `folders` is looked into only when
 // reached without a link (ListPlainFilesOfFolders); one that is there but
 // cannot be listed adds nothing and is added to `top.faults` (its listed
-// files are found missing or unreadable).
+// files are found missing or unreadable). Cancelled by `control`: nothing,
+// and `top.cancelled` set.
 std::vector<PlainFile> CandidateFiles(PlainFileTree& top, const std::string& directory,
-                                      const std::vector<std::string>& folders, bool recursive);
+                                      const std::vector<std::string>& folders, bool recursive,
+                                      const ListingControl* control = nullptr);
 
 }  // namespace sumbrook
