@@ -14,8 +14,9 @@ namespace sumbrook {
 namespace {
 
 // The request in its original form, without the fields added in later
-// versions of the platform.
-constexpr DWORD kOpenFileNameSize = 76;
+// versions of the platform: 76 bytes in a 32-bit program (and 136 in the
+// 64-bit build of the Windows tests).
+constexpr DWORD kOpenFileNameSize = sizeof(void*) == 4 ? 76 : 136;
 static_assert(sizeof(OPENFILENAMEA) >= kOpenFileNameSize);
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == kOpenFileNameSize);
 

@@ -50,7 +50,13 @@ TEST_P(CancelMidFile, EndsWithin100msWithEveryThreadJoined) {
     const unsigned jobs = GetParam().jobs;
     FileReadControl control(&cancel, std::max(jobs, UsableProcessorCount()));
     Clock::time_point setAt;
+    // Cancels once the read is under way (on a loaded machine 30 ms may pass
+    // before its first block), with a watchdog of 10 s.
     std::thread canceller([&] {
+        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
+        while (control.BytesRead() == 0 && Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         setAt = Clock::now();
         cancel = true;
