@@ -31,10 +31,7 @@ class ReportPrinter : public PrintingSink {
 };
 
 CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
-    CheckOptions options;
-    options.jobs = settings.jobs;
-    options.recursive = recursive;
-    options.uncached = settings.uncached;
+    CheckOptions options = RunOptions(settings.jobs, recursive, settings.uncached);
     options.planBytes = false;
     return options;
 }

@@ -4,6 +4,7 @@
 #include "cli/PrintingSink.h"
 #include "files/ReadFailure.h"
 #include "lists/SfvWriter.h"
+#include "verify/CheckRun.h"
 #include "verify/DisplayName.h"
 #include "verify/RunNotices.h"
 #include "verify/SfvListMaking.h"
@@ -61,9 +62,7 @@ int WriteDirectorySfv(const std::string& directory, bool recursive, const std::s
     CommandOutput output(settings, 0);
     const bool toStandardOutput = outputPath.empty();
     ListPrinter printer(output, settings, toStandardOutput);
-    CheckOptions options;
-    options.jobs = settings.jobs;
-    options.recursive = recursive;
+    CheckOptions options = RunOptions(settings.jobs, recursive, false);
     options.planBytes = false;
     // An earlier list at the output path is about to be replaced; a list
     // written to a file by standard output is being written.

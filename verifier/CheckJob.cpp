@@ -1,6 +1,7 @@
 #include "verifier/CheckJob.h"
 
 #include <exception>
+#include <new>
 #include <utility>
 
 namespace sumbrook {
@@ -9,6 +10,13 @@ class CheckJob::QueueSink final : public CheckSink {
   public:
     explicit QueueSink(CheckJob& job) : job_(job) {}
 
+    void Stepped(CheckStep step, std::size_t done) override {
+        std::unique_lock<std::mutex> lock(job_.mutex_);
+        job_.pending_.stepped = true;
+        job_.pending_.step = step;
+        job_.pending_.stepDone = done;
+        job_.Arrived(lock);
+    }
     void Planned(const CheckPlan& plan) override {
         std::unique_lock<std::mutex> lock(job_.mutex_);
         job_.pending_.planned = true;
@@ -29,6 +37,11 @@ class CheckJob::QueueSink final : public CheckSink {
     void FolderNotListed(const std::string& path, const std::string& error) override {
         std::unique_lock<std::mutex> lock(job_.mutex_);
         job_.pending_.foldersNotListed.push_back({path, error});
+        job_.Arrived(lock);
+    }
+    void ListNamesItself(std::size_t line) override {
+        std::unique_lock<std::mutex> lock(job_.mutex_);
+        job_.pending_.listNamesItselfOn.push_back(line);
         job_.Arrived(lock);
     }
 
@@ -71,12 +84,19 @@ CheckBatch CheckJob::Take() {
 void CheckJob::Work(const Run& run, const CheckOptions& options) {
     QueueSink sink(*this);
     CheckOutcome outcome;
-    try {
-        outcome = run(options, sink);
-    } catch (const std::exception& failure) {
+    const auto failed = [&outcome](const char* why) {
         outcome = CheckOutcome();
         outcome.end = CheckOutcome::End::kRefused;
-        outcome.error = failure.what();
+        outcome.error = why;
+    };
+    try {
+        outcome = run(options, sink);
+    } catch (const std::bad_alloc&) {
+        failed("There is not enough memory for this run; it was stopped.");
+    } catch (const std::exception& failure) {
+        failed(failure.what());
+    } catch (...) {
+        failed("The run failed in an unforeseen way and was stopped.");
     }
     std::unique_lock<std::mutex> lock(mutex_);
     pending_.finished = true;

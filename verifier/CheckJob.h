@@ -3,7 +3,10 @@
 // (`Take`) when `wake` tells it that something is waiting. `wake` runs on
 // the worker, at most once between two takes, and must only post (never
 // send a message, never touch a window). Cancel may be asked from any
-// thread; the destructor cancels and joins, so no thread outlives the job.
+// thread and returns at once; the run's end arrives as a batch that is
+// `finished`. The destructor cancels and joins (every step of a run heeds
+// the flag within about 100 ms), so no thread outlives the job. Whatever the
+// run throws ends it as refused, with the reason.
 #pragma once
 
 #include <atomic>
@@ -25,13 +28,17 @@ struct FolderNotListedNote {
 
 // What arrived since the last take.
 struct CheckBatch {
+    bool stepped = false;  // the latest step before reading, and how far it got
+    CheckStep step = CheckStep::kReadingList;
+    std::size_t stepDone = 0;
     bool planned = false;
     CheckPlan plan;
     std::vector<CheckRow> rows;
     bool progressed = false;
     CheckProgress progress;
     std::vector<FolderNotListedNote> foldersNotListed;
-    bool finished = false;  // the run has ended; `outcome` is its end
+    std::vector<std::size_t> listNamesItselfOn;  // the lines (CheckSink::ListNamesItself)
+    bool finished = false;                       // the run has ended; `outcome` is its end
     CheckOutcome outcome;
 };
 
@@ -50,12 +57,11 @@ class CheckJob {
     void Cancel() { cancel_ = true; }
     bool CancelAsked() const { return cancel_; }
     CheckBatch Take();
-    // Waits for the worker to end.
-    void Join();
 
   private:
     class QueueSink;
     void Work(const Run& run, const CheckOptions& options);
+    void Join();
     void Arrived(std::unique_lock<std::mutex>& lock);
 
     std::function<void()> wake_;

@@ -5,17 +5,27 @@
 #include "files/SameFile.h"
 #include "platform/ReplacingFileWriter.h"
 #include "verify/ListHeaderTime.h"
+#include "verify/OutputTarget.h"
 #include "verify/SfvListMaking.h"
 
 namespace sumbrook {
 
 CheckOutcome MakeListOfFolder(const std::string& folder, const std::string& target,
                               const CheckOptions& options, CheckSink& sink) {
+    const std::string fault = OutputTargetFault(target, "", {});
+    if (!fault.empty()) {
+        CheckOutcome refused;
+        refused.end = CheckOutcome::End::kRefused;
+        refused.subject = target;
+        refused.error = fault + "; no list was made";
+        refused.errorFollowsSubject = true;
+        return refused;
+    }
     // A list already at the target is about to be replaced: not listed.
     std::vector<std::string> lines;
     CheckOutcome outcome = MakeSfvList(folder, {IdentityOf(target)}, options, sink, lines);
     if (outcome.end != CheckOutcome::End::kDone) return outcome;
-    std::string warning;  // the window has no standard error: the local time goes unremarked
+    std::string warning;  // the window has no standard error: the local time is no fault
     const LocalDateTime when = ListHeaderTime(warning);
     const std::string failed = ReplaceFileContent(
         target, SfvListText("SumbrookVerify", SUMBROOK_VERIFIER_VERSION, when, lines));

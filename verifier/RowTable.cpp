@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "verifier/StatusTone.h"
 
@@ -24,12 +25,13 @@ bool RowTable::Before(std::size_t a, std::size_t b) const {
         if (problemA != IsProblem(rowB.status)) return problemA;
     }
     if (order_.byColumn) {
+        const auto less = kRowColumns[order_.column].less;
         if (order_.descending) {
-            if (CellLess(rowB, rowA, order_.column)) return true;
-            if (CellLess(rowA, rowB, order_.column)) return false;
+            if (less(rowB, rowA)) return true;
+            if (less(rowA, rowB)) return false;
         } else {
-            if (CellLess(rowA, rowB, order_.column)) return true;
-            if (CellLess(rowB, rowA, order_.column)) return false;
+            if (less(rowA, rowB)) return true;
+            if (less(rowB, rowA)) return false;
         }
     }
     return a < b;
@@ -60,6 +62,40 @@ void RowTable::SetOrder(const RowOrder& order) {
         std::sort(shown_.begin(), shown_.end(),
                   [this](std::size_t a, std::size_t b) { return Before(a, b); });
     }
+}
+
+void RowTable::Replace(std::size_t index, CheckRow row) {
+    rows_[index] = std::move(row);
+}
+
+void RowTable::Remove(const std::vector<std::size_t>& indices) {
+    if (indices.empty()) return;
+    std::size_t kept = 0;
+    auto removed = indices.begin();
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        if (removed != indices.end() && *removed == index) {
+            ++removed;
+            continue;
+        }
+        if (kept != index) rows_[kept] = std::move(rows_[index]);
+        ++kept;
+    }
+    rows_.resize(kept);
+    SetOrder(order_);
+}
+
+std::vector<std::size_t> RowTable::ProblemRows() const {
+    std::vector<std::size_t> indices;
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        if (IsProblem(rows_[index].status)) indices.push_back(index);
+    }
+    return indices;
+}
+
+StatusCounts RowTable::Counts() const {
+    StatusCounts counts;
+    for (const CheckRow& row : rows_) counts.Add(row);
+    return counts;
 }
 
 std::set<std::string> RowTable::ProblemNames() const {

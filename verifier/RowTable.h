@@ -16,8 +16,8 @@
 namespace sumbrook {
 
 struct RowOrder {
-    bool byColumn = false;  // false: report order
-    RowColumn column = RowColumn::kName;
+    bool byColumn = false;   // false: report order
+    std::size_t column = 0;  // in kRowColumns
     bool descending = false;
     bool problemsFirst = false;
     bool problemsOnly = false;
@@ -26,9 +26,17 @@ struct RowOrder {
 class RowTable {
   public:
     void Clear();
+    // Room for `rows` rows in all, so that a run of a known size grows the
+    // table without moving it.
+    void Reserve(std::size_t rows) { rows_.reserve(rows); }
     // Adds rows after those already there in report order. Costs the new
     // rows' sort and one pass over the shown rows.
     void Append(std::vector<CheckRow> rows);
+    // Puts `row` in the place of the row at `index` (report order). It is
+    // shown where that row was until the order is set again.
+    void Replace(std::size_t index, CheckRow row);
+    // Takes out the rows at `indices` (report order, ascending).
+    void Remove(const std::vector<std::size_t>& indices);
 
     void SetOrder(const RowOrder& order);
     const RowOrder& Order() const { return order_; }
@@ -39,8 +47,11 @@ class RowTable {
     // In report order.
     const std::vector<CheckRow>& Rows() const { return rows_; }
 
-    // The names of the rows that are not OK ("Check failed again").
+    // The rows that are not OK ("Check failed again"), in report order.
+    std::vector<std::size_t> ProblemRows() const;
     std::set<std::string> ProblemNames() const;
+    // Every row counted by status.
+    StatusCounts Counts() const;
 
   private:
     bool Shows(const CheckRow& row) const;

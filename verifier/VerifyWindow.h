@@ -1,7 +1,11 @@
 // The verification window: a list and its folder, the rows of a check in a
-// virtual list view, progress, and the commands around them. Every run goes
-// on a worker thread (CheckJob); this window's thread only takes what the
-// worker posts and draws it. Windows only.
+// virtual list view, progress, notices, and the commands around them. The
+// runs are its RunController's, each on a worker thread; this window's
+// thread takes what the worker posts, in slices, and draws it, and never
+// waits for a worker: Cancel asks, and what waits for the run's end (closing,
+// another list) happens when that end arrives. The window is never destroyed
+// from inside its handlers' callees (the end of a run posts WM_CLOSE).
+// Windows only.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +22,13 @@ inline constexpr wchar_t kVerifyWindowClass[] = L"SumbrookVerifyWindow";
 // last run (see verify/RunExitCode.h).
 HWND CreateVerifyWindow(HINSTANCE instance, const VerifierRequest& request, int show);
 
-// Runs the thread's message loop for the window (keyboard navigation,
-// accelerators) until WM_QUIT; returns the quit code.
+// What the window's message loop does with a message before dispatching
+// it: the window's keys (accelerators, Esc among them) and the keyboard
+// navigation between its controls. True when the message was handled.
+bool TranslateVerifyWindowMessage(HWND window, MSG* message);
+
+// Runs the thread's message loop for the window until WM_QUIT; returns the
+// quit code.
 int RunVerifyWindowLoop(HWND window);
 
 }  // namespace sumbrook

@@ -266,6 +266,14 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
 
 }  // namespace
 
+CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached) {
+    CheckOptions options;
+    options.jobs = jobs == 0 ? DefaultJobCount() : jobs;
+    options.recursive = recursive;
+    options.uncached = uncached;
+    return options;
+}
+
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink) {
     // A device would be opened and waited on; a folder is no list either.

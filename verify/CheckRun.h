@@ -10,6 +10,11 @@
 
 namespace sumbrook {
 
+// The options of a run as a front end asks for it: `jobs` files read at once
+// (0: DefaultJobCount(), one per core), the whole tree or not, past the
+// system's cache or not; the rest as CheckOptions has them.
+CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached);
+
 // Checks `directory` against the list at `listPath`: the dialog's protocol
 // (known by its first line; an empty `directory` means the one it names;
 // `recursive` is refused) or else an SFV list (an empty `directory` means

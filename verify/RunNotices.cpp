@@ -5,6 +5,7 @@
 namespace sumbrook {
 
 std::string RefusalText(const CheckOutcome& outcome) {
+    if (outcome.subject.empty()) return outcome.error;
     return DisplayName(outcome.subject) + (outcome.errorFollowsSubject ? " " : ": ") +
            outcome.error;
 }

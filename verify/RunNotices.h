@@ -15,7 +15,7 @@ namespace sumbrook {
 
 // A refused run (`outcome.end` kRefused): "LIST: line 7: <reason>", or, when
 // the error goes on from the subject, "LIST names no files; nothing was
-// checked".
+// checked"; with no subject, the error alone.
 std::string RefusalText(const CheckOutcome& outcome);
 
 // "FOLDER: the folder cannot be listed: <reason>".

@@ -13,10 +13,10 @@
 
 #include "verifier/CheckJob.h"
 #include "verifier/RowTable.h"
-#include "verify/RunExitCode.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierCommandLine.h"
+#include "verify/RunExitCode.h"
 
 namespace sumbrook {
 namespace {
@@ -43,14 +43,14 @@ TEST(RowTableTest, RowsArrivingInBatchesTakeTheirPlaceInEveryOrder) {
     };
     RowOrder bySizeDown;
     bySizeDown.byColumn = true;
-    bySizeDown.column = RowColumn::kSize;
+    bySizeDown.column = 4;  // Size
     bySizeDown.descending = true;
     RowOrder problemsFirst;
     problemsFirst.problemsFirst = true;
     RowOrder problemsOnlyByName;
     problemsOnlyByName.problemsOnly = true;
     problemsOnlyByName.byColumn = true;
-    problemsOnlyByName.column = RowColumn::kName;
+    problemsOnlyByName.column = 1;  // Name
     const Case cases[] = {
         {RowOrder(), {"d", "b", "a", "e", "c"}},
         // Missing files have no size: last when sizes go down.
@@ -110,10 +110,16 @@ TEST(ThroughputMeterTest, SpeedOverTheLastSecondsAndTimeLeft) {
     meter.Sample(0, 0);
     EXPECT_LT(meter.BytesPerSecond(), 0.0);
     meter.Sample(1000, 1000000);  // a slow start, forgotten once older than the window
-    for (std::uint64_t ms = 1100; ms <= 9000; ms += 100)
+    for (std::uint64_t ms = 1100; ms <= 9000; ms += 100) {
         meter.Sample(ms, 1000000 + (ms - 1000) * 10000);
+        // No time left from the first seconds, however fast they went.
+        if (ms < 5000) {
+            EXPECT_LT(meter.SecondsLeft(1000000000), 0.0) << ms;
+        }
+    }
     EXPECT_NEAR(meter.BytesPerSecond(), 10e6, 1.0);
-    EXPECT_NEAR(meter.SecondsLeft(81000000 + 20000000), 2.0, 1e-6);
+    // At the speed since the start: 81 MB in 9 s.
+    EXPECT_NEAR(meter.SecondsLeft(81000000 + 20000000), 20.0 / 9.0, 1e-6);
 }
 
 TEST(VerifierCommandLineTest, FormsAndRefusals) {
@@ -153,6 +159,21 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         {{"a.sfv", "/save", "L.sfv"}, false, S::kNothing, "", "", "", false, false, false},
         {{"/new", "F", "a.sfv"}, false, S::kNothing, "", "", "", false, false, false},
         {{"/close"}, false, S::kNothing, "", "", "", false, false, false},
+        // A path that starts with '/' is a path; the usage is asked for, not
+        // opened as a list; an option given twice is refused, not replaced.
+        {{"/home/u/a.sfv", "/r"}, true, S::kCheck, "/home/u/a.sfv", "", "", true, false, false},
+        {{"--help"}, true, S::kHelp, "", "", "", false, false, false},
+        {{"a.sfv", "/?"}, true, S::kHelp, "", "", "", false, false, false},
+        {{"a.sfv", "/report", "a", "/report", "b"},
+         false,
+         S::kNothing,
+         "",
+         "",
+         "",
+         false,
+         false,
+         false},
+        {{"--recursive", "a.sfv"}, false, S::kNothing, "", "", "", false, false, false},
     };
     for (const Case& c : cases) {
         const ParsedVerifierCommandLine parsed = ParseVerifierCommandLine(c.arguments);
@@ -170,6 +191,31 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         EXPECT_EQ(r.uncached, c.uncached);
         EXPECT_EQ(r.closeWhenDone, c.close);
     }
+}
+
+// The program's own splitting of its command line: a folder ending in a
+// backslash before its closing quote ends there, and the rest stands.
+TEST(VerifierCommandLineTest, SplittingAndPastedPaths) {
+    const struct {
+        std::string line;
+        std::vector<std::string> arguments;
+    } cases[] = {
+        {R"("C:\P\SumbrookVerify.exe" /new "Z:\dir\" /r /close)",
+         {R"(C:\P\SumbrookVerify.exe)", "/new", R"(Z:\dir\)", "/r", "/close"}},
+        {R"(v.exe "a b.sfv"   /report "C:\r  1.txt")",
+         {"v.exe", "a b.sfv", "/report", R"(C:\r  1.txt)"}},
+        {"v.exe\tlist\\x.sfv", {"v.exe", "list\\x.sfv"}},
+        {R"(v.exe "")", {"v.exe", ""}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SplitVerifierCommandLine(c.line), c.arguments) << c.line;
+    EXPECT_EQ(UnquotedPath(R"(  "C:\Data\My files" )"), R"(C:\Data\My files)");
+    EXPECT_EQ(UnquotedPath(R"(C:\Data)"), R"(C:\Data)");
+    // /close is honoured even when the line is refused further on.
+    const ParsedVerifierCommandLine refused =
+        ParseVerifierCommandLine({"a.sfv", "/report", "R", "/bogus", "/close"});
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.request.closeWhenDone);
+    EXPECT_EQ(refused.request.report, "R");
 }
 
 TEST(RunExitCodeTest, CancelledThenErrorThenDifferences) {

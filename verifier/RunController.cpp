@@ -1,0 +1,350 @@
+#include "verifier/RunController.h"
+
+#include <algorithm>
+#include <chrono>
+#include <iterator>
+#include <new>
+#include <unordered_map>
+#include <utility>
+
+#include "files/ListPlainFilesTree.h"
+#include "files/Utf8NameFold.h"
+#include "verifier/CheckReport.h"
+#include "verifier/ListMaking.h"
+#include "verify/CheckRun.h"
+#include "verify/OutputTarget.h"
+#include "verify/RunExitCode.h"
+#include "verify/RunNotices.h"
+
+namespace sumbrook {
+
+namespace {
+
+constexpr char kOutOfMemory[] =
+    "There is not enough memory for the rows of this run; it was stopped.";
+
+std::uint64_t NowMs() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+CheckOptions WindowOptions(bool recursive, bool uncached) {
+    CheckOptions options = RunOptions(0, recursive, uncached);
+    options.recursiveName = "Subfolders (/r)";
+    return options;
+}
+
+}  // namespace
+
+RunController::RunController(std::function<void()> wake) : wake_(std::move(wake)) {}
+
+RunController::~RunController() = default;
+
+void RunController::StartCheck(const CheckRequest& request) {
+    if (Running()) return;
+    check_ = request;
+    Start(
+        RunKind::kCheck,
+        [list = request.list, folder = request.folder](const CheckOptions& options,
+                                                       CheckSink& sink) {
+            return VerifyList(list, folder, options, sink);
+        },
+        WindowOptions(request.recursive, request.uncached), {}, false);
+}
+
+bool RunController::StartRecheck() {
+    if (Running() || !reportable_) return false;
+    recheckRows_ = table_.ProblemRows();
+    if (recheckRows_.empty()) return false;
+    std::set<std::string> names;
+    for (const std::size_t index : recheckRows_) names.insert(table_.Rows()[index].name);
+    Start(
+        RunKind::kRecheck,
+        [list = check_.list, folder = check_.folder](const CheckOptions& options, CheckSink& sink) {
+            return VerifyList(list, folder, options, sink);
+        },
+        WindowOptions(check_.recursive, check_.uncached), std::move(names), true);
+    return true;
+}
+
+void RunController::StartNewList(const NewListRequest& request) {
+    if (Running()) return;
+    newList_ = request;
+    table_.Clear();
+    reportable_ = false;
+    Start(
+        RunKind::kNewList,
+        [folder = request.folder, target = request.target](const CheckOptions& options,
+                                                           CheckSink& sink) {
+            return MakeListOfFolder(folder, target, options, sink);
+        },
+        WindowOptions(request.recursive, false), {}, false);
+}
+
+void RunController::Start(RunKind kind, CheckJob::Run run, CheckOptions options,
+                          std::set<std::string> only, bool useOnly) {
+    kind_ = kind;
+    arrived_ = false;
+    backlog_.clear();
+    backlogAt_ = 0;
+    endWaits_ = false;
+    outOfMemory_ = false;
+    stepping_ = true;
+    step_ = kind == RunKind::kNewList ? CheckStep::kListingFolders : CheckStep::kReadingList;
+    stepDone_ = 0;
+    plan_ = CheckPlan();
+    done_ = CheckProgress();
+    counts_ = StatusCounts();
+    meter_.Reset();
+    replaced_.clear();
+    job_ = std::make_unique<CheckJob>(std::move(run), std::move(options), std::move(only), useOnly,
+                                      wake_);
+}
+
+void RunController::Cancel() {
+    if (job_ != nullptr) job_->Cancel();
+}
+
+RunChanges RunController::Take(std::size_t maxRows) {
+    RunChanges changes;
+    if (job_ == nullptr) return changes;
+    TakeBatch(changes);
+    AddRows(maxRows, changes);
+    if (backlogAt_ == backlog_.size() && endWaits_) End(changes);
+    changes.more = backlogAt_ < backlog_.size();
+    return changes;
+}
+
+void RunController::FirstArrival(RunChanges& changes) {
+    if (arrived_) return;
+    arrived_ = true;
+    notices_.clear();
+    changes.notices = true;
+    if (kind_ == RunKind::kCheck) {
+        table_.Clear();
+        reportable_ = false;
+        changes.rows = true;
+    }
+}
+
+void RunController::TakeBatch(RunChanges& changes) {
+    CheckBatch batch = job_->Take();
+    if (batch.stepped) {
+        step_ = batch.step;
+        stepDone_ = batch.stepDone;
+    }
+    if (batch.planned) {
+        FirstArrival(changes);
+        stepping_ = false;
+        plan_ = batch.plan;
+        if (kind_ != RunKind::kRecheck && !outOfMemory_) {
+            try {
+                table_.Reserve(table_.Rows().size() + plan_.rows);
+            } catch (const std::bad_alloc&) {
+                outOfMemory_ = true;
+                job_->Cancel();
+            }
+        }
+    }
+    if (!batch.foldersNotListed.empty() || !batch.listNamesItselfOn.empty()) {
+        FirstArrival(changes);
+        for (const FolderNotListedNote& note : batch.foldersNotListed) {
+            notices_.push_back(FolderNotListedText(note.path, note.error));
+        }
+        for (const std::size_t line : batch.listNamesItselfOn) {
+            notices_.push_back(ListNamesItselfText(check_.list, line));
+        }
+        changes.notices = true;
+    }
+    if (!batch.rows.empty()) {
+        FirstArrival(changes);
+        if (outOfMemory_) {
+            // The run is being cancelled: what still comes is not kept.
+        } else if (backlogAt_ == backlog_.size()) {
+            backlog_ = std::move(batch.rows);
+            backlogAt_ = 0;
+        } else {
+            backlog_.insert(backlog_.end(), std::make_move_iterator(batch.rows.begin()),
+                            std::make_move_iterator(batch.rows.end()));
+        }
+    }
+    if (batch.progressed) {
+        done_ = batch.progress;
+        meter_.Sample(NowMs(), done_.bytesDone);
+    }
+    if (batch.finished) {
+        endWaits_ = true;
+        end_ = std::move(batch.outcome);
+    }
+}
+
+void RunController::AddRows(std::size_t maxRows, RunChanges& changes) {
+    const std::size_t count = std::min(maxRows, backlog_.size() - backlogAt_);
+    if (count == 0) return;
+    changes.rows = true;
+    const auto first = backlog_.begin() + static_cast<std::ptrdiff_t>(backlogAt_);
+    const auto last = first + static_cast<std::ptrdiff_t>(count);
+    try {
+        for (auto row = first; row != last; ++row) counts_.Add(*row);
+        if (kind_ == RunKind::kRecheck) {
+            Replace(first, last);
+        } else {
+            table_.Append(std::vector<CheckRow>(std::make_move_iterator(first),
+                                                std::make_move_iterator(last)));
+        }
+        backlogAt_ += count;
+    } catch (const std::bad_alloc&) {
+        // One message at the run's end, and no partial "done".
+        outOfMemory_ = true;
+        job_->Cancel();
+        backlogAt_ = backlog_.size();
+    }
+    if (backlogAt_ == backlog_.size()) {
+        std::vector<CheckRow>().swap(backlog_);
+        backlogAt_ = 0;
+    }
+}
+
+void RunController::Replace(std::vector<CheckRow>::iterator first,
+                            std::vector<CheckRow>::iterator last) {
+    if (recheckIndex_.empty()) {
+        for (const std::size_t index : recheckRows_) {
+            recheckIndex_.emplace(table_.Rows()[index].name, index);
+        }
+    }
+    std::vector<CheckRow> added;
+    for (auto row = first; row != last; ++row) {
+        const auto found = recheckIndex_.find(row->name);
+        if (found == recheckIndex_.end()) {
+            added.push_back(std::move(*row));
+            continue;
+        }
+        replaced_.push_back(found->second);
+        table_.Replace(found->second, std::move(*row));
+    }
+    if (!added.empty()) table_.Append(std::move(added));
+}
+
+void RunController::End(RunChanges& changes) {
+    job_.reset();  // the end was the worker's last act: nothing is waited for
+    changes.ended = true;
+    stepping_ = false;
+    CheckOutcome outcome = std::move(end_);
+    if (outOfMemory_) {
+        outcome.end = CheckOutcome::End::kRefused;
+        outcome.subject.clear();
+        outcome.error = kOutOfMemory;
+    }
+    if (outcome.end == CheckOutcome::End::kDone) done_.filesDone = plan_.files;
+    lastOutcome_ = outcome;
+    exitCode_ = ExitCodeOf(outcome);
+    const bool nothingCame = !arrived_ && outcome.end == CheckOutcome::End::kRefused;
+    switch (kind_) {
+        case RunKind::kCheck:
+            // A refused check leaves the rows of the one before.
+            if (nothingCame && reportable_) break;
+            reportable_ = !outOfMemory_ && outcome.end != CheckOutcome::End::kRefused;
+            reported_ = std::move(outcome);
+            break;
+        case RunKind::kRecheck: {
+            if (nothingCame) break;
+            if (outcome.end == CheckOutcome::End::kDone) {
+                // A row not found again (a NEW file deleted meanwhile) is gone.
+                std::sort(replaced_.begin(), replaced_.end());
+                std::vector<std::size_t> gone;
+                std::set_difference(recheckRows_.begin(), recheckRows_.end(), replaced_.begin(),
+                                    replaced_.end(), std::back_inserter(gone));
+                table_.Remove(gone);
+            }
+            table_.SetOrder(table_.Order());
+            // The report covers the whole list: the earlier rows and those
+            // checked again in their places.
+            outcome.counts = table_.Counts();
+            counts_ = outcome.counts;
+            exitCode_ = ExitCodeOf(outcome);
+            reportable_ = !outOfMemory_ && outcome.end != CheckOutcome::End::kRefused;
+            reported_ = std::move(outcome);
+            break;
+        }
+        case RunKind::kNewList:
+        case RunKind::kNone:
+            break;
+    }
+    recheckRows_.clear();
+    recheckIndex_.clear();
+    replaced_.clear();
+}
+
+StatusLineFacts RunController::StatusFacts(std::uint64_t nowMs) const {
+    (void)nowMs;
+    StatusLineFacts facts;
+    facts.makingList = kind_ == RunKind::kNewList;
+    facts.cancelling = Cancelling();
+    facts.counts = counts_;
+    facts.filesDone = done_.filesDone;
+    facts.filesPlanned = plan_.files;
+    if (kind_ == RunKind::kNone) {
+        facts.phase = StatusLineFacts::Phase::kIdle;
+    } else if (Running()) {
+        facts.phase = stepping_ ? StatusLineFacts::Phase::kStep : StatusLineFacts::Phase::kRunning;
+        facts.step = step_;
+        facts.stepDone = stepDone_;
+        facts.bytesPerSecond = meter_.BytesPerSecond();
+        facts.secondsLeft = meter_.SecondsLeft(plan_.bytes);
+    } else {
+        switch (lastOutcome_.end) {
+            case CheckOutcome::End::kDone:
+                facts.phase = StatusLineFacts::Phase::kDone;
+                break;
+            case CheckOutcome::End::kCancelled:
+                facts.phase = StatusLineFacts::Phase::kCancelled;
+                break;
+            case CheckOutcome::End::kRefused:
+                facts.phase = StatusLineFacts::Phase::kRefused;
+                break;
+        }
+    }
+    facts.notices = notices_.size();
+    return facts;
+}
+
+double RunController::DoneShare() const {
+    if (!Running()) {
+        return kind_ != RunKind::kNone && lastOutcome_.end == CheckOutcome::End::kDone ? 1.0 : -1.0;
+    }
+    if (stepping_) return -1.0;
+    if (plan_.bytes > 0) {
+        return static_cast<double>(std::min(done_.bytesDone, plan_.bytes)) /
+               static_cast<double>(plan_.bytes);
+    }
+    if (plan_.files > 0) {
+        return static_cast<double>(std::min(done_.filesDone, plan_.files)) /
+               static_cast<double>(plan_.files);
+    }
+    return -1.0;
+}
+
+bool RunController::HasReport() const {
+    if (Running() || (kind_ != RunKind::kCheck && kind_ != RunKind::kRecheck)) return false;
+    return reportable_ || lastOutcome_.end == CheckOutcome::End::kRefused;
+}
+
+std::string RunController::ReportText() const {
+    if (reportable_) return CheckReportText(table_.Rows(), reported_, notices_);
+    return CheckReportText({}, lastOutcome_, notices_);
+}
+
+std::string RunController::ReportTargetFault(const std::string& target) const {
+    std::vector<std::string> runFiles;
+    if (reportable_) {
+        for (const CheckRow& row : table_.Rows()) {
+            if (SameLastName(row.name, target)) {
+                runFiles.push_back(PathInFolder(reported_.folder, row.name));
+            }
+        }
+    }
+    return OutputTargetFault(target, check_.list, runFiles);
+}
+
+}  // namespace sumbrook
