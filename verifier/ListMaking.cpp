@@ -17,7 +17,7 @@ CheckOutcome MakeListOfFolder(const std::string& folder, const std::string& targ
         CheckOutcome refused;
         refused.end = CheckOutcome::End::kRefused;
         refused.subject = target;
-        refused.error = fault + "; no list was made";
+        refused.error = fault;
         refused.errorFollowsSubject = true;
         return refused;
     }
