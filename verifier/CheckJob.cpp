@@ -1,6 +1,8 @@
 #include "verifier/CheckJob.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -25,7 +27,9 @@ class CheckJob::QueueSink final : public CheckSink {
     }
     void Row(const CheckRow& row) override {
         std::unique_lock<std::mutex> lock(job_.mutex_);
-        job_.pending_.rows.push_back(row);
+        job_.taken_.wait(lock,
+                         [this] { return job_.rows_.size() < kMostQueuedRows || job_.cancel_; });
+        job_.rows_.push_back(row);
         job_.Arrived(lock);
     }
     void Progressed(const CheckProgress& progress) override {
@@ -73,11 +77,38 @@ void CheckJob::Arrived(std::unique_lock<std::mutex>& lock) {
     wake_();
 }
 
-CheckBatch CheckJob::Take() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    CheckBatch taken = std::move(pending_);
-    pending_ = CheckBatch();
-    wakePending_ = false;
+void CheckJob::Cancel() {
+    {
+        // Under the lock, so that a worker about to wait for a take sees it.
+        std::lock_guard<std::mutex> lock(mutex_);
+        cancel_ = true;
+    }
+    taken_.notify_all();
+}
+
+CheckBatch CheckJob::Take(std::size_t maxRows) {
+    CheckBatch taken;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const bool finished = pending_.finished;
+        taken = std::move(pending_);
+        pending_ = CheckBatch();
+        const std::size_t count = std::min(maxRows, rows_.size());
+        taken.rows.assign(
+            std::make_move_iterator(rows_.begin()),
+            std::make_move_iterator(rows_.begin() + static_cast<std::ptrdiff_t>(count)));
+        rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(count));
+        taken.moreRows = !rows_.empty();
+        // The end is handed over with the last rows.
+        if (finished && taken.moreRows) {
+            pending_.finished = true;
+            pending_.outcome = std::move(taken.outcome);
+            taken.finished = false;
+            taken.outcome = CheckOutcome();
+        }
+        wakePending_ = false;
+    }
+    taken_.notify_all();
     return taken;
 }
 

@@ -1,8 +1,11 @@
 // One run (a check, or the making of a list) on a worker thread of its own.
-// The run's sink queues what it hands over; the window takes the queue whole
-// (`Take`) when `wake` tells it that something is waiting. `wake` runs on
-// the worker, at most once between two takes, and must only post (never
-// send a message, never touch a window). Cancel may be asked from any
+// The run's sink queues what it hands over; the window takes it (`Take`)
+// when `wake` tells it that something is waiting, the rows a slice at a
+// time. The queue holds at most kMostQueuedRows rows: a worker that finds
+// it full waits for a take (or Cancel), so that a run that finds a million
+// rows at once never queues them all. `wake` runs on the worker, at most
+// once between two takes, and must only post (never send a message, never
+// touch a window). Cancel may be asked from any
 // thread and returns at once; the run's end arrives as a batch that is
 // `finished`. The destructor cancels and joins (every step of a run heeds
 // the flag within about 100 ms), so no thread outlives the job. Whatever the
@@ -10,6 +13,9 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -34,13 +40,17 @@ struct CheckBatch {
     bool planned = false;
     CheckPlan plan;
     std::vector<CheckRow> rows;
+    bool moreRows = false;  // rows wait still: take again
     bool progressed = false;
     CheckProgress progress;
     std::vector<FolderNotListedNote> foldersNotListed;
     std::vector<std::size_t> listNamesItselfOn;  // the lines (CheckSink::ListNamesItself)
-    bool finished = false;                       // the run has ended; `outcome` is its end
+    // The run has ended and every row was taken; `outcome` is its end.
+    bool finished = false;
     CheckOutcome outcome;
 };
+
+inline constexpr std::size_t kMostQueuedRows = 1U << 16;
 
 class CheckJob {
   public:
@@ -54,9 +64,10 @@ class CheckJob {
     CheckJob(const CheckJob&) = delete;
     CheckJob& operator=(const CheckJob&) = delete;
 
-    void Cancel() { cancel_ = true; }
+    void Cancel();
     bool CancelAsked() const { return cancel_; }
-    CheckBatch Take();
+    // What arrived, with at most `maxRows` of the rows waiting.
+    CheckBatch Take(std::size_t maxRows = static_cast<std::size_t>(-1));
 
   private:
     class QueueSink;
@@ -68,7 +79,9 @@ class CheckJob {
     std::set<std::string> only_;
     std::atomic<bool> cancel_{false};
     std::mutex mutex_;
-    CheckBatch pending_;
+    std::condition_variable taken_;
+    CheckBatch pending_;  // without its rows, which are in `rows_`
+    std::deque<CheckRow> rows_;
     bool wakePending_ = false;
     std::thread worker_;
 };

@@ -64,12 +64,16 @@ void RowListView::SelectAll() {
 
 void RowListView::ClearSelection() {
     allSelected_ = false;
-    // Only when something is selected: the list view then goes through
-    // every item.
-    if (SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0) > 0) {
-        LVITEMW unselected = {};
-        unselected.stateMask = LVIS_SELECTED;
-        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+    // Item by item: the list view would go through every one of a million
+    // items for "all" (-1), where few are selected.
+    LVITEMW unselected = {};
+    unselected.stateMask = LVIS_SELECTED;
+    const auto count = static_cast<int>(SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const auto selected = static_cast<int>(
+            SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        if (selected < 0) break;
+        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(selected),
                      reinterpret_cast<LPARAM>(&unselected));
     }
     InvalidateRect(list_, nullptr, FALSE);
@@ -122,7 +126,7 @@ LRESULT RowListView::OnCustomDraw(NMLVCUSTOMDRAW* draw, const RowTable& table) {
                 draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
                 draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
             } else if (draw->iSubItem == 0 && position < table.ShownCount()) {
-                draw->clrText = ToneColour(ToneOf(table.Shown(position).status));
+                draw->clrText = ToneColour(ToneOf(table.Shown(position).Status()));
             } else {
                 draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
             }

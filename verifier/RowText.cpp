@@ -12,48 +12,47 @@ namespace {
 
 // Where the Expected and Found columns show the checksums the report line
 // gives as its detail.
-bool ChecksumsShown(const CheckRow& row) {
-    return row.status == VerifyStatus::kChanged || row.status == VerifyStatus::kNew ||
-           (row.status == VerifyStatus::kDifferent && !row.sizesCompared);
+bool ChecksumsShown(VerifyStatus status, bool sizesCompared) {
+    return status == VerifyStatus::kChanged || status == VerifyStatus::kNew ||
+           (status == VerifyStatus::kDifferent && !sizesCompared);
 }
 
 // Whether the Detail cell is empty, told without making its text (most
-// rows of a large check are OK or MISSING).
-bool NoDetail(const CheckRow& row) {
-    if (row.readThroughCache > 0) return false;
-    return ChecksumsShown(row) || row.status == VerifyStatus::kOk ||
-           row.status == VerifyStatus::kMissing || row.status == VerifyStatus::kEmpty;
-}
-
-bool HasSize(const CheckRow& row) {
-    return row.hasFound && !row.sizesCompared;
+// rows of a large check are OK or MISSING, and plain).
+bool NoDetail(RowRef row) {
+    if (!row.Plain()) return false;
+    const VerifyStatus status = row.Status();
+    return ChecksumsShown(status, false) || status == VerifyStatus::kOk ||
+           status == VerifyStatus::kMissing || status == VerifyStatus::kEmpty;
 }
 
 }  // namespace
 
-std::string StatusCell(const CheckRow& row) {
-    return VerifyStatusName(row.status);
+std::string StatusCell(RowRef row) {
+    return VerifyStatusName(row.Status());
 }
 
-std::string NameCell(const CheckRow& row) {
-    return DisplayName(row.name);
+std::string NameCell(RowRef row) {
+    return DisplayName(std::string(row.Name()));
 }
 
-std::string ExpectedCell(const CheckRow& row) {
-    return row.hasExpected ? Crc32Text(row.expected) : std::string();
+std::string ExpectedCell(RowRef row) {
+    return row.HasExpected() ? Crc32Text(row.Expected()) : std::string();
 }
 
-std::string FoundCell(const CheckRow& row) {
-    return row.hasFound ? Crc32Text(row.found) : std::string();
+std::string FoundCell(RowRef row) {
+    return row.HasFound() ? Crc32Text(row.Found()) : std::string();
 }
 
-std::string SizeCell(const CheckRow& row) {
-    return HasSize(row) ? GroupedNumber(row.size) : std::string();
+std::string SizeCell(RowRef row) {
+    return row.HasSize() ? GroupedNumber(row.Size()) : std::string();
 }
 
-std::string DetailCell(const CheckRow& row) {
-    if (NoDetail(row)) return std::string();
-    std::string detail = ChecksumsShown(row) ? std::string() : ReportDetail(row);
+std::string DetailCell(RowRef ref) {
+    if (NoDetail(ref)) return std::string();
+    const CheckRow row = ref.Whole();
+    std::string detail =
+        ChecksumsShown(row.status, row.sizesCompared) ? std::string() : ReportDetail(row);
     if (row.readThroughCache) {
         if (!detail.empty()) detail += "; ";
         detail += "read through the cache (the file system refused uncached reads)";
@@ -61,31 +60,31 @@ std::string DetailCell(const CheckRow& row) {
     return detail;
 }
 
-bool StatusLess(const CheckRow& a, const CheckRow& b) {
-    return a.status != b.status &&
-           std::strcmp(VerifyStatusName(a.status), VerifyStatusName(b.status)) < 0;
+bool StatusLess(RowRef a, RowRef b) {
+    return a.Status() != b.Status() &&
+           std::strcmp(VerifyStatusName(a.Status()), VerifyStatusName(b.Status())) < 0;
 }
 
-bool NameLess(const CheckRow& a, const CheckRow& b) {
-    return a.name < b.name;
+bool NameLess(RowRef a, RowRef b) {
+    return a.Name() < b.Name();
 }
 
-bool ExpectedLess(const CheckRow& a, const CheckRow& b) {
-    if (a.hasExpected != b.hasExpected) return !a.hasExpected;
-    return a.hasExpected && a.expected < b.expected;
+bool ExpectedLess(RowRef a, RowRef b) {
+    if (a.HasExpected() != b.HasExpected()) return !a.HasExpected();
+    return a.HasExpected() && a.Expected() < b.Expected();
 }
 
-bool FoundLess(const CheckRow& a, const CheckRow& b) {
-    if (a.hasFound != b.hasFound) return !a.hasFound;
-    return a.hasFound && a.found < b.found;
+bool FoundLess(RowRef a, RowRef b) {
+    if (a.HasFound() != b.HasFound()) return !a.HasFound();
+    return a.HasFound() && a.Found() < b.Found();
 }
 
-bool SizeLess(const CheckRow& a, const CheckRow& b) {
-    if (HasSize(a) != HasSize(b)) return !HasSize(a);
-    return HasSize(a) && a.size < b.size;
+bool SizeLess(RowRef a, RowRef b) {
+    if (a.HasSize() != b.HasSize()) return !a.HasSize();
+    return a.HasSize() && a.Size() < b.Size();
 }
 
-bool DetailLess(const CheckRow& a, const CheckRow& b) {
+bool DetailLess(RowRef a, RowRef b) {
     if (NoDetail(b)) return false;
     if (NoDetail(a)) return true;
     return DetailCell(a) < DetailCell(b);

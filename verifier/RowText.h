@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "verify/CheckRow.h"
+#include "verifier/RowStore.h"
 
 namespace sumbrook {
 
@@ -21,29 +21,29 @@ namespace sumbrook {
 // lines that name a duplicate, the files a protocol line fits, the sizes of
 // copies that differ), and a file read through the cache against the run's
 // wish.
-std::string StatusCell(const CheckRow& row);
-std::string NameCell(const CheckRow& row);
-std::string ExpectedCell(const CheckRow& row);
-std::string FoundCell(const CheckRow& row);
-std::string SizeCell(const CheckRow& row);
-std::string DetailCell(const CheckRow& row);
+std::string StatusCell(RowRef row);
+std::string NameCell(RowRef row);
+std::string ExpectedCell(RowRef row);
+std::string FoundCell(RowRef row);
+std::string SizeCell(RowRef row);
+std::string DetailCell(RowRef row);
 
 // Strict weak orders of two rows: statuses by their words, names byte by
 // byte, checksums and sizes by value (rows without one first), details by
 // their text.
-bool StatusLess(const CheckRow& a, const CheckRow& b);
-bool NameLess(const CheckRow& a, const CheckRow& b);
-bool ExpectedLess(const CheckRow& a, const CheckRow& b);
-bool FoundLess(const CheckRow& a, const CheckRow& b);
-bool SizeLess(const CheckRow& a, const CheckRow& b);
-bool DetailLess(const CheckRow& a, const CheckRow& b);
+bool StatusLess(RowRef a, RowRef b);
+bool NameLess(RowRef a, RowRef b);
+bool ExpectedLess(RowRef a, RowRef b);
+bool FoundLess(RowRef a, RowRef b);
+bool SizeLess(RowRef a, RowRef b);
+bool DetailLess(RowRef a, RowRef b);
 
 struct RowColumn {
     const char* title;
     int width;  // pixels at 96 dots per inch
     bool alignRight;
-    std::string (*cell)(const CheckRow& row);
-    bool (*less)(const CheckRow& a, const CheckRow& b);
+    std::string (*cell)(RowRef row);
+    bool (*less)(RowRef a, RowRef b);
 };
 
 inline constexpr RowColumn kRowColumns[] = {

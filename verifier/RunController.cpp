@@ -29,6 +29,31 @@ std::uint64_t NowMs() {
                                           .count());
 }
 
+// The part of a path after its last separator.
+std::string_view LastName(std::string_view path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+// False only where two names differ for every file system: ASCII names that
+// differ even without regard to case (folding every name as the file system
+// does would cost a million calls for a million rows).
+bool MayBeSameName(std::string_view a, std::string_view b) {
+    const auto ascii = [](std::string_view name) {
+        return std::all_of(name.begin(), name.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    if (!ascii(a) || !ascii(b)) return true;
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
 CheckOptions WindowOptions(bool recursive, bool uncached) {
     CheckOptions options = RunOptions(0, recursive, uncached);
     options.recursiveName = "Subfolders (/r)";
@@ -58,7 +83,7 @@ bool RunController::StartRecheck() {
     recheckRows_ = table_.ProblemRows();
     if (recheckRows_.empty()) return false;
     std::set<std::string> names;
-    for (const std::size_t index : recheckRows_) names.insert(table_.Rows()[index].name);
+    for (const std::size_t index : recheckRows_) names.emplace(table_.Rows().At(index).Name());
     Start(
         RunKind::kRecheck,
         [list = check_.list, folder = check_.folder](const CheckOptions& options, CheckSink& sink) {
@@ -86,9 +111,6 @@ void RunController::Start(RunKind kind, CheckJob::Run run, CheckOptions options,
                           std::set<std::string> only, bool useOnly) {
     kind_ = kind;
     arrived_ = false;
-    backlog_.clear();
-    backlogAt_ = 0;
-    endWaits_ = false;
     outOfMemory_ = false;
     stepping_ = true;
     step_ = kind == RunKind::kNewList ? CheckStep::kListingFolders : CheckStep::kReadingList;
@@ -109,10 +131,16 @@ void RunController::Cancel() {
 RunChanges RunController::Take(std::size_t maxRows) {
     RunChanges changes;
     if (job_ == nullptr) return changes;
-    TakeBatch(changes);
-    AddRows(maxRows, changes);
-    if (backlogAt_ == backlog_.size() && endWaits_) End(changes);
-    changes.more = backlogAt_ < backlog_.size();
+    // While the table sorts, rows wait in the job: they would take their
+    // places in the order being replaced.
+    CheckBatch batch = job_->Take(table_.Sorting() ? 0 : maxRows);
+    TakeBatch(batch, changes);
+    AddRows(batch.rows, changes);
+    changes.more = batch.moreRows && !table_.Sorting();
+    if (batch.finished) {
+        end_ = std::move(batch.outcome);
+        End(changes);
+    }
     return changes;
 }
 
@@ -128,8 +156,7 @@ void RunController::FirstArrival(RunChanges& changes) {
     }
 }
 
-void RunController::TakeBatch(RunChanges& changes) {
-    CheckBatch batch = job_->Take();
+void RunController::TakeBatch(const CheckBatch& batch, RunChanges& changes) {
     if (batch.stepped) {
         step_ = batch.step;
         stepDone_ = batch.stepDone;
@@ -140,7 +167,7 @@ void RunController::TakeBatch(RunChanges& changes) {
         plan_ = batch.plan;
         if (kind_ != RunKind::kRecheck && !outOfMemory_) {
             try {
-                table_.Reserve(table_.Rows().size() + plan_.rows);
+                table_.Reserve(table_.Rows().Count() + plan_.rows);
             } catch (const std::bad_alloc&) {
                 outOfMemory_ = true;
                 job_->Cancel();
@@ -157,73 +184,49 @@ void RunController::TakeBatch(RunChanges& changes) {
         }
         changes.notices = true;
     }
-    if (!batch.rows.empty()) {
-        FirstArrival(changes);
-        if (outOfMemory_) {
-            // The run is being cancelled: what still comes is not kept.
-        } else if (backlogAt_ == backlog_.size()) {
-            backlog_ = std::move(batch.rows);
-            backlogAt_ = 0;
-        } else {
-            backlog_.insert(backlog_.end(), std::make_move_iterator(batch.rows.begin()),
-                            std::make_move_iterator(batch.rows.end()));
-        }
-    }
+    if (!batch.rows.empty()) FirstArrival(changes);
     if (batch.progressed) {
         done_ = batch.progress;
         meter_.Sample(NowMs(), done_.bytesDone);
     }
-    if (batch.finished) {
-        endWaits_ = true;
-        end_ = std::move(batch.outcome);
-    }
 }
 
-void RunController::AddRows(std::size_t maxRows, RunChanges& changes) {
-    const std::size_t count = std::min(maxRows, backlog_.size() - backlogAt_);
-    if (count == 0) return;
+void RunController::AddRows(std::vector<CheckRow>& rows, RunChanges& changes) {
+    // The run is being cancelled for want of memory: what still comes is
+    // not kept.
+    if (rows.empty() || outOfMemory_) return;
     changes.rows = true;
-    const auto first = backlog_.begin() + static_cast<std::ptrdiff_t>(backlogAt_);
-    const auto last = first + static_cast<std::ptrdiff_t>(count);
     try {
-        for (auto row = first; row != last; ++row) counts_.Add(*row);
+        for (const CheckRow& row : rows) counts_.Add(row);
         if (kind_ == RunKind::kRecheck) {
-            Replace(first, last);
+            Replace(rows);
         } else {
-            table_.Append(std::vector<CheckRow>(std::make_move_iterator(first),
-                                                std::make_move_iterator(last)));
+            table_.Append(rows);
         }
-        backlogAt_ += count;
     } catch (const std::bad_alloc&) {
         // One message at the run's end, and no partial "done".
         outOfMemory_ = true;
         job_->Cancel();
-        backlogAt_ = backlog_.size();
-    }
-    if (backlogAt_ == backlog_.size()) {
-        std::vector<CheckRow>().swap(backlog_);
-        backlogAt_ = 0;
     }
 }
 
-void RunController::Replace(std::vector<CheckRow>::iterator first,
-                            std::vector<CheckRow>::iterator last) {
+void RunController::Replace(std::vector<CheckRow>& rows) {
     if (recheckIndex_.empty()) {
         for (const std::size_t index : recheckRows_) {
-            recheckIndex_.emplace(table_.Rows()[index].name, index);
+            recheckIndex_.emplace(table_.Rows().At(index).Name(), index);
         }
     }
     std::vector<CheckRow> added;
-    for (auto row = first; row != last; ++row) {
-        const auto found = recheckIndex_.find(row->name);
+    for (CheckRow& row : rows) {
+        const auto found = recheckIndex_.find(row.name);
         if (found == recheckIndex_.end()) {
-            added.push_back(std::move(*row));
+            added.push_back(std::move(row));
             continue;
         }
         replaced_.push_back(found->second);
-        table_.Replace(found->second, std::move(*row));
+        table_.Replace(found->second, row);
     }
-    if (!added.empty()) table_.Append(std::move(added));
+    if (!added.empty()) table_.Append(added);
 }
 
 void RunController::End(RunChanges& changes) {
@@ -274,6 +277,8 @@ void RunController::End(RunChanges& changes) {
     recheckRows_.clear();
     recheckIndex_.clear();
     replaced_.clear();
+    // The counts of the rows shown (a refused check leaves the earlier ones).
+    if (kind_ != RunKind::kNewList && reportable_) counts_ = table_.Counts();
 }
 
 StatusLineFacts RunController::StatusFacts(std::uint64_t nowMs) const {
@@ -332,15 +337,18 @@ bool RunController::HasReport() const {
 
 std::string RunController::ReportText() const {
     if (reportable_) return CheckReportText(table_.Rows(), reported_, notices_);
-    return CheckReportText({}, lastOutcome_, notices_);
+    return ReportHead(lastOutcome_, notices_);
 }
 
 std::string RunController::ReportTargetFault(const std::string& target) const {
     std::vector<std::string> runFiles;
     if (reportable_) {
-        for (const CheckRow& row : table_.Rows()) {
-            if (SameLastName(row.name, target)) {
-                runFiles.push_back(PathInFolder(reported_.folder, row.name));
+        const RowStore& rows = table_.Rows();
+        const std::string_view targetName = LastName(target);
+        for (std::size_t index = 0; index < rows.Count(); ++index) {
+            const std::string_view name = rows.At(index).Name();
+            if (MayBeSameName(LastName(name), targetName) && SameLastName(name, target)) {
+                runFiles.push_back(PathInFolder(reported_.folder, std::string(name)));
             }
         }
     }

@@ -68,7 +68,8 @@ class RunController {
     void Cancel();
 
     // Takes what the worker left: at most `maxRows` rows go into the table
-    // per call, the rest wait (RunChanges::more).
+    // per call, the rest wait (RunChanges::more); none while the table sorts
+    // (take again once it is done).
     RunChanges Take(std::size_t maxRows);
 
     bool Running() const { return job_ != nullptr; }
@@ -83,6 +84,10 @@ class RunController {
     // The share of the run done, 0 to 1; negative while nothing is planned.
     double DoneShare() const;
     int ExitCode() const { return exitCode_; }
+    // Whether the rows of the last check hold one that is not OK.
+    bool HasProblems() const {
+        return reportable_ && counts_.Total() != counts_.Count(VerifyStatus::kOk);
+    }
 
     // The end of the last run: its outcome (a refusal's reason), and the
     // check that the rows shown are of.
@@ -94,6 +99,10 @@ class RunController {
     bool HasReport() const;
     // What `sumbrook-cli --verify` prints for the check shown (CheckReport.h).
     std::string ReportText() const;
+    // Its pieces: the end it sums up, and whether its rows are the table's
+    // (else it is a refusal's line alone).
+    const CheckOutcome& ReportOutcome() const { return reportable_ ? reported_ : lastOutcome_; }
+    bool ReportCoversTable() const { return reportable_; }
     // Why a report of the check shown must not replace the file at
     // `target` (OutputTarget.h); "" when it may.
     std::string ReportTargetFault(const std::string& target) const;
@@ -101,10 +110,10 @@ class RunController {
   private:
     void Start(RunKind kind, CheckJob::Run run, CheckOptions options, std::set<std::string> only,
                bool useOnly);
-    void TakeBatch(RunChanges& changes);
+    void TakeBatch(const CheckBatch& batch, RunChanges& changes);
     void FirstArrival(RunChanges& changes);
-    void AddRows(std::size_t maxRows, RunChanges& changes);
-    void Replace(std::vector<CheckRow>::iterator first, std::vector<CheckRow>::iterator last);
+    void AddRows(std::vector<CheckRow>& rows, RunChanges& changes);
+    void Replace(std::vector<CheckRow>& rows);
     void End(RunChanges& changes);
 
     std::function<void()> wake_;
@@ -114,9 +123,6 @@ class RunController {
     NewListRequest newList_;
     RowTable table_;
     bool arrived_ = false;  // the run's first row or notice came
-    std::vector<CheckRow> backlog_;
-    std::size_t backlogAt_ = 0;
-    bool endWaits_ = false;
     CheckOutcome end_;
     bool outOfMemory_ = false;  // the rows did not fit: the run is stopped
     // "Failed again": the rows checked again, by name, and those replaced.

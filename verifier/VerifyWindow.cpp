@@ -4,13 +4,17 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/ReplacingFileWriter.h"
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
+#include "verifier/CheckReport.h"
 #include "verifier/Clipboard.h"
 #include "verifier/ExplorerVerbs.h"
 #include "verifier/FileChoosers.h"
@@ -33,9 +37,12 @@ constexpr wchar_t kProgramTitle[] = L"Sumbrook Verify";
 constexpr UINT_PTR kShowTimer = 1;
 constexpr UINT kShowIntervalMs = 200;
 constexpr int kProgressSteps = 1000;
-// The rows taken into the table per message: a slice the window's thread
-// takes well within 100 ms, so that it answers between two.
-constexpr std::size_t kRowsPerSlice = 20000;
+// Long work on this thread goes in slices well within 100 ms, so that the
+// window answers between two: the rows taken into the table per message,
+// the comparisons of a sort, the lines of Copy's and Save's text.
+constexpr std::size_t kRowsPerSlice = 5000;
+constexpr std::size_t kSortSlice = 40000;
+constexpr std::size_t kTextSlice = 5000;
 
 // The part of `path` after its last separator.
 std::string FileNamePart(const std::string& path) {
@@ -71,12 +78,33 @@ std::uint64_t NowMs() {
 // What waits for the run going to end.
 enum class AfterRun { kNothing, kClose, kOpenList };
 
+// The text of Copy or Save report, made a slice at a time.
+struct TextWork {
+    bool save = false;
+    bool requested = false;         // Save: the report the command line asked for
+    std::string path;               // Save: where it goes
+    std::vector<std::size_t> rows;  // in report order
+    bool allRows = false;           // Save: every row, in report order
+    bool allShown = false;          // Copy: every shown row, as shown
+    std::size_t next = 0;
+    std::size_t count = 0;
+    CheckOutcome outcome;  // Save: the report's end
+    std::string text;      // UTF-8 made so far (Copy: not yet UTF-16)
+    std::wstring wide;     // Copy: the text for the clipboard
+};
+
 class VerifyWindow {
   public:
     VerifyWindow(HWND window, const VerifierRequest& request)
         : window_(window),
           request_(request),
           controller_([window] { PostMessageW(window, WM_VERIFIER_RUN_ARRIVED, 0, 0); }) {}
+
+    ~VerifyWindow() {
+        if (finisher_.joinable()) finisher_.join();
+    }
+    VerifyWindow(const VerifyWindow&) = delete;
+    VerifyWindow& operator=(const VerifyWindow&) = delete;
 
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -103,9 +131,19 @@ class VerifyWindow {
     void ShowNotices();
     void ShowStatusLine();
     void RunEnded();
-    void WriteRequestedReport();
+    // What waits for a run's end, once its report (if asked for) is written:
+    // a refusal told, the window closed, another list opened.
+    void AfterRunEnd();
+    void StartSaving(const std::string& path, bool requested);
     void Cancel();
     void Close();
+
+    void ContinueWork();
+    bool ContinueText();
+    void FinishDone();
+    // Whether a slice of work is going on that must finish before a run
+    // changes the rows (Copy, Save report).
+    bool Busy() const { return text_ != nullptr || finisher_.joinable(); }
 
     void OnCommand(int id);
     void OnColumnClick(int column);
@@ -134,6 +172,17 @@ class VerifyWindow {
     int shownProgress_ = -1;
     bool rowsUnshown_ = false;
     std::uint64_t lastShown_ = 0;
+    std::unique_ptr<TextWork> text_;
+    // Copy and Save hand their text on to a thread of their own, which
+    // posts WM_VERIFIER_CONTINUE when done.
+    std::thread finisher_;
+    std::atomic<bool> finished_{false};
+    std::string finishFault_;
+    bool finishSaves_ = false;
+    std::string savePath_;
+    bool saveRequested_ = false;
+    bool reportedRun_ = false;  // the run that ended had its report asked for
+    bool noticesShown_ = false;
 };
 
 void VerifyWindow::Create() {
@@ -177,13 +226,17 @@ void VerifyWindow::UpdateButtons() {
                            static_cast<UINT>(MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)));
         }
     };
+    const bool idle = !running && !Busy();
     enable(controls_.cancel, ID_CANCEL_RUN, running && !controller_.Cancelling());
-    enable(controls_.checkAgain, ID_CHECK_AGAIN, !running && haveList);
+    enable(controls_.checkAgain, ID_CHECK_AGAIN, idle && haveList);
     enable(controls_.checkFailed, ID_CHECK_FAILED_AGAIN,
-           !running && haveList && checked && !controller_.Table().ProblemRows().empty());
-    enable(controls_.saveReport, ID_SAVE_REPORT, controller_.HasReport());
-    enable(controls_.openList, ID_OPEN_LIST, !running);
-    enable(controls_.newList, ID_NEW_LIST, !running);
+           idle && haveList && checked && controller_.HasProblems());
+    enable(controls_.saveReport, ID_SAVE_REPORT, controller_.HasReport() && !Busy());
+    enable(controls_.copy, ID_COPY, !Busy());
+    enable(controls_.problemsFirst, 0, !Busy());
+    enable(controls_.problemsOnly, 0, !Busy());
+    enable(controls_.openList, ID_OPEN_LIST, idle);
+    enable(controls_.newList, ID_NEW_LIST, idle);
     enable(controls_.folderPath, 0, !running);
     enable(controls_.chooseFolder, 0, !running);
     enable(controls_.subfolders, 0, !running);
@@ -248,7 +301,7 @@ void VerifyWindow::OpenList(const std::string& path) {
 }
 
 void VerifyWindow::StartCheck() {
-    if (controller_.Running() || list_.empty()) return;
+    if (controller_.Running() || list_.empty() || Busy()) return;
     CheckRequest request;
     request.list = list_;
     request.folder = UnquotedPath(WindowText(controls_.folderPath));
@@ -259,12 +312,12 @@ void VerifyWindow::StartCheck() {
 }
 
 void VerifyWindow::StartRecheck() {
-    if (!controller_.StartRecheck()) return;
+    if (Busy() || !controller_.StartRecheck()) return;
     Started();
 }
 
 void VerifyWindow::StartNewList(const std::string& folder, const std::string& saveAs) {
-    if (controller_.Running()) return;
+    if (controller_.Running() || Busy()) return;
     std::string chosen = UnquotedPath(folder);
     if (chosen.empty()) {
         chosen = ChooseFolder(window_, "The folder to make a checksum list of");
@@ -344,11 +397,23 @@ void VerifyWindow::ShowNotices() {
         text += notice;
     }
     SetText(controls_.notices, text);
-    controls_.Layout(!text.empty());
+    // Laying out moves every control: only when the box comes or goes.
+    if (!text.empty() != noticesShown_) {
+        noticesShown_ = !text.empty();
+        controls_.Layout(noticesShown_);
+    }
 }
 
 void VerifyWindow::ShowStatusLine() {
     std::string line = StatusLineText(controller_.StatusFacts(NowMs()));
+    if (controller_.Table().Sorting()) line += " \xC2\xB7 Sorting...";
+    if (text_ != nullptr) {
+        line += std::string(" \xC2\xB7 ") +
+                (text_->save ? "Saving the report... " : "Copying... ") +
+                std::to_string(text_->count == 0 ? 100 : text_->next * 100 / text_->count) + "%";
+    } else if (finisher_.joinable()) {
+        line += finishSaves_ ? " \xC2\xB7 Saving the report..." : " \xC2\xB7 Copying...";
+    }
     if (!controller_.Running() && controller_.Kind() == RunKind::kNewList &&
         controller_.LastOutcome().end == CheckOutcome::End::kDone) {
         line += " \xC2\xB7 saved as " + controller_.LastNewList().target;
@@ -363,13 +428,29 @@ void VerifyWindow::RunEnded() {
     ShowNotices();
     exitCode_ = controller_.ExitCode();
     UpdateButtons();
+    reportedRun_ = controller_.Kind() != RunKind::kNewList && !request_.report.empty();
+    if (reportedRun_) {
+        const std::string report = request_.report;
+        request_.report.clear();
+        const std::string fault = controller_.ReportTargetFault(report);
+        if (fault.empty()) {
+            // The rest once the report is written (SaveDone).
+            StartSaving(report, true);
+            return;
+        }
+        exitCode_ = kExitError;
+        Tell("The report " + report + " " + fault + "; it was not written.");
+        if (destroyed) return;
+    }
+    AfterRunEnd();
+}
+
+void VerifyWindow::AfterRunEnd() {
     const CheckOutcome& outcome = controller_.LastOutcome();
     const RunKind kind = controller_.Kind();
-    const bool reported = kind != RunKind::kNewList && !request_.report.empty();
-    if (reported) WriteRequestedReport();
     const bool closing = request_.closeWhenDone || afterRun_ == AfterRun::kClose;
     // With /close a refusal is in the report, when there is one.
-    if (outcome.end == CheckOutcome::End::kRefused && !(request_.closeWhenDone && reported) &&
+    if (outcome.end == CheckOutcome::End::kRefused && !(request_.closeWhenDone && reportedRun_) &&
         afterRun_ != AfterRun::kOpenList) {
         Tell(RefusalText(outcome) + "\n\n" +
              (kind == RunKind::kNewList ? "No list was made." : "Nothing was checked."));
@@ -389,19 +470,6 @@ void VerifyWindow::RunEnded() {
     }
 }
 
-void VerifyWindow::WriteRequestedReport() {
-    const std::string report = request_.report;
-    request_.report.clear();
-    std::string fault = controller_.ReportTargetFault(report);
-    if (fault.empty()) {
-        const std::string failed = ReplaceFileContent(report, controller_.ReportText());
-        if (!failed.empty()) fault = failed;
-    }
-    if (fault.empty()) return;
-    exitCode_ = kExitError;
-    Tell("The report " + report + " " + fault + "; it was not written.");
-}
-
 void VerifyWindow::Cancel() {
     if (!controller_.Running()) return;
     controller_.Cancel();
@@ -410,7 +478,7 @@ void VerifyWindow::Cancel() {
 }
 
 void VerifyWindow::Close() {
-    if (controller_.Running()) {
+    if (controller_.Running() || Busy()) {
         // The window goes once the run's end has come (and its report, if
         // one was asked for, is written).
         afterRun_ = AfterRun::kClose;
@@ -446,12 +514,28 @@ std::string VerifyWindow::AskReportPath() {
 }
 
 void VerifyWindow::SaveReport() {
-    if (!controller_.HasReport()) return;
+    if (!controller_.HasReport() || Busy()) return;
     const std::string path = AskReportPath();
-    if (path.empty() || destroyed || !controller_.HasReport()) return;
-    std::string fault = controller_.ReportTargetFault(path);
-    if (fault.empty()) fault = ReplaceFileContent(path, controller_.ReportText());
-    if (!fault.empty()) Tell("The report " + path + " " + fault + "; it was not written.");
+    if (path.empty() || destroyed || !controller_.HasReport() || Busy()) return;
+    const std::string fault = controller_.ReportTargetFault(path);
+    if (!fault.empty()) {
+        Tell("The report " + path + " " + fault + "; it was not written.");
+        return;
+    }
+    StartSaving(path, false);
+}
+
+void VerifyWindow::StartSaving(const std::string& path, bool requested) {
+    auto work = std::make_unique<TextWork>();
+    work->save = true;
+    work->requested = requested;
+    work->path = path;
+    work->outcome = controller_.ReportOutcome();
+    work->text = ReportHead(work->outcome, controller_.Notices());
+    work->allRows = controller_.ReportCoversTable() && ReportHasRows(work->outcome);
+    work->count = work->allRows ? controller_.Table().Rows().Count() : 0;
+    text_ = std::move(work);
+    ContinueWork();
 }
 
 void VerifyWindow::CopyRows() {
@@ -461,18 +545,115 @@ void VerifyWindow::CopyRows() {
         SendMessageW(focus, WM_COPY, 0, 0);
         return;
     }
+    if (Busy()) return;
     const RowTable& table = controller_.Table();
-    std::vector<std::size_t> positions = rows_.Selected(table.ShownCount());
-    if (positions.empty()) {
-        positions.resize(table.ShownCount());
-        for (std::size_t i = 0; i < positions.size(); ++i) positions[i] = i;
+    auto work = std::make_unique<TextWork>();
+    if (!rows_.AllSelected()) {
+        for (const std::size_t position : rows_.Selected(table.ShownCount())) {
+            work->rows.push_back(table.ShownIndex(position));
+        }
     }
-    std::string text;
-    for (const std::size_t position : positions) {
-        text += ReportLine(table.Shown(position));
-        text += "\r\n";
+    // Nothing selected, or all: every shown row, in the order shown (which
+    // cannot change while the text is made).
+    work->allShown = work->rows.empty();
+    work->count = work->allShown ? table.ShownCount() : work->rows.size();
+    if (work->count == 0) return;
+    text_ = std::move(work);
+    ContinueWork();
+}
+
+bool VerifyWindow::ContinueText() {
+    TextWork& work = *text_;
+    const RowStore& rows = controller_.Table().Rows();
+    const std::size_t end = std::min(work.count, work.next + kTextSlice);
+    const RowTable& table = controller_.Table();
+    for (; work.next < end; ++work.next) {
+        const std::size_t index = work.allRows    ? work.next
+                                  : work.allShown ? table.ShownIndex(work.next)
+                                                  : work.rows[work.next];
+        // A row taken out meanwhile ("failed again" found a file gone).
+        if (index < rows.Count()) work.text += ReportRowLine(rows.At(index).Whole());
     }
-    if (!text.empty()) PutTextOnClipboard(window_, WideFromUtf8(text));
+    // After the first slice, room for the whole text at the length so far
+    // (a text that grows by doubling copies itself again and again).
+    const auto reserve = [&work](auto& text) {
+        if (work.next > 0 && work.next == std::min(work.count, kTextSlice)) {
+            text.reserve(text.size() / work.next * work.count * 11 / 10 + 256);
+        }
+    };
+    if (work.save) {
+        reserve(work.text);
+    } else {
+        work.wide += WideFromUtf8(work.text);
+        work.text.clear();
+        reserve(work.wide);
+    }
+    if (work.next < work.count) return false;
+    // The text is handed to the clipboard or written to its file on a thread
+    // of its own, which posts WM_VERIFIER_CONTINUE when done (FinishDone).
+    const std::unique_ptr<TextWork> done = std::move(text_);
+    finishSaves_ = done->save;
+    savePath_ = done->path;
+    saveRequested_ = done->requested;
+    finishFault_.clear();
+    finished_ = false;
+    if (done->save) {
+        finisher_ = std::thread([this, path = done->path,
+                                 text = std::move(done->text) + ReportTail(done->outcome),
+                                 window = window_] {
+            finishFault_ = ReplaceFileContent(path, text);
+            finished_ = true;
+            PostMessageW(window, WM_VERIFIER_CONTINUE, 0, 0);
+        });
+    } else {
+        finisher_ = std::thread([this, text = std::move(done->wide), window = window_] {
+            if (!PutTextOnClipboard(text)) finishFault_ = "could not be put on the clipboard";
+            finished_ = true;
+            PostMessageW(window, WM_VERIFIER_CONTINUE, 0, 0);
+        });
+    }
+    return true;
+}
+
+void VerifyWindow::FinishDone() {
+    finisher_.join();
+    if (!finishFault_.empty()) {
+        if (!finishSaves_) {
+            Tell("The rows " + finishFault_ + ".");
+        } else {
+            if (saveRequested_) exitCode_ = kExitError;
+            Tell("The report " + savePath_ + " " + finishFault_ + "; it was not written.");
+        }
+        if (destroyed) return;
+    }
+    if (finishSaves_ && saveRequested_) {
+        AfterRunEnd();
+    } else if (afterRun_ == AfterRun::kClose) {
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+    }
+}
+
+void VerifyWindow::ContinueWork() {
+    const bool wasBusy = Busy();
+    bool again = false;
+    RowTable& table = controller_.Table();
+    if (table.Sorting()) {
+        if (table.ContinueSort(kSortSlice)) {
+            rows_.ShowOrder(table.Order(), table.ShownCount());
+            // Rows held back while the table sorted.
+            if (controller_.Running()) PostMessageW(window_, WM_VERIFIER_RUN_ARRIVED, 0, 0);
+        } else {
+            again = true;
+        }
+    }
+    if (text_ != nullptr && !ContinueText()) again = true;
+    if (finisher_.joinable() && finished_) {
+        FinishDone();
+        if (destroyed) return;
+    }
+    if (again) PostMessageW(window_, WM_VERIFIER_CONTINUE, 0, 0);
+    if (Busy() != wasBusy || !Busy()) UpdateButtons();
+    ShowStatusLine();
 }
 
 void VerifyWindow::SelectAllRows() {
@@ -487,8 +668,17 @@ void VerifyWindow::SelectAllRows() {
 }
 
 void VerifyWindow::ApplyOrder(const RowOrder& order) {
-    controller_.Table().SetOrder(order);
-    rows_.ShowOrder(order, controller_.Table().ShownCount());
+    // Copy and Save go through the rows in the order shown.
+    if (Busy()) return;
+    RowTable& table = controller_.Table();
+    table.SetOrder(order);
+    if (table.Sorting()) {
+        // The rest of the sort in slices; the rows show as they were meanwhile.
+        PostMessageW(window_, WM_VERIFIER_CONTINUE, 0, 0);
+        ShowStatusLine();
+        return;
+    }
+    rows_.ShowOrder(order, table.ShownCount());
 }
 
 void VerifyWindow::OnColumnClick(int column) {
@@ -585,7 +775,7 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_SIZE:
-            controls_.Layout(!controller_.Notices().empty());
+            controls_.Layout(noticesShown_);
             return 0;
         case WM_ACTIVATE:
             // The control that had the focus gets it back when the window
@@ -615,7 +805,7 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetWindowPos(window_, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            controls_.Layout(!controller_.Notices().empty());
+            controls_.Layout(noticesShown_);
             return 0;
         }
         case WM_COMMAND:
@@ -630,6 +820,9 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_VERIFIER_RUN_ARRIVED:
             TakeArrived();
+            return 0;
+        case WM_VERIFIER_CONTINUE:
+            ContinueWork();
             return 0;
         case WM_TIMER:
             if (wParam == kShowTimer && controller_.Running()) ShowRun();

@@ -106,7 +106,7 @@ TEST(RunControllerTest, CancelReturnsAtOnceAndTheEndComesLater) {
     ASSERT_TRUE(driven.UntilEnd());
     EXPECT_LT(Clock::now() - asked, std::chrono::milliseconds(500));
     EXPECT_EQ(driven.Get().ExitCode(), 3);
-    EXPECT_LT(driven.Get().Table().Rows().size(), 400000U);
+    EXPECT_LT(driven.Get().Table().Rows().Count(), 400000U);
 }
 
 TEST(RunControllerTest, FailedAgainReplacesItsRowsAndTheReportCoversTheWholeList) {
@@ -122,7 +122,7 @@ TEST(RunControllerTest, FailedAgainReplacesItsRowsAndTheReportCoversTheWholeList
     controller.StartCheck({list, "", false, false});
     ASSERT_TRUE(driven.UntilEnd());
     EXPECT_EQ(controller.ExitCode(), 1);
-    ASSERT_EQ(controller.Table().Rows().size(), 4U);
+    ASSERT_EQ(controller.Table().Rows().Count(), 4U);
 
     dir.Write("b", "b");
     ASSERT_TRUE(controller.StartRecheck());
@@ -138,7 +138,7 @@ TEST(RunControllerTest, FailedAgainReplacesItsRowsAndTheReportCoversTheWholeList
     ASSERT_TRUE(driven.UntilEnd());
     EXPECT_EQ(controller.ExitCode(), 2);
     EXPECT_EQ(controller.LastOutcome().end, CheckOutcome::End::kRefused);
-    EXPECT_EQ(controller.Table().Rows().size(), 4U);
+    EXPECT_EQ(controller.Table().Rows().Count(), 4U);
     EXPECT_EQ(controller.ReportText(), whole);
 }
 

@@ -32,7 +32,9 @@ CheckRow MakeRow(VerifyStatus status, const std::string& name, std::uint64_t siz
 
 std::vector<std::string> ShownNames(const RowTable& table) {
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < table.ShownCount(); ++i) names.push_back(table.Shown(i).name);
+    for (std::size_t i = 0; i < table.ShownCount(); ++i) {
+        names.emplace_back(table.Shown(i).Name());
+    }
     return names;
 }
 
@@ -69,7 +71,7 @@ TEST(RowTableTest, RowsArrivingInBatchesTakeTheirPlaceInEveryOrder) {
                 {MakeRow(VerifyStatus::kOk, "e", 40), MakeRow(VerifyStatus::kMissing, "c")});
             if (!orderFirst) table.SetOrder(c.order);
             EXPECT_EQ(ShownNames(table), c.expected) << "set first: " << orderFirst;
-            EXPECT_EQ(table.Rows().size(), 5u);
+            EXPECT_EQ(table.Rows().Count(), 5u);
         }
     }
     RowTable table;

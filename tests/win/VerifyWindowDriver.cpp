@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/WideText.h"
@@ -63,6 +64,38 @@ HDROP MakeDrop(const std::string& path) {
     return static_cast<HDROP>(memory);
 }
 
+AnswerProbe::AnswerProbe(HWND window) : window_(window) {
+    prober_ = std::thread([this] {
+        while (!stop_) {
+            const DWORD start = GetTickCount();
+            DWORD_PTR result = 0;
+            const bool answered =
+                SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
+            worst_ = std::max<DWORD>(worst_, GetTickCount() - start);
+            ++asked_;
+            if (!answered) ++late_;
+            Sleep(10);
+        }
+    });
+}
+
+AnswerProbe::~AnswerProbe() {
+    Stop();
+}
+
+void AnswerProbe::Stop() {
+    if (!prober_.joinable()) return;
+    stop_ = true;
+    // The last ask may be on its way: answer it before waiting.
+    std::atomic<bool> ended{false};
+    std::thread joiner([&] {
+        prober_.join();
+        ended = true;
+    });
+    PumpUntil([&] { return ended.load(); }, 5000);
+    joiner.join();
+}
+
 OpenWindow::OpenWindow(const VerifierRequest& request)
     : window_(CreateVerifyWindow(GetModuleHandleW(nullptr), request, SW_SHOWNOACTIVATE)) {
     // The request starts from a posted message: once the queue is empty
@@ -93,6 +126,17 @@ void OpenWindow::Command(int id) const {
 
 std::string OpenWindow::Status() const {
     return TextOf(Control(ID_STATUS_LINE));
+}
+
+std::string OpenWindow::Cell(int item, int column) const {
+    wchar_t text[1024] = {};
+    LVITEMW request = {};
+    request.iSubItem = column;
+    request.pszText = text;
+    request.cchTextMax = 1024;
+    SendMessageW(Control(ID_ROWS), LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
+                 reinterpret_cast<LPARAM>(&request));
+    return Utf8FromWide(text);
 }
 
 std::vector<std::vector<std::string>> OpenWindow::Rows() const {

@@ -7,8 +7,10 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "verifier/VerifyWindow.h"
@@ -52,6 +54,32 @@ std::string TextOf(HWND window);
 // window frees it).
 HDROP MakeDrop(const std::string& path);
 
+// Asks `window` WM_NULL from a thread of its own (SendMessageTimeout, 100
+// ms) every 10 ms while it lives, and keeps the longest wait and the late
+// answers. Stop() before pumping no more: the last ask may wait for this
+// thread's messages.
+class AnswerProbe {
+  public:
+    explicit AnswerProbe(HWND window);
+    ~AnswerProbe();
+    AnswerProbe(const AnswerProbe&) = delete;
+    AnswerProbe& operator=(const AnswerProbe&) = delete;
+
+    // Ends the asking; pumps this thread's messages until the prober has ended.
+    void Stop();
+    DWORD WorstMs() const { return worst_; }
+    int Asked() const { return asked_; }
+    int Late() const { return late_; }
+
+  private:
+    HWND window_;
+    std::atomic<bool> stop_{false};
+    std::atomic<DWORD> worst_{0};
+    std::atomic<int> asked_{0};
+    std::atomic<int> late_{0};
+    std::thread prober_;
+};
+
 // The window for one request, destroyed with the object.
 class OpenWindow {
   public:
@@ -68,6 +96,8 @@ class OpenWindow {
     void Command(int id) const;
     std::string Status() const;
 
+    // One cell as the list view shows it.
+    std::string Cell(int item, int column) const;
     // Every row as the list view shows it, cells in column order.
     std::vector<std::vector<std::string>> Rows() const;
 
