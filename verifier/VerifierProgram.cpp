@@ -1,7 +1,5 @@
 #include "verifier/VerifierProgram.h"
 
-#include <objbase.h>
-
 #include <string>
 #include <vector>
 
@@ -63,13 +61,10 @@ int RunVerifierProgram(HINSTANCE instance, int show) {
         MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | MB_TASKMODAL | MB_ICONINFORMATION);
         return kExitOk;
     }
-    // The folder chooser is a shell dialog: the thread is a COM apartment.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    int exitCode = kExitError;
-    HWND window = CreateVerifyWindow(instance, parsed.request, show);
-    if (window != nullptr) exitCode = RunVerifyWindowLoop(window);
-    if (SUCCEEDED(com)) CoUninitialize();
-    return exitCode;
+    // The check's reading goes on while the window is made.
+    std::unique_ptr<StartedCheck> started = StartCheckEarly(parsed.request);
+    HWND window = CreateVerifyWindow(instance, parsed.request, show, std::move(started));
+    return window != nullptr ? RunVerifyWindowLoop(window) : kExitError;
 }
 
 }  // namespace sumbrook

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/LateBoundCall.h"
 #include "platform/ReplacingFileWriter.h"
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
@@ -75,6 +77,14 @@ std::uint64_t NowMs() {
     return GetTickCount64();
 }
 
+// The wake of a run's worker: a post to the window `target` holds, once it
+// holds one.
+std::function<void()> WakeOf(const std::shared_ptr<std::atomic<HWND>>& target) {
+    return [target] {
+        if (HWND window = target->load()) PostMessageW(window, WM_VERIFIER_RUN_ARRIVED, 0, 0);
+    };
+}
+
 // What waits for the run going to end.
 enum class AfterRun { kNothing, kClose, kOpenList };
 
@@ -95,10 +105,18 @@ struct TextWork {
 
 class VerifyWindow {
   public:
-    VerifyWindow(HWND window, const VerifierRequest& request)
-        : window_(window),
-          request_(request),
-          controller_([window] { PostMessageW(window, WM_VERIFIER_RUN_ARRIVED, 0, 0); }) {}
+    VerifyWindow(HWND window, const VerifierRequest& request, StartedCheck* started)
+        : window_(window), request_(request) {
+        if (started != nullptr && started->controller != nullptr) {
+            adopted_ = true;
+            wakeTarget_ = std::move(started->wakeTarget);
+            controller_ = std::move(started->controller);
+        } else {
+            wakeTarget_ = std::make_shared<std::atomic<HWND>>(nullptr);
+            controller_ = std::make_unique<RunController>(WakeOf(wakeTarget_));
+        }
+        *wakeTarget_ = window;
+    }
 
     ~VerifyWindow() {
         if (finisher_.joinable()) finisher_.join();
@@ -164,7 +182,10 @@ class VerifyWindow {
     ScopedAccelerators accelerators_;
     HWND lastFocus_ = nullptr;
 
-    RunController controller_;
+    // The worker posts to the window this holds (the window, once made).
+    std::shared_ptr<std::atomic<HWND>> wakeTarget_;
+    std::unique_ptr<RunController> controller_;
+    bool adopted_ = false;  // the check was started before the window
     std::string list_;
     int exitCode_ = kExitOk;
     AfterRun afterRun_ = AfterRun::kNothing;
@@ -200,7 +221,6 @@ void VerifyWindow::Create() {
     if (request_.start == VerifierRequest::Start::kCheck) {
         SetText(controls_.folderPath, request_.folder);
     }
-    DragAcceptFiles(window_, TRUE);
     UpdateTitle(std::string());
     UpdateButtons();
     ShowStatusLine();
@@ -214,10 +234,10 @@ void VerifyWindow::UpdateTitle(const std::string& path) {
 }
 
 void VerifyWindow::UpdateButtons() {
-    const bool running = controller_.Running();
+    const bool running = controller_->Running();
     const bool haveList = !list_.empty();
     const bool checked =
-        controller_.Kind() == RunKind::kCheck || controller_.Kind() == RunKind::kRecheck;
+        controller_->Kind() == RunKind::kCheck || controller_->Kind() == RunKind::kRecheck;
     const HWND focus = GetFocus();
     const auto enable = [this](HWND control, int id, bool on) {
         if (control != nullptr) EnableWindow(control, on ? TRUE : FALSE);
@@ -227,11 +247,11 @@ void VerifyWindow::UpdateButtons() {
         }
     };
     const bool idle = !running && !Busy();
-    enable(controls_.cancel, ID_CANCEL_RUN, running && !controller_.Cancelling());
+    enable(controls_.cancel, ID_CANCEL_RUN, running && !controller_->Cancelling());
     enable(controls_.checkAgain, ID_CHECK_AGAIN, idle && haveList);
     enable(controls_.checkFailed, ID_CHECK_FAILED_AGAIN,
-           idle && haveList && checked && controller_.HasProblems());
-    enable(controls_.saveReport, ID_SAVE_REPORT, controller_.HasReport() && !Busy());
+           idle && haveList && checked && controller_->HasProblems());
+    enable(controls_.saveReport, ID_SAVE_REPORT, controller_->HasReport() && !Busy());
     enable(controls_.copy, ID_COPY, !Busy());
     enable(controls_.problemsFirst, 0, !Busy());
     enable(controls_.problemsOnly, 0, !Busy());
@@ -278,7 +298,7 @@ void VerifyWindow::StartRequest() {
         }
         case VerifierRequest::Start::kNewList:
             StartNewList(request_.folder, request_.saveAs);
-            if (!controller_.Running() && request_.closeWhenDone) {
+            if (!controller_->Running() && request_.closeWhenDone) {
                 PostMessageW(window_, WM_CLOSE, 0, 0);
             }
             break;
@@ -286,7 +306,7 @@ void VerifyWindow::StartRequest() {
 }
 
 void VerifyWindow::OpenList(const std::string& path) {
-    if (controller_.Running()) {
+    if (controller_->Running()) {
         // Taken up once the run going has ended.
         listToOpen_ = path;
         afterRun_ = AfterRun::kOpenList;
@@ -301,23 +321,23 @@ void VerifyWindow::OpenList(const std::string& path) {
 }
 
 void VerifyWindow::StartCheck() {
-    if (controller_.Running() || list_.empty() || Busy()) return;
+    if (controller_->Running() || list_.empty() || Busy()) return;
     CheckRequest request;
     request.list = list_;
     request.folder = UnquotedPath(WindowText(controls_.folderPath));
     request.recursive = IsChecked(controls_.subfolders);
     request.uncached = IsChecked(controls_.uncached);
-    controller_.StartCheck(request);
+    controller_->StartCheck(request);
     Started();
 }
 
 void VerifyWindow::StartRecheck() {
-    if (Busy() || !controller_.StartRecheck()) return;
+    if (Busy() || !controller_->StartRecheck()) return;
     Started();
 }
 
 void VerifyWindow::StartNewList(const std::string& folder, const std::string& saveAs) {
-    if (controller_.Running() || Busy()) return;
+    if (controller_->Running() || Busy()) return;
     std::string chosen = UnquotedPath(folder);
     if (chosen.empty()) {
         chosen = ChooseFolder(window_, "The folder to make a checksum list of");
@@ -340,7 +360,7 @@ void VerifyWindow::StartNewList(const std::string& folder, const std::string& sa
     request.folder = chosen;
     request.target = target;
     request.recursive = IsChecked(controls_.subfolders);
-    controller_.StartNewList(request);
+    controller_->StartNewList(request);
     Started();
 }
 
@@ -355,8 +375,8 @@ void VerifyWindow::Started() {
 }
 
 void VerifyWindow::TakeArrived() {
-    if (!controller_.Running()) return;
-    const RunChanges changes = controller_.Take(kRowsPerSlice);
+    if (!controller_->Running()) return;
+    const RunChanges changes = controller_->Take(kRowsPerSlice);
     if (changes.rows) rowsUnshown_ = true;
     if (changes.notices) ShowNotices();
     if (changes.ended) {
@@ -375,13 +395,13 @@ void VerifyWindow::ShowRun() {
     lastShown_ = NowMs();
     if (rowsUnshown_) {
         rowsUnshown_ = false;
-        const RowOrder& order = controller_.Table().Order();
+        const RowOrder& order = controller_->Table().Order();
         // Rows checked again change in their places: all is drawn again.
         const bool inPlace =
-            !order.byColumn && !order.problemsFirst && controller_.Kind() != RunKind::kRecheck;
-        rows_.ShowCount(controller_.Table().ShownCount(), inPlace);
+            !order.byColumn && !order.problemsFirst && controller_->Kind() != RunKind::kRecheck;
+        rows_.ShowCount(controller_->Table().ShownCount(), inPlace);
     }
-    const double share = controller_.DoneShare();
+    const double share = controller_->DoneShare();
     const int position = share < 0.0 ? 0 : static_cast<int>(share * kProgressSteps);
     if (position != shownProgress_) {
         shownProgress_ = position;
@@ -392,7 +412,7 @@ void VerifyWindow::ShowRun() {
 
 void VerifyWindow::ShowNotices() {
     std::string text;
-    for (const std::string& notice : controller_.Notices()) {
+    for (const std::string& notice : controller_->Notices()) {
         if (!text.empty()) text += "\r\n";
         text += notice;
     }
@@ -405,8 +425,8 @@ void VerifyWindow::ShowNotices() {
 }
 
 void VerifyWindow::ShowStatusLine() {
-    std::string line = StatusLineText(controller_.StatusFacts(NowMs()));
-    if (controller_.Table().Sorting()) line += " \xC2\xB7 Sorting...";
+    std::string line = StatusLineText(controller_->StatusFacts(NowMs()));
+    if (controller_->Table().Sorting()) line += " \xC2\xB7 Sorting...";
     if (text_ != nullptr) {
         line += std::string(" \xC2\xB7 ") +
                 (text_->save ? "Saving the report... " : "Copying... ") +
@@ -414,9 +434,9 @@ void VerifyWindow::ShowStatusLine() {
     } else if (finisher_.joinable()) {
         line += finishSaves_ ? " \xC2\xB7 Saving the report..." : " \xC2\xB7 Copying...";
     }
-    if (!controller_.Running() && controller_.Kind() == RunKind::kNewList &&
-        controller_.LastOutcome().end == CheckOutcome::End::kDone) {
-        line += " \xC2\xB7 saved as " + controller_.LastNewList().target;
+    if (!controller_->Running() && controller_->Kind() == RunKind::kNewList &&
+        controller_->LastOutcome().end == CheckOutcome::End::kDone) {
+        line += " \xC2\xB7 saved as " + controller_->LastNewList().target;
     }
     SetText(controls_.statusLine, line);
 }
@@ -426,13 +446,13 @@ void VerifyWindow::RunEnded() {
     rowsUnshown_ = true;
     ShowRun();
     ShowNotices();
-    exitCode_ = controller_.ExitCode();
+    exitCode_ = controller_->ExitCode();
     UpdateButtons();
-    reportedRun_ = controller_.Kind() != RunKind::kNewList && !request_.report.empty();
+    reportedRun_ = controller_->Kind() != RunKind::kNewList && !request_.report.empty();
     if (reportedRun_) {
         const std::string report = request_.report;
         request_.report.clear();
-        const std::string fault = controller_.ReportTargetFault(report);
+        const std::string fault = controller_->ReportTargetFault(report);
         if (fault.empty()) {
             // The rest once the report is written (SaveDone).
             StartSaving(report, true);
@@ -446,8 +466,8 @@ void VerifyWindow::RunEnded() {
 }
 
 void VerifyWindow::AfterRunEnd() {
-    const CheckOutcome& outcome = controller_.LastOutcome();
-    const RunKind kind = controller_.Kind();
+    const CheckOutcome& outcome = controller_->LastOutcome();
+    const RunKind kind = controller_->Kind();
     const bool closing = request_.closeWhenDone || afterRun_ == AfterRun::kClose;
     // With /close a refusal is in the report, when there is one.
     if (outcome.end == CheckOutcome::End::kRefused && !(request_.closeWhenDone && reportedRun_) &&
@@ -471,14 +491,14 @@ void VerifyWindow::AfterRunEnd() {
 }
 
 void VerifyWindow::Cancel() {
-    if (!controller_.Running()) return;
-    controller_.Cancel();
+    if (!controller_->Running()) return;
+    controller_->Cancel();
     UpdateButtons();
     ShowStatusLine();
 }
 
 void VerifyWindow::Close() {
-    if (controller_.Running() || Busy()) {
+    if (controller_->Running() || Busy()) {
         // The window goes once the run's end has come (and its report, if
         // one was asked for, is written).
         afterRun_ = AfterRun::kClose;
@@ -514,10 +534,10 @@ std::string VerifyWindow::AskReportPath() {
 }
 
 void VerifyWindow::SaveReport() {
-    if (!controller_.HasReport() || Busy()) return;
+    if (!controller_->HasReport() || Busy()) return;
     const std::string path = AskReportPath();
-    if (path.empty() || destroyed || !controller_.HasReport() || Busy()) return;
-    const std::string fault = controller_.ReportTargetFault(path);
+    if (path.empty() || destroyed || !controller_->HasReport() || Busy()) return;
+    const std::string fault = controller_->ReportTargetFault(path);
     if (!fault.empty()) {
         Tell("The report " + path + " " + fault + "; it was not written.");
         return;
@@ -530,10 +550,10 @@ void VerifyWindow::StartSaving(const std::string& path, bool requested) {
     work->save = true;
     work->requested = requested;
     work->path = path;
-    work->outcome = controller_.ReportOutcome();
-    work->text = ReportHead(work->outcome, controller_.Notices());
-    work->allRows = controller_.ReportCoversTable() && ReportHasRows(work->outcome);
-    work->count = work->allRows ? controller_.Table().Rows().Count() : 0;
+    work->outcome = controller_->ReportOutcome();
+    work->text = ReportHead(work->outcome, controller_->Notices());
+    work->allRows = controller_->ReportCoversTable() && ReportHasRows(work->outcome);
+    work->count = work->allRows ? controller_->Table().Rows().Count() : 0;
     text_ = std::move(work);
     ContinueWork();
 }
@@ -546,7 +566,7 @@ void VerifyWindow::CopyRows() {
         return;
     }
     if (Busy()) return;
-    const RowTable& table = controller_.Table();
+    const RowTable& table = controller_->Table();
     auto work = std::make_unique<TextWork>();
     if (!rows_.AllSelected()) {
         for (const std::size_t position : rows_.Selected(table.ShownCount())) {
@@ -564,9 +584,9 @@ void VerifyWindow::CopyRows() {
 
 bool VerifyWindow::ContinueText() {
     TextWork& work = *text_;
-    const RowStore& rows = controller_.Table().Rows();
+    const RowStore& rows = controller_->Table().Rows();
     const std::size_t end = std::min(work.count, work.next + kTextSlice);
-    const RowTable& table = controller_.Table();
+    const RowTable& table = controller_->Table();
     for (; work.next < end; ++work.next) {
         const std::size_t index = work.allRows    ? work.next
                                   : work.allShown ? table.ShownIndex(work.next)
@@ -636,12 +656,12 @@ void VerifyWindow::FinishDone() {
 void VerifyWindow::ContinueWork() {
     const bool wasBusy = Busy();
     bool again = false;
-    RowTable& table = controller_.Table();
+    RowTable& table = controller_->Table();
     if (table.Sorting()) {
         if (table.ContinueSort(kSortSlice)) {
             rows_.ShowOrder(table.Order(), table.ShownCount());
             // Rows held back while the table sorted.
-            if (controller_.Running()) PostMessageW(window_, WM_VERIFIER_RUN_ARRIVED, 0, 0);
+            if (controller_->Running()) PostMessageW(window_, WM_VERIFIER_RUN_ARRIVED, 0, 0);
         } else {
             again = true;
         }
@@ -670,7 +690,7 @@ void VerifyWindow::SelectAllRows() {
 void VerifyWindow::ApplyOrder(const RowOrder& order) {
     // Copy and Save go through the rows in the order shown.
     if (Busy()) return;
-    RowTable& table = controller_.Table();
+    RowTable& table = controller_->Table();
     table.SetOrder(order);
     if (table.Sorting()) {
         // The rest of the sort in slices; the rows show as they were meanwhile.
@@ -683,7 +703,7 @@ void VerifyWindow::ApplyOrder(const RowOrder& order) {
 
 void VerifyWindow::OnColumnClick(int column) {
     if (column < 0 || static_cast<std::size_t>(column) >= kRowColumnCount) return;
-    RowOrder order = controller_.Table().Order();
+    RowOrder order = controller_->Table().Order();
     const auto clicked = static_cast<std::size_t>(column);
     if (order.byColumn && order.column == clicked) {
         order.descending = !order.descending;
@@ -698,7 +718,7 @@ void VerifyWindow::OnColumnClick(int column) {
 void VerifyWindow::OnCommand(int id) {
     switch (id) {
         case ID_OPEN_LIST: {
-            if (controller_.Running()) return;
+            if (controller_->Running()) return;
             const std::string path = ChooseListToOpen(window_, FolderPart(list_));
             if (!path.empty() && !destroyed) OpenList(path);
             return;
@@ -731,7 +751,7 @@ void VerifyWindow::OnCommand(int id) {
             return;
         case ID_PROBLEMS_FIRST:
         case ID_PROBLEMS_ONLY: {
-            RowOrder order = controller_.Table().Order();
+            RowOrder order = controller_->Table().Order();
             order.problemsFirst = IsChecked(controls_.problemsFirst);
             order.problemsOnly = IsChecked(controls_.problemsOnly);
             ApplyOrder(order);
@@ -768,7 +788,14 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // A check starts at once, so that its reading overlaps the
             // window's first drawing; "New list..." asks first, and waits
             // for the window to be shown.
-            if (request_.start == VerifierRequest::Start::kCheck) {
+            if (adopted_) {
+                // What the worker posted before the window was there.
+                list_ = request_.list;
+                SetText(controls_.listPath, list_);
+                UpdateTitle(list_);
+                Started();
+                PostMessageW(window_, WM_VERIFIER_RUN_ARRIVED, 0, 0);
+            } else if (request_.start == VerifierRequest::Start::kCheck) {
                 StartRequest();
             } else {
                 PostMessageW(window_, WM_VERIFIER_START, 0, 0);
@@ -814,7 +841,7 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             int clicked = -1;
             const LRESULT result =
-                rows_.OnNotify(reinterpret_cast<NMHDR*>(lParam), controller_.Table(), clicked);
+                rows_.OnNotify(reinterpret_cast<NMHDR*>(lParam), controller_->Table(), clicked);
             if (clicked >= 0) OnColumnClick(clicked);
             return result;
         }
@@ -825,15 +852,21 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             ContinueWork();
             return 0;
         case WM_TIMER:
-            if (wParam == kShowTimer && controller_.Running()) ShowRun();
+            if (wParam == kShowTimer && controller_->Running()) ShowRun();
             return 0;
         case WM_DROPFILES: {
+            // The window accepts files by its style (WS_EX_ACCEPTFILES); the
+            // shell's DLL is loaded at the first drop.
             auto* drop = reinterpret_cast<HDROP>(wParam);
-            const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+            const auto query =
+                LateBound<decltype(DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+            const auto finish = LateBound<decltype(DragFinish)>(L"shell32.dll", "DragFinish");
+            if (query == nullptr || finish == nullptr) return 0;
+            const UINT length = query(drop, 0, nullptr, 0);
             std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
-            DragQueryFileW(drop, 0, path.data(), length + 1);
+            query(drop, 0, path.data(), length + 1);
             path.resize(length);
-            DragFinish(drop);
+            finish(drop);
             if (!path.empty()) OpenList(Utf8FromWide(path));
             return 0;
         }
@@ -845,7 +878,7 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_VERIFIER_EXIT_CODE:
             return exitCode_;
         case WM_VERIFIER_RUNNING:
-            return controller_.Running() ? 1 : 0;
+            return controller_->Running() ? 1 : 0;
         case WM_CLOSE:
             Close();
             return 0;
@@ -853,8 +886,8 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Destroyed during a run (not through WM_CLOSE): cancelled. The
             // controller waits for its worker when the object goes, which
             // the worker's looks at the flag keep short.
-            if (controller_.Running()) {
-                controller_.Cancel();
+            if (controller_->Running()) {
+                controller_->Cancel();
                 exitCode_ = kExitCancelled;
             }
             KillTimer(window_, kShowTimer);
@@ -865,13 +898,19 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// What CreateWindowExW hands to WM_NCCREATE.
+struct WindowStart {
+    const VerifierRequest* request;
+    StartedCheck* started;
+};
+
 LRESULT CALLBACK VerifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<VerifyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        const auto* request = static_cast<const VerifierRequest*>(create->lpCreateParams);
+        const auto* start = static_cast<const WindowStart*>(create->lpCreateParams);
         try {
-            self = new VerifyWindow(window, *request);
+            self = new VerifyWindow(window, *start->request, start->started);
         } catch (...) {
             return FALSE;
         }
@@ -924,7 +963,25 @@ bool RegisterVerifyWindowClass(HINSTANCE instance) {
 
 }  // namespace
 
-HWND CreateVerifyWindow(HINSTANCE instance, const VerifierRequest& request, int show) {
+std::unique_ptr<StartedCheck> StartCheckEarly(const VerifierRequest& request) {
+    if (request.start != VerifierRequest::Start::kCheck) return nullptr;
+    if (!request.report.empty() && !OutputTargetFault(request.report, request.list, {}).empty()) {
+        return nullptr;
+    }
+    auto started = std::make_unique<StartedCheck>();
+    started->wakeTarget = std::make_shared<std::atomic<HWND>>(nullptr);
+    started->controller = std::make_unique<RunController>(WakeOf(started->wakeTarget));
+    CheckRequest check;
+    check.list = request.list;
+    check.folder = UnquotedPath(request.folder);
+    check.recursive = request.recursive;
+    check.uncached = request.uncached;
+    started->controller->StartCheck(check);
+    return started;
+}
+
+HWND CreateVerifyWindow(HINSTANCE instance, const VerifierRequest& request, int show,
+                        std::unique_ptr<StartedCheck> started) {
     INITCOMMONCONTROLSEX controls = {
         sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -932,10 +989,11 @@ HWND CreateVerifyWindow(HINSTANCE instance, const VerifierRequest& request, int 
     // The readers of a run share the processors with this thread: ahead of
     // them, it answers at once however busy they are.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+    WindowStart start{&request, started.get()};
     HWND window =
         CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kVerifyWindowClass, kProgramTitle,
                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 960,
-                        600, nullptr, nullptr, instance, const_cast<VerifierRequest*>(&request));
+                        600, nullptr, nullptr, instance, &start);
     if (window == nullptr) return nullptr;
     ShowWindow(window, show);
     return window;

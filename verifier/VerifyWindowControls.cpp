@@ -38,12 +38,32 @@ std::wstring TextOf(HWND control) {
     return shown;
 }
 
-void Place(HWND control, int x, int y, int width, int height) {
-    SetWindowPos(control, nullptr, x, y, std::max(width, 0), std::max(height, 0),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 }  // namespace
+
+// Moves controls together (DeferWindowPos), each once, at the end of a
+// layout.
+class Placing {
+  public:
+    explicit Placing(int controls) : positions_(BeginDeferWindowPos(controls)) {}
+    ~Placing() {
+        if (positions_ != nullptr) EndDeferWindowPos(positions_);
+    }
+    Placing(const Placing&) = delete;
+    Placing& operator=(const Placing&) = delete;
+    void operator()(HWND control, int x, int y, int width, int height) {
+        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        if (positions_ != nullptr) {
+            positions_ = DeferWindowPos(positions_, control, nullptr, x, y, std::max(width, 0),
+                                        std::max(height, 0), flags);
+        }
+        if (positions_ == nullptr) {
+            SetWindowPos(control, nullptr, x, y, std::max(width, 0), std::max(height, 0), flags);
+        }
+    }
+
+  private:
+    HDWP positions_;
+};
 
 HWND VerifyWindowControls::Add(const wchar_t* kind, const wchar_t* text, DWORD style, int id,
                                DWORD extendedStyle) {
@@ -117,9 +137,12 @@ void VerifyWindowControls::MakeFont() {
             MulDiv(metrics.lfMessageFont.lfHeight, dpi_, systemDpi > 0 ? systemDpi : 96);
         font_.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
     }
+    widths_.clear();
+    // Drawn again once, not control by control.
     for (HWND control : all_) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
     }
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 HFONT VerifyWindowControls::Font() const {
@@ -136,17 +159,22 @@ void VerifyWindowControls::SetDpi(int dpi) {
 }
 
 int VerifyWindowControls::TextWidth(HWND control, int extra) const {
-    const std::wstring text = TextOf(control);
-    HDC context = GetDC(control);
-    const HGDIOBJ before = SelectObject(context, Font());
-    SIZE size = {};
-    GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(context, before);
-    ReleaseDC(control, context);
-    return size.cx + Scaled(extra);
+    // Measured once per font: the texts of the measured controls never change.
+    auto known = widths_.find(control);
+    if (known == widths_.end()) {
+        const std::wstring text = TextOf(control);
+        HDC context = GetDC(window_);
+        const HGDIOBJ before = SelectObject(context, Font());
+        SIZE size = {};
+        GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(context, before);
+        ReleaseDC(window_, context);
+        known = widths_.emplace(control, size.cx).first;
+    }
+    return known->second + Scaled(extra);
 }
 
-int VerifyWindowControls::FlowTop(int width, bool place) const {
+int VerifyWindowControls::FlowTop(int width, Placing* place) const {
     const int margin = Scaled(kMargin);
     const int gap = Scaled(kGap);
     const int line = Scaled(kLine);
@@ -157,10 +185,10 @@ int VerifyWindowControls::FlowTop(int width, bool place) const {
     int y = margin;
     for (const auto& [label, field, button] : {std::tuple{listLabel, listPath, openList},
                                                std::tuple{folderLabel, folderPath, chooseFolder}}) {
-        if (place) {
-            Place(label, margin, y, labelWidth, line);
-            Place(field, margin + labelWidth + gap, y, fieldWidth, line);
-            Place(button, margin + width - sideWidth, y, sideWidth, line);
+        if (place != nullptr) {
+            (*place)(label, margin, y, labelWidth, line);
+            (*place)(field, margin + labelWidth + gap, y, fieldWidth, line);
+            (*place)(button, margin + width - sideWidth, y, sideWidth, line);
         }
         y += line + gap;
     }
@@ -173,7 +201,7 @@ int VerifyWindowControls::FlowTop(int width, bool place) const {
                 x = margin;
                 y += height + gap;
             }
-            if (place) Place(control, x, y, w, height);
+            if (place != nullptr) (*place)(control, x, y, w, height);
             x += w + gap;
         }
         y += height + gap;
@@ -190,21 +218,22 @@ void VerifyWindowControls::Layout(bool showNotices) {
     const int margin = Scaled(kMargin);
     const int gap = Scaled(kGap);
     const int width = client.right - 2 * margin;
-    const int top = FlowTop(width, true);
+    Placing place(static_cast<int>(all_.size()));
+    const int top = FlowTop(width, &place);
     const int statusHeight = Scaled(20);
     const int progressHeight = Scaled(16);
     const int noticesHeight = showNotices ? Scaled(16 * kNoticeLines + 4) : 0;
     int bottom = client.bottom - margin;
-    Place(statusLine, margin, bottom - statusHeight, width, statusHeight);
+    place(statusLine, margin, bottom - statusHeight, width, statusHeight);
     bottom -= statusHeight + gap;
-    Place(progress, margin, bottom - progressHeight, width, progressHeight);
+    place(progress, margin, bottom - progressHeight, width, progressHeight);
     bottom -= progressHeight + gap;
     if (showNotices) {
-        Place(notices, margin, bottom - noticesHeight, width, noticesHeight);
+        place(notices, margin, bottom - noticesHeight, width, noticesHeight);
         bottom -= noticesHeight + gap;
     }
     ShowWindow(notices, showNotices ? SW_SHOWNA : SW_HIDE);
-    Place(rows, margin, top, width, bottom - top);
+    place(rows, margin, top, width, bottom - top);
 }
 
 SIZE VerifyWindowControls::MinimumWindowSize() const {
@@ -219,7 +248,7 @@ SIZE VerifyWindowControls::MinimumWindowSize() const {
     for (HWND control : {checkAgain, checkFailed, cancel, copy, saveReport, newList}) {
         width = std::max(width, TextWidth(control, kButtonExtra));
     }
-    const int height = FlowTop(width, false) + Scaled(kLeastRows) + gap +
+    const int height = FlowTop(width, nullptr) + Scaled(kLeastRows) + gap +
                        Scaled(16 * kNoticeLines + 4) + gap + Scaled(16) + gap + Scaled(20) + margin;
     RECT outer = {0, 0, width + 2 * margin, std::max(height, Scaled(320))};
     AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)),

@@ -8,11 +8,14 @@
 
 #include <windows.h>
 
+#include <map>
 #include <vector>
 
 #include "platform/WinHandles.h"
 
 namespace sumbrook {
+
+class Placing;
 
 class VerifyWindowControls {
   public:
@@ -58,13 +61,14 @@ class VerifyWindowControls {
     // `extra` pixels (at 96 dots per inch) beside it.
     int TextWidth(HWND control, int extra) const;
     // Lays out from the top at client width `width`; places the controls
-    // when `place`. Returns the height used above the rows.
-    int FlowTop(int width, bool place) const;
+    // through `place` when given. Returns the height used above the rows.
+    int FlowTop(int width, Placing* place) const;
 
     HWND window_ = nullptr;
     int dpi_ = 96;
     ScopedFont font_;
     std::vector<HWND> all_;
+    mutable std::map<HWND, int> widths_;  // of the texts, in the present font
 };
 
 }  // namespace sumbrook
