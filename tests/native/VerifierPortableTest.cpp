@@ -3,19 +3,26 @@
 // queue.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "verifier/CheckJob.h"
+#include "verifier/RowStore.h"
 #include "verifier/RowTable.h"
+#include "verifier/SlicedSort.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierCommandLine.h"
+#include "verify/ReportText.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {
@@ -104,6 +111,22 @@ TEST(StatusLineTextTest, CountsAlwaysShownOthersWhenThere) {
     listMade.filesDone = listMade.filesPlanned = 2;
     listMade.makingList = true;
     EXPECT_EQ(StatusLineText(listMade), "2 of 2 files \xC2\xB7 0 UNREADABLE \xC2\xB7 done");
+    // Before reading, the step and how far it got; a plan that reads no file
+    // says so rather than "0 of 0 files"; Cancel shows at once.
+    StatusLineFacts reading;
+    reading.phase = StatusLineFacts::Phase::kStep;
+    reading.stepDone = 420000;
+    EXPECT_EQ(StatusLineText(reading), "Reading the list: 420,000 lines");
+    reading.step = CheckStep::kListingFolders;
+    reading.cancelling = true;
+    EXPECT_EQ(StatusLineText(reading), "Listing folders: 420,000 files \xC2\xB7 Cancelling...");
+    StatusLineFacts absent;
+    absent.phase = StatusLineFacts::Phase::kDone;
+    for (int i = 0; i < 3; ++i) absent.counts.Add(MakeRow(VerifyStatus::kMissing, "m"));
+    absent.notices = 1;
+    EXPECT_EQ(StatusLineText(absent),
+              "no file to read \xC2\xB7 0 CHANGED \xC2\xB7 3 MISSING \xC2\xB7 0 NEW \xC2\xB7 0 "
+              "UNREADABLE \xC2\xB7 1 notice \xC2\xB7 done");
     EXPECT_EQ(DurationText(3723), "1:02:03");
 }
 
@@ -245,6 +268,93 @@ TEST(RunExitCodeTest, CancelledThenErrorThenDifferences) {
         outcome.foldersNotListed = c.foldersNotListed;
         for (const VerifyStatus status : c.statuses) outcome.counts.Add(MakeRow(status, "x"));
         EXPECT_EQ(ExitCodeOf(outcome), c.expected);
+    }
+}
+
+// A sort stopped and taken up again after every few comparisons ends in the
+// order of a stable sort, however the work is sliced.
+TEST(SlicedSortTest, AnySlicingGivesTheStableOrder) {
+    std::vector<int> keys(5000);
+    unsigned seed = 7;
+    for (int& key : keys) key = static_cast<int>((seed = seed * 1103515245 + 12345) >> 16) % 300;
+    const auto less = [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; };
+    std::vector<std::size_t> expected(keys.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = i;
+    std::stable_sort(expected.begin(), expected.end(), less);
+    for (const std::size_t count : {0U, 1U, 255U, 256U, 257U, 5000U}) {
+        for (const std::size_t slice : {1U, 7U, 1000U, 1000000U}) {
+            std::vector<std::size_t> items(count);
+            for (std::size_t i = 0; i < count; ++i) items[i] = i;
+            std::vector<std::size_t> want(count);
+            std::copy_if(expected.begin(), expected.end(), want.begin(),
+                         [count](std::size_t i) { return i < count; });
+            SlicedSort sort(items, less);
+            while (!sort.Step(slice)) {
+            }
+            EXPECT_EQ(sort.Take(), want) << count << " in slices of " << slice;
+        }
+    }
+}
+
+// Rows kept small give back what was stored, the rare fields too.
+TEST(RowStoreTest, RowsComeBackWhole) {
+    std::vector<CheckRow> rows(4);
+    rows[0] = MakeRow(VerifyStatus::kOk, "a/plain.txt", 12);
+    rows[0].hasExpected = true;
+    rows[0].expected = rows[0].found = 0x352441C2;
+    rows[1] = MakeRow(VerifyStatus::kMissing, "gone");
+    rows[1].hasExpected = true;
+    rows[1].expected = 7;
+    rows[2] = MakeRow(VerifyStatus::kDuplicate, "twice");
+    rows[2].lines = {3, 7};
+    rows[3] = MakeRow(VerifyStatus::kUnreadable, "held");
+    rows[3].failure.status = FileReadStatus::kReadFailed;
+    rows[3].failure.errorCode = 32;
+    rows[3].failedPath = "D/held";
+    rows[3].readThroughCache = 1;
+    RowStore store;
+    for (const CheckRow& row : rows) store.Add(row);
+    store.Replace(1, rows[1]);
+    ASSERT_EQ(store.Count(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(ReportLine(store.At(i).Whole()), ReportLine(rows[i])) << i;
+        EXPECT_EQ(store.At(i).Name(), rows[i].name);
+        EXPECT_EQ(store.At(i).Plain(), i < 2) << i;
+        EXPECT_EQ(store.At(i).Whole().readThroughCache, rows[i].readThroughCache);
+    }
+    store.Remove({0, 2});
+    ASSERT_EQ(store.Count(), 2U);
+    EXPECT_EQ(store.At(1).Name(), "held");
+}
+
+// Whatever a run throws, the window learns why, once, as the run's end.
+TEST(CheckJobTest, AnyFailureOfTheRunIsItsRefusalWithTheReason) {
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[] { throw std::bad_alloc(); }, "not enough memory"},
+        {[] { throw std::runtime_error("the disk went"); }, "the disk went"},
+        {[] { throw 42; }, "unforeseen"},
+    };
+    for (const auto& [thrower, words] : cases) {
+        std::mutex mutex;
+        std::condition_variable woken;
+        bool wake = false;
+        CheckJob job(
+            [&thrower](const CheckOptions&, CheckSink&) -> CheckOutcome {
+                thrower();
+                return CheckOutcome();
+            },
+            CheckOptions(), {}, false,
+            [&] {
+                std::lock_guard<std::mutex> lock(mutex);
+                wake = true;
+                woken.notify_all();
+            });
+        std::unique_lock<std::mutex> lock(mutex);
+        ASSERT_TRUE(woken.wait_for(lock, std::chrono::seconds(20), [&] { return wake; }));
+        const CheckBatch end = job.Take();
+        ASSERT_TRUE(end.finished);
+        EXPECT_EQ(end.outcome.end, CheckOutcome::End::kRefused);
+        EXPECT_NE(end.outcome.error.find(words), std::string::npos) << end.outcome.error;
     }
 }
 
