@@ -98,9 +98,10 @@ struct TextWork {
     bool allShown = false;          // Copy: every shown row, as shown
     std::size_t next = 0;
     std::size_t count = 0;
-    CheckOutcome outcome;  // Save: the report's end
-    std::string text;      // UTF-8 made so far (Copy: not yet UTF-16)
-    std::wstring wide;     // Copy: the text for the clipboard
+    CheckOutcome outcome;                         // Save: the report's end
+    std::unique_ptr<ReplacingFileWriter> writer;  // Save: the file's new content
+    std::string text;                             // UTF-8 made in this slice
+    std::wstring wide;                            // Copy: the text for the clipboard
 };
 
 class VerifyWindow {
@@ -551,6 +552,7 @@ void VerifyWindow::StartSaving(const std::string& path, bool requested) {
     work->requested = requested;
     work->path = path;
     work->outcome = controller_->ReportOutcome();
+    work->writer = std::make_unique<ReplacingFileWriter>(path);
     work->text = ReportHead(work->outcome, controller_->Notices());
     work->allRows = controller_->ReportCoversTable() && ReportHasRows(work->outcome);
     work->count = work->allRows ? controller_->Table().Rows().Count() : 0;
@@ -594,19 +596,19 @@ bool VerifyWindow::ContinueText() {
         // A row taken out meanwhile ("failed again" found a file gone).
         if (index < rows.Count()) work.text += ReportRowLine(rows.At(index).Whole());
     }
-    // After the first slice, room for the whole text at the length so far
-    // (a text that grows by doubling copies itself again and again).
-    const auto reserve = [&work](auto& text) {
-        if (work.next > 0 && work.next == std::min(work.count, kTextSlice)) {
-            text.reserve(text.size() / work.next * work.count * 11 / 10 + 256);
-        }
-    };
     if (work.save) {
-        reserve(work.text);
+        // Each slice goes to the file as it is made: a report of millions of
+        // rows is never held whole.
+        work.writer->Write(work.text);
+        work.text.clear();
     } else {
         work.wide += WideFromUtf8(work.text);
         work.text.clear();
-        reserve(work.wide);
+        // After the first slice, room for the whole text at the length so
+        // far (a text that grows by doubling copies itself again and again).
+        if (work.next > 0 && work.next == std::min(work.count, kTextSlice)) {
+            work.wide.reserve(work.wide.size() / work.next * work.count * 11 / 10 + 256);
+        }
     }
     if (work.next < work.count) return false;
     // The text is handed to the clipboard or written to its file on a thread
@@ -618,10 +620,10 @@ bool VerifyWindow::ContinueText() {
     finishFault_.clear();
     finished_ = false;
     if (done->save) {
-        finisher_ = std::thread([this, path = done->path,
-                                 text = std::move(done->text) + ReportTail(done->outcome),
-                                 window = window_] {
-            finishFault_ = ReplaceFileContent(path, text);
+        // Flushed to the disk and put in place on the thread.
+        finisher_ = std::thread([this, writer = std::move(done->writer),
+                                 tail = ReportTail(done->outcome), window = window_] {
+            if (!writer->Write(tail) || !writer->Commit()) finishFault_ = writer->Error();
             finished_ = true;
             PostMessageW(window, WM_VERIFIER_CONTINUE, 0, 0);
         });
