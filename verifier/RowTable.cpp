@@ -21,6 +21,7 @@ void RowTable::Clear() {
     sort_.reset();
     rows_.Clear();
     std::vector<std::size_t>().swap(shown_);
+    std::vector<std::size_t>().swap(merged_);
 }
 
 bool RowTable::Shows(RowRef row) const {
@@ -59,7 +60,11 @@ void RowTable::Append(const CheckRow* rows, std::size_t count) {
     const auto before = [this](std::size_t a, std::size_t b) { return Before(a, b); };
     const auto middle = shown_.begin() + static_cast<std::ptrdiff_t>(oldShown);
     std::sort(middle, shown_.end(), before);
-    std::inplace_merge(shown_.begin(), middle, shown_.end(), before);
+    // Merged through a buffer kept from one batch to the next: a run adds
+    // its rows in many batches, each merged with all the rows shown.
+    merged_.resize(shown_.size());
+    std::merge(shown_.begin(), middle, middle, shown_.end(), merged_.begin(), before);
+    shown_.swap(merged_);
 }
 
 void RowTable::Replace(std::size_t index, const CheckRow& row) {

@@ -79,7 +79,8 @@ class RowTable {
     void FinishSort();
 
     RowStore rows_;
-    std::vector<std::size_t> shown_;  // indices into rows_
+    std::vector<std::size_t> shown_;   // indices into rows_
+    std::vector<std::size_t> merged_;  // Append's buffer
     RowOrder order_;
     std::unique_ptr<SlicedSort> sort_;
 };
