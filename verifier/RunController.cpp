@@ -281,8 +281,7 @@ void RunController::End(RunChanges& changes) {
     if (kind_ != RunKind::kNewList && reportable_) counts_ = table_.Counts();
 }
 
-StatusLineFacts RunController::StatusFacts(std::uint64_t nowMs) const {
-    (void)nowMs;
+StatusLineFacts RunController::StatusFacts() const {
     StatusLineFacts facts;
     facts.makingList = kind_ == RunKind::kNewList;
     facts.cancelling = Cancelling();

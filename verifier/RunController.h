@@ -80,7 +80,7 @@ class RunController {
     // The notices of the last run, as the command line words them
     // (RunNotices.h), in the order they came.
     const std::vector<std::string>& Notices() const { return notices_; }
-    StatusLineFacts StatusFacts(std::uint64_t nowMs) const;
+    StatusLineFacts StatusFacts() const;
     // The share of the run done, 0 to 1; negative while nothing is planned.
     double DoneShare() const;
     int ExitCode() const { return exitCode_; }

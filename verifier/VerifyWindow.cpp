@@ -426,7 +426,7 @@ void VerifyWindow::ShowNotices() {
 }
 
 void VerifyWindow::ShowStatusLine() {
-    std::string line = StatusLineText(controller_->StatusFacts(NowMs()));
+    std::string line = StatusLineText(controller_->StatusFacts());
     if (controller_->Table().Sorting()) line += " \xC2\xB7 Sorting...";
     if (text_ != nullptr) {
         line += std::string(" \xC2\xB7 ") +
