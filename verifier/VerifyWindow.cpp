@@ -21,6 +21,7 @@
 #include "verifier/ExplorerVerbs.h"
 #include "verifier/FileChoosers.h"
 #include "verifier/RowListView.h"
+#include "verifier/RowsTextJob.h"
 #include "verifier/RunController.h"
 #include "verifier/VerifierControlIds.h"
 #include "verifier/VerifyWindowControls.h"
@@ -38,6 +39,11 @@ constexpr wchar_t kProgramTitle[] = L"Sumbrook Verify";
 // While a run goes on, what came and is not shown yet is shown at this pace.
 constexpr UINT_PTR kShowTimer = 1;
 constexpr UINT kShowIntervalMs = 200;
+// What the worker leaves is taken at most this often, unless rows wait.
+constexpr UINT_PTR kTakeTimer = 2;
+constexpr UINT kTakeGapMs = 25;
+// WM_VERIFIER_RUN_ARRIVED's wParam for "rows wait still: take now".
+constexpr WPARAM kTakeAtOnce = 1;
 constexpr int kProgressSteps = 1000;
 // Long work on this thread goes in slices well within 100 ms, so that the
 // window answers between two: the rows taken into the table per message,
@@ -88,22 +94,6 @@ std::function<void()> WakeOf(const std::shared_ptr<std::atomic<HWND>>& target) {
 // What waits for the run going to end.
 enum class AfterRun { kNothing, kClose, kOpenList };
 
-// The text of Copy or Save report, made a slice at a time.
-struct TextWork {
-    bool save = false;
-    bool requested = false;         // Save: the report the command line asked for
-    std::string path;               // Save: where it goes
-    std::vector<std::size_t> rows;  // in report order
-    bool allRows = false;           // Save: every row, in report order
-    bool allShown = false;          // Copy: every shown row, as shown
-    std::size_t next = 0;
-    std::size_t count = 0;
-    CheckOutcome outcome;                         // Save: the report's end
-    std::unique_ptr<ReplacingFileWriter> writer;  // Save: the file's new content
-    std::string text;                             // UTF-8 made in this slice
-    std::wstring wide;                            // Copy: the text for the clipboard
-};
-
 class VerifyWindow {
   public:
     VerifyWindow(HWND window, const VerifierRequest& request, StartedCheck* started)
@@ -145,6 +135,7 @@ class VerifyWindow {
     // Asks for what is not given: the folder, where the list goes.
     void StartNewList(const std::string& folder, const std::string& saveAs);
     void Started();
+    void OnRunArrived(WPARAM how);
     void TakeArrived();
     void ShowRun();
     void ShowNotices();
@@ -194,7 +185,10 @@ class VerifyWindow {
     int shownProgress_ = -1;
     bool rowsUnshown_ = false;
     std::uint64_t lastShown_ = 0;
-    std::unique_ptr<TextWork> text_;
+    std::uint64_t lastTake_ = 0;
+    bool takeTimerSet_ = false;
+    std::unique_ptr<RowsTextJob> text_;
+    std::wstring wide_;  // Copy: the text for the clipboard
     // Copy and Save hand their text on to a thread of their own, which
     // posts WM_VERIFIER_CONTINUE when done.
     std::thread finisher_;
@@ -375,8 +369,24 @@ void VerifyWindow::Started() {
     ShowRun();
 }
 
+void VerifyWindow::OnRunArrived(WPARAM how) {
+    // The worker wakes the window when something waits after a take: taken
+    // at once, every file read would be a round trip between the two
+    // threads (each a call to Wine's server). A wake soon after a take
+    // waits for a short timer instead, while the worker queues on.
+    if (how != kTakeAtOnce && NowMs() - lastTake_ < kTakeGapMs) {
+        if (!takeTimerSet_) {
+            takeTimerSet_ = true;
+            SetTimer(window_, kTakeTimer, kTakeGapMs, nullptr);
+        }
+        return;
+    }
+    TakeArrived();
+}
+
 void VerifyWindow::TakeArrived() {
     if (!controller_->Running()) return;
+    lastTake_ = NowMs();
     const RunChanges changes = controller_->Take(kRowsPerSlice);
     if (changes.rows) rowsUnshown_ = true;
     if (changes.notices) ShowNotices();
@@ -385,7 +395,7 @@ void VerifyWindow::TakeArrived() {
         return;
     }
     // More rows wait: the next slice after what else waits (WM_NULL, input).
-    if (changes.more) PostMessageW(window_, WM_VERIFIER_RUN_ARRIVED, 0, 0);
+    if (changes.more) PostMessageW(window_, WM_VERIFIER_RUN_ARRIVED, kTakeAtOnce, 0);
     // Every change to a control costs a round of drawing (and, under Wine,
     // of calls to its server): during a run the window shows what came at
     // most five times a second.
@@ -429,9 +439,9 @@ void VerifyWindow::ShowStatusLine() {
     std::string line = StatusLineText(controller_->StatusFacts());
     if (controller_->Table().Sorting()) line += " \xC2\xB7 Sorting...";
     if (text_ != nullptr) {
-        line += std::string(" \xC2\xB7 ") +
-                (text_->save ? "Saving the report... " : "Copying... ") +
-                std::to_string(text_->count == 0 ? 100 : text_->next * 100 / text_->count) + "%";
+        line +=
+            std::string(" \xC2\xB7 ") + (text_->Saves() ? "Saving the report... " : "Copying... ") +
+            std::to_string(text_->Count() == 0 ? 100 : text_->Done() * 100 / text_->Count()) + "%";
     } else if (finisher_.joinable()) {
         line += finishSaves_ ? " \xC2\xB7 Saving the report..." : " \xC2\xB7 Copying...";
     }
@@ -547,16 +557,10 @@ void VerifyWindow::SaveReport() {
 }
 
 void VerifyWindow::StartSaving(const std::string& path, bool requested) {
-    auto work = std::make_unique<TextWork>();
-    work->save = true;
-    work->requested = requested;
-    work->path = path;
-    work->outcome = controller_->ReportOutcome();
-    work->writer = std::make_unique<ReplacingFileWriter>(path);
-    work->text = ReportHead(work->outcome, controller_->Notices());
-    work->allRows = controller_->ReportCoversTable() && ReportHasRows(work->outcome);
-    work->count = work->allRows ? controller_->Table().Rows().Count() : 0;
-    text_ = std::move(work);
+    text_ = std::make_unique<RowsTextJob>(controller_->Table(), path, controller_->ReportOutcome(),
+                                          controller_->Notices(), controller_->ReportCoversTable());
+    savePath_ = path;
+    saveRequested_ = requested;
     ContinueWork();
 }
 
@@ -569,69 +573,49 @@ void VerifyWindow::CopyRows() {
     }
     if (Busy()) return;
     const RowTable& table = controller_->Table();
-    auto work = std::make_unique<TextWork>();
-    if (!rows_.AllSelected()) {
-        for (const std::size_t position : rows_.Selected(table.ShownCount())) {
-            work->rows.push_back(table.ShownIndex(position));
-        }
-    }
     // Nothing selected, or all: every shown row, in the order shown (which
     // cannot change while the text is made).
-    work->allShown = work->rows.empty();
-    work->count = work->allShown ? table.ShownCount() : work->rows.size();
-    if (work->count == 0) return;
-    text_ = std::move(work);
+    std::vector<std::size_t> indices;
+    if (!rows_.AllSelected()) {
+        for (const std::size_t position : rows_.Selected(table.ShownCount())) {
+            indices.push_back(table.ShownIndex(position));
+        }
+    }
+    if (table.ShownCount() == 0) return;
+    text_ = std::make_unique<RowsTextJob>(table, std::move(indices));
+    wide_.clear();
     ContinueWork();
 }
 
 bool VerifyWindow::ContinueText() {
-    TextWork& work = *text_;
-    const RowStore& rows = controller_->Table().Rows();
-    const std::size_t end = std::min(work.count, work.next + kTextSlice);
-    const RowTable& table = controller_->Table();
-    for (; work.next < end; ++work.next) {
-        const std::size_t index = work.allRows    ? work.next
-                                  : work.allShown ? table.ShownIndex(work.next)
-                                                  : work.rows[work.next];
-        // A row taken out meanwhile ("failed again" found a file gone).
-        if (index < rows.Count()) work.text += ReportRowLine(rows.At(index).Whole());
-    }
-    if (work.save) {
-        // Each slice goes to the file as it is made: a report of millions of
-        // rows is never held whole.
-        work.writer->Write(work.text);
-        work.text.clear();
-    } else {
-        work.wide += WideFromUtf8(work.text);
-        work.text.clear();
+    const bool made = text_->Step(controller_->Table(), kTextSlice);
+    if (!text_->Saves()) {
+        wide_ += WideFromUtf8(text_->TakeText());
         // After the first slice, room for the whole text at the length so
         // far (a text that grows by doubling copies itself again and again).
-        if (work.next > 0 && work.next == std::min(work.count, kTextSlice)) {
-            work.wide.reserve(work.wide.size() / work.next * work.count * 11 / 10 + 256);
+        if (text_->Done() > 0 && text_->Done() == std::min(text_->Count(), kTextSlice)) {
+            wide_.reserve(wide_.size() / text_->Done() * text_->Count() * 11 / 10 + 256);
         }
     }
-    if (work.next < work.count) return false;
-    // The text is handed to the clipboard or written to its file on a thread
-    // of its own, which posts WM_VERIFIER_CONTINUE when done (FinishDone).
-    const std::unique_ptr<TextWork> done = std::move(text_);
-    finishSaves_ = done->save;
-    savePath_ = done->path;
-    saveRequested_ = done->requested;
+    if (!made) return false;
+    // The text is handed to the clipboard, or flushed and put in its file's
+    // place, on a thread of its own, which posts WM_VERIFIER_CONTINUE when
+    // done (FinishDone).
+    finishSaves_ = text_->Saves();
     finishFault_.clear();
     finished_ = false;
-    if (done->save) {
-        // Flushed to the disk and put in place on the thread.
-        finisher_ = std::thread([this, writer = std::move(done->writer),
-                                 tail = ReportTail(done->outcome), window = window_] {
-            if (!writer->Write(tail) || !writer->Commit()) finishFault_ = writer->Error();
-            finished_ = true;
-            PostMessageW(window, WM_VERIFIER_CONTINUE, 0, 0);
-        });
+    const auto finish = [this, window = window_](std::string fault) {
+        finishFault_ = std::move(fault);
+        finished_ = true;
+        PostMessageW(window, WM_VERIFIER_CONTINUE, 0, 0);
+    };
+    if (finishSaves_) {
+        finisher_ = std::thread([job = std::move(text_), finish] { finish(job->Finish()); });
     } else {
-        finisher_ = std::thread([this, text = std::move(done->wide), window = window_] {
-            if (!PutTextOnClipboard(text)) finishFault_ = "could not be put on the clipboard";
-            finished_ = true;
-            PostMessageW(window, WM_VERIFIER_CONTINUE, 0, 0);
+        text_.reset();
+        finisher_ = std::thread([text = std::move(wide_), finish] {
+            finish(PutTextOnClipboard(text) ? std::string()
+                                            : std::string("could not be put on the clipboard"));
         });
     }
     return true;
@@ -848,13 +832,19 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return result;
         }
         case WM_VERIFIER_RUN_ARRIVED:
-            TakeArrived();
+            OnRunArrived(wParam);
             return 0;
         case WM_VERIFIER_CONTINUE:
             ContinueWork();
             return 0;
         case WM_TIMER:
-            if (wParam == kShowTimer && controller_->Running()) ShowRun();
+            if (wParam == kTakeTimer) {
+                KillTimer(window_, kTakeTimer);
+                takeTimerSet_ = false;
+                TakeArrived();
+            } else if (wParam == kShowTimer && controller_->Running()) {
+                ShowRun();
+            }
             return 0;
         case WM_DROPFILES: {
             // The window accepts files by its style (WS_EX_ACCEPTFILES); the

@@ -18,7 +18,9 @@
 
 #include "PosixTestFiles.h"
 #include "cli/Commands.h"
+#include "verifier/RowsTextJob.h"
 #include "verifier/RunController.h"
+#include "verify/ReportText.h"
 
 namespace sumbrook {
 namespace {
@@ -185,6 +187,51 @@ TEST(RunControllerTest, AReportNeverReplacesTheListAFileOfTheCheckOrAReadOnlyFil
             EXPECT_EQ(fault.rfind(c.fault, 0), 0U) << c.target << ": \"" << fault << "\"";
         }
     }
+}
+
+// Copy's lines and Save's report made a few rows a slice are what they are
+// made whole: the report as the controller makes it, the lines in the
+// order shown.
+TEST(RowsTextJobTest, SlicesMakeTheWholeText) {
+    TempDirectory dir;
+    std::string list;
+    for (int i = 0; i < 50; ++i) {
+        dir.Write("f" + std::to_string(i), std::to_string(i));
+        list +=
+            "f" + std::to_string(i) + " " + CrcText(i % 7 == 0 ? "x" : std::to_string(i)) + "\n";
+    }
+    list += "gone " + CrcText("gone") + "\n";
+    const std::string listPath = dir.Write("l.sfv", list);
+    Driven driven;
+    RunController& controller = driven.Get();
+    controller.StartCheck({listPath, "", false, false});
+    ASSERT_TRUE(driven.UntilEnd());
+    RowOrder byName;
+    byName.byColumn = true;
+    byName.column = 1;
+    byName.descending = true;
+    controller.Table().SetOrder(byName);
+    while (!controller.Table().ContinueSort(100)) {
+    }
+    const TempDirectory out;
+    RowsTextJob save(controller.Table(), out / "report.txt", controller.ReportOutcome(),
+                     controller.Notices(), controller.ReportCoversTable());
+    RowsTextJob copy(controller.Table(), {});
+    std::string copied;
+    for (bool saved = false, made = false; !saved || !made;) {
+        saved = save.Step(controller.Table(), 3);
+        made = copy.Step(controller.Table(), 4);
+        copied += copy.TakeText();
+    }
+    EXPECT_EQ(save.Finish(), "");
+    EXPECT_EQ(Read(out / "report.txt"), controller.ReportText());
+    std::string shown;
+    for (std::size_t i = 0; i < controller.Table().ShownCount(); ++i) {
+        shown += ReportLine(controller.Table().Shown(i).Whole()) + "\r\n";
+    }
+    EXPECT_EQ(copied, shown);
+    EXPECT_EQ(copied.rfind("MISSING     gone\r\nOK          f9\r\n", 0), 0U)
+        << copied.substr(0, 40);
 }
 
 }  // namespace
