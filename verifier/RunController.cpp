@@ -107,7 +107,7 @@ void RunController::StartNewList(const NewListRequest& request) {
         WindowOptions(request.recursive, false), {}, false);
 }
 
-void RunController::Start(RunKind kind, CheckJob::Run run, CheckOptions options,
+void RunController::Start(RunKind kind, CheckJob::Run run, const CheckOptions& options,
                           std::set<std::string> only, bool useOnly) {
     kind_ = kind;
     arrived_ = false;
@@ -120,8 +120,7 @@ void RunController::Start(RunKind kind, CheckJob::Run run, CheckOptions options,
     counts_ = StatusCounts();
     meter_.Reset();
     replaced_.clear();
-    job_ = std::make_unique<CheckJob>(std::move(run), std::move(options), std::move(only), useOnly,
-                                      wake_);
+    job_ = std::make_unique<CheckJob>(std::move(run), options, std::move(only), useOnly, wake_);
 }
 
 void RunController::Cancel() {

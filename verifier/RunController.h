@@ -108,8 +108,8 @@ class RunController {
     std::string ReportTargetFault(const std::string& target) const;
 
   private:
-    void Start(RunKind kind, CheckJob::Run run, CheckOptions options, std::set<std::string> only,
-               bool useOnly);
+    void Start(RunKind kind, CheckJob::Run run, const CheckOptions& options,
+               std::set<std::string> only, bool useOnly);
     void TakeBatch(const CheckBatch& batch, RunChanges& changes);
     void FirstArrival(RunChanges& changes);
     void AddRows(std::vector<CheckRow>& rows, RunChanges& changes);

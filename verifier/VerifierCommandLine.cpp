@@ -94,7 +94,9 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
                 if (folderGiven || newGiven) return refuse("more than one folder given");
                 (option == "/new" ? newGiven : folderGiven) = true;
             } else if (!slot.empty()) {
-                return refuse(argument + " given twice: \"" + slot + "\" and \"" + value + "\"");
+                std::string twice = argument;
+                twice.append(" given twice: \"").append(slot).append("\" and \"").append(value);
+                return refuse(twice + "\"");
             }
             slot = value;
         } else {

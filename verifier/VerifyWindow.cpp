@@ -497,7 +497,8 @@ void VerifyWindow::AfterRunEnd() {
     }
     if (afterRun_ == AfterRun::kOpenList) {
         afterRun_ = AfterRun::kNothing;
-        OpenList(std::move(listToOpen_));
+        const std::string path = std::move(listToOpen_);
+        OpenList(path);
     }
 }
 

@@ -334,7 +334,8 @@ TEST(CheckJobTest, AnyFailureOfTheRunIsItsRefusalWithTheReason) {
         {[] { throw std::runtime_error("the disk went"); }, "the disk went"},
         {[] { throw 42; }, "unforeseen"},
     };
-    for (const auto& [thrower, words] : cases) {
+    for (const auto& [throwing, words] : cases) {
+        const std::function<void()>& thrower = throwing;  // a lambda captures no binding
         std::mutex mutex;
         std::condition_variable woken;
         bool wake = false;

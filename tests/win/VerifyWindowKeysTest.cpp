@@ -38,15 +38,14 @@ char AccessKeyOf(const std::string& text) {
     return 0;
 }
 
+BOOL CALLBACK AddChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
 std::vector<HWND> ChildrenOf(HWND window) {
     std::vector<HWND> children;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM list) {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 
@@ -97,14 +96,14 @@ TEST(VerifyWindowKeysTest, TheFocusOutlivesTheButtonItWasOnAndEscCancels) {
     SetFocus(again);
     ASSERT_EQ(GetFocus(), again);
     SendMessageW(again, WM_KEYDOWN, VK_SPACE, 0);
-    SendMessageW(again, WM_KEYUP, VK_SPACE, 0xC0000001);
+    SendMessageW(again, WM_KEYUP, VK_SPACE, MAKELPARAM(1, 0xC000));
     ASSERT_TRUE(window.Running());
     HWND focus = GetFocus();
     ASSERT_NE(focus, nullptr);
     EXPECT_TRUE(IsWindowEnabled(focus));
     EXPECT_EQ(focus, window.Control(ID_CANCEL_RUN));
-    PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, MAKELPARAM(1, 0x0001));
+    PostMessageW(focus, WM_KEYUP, VK_ESCAPE, MAKELPARAM(1, 0xC001));
     EXPECT_TRUE(PumpUntil([&] { return !window.Running(); }, 10000, window.Get()));
     EXPECT_EQ(window.ExitCode(), 3);
     EXPECT_NE(GetFocus(), nullptr);
