@@ -19,7 +19,7 @@ WIN64   := $(BUILD)/win64
 CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_BASEDIR
 
-.PHONY: dist dist-check fuzz bench-cli bench-verify bench-win all setup native sanitize win win64 test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+.PHONY: dist dist-check fuzz bench-cli bench-hash bench-cli-output bench-verify bench-win all setup native sanitize win win64 test test-native test-sanitize test-win run bench lint format format-check screenshot clean
 
 all: native win
 
@@ -132,29 +132,50 @@ format-check:
 clean:
 	rm -rf $(NATIVE) $(SAN) $(WIN) $(WIN64)
 
-# The protocol reader and the SFV reader under libFuzzer (clang), each
+# The list readers under libFuzzer (clang): protocol, SFV, every line format
+# and the line reader under them, each
 # FUZZ_SECONDS long; not part of `make test` or CI. New inputs that the fuzzer
-# finds stay in $(BUILD)/fuzz/corpus and $(BUILD)/fuzz/sfv-corpus.
+# finds stay in $(BUILD)/fuzz/corpus, sfv-corpus, list-corpus and line-corpus.
 FUZZ_SECONDS ?= 600
 fuzz:
 	@command -v clang++ >/dev/null || { echo "fuzz: clang++ is needed (apt-get install clang)"; exit 1; }
 	$(CMAKE) -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DSUMBROOK_FUZZ=ON >/dev/null
-	$(CMAKE) --build $(BUILD)/fuzz --target protocol_reader_fuzz sfv_reader_fuzz -j $(JOBS)
-	mkdir -p $(BUILD)/fuzz/corpus $(BUILD)/fuzz/sfv-corpus
+	$(CMAKE) --build $(BUILD)/fuzz --target protocol_reader_fuzz sfv_reader_fuzz list_reader_fuzz \
+	  list_line_reader_fuzz -j $(JOBS)
+	mkdir -p $(BUILD)/fuzz/corpus $(BUILD)/fuzz/sfv-corpus $(BUILD)/fuzz/list-corpus $(BUILD)/fuzz/line-corpus
 	cp tests/cli/fuzz-seeds/* $(BUILD)/fuzz/corpus/
 	cp tests/lists/fuzz-seeds/* $(BUILD)/fuzz/sfv-corpus/
+	cp tests/lists/list-reader-seeds/* $(BUILD)/fuzz/list-corpus/
+	cp tests/lists/line-reader-seeds/* $(BUILD)/fuzz/line-corpus/
 	$(BUILD)/fuzz/tests/fuzz/protocol_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 $(BUILD)/fuzz/corpus
 	$(BUILD)/fuzz/tests/fuzz/sfv_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 $(BUILD)/fuzz/sfv-corpus
+	$(BUILD)/fuzz/tests/fuzz/list_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/list-corpus
+	$(BUILD)/fuzz/tests/fuzz/list_line_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/line-corpus
 
 # sumbrook-cli against rhash, 7z, Python's zlib and cat on the same cached
 # data, --verify of an SFV list against rhash -c and cksfv -f, --compare
-# against diff -rq (needs rhash, cksfv, 7zip, hyperfine: apt-get install
-# rhash cksfv 7zip hyperfine).
+# against diff -rq, and lists of a million lines in four layouts against
+# rhash -c, time and peak memory (needs rhash, cksfv, 7zip, hyperfine:
+# apt-get install rhash cksfv 7zip hyperfine).
 bench-cli: native
 	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli
+
+# Every kind of digest over a buffer in memory, then on a cached 1 GiB file
+# against the tools people use for it (md5sum, sha256sum and the others,
+# openssl dgst, rhash, b3sum, xxhsum), as GB/s and ratios (needs hyperfine,
+# rhash, b3sum, xxhash).
+bench-hash: native
+	bench/hash-bench.sh $(NATIVE)/bench/hash_bench
+
+# sumbrook-cli.exe --verify under Wine, its report to /dev/null (a device),
+# to a file and through a pipe (ratios to the file).
+bench-cli-output: win
+	bench/cli-output-bench.sh $(RUNNABLE_WIN)
 
 # SumbrookVerify.exe against sumbrook-cli.exe --verify under Wine (ratios),
 # and the longest wait for its window to answer during a run.

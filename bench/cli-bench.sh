@@ -5,8 +5,11 @@
 # and against the best other checksum tool. Then, on the 10,000 and the 64
 # files: --verify of an SFV list against `rhash -c` and `cksfv -f` of the
 # same list, and --compare of two copies against `diff -rq` of them. Last,
-# a list of 1,000,000 lines whose files are all missing (in 1,000 folders
-# that are not there): --verify against `rhash -c`, time and peak memory.
+# lists of 1,000,000 lines in four layouts, --verify against `rhash -c`,
+# time and peak memory: files missing in 1,000 folders that are there, and
+# in 1,000 folders that are not; 1,000,000 files missing from one folder;
+# 500,000 pairs of files whose names differ only in case, all there, in one
+# folder (targets: at most 150 MB, at most half of rhash -c's time).
 # Usage: bench/cli-bench.sh path/to/sumbrook-cli   (make bench-cli)
 # Needs rhash, cksfv, 7zip, hyperfine and python3; the data lives under /tmp
 # and is removed at the end.
@@ -97,19 +100,36 @@ lists_case() {
     "diff -rq $data/$set $data/$set-copy >/dev/null" >/dev/null
 }
 
-# The 1,000,000-line list: time (median) and peak memory of each.
+# The 1,000,000-line lists: time (median) and peak memory of each, beside
+# rhash -c of the same list.
+million_layouts=(present absent one pairs)
 million_case() {
-  mkdir "$data/million"
-  python3 -c "
-with open('$data/million/million.sfv', 'w') as f:
-    for i in range(1000000):
-        f.write('dir%03d/file%07d.bin %08X\\n' % (i % 1000, i, i))
-"
-  hyperfine --style none --warmup 1 --runs 3 -i --export-json "$data/million.json" \
-    "cd $data/million && $cli --verify million.sfv >/dev/null" \
-    "cd $data/million && rhash -c million.sfv >/dev/null 2>&1" >/dev/null
-  (cd "$data/million" && /usr/bin/time -f "%M" -o "$data/million-cli.kb" "$cli" --verify million.sfv >/dev/null || true)
-  (cd "$data/million" && /usr/bin/time -f "%M" -o "$data/million-rhash.kb" rhash -c million.sfv >/dev/null 2>&1 || true)
+  mkdir -p "$data/million/present" "$data/million/absent" "$data/million/one" "$data/million/pairs"
+  (cd "$data/million/present" && mkdir $(seq -f 'dir%03g' 0 999))
+  awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "dir%03d/file%07d.bin %08X\n", i % 1000, i, i }' \
+    >"$data/million/present/million.sfv"
+  cp "$data/million/present/million.sfv" "$data/million/absent/million.sfv"
+  awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "file%07d.bin %08X\n", i, i }' \
+    >"$data/million/one/million.sfv"
+  python3 - "$data/million/pairs" <<'PAIRS'
+import os, sys, zlib
+folder, lines = sys.argv[1], []
+for i in range(500000):
+    for name in ("pair%06d.bin" % i, "PAIR%06d.bin" % i):
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(name.encode())
+        lines.append("%s %08X\n" % (name, zlib.crc32(name.encode())))
+with open(os.path.join(folder, "million.sfv"), "w") as f:
+    f.writelines(lines)
+PAIRS
+  for layout in "${million_layouts[@]}"; do
+    local dir="$data/million/$layout"
+    hyperfine --style none --warmup 1 --runs 3 -i --export-json "$data/million-$layout.json" \
+      "cd $dir && $cli --verify million.sfv >/dev/null 2>&1" \
+      "cd $dir && rhash -c million.sfv >/dev/null 2>&1" >/dev/null
+    (cd "$dir" && /usr/bin/time -f "%M" -o "$data/million-$layout-cli.kb" "$cli" --verify million.sfv >/dev/null 2>&1 || true)
+    (cd "$dir" && /usr/bin/time -f "%M" -o "$data/million-$layout-rhash.kb" rhash -c million.sfv >/dev/null 2>&1 || true)
+  done
 }
 
 echo "Timing (median of $runs runs each) ..."
@@ -181,16 +201,18 @@ print("(ratios above 1: sumbrook-cli is faster; targets with default jobs: verif
 print(" 10,000 x 4 KiB and 3 on 64 x 16 MiB against the faster peer, compare 1 against diff -rq)")
 PY
 
-python3 - "$data" <<'PY'
+python3 - "$data" "${million_layouts[@]}" <<'PY'
 import json, sys
-root = sys.argv[1]
-cli, rhash = (r["median"] for r in json.load(open(root + "/million.json"))["results"])
-def peak(name):
-    return int(open("%s/million-%s.kb" % (root, name)).read().split()[-1]) / 1024
+root, layouts = sys.argv[1], sys.argv[2:]
+titles = {"present": "1,000 folders there, files missing", "absent": "1,000 folders not there",
+          "one": "one folder, files missing", "pairs": "500,000 case pairs, all there"}
+def peak(layout, tool):
+    return int(open("%s/million-%s-%s.kb" % (root, layout, tool)).read().split()[-1]) / 1024
 print()
-print("1,000,000 lines, all missing   time (median of 3)   peak memory")
-print("%-30s %12.2f s %14.1f MB" % ("sumbrook-cli --verify", cli, peak("cli")))
-print("%-30s %12.2f s %14.1f MB" % ("rhash -c", rhash, peak("rhash")))
-print("rhash/cli time %.2f (target: at least 2); cli peak memory %.0f MB (target: at most 150)" % (
-    rhash / cli, peak("cli")))
+print("1,000,000 lines (median of 3)       cli time   cli peak   rhash -c time  rhash peak  rhash/cli")
+for layout in layouts:
+    cli, rhash = (r["median"] for r in json.load(open("%s/million-%s.json" % (root, layout)))["results"])
+    print("%-34s %8.2f s %7.1f MB %12.2f s %8.1f MB %9.2f" % (
+        titles[layout], cli, peak(layout, "cli"), rhash, peak(layout, "rhash"), rhash / cli))
+print("(targets: rhash/cli at least 2, cli peak memory at most 150 MB)")
 PY

@@ -25,6 +25,9 @@ class ReportPrinter : public PrintingSink {
     void ListNamesItself(std::size_t line) override {
         Output().Complain(ListNamesItselfText(listPath_, line));
     }
+    void ListFoundAs(const std::string& name) override {
+        Output().Complain(ListFoundAsText(listPath_, name));
+    }
 
   private:
     std::string listPath_;

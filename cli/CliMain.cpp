@@ -3,6 +3,7 @@
 // command line.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -57,7 +58,8 @@ constexpr char kFooter[] =
     "  sumbrook-cli --compare SRC DEST [-r]  SRC's plain files against the same paths\n"
     "                                        under DEST, without writing a list\n"
     "A list written or kept inside DIR is neither listed nor checked. -o FILE is replaced\n"
-    "only once the whole list is written; a failed write leaves it as it was.\n"
+    "only once the whole list is written; a failed write leaves it as it was. A device\n"
+    "or a pipe, and /dev/stdout or /dev/fd/N, are written directly, as they are open.\n"
     "\n"
     "Verification of a protocol prints one line per file, OK, CHANGED (old -> new CRC),\n"
     "MISSING, NEW, EMPTY (empty files are never listed), UNREADABLE or AMBIGUOUS (a name\n"
@@ -157,6 +159,9 @@ int Run(int argc, char** argv) {
         "sumbrook-cli"};
     app.footer(std::string("\n") + kPlainFileRule + "\n" + kFooter);
     app.set_version_flag("--version", VersionText());
+    // "/x" is a path (a file of the current drive's root, or one a POSIX
+    // shell names) on every system, never an option.
+    app.allow_windows_style_options(false);
 
     std::vector<std::string> paths;
     std::string protocolDirectory;
@@ -308,6 +313,9 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+    // A write past the size limit (ulimit -f) fails as "File too large" and
+    // is reported, rather than ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     return Main(argc, argv);
 }
 #endif

@@ -12,12 +12,12 @@ CommandOutput::CommandOutput(const CliSettings& settings, std::size_t totalFiles
     : out_(settings.out),
       err_(settings.err),
       outIsTerminal_(IsTerminal(settings.out)),
+      errIsTerminal_(IsTerminal(settings.err)),
       progress_(settings.err, settings.progress, totalFiles) {}
 
 void CommandOutput::Line(std::string_view text) {
     if (!outIsTerminal_) {
-        // A file or a pipe: only a terminal can be a console, and asking
-        // each line whether it is one would cost a call to the system.
+        // A file, a pipe or a device: no progress line to keep clear of.
         std::fwrite(text.data(), 1, text.size(), out_);
         std::fputc('\n', out_);
         return;
@@ -25,7 +25,7 @@ void CommandOutput::Line(std::string_view text) {
     progress_.Erase();
     std::string line(text);
     line += '\n';
-    WriteText(out_, line);
+    WriteText(out_, line, true);
 }
 
 bool CommandOutput::Write(std::string_view bytes) {
@@ -45,7 +45,7 @@ void CommandOutput::Complain(std::string_view sentence) {
     if (outIsTerminal_) std::fflush(out_);
     std::string line = NoticeLine(sentence);
     line += '\n';
-    WriteText(err_, line);
+    WriteText(err_, line, errIsTerminal_);
 }
 
 bool CommandOutput::Finish() {

@@ -33,7 +33,8 @@ class CommandOutput {
   private:
     std::FILE* out_;
     std::FILE* err_;
-    bool outIsTerminal_;
+    bool outIsTerminal_;  // each asked once: on Windows a call to the system
+    bool errIsTerminal_;
     Progress progress_;
 };
 

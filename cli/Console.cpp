@@ -16,7 +16,9 @@ namespace sumbrook {
 
 bool IsTerminal(std::FILE* stream) {
 #ifdef _WIN32
-    return _isatty(_fileno(stream)) != 0;
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != FALSE;
 #else
     return isatty(fileno(stream)) != 0;
 #endif
@@ -31,18 +33,19 @@ void UseBinaryMode(std::FILE* stream) {
 #endif
 }
 
-bool WriteText(std::FILE* stream, std::string_view text) {
+bool WriteText(std::FILE* stream, std::string_view text, bool terminal) {
 #ifdef _WIN32
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-    DWORD mode = 0;
-    if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+    if (terminal) {
         std::fflush(stream);
+        const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
         const std::wstring wide = WideFromUtf8(text);
         DWORD written = 0;
         return wide.empty() || (WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()),
                                               &written, nullptr) != FALSE &&
                                 written == wide.size());
     }
+#else
+    (void)terminal;
 #endif
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }

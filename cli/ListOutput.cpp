@@ -21,10 +21,12 @@ bool FinishWrittenList(CommandOutput& output, bool written, const WrittenList& l
                        const std::string& directory, std::size_t failures, const char* verb) {
     written = output.Finish() && written;
     if (written && !list.outputPath.empty()) {
-        const std::string fault = ReplaceFileContent(list.outputPath, list.text);
-        if (!fault.empty()) {
-            output.Complain(DisplayName(list.outputPath),
-                            "cannot be written: " + fault + "; what was there is left as it was");
+        ReplacingFileWriter writer(list.outputPath);
+        if (!writer.Write(list.text) || !writer.Commit()) {
+            output.Complain(
+                DisplayName(list.outputPath),
+                "cannot be written: " + writer.Error() +
+                    (writer.ReplacesAFile() ? "; what was there is left as it was" : ""));
             written = false;
         }
     } else if (!written) {

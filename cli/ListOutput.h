@@ -26,10 +26,12 @@ LocalDateTime NewListTime(CommandOutput& output);
 FileIdentity ListBeingWritten(const std::string& outputPath);
 
 // Finishes the output and, when it all went well so far (`written`), puts
-// the list at its path in one piece (ReplaceFileContent), so that a failed
-// run leaves no partial list and an earlier file there as it was. Says on standard error what
-// failed, and how many of `directory`'s files were left out (`failures`, each `verb` "read" or
-// "listed"). True when the list reached its place.
+// the list at its path as ReplacingFileWriter does (a file in one piece, so
+// that a failed run leaves no partial list and an earlier file there as it
+// was; a device, a pipe or a descriptor directly). Says on standard error
+// what failed, and how many of `directory`'s files were left out
+// (`failures`, each `verb` "read" or "listed"). True when the list reached
+// its place.
 bool FinishWrittenList(CommandOutput& output, bool written, const WrittenList& list,
                        const std::string& directory, std::size_t failures, const char* verb);
 

@@ -1,5 +1,6 @@
 // What the command line's sinks print alike: the progress line, sized by the
-// plan, and on standard error each folder that could not be listed.
+// plan, and on standard error each folder that could not be listed and each
+// link left out because it leads to no file.
 #pragma once
 
 #include <string>
@@ -20,6 +21,9 @@ class PrintingSink : public CheckSink {
     }
     void FolderNotListed(const std::string& path, const std::string& error) override {
         output_.Complain(FolderNotListedText(path, error));
+    }
+    void LinkLeftOut(const std::string& path, const std::string& error) override {
+        output_.Complain(LinkLeftOutText(path, error));
     }
 
   protected:

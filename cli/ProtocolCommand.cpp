@@ -1,6 +1,7 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
 #include "cli/ListOutput.h"
+#include "cli/PrintingSink.h"
 #include "crc/Crc32.h"
 #include "files/ChecksumInOrder.h"
 #include "files/ListPlainFiles.h"
@@ -9,6 +10,7 @@
 #include "platform/FullPath.h"
 #include "verify/DisplayName.h"
 #include "verify/ProtocolText.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
 
@@ -35,6 +37,9 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
     if (!list.ok) {
         output.Complain(DisplayName(directory), list.error);
         return kExitError;
+    }
+    for (const BrokenLink& link : list.brokenLinks) {
+        output.Complain(LinkLeftOutText(link.path, link.error));
     }
     // An earlier protocol at the output path is about to be replaced; a
     // protocol written to a file by standard output is being written.

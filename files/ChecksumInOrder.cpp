@@ -27,51 +27,83 @@ constexpr auto kIdleInterval = std::chrono::milliseconds(2);
 constexpr auto kFirstCollectWait = std::chrono::milliseconds(1);
 constexpr auto kLongestCollectWait = std::chrono::milliseconds(16);
 
-// The results so far, shared between the reading threads and the caller.
+// The results read ahead of the one delivered next, shared between the
+// reading threads and the caller: a ring of at most kResultsAhead of them.
 class ResultBoard {
   public:
-    explicit ResultBoard(std::size_t count) : results_(count), done_(count, false) {}
+    explicit ResultBoard(std::size_t count)
+        : count_(count),
+          results_(std::min(count, kResultsAhead)),
+          done_(std::min(count, kResultsAhead), false) {}
+
+    // Waits until the result of `index` has a place; false when the board
+    // was closed meanwhile.
+    bool WaitForRoom(std::size_t index) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!closed_ && index >= taken_ + results_.size()) {
+            // The caller may be asleep: the ring is full.
+            posted_.notify_one();
+            room_.wait(lock);
+        }
+        return !closed_;
+    }
 
     void Post(std::size_t index, const FileChecksum& checksum) {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
-            results_[index] = checksum;
-            done_[index] = true;
+            results_[index % results_.size()] = checksum;
+            done_[index % results_.size()] = true;
         }
-        if (index + 1 == results_.size()) posted_.notify_one();
+        if (index + 1 == count_) posted_.notify_one();
     }
 
     // Wakes the caller, as a step of progress does.
     static void Nudge(void* board) { static_cast<ResultBoard*>(board)->posted_.notify_one(); }
 
-    // Waits up to `wait` for the result of `index`; true with `result` set
-    // when it is there.
+    // Waits up to `wait` for the result of `index`, the next to be taken;
+    // true with `result` set when it is there.
     bool TakeSoon(std::size_t index, FileChecksum& result, std::chrono::milliseconds wait) {
         std::unique_lock<std::mutex> lock(mutex_);
-        if (!done_[index]) {
+        const std::size_t slot = index % results_.size();
+        if (!done_[slot]) {
             posted_.wait_for(lock, wait);
-            if (!done_[index]) return false;
+            if (!done_[slot]) return false;
         }
-        result = results_[index];
+        result = results_[slot];
+        done_[slot] = false;
+        taken_ = index + 1;
+        room_.notify_all();
         return true;
+    }
+
+    // Wakes every reader waiting for room, for good.
+    void Close() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+        room_.notify_all();
     }
 
   private:
     std::mutex mutex_;
     std::condition_variable posted_;
+    std::condition_variable room_;
+    std::size_t count_;
     std::vector<FileChecksum> results_;
     std::vector<bool> done_;
+    std::size_t taken_ = 0;  // results taken so far
+    bool closed_ = false;
 };
 
 // Joins the reading threads on every way out, after telling them to stop:
 // between files, and within the file they read unless the run is Finished.
 class ReaderThreads {
   public:
-    explicit ReaderThreads(std::atomic<bool>& stop, FileReadControl& control)
-        : stop_(stop), control_(control) {}
+    ReaderThreads(std::atomic<bool>& stop, FileReadControl& control, ResultBoard& board)
+        : stop_(stop), control_(control), board_(board) {}
     ~ReaderThreads() {
         stop_ = true;
         if (!finished_) control_.Stop();
+        board_.Close();
         for (std::thread& thread : threads_) thread.join();
     }
     // Every file was taken by a reader: they end on their own.
@@ -93,16 +125,17 @@ class ReaderThreads {
   private:
     std::atomic<bool>& stop_;
     FileReadControl& control_;
+    ResultBoard& board_;
     bool finished_ = false;
     std::vector<std::thread> threads_;
 };
 
 // `read`, with a lack of memory reported as a failed read rather than ending
 // the thread and the program; the same on every number of jobs.
-FileChecksum ReadGuarded(const ReadOneFile& read, const FileToRead& file, unsigned parts,
+FileChecksum ReadGuarded(const ReadFileAt& read, std::size_t index, unsigned parts,
                          std::vector<unsigned char>& buffer) {
     try {
-        return read(file, parts, buffer);
+        return read(index, parts, buffer);
     } catch (const std::bad_alloc&) {
         FileChecksum failed;
         failed.status = FileReadStatus::kReadFailed;
@@ -110,14 +143,14 @@ FileChecksum ReadGuarded(const ReadOneFile& read, const FileToRead& file, unsign
     }
 }
 
-bool ChecksumOneByOne(const std::vector<FileToRead>& files, const DeliverChecksum& deliver,
-                      const std::function<void()>& idle, const ReadOneFile& read,
+bool ChecksumOneByOne(std::size_t count, const DeliverChecksum& deliver,
+                      const std::function<void()>& idle, const ReadFileAt& read,
                       FileReadControl& control) {
     std::vector<unsigned char> buffer;
     auto lastIdle = Clock::now();
-    for (std::size_t index = 0; index < files.size(); ++index) {
+    for (std::size_t index = 0; index < count; ++index) {
         if (control.Stopped()) return false;
-        const FileChecksum checksum = ReadGuarded(read, files[index], 1, buffer);
+        const FileChecksum checksum = ReadGuarded(read, index, 1, buffer);
         if (checksum.status == FileReadStatus::kCancelled || control.Stopped()) return false;
         deliver(index, checksum);
         if (idle && Clock::now() - lastIdle >= kIdleInterval) {
@@ -133,34 +166,48 @@ bool ChecksumOneByOne(const std::vector<FileToRead>& files, const DeliverChecksu
 bool ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
                      const DeliverChecksum& deliver, const std::function<void()>& idle,
                      const ReadOneFile& readOrDefault, FileReadControl* runControl) {
+    ReadOneFile read = readOrDefault;
+    FileReadControl ownControl(nullptr, std::max(std::max(jobs, 1U), UsableProcessorCount()));
+    FileReadControl* control = runControl != nullptr ? runControl : &ownControl;
+    if (!read) read = PerThreadUtf8Reader(false, control);
+    return ChecksumInOrder(
+        files.size(), jobs, deliver, idle,
+        [&](std::size_t index, unsigned parts, std::vector<unsigned char>& buffer) {
+            return read(files[index], parts, buffer);
+        },
+        control);
+}
+
+bool ChecksumInOrder(std::size_t count, unsigned jobs, const DeliverChecksum& deliver,
+                     const std::function<void()>& idle, const ReadFileAt& read,
+                     FileReadControl* runControl) {
     if (jobs < 1) jobs = 1;
     FileReadControl ownControl(nullptr, std::max(jobs, UsableProcessorCount()));
     FileReadControl& control = runControl != nullptr ? *runControl : ownControl;
-    const ReadOneFile read = readOrDefault ? readOrDefault : PerThreadUtf8Reader(false, &control);
-    ResultBoard board(files.size());
+    ResultBoard board(count);
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
     // Held by the readers started below, each giving its own back.
     const unsigned held = control.TakeThreads(jobs);
-    const auto work = [&files, jobs, &board, &next, &stop, &read, &control] {
+    const auto work = [count, jobs, &board, &next, &stop, &read, &control] {
         std::vector<unsigned char> buffer;
         for (;;) {
             const std::size_t index = next++;
-            if (index >= files.size() || stop || control.Stopped()) break;
-            board.Post(index, ReadGuarded(read, files[index], jobs, buffer));
+            if (index >= count || stop || control.Stopped() || !board.WaitForRoom(index)) break;
+            board.Post(index, ReadGuarded(read, index, jobs, buffer));
         }
         // This reader's thread may now read a part of another's file.
         control.ReturnThreads(1);
     };
     // Threads for readers that would find no file are given back before any
     // reader starts, so that a large file read alone gets its parts.
-    const unsigned wanted = static_cast<unsigned>(std::min<std::size_t>(held, files.size()));
+    const unsigned wanted = static_cast<unsigned>(std::min<std::size_t>(held, count));
     control.ReturnThreads(held - wanted);
     unsigned started = 0;
     bool completed = true;
     control.SetWaker(ResultBoard::Nudge, &board);
     {
-        ReaderThreads threads(stop, control);
+        ReaderThreads threads(stop, control, board);
         for (unsigned job = 0; job < wanted; ++job) {
             if (!threads.Start(work)) break;
             ++started;
@@ -168,11 +215,11 @@ bool ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
         // So do the readers that could not be started.
         control.ReturnThreads(wanted - started);
         if (started == 0) {
-            completed = ChecksumOneByOne(files, deliver, idle, read, control);
+            completed = ChecksumOneByOne(count, deliver, idle, read, control);
         } else {
             auto lastIdle = Clock::now();
             std::chrono::milliseconds wait = kFirstCollectWait;
-            for (std::size_t index = 0; index < files.size() && completed;) {
+            for (std::size_t index = 0; index < count && completed;) {
                 FileChecksum checksum;
                 const bool taken = board.TakeSoon(index, checksum, wait);
                 wait = taken ? kFirstCollectWait : std::min(wait * 2, kLongestCollectWait);

@@ -15,6 +15,14 @@ namespace sumbrook {
 using DeliverChecksum = std::function<void(std::size_t index, const FileChecksum& checksum)>;
 using ReadOneFile = std::function<FileChecksum(const FileToRead& file, unsigned parts,
                                                std::vector<unsigned char>& buffer)>;
+// Reads the file of `index` among those checksummed, on the thread that calls
+// it (called on several threads at once, never twice for one index).
+using ReadFileAt = std::function<FileChecksum(std::size_t index, unsigned parts,
+                                              std::vector<unsigned char>& buffer)>;
+
+// How many results the readers may be ahead of the file delivered next: the
+// results waiting are all that a run of any number of files holds.
+inline constexpr std::size_t kResultsAhead = std::size_t{1} << 14;
 
 // Checksums `files` on `jobs` threads of their own (at least one; each with
 // one read buffer reused for all its files; on the calling thread only when
@@ -38,6 +46,14 @@ using ReadOneFile = std::function<FileChecksum(const FileToRead& file, unsigned 
 bool ChecksumInOrder(const std::vector<FileToRead>& files, unsigned jobs,
                      const DeliverChecksum& deliver, const std::function<void()>& idle,
                      const ReadOneFile& read = {}, FileReadControl* control = nullptr);
+
+// The same for `count` files that `read` reads by index, so that a caller of
+// a million files need not hold a million paths: a reader takes the next
+// index only while it is fewer than kResultsAhead past the file delivered
+// next.
+bool ChecksumInOrder(std::size_t count, unsigned jobs, const DeliverChecksum& deliver,
+                     const std::function<void()>& idle, const ReadFileAt& read,
+                     FileReadControl* control = nullptr);
 
 // ReadFileChecksum with kPerThreadUtf8FileAccess (the error mode set per
 // thread, UTF-8 names) under `control`, past the system's cache when

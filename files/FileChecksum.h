@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/SameFile.h"
 #include "platform/ErrorModeScope.h"
 
 namespace sumbrook {
@@ -21,6 +22,7 @@ enum class FileReadStatus {
     kReadFailed,    // a read request failed
     kEndedEarly,    // the file became shorter than the size found at open
     kCancelled,     // the run's FileReadControl stopped the reading
+    kLeftOut,       // the file is FileAccess::leaveOut (by identity): never read
 };
 
 struct FileChecksum {
@@ -65,6 +67,14 @@ struct FileAccess {
     // counts its bytes there and ends as kCancelled once it is stopped, and
     // the threads for a large file's parts are taken from it. Null: none.
     FileReadControl* control = nullptr;
+    // A file that is this one (files/SameFile.h: device and file number, or
+    // volume and file ID), whatever path reaches it, is not read: kLeftOut.
+    // Null: none.
+    const FileIdentity* leaveOut = nullptr;
+    // Windows: tells the identity of an open handle for `leaveOut` (a
+    // pointer, so that the dialog, which leaves nothing out, links none of
+    // it); POSIX learns it at open anyway.
+    FileIdentity (*identityOf)(void* handle) = nullptr;
 };
 
 // The dialog: its one thread sets the process's error mode around each call,
@@ -74,8 +84,8 @@ inline constexpr FileAccess kDialogFileAccess{ErrorModeScope::kProcess, nullptr}
 // sets its own thread's error mode, and names are UTF-8, reaching every file
 // Windows can hold.
 #ifdef _WIN32
-inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread,
-                                                     OpenUtf8PathForReading};
+inline constexpr FileAccess kPerThreadUtf8FileAccess{
+    ErrorModeScope::kThread, OpenUtf8PathForReading, false, nullptr, nullptr, IdentityOfOpenFile};
 #else
 inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread, nullptr};
 #endif

@@ -415,6 +415,13 @@ FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opene
 FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char>& buffer,
                               const FileAccess& access, const FilePartsSettings& settings) {
     const OpenedFile opened = OpenRegularFile(path, access.uncached, settings);
+    if (access.leaveOut != nullptr && opened.failure.status == FileReadStatus::kOk) {
+        FileIdentity identity;
+        identity.known = true;
+        identity.device = static_cast<std::uint64_t>(opened.device);
+        identity.number = static_cast<std::uint64_t>(opened.inode);
+        if (identity == *access.leaveOut) return Failed(FileReadStatus::kLeftOut, 0);
+    }
     return ChecksumOpenedPath(path, opened, buffer, access, settings);
 }
 

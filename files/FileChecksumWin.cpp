@@ -194,6 +194,10 @@ FileChecksum ChecksumFileWith(const std::string& path, std::vector<unsigned char
     const ScopedFileHandle file = OpenAsAsked(path, access, 0, settings, direct);
     if (!file.IsValid()) return Failed(FileReadStatus::kOpenFailed, GetLastError());
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return Failed(FileReadStatus::kNotADiskFile, 0);
+    if (access.leaveOut != nullptr && access.identityOf != nullptr &&
+        access.identityOf(file.Get()) == *access.leaveOut) {
+        return Failed(FileReadStatus::kLeftOut, 0);
+    }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size))
         return Failed(FileReadStatus::kSizeFailed, GetLastError());

@@ -26,10 +26,19 @@ struct PlainFile {
     bool sized = false;
 };
 
+// A link among a folder's entries that leads to no file (POSIX: nothing
+// there, a loop, a place it may not look into). It is no plain file, yet
+// looks like one, so those who list files name it.
+struct BrokenLink {
+    std::string path;   // the folder, a separator and the link's name
+    std::string error;  // why it leads nowhere
+};
+
 struct PlainFileList {
     bool ok = false;    // false: the directory could not be listed
     std::string error;  // why, when not ok
     std::vector<PlainFile> files;
+    std::vector<BrokenLink> brokenLinks;  // by name, not hidden ones; never on Windows
 };
 
 PlainFileList ListPlainFiles(const std::string& directory);

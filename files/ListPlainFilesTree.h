@@ -1,11 +1,13 @@
-// The plain files (ListPlainFiles's rule) of a folder, of its whole tree, or
-// of chosen folders in it, each named by its path relative to the top
-// folder with '/' between folders: "a.txt", "sub/deeper/b.txt".
+// The plain files (ListPlainFiles's rule) of a folder or of its whole tree,
+// each named by its path relative to the top folder with '/' between
+// folders: "a.txt", "sub/deeper/b.txt"; and the walk of such a tree one
+// entry at a time.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "files/FolderEntries.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListingControl.h"
 
@@ -25,24 +27,41 @@ struct PlainFileTree {
     // Folders below the top that could not be listed; their files are not
     // in `files`. The listing goes on past them.
     std::vector<FolderFault> faults;
+    // Links in the folders listed that lead to no file, as ListPlainFiles
+    // finds them.
+    std::vector<BrokenLink> brokenLinks;
 };
 
 // The plain files of `top`; with `recursive`, also those of every subfolder
 // that ListSubfolders enters, at any depth. `control`, when given, is heeded
-// between two folders.
+// as WalkFolderTree heeds it.
 PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive,
                                  const ListingControl* control = nullptr);
 
-// The plain files directly in each of `folders` (relative paths as above,
-// "" for `top` itself). Only folders reached from `top` through folders
-// (hidden ones too) are looked into, never through a link or junction; a
-// folder that is not there so (none of that name, a file, a link) adds
-// nothing and is no fault. The folders there that cannot be listed, and
-// those on the way to them, are in `faults`. `ok` is true unless `control`
-// cancelled the listing.
-PlainFileTree ListPlainFilesOfFolders(const std::string& top,
-                                      const std::vector<std::string>& folders,
-                                      const ListingControl* control = nullptr);
+// What a walk of a tree hands over, folder by folder.
+class FolderTreeVisitor {
+  public:
+    virtual ~FolderTreeVisitor() = default;
+    // An entry of the folder at `folder` (relative, "" for the top), whose
+    // path is `folderPath`.
+    virtual void Entry(const std::string& folder, const std::string& folderPath,
+                       const FolderEntry& entry) = 0;
+    // After the entries of `folder`: `listed` when every one was read, else
+    // the folder could not be listed (or not to its end) for `error`.
+    virtual void FolderDone(const std::string& folder, const std::string& folderPath, bool listed,
+                            const std::string& error) = 0;
+};
+
+// Lists `top` and, with `recursive`, every folder below it that
+// ListSubfolders enters (never through a link, so the walk cannot run in
+// circles or leave the tree), each once, entry by entry. False when `top`
+// itself cannot be listed (its FolderDone tells why); a folder below that
+// cannot be listed is told and the walk goes on past it. `control`, when
+// given, is told the plain files found and looked at between two folders
+// and every few thousand entries: once its flag is set the walk ends there
+// (true; the caller asks the flag), the folder being listed not done.
+bool WalkFolderTree(const std::string& top, bool recursive, FolderTreeVisitor& visitor,
+                    const ListingControl* control = nullptr);
 
 // The path of `relative` (with '/' between folders) inside `top`, with the
 // platform's separator.

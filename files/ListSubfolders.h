@@ -1,6 +1,8 @@
 // The subfolders of a directory that a tree listing enters.
 //   Windows: the directories that are neither hidden nor system nor a
-//   reparse point (a symbolic link, junction or mount point).
+//   reparse point (a symbolic link, junction or mount point), and whose
+//   names do not end in a dot or a blank (no path reaches those: Win32
+//   drops what a name ends in, and " " would be the folder itself).
 //   Elsewhere: the directories whose names do not start with a dot;
 //   symbolic links to directories are not entered.
 // A link is never followed, so a tree listing cannot run in circles or leave

@@ -33,6 +33,8 @@ std::string ReadFailureText(const FileChecksum& checksum) {
             return "it became shorter while it was read";
         case FileReadStatus::kCancelled:
             return "the reading was cancelled";
+        case FileReadStatus::kLeftOut:
+            return "left out";
     }
     return "cannot be read";
 }

@@ -20,7 +20,9 @@ struct FileIdentity {
 };
 
 // Both known and the same file.
-bool operator==(const FileIdentity& a, const FileIdentity& b);
+inline bool operator==(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && b.known && a.device == b.device && a.number == b.number;
+}
 
 // The file at `path`, a link followed to the file it names.
 FileIdentity IdentityOf(const std::string& path);
@@ -28,5 +30,10 @@ FileIdentity IdentityOf(const std::string& path);
 // The file standard output writes to, when it is a file on a disk (not a
 // terminal, pipe or device).
 FileIdentity IdentityOfStandardOutput();
+
+#ifdef _WIN32
+// The file open as the HANDLE `handle`.
+FileIdentity IdentityOfOpenFile(void* handle);
+#endif
 
 }  // namespace sumbrook

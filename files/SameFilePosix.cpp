@@ -24,10 +24,6 @@ bool SameFile(const std::string& first, const std::string& second) {
            a.st_ino == b.st_ino;
 }
 
-bool operator==(const FileIdentity& a, const FileIdentity& b) {
-    return a.known && b.known && a.device == b.device && a.number == b.number;
-}
-
 FileIdentity IdentityOf(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 ? IdentityOfStat(info) : FileIdentity();

@@ -33,13 +33,16 @@ FileIdentity IdentityOfInformation(const BY_HANDLE_FILE_INFORMATION& information
 
 }  // namespace
 
-bool operator==(const FileIdentity& a, const FileIdentity& b) {
-    return a.known && b.known && a.device == b.device && a.number == b.number;
-}
-
 FileIdentity IdentityOf(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION information = {};
     return ReadIdentity(path, information) ? IdentityOfInformation(information) : FileIdentity();
+}
+
+FileIdentity IdentityOfOpenFile(void* handle) {
+    BY_HANDLE_FILE_INFORMATION information = {};
+    return GetFileInformationByHandle(handle, &information) != FALSE
+               ? IdentityOfInformation(information)
+               : FileIdentity();
 }
 
 FileIdentity IdentityOfStandardOutput() {

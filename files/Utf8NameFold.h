@@ -12,9 +12,10 @@
 namespace sumbrook {
 
 // The key that two UTF-8 names share exactly when the file system takes
-// them for one name. In the Windows build each UTF-16 unit is upper-cased
-// as CompareStringOrdinal(..., TRUE) compares them: "é" and "É" share a
-// key, "ä" and "å" do not. Elsewhere only a..z are upper-cased (the POSIX
+// them for one name. In the Windows build each UTF-16 unit of the Basic
+// Multilingual Plane is upper-cased as the file system's upcase table does:
+// "é" and "É" share a key, "ä" and "å" do not, and a surrogate pair is kept
+// as it is ("𐐨" and "𐐀" are two names there). Elsewhere only a..z are upper-cased (the POSIX
 // build folds no case; this serves its tests of the Windows rules).
 std::string FoldedUtf8Name(std::string_view name);
 

@@ -21,7 +21,11 @@ class Hasher {
     virtual void Reset() = 0;
 };
 
-// A hasher of `kind`. Never null: every kind has a backend in every build.
+// A hasher of `kind`. Never null: every kind has a backend in every build
+// (hash/CMakeLists.txt names them). A hasher is used by one thread at a
+// time; many may run at once. Where the system's library refuses (out of
+// memory), making, updating or finishing throws std::runtime_error or
+// std::bad_alloc.
 std::unique_ptr<Hasher> MakeHasher(DigestKind kind);
 
 }  // namespace sumbrook

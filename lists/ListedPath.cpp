@@ -13,17 +13,28 @@ bool IsSeparator(char c) {
 // Why `component` (not empty, not "." or "..") cannot be part of a path on
 // `system`; `cannotBeHeld` tells a name that system cannot hold from a
 // refused one.
-std::string ComponentFault(std::string_view component, PathSystem system, bool& cannotBeHeld) {
+std::string ComponentFault(std::string_view component, PathSystem system, ControlBytes control,
+                           bool& cannotBeHeld) {
+    bool controlByte = false;
     for (const char c : component) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) return "the name holds a control byte";
+        if (byte == 0 || (control == ControlBytes::kRefused && (byte < 0x20 || byte == 0x7F))) {
+            return "the name holds a control byte";
+        }
+        controlByte = controlByte || byte < 0x20;
     }
     if (system != PathSystem::kWindows) return {};
-    const std::string quoted = "\"" + std::string(component) + "\"";
-    if (component.find_first_not_of(". ") == std::string_view::npos) {
-        return quoted + " is only dots and blanks, which Windows reads as \".\" or \"..\"";
+    if (controlByte) {
+        cannotBeHeld = true;
+        return "a name Windows cannot hold: it holds a control byte";
     }
+    const std::string quoted = "\"" + std::string(component) + "\"";
     cannotBeHeld = true;
+    // Never opened: Win32 would drop it, or read it as "." or "..".
+    if (component.find_first_not_of(". ") == std::string_view::npos) {
+        return "a name Windows cannot hold: " + quoted +
+               " is only dots and blanks, which Windows reads as \".\" or \"..\"";
+    }
     if (component.find(':') != std::string_view::npos) {
         return "a name Windows cannot hold: " + quoted +
                " holds ':', which names a drive or a data stream on Windows";
@@ -43,7 +54,7 @@ ListedPath Refused(std::string error) {
 
 }  // namespace
 
-ListedPath ResolveListedPath(std::string_view name, PathSystem system) {
+ListedPath ResolveListedPath(std::string_view name, PathSystem system, ControlBytes control) {
     if (name.empty()) return Refused("the name is empty");
     if (IsSeparator(name.front())) {
         return Refused("the name is an absolute path; only paths inside the folder are checked");
@@ -67,7 +78,7 @@ ListedPath ResolveListedPath(std::string_view name, PathSystem system) {
             continue;
         }
         bool cannotBeHeld = false;
-        std::string fault = ComponentFault(component, system, cannotBeHeld);
+        std::string fault = ComponentFault(component, system, control, cannotBeHeld);
         if (!fault.empty()) {
             ListedPath refused = Refused(std::move(fault));
             refused.cannotBeHeld = cannotBeHeld;

@@ -28,22 +28,30 @@ struct ListedPath {
     bool cannotBeHeld = false;
 };
 
+// How a control byte in a name is taken. An SFV list cannot hold one, so one
+// there is refused; sum and tag lists escape LF and CR (and hold tabs), and
+// name files that POSIX file systems hold: there such a byte is part of the
+// name, and on Windows, which holds no bytes 1 to 31, its line is reported.
+enum class ControlBytes { kRefused, kInNames };
+
 // Splits `name` at '/' and '\', drops empty and "." components and lets ".."
 // remove the component before it. Refuses, on every system:
 // - an absolute name ("/x", "\x", "\\server\share") or one with a drive ("C:x":
 //   a letter and ':' first, on POSIX too, where a list of Windows paths
 //   would otherwise be read as folders named "C:");
 // - ".." that climbs above the folder, and a name that leaves no component;
-// - a control byte.
-// On Windows it also refuses a component of dots and blanks only other than
-// "." and "..", which Windows trims to "." or ".." or to nothing; and it
-// finds that Windows cannot hold (`cannotBeHeld`) a component with ':',
-// which it reads as a named data stream of a file ("a.txt:hidden"), and a
-// device name (IsWindowsDeviceName), which opens a device instead of a file.
+// - a control byte, unless `control` is kInNames: then only NUL.
+// On Windows it also finds that Windows cannot hold (`cannotBeHeld`) a
+// component of dots and blanks only other than "." and ".." (" ", "..."),
+// which Windows trims to "." or ".." or to nothing; a component with ':',
+// which it reads as a named data stream of a file ("a.txt:hidden"); a
+// device name (IsWindowsDeviceName), which opens a device instead of a file;
+// and with kInNames one with a byte from 1 to 31.
 // Elsewhere those are ordinary names. On Windows a component is taken in the
 // form Win32 resolves it to, without the dots and blanks it ends in, so that
 // "b.txt." and "b.txt" are one path however the folder is named.
-ListedPath ResolveListedPath(std::string_view name, PathSystem system = kThisPathSystem);
+ListedPath ResolveListedPath(std::string_view name, PathSystem system = kThisPathSystem,
+                             ControlBytes control = ControlBytes::kRefused);
 
 // The components joined by `separator` ('/' to show, '\\' on Windows).
 std::string JoinListedPath(const std::vector<std::string>& components, char separator);

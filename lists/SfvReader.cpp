@@ -67,6 +67,10 @@ std::string_view StripUtf8Bom(std::string_view text) {
 
 SfvLineResult ParseSfvLine(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return ParseSfvLineText(line);
+}
+
+SfvLineResult ParseSfvLineText(std::string_view line) {
     if (line.size() > kMaxSfvLineLength) {
         return Refused("the line is longer than " + std::to_string(kMaxSfvLineLength) + " bytes");
     }
@@ -97,6 +101,11 @@ SfvLineResult ParseSfvLine(std::string_view line) {
         return Refused("expected a name, a blank and an 8-digit checksum");
     }
     if (!IsCrcText(crcText)) return Refused(CrcFault(crcText));
+    // One mark is dropped from every line; a name that starts with another
+    // could not be listed again.
+    if (line.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        return Refused("the name starts with a byte-order mark");
+    }
 
     SfvLineResult result;
     result.kind = SfvLineResult::Kind::kEntry;
@@ -106,47 +115,40 @@ SfvLineResult ParseSfvLine(std::string_view line) {
 }
 
 bool SfvStreamReader::Add(std::string_view bytes) {
-    while (!refused_ && !bytes.empty()) {
-        const std::size_t end = bytes.find('\n');
-        pending_.append(bytes.substr(0, end));
-        // Room for the CR of a CR LF line end on top of the longest line.
-        if (pending_.size() > kMaxSfvLineLength + 1) {
-            return Refuse(lines_ + 1, "the line is longer than " +
-                                          std::to_string(kMaxSfvLineLength) + " bytes");
-        }
-        if (end == std::string_view::npos) break;
-        if (!EndLine()) return false;
-        bytes.remove_prefix(end + 1);
-    }
-    return !refused_;
+    if (lines_.Add(bytes, *this)) return true;
+    Refuse();
+    return false;
 }
 
 SfvReadResult SfvStreamReader::Finish() {
-    if (!refused_ && !pending_.empty()) EndLine();
-    if (!refused_) result_.ok = true;
+    if (lines_.Finish(*this)) {
+        result_.ok = true;
+    } else {
+        Refuse();
+    }
     return std::move(result_);
 }
 
-bool SfvStreamReader::EndLine() {
-    ++lines_;
-    SfvLineResult parsed = ParseSfvLine(lines_ == 1 ? StripUtf8Bom(pending_) : pending_);
+bool SfvStreamReader::TakeLine(std::string_view line, std::size_t number, std::string& error) {
+    SfvLineResult parsed = ParseSfvLineText(line);
+    if (parsed.kind == SfvLineResult::Kind::kError) {
+        error = std::move(parsed.error);
+        return false;
+    }
     if (parsed.kind == SfvLineResult::Kind::kEntry) {
-        parsed.entry.line = lines_;
+        parsed.entry.line = number;
         parsed.entry.name = result_.names.Add(parsed.entry.name);
         result_.entries.push_back(parsed.entry);
     }
-    pending_.clear();
-    if (parsed.kind == SfvLineResult::Kind::kError) return Refuse(lines_, std::move(parsed.error));
     return true;
 }
 
-bool SfvStreamReader::Refuse(std::size_t line, std::string error) {
-    refused_ = true;
+void SfvStreamReader::Refuse() {
     result_.entries.clear();
+    result_.entries.shrink_to_fit();
     result_.names = NameStore();
-    result_.line = line;
-    result_.error = std::move(error);
-    return false;
+    result_.line = lines_.FaultLine();
+    result_.error = lines_.Fault();
 }
 
 SfvReadResult ParseSfv(std::string_view text) {

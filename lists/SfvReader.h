@@ -11,7 +11,9 @@
 // checksum, leading blanks included, so that any name the writer writes reads
 // back unchanged. Comment lines are skipped unread. Bytes from 0x80 up pass
 // through as they are (UTF-8 or an ANSI code page; the reader does not decode
-// them); control bytes other than the tab are refused.
+// them); control bytes other than the tab are refused, and so is a name
+// that starts with a byte-order mark (U+FEFF): one is dropped from the start
+// of every line (ListLineReader), so such a name could not be listed again.
 #pragma once
 
 #include <cstddef>
@@ -20,15 +22,13 @@
 #include <string_view>
 #include <vector>
 
+#include "lists/ListLineReader.h"
 #include "lists/NameStore.h"
 
 namespace sumbrook {
 
-// The longest line read, not counting its LF or CR LF: room for a Windows
-// path of 32767 UTF-16 units at three UTF-8 bytes each, blanks and checksum.
-// A caller that reads a list piece by piece refuses a line as soon as it
-// holds more bytes than this before its line end.
-inline constexpr std::size_t kMaxSfvLineLength = std::size_t{128} * 1024;
+// The longest line read, not counting its LF or CR LF (see ListLineReader).
+inline constexpr std::size_t kMaxSfvLineLength = kMaxListLineLength;
 
 // `text` without a UTF-8 byte-order mark at its start (only there).
 std::string_view StripUtf8Bom(std::string_view text);
@@ -53,6 +53,9 @@ struct SfvLineResult {
 // One line without its LF; a CR at its end is dropped. The byte-order mark
 // is not skipped here: the caller strips it from the first line.
 SfvLineResult ParseSfvLine(std::string_view line);
+// One line as ListLineReader hands it, its line end and byte-order mark
+// already gone: a CR at its end is a control byte here.
+SfvLineResult ParseSfvLineText(std::string_view line);
 
 struct SfvReadResult {
     bool ok = false;
@@ -63,11 +66,9 @@ struct SfvReadResult {
 };
 
 // A list fed in pieces of any size (a file read block by block), read line
-// by line as each line ends: a byte-order mark and a missing last line end
-// are allowed, and it stops at the first refused line. It never holds more
-// than the longest line allowed: a longer one is refused as soon as it is
-// longer than that, before its end has come.
-class SfvStreamReader {
+// by line as each line ends (ListLineReader: encodings, byte-order marks,
+// line ends and the longest line), stopping at the first refused line.
+class SfvStreamReader : private ListLineSink {
   public:
     // False once a line is refused; what is fed after that is not read.
     bool Add(std::string_view bytes);
@@ -75,13 +76,11 @@ class SfvStreamReader {
     SfvReadResult Finish();
 
   private:
-    bool EndLine();
-    bool Refuse(std::size_t line, std::string error);
+    bool TakeLine(std::string_view line, std::size_t number, std::string& error) override;
+    void Refuse();
 
-    std::string pending_;    // the line so far
-    std::size_t lines_ = 0;  // lines ended so far
+    ListLineReader lines_;
     SfvReadResult result_;
-    bool refused_ = false;
 };
 
 // A whole list in one piece, read as SfvStreamReader reads it.

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "crc/Crc32.h"
-#include "lists/ListedPath.h"
+#include "lists/ListFormat.h"
 #include "lists/SfvReader.h"
 
 namespace sumbrook {
@@ -25,6 +25,9 @@ std::string SfvNameFault(std::string_view name) {
         if ((byte < 0x20 && c != '\t') || byte == 0x7F) return "the name holds a control byte";
     }
     if (name.front() == ';') return "a name that starts with ';' would read as a comment";
+    if (name.substr(0, 3) == "\xEF\xBB\xBF") {
+        return "a name that starts with a byte-order mark would lose it";
+    }
     if (name.back() == ' ' || name.back() == '\t') {
         return "a blank at the end of a name would read as part of the separator";
     }
@@ -35,15 +38,7 @@ std::string SfvNameFault(std::string_view name) {
 }
 
 std::string SfvPathFault(std::string_view path) {
-    std::string fault = SfvNameFault(path);
-    if (!fault.empty()) return fault;
-    const ListedPath read = ResolveListedPath(path);
-    if (!read.ok) return read.error;
-    if (JoinListedPath(read.components, '/') == path) return {};
-    if (path.find('\\') != std::string_view::npos) {
-        return "a list reads '\\' in a name as a folder separator";
-    }
-    return "a list would read the name as another one";
+    return ListPathFault(DescriptorOf(ListFormat::kSfv), path);
 }
 
 std::string SfvEntryLine(std::string_view name, std::uint32_t crc) {

@@ -27,7 +27,8 @@ std::vector<std::string> SfvHeaderLines(std::string_view program, std::string_vi
                                         const LocalDateTime& when);
 
 // Empty when `name` can be listed so that it reads back unchanged; otherwise
-// why not (empty, a control byte, a blank at its end, ';' first, too long).
+// why not (empty, a control byte, a blank at its end, ';' or a byte-order
+// mark first, too long).
 std::string SfvNameFault(std::string_view name);
 
 // Empty when a list that names the file at `path` (relative to the folder,

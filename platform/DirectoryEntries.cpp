@@ -18,14 +18,11 @@ bool IsDotEntry(const wchar_t* name) {
 
 }  // namespace
 
-DirectoryEntries ReadDirectoryEntries(const std::string& directory) {
-    DirectoryEntries result;
+unsigned long ForEachDirectoryEntry(const std::string& directory,
+                                    const std::function<void(const DirectoryEntry&)>& visit) {
     const std::wstring path = WidePath(directory);
     std::wstring pattern = path;
-    if (pattern.empty()) {
-        result.errorCode = ERROR_PATH_NOT_FOUND;
-        return result;
-    }
+    if (pattern.empty()) return ERROR_PATH_NOT_FOUND;
     if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
     pattern += L'*';
 
@@ -34,27 +31,27 @@ DirectoryEntries ReadDirectoryEntries(const std::string& directory) {
     ScopedFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
                                            FindExSearchNameMatch, nullptr, 0));
     if (!find.IsValid()) {
-        result.errorCode = GetLastError();
+        const DWORD error = GetLastError();
         // A directory with no entry at all (a drive's empty root) is empty.
-        if (result.errorCode == ERROR_FILE_NOT_FOUND) {
+        if (error == ERROR_FILE_NOT_FOUND) {
             const DWORD attributes = GetFileAttributesW(path.c_str());
-            result.ok = attributes != INVALID_FILE_ATTRIBUTES &&
-                        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                return 0;
+            }
         }
-        return result;
+        return error;
     }
+    DirectoryEntry entry;
     do {
         if (IsDotEntry(data.cFileName)) continue;
-        DirectoryEntry entry;
         entry.name = Utf8FromWide(data.cFileName);
         entry.attributes = data.dwFileAttributes;
         entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        result.entries.push_back(std::move(entry));
+        visit(entry);
     } while (FindNextFileW(find.Get(), &data));
     const DWORD error = GetLastError();
-    result.ok = error == ERROR_NO_MORE_FILES;
-    result.errorCode = result.ok ? 0 : error;
-    return result;
+    return error == ERROR_NO_MORE_FILES ? 0 : error;
 }
 
 }  // namespace sumbrook

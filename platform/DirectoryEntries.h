@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace sumbrook {
 
@@ -14,18 +14,14 @@ struct DirectoryEntry {
     std::uint64_t size = 0;
 };
 
-struct DirectoryEntries {
-    bool ok = false;
-    unsigned long errorCode = 0;  // GetLastError when not ok
-    std::vector<DirectoryEntry> entries;
-};
-
-// Every entry of the directory at the UTF-8 `directory` ("." and ".." left
-// out) in the order the file system reports them, through the ...W calls,
-// so names outside the ANSI code page and paths of any length are read.
-// The error mode is set for the calling thread only. An empty directory is
-// ok with no entries; a missing one, a file, or one that cannot be read is
-// not ok.
-DirectoryEntries ReadDirectoryEntries(const std::string& directory);
+// Calls `visit` for every entry of the directory at the UTF-8 `directory`
+// ("." and ".." left out) in the order the file system reports them, through
+// the ...W calls, so names outside the ANSI code page and paths of any length
+// are read; one entry is held at a time. The error mode is set for the
+// calling thread only. Returns 0 when every entry was read (an empty
+// directory has none), else GetLastError of the failure: a missing
+// directory, a file, or one that cannot be read.
+unsigned long ForEachDirectoryEntry(const std::string& directory,
+                                    const std::function<void(const DirectoryEntry&)>& visit);
 
 }  // namespace sumbrook

@@ -8,8 +8,8 @@ namespace sumbrook {
 
 // The absolute form of the UTF-8 `path` of an existing file or folder: on
 // Windows as GetFullPathNameW makes it ("C:\Data\Samples", no trailing
-// backslash but a root's), elsewhere as realpath resolves it (links
-// followed). `path` itself when that cannot be had.
+// backslash but a root's, never in the extended-length form), elsewhere as realpath resolves it
+// (links followed). `path` itself when that cannot be had.
 std::string FullPathOf(const std::string& path);
 
 }  // namespace sumbrook

@@ -9,6 +9,12 @@ namespace sumbrook {
 
 namespace {
 
+constexpr std::size_t kNameStartUnits = 32;  // of the name, in the temporary file's
+
+// The attributes a replacing file takes over from the one it replaces.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 // "\\.\NUL", "\\.\COM1", "\\.\pipe\x": what GetFullPathNameW makes of a
 // device name, and the names of devices and pipes themselves.
 bool IsDevicePath(const std::wstring& path) {
@@ -16,8 +22,7 @@ bool IsDevicePath(const std::wstring& path) {
 }
 
 // The file that `path` names once every link on the way is followed, as
-// Windows names it ("\\?\C:\..."); `path` itself when nothing exists there
-// yet or the name cannot be had.
+// Windows names it ("\\?\C:\..."); `path` itself when the name cannot be had.
 std::wstring FinalPathOf(const std::wstring& path, const ScopedFileHandle& file) {
     const DWORD needed = GetFinalPathNameByHandleW(file.Get(), nullptr, 0, FILE_NAME_NORMALIZED);
     if (needed == 0) return path;
@@ -29,6 +34,37 @@ std::wstring FinalPathOf(const std::wstring& path, const ScopedFileHandle& file)
     return resolved;
 }
 
+// Where the temporary file for `target` starts: its folder, a dot and the
+// start of its name (never half of a surrogate pair), and a dot.
+std::wstring TemporaryStart(const std::wstring& target) {
+    const std::size_t separator = target.find_last_of(L"\\/");
+    const std::size_t nameStart = separator == std::wstring::npos ? 0 : separator + 1;
+    std::size_t length = target.size() - nameStart;
+    if (length > kNameStartUnits) {
+        length = kNameStartUnits;
+        const wchar_t last = target[nameStart + length - 1];
+        if (last >= 0xD800 && last <= 0xDBFF) --length;
+    }
+    return target.substr(0, nameStart) + L"." + target.substr(nameStart, length) + L".";
+}
+
+// Six letters and digits that differ from one call to the next and between
+// processes.
+std::wstring UniqueEnding(unsigned attempt) {
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    unsigned long long value = static_cast<unsigned long long>(counter.QuadPart) * 2654435761ULL ^
+                               (static_cast<unsigned long long>(GetCurrentProcessId()) << 20) ^
+                               (static_cast<unsigned long long>(attempt) * 40503ULL);
+    constexpr wchar_t kDigits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
+    std::wstring ending;
+    for (int digit = 0; digit < 6; ++digit) {
+        ending += kDigits[value % 36];
+        value /= 36;
+    }
+    return ending;
+}
+
 }  // namespace
 
 struct ReplacingFileWriter::State {
@@ -36,33 +72,79 @@ struct ReplacingFileWriter::State {
     std::wstring target;     // the file replaced at Commit
     std::wstring temporary;  // where the bytes go until then; empty: written directly
     std::string error;
+    bool replaces = false;  // a file was at `target`
     bool committed = false;
 
-    void Fail(DWORD code) {
-        if (error.empty()) error = SystemErrorText(code);
+    void Fail(DWORD code) { Fail(SystemErrorText(code)); }
+    void Fail(const std::string& text) {
+        if (error.empty()) error = text;
     }
+    void StartTemporary(DWORD attributes);
 };
+
+void ReplacingFileWriter::State::StartTemporary(DWORD attributes) {
+    const std::wstring start = TemporaryStart(target);
+    for (unsigned attempt = 0; attempt < 100 && !file.IsValid(); ++attempt) {
+        const std::wstring candidate = start + UniqueEnding(attempt) + L".tmp";
+        file.Reset(CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes,
+                               nullptr));
+        if (file.IsValid()) {
+            temporary = candidate;
+            continue;
+        }
+        const DWORD code = GetLastError();
+        if (code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT) {
+            Fail(
+                "the folder does not allow the temporary file beside it that the new content "
+                "goes to first (" +
+                SystemErrorText(code) + ")");
+            return;
+        }
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
+            Fail(code);
+            return;
+        }
+    }
+    if (!file.IsValid()) Fail(ERROR_FILE_EXISTS);
+}
 
 ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : state_(new State) {
     State& state = *state_;
     const std::wstring wide = WidePath(path);
-    bool direct = IsDevicePath(wide);
     state.target = wide;
+    bool direct = IsDevicePath(wide);
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
     if (!direct) {
         const ScopedFileHandle existing(
             CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (existing.IsValid()) {
-            BY_HANDLE_FILE_INFORMATION info{};
-            if (GetFileType(existing.Get()) != FILE_TYPE_DISK) {
-                direct = true;
-            } else if (GetFileInformationByHandle(existing.Get(), &info) &&
-                       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                state.Fail(ERROR_DIRECTORY);
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!existing.IsValid()) {
+            // Nothing there yet is a new file; anything else that keeps the
+            // path from opening (a loop of links, no right to look) is told.
+            const DWORD code = GetLastError();
+            if (code != ERROR_FILE_NOT_FOUND) {
+                state.Fail(code);
                 return;
-            } else {
-                state.target = FinalPathOf(wide, existing);
+            }
+        } else if (GetFileType(existing.Get()) != FILE_TYPE_DISK) {
+            direct = true;
+        } else if (!GetFileInformationByHandle(existing.Get(), &info)) {
+            state.Fail(GetLastError());
+            return;
+        } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            state.Fail(ERROR_DIRECTORY);
+            return;
+        } else {
+            state.target = FinalPathOf(wide, existing);
+            state.replaces = true;
+            if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+                state.Fail("the file is read-only");
+                return;
+            }
+            if ((info.dwFileAttributes & kKeptAttributes) != 0) {
+                attributes = info.dwFileAttributes & kKeptAttributes;
             }
         }
     }
@@ -73,24 +155,7 @@ ReplacingFileWriter::ReplacingFileWriter(const std::string& path) : state_(new S
         if (!state.file.IsValid()) state.Fail(GetLastError());
         return;
     }
-
-    for (unsigned attempt = 0; attempt < 100 && !state.file.IsValid(); ++attempt) {
-        const std::wstring candidate = state.target + L"." +
-                                       std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                       std::to_wstring(GetTickCount() + attempt) + L".tmp";
-        state.file.Reset(CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (state.file.IsValid()) {
-            state.temporary = candidate;
-        } else {
-            const DWORD error = GetLastError();
-            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-                state.Fail(error);
-                return;
-            }
-        }
-    }
-    if (!state.file.IsValid()) state.Fail(ERROR_FILE_EXISTS);
+    state.StartTemporary(attributes);
 }
 
 ReplacingFileWriter::~ReplacingFileWriter() {
@@ -130,7 +195,8 @@ bool ReplacingFileWriter::Commit() {
     if (!state.temporary.empty() &&
         !MoveFileExW(state.temporary.c_str(), state.target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        state.Fail(GetLastError());
+        state.Fail("the new content cannot take the file's place (" +
+                   SystemErrorText(GetLastError()) + ")");
         return false;
     }
     state.committed = true;
@@ -139,6 +205,10 @@ bool ReplacingFileWriter::Commit() {
 
 const std::string& ReplacingFileWriter::Error() const {
     return state_->error;
+}
+
+bool ReplacingFileWriter::ReplacesAFile() const {
+    return state_->replaces;
 }
 
 }  // namespace sumbrook

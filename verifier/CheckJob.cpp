@@ -39,17 +39,25 @@ class CheckJob::QueueSink final : public CheckSink {
         job_.Arrived(lock);
     }
     void FolderNotListed(const std::string& path, const std::string& error) override {
-        std::unique_lock<std::mutex> lock(job_.mutex_);
-        job_.pending_.foldersNotListed.push_back({path, error});
-        job_.Arrived(lock);
+        Note({RunNote::Kind::kFolderNotListed, path, error, 0});
+    }
+    void LinkLeftOut(const std::string& path, const std::string& error) override {
+        Note({RunNote::Kind::kLinkLeftOut, path, error, 0});
     }
     void ListNamesItself(std::size_t line) override {
-        std::unique_lock<std::mutex> lock(job_.mutex_);
-        job_.pending_.listNamesItselfOn.push_back(line);
-        job_.Arrived(lock);
+        Note({RunNote::Kind::kListNamesItself, std::string(), std::string(), line});
+    }
+    void ListFoundAs(const std::string& name) override {
+        Note({RunNote::Kind::kListFoundAs, name, std::string(), 0});
     }
 
   private:
+    void Note(RunNote note) {
+        std::unique_lock<std::mutex> lock(job_.mutex_);
+        job_.pending_.notes.push_back(std::move(note));
+        job_.Arrived(lock);
+    }
+
     CheckJob& job_;
 };
 

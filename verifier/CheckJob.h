@@ -27,9 +27,14 @@
 
 namespace sumbrook {
 
-struct FolderNotListedNote {
-    std::string path;
-    std::string error;
+// What the run said beside its rows (CheckSink's FolderNotListed,
+// LinkLeftOut, ListNamesItself and ListFoundAs).
+struct RunNote {
+    enum class Kind { kFolderNotListed, kLinkLeftOut, kListNamesItself, kListFoundAs };
+    Kind kind = Kind::kFolderNotListed;
+    std::string path;      // the folder, the link, the list's other name
+    std::string error;     // why the folder or the link
+    std::size_t line = 0;  // kListNamesItself
 };
 
 // What arrived since the last take.
@@ -43,8 +48,7 @@ struct CheckBatch {
     bool moreRows = false;  // rows wait still: take again
     bool progressed = false;
     CheckProgress progress;
-    std::vector<FolderNotListedNote> foldersNotListed;
-    std::vector<std::size_t> listNamesItselfOn;  // the lines (CheckSink::ListNamesItself)
+    std::vector<RunNote> notes;  // in the order said
     // The run has ended and every row was taken; `outcome` is its end.
     bool finished = false;
     CheckOutcome outcome;

@@ -127,6 +127,20 @@ void RunController::Cancel() {
     if (job_ != nullptr) job_->Cancel();
 }
 
+std::string RunController::NoticeText(const RunNote& note) const {
+    switch (note.kind) {
+        case RunNote::Kind::kFolderNotListed:
+            return FolderNotListedText(note.path, note.error);
+        case RunNote::Kind::kLinkLeftOut:
+            return LinkLeftOutText(note.path, note.error);
+        case RunNote::Kind::kListNamesItself:
+            return ListNamesItselfText(check_.list, note.line);
+        case RunNote::Kind::kListFoundAs:
+            return ListFoundAsText(check_.list, note.path);
+    }
+    return std::string();
+}
+
 RunChanges RunController::Take(std::size_t maxRows) {
     RunChanges changes;
     if (job_ == nullptr) return changes;
@@ -173,14 +187,9 @@ void RunController::TakeBatch(const CheckBatch& batch, RunChanges& changes) {
             }
         }
     }
-    if (!batch.foldersNotListed.empty() || !batch.listNamesItselfOn.empty()) {
+    if (!batch.notes.empty()) {
         FirstArrival(changes);
-        for (const FolderNotListedNote& note : batch.foldersNotListed) {
-            notices_.push_back(FolderNotListedText(note.path, note.error));
-        }
-        for (const std::size_t line : batch.listNamesItselfOn) {
-            notices_.push_back(ListNamesItselfText(check_.list, line));
-        }
+        for (const RunNote& note : batch.notes) notices_.push_back(NoticeText(note));
         changes.notices = true;
     }
     if (!batch.rows.empty()) FirstArrival(changes);

@@ -111,6 +111,8 @@ class RunController {
     void Start(RunKind kind, CheckJob::Run run, const CheckOptions& options,
                std::set<std::string> only, bool useOnly);
     void TakeBatch(const CheckBatch& batch, RunChanges& changes);
+    // The words of `note`, as sumbrook-cli says them (RunNotices.h).
+    std::string NoticeText(const RunNote& note) const;
     void FirstArrival(RunChanges& changes);
     void AddRows(std::vector<CheckRow>& rows, RunChanges& changes);
     void Replace(std::vector<CheckRow>& rows);

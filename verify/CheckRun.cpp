@@ -10,7 +10,7 @@
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileEntryCrc32.h"
-#include "files/FolderAbsence.h"
+#include "files/FileSize.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
@@ -26,7 +26,7 @@
 #include "verify/RowReading.h"
 #include "verify/RunSteps.h"
 #include "verify/SfvCheck.h"
-#include "verify/UnlistedCandidates.h"
+#include "verify/SfvFolders.h"
 
 namespace sumbrook {
 
@@ -38,6 +38,14 @@ CheckOutcome Refused(CheckKind kind, std::string subject, std::string error) {
     outcome.end = CheckOutcome::End::kRefused;
     outcome.subject = std::move(subject);
     outcome.error = std::move(error);
+    return outcome;
+}
+
+// A list whose one line names the list itself would check nothing.
+CheckOutcome NamesOnlyItself(CheckKind kind, const std::string& listPath) {
+    CheckOutcome outcome =
+        Refused(kind, listPath, "names no files but itself; nothing was checked");
+    outcome.errorFollowsSubject = true;
     return outcome;
 }
 
@@ -121,6 +129,8 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
                 row.OwnName(Utf8OfProtocolText(TrimmedNameField(entry->nameField)));
                 // The protocol itself, left out of the listing above.
                 if (!namedItself && NamesFile(checked, row.name, listPath)) {
+                    if (protocol.entries.size() == 1)
+                        return NamesOnlyItself(CheckKind::kProtocol, listPath);
                     namedItself = true;
                     sink.ListNamesItself(entry->line);
                     continue;
@@ -140,44 +150,50 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     CheckOutcome outcome;
     outcome.kind = CheckKind::kProtocol;
     outcome.folder = checked;
-    return ReadRows(std::move(rows), options, sink, std::move(outcome));
+    const FileIdentity protocolFile = IdentityOf(listPath);
+    return ReadRows(std::move(rows), options, sink, std::move(outcome), std::string(),
+                    &protocolFile);
 }
 
-// The folders of listed files that are not there, so that their files are
-// found missing without opening each (a list of many files of a folder that
-// is gone costs one look at the folder).
-class AbsentFolders {
-  public:
-    explicit AbsentFolders(const std::string& top) : top_(top) {}
-
-    // ErrorOpeningInside for the folder of `listed` (relative, '/' between
-    // folders); 0 for a file directly in the top folder.
-    unsigned long ErrorOpening(std::string_view listed) {
-        const std::size_t folderEnd = listed.rfind('/');
-        if (folderEnd == std::string_view::npos) return 0;
-        const std::string_view folder = listed.substr(0, folderEnd);
-        if (folder == last_) return lastError_;
-        last_.assign(folder);
-        const auto [known, added] = errors_.try_emplace(last_, 0);
-        if (added) known->second = ErrorOpeningInside(PathInFolder(top_, last_));
-        lastError_ = known->second;
-        return lastError_;
+// Asks the sizes that the listings did not tell of the files of `rows` that
+// are read, on up to `jobs` threads.
+void QueryRowSizes(const SfvPlan& plan, const std::vector<SfvEntry>& entries,
+                   const std::string& checked, SfvFolders& folders, unsigned jobs) {
+    std::vector<std::size_t> asked;
+    for (std::size_t index = 0; index < plan.rows.size(); ++index) {
+        const SfvRow& row = plan.rows[index];
+        if (folders.rowSizes[index] != SfvFolders::kUnknownSize) continue;
+        if (row.kind == SfvRow::Kind::kUnlisted ||
+            (row.kind == SfvRow::Kind::kListed && row.file != SfvRow::kNone)) {
+            const FoundFile& file = plan.found[row.file];
+            if (file.sized) {
+                folders.rowSizes[index] = file.size;
+                continue;
+            }
+        }
+        if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kUnlisted) {
+            asked.push_back(index);
+        }
     }
-
-  private:
-    const std::string& top_;
-    std::unordered_map<std::string, unsigned long> errors_;
-    std::string last_ = std::string(1, '\0');  // no folder's name
-    unsigned long lastError_ = 0;
-};
+    OnThreads(asked.size(), jobs, [&](std::size_t at) {
+        const std::size_t index = asked[at];
+        const SfvRow& row = plan.rows[index];
+        const std::string_view name =
+            row.file != SfvRow::kNone ? plan.found[row.file].name : entries[row.entry].name;
+        std::uint64_t size = 0;
+        if (QueryFileSize(PathInFolder(checked, std::string(name)), size)) {
+            folders.rowSizes[index] = size;
+        }
+    });
+}
 
 CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry> entries,
                               NameStore& names, const std::string& directory,
                               const CheckOptions& options, CheckSink& sink, RunSteps& steps) {
-    // The rows take their names from `entries` and the listing below, which
-    // both last until the reading is done.
+    // The rows take their names from `entries` and the plan, which both
+    // last until the reading is done.
     steps.Start(CheckStep::kPlanning);
-    SfvPlan plan = PlanSfvVerification(entries, names, kNamesFoldCase, options.cancel);
+    SfvPlan plan = PlanSfvVerification(entries, names, options.cancel);
     if (plan.cancelled) return Cancelled(CheckKind::kSfv);
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath, LineFault(plan.line, plan.error));
@@ -185,40 +201,35 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
     const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
     steps.Start(CheckStep::kListingFolders);
     const ListingControl listing = steps.Listing();
-    PlainFileTree top = ListPlainFilesTree(checked, options.recursive, &listing);
-    if (top.cancelled) return Cancelled(CheckKind::kSfv);
-    if (!top.ok) return Refused(CheckKind::kSfv, checked, top.error);
+    SfvFolders folders = ListSfvFolders(plan, entries, checked, listPath, options.recursive,
+                                        kNamesFoldCase, options.planBytes, &listing);
+    if (folders.cancelled) return Cancelled(CheckKind::kSfv);
+    if (!folders.ok) return Refused(CheckKind::kSfv, checked, folders.error);
     CheckOutcome outcome;
     outcome.kind = CheckKind::kSfv;
     outcome.folder = checked;
-    const ListingControl more = steps.Listing(top.files.size());
-    std::vector<PlainFile> files =
-        CandidateFiles(top, checked, plan.folders, options.recursive, &more);
-    if (top.cancelled) return Cancelled(CheckKind::kSfv);
-    for (const FolderFault& fault : top.faults) {
+    for (const FolderFault& fault : folders.faults) {
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
-    LeaveOutFile(files, listPath);
-    AddUnlistedFiles(plan, entries, files, kNamesFoldCase);
-    if (options.planBytes) QueryMissingSizes(files, options.jobs);
-    // The sizes of the listed files, as far as the listings saw them.
-    std::unordered_map<std::string, std::uint64_t> sizes;
-    sizes.reserve(files.size());
-    for (const PlainFile& file : files) sizes.emplace(NameKey(file.name), file.size);
+    // The listings add a row for each unlisted file: every row gets a size.
+    if (options.planBytes) {
+        folders.rowSizes.resize(plan.rows.size(), SfvFolders::kUnknownSize);
+        QueryRowSizes(plan, entries, checked, folders, options.jobs);
+    }
 
     steps.Start(CheckStep::kPlanning);
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
     bool namedItself = false;
-    AbsentFolders absentFolders(checked);
-    for (const SfvRow& planned : plan.rows) {
-        if (rows.size() % kRowsPerLook == 0 && !steps.Went(rows.size())) {
-            return Cancelled(CheckKind::kSfv);
-        }
-        const std::string_view path = SfvRowPath(planned, entries, files);
+    for (std::size_t index = 0; index < plan.rows.size(); ++index) {
+        if (index % kRowsPerLook == 0 && !steps.Went(index)) return Cancelled(CheckKind::kSfv);
+        const SfvRow& planned = plan.rows[index];
+        if (planned.kind == SfvRow::Kind::kJoined) continue;
+        const std::string_view path = SfvRowPath(planned, entries, plan);
         if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
             planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
+            if (entries.size() == 1) return NamesOnlyItself(CheckKind::kSfv, listPath);
             namedItself = true;
             sink.ListNamesItself(entries[planned.entry].line);
             continue;
@@ -226,22 +237,34 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
         PlannedRow row;
         row.name = path;
         switch (planned.kind) {
-            case SfvRow::Kind::kListed: {
-                row.hasExpected = true;
-                row.expected = entries[planned.entry].crc;
-                const unsigned long notThere = absentFolders.ErrorOpening(path);
-                if (notThere != 0) {
-                    // As opening it would find (a MISSING row tells no
-                    // failure beside).
-                    row.status = VerifyStatus::kMissing;
+            case SfvRow::Kind::kListed:
+            case SfvRow::Kind::kUnlisted: {
+                const bool listed = planned.kind == SfvRow::Kind::kListed;
+                if (listed) {
+                    row.hasExpected = true;
+                    row.expected = entries[planned.entry].crc;
+                }
+                const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
+                // A row that reads the file it names needs no more, unless
+                // its size is planned.
+                const bool upToCase = listed && planned.file != SfvRow::kNone;
+                if (!upToCase && !options.planBytes) {
+                    row.ReadsItsName(judge);
                     break;
                 }
-                RowReading& reading = row.StartReading(RowJudge::kSfvListed);
-                reading.toRead.push_back({PathInFolder(checked, std::string(path)), ""});
-                const auto size = sizes.find(NameKey(path));
-                if (size != sizes.end()) reading.bytes = size->second;
+                RowReading& reading = row.StartReading(judge);
+                const std::string_view file = upToCase ? plan.found[planned.file].name : path;
+                reading.toRead.push_back({PathInFolder(checked, std::string(file)), ""});
+                if (options.planBytes && folders.rowSizes[index] != SfvFolders::kUnknownSize) {
+                    reading.bytes = folders.rowSizes[index];
+                }
                 break;
             }
+            case SfvRow::Kind::kMissing:
+                row.hasExpected = true;
+                row.expected = entries[planned.entry].crc;
+                row.status = VerifyStatus::kMissing;
+                break;
             case SfvRow::Kind::kDuplicate:
                 row.status = VerifyStatus::kDuplicate;
                 row.More().lines.push_back(entries[planned.entry].line);
@@ -254,14 +277,15 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, std::vector<SfvEntry>
                 row.More().notHeld = std::move(plan.details[planned.detail].reason);
                 row.More().lines.push_back(entries[planned.entry].line);
                 break;
-            case SfvRow::Kind::kUnlisted:
-                Read(row.StartReading(RowJudge::kSfvUnlisted), files[planned.file]);
+            case SfvRow::Kind::kJoined:
                 break;
         }
         rows.push_back(std::move(row));
     }
     std::vector<SfvRow>().swap(plan.rows);
-    return ReadRows(std::move(rows), options, sink, std::move(outcome));
+    // A link to the list, or another name of it, is found when it is opened.
+    const FileIdentity list = IdentityOf(listPath);
+    return ReadRows(std::move(rows), options, sink, std::move(outcome), checked, &list);
 }
 
 }  // namespace
@@ -328,6 +352,7 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
             sink.FolderNotListed(fault.path, fault.error);
             ++outcome.foldersNotListed;
         }
+        for (const BrokenLink& link : tree->brokenLinks) sink.LinkLeftOut(link.path, link.error);
     }
     const std::vector<PlainFile>& sources = sourceTree.files;
     const std::vector<PlainFile>& copies = copyTree.files;

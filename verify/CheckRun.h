@@ -19,9 +19,10 @@ CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached);
 // (known by its first line; an empty `directory` means the one it names;
 // `recursive` is refused) or else an SFV list (an empty `directory` means
 // the folder holding the list). The list itself is never reported. A list
-// that names no file (empty, only comments, a protocol of no files) is
-// refused: it would check nothing. So is a folder, and on Windows a device
-// name ("aux.sfv", "COM1"), which would be opened and waited on.
+// that names no file (empty, only comments, a protocol of no files, one
+// line that names the list itself) is refused: it would check nothing. So
+// is a folder, and on Windows a device name ("aux.sfv", "COM1", "NUL"),
+// which would be opened and waited on or read as empty.
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink);
 

@@ -60,10 +60,20 @@ class CheckSink {
         (void)path;
         (void)error;
     }
+    // A link among the files listed that leads to no file (POSIX); it is
+    // not in the report, nor in a list made.
+    virtual void LinkLeftOut(const std::string& path, const std::string& error) {
+        (void)path;
+        (void)error;
+    }
     // The list checked names itself on `line` (the first, when on more):
     // that line is not checked (the list could never match it), and no row
     // is reported for it.
     virtual void ListNamesItself(std::size_t line) { (void)line; }
+    // A file that is the list itself by identity (a link to it, another
+    // name of it, the list reached by another path), reached as `name`
+    // (relative to the folder checked): it is not read and has no row.
+    virtual void ListFoundAs(const std::string& name) { (void)name; }
 };
 
 struct CheckOptions {

@@ -1,6 +1,7 @@
 // Comparing a folder with its copy: which file of the copy stands for which
-// file of the source, by the same path relative to each folder (without
-// regard to case on Windows), and what the two checksums say.
+// file of the source, by the same path relative to each folder (on Windows
+// up to case where no path is the same byte for byte), and what the two
+// checksums say.
 #pragma once
 
 #include <cstddef>

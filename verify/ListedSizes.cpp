@@ -8,16 +8,13 @@
 
 namespace sumbrook {
 
-void QueryMissingSizes(std::vector<PlainFile>& files, unsigned jobs) {
+void OnThreads(std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& work) {
     std::atomic<std::size_t> next{0};
     const auto drain = [&] {
-        for (std::size_t i = next++; i < files.size(); i = next++) {
-            PlainFile& file = files[i];
-            if (!file.sized) file.sized = QueryFileSize(file.path, file.size);
-        }
+        for (std::size_t i = next++; i < count; i = next++) work(i);
     };
     std::vector<std::thread> helpers;
-    for (unsigned job = 1; job < jobs && job < files.size(); ++job) {
+    for (unsigned job = 1; job < jobs && job < count; ++job) {
         try {
             helpers.emplace_back(drain);
         } catch (const std::system_error&) {
@@ -26,6 +23,13 @@ void QueryMissingSizes(std::vector<PlainFile>& files, unsigned jobs) {
     }
     drain();
     for (std::thread& helper : helpers) helper.join();
+}
+
+void QueryMissingSizes(std::vector<PlainFile>& files, unsigned jobs) {
+    OnThreads(files.size(), jobs, [&](std::size_t i) {
+        PlainFile& file = files[i];
+        if (!file.sized) file.sized = QueryFileSize(file.path, file.size);
+    });
 }
 
 }  // namespace sumbrook

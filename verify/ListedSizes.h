@@ -2,6 +2,8 @@
 // listing tells none), asked of the file system before reading starts.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "files/ListPlainFiles.h"
@@ -12,5 +14,9 @@ namespace sumbrook {
 // `jobs` threads (the calling thread among them); a file whose size cannot
 // be had stays unsized.
 void QueryMissingSizes(std::vector<PlainFile>& files, unsigned jobs);
+
+// Calls `work` for each index below `count` on up to `jobs` threads (the
+// calling thread among them), each index once.
+void OnThreads(std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& work);
 
 }  // namespace sumbrook

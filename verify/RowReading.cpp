@@ -8,6 +8,7 @@
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileSize.h"
+#include "files/ListPlainFilesTree.h"
 #include "verify/CopyComparison.h"
 #include "verify/SfvCheck.h"
 
@@ -41,7 +42,17 @@ bool SizesDiffer(const RowReading& planned, const FileChecksum& source, const Fi
            QueryFileSize(planned.toRead[1].path, copySize) && sourceSize != copySize;
 }
 
-void Judge(const RowReading& planned, CheckRow& row, const std::vector<FileChecksum>& read) {
+void Judge(RowJudge judge, const RowReading* reading, CheckRow& row,
+           const std::vector<FileChecksum>& read) {
+    if (reading == nullptr) {
+        // A row that reads its name: one file, nothing planned beside.
+        row.status = judge == RowJudge::kSfvListed ? JudgeListedFile(row.expected, read[0])
+                     : read[0].status == FileReadStatus::kOk ? VerifyStatus::kNew
+                                                             : VerifyStatus::kUnreadable;
+        TakeRead(row, read[0]);
+        return;
+    }
+    const RowReading& planned = *reading;
     switch (planned.judge) {
         case RowJudge::kProtocol: {
             VerifyRow verifyRow;
@@ -111,8 +122,19 @@ class RowFeeder {
         PlannedRow& planned = rows_[next_];
         if (read_.size() < planned.FilesToRead()) return;
         const std::unique_ptr<RowReading> reading = std::move(planned.reading);
+        const RowJudge judge = planned.nameJudge;
         CheckRow row = planned.TakeRow();
-        Judge(*reading, row, read_);
+        const auto leftOut = [](const FileChecksum& read) {
+            return read.status == FileReadStatus::kLeftOut;
+        };
+        if (std::any_of(read_.begin(), read_.end(), leftOut)) {
+            read_.clear();
+            ++next_;
+            sink_.ListFoundAs(row.name);
+            HandOverRowsWithoutFiles();
+            return;
+        }
+        Judge(judge, reading.get(), row, read_);
         read_.clear();
         HandOver(row);
         HandOverRowsWithoutFiles();
@@ -185,7 +207,14 @@ CheckRow& PlannedRow::More() {
 
 RowReading& PlannedRow::StartReading(RowJudge judge) {
     reading = std::make_unique<RowReading>(judge);
+    readsName = false;
     return *reading;
+}
+
+void PlannedRow::ReadsItsName(RowJudge judge) {
+    reading.reset();
+    readsName = true;
+    nameJudge = judge;
 }
 
 void PlannedRow::OwnName(std::string text) {
@@ -198,6 +227,7 @@ CheckRow PlannedRow::TakeRow() {
     CheckRow row = more ? std::move(*more) : CheckRow();
     more.reset();
     reading.reset();
+    readsName = false;
     row.name = std::move(taken);
     name = {};
     row.status = status;
@@ -207,7 +237,8 @@ CheckRow PlannedRow::TakeRow() {
 }
 
 CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
-                      CheckOutcome outcome) {
+                      CheckOutcome outcome, const std::string& folder,
+                      const FileIdentity* leaveOut) {
     if (options.only != nullptr) {
         rows.erase(std::remove_if(rows.begin(), rows.end(),
                                   [&](const PlannedRow& planned) {
@@ -215,27 +246,18 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
                                   }),
                    rows.end());
     }
-    // One reading unit per file, and one per copy with its source: those
-    // two are read together (ChecksumCopyPair), so that files of different
-    // sizes need not be read.
-    std::vector<FileToRead> units;
-    std::vector<const FileToRead*> copies;  // per unit: the copy read with it, or null
+    // One reading unit per row that reads: a copy's two files are read
+    // together (ChecksumCopyPair), so that files of different sizes need not
+    // be read. Each unit's path is made when it is read.
+    std::vector<std::uint32_t> unitRows;
     CheckPlan plan;
     plan.rows = rows.size();
-    for (const PlannedRow& row : rows) {
-        if (!row.reading) continue;
-        const RowReading& planned = *row.reading;
-        plan.files += planned.toRead.size();
-        plan.bytes += planned.bytes;
-        if (planned.judge == RowJudge::kCopy) {
-            units.push_back(planned.toRead[0]);
-            copies.push_back(&planned.toRead[1]);
-            continue;
-        }
-        for (const FileToRead& file : planned.toRead) {
-            units.push_back(file);
-            copies.push_back(nullptr);
-        }
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        const PlannedRow& row = rows[index];
+        if (row.FilesToRead() == 0) continue;
+        plan.files += row.FilesToRead();
+        if (row.reading) plan.bytes += row.reading->bytes;
+        unitRows.push_back(static_cast<std::uint32_t>(index));
     }
     sink.Planned(plan);
     RowFeeder feeder(rows, sink, outcome.counts, options.cancel);
@@ -252,33 +274,44 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options,
     FileAccess access = kPerThreadUtf8FileAccess;
     access.uncached = options.uncached;
     access.control = &control;
-    // Each unit's pair, written by the thread that reads it before its
-    // result is posted, and taken by this thread after that result.
-    std::vector<CopyPairChecksums> pairs(units.size());
-    const ReadOneFile read = [&](const FileToRead& file, unsigned parts,
-                                 std::vector<unsigned char>& buffer) {
-        const auto unit = static_cast<std::size_t>(&file - units.data());
-        if (copies[unit] == nullptr) return ReadFileChecksum(file, parts, buffer, access);
-        CopyPairChecksums& pair = pairs[unit];
-        pair = ChecksumCopyPair(file, *copies[unit], parts, buffer, access);
+    access.leaveOut = leaveOut;
+    // A row is read by one thread while this one hands over the rows before
+    // it; its RowReading (a copy's pair too) is taken only after its result.
+    const ReadFileAt read = [&](std::size_t unit, unsigned parts,
+                                std::vector<unsigned char>& buffer) {
+        PlannedRow& row = rows[unitRows[unit]];
+        if (!row.reading) {
+            return ReadFileChecksum({PathInFolder(folder, std::string(row.name)), ""}, parts,
+                                    buffer, access);
+        }
+        RowReading& planned = *row.reading;
+        if (planned.judge != RowJudge::kCopy) {
+            return ReadFileChecksum(planned.toRead[0], parts, buffer, access);
+        }
+        planned.pair = std::make_unique<CopyPairChecksums>(
+            ChecksumCopyPair(planned.toRead[0], planned.toRead[1], parts, buffer, access));
+        const CopyPairChecksums& pair = *planned.pair;
         return pair.copy.status == FileReadStatus::kCancelled ? pair.copy : pair.source;
     };
     std::size_t filesDone = 0;
     ProgressPace pace(plan.bytes);
     const bool completed = ChecksumInOrder(
-        units, jobs,
+        unitRows.size(), jobs,
         [&](std::size_t unit, const FileChecksum& checksum) {
-            if (copies[unit] == nullptr) {
+            const PlannedRow& row = rows[unitRows[unit]];
+            if (!row.reading || row.reading->judge != RowJudge::kCopy) {
                 ++filesDone;
                 feeder.FileRead(checksum);
                 return;
             }
             // A pair whose reading failed as a whole (no memory) fails both.
-            const CopyPairChecksums& pair = pairs[unit];
-            const bool whole = pair.source.status == checksum.status;
+            const CopyPairChecksums* pair = row.reading->pair.get();
+            const bool whole = pair != nullptr && pair->source.status == checksum.status;
+            const FileChecksum source = whole ? pair->source : checksum;
+            const FileChecksum copy = whole ? pair->copy : checksum;
             filesDone += 2;
-            feeder.FileRead(whole ? pair.source : checksum);
-            feeder.FileRead(whole ? pair.copy : checksum);
+            feeder.FileRead(source);
+            feeder.FileRead(copy);
         },
         [&] {
             const std::uint64_t bytes = control.BytesRead();

@@ -35,6 +35,8 @@ struct RowReading {
     std::vector<FileToRead> toRead;  // in reading order (a copy: source, then copy)
     std::uint64_t bytes = 0;         // their sizes, as listed
     const ProtocolEntry* protocolEntry = nullptr;
+    // kCopy: both results, set by the thread that reads them.
+    std::unique_ptr<CopyPairChecksums> pair;
     RowJudge judge;
     VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
 };
@@ -53,6 +55,9 @@ struct PlannedRow {
     std::uint32_t expected = 0;
     VerifyStatus status = VerifyStatus::kOk;
     bool hasExpected = false;
+    // Set by ReadsItsName.
+    bool readsName = false;
+    RowJudge nameJudge = RowJudge::kSfvListed;
 
     // Gives the row a name of its own.
     void OwnName(std::string text);
@@ -60,15 +65,25 @@ struct PlannedRow {
     CheckRow& More();
     // Makes the row one whose files are read, and judged by `judge`.
     RowReading& StartReading(RowJudge judge);
-    std::size_t FilesToRead() const { return reading ? reading->toRead.size() : 0; }
+    // Makes the row one whose one file is `name` in the folder checked
+    // (ReadRows's `folder`), of no size known, judged by `judge`: most rows
+    // of a long list are so, and need no RowReading.
+    void ReadsItsName(RowJudge judge);
+    std::size_t FilesToRead() const {
+        return reading ? reading->toRead.size() : (readsName ? 1 : 0);
+    }
     // The whole row as planned; this one keeps nothing of it.
     CheckRow TakeRow();
 };
 
 // Hands `rows` to `sink` in order: the plan first (only the rows that
 // `options.only` names, when set), then each row once its files are read,
-// progress meanwhile. Fills `outcome`'s counts and end.
+// progress meanwhile. Fills `outcome`'s counts and end. `folder`: the
+// folder checked, where rows that ReadsItsName find their files. A row
+// whose file is `leaveOut` (the list checked, by identity) is not read: it
+// goes to ListFoundAs instead of Row.
 CheckOutcome ReadRows(std::vector<PlannedRow> rows, const CheckOptions& options, CheckSink& sink,
-                      CheckOutcome outcome);
+                      CheckOutcome outcome, const std::string& folder = std::string(),
+                      const FileIdentity* leaveOut = nullptr);
 
 }  // namespace sumbrook

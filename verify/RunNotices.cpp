@@ -19,6 +19,15 @@ std::string ListNamesItselfText(const std::string& listPath, std::size_t line) {
            "; that line is not checked";
 }
 
+std::string ListFoundAsText(const std::string& listPath, const std::string& name) {
+    return DisplayName(name) + " is " + DisplayName(listPath) +
+           " itself (the same file); it is not checked";
+}
+
+std::string LinkLeftOutText(const std::string& path, const std::string& error) {
+    return DisplayName(path) + ": left out: a link that leads to no file (" + error + ")";
+}
+
 std::string NoticeLine(std::string_view sentence) {
     std::string line = "sumbrook-cli: ";
     line.append(sentence);

@@ -1,11 +1,10 @@
 #include "verify/SfvCheck.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "files/FileEntryCrc32.h"
 #include "files/Utf8NameFold.h"
@@ -15,60 +14,7 @@ namespace sumbrook {
 
 namespace {
 
-// The rows planned so far by their keys: open addressing over each key's
-// hash, one small slot a row (a map of strings would cost a node, a copy of
-// the key and a miss in memory per row).
-class RowIndex {
-  public:
-    static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
-
-    // Room for `rows` rows (fewer than 2^32: a list that long cannot be
-    // held in memory anyway).
-    explicit RowIndex(std::size_t rows) {
-        std::size_t size = 16;
-        while (size < rows * 2) size *= 2;
-        slots_.resize(size);
-    }
-
-    static std::size_t HashOf(std::string_view key) { return std::hash<std::string_view>()(key); }
-
-    // Asks for the first slot of `hash` to be brought into the cache while
-    // other work goes on: with a million rows the table is far larger than
-    // the cache, and each row would otherwise wait for memory.
-    void Prefetch(std::size_t hash) const {
-#if defined(__GNUC__) || defined(__clang__)
-        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-#else
-        (void)hash;
-#endif
-    }
-
-    // The row already planned whose key `sameKey` says is the key of `hash`,
-    // or else kNotFound, `row` now holding that key.
-    template <typename SameKey>
-    std::size_t FindOrAdd(std::size_t hash, std::size_t row, const SameKey& sameKey) {
-        // The bits above those that choose the slot tell most keys apart.
-        const auto tag = static_cast<std::uint32_t>(hash >> (sizeof(std::size_t) * 8 - 32));
-        for (std::size_t at = hash & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
-            Slot& slot = slots_[at];
-            if (slot.rowPlusOne == 0) {
-                slot.tag = tag;
-                slot.rowPlusOne = static_cast<std::uint32_t>(row + 1);
-                return kNotFound;
-            }
-            if (slot.tag == tag && sameKey(slot.rowPlusOne - 1)) return slot.rowPlusOne - 1;
-        }
-    }
-
-  private:
-    struct Slot {
-        std::uint32_t tag = 0;
-        std::uint32_t rowPlusOne = 0;  // 0: empty
-    };
-    std::vector<Slot> slots_;
-};
-
-// The rows planned between two looks at the cancel flag.
+// The entries planned between two looks at the cancel flag.
 constexpr std::size_t kCancelCheckRows = 1U << 16;
 
 // Whether `name` is `components` joined by '/'.
@@ -84,35 +30,45 @@ bool IsJoinedPath(std::string_view name, const std::vector<std::string>& compone
     return name.empty();
 }
 
+std::string_view FolderOfPath(std::string_view path) {
+    const std::size_t end = path.rfind('/');
+    return end == std::string_view::npos ? std::string_view() : path.substr(0, end);
+}
+
+// A key folded as names fold where they fold case, and its hash, so that
+// what may be one name up to case is found by hash first.
+struct FoldedKey {
+    std::size_t hash = 0;
+    std::uint32_t index = 0;
+    bool operator<(const FoldedKey& other) const { return hash < other.hash; }
+};
+
+std::size_t FoldedHash(std::string_view name) {
+    return RowIndex::HashOf(FoldedUtf8Name(name));
+}
+
 }  // namespace
 
 static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
 
-SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bool foldCase,
+SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names,
                             const std::atomic<bool>* cancel) {
     SfvPlan plan;
-    RowIndex rowByKey(entries.size());
+    plan.byPath = RowIndex(entries.size());
     plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
     std::string lastFolder;
     const auto pathOf = [&](std::size_t row) { return entries[plan.rows[row].entry].name; };
     // Each resolved name waits for the next to be resolved before it is
     // looked up, so that its slot has come into the cache meanwhile.
-    struct Resolved {
-        std::size_t index = 0;
-        std::string key;  // folded, where names fold case
-        std::size_t hash = 0;
-    };
-    std::optional<Resolved> waiting;
+    std::optional<std::pair<std::size_t, std::size_t>> waiting;  // entry, hash
     const auto settle = [&] {
         if (!waiting) return;
-        const Resolved& resolved = *waiting;
-        const std::string_view path = entries[resolved.index].name;
-        const std::string_view key = foldCase ? std::string_view(resolved.key) : path;
-        const std::size_t found =
-            rowByKey.FindOrAdd(resolved.hash, plan.rows.size(), [&](std::size_t row) {
-                return foldCase ? NameKey(pathOf(row), foldCase) == key : pathOf(row) == key;
-            });
+        const auto [index, hash] = *waiting;
+        waiting.reset();
+        const std::string_view path = entries[index].name;
+        const std::size_t found = plan.byPath.FindOrAdd(
+            hash, plan.rows.size(), [&](std::size_t row) { return pathOf(row) == path; });
         if (found != RowIndex::kNotFound) {
             SfvRow& row = plan.rows[found];
             if (row.kind != SfvRow::Kind::kDuplicate) {
@@ -120,20 +76,17 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bo
                 row.detail = static_cast<std::uint32_t>(plan.details.size());
                 plan.details.emplace_back();
             }
-            plan.details[row.detail].laterEntries.push_back(resolved.index);
-            waiting.reset();
+            plan.details[row.detail].laterEntries.push_back(index);
             return;
         }
-        const std::size_t folderEnd = path.rfind('/');
-        const std::string_view folder(path.data(), folderEnd == std::string::npos ? 0 : folderEnd);
+        const std::string_view folder = FolderOfPath(path);
         // Lines of one folder mostly follow each other.
         if (folders.empty() || folder != lastFolder) {
             lastFolder = *folders.emplace(folder).first;
         }
         SfvRow row;
-        row.entry = static_cast<std::uint32_t>(resolved.index);
+        row.entry = static_cast<std::uint32_t>(index);
         plan.rows.push_back(row);
-        waiting.reset();
     };
     for (std::size_t index = 0; index < entries.size(); ++index) {
         if (index % kCancelCheckRows == 0 && cancel != nullptr && cancel->load()) {
@@ -153,24 +106,19 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bo
             continue;
         }
         if (!resolved.ok) {
-            plan.line = entries[index].line;
-            plan.error = resolved.error;
-            plan.rows.clear();
-            plan.details.clear();
-            plan.folders.clear();
-            return plan;
+            SfvPlan refused;
+            refused.line = entries[index].line;
+            refused.error = resolved.error;
+            return refused;
         }
         // Mostly the name as listed is already the path: it is kept as it is.
         if (!IsJoinedPath(name, resolved.components)) {
             name = names.Add(JoinListedPath(resolved.components, '/'));
         }
-        Resolved next;
-        next.index = index;
-        if (foldCase) next.key = NameKey(name, foldCase);
-        next.hash = RowIndex::HashOf(foldCase ? std::string_view(next.key) : name);
-        rowByKey.Prefetch(next.hash);
+        const std::size_t hash = RowIndex::HashOf(name);
+        plan.byPath.Prefetch(hash);
         settle();
-        waiting = std::move(next);
+        waiting.emplace(index, hash);
     }
     settle();
     plan.folders.assign(folders.begin(), folders.end());
@@ -180,30 +128,182 @@ SfvPlan PlanSfvVerification(std::vector<SfvEntry>& entries, NameStore& names, bo
 }
 
 std::string_view SfvRowPath(const SfvRow& row, const std::vector<SfvEntry>& entries,
-                            const std::vector<PlainFile>& files) {
-    return row.kind == SfvRow::Kind::kUnlisted ? files[row.file].name : entries[row.entry].name;
+                            const SfvPlan& plan) {
+    return row.kind == SfvRow::Kind::kUnlisted ? plan.found[row.file].name
+                                               : entries[row.entry].name;
 }
 
-void AddUnlistedFiles(SfvPlan& plan, const std::vector<SfvEntry>& entries,
-                      const std::vector<PlainFile>& files, bool foldCase) {
-    if (files.empty()) return;
-    // The files not named yet, by key; each row takes its file out.
-    std::unordered_map<std::string, std::size_t> unnamed;
-    unnamed.reserve(files.size());
-    for (std::size_t file = 0; file < files.size(); ++file) {
-        unnamed.emplace(NameKey(files[file].name, foldCase), file);
+SfvFileMatcher::SfvFileMatcher(SfvPlan& plan, const std::vector<SfvEntry>& entries, bool foldCase)
+    : plan_(plan), entries_(entries), foldCase_(foldCase) {}
+
+SfvFileMatcher::FolderState* SfvFileMatcher::StateOf(std::string_view folder) {
+    path_.assign(folder);
+    if (!aliases_.empty()) {
+        const auto alias = aliases_.find(path_);
+        if (alias != aliases_.end()) path_ = alias->second;
     }
-    for (const SfvRow& row : plan.rows) {
-        if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kDuplicate)
-            unnamed.erase(NameKey(entries[row.entry].name, foldCase));
+    const auto found = folders_.find(path_);
+    return found == folders_.end() ? nullptr : &found->second;
+}
+
+std::uint32_t SfvFileMatcher::Match(const std::string& folder, std::string_view name) {
+    path_ = folder;
+    if (!path_.empty()) path_ += '/';
+    path_ += name;
+    const std::size_t row = plan_.byPath.Find(RowIndex::HashOf(path_), [&](std::size_t candidate) {
+        return entries_[plan_.rows[candidate].entry].name == path_;
+    });
+    if (row == RowIndex::kNotFound) return SfvRow::kNone;
+    plan_.rows[row].found = true;
+    folders_[folder].foundRows = true;
+    return static_cast<std::uint32_t>(row);
+}
+
+void SfvFileMatcher::Unmatched(const std::string& folder, const FolderEntry& entry) {
+    folders_[folder].unmatched = true;
+    path_ = folder;
+    if (!path_.empty()) path_ += '/';
+    path_ += entry.name;
+    if (!entry.plainFile) {
+        otherHashes_.push_back(FoldedHash(path_));
+        return;
     }
-    for (std::size_t file = 0; file < files.size(); ++file) {
-        const auto found = unnamed.find(NameKey(files[file].name, foldCase));
-        if (found == unnamed.end() || found->second != file) continue;
+    FoundFile file;
+    file.name = plan_.foundNames.Add(path_);
+    file.size = entry.size;
+    file.sized = entry.sized;
+    plan_.found.push_back(file);
+}
+
+void SfvFileMatcher::FolderListed(const std::string& folder) {
+    folders_[folder].seen = FolderState::Seen::kListed;
+}
+
+void SfvFileMatcher::FolderNotThere(const std::string& folder) {
+    folders_[folder].seen = FolderState::Seen::kNotThere;
+}
+
+void SfvFileMatcher::FolderSameAs(const std::string& folder, const std::string& listedAs) {
+    aliases_[folder] = listedAs;
+}
+
+void SfvFileMatcher::Join(std::size_t first, std::size_t other) {
+    // A row joined to another stands for the row it was joined to.
+    while (plan_.rows[first].kind == SfvRow::Kind::kJoined) first = plan_.rows[first].file;
+    while (plan_.rows[other].kind == SfvRow::Kind::kJoined) other = plan_.rows[other].file;
+    if (first == other) return;
+    if (other < first) std::swap(first, other);
+    SfvRow& kept = plan_.rows[first];
+    SfvRow& joined = plan_.rows[other];
+    if (kept.kind != SfvRow::Kind::kDuplicate) {
+        kept.kind = SfvRow::Kind::kDuplicate;
+        kept.detail = static_cast<std::uint32_t>(plan_.details.size());
+        plan_.details.emplace_back();
+    }
+    std::vector<std::size_t>& later = plan_.details[kept.detail].laterEntries;
+    later.push_back(joined.entry);
+    if (joined.kind == SfvRow::Kind::kDuplicate) {
+        const std::vector<std::size_t>& more = plan_.details[joined.detail].laterEntries;
+        later.insert(later.end(), more.begin(), more.end());
+    }
+    std::sort(later.begin(), later.end());
+    joined.kind = SfvRow::Kind::kJoined;
+    joined.file = static_cast<std::uint32_t>(first);
+}
+
+void SfvFileMatcher::Finish() {
+    plan_.byPath = RowIndex();
+    // The rows not found in folders that were listed (or are not there):
+    // missing, unless something there may be theirs up to case.
+    std::vector<std::uint32_t> unsure;
+    for (std::size_t index = 0; index < plan_.rows.size(); ++index) {
+        SfvRow& row = plan_.rows[index];
+        if (row.kind != SfvRow::Kind::kListed || row.found) continue;
+        // A row of a folder not listed (not reached, or through a link) is
+        // read at its path.
+        FolderState* state = StateOf(FolderOfPath(entries_[row.entry].name));
+        if (state == nullptr || state->seen == FolderState::Seen::kNot) continue;
+        if (state->seen == FolderState::Seen::kListed &&
+            (state->unmatched || (foldCase_ && state->foundRows))) {
+            state->unsure = true;
+            unsure.push_back(static_cast<std::uint32_t>(index));
+        } else {
+            row.kind = SfvRow::Kind::kMissing;
+        }
+    }
+    if (!unsure.empty()) {
+        // What may be theirs, by folded hash: the files no row names, other
+        // entries, and (where names fold) the rows found beside them.
+        std::vector<FoldedKey> files;
+        for (std::size_t index = 0; index < plan_.found.size(); ++index) {
+            files.push_back(
+                {FoldedHash(plan_.found[index].name), static_cast<std::uint32_t>(index)});
+        }
+        std::sort(files.begin(), files.end());
+        std::sort(otherHashes_.begin(), otherHashes_.end());
+        std::vector<FoldedKey> foundRows;
+        for (std::size_t index = 0; foldCase_ && index < plan_.rows.size(); ++index) {
+            const SfvRow& row = plan_.rows[index];
+            if (!row.found) continue;
+            const std::string_view path = entries_[row.entry].name;
+            const FolderState* state = StateOf(FolderOfPath(path));
+            if (state != nullptr && state->unsure) {
+                foundRows.push_back({FoldedHash(path), static_cast<std::uint32_t>(index)});
+            }
+        }
+        std::sort(foundRows.begin(), foundRows.end());
+        for (const std::uint32_t index : unsure) {
+            SfvRow& row = plan_.rows[index];
+            const std::string_view path = entries_[row.entry].name;
+            const std::string key = FoldedUtf8Name(path);
+            const std::size_t hash = RowIndex::HashOf(key);
+            const auto same = [&](std::string_view other) { return FoldedUtf8Name(other) == key; };
+            bool settled = false;
+            const auto [filesFrom, filesTo] =
+                std::equal_range(files.begin(), files.end(), FoldedKey{hash, 0});
+            for (auto at = filesFrom; at != filesTo && !settled; ++at) {
+                FoundFile& file = plan_.found[at->index];
+                if (!same(file.name)) continue;
+                settled = true;
+                // Where names do not fold, the system decides when it opens
+                // the path (a folder that folds case).
+                if (!foldCase_) break;
+                if (file.row == SfvRow::kNone) {
+                    file.row = index;
+                    row.file = at->index;
+                } else {
+                    Join(file.row, index);
+                }
+            }
+            if (settled) continue;
+            const auto [rowsFrom, rowsTo] =
+                std::equal_range(foundRows.begin(), foundRows.end(), FoldedKey{hash, 0});
+            for (auto at = rowsFrom; at != rowsTo && !settled; ++at) {
+                if (!same(entries_[plan_.rows[at->index].entry].name)) continue;
+                settled = true;
+                Join(at->index, index);
+            }
+            if (settled || std::binary_search(otherHashes_.begin(), otherHashes_.end(), hash)) {
+                continue;
+            }
+            row.kind = SfvRow::Kind::kMissing;
+        }
+    }
+    // The files no row took, by path.
+    std::vector<std::uint32_t> unlisted;
+    for (std::size_t index = 0; index < plan_.found.size(); ++index) {
+        if (plan_.found[index].row == SfvRow::kNone) {
+            unlisted.push_back(static_cast<std::uint32_t>(index));
+        }
+    }
+    std::sort(unlisted.begin(), unlisted.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return plan_.found[a].name < plan_.found[b].name;
+    });
+    for (const std::uint32_t file : unlisted) {
         SfvRow row;
         row.kind = SfvRow::Kind::kUnlisted;
-        row.file = static_cast<std::uint32_t>(file);
-        plan.rows.push_back(row);
+        row.file = file;
+        plan_.rows.push_back(row);
     }
 }
 

@@ -53,6 +53,7 @@ CheckOutcome MakeSfvList(const std::string& directory, const std::vector<FileIde
         sink.FolderNotListed(fault.path, fault.error);
         ++outcome.foldersNotListed;
     }
+    for (const BrokenLink& link : tree.brokenLinks) sink.LinkLeftOut(link.path, link.error);
     LeaveOutFiles(tree.files, leaveOut);
     if (options.planBytes) QueryMissingSizes(tree.files, options.jobs);
 

@@ -17,8 +17,9 @@ namespace sumbrook {
 // Lists the plain files of `directory` (with `options.recursive`, of its
 // tree), leaving out the files of `leaveOut` (by identity: the list being
 // replaced, or written), and reads them as `options` say. The sink gets, in this order:
-// the folders that could not be listed; a row (UNREADABLE, `nameFault` and
-// `failedPath` set) for each name an SFV list cannot hold (SfvNameFault);
+// the folders that could not be listed; the links that lead to no file; a
+// row (UNREADABLE, `nameFault` and `failedPath` set) for each name an SFV
+// list cannot hold (SfvNameFault);
 // the plan; then a row per file read in list order, OK with its checksum or
 // UNREADABLE with the failure and `failedPath`; and progress meanwhile.
 // `options.only` is not used. `lines` gets "<name> <CRC>" for each file in

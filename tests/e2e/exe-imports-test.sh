@@ -15,6 +15,11 @@ if [ -n "$wide" ]; then
   echo "FAIL: wide file calls imported: $(echo $wide)"; status=1
 fi
 
+# The dialog computes CRC-32 only: none of hash/'s other backends is linked in.
+if grep -qx 'bcrypt.dll' <<<"$dlls"; then
+  echo "FAIL: imports from bcrypt.dll (the dialog needs no digest but CRC-32)"; status=1
+fi
+
 # Data directory entry 2 is the resource table: address and size both zero.
 resources=$(grep -E '^Entry 2 ' <<<"$headers" || true)
 if ! grep -qE '^Entry 2 0+ 0+ ' <<<"$resources"; then

@@ -2,14 +2,16 @@
 // a line number and a reason, or read; what is read, written back as the
 // writer writes a list, must read again to the same names and checksums. An
 // input with a UTF-16 byte-order mark is decoded first, as a list file is.
-// The plan of a list that is read gives each line to exactly one row, and no
-// two rows one path.
+// The plan of a list that is read, matched with folders that hold some of
+// its files as listed and some up to case, gives each line to exactly one
+// row, no two rows one path, and no file found to two rows.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "files/Utf8NameFold.h"
@@ -29,14 +31,42 @@ void RequireSoundPlan(std::vector<sumbrook::SfvEntry> entries, bool foldCase) {
     using namespace sumbrook;  // NOLINT
     const std::size_t lines = entries.size();
     NameStore paths;
-    const SfvPlan plan = PlanSfvVerification(entries, paths, foldCase);
+    SfvPlan plan = PlanSfvVerification(entries, paths);
     if (!plan.ok) {
         Require(plan.line >= 1 && !plan.error.empty());
         return;
     }
+    // The folders hold every third listed path as listed, and every other
+    // one up-cased: matched byte for byte, up to case, or missing.
+    SfvFileMatcher matcher(plan, entries, foldCase);
+    std::set<std::pair<std::string, std::string>> held;
+    for (std::size_t index = 0; index < plan.rows.size(); ++index) {
+        if (plan.rows[index].kind == SfvRow::Kind::kNotHeld) continue;
+        const std::string path(entries[plan.rows[index].entry].name);
+        const std::size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash);
+        const std::string name = path.substr(slash + 1);
+        if (index % 3 == 0) held.emplace(folder, name);
+        if (index % 2 == 0) held.emplace(folder, FoldedUtf8Name(name));
+    }
+    for (const auto& [folder, name] : held) {
+        FolderEntry entry;
+        entry.name = name;
+        entry.plainFile = true;
+        if (matcher.Match(folder, name) == SfvRow::kNone) matcher.Unmatched(folder, entry);
+    }
+    for (const std::string& folder : plan.folders) matcher.FolderListed(folder);
+    matcher.Finish();
     std::vector<int> rowsOfEntry(lines, 0);
     std::set<std::string> rowPaths;
+    std::set<std::uint32_t> filesRead;
     for (const SfvRow& row : plan.rows) {
+        if (row.kind == SfvRow::Kind::kJoined) continue;
+        if (row.kind == SfvRow::Kind::kUnlisted) {
+            Require(row.file < plan.found.size() && plan.found[row.file].row == SfvRow::kNone);
+            Require(filesRead.insert(row.file).second);
+            continue;
+        }
         Require(row.entry < lines);
         ++rowsOfEntry[row.entry];
         if (row.kind == SfvRow::Kind::kDuplicate) {
@@ -45,9 +75,12 @@ void RequireSoundPlan(std::vector<sumbrook::SfvEntry> entries, bool foldCase) {
                 ++rowsOfEntry[later];
             }
         }
+        if (row.kind == SfvRow::Kind::kListed && row.file != SfvRow::kNone) {
+            Require(foldCase && filesRead.insert(row.file).second);
+        }
         if (row.kind != SfvRow::Kind::kNotHeld) {
-            const std::string_view path = SfvRowPath(row, entries, {});
-            Require(!path.empty() && rowPaths.insert(NameKey(path, foldCase)).second);
+            const std::string_view path = SfvRowPath(row, entries, plan);
+            Require(!path.empty() && rowPaths.insert(std::string(path)).second);
         }
     }
     for (const int rows : rowsOfEntry) Require(rows == 1);

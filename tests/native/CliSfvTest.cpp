@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "files/FolderReach.h"
 #include "files/ListPlainFilesTree.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
@@ -112,23 +115,29 @@ struct PlanCase {
     const char* label;
     const char* list;
     bool foldCase;
-    std::vector<std::string> files;  // in the folders listed
-    std::string rows;                // kind and path per row, or "line N: error"
+    // What the folders listed hold (each folder of the list and of these is
+    // listed, unless in `absent`): a plain file, or a folder ("name/").
+    std::vector<std::string> found;
+    std::string rows;  // kind and path per row, or "line N: error"
     std::string folders;
+    std::vector<std::string> absent = {};
 };
 
 void PrintTo(const PlanCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-std::string RowsText(const SfvPlan& plan, const std::vector<SfvEntry>& entries,
-                     const std::vector<PlainFile>& files) {
+std::string RowsText(const SfvPlan& plan, const std::vector<SfvEntry>& entries) {
     if (!plan.ok) return "line " + std::to_string(plan.line) + ": " + plan.error;
     std::string text;
     for (const SfvRow& row : plan.rows) {
-        static const char* const kKinds[] = {"listed", "duplicate", "unlisted", "not held"};
+        static const char* const kKinds[] = {"listed",   "duplicate", "unlisted",
+                                             "not held", "missing",   "joined"};
+        if (row.kind == SfvRow::Kind::kJoined) continue;
         text += std::string(kKinds[static_cast<int>(row.kind)]) + " " +
-                std::string(SfvRowPath(row, entries, files));
+                std::string(SfvRowPath(row, entries, plan));
+        if (row.kind == SfvRow::Kind::kListed && row.file != SfvRow::kNone)
+            text += " as " + std::string(plan.found[row.file].name);
         if (row.kind == SfvRow::Kind::kDuplicate)
             text += "(" + std::to_string(1 + plan.details[row.detail].laterEntries.size()) + ")";
         text += "; ";
@@ -138,17 +147,40 @@ std::string RowsText(const SfvPlan& plan, const std::vector<SfvEntry>& entries,
 
 class SfvPlanTest : public ::testing::TestWithParam<PlanCase> {};
 
-TEST_P(SfvPlanTest, ResolvesNamesOnceAndFindsTheRest) {
+TEST_P(SfvPlanTest, ResolvesNamesOnceAndMatchesWhatTheFoldersHold) {
     SfvReadResult read = ParseSfv(GetParam().list);
     ASSERT_TRUE(read.ok) << read.error;
-    SfvPlan plan = PlanSfvVerification(read.entries, read.names, GetParam().foldCase);
-    std::vector<PlainFile> files;
-    for (const std::string& name : GetParam().files) files.push_back({name, "/x/" + name, ""});
-    AddUnlistedFiles(plan, read.entries, files, GetParam().foldCase);
-    EXPECT_EQ(RowsText(plan, read.entries, files), GetParam().rows);
+    SfvPlan plan = PlanSfvVerification(read.entries, read.names);
     std::string folders;
     for (const std::string& folder : plan.folders) folders += "[" + folder + "]";
     EXPECT_EQ(folders, GetParam().folders);
+    if (plan.ok) {
+        SfvFileMatcher matcher(plan, read.entries, GetParam().foldCase);
+        std::set<std::string> listed(plan.folders.begin(), plan.folders.end());
+        for (std::string name : GetParam().found) {
+            FolderEntry entry;
+            entry.plainFile = name.back() != '/';
+            entry.subfolder = !entry.plainFile;
+            if (entry.subfolder) name.pop_back();
+            const std::size_t slash = name.rfind('/');
+            const std::string folder = slash == std::string::npos ? "" : name.substr(0, slash);
+            entry.name = std::string_view(name).substr(slash + 1);
+            listed.insert(folder);
+            if (matcher.Match(folder, entry.name) == SfvRow::kNone) {
+                matcher.Unmatched(folder, entry);
+            }
+        }
+        for (const std::string& folder : listed) {
+            const auto& absent = GetParam().absent;
+            if (std::find(absent.begin(), absent.end(), folder) == absent.end()) {
+                matcher.FolderListed(folder);
+            } else {
+                matcher.FolderNotThere(folder);
+            }
+        }
+        matcher.Finish();
+    }
+    EXPECT_EQ(RowsText(plan, read.entries), GetParam().rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -166,11 +198,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {"a.txt", "b"},
                  "duplicate a.txt(3); listed b; ",
                  "[]"},
+        // Where names do not fold, a name that something may be up to case
+        // (a folder that folds case) is opened, and the file stays NEW.
         PlanCase{"case_kept_here",
-                 "A.txt 00000000\na.txt 00000000\n",
+                 "A.txt 00000000\na.txt 00000000\nb 00000000\n",
                  false,
                  {"A.TXT"},
-                 "listed A.txt; listed a.txt; unlisted A.TXT; ",
+                 "listed A.txt; listed a.txt; missing b; unlisted A.TXT; ",
                  "[]"},
         PlanCase{"case_folded_on_windows",
                  "A.txt 00000000\na.txt 00000000\n",
@@ -178,6 +212,38 @@ INSTANTIATE_TEST_SUITE_P(
                  {"A.TXT"},
                  "duplicate A.txt(2); ",
                  "[]"},
+        // Names that differ only in case, where both files are there: each
+        // line its own file, each unlisted one NEW.
+        PlanCase{"case_pairs_both_there",
+                 "A.txt 00000000\na.txt 00000000\nx 00000000\n",
+                 true,
+                 {"a.txt", "A.txt", "x", "B.txt", "b.txt"},
+                 "listed A.txt; listed a.txt; listed x; unlisted B.txt; unlisted b.txt; ",
+                 "[]"},
+        PlanCase{"exact_first_then_up_to_case",
+                 "Sub/Readme.TXT 00000000\nA.txt 00000000\na.TXT 00000000\nZ 00000000\n",
+                 true,
+                 {"Sub/README.txt", "A.txt", "z", "Z.TXT"},
+                 "listed Sub/Readme.TXT as Sub/README.txt; duplicate A.txt(2); "
+                 "listed Z as z; unlisted Z.TXT; ",
+                 "[][Sub]"},
+        PlanCase{"both_cases_not_there",
+                 "A.txt 00000000\na.txt 00000000\n",
+                 true,
+                 {},
+                 "missing A.txt; missing a.txt; ",
+                 "[]"},
+        // Missing without a look at the file: its folder was listed without
+        // it, or is not there; something else of the name (a folder) is
+        // opened and judged.
+        PlanCase{"missing_by_the_listing",
+                 "a 00000000\nsub/b 00000000\ngone/c 00000000\nsub/d 00000000\nSUB 00000000\n",
+                 false,
+                 {"sub/d", "sub/x", "sub/"},
+                 "missing a; missing sub/b; missing gone/c; listed sub/d; listed SUB; "
+                 "unlisted sub/x; ",
+                 "[][gone][sub]",
+                 {"gone"}},
         PlanCase{"leaves_the_folder",
                  "ok 00000000\nsub/../../x 00000000\n",
                  false,
@@ -194,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "a.txt:hidden 00000000\ncur/1:2,S 00000000\naux.c 00000000\n",
                  false,
                  {"a.txt:hidden"},
-                 "listed a.txt:hidden; listed cur/1:2,S; listed aux.c; ",
+                 "listed a.txt:hidden; missing cur/1:2,S; missing aux.c; ",
                  "[][cur]"}),
     [](const ::testing::TestParamInfo<PlanCase>& paramInfo) { return paramInfo.param.label; });
 
@@ -229,20 +295,24 @@ TEST(CopyComparison, PairsBySamePathThenCopyOnlyFiles) {
         for (std::string& name : names) list.push_back({std::move(name), "", ""});
         return list;
     };
-    const std::vector<PlainFile> source = files({"a", "b", "sub/c"});
-    const std::vector<PlainFile> copy = files({"B", "d", "sub/c"});
+    const std::vector<PlainFile> source = files({"a", "b", "sub/c", "E", "e"});
+    const std::vector<PlainFile> copy = files({"B", "d", "sub/c", "e", "E"});
     const auto text = [&](bool foldCase) {
         std::string rows;
         for (const CopyRow& row : PlanCopyComparison(source, copy, foldCase)) {
             rows += row.kind == CopyRow::Kind::kBoth         ? "both "
                     : row.kind == CopyRow::Kind::kSourceOnly ? "missing "
                                                              : "new ";
-            rows += (row.source != CopyRow::kNone ? source[row.source] : copy[row.copy]).name + ";";
+            rows += (row.source != CopyRow::kNone ? source[row.source] : copy[row.copy]).name;
+            if (row.kind == CopyRow::Kind::kBoth && copy[row.copy].name != source[row.source].name)
+                rows += "=" + copy[row.copy].name;
+            rows += ";";
         }
         return rows;
     };
-    EXPECT_EQ(text(false), "missing a;missing b;both sub/c;new B;new d;");
-    EXPECT_EQ(text(true), "missing a;both b;both sub/c;new d;");
+    EXPECT_EQ(text(false), "missing a;missing b;both sub/c;both E;both e;new B;new d;");
+    // Names that differ only in case pair exactly where both are there.
+    EXPECT_EQ(text(true), "missing a;both b=B;both sub/c;both E;both e;new d;");
 
     FileChecksum one;
     one.status = FileReadStatus::kOk;
@@ -290,17 +360,23 @@ TEST(PlainFileTree, EntersNoHiddenFolderFollowsNoFolderLinkSortsByPath) {
     EXPECT_TRUE(tree.faults.empty());
     EXPECT_EQ(tree.files[4].path, dir / "sub/deeper/c");
 
-    // A folder not there, or reached through a link, is not looked into and
-    // is no fault; one there that cannot be listed is.
-    ASSERT_EQ(mkdir((dir / "sub/shut").c_str(), 0), 0);
-    const PlainFileTree chosen =
-        ListPlainFilesOfFolders(dir.Path(), {".hidden", "", "none", "z/x", "link-to-sub",
-                                             "link-to-sub/deeper", "sub/deeper", "sub/shut"});
-    EXPECT_EQ(Names(chosen), ".hidden/h|a.txt|sub/deeper/c|z|");
-    ASSERT_EQ(chosen.faults.size(), geteuid() == 0 ? 0U : 1U);
-    if (geteuid() != 0) {
-        EXPECT_EQ(chosen.faults[0].path, dir / "sub/shut");
+    // A folder is reached through folders, hidden ones too, never through a
+    // link, and without listing the folders on the way.
+    ASSERT_EQ(mkdir((dir / "sub/shut").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((dir / "sub/shut/inner").c_str(), 0755), 0);
+    ASSERT_EQ(chmod((dir / "sub/shut").c_str(), 0111), 0);
+    FolderReacher reacher(dir.Path());
+    std::string reaches;
+    for (const char* folder : {".hidden", "", "none", "z/x", "link-to-sub", "link-to-sub/deeper",
+                               "sub/deeper", "sub/shut/inner", "none/deeper"}) {
+        static const char* const kReaches[] = {"there", "not there", "link", "unknown"};
+        reaches +=
+            std::string(folder) + ":" + kReaches[static_cast<int>(reacher.Reach(folder))] + " ";
     }
+    EXPECT_EQ(
+        reaches,
+        ".hidden:there :there none:not there z/x:not there link-to-sub:link "
+        "link-to-sub/deeper:link sub/deeper:there sub/shut/inner:there none/deeper:not there ");
     chmod((dir / "sub/shut").c_str(), 0755);
     EXPECT_EQ(PathInFolder(dir.Path() + "/", "sub/b"), dir / "sub/b");
 

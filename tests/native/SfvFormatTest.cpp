@@ -70,6 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
               "abc.txt 352441C2\r\n",
               "abc.txt", 0x352441C2),
         Entry("; comment\n\n \t \r\nabc.txt cbf43926", "abc.txt", 0xCBF43926, 4),
+        // Two lists joined with cat: the second one's byte-order mark.
+        Entry("\xEF\xBB\xBF; a\r\n\xEF\xBB\xBF"
+              "abc.txt 352441C2\r\n",
+              "abc.txt", 0x352441C2, 2),
         Entry("name with  blanks.txt\t \tCBF43926  \t\r\n", "name with  blanks.txt", 0xCBF43926),
         Entry("tab\there 00000000\n", "tab\there", 0), Entry("  leading 0000000a", "  leading", 10),
         Entry("dir/sub\\f;1.bin FFFFFFFF", "dir/sub\\f;1.bin", 0xFFFFFFFF),
@@ -91,7 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal("\x7F"
                 "ELF\x02\x01\x01\0\0\0\0 00000000"s,
                 1, "control byte 0x7F"),
-        Refusal("\xEF\xBB\xBF\xEF\xBB\xBF", 1, "expected a name")));
+        Refusal("\xEF\xBB\xBF\xEF\xBB\xBF", 1, "expected a name"),
+        Refusal("; a\n\xEF\xBB\xBF\xEF\xBB\xBF"
+                "abc.txt 352441C2\n",
+                2, "starts with a byte-order mark")));
 
 // A list name and the path it gives ('/' between components), or a part of
 // the reason it is refused.
@@ -154,16 +161,22 @@ TEST(ListedPath, RefusesOnlyWhatIsUnsafeWhereItIsRead) {
         const char* name;
         bool posixOk;
         bool windowsCannotHold;  // else refused there
-    } cases[] = {{"aux.c", true, true},     {"dir/nul.txt", true, true},
-                 {"cur/1:2,S", true, true}, {"COM\xC2\xB2", true, true},
-                 {"...", true, false},      {"a/ ./b", true, false},
-                 {"C:x", false, false},     {"a/../../x", false, false}};
+    } cases[] = {
+        {"aux.c", true, true},       {"dir/nul.txt", true, true}, {"cur/1:2,S", true, true},
+        {"COM\xC2\xB2", true, true}, {"...", true, true},         {"a/ ./b", true, true},
+        {" /l.sfv", true, true},     {"C:x", false, false},       {"a/../../x", false, false}};
     // Win32 drops the dots and blanks a component ends in; POSIX keeps them.
     EXPECT_EQ(
         JoinListedPath(ResolveListedPath("sub. /b.txt.", PathSystem::kWindows).components, '/'),
         "sub/b.txt");
     EXPECT_EQ(JoinListedPath(ResolveListedPath("sub. /b.txt.", PathSystem::kPosix).components, '/'),
               "sub. /b.txt.");
+    // Names from sum lists: a LF or tab is part of the name where it can be.
+    EXPECT_EQ(ResolveListedPath("d/a\nb\t", PathSystem::kPosix, ControlBytes::kInNames).components,
+              (std::vector<std::string>{"d", "a\nb\t"}));
+    EXPECT_TRUE(
+        ResolveListedPath("a\nb", PathSystem::kWindows, ControlBytes::kInNames).cannotBeHeld);
+    EXPECT_FALSE(ResolveListedPath("a\0b"s, PathSystem::kPosix, ControlBytes::kInNames).ok);
     for (const auto& c : cases) {
         EXPECT_EQ(ResolveListedPath(c.name, PathSystem::kPosix).ok, c.posixOk) << c.name;
         const ListedPath windows = ResolveListedPath(c.name, PathSystem::kWindows);
@@ -223,8 +236,8 @@ TEST(SfvWriter, WrittenEntriesReadBack) {
         EXPECT_EQ(result.entries[i].name, files[i].first);
         EXPECT_EQ(result.entries[i].crc, files[i].second);
     }
-    for (const std::string& name : std::vector<std::string>{"", ";x", "x ", "x\t", "a\nb",
-                                                            std::string(kMaxSfvLineLength, 'n')}) {
+    for (const std::string& name : std::vector<std::string>{
+             "", ";x", "\xEF\xBB\xBFx", "x ", "x\t", "a\nb", std::string(kMaxSfvLineLength, 'n')}) {
         EXPECT_NE(SfvNameFault(name), "") << name.substr(0, 8);
     }
 }

@@ -35,7 +35,13 @@ CliRun RunCli(const TempFolder& scratch, const std::vector<std::string>& argumen
     CliRun run;
     std::wstring commandLine = L"\"" + WideFromUtf8(CliPath()) + L"\"";
     for (const std::string& argument : arguments) {
-        commandLine += L" \"" + WideFromUtf8(argument) + L"\"";
+        // Backslashes before the closing quote are doubled, so that an
+        // argument that ends in one (a folder in the extended-length form)
+        // keeps it: CommandLineToArgvW's rule.
+        std::wstring quoted = WideFromUtf8(argument);
+        const std::size_t kept = quoted.find_last_not_of(L'\\') + 1;
+        quoted.append(quoted.size() - kept, L'\\');
+        commandLine += L" \"" + quoted + L"\"";
     }
     const std::string outPath = scratch / "stdout.txt";
     const std::string errPath = scratch / "stderr.txt";

@@ -1,0 +1,60 @@
+// Which algorithm a listed digest is of. A list need not say: sha256sum's
+// "HEX  NAME" lines carry no algorithm, a tag line ("SHA256 (NAME) = HEX")
+// does, a list's name often does (SHA256SUMS, image.iso.md5), and the length
+// of the digest narrows it down. The first of these that speaks decides:
+//
+//   1. the kind the caller forces (the command line's --algorithm);
+//   2. the kind the line names (its tag, or xxhsum's "XXH3_" prefix);
+//   3. the kind the list's name names;
+//   4. the digest's length: 16 digits XXH3-64, 32 MD5, 40 SHA-1, 64 SHA-256,
+//      96 SHA-384, 128 SHA-512.
+//
+// The length alone leaves a choice where another algorithm writes digests of
+// that length: 64 digits may be BLAKE3 (b3sum's lists), 32 XXH128 (xxhsum
+// -H2), and 16 XXH64 (xxhsum's default, whose untagged lines no kind here
+// computes). Such a digest is taken for the likelier kind but not settled:
+// whoever checks the list computes every candidate on the first listed file
+// that exists and keeps the one that matches for the whole list, so that a
+// wrong guess never reports a file as changed.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hash/Digest.h"
+
+namespace sumbrook {
+
+// The kind a list's file name names, in any case, folders before it
+// allowed: its extension (.md5 .sha1 .sha256 .sha384 .sha512 .b3 .blake3
+// .xxh3 .xxh128), or the name publishers give their lists (MD5SUMS,
+// SHA1SUMS, SHA256SUMS, SHA384SUMS, SHA512SUMS, B3SUMS; also at the end of
+// a longer name after '-', '_' or '.': "ubuntu-24.04-SHA256SUMS").
+std::optional<DigestKind> DigestKindOfListName(std::string_view listName);
+
+// The kinds a digest of `digits` hexadecimal digits may be when nothing
+// else tells, the likelier first (as above); empty for any other length.
+std::vector<DigestKind> DigestKindsOfLength(std::size_t digits);
+
+struct DigestKindChoice {
+    bool ok = false;
+    DigestKind kind = DigestKind::kCrc32;  // when ok
+    // When ok: false when only the length chose `kind` and the length
+    // leaves a choice (DigestKindsOfLength, and 16 digits).
+    bool settled = true;
+    std::string error;  // when not ok: a digest that fits no kind or not the one named
+};
+
+// The kind of a listed digest of `digits` digits, by the rule above.
+// Refused when the digits do not fit the kind that the forced, tagged or
+// named kind chose ("the digest has 40 digits; a SHA-256 digest has 64"),
+// when the line's tag names another kind than the forced one, and when no
+// kind has that length.
+DigestKindChoice ChooseDigestKind(std::optional<DigestKind> forced,
+                                  std::optional<DigestKind> tagged, std::optional<DigestKind> named,
+                                  std::size_t digits);
+
+}  // namespace sumbrook

@@ -1,0 +1,261 @@
+#include "lists/SumLine.h"
+
+#include <algorithm>
+
+#include "lists/ListLineReader.h"
+
+namespace sumbrook {
+
+namespace {
+
+// The longest tag and digest a written line holds besides its name.
+constexpr std::size_t kLongestFrame = 160;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool IsTagCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '/';
+}
+
+std::string_view SkipBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    return text;
+}
+std::string_view TrimBlanks(std::string_view text) {
+    text = SkipBlanks(text);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+// The leading run of `text` whose characters pass `test`.
+template <typename Test>
+std::string_view RunOf(std::string_view text, Test test) {
+    const auto end = std::find_if_not(text.begin(), text.end(), test);
+    return text.substr(0, static_cast<std::size_t>(end - text.begin()));
+}
+bool AllHex(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsHex);
+}
+
+// The kind a tag names: DigestKindFromName's names, and OpenSSL's
+// "SHA2-256" for SHA-256.
+std::optional<DigestKind> KindOfTag(std::string_view tag) {
+    std::string name(tag);
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (name.compare(0, 5, "SHA2-") == 0) name.erase(3, 2);
+    return DigestKindFromName(name);
+}
+
+// coreutils' unescaping of an escaped name into `name`; false with `error`
+// for any other '\'.
+bool Unescape(std::string_view text, std::string& name, std::string& error) {
+    name.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            name += text[i];
+            continue;
+        }
+        if (++i == text.size()) {
+            error = "the escaped name ends with a lone '\\'";
+            return false;
+        }
+        switch (text[i]) {
+            case '\\':
+                name += '\\';
+                break;
+            case 'n':
+                name += '\n';
+                break;
+            case 'r':
+                name += '\r';
+                break;
+            default:
+                error = std::string("the escaped name holds \"\\") + text[i] +
+                        "\"; only \\\\, \\n and \\r are escapes";
+                return false;
+        }
+    }
+    return true;
+}
+
+void Refuse(ListLineRead& read, std::string error) {
+    read.kind = ListLineRead::Kind::kError;
+    read.error = std::move(error);
+}
+
+// Takes `name` (escaped or not) as the entry's name, or refuses it.
+void TakeName(std::string_view name, bool escaped, ListLineRead& read) {
+    if (name.empty()) return Refuse(read, "the line has a digest but no name");
+    if (escaped) {
+        if (!Unescape(name, read.unescaped, read.error)) return Refuse(read, read.error);
+        name = read.unescaped;
+    }
+    if (name.find('\0') != std::string_view::npos) {
+        return Refuse(read, "the name holds a NUL byte");
+    }
+    read.kind = ListLineRead::Kind::kEntry;
+    read.name = name;
+}
+
+// A tag line: "TAG (NAME) = HEX", blanks before '(' and around '=' allowed
+// or not, blanks after the digits. False when the line is not of that shape
+// (then `read` is untouched).
+bool ReadTagLine(std::string_view text, bool escaped, ListLineRead& read) {
+    const std::string_view tag = RunOf(text, IsTagCharacter);
+    // A tag holds a letter that is no hex digit, so a digest is none.
+    if (tag.empty() || std::all_of(tag.begin(), tag.end(), IsHex)) return false;
+    const std::string_view afterTag = SkipBlanks(text.substr(tag.size()));
+    if (afterTag.empty() || afterTag.front() != '(') return false;
+    const std::size_t close = afterTag.rfind(')');
+    if (close == std::string_view::npos) return false;
+    std::string_view rest = SkipBlanks(afterTag.substr(close + 1));
+    if (rest.empty() || rest.front() != '=') return false;
+    const std::string_view digits = TrimBlanks(rest.substr(1));
+    if (!AllHex(digits)) return false;
+
+    read.form = ListLineRead::Form::kTag;
+    read.tagged = KindOfTag(tag);
+    if (!read.tagged) {
+        Refuse(read, "the tag \"" + std::string(tag) + "\" names no algorithm known here (" +
+                         DigestKindOptionList() + ")");
+        return true;
+    }
+    read.digits = digits;
+    TakeName(afterTag.substr(1, close - 1), escaped, read);
+    return true;
+}
+
+bool NeedsEscape(std::string_view name, DigestKind kind) {
+    const bool endsWithCr = !name.empty() && name.back() == '\r';
+    switch (kind) {
+        case DigestKind::kBlake3:
+            return name.find_first_of("\\\n") != std::string_view::npos || endsWithCr;
+        case DigestKind::kXxh3:
+        case DigestKind::kXxh128:
+            return name.find('\n') != std::string_view::npos || endsWithCr;
+        default:
+            return name.find_first_of("\\\n\r") != std::string_view::npos;
+    }
+}
+
+// The name as the line holds it, and whether the line starts with '\'.
+std::string WrittenName(std::string_view name, DigestKind kind, bool& escaped) {
+    escaped = NeedsEscape(name, kind);
+    if (!escaped) return std::string(name);
+    // b3sum and xxhsum read no "\r": a CR stays as it is but for the last.
+    const bool everyCr =
+        kind != DigestKind::kBlake3 && kind != DigestKind::kXxh3 && kind != DigestKind::kXxh128;
+    std::string written;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (c == '\\') {
+            written += "\\\\";
+        } else if (c == '\n') {
+            written += "\\n";
+        } else if (c == '\r' && (everyCr || i + 1 == name.size())) {
+            written += "\\r";
+        } else {
+            written += c;
+        }
+    }
+    return written;
+}
+
+std::string WrittenTagLine(std::string_view name, const Digest& digest) {
+    bool escaped = false;
+    const std::string written = WrittenName(name, digest.Kind(), escaped);
+    return (escaped ? "\\" : "") + std::string(DigestTag(digest.Kind())) + " (" + written +
+           ") = " + digest.Text();
+}
+
+}  // namespace
+
+void ReadSumLine(std::string_view line, ListLineRead& read) {
+    read.Clear();
+    if (line.empty() || line.front() == '#') return;
+    std::string_view text = SkipBlanks(line);
+    if (text.empty()) return;
+    const bool escaped = text.front() == '\\';
+    if (escaped) text.remove_prefix(1);
+    if (ReadTagLine(text, escaped, read)) return;
+
+    read.form = ListLineRead::Form::kSum;
+    constexpr std::string_view kXxh3Prefix = "XXH3_";
+    if (text.substr(0, kXxh3Prefix.size()) == kXxh3Prefix) {
+        read.tagged = DigestKind::kXxh3;
+        text.remove_prefix(kXxh3Prefix.size());
+    }
+    read.digits = RunOf(text, IsHex);
+    const std::string_view after = text.substr(read.digits.size());
+    if (read.digits.empty()) {
+        return Refuse(read, "expected \"DIGEST  NAME\" or \"ALGORITHM (NAME) = DIGEST\"");
+    }
+    if (SkipBlanks(after).empty()) {
+        read.kind = ListLineRead::Kind::kDigestAlone;
+        return;
+    }
+    if (after.size() >= 2 && IsBlank(after[0]) && (after[1] == ' ' || after[1] == '*')) {
+        return TakeName(after.substr(2), escaped, read);
+    }
+    if (IsBlank(after[0])) {
+        return Refuse(read,
+                      "one blank between the digest and the name; a sum line has two, or a "
+                      "blank and '*'");
+    }
+    Refuse(read, "expected \"DIGEST  NAME\" or \"ALGORITHM (NAME) = DIGEST\"");
+}
+
+const char* DigestTag(DigestKind kind) {
+    switch (kind) {
+        case DigestKind::kCrc32:
+            return "CRC32";
+        case DigestKind::kMd5:
+            return "MD5";
+        case DigestKind::kSha1:
+            return "SHA1";
+        case DigestKind::kSha256:
+            return "SHA256";
+        case DigestKind::kSha384:
+            return "SHA384";
+        case DigestKind::kSha512:
+            return "SHA512";
+        case DigestKind::kBlake3:
+            return "BLAKE3";
+        case DigestKind::kXxh3:
+            return "XXH3";
+        case DigestKind::kXxh128:
+            return "XXH128";
+    }
+    return "";
+}
+
+std::string SumNameFault(std::string_view name) {
+    if (name.empty()) return "the name is empty";
+    if (name.find('\0') != std::string_view::npos) return "the name holds a NUL byte";
+    const auto escapes = static_cast<std::size_t>(std::count_if(
+        name.begin(), name.end(), [](char c) { return c == '\\' || c == '\n' || c == '\r'; }));
+    if (name.size() + escapes + kLongestFrame > kMaxListLineLength) {
+        return "the name is too long for a line of " + std::to_string(kMaxListLineLength) +
+               " bytes";
+    }
+    return {};
+}
+
+std::string SumLine(std::string_view name, const Digest& digest) {
+    if (digest.Kind() == DigestKind::kXxh3) return WrittenTagLine(name, digest);
+    bool escaped = false;
+    const std::string written = WrittenName(name, digest.Kind(), escaped);
+    return (escaped ? "\\" : "") + digest.Text() + "  " + written;
+}
+
+std::string TagLine(std::string_view name, const Digest& digest) {
+    return WrittenTagLine(name, digest);
+}
+
+}  // namespace sumbrook

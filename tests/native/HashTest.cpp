@@ -1,0 +1,184 @@
+// Every kind of digest against published answers, in both builds (OpenSSL
+// natively, CNG under Wine, the same table), pieces against one shot, and
+// the names and texts of digests.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "hash/DigestSet.h"
+#include "hash/Hasher.h"
+
+namespace sumbrook {
+namespace {
+
+enum class Input { kEmpty, kAbc, k448Bits, kMillionA, kPattern200, kPattern102400 };
+
+std::string Bytes(Input input) {
+    switch (input) {
+        case Input::kEmpty:
+            return "";
+        case Input::kAbc:
+            return "abc";
+        case Input::k448Bits:
+            return "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+        case Input::kMillionA:
+            return std::string(1000000, 'a');
+        default: {
+            // BLAKE3's official test input: byte i is i mod 251.
+            std::string bytes(input == Input::kPattern200 ? 200 : 102400, '\0');
+            for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251);
+            return bytes;
+        }
+    }
+}
+
+struct Answer {
+    DigestKind kind;
+    Input input;
+    const char* text;
+};
+
+using K = DigestKind;
+using I = Input;
+// MD5: RFC 1321 and the million-'a' value of its errata; SHA: FIPS 180 and
+// NIST's examples; BLAKE3: its official vectors ("" and 102400 bytes), the
+// rest printed by b3sum 1.2.0; XXH3-64 and XXH128 printed by xxhsum 0.8.1
+// (-H3, -H2); CRC-32 as zlib computes it.
+const Answer kAnswers[] = {
+    {K::kCrc32, I::kEmpty, "00000000"},
+    {K::kCrc32, I::kAbc, "352441C2"},
+    {K::kCrc32, I::k448Bits, "171A3F5F"},
+    {K::kCrc32, I::kMillionA, "DC25BFBC"},
+    {K::kMd5, I::kEmpty, "d41d8cd98f00b204e9800998ecf8427e"},
+    {K::kMd5, I::kAbc, "900150983cd24fb0d6963f7d28e17f72"},
+    {K::kMd5, I::k448Bits, "8215ef0796a20bcaaae116d3876c664a"},
+    {K::kMd5, I::kMillionA, "7707d6ae4e027c70eea2a935c2296f21"},
+    {K::kSha1, I::kEmpty, "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+    {K::kSha1, I::kAbc, "a9993e364706816aba3e25717850c26c9cd0d89d"},
+    {K::kSha1, I::k448Bits, "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
+    {K::kSha1, I::kMillionA, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+    {K::kSha256, I::kEmpty, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+    {K::kSha256, I::kAbc, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+    {K::kSha256, I::k448Bits, "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+    {K::kSha256, I::kMillionA, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    {K::kSha384, I::kEmpty,
+     "38b060a751ac96384cd9327eb1b1e36a21fdb71114be07434c0cc7bf63f6e1da274edebfe76f65fbd51ad2f14898b"
+     "95b"},
+    {K::kSha384, I::kAbc,
+     "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c82"
+     "5a7"},
+    {K::kSha384, I::k448Bits,
+     "3391fdddfc8dc7393707a65b1b4709397cf8b1d162af05abfe8f450de5f36bc6b0455a8520bc4e6f5fe95b1fe3c84"
+     "52b"},
+    {K::kSha384, I::kMillionA,
+     "9d0e1809716474cb086e834e310a4a1ced149e9c00f248527972cec5704c2a5b07b8b3dc38ecc4ebae97ddd87f3d8"
+     "985"},
+    {K::kSha512, I::kEmpty,
+     "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce"
+     "47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327af927da3e"},
+    {K::kSha512, I::kAbc,
+     "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a"
+     "2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
+    {K::kSha512, I::k448Bits,
+     "204a8fc6dda82f0a0ced7beb8e08a41657c16ef468b228a8279be331a703c335"
+     "96fd15c13b1b07f9aa1d3bea57789ca031ad85c7a71dd70354ec631238ca3445"},
+    {K::kSha512, I::kMillionA,
+     "e718483d0ce769644e2e42c7bc15b4638e1f98b13b2044285632a803afa973eb"
+     "de0ff244877ea60a4cb0432ce577c31beb009c5c2c49aa2e4eadb217ad8cc09b"},
+    {K::kBlake3, I::kEmpty, "af1349b9f5f9a1a6a0404dea36dcc9499bcb25c9adc112b7cc9a93cae41f3262"},
+    {K::kBlake3, I::kAbc, "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85"},
+    {K::kBlake3, I::k448Bits, "c19012cc2aaf0dc3d8e5c45a1b79114d2df42abb2a410bf54be09e891af06ff8"},
+    {K::kBlake3, I::kMillionA, "616f575a1b58d4c9797d4217b9730ae5e6eb319d76edef6549b46f4efe31ff8b"},
+    {K::kBlake3, I::kPattern102400,
+     "bc3e3d41a1146b069abffad3c0d44860cf664390afce4d9661f7902e7943e085"},
+    {K::kXxh3, I::kEmpty, "2d06800538d394c2"},
+    {K::kXxh3, I::kAbc, "78af5f94892f3950"},
+    {K::kXxh3, I::k448Bits, "5bbcbbabcdcc3d3f"},
+    {K::kXxh3, I::kMillionA, "b1fd6fae5285c4eb"},
+    {K::kXxh3, I::kPattern200, "f42a8864feaf0703"},
+    {K::kXxh128, I::kEmpty, "99aa06d3014798d86001c324468d497f"},
+    {K::kXxh128, I::kAbc, "06b05ab6733a618578af5f94892f3950"},
+    {K::kXxh128, I::k448Bits, "3d62d22a5169b016c0d894fd4828a1a7"},
+    {K::kXxh128, I::kMillionA, "a545df8e384a9579b1fd6fae5285c4eb"},
+    {K::kXxh128, I::kPattern200, "cb0395310643ba0edd97e9af3609d9f5"},
+};
+
+std::vector<DigestKind> AllKinds() {
+    std::vector<DigestKind> kinds;
+    for (std::size_t i = 0; i < kDigestKindCount; ++i) kinds.push_back(static_cast<DigestKind>(i));
+    return kinds;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = (c >= 'a' && c <= 'f') ? static_cast<char>(c - 'a' + 'A') : c;
+    return text;
+}
+
+TEST(Hasher, EveryKindGivesThePublishedAnswersAndTheirTextParsesBack) {
+    for (const Answer& answer : kAnswers) {
+        SCOPED_TRACE(std::string(DigestKindName(answer.kind)) + " of input " +
+                     std::to_string(static_cast<int>(answer.input)));
+        const std::string bytes = Bytes(answer.input);
+        const auto hasher = MakeHasher(answer.kind);
+        hasher->Update(bytes.data(), bytes.size());
+        const Digest digest = hasher->Finish();
+        EXPECT_EQ(digest.Kind(), answer.kind);
+        EXPECT_EQ(digest.Text(), answer.text);
+        hasher->Reset();
+        hasher->Update(bytes.data(), bytes.size());
+        EXPECT_EQ(hasher->Finish(), digest) << "after Reset";
+
+        EXPECT_EQ(Digest::Parse(answer.kind, answer.text), digest);
+        EXPECT_EQ(Digest::Parse(answer.kind, " " + Upper(answer.text) + "\t"), digest);
+        EXPECT_FALSE(Digest::Parse(answer.kind, std::string(answer.text) + "0"));
+        EXPECT_FALSE(Digest::Parse(answer.kind, std::string(answer.text).substr(2)));
+    }
+}
+
+TEST(Hasher, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
+    std::vector<unsigned char> bytes(3 * 1024 * 1024 + 17);
+    std::mt19937 random(251);
+    for (auto& byte : bytes) byte = static_cast<unsigned char>(random());
+    const std::size_t sizes[] = {1, 7, 64, 63, 65, 1024, 4096 + 3, 1024 * 1024 + 1, 200};
+
+    DigestSet all(AllKinds());
+    all.Update(bytes.data(), bytes.size());
+    const std::vector<Digest> fromSet = all.Finish();
+    ASSERT_EQ(fromSet.size(), kDigestKindCount);
+    for (const DigestKind kind : AllKinds()) {
+        SCOPED_TRACE(DigestKindName(kind));
+        const auto whole = MakeHasher(kind);
+        whole->Update(bytes.data(), bytes.size());
+        const Digest expected = whole->Finish();
+        EXPECT_EQ(fromSet[static_cast<std::size_t>(kind)], expected) << "one read, every kind";
+
+        const auto pieces = MakeHasher(kind);
+        std::size_t done = 0;
+        for (std::size_t i = 0; done < bytes.size(); ++i) {
+            const std::size_t size = std::min(sizes[i % std::size(sizes)], bytes.size() - done);
+            pieces->Update(bytes.data() + done, size);
+            done += size;
+        }
+        EXPECT_EQ(pieces->Finish(), expected);
+    }
+}
+
+TEST(DigestKind, EachNameAndItsSpellingsGiveTheKindBack) {
+    for (const DigestKind kind : AllKinds()) {
+        const std::string name = DigestKindName(kind);
+        const std::string option = DigestKindOption(kind);
+        EXPECT_EQ(DigestKindFromName(name), kind) << name;
+        EXPECT_EQ(DigestKindFromName(option), kind) << option;
+        EXPECT_EQ(DigestKindFromName(Upper(option)), kind) << option;
+        EXPECT_EQ(MakeHasher(kind)->Finish().Size(), DigestSize(kind)) << name;
+    }
+    EXPECT_EQ(DigestKindFromName("Sha-256"), DigestKind::kSha256);
+    EXPECT_EQ(DigestKindFromName("XXH3-64"), DigestKind::kXxh3);
+    EXPECT_FALSE(DigestKindFromName("sha3"));
+    EXPECT_FALSE(DigestKindFromName(""));
+}
+
+}  // namespace
+}  // namespace sumbrook
