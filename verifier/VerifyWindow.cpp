@@ -1,46 +1,27 @@
-#include "verifier/VerifyWindow.h"
+#include "verifier/VerifyWindowView.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
-#include <functional>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "platform/LateBoundCall.h"
-#include "platform/ReplacingFileWriter.h"
 #include "platform/WideText.h"
-#include "platform/WinHandles.h"
 #include "verifier/CheckReport.h"
-#include "verifier/Clipboard.h"
 #include "verifier/ExplorerVerbs.h"
 #include "verifier/FileChoosers.h"
-#include "verifier/RowListView.h"
-#include "verifier/RowsTextJob.h"
-#include "verifier/RunController.h"
-#include "verifier/VerifierControlIds.h"
-#include "verifier/VerifyWindowControls.h"
 #include "verifier/VerifyWindowMenu.h"
 #include "verify/OutputTarget.h"
 #include "verify/ReportText.h"
-#include "verify/RunExitCode.h"
 #include "verify/RunNotices.h"
 
 namespace sumbrook {
 
 namespace {
 
-constexpr wchar_t kProgramTitle[] = L"Sumbrook Verify";
 // While a run goes on, what came and is not shown yet is shown at this pace.
-constexpr UINT_PTR kShowTimer = 1;
 constexpr UINT kShowIntervalMs = 200;
 // What the worker leaves is taken at most this often, unless rows wait.
-constexpr UINT_PTR kTakeTimer = 2;
 constexpr UINT kTakeGapMs = 25;
 // WM_VERIFIER_RUN_ARRIVED's wParam for "rows wait still: take now".
 constexpr WPARAM kTakeAtOnce = 1;
@@ -83,123 +64,16 @@ std::uint64_t NowMs() {
     return GetTickCount64();
 }
 
-// The wake of a run's worker: a post to the window `target` holds, once it
-// holds one.
-std::function<void()> WakeOf(const std::shared_ptr<std::atomic<HWND>>& target) {
-    return [target] {
-        if (HWND window = target->load()) PostMessageW(window, WM_VERIFIER_RUN_ARRIVED, 0, 0);
-    };
+}  // namespace
+
+void VerifyWindow::TakeOverStartedCheck() {
+    // What the worker posted before the window was there is taken now.
+    list_ = request_.list;
+    SetText(controls_.listPath, list_);
+    UpdateTitle(list_);
+    Started();
+    PostMessageW(window_, WM_VERIFIER_RUN_ARRIVED, 0, 0);
 }
-
-// What waits for the run going to end.
-enum class AfterRun { kNothing, kClose, kOpenList };
-
-class VerifyWindow {
-  public:
-    VerifyWindow(HWND window, const VerifierRequest& request, StartedCheck* started)
-        : window_(window), request_(request) {
-        if (started != nullptr && started->controller != nullptr) {
-            adopted_ = true;
-            wakeTarget_ = std::move(started->wakeTarget);
-            controller_ = std::move(started->controller);
-        } else {
-            wakeTarget_ = std::make_shared<std::atomic<HWND>>(nullptr);
-            controller_ = std::make_unique<RunController>(WakeOf(wakeTarget_));
-        }
-        *wakeTarget_ = window;
-    }
-
-    ~VerifyWindow() {
-        if (finisher_.joinable()) finisher_.join();
-    }
-    VerifyWindow(const VerifyWindow&) = delete;
-    VerifyWindow& operator=(const VerifyWindow&) = delete;
-
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-
-    // The window procedure keeps the object while any of its handlers runs,
-    // so that a handler whose callee ends the window (a message box's loop
-    // that closes it) never goes on in freed memory.
-    int depth = 0;
-    bool destroyed = false;
-
-  private:
-    void Create();
-    void StartRequest();
-    void UpdateTitle(const std::string& path);
-    void UpdateButtons();
-
-    void OpenList(const std::string& path);
-    void StartCheck();
-    void StartRecheck();
-    // Asks for what is not given: the folder, where the list goes.
-    void StartNewList(const std::string& folder, const std::string& saveAs);
-    void Started();
-    void OnRunArrived(WPARAM how);
-    void TakeArrived();
-    void ShowRun();
-    void ShowNotices();
-    void ShowStatusLine();
-    void RunEnded();
-    // What waits for a run's end, once its report (if asked for) is written:
-    // a refusal told, the window closed, another list opened.
-    void AfterRunEnd();
-    void StartSaving(const std::string& path, bool requested);
-    void Cancel();
-    void Close();
-
-    void ContinueWork();
-    bool ContinueText();
-    void FinishDone();
-    // Whether a slice of work is going on that must finish before a run
-    // changes the rows (Copy, Save report).
-    bool Busy() const { return text_ != nullptr || finisher_.joinable(); }
-
-    void OnCommand(int id);
-    void OnColumnClick(int column);
-    void ApplyOrder(const RowOrder& order);
-    void CopyRows();
-    void SelectAllRows();
-    void SaveReport();
-    std::string AskReportPath();
-    // Tells the user: a message box, or with /close standard error when
-    // the program has one (a script's log), else still a message box.
-    void Tell(const std::string& text);
-
-    HWND window_;
-    VerifierRequest request_;
-    int dpi_ = 96;
-    VerifyWindowControls controls_;
-    RowListView rows_;
-    ScopedAccelerators accelerators_;
-    HWND lastFocus_ = nullptr;
-
-    // The worker posts to the window this holds (the window, once made).
-    std::shared_ptr<std::atomic<HWND>> wakeTarget_;
-    std::unique_ptr<RunController> controller_;
-    bool adopted_ = false;  // the check was started before the window
-    std::string list_;
-    int exitCode_ = kExitOk;
-    AfterRun afterRun_ = AfterRun::kNothing;
-    std::string listToOpen_;
-    int shownProgress_ = -1;
-    bool rowsUnshown_ = false;
-    std::uint64_t lastShown_ = 0;
-    std::uint64_t lastTake_ = 0;
-    bool takeTimerSet_ = false;
-    std::unique_ptr<RowsTextJob> text_;
-    std::wstring wide_;  // Copy: the text for the clipboard
-    // Copy and Save hand their text on to a thread of their own, which
-    // posts WM_VERIFIER_CONTINUE when done.
-    std::thread finisher_;
-    std::atomic<bool> finished_{false};
-    std::string finishFault_;
-    bool finishSaves_ = false;
-    std::string savePath_;
-    bool saveRequested_ = false;
-    bool reportedRun_ = false;  // the run that ended had its report asked for
-    bool noticesShown_ = false;
-};
 
 void VerifyWindow::Create() {
     HDC screen = GetDC(window_);
@@ -223,8 +97,8 @@ void VerifyWindow::Create() {
 
 void VerifyWindow::UpdateTitle(const std::string& path) {
     const std::wstring title = path.empty()
-                                   ? std::wstring(kProgramTitle)
-                                   : WideFromUtf8(FileNamePart(path)) + L" - " + kProgramTitle;
+                                   ? std::wstring(kVerifyWindowTitle)
+                                   : WideFromUtf8(FileNamePart(path)) + L" - " + kVerifyWindowTitle;
     SetWindowTextW(window_, title.c_str());
 }
 
@@ -438,13 +312,7 @@ void VerifyWindow::ShowNotices() {
 void VerifyWindow::ShowStatusLine() {
     std::string line = StatusLineText(controller_->StatusFacts());
     if (controller_->Table().Sorting()) line += " \xC2\xB7 Sorting...";
-    if (text_ != nullptr) {
-        line +=
-            std::string(" \xC2\xB7 ") + (text_->Saves() ? "Saving the report... " : "Copying... ") +
-            std::to_string(text_->Count() == 0 ? 100 : text_->Done() * 100 / text_->Count()) + "%";
-    } else if (finisher_.joinable()) {
-        line += finishSaves_ ? " \xC2\xB7 Saving the report..." : " \xC2\xB7 Copying...";
-    }
+    line += output_.StatusText();
     if (!controller_->Running() && controller_->Kind() == RunKind::kNewList &&
         controller_->LastOutcome().end == CheckOutcome::End::kDone) {
         line += " \xC2\xB7 saved as " + controller_->LastNewList().target;
@@ -533,7 +401,7 @@ void VerifyWindow::Tell(const std::string& text) {
             return;
         }
     }
-    MessageBoxW(nullptr, WideFromUtf8(text).c_str(), kProgramTitle,
+    MessageBoxW(nullptr, WideFromUtf8(text).c_str(), kVerifyWindowTitle,
                 MB_OK | MB_TASKMODAL | MB_ICONERROR);
 }
 
@@ -558,10 +426,8 @@ void VerifyWindow::SaveReport() {
 }
 
 void VerifyWindow::StartSaving(const std::string& path, bool requested) {
-    text_ = std::make_unique<RowsTextJob>(controller_->Table(), path, controller_->ReportOutcome(),
-                                          controller_->Notices(), controller_->ReportCoversTable());
-    savePath_ = path;
-    saveRequested_ = requested;
+    output_.StartSave(controller_->Table(), path, controller_->ReportOutcome(),
+                      controller_->Notices(), controller_->ReportCoversTable(), requested);
     ContinueWork();
 }
 
@@ -583,57 +449,21 @@ void VerifyWindow::CopyRows() {
         }
     }
     if (table.ShownCount() == 0) return;
-    text_ = std::make_unique<RowsTextJob>(table, std::move(indices));
-    wide_.clear();
+    output_.StartCopy(table, std::move(indices));
     ContinueWork();
 }
 
-bool VerifyWindow::ContinueText() {
-    const bool made = text_->Step(controller_->Table(), kTextSlice);
-    if (!text_->Saves()) {
-        wide_ += WideFromUtf8(text_->TakeText());
-        // After the first slice, room for the whole text at the length so
-        // far (a text that grows by doubling copies itself again and again).
-        if (text_->Done() > 0 && text_->Done() == std::min(text_->Count(), kTextSlice)) {
-            wide_.reserve(wide_.size() / text_->Done() * text_->Count() * 11 / 10 + 256);
-        }
-    }
-    if (!made) return false;
-    // The text is handed to the clipboard, or flushed and put in its file's
-    // place, on a thread of its own, which posts WM_VERIFIER_CONTINUE when
-    // done (FinishDone).
-    finishSaves_ = text_->Saves();
-    finishFault_.clear();
-    finished_ = false;
-    const auto finish = [this, window = window_](std::string fault) {
-        finishFault_ = std::move(fault);
-        finished_ = true;
-        PostMessageW(window, WM_VERIFIER_CONTINUE, 0, 0);
-    };
-    if (finishSaves_) {
-        finisher_ = std::thread([job = std::move(text_), finish] { finish(job->Finish()); });
-    } else {
-        text_.reset();
-        finisher_ = std::thread([text = std::move(wide_), finish] {
-            finish(PutTextOnClipboard(text) ? std::string()
-                                            : std::string("could not be put on the clipboard"));
-        });
-    }
-    return true;
-}
-
-void VerifyWindow::FinishDone() {
-    finisher_.join();
-    if (!finishFault_.empty()) {
-        if (!finishSaves_) {
-            Tell("The rows " + finishFault_ + ".");
+void VerifyWindow::OutputEnded(const RowsOutput::Ended& ended) {
+    if (!ended.fault.empty()) {
+        if (!ended.saved) {
+            Tell("The rows " + ended.fault + ".");
         } else {
-            if (saveRequested_) exitCode_ = kExitError;
-            Tell("The report " + savePath_ + " " + finishFault_ + "; it was not written.");
+            if (ended.requested) exitCode_ = kExitError;
+            Tell("The report " + ended.path + " " + ended.fault + "; it was not written.");
         }
         if (destroyed) return;
     }
-    if (finishSaves_ && saveRequested_) {
+    if (ended.requested) {
         AfterRunEnd();
     } else if (afterRun_ == AfterRun::kClose) {
         PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -653,9 +483,10 @@ void VerifyWindow::ContinueWork() {
             again = true;
         }
     }
-    if (text_ != nullptr && !ContinueText()) again = true;
-    if (finisher_.joinable() && finished_) {
-        FinishDone();
+    if (output_.Making() && !output_.ContinueText(table, kTextSlice)) again = true;
+    RowsOutput::Ended ended;
+    if (output_.TakeEnd(ended)) {
+        OutputEnded(ended);
         if (destroyed) return;
     }
     if (again) PostMessageW(window_, WM_VERIFIER_CONTINUE, 0, 0);
@@ -765,251 +596,6 @@ void VerifyWindow::OnCommand(int id) {
         default:
             return;
     }
-}
-
-LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CREATE:
-            Create();
-            controls_.Layout(false);
-            // A check starts at once, so that its reading overlaps the
-            // window's first drawing; "New list..." asks first, and waits
-            // for the window to be shown.
-            if (adopted_) {
-                // What the worker posted before the window was there.
-                list_ = request_.list;
-                SetText(controls_.listPath, list_);
-                UpdateTitle(list_);
-                Started();
-                PostMessageW(window_, WM_VERIFIER_RUN_ARRIVED, 0, 0);
-            } else if (request_.start == VerifierRequest::Start::kCheck) {
-                StartRequest();
-            } else {
-                PostMessageW(window_, WM_VERIFIER_START, 0, 0);
-            }
-            return 0;
-        case WM_SIZE:
-            controls_.Layout(noticesShown_);
-            return 0;
-        case WM_ACTIVATE:
-            // The control that had the focus gets it back when the window
-            // is active again; the rows at first.
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
-            }
-            return DefWindowProcW(window_, message, wParam, lParam);
-        case WM_SETFOCUS:
-            SetFocus(lastFocus_ != nullptr && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)
-                         ? lastFocus_
-                         : controls_.rows);
-            return 0;
-        case WM_GETMINMAXINFO: {
-            if (controls_.rows == nullptr) return 0;
-            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            const SIZE least = controls_.MinimumWindowSize();
-            limits->ptMinTrackSize.x = least.cx;
-            limits->ptMinTrackSize.y = least.cy;
-            return 0;
-        }
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wParam);
-            controls_.SetDpi(dpi_);
-            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                         suggested->right - suggested->left, suggested->bottom - suggested->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            controls_.Layout(noticesShown_);
-            return 0;
-        }
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam));
-            return 0;
-        case WM_NOTIFY: {
-            int clicked = -1;
-            const LRESULT result =
-                rows_.OnNotify(reinterpret_cast<NMHDR*>(lParam), controller_->Table(), clicked);
-            if (clicked >= 0) OnColumnClick(clicked);
-            return result;
-        }
-        case WM_VERIFIER_RUN_ARRIVED:
-            OnRunArrived(wParam);
-            return 0;
-        case WM_VERIFIER_CONTINUE:
-            ContinueWork();
-            return 0;
-        case WM_TIMER:
-            if (wParam == kTakeTimer) {
-                KillTimer(window_, kTakeTimer);
-                takeTimerSet_ = false;
-                TakeArrived();
-            } else if (wParam == kShowTimer && controller_->Running()) {
-                ShowRun();
-            }
-            return 0;
-        case WM_DROPFILES: {
-            // The window accepts files by its style (WS_EX_ACCEPTFILES); the
-            // shell's DLL is loaded at the first drop.
-            auto* drop = reinterpret_cast<HDROP>(wParam);
-            const auto query =
-                LateBound<decltype(DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
-            const auto finish = LateBound<decltype(DragFinish)>(L"shell32.dll", "DragFinish");
-            if (query == nullptr || finish == nullptr) return 0;
-            const UINT length = query(drop, 0, nullptr, 0);
-            std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
-            query(drop, 0, path.data(), length + 1);
-            path.resize(length);
-            finish(drop);
-            if (!path.empty()) OpenList(Utf8FromWide(path));
-            return 0;
-        }
-        case WM_VERIFIER_START:
-            StartRequest();
-            return 0;
-        case WM_VERIFIER_ACCELERATORS:
-            return reinterpret_cast<LRESULT>(accelerators_.Get());
-        case WM_VERIFIER_EXIT_CODE:
-            return exitCode_;
-        case WM_VERIFIER_RUNNING:
-            return controller_->Running() ? 1 : 0;
-        case WM_CLOSE:
-            Close();
-            return 0;
-        case WM_DESTROY:
-            // Destroyed during a run (not through WM_CLOSE): cancelled. The
-            // controller waits for its worker when the object goes, which
-            // the worker's looks at the flag keep short.
-            if (controller_->Running()) {
-                controller_->Cancel();
-                exitCode_ = kExitCancelled;
-            }
-            KillTimer(window_, kShowTimer);
-            PostQuitMessage(exitCode_);
-            return 0;
-        default:
-            return DefWindowProcW(window_, message, wParam, lParam);
-    }
-}
-
-// What CreateWindowExW hands to WM_NCCREATE.
-struct WindowStart {
-    const VerifierRequest* request;
-    StartedCheck* started;
-};
-
-LRESULT CALLBACK VerifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<VerifyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        const auto* start = static_cast<const WindowStart*>(create->lpCreateParams);
-        try {
-            self = new VerifyWindow(window, *start->request, start->started);
-        } catch (...) {
-            return FALSE;
-        }
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    ++self->depth;
-    try {
-        result = self->Handle(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        MessageBoxW(nullptr, L"There is not enough memory for what was asked.", kProgramTitle,
-                    MB_OK | MB_TASKMODAL | MB_ICONERROR);
-    } catch (const std::exception& failure) {
-        // Nothing may cross the window procedure: the user learns what failed.
-        MessageBoxW(nullptr, WideFromUtf8(failure.what()).c_str(), kProgramTitle,
-                    MB_OK | MB_TASKMODAL | MB_ICONERROR);
-    } catch (...) {
-        MessageBoxW(nullptr, L"Something failed in an unforeseen way.", kProgramTitle,
-                    MB_OK | MB_TASKMODAL | MB_ICONERROR);
-    }
-    --self->depth;
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->destroyed = true;
-    }
-    // The last handler of a destroyed window frees it.
-    if (self->destroyed && self->depth == 0) delete self;
-    return result;
-}
-
-bool RegisterVerifyWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kVerifyWindowClass, &existing)) return true;
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = VerifyWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kVerifyWindowClass;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    if (windowClass.hIcon == nullptr) {
-        windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    }
-    windowClass.hIconSm = windowClass.hIcon;
-    return RegisterClassExW(&windowClass) != 0;
-}
-
-}  // namespace
-
-std::unique_ptr<StartedCheck> StartCheckEarly(const VerifierRequest& request) {
-    if (request.start != VerifierRequest::Start::kCheck) return nullptr;
-    if (!request.report.empty() && !OutputTargetFault(request.report, request.list, {}).empty()) {
-        return nullptr;
-    }
-    auto started = std::make_unique<StartedCheck>();
-    started->wakeTarget = std::make_shared<std::atomic<HWND>>(nullptr);
-    started->controller = std::make_unique<RunController>(WakeOf(started->wakeTarget));
-    CheckRequest check;
-    check.list = request.list;
-    check.folder = UnquotedPath(request.folder);
-    check.recursive = request.recursive;
-    check.uncached = request.uncached;
-    started->controller->StartCheck(check);
-    return started;
-}
-
-HWND CreateVerifyWindow(HINSTANCE instance, const VerifierRequest& request, int show,
-                        std::unique_ptr<StartedCheck> started) {
-    INITCOMMONCONTROLSEX controls = {
-        sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-    if (!RegisterVerifyWindowClass(instance)) return nullptr;
-    // The readers of a run share the processors with this thread: ahead of
-    // them, it answers at once however busy they are.
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
-    WindowStart start{&request, started.get()};
-    HWND window =
-        CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kVerifyWindowClass, kProgramTitle,
-                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 960,
-                        600, nullptr, nullptr, instance, &start);
-    if (window == nullptr) return nullptr;
-    ShowWindow(window, show);
-    return window;
-}
-
-bool TranslateVerifyWindowMessage(HWND window, MSG* message) {
-    if (!IsWindow(window)) return false;
-    const auto accelerators =
-        reinterpret_cast<HACCEL>(SendMessageW(window, WM_VERIFIER_ACCELERATORS, 0, 0));
-    if (accelerators != nullptr && TranslateAcceleratorW(window, accelerators, message)) {
-        return true;
-    }
-    return IsDialogMessageW(window, message) != FALSE;
-}
-
-int RunVerifyWindowLoop(HWND window) {
-    MSG message = {};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (TranslateVerifyWindowMessage(window, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
 }
 
 }  // namespace sumbrook
