@@ -4,7 +4,12 @@
 # against `sumbrook-cli.exe --verify LIST`, for 10,000 files of 4 KiB and 64
 # files of 16 MiB. Medians of hyperfine runs and their ratio (target: at most
 # 1.1), then the longest wait for the window to answer WM_NULL during a run
-# of each. The report must equal the command line's output.
+# of each. The report must equal the command line's output. Then the window
+# alone at scale, each with its longest wait for WM_NULL: "New list..." of a
+# tree of 100,000 files, a list of 1,000,000 lines, and a list of 5,000,000
+# lines checked to the end (its time, and its report's last line). (Sorting,
+# selecting and copying a million rows are measured by the window's tests,
+# which print their longest wait.)
 # Usage: bench/verify-bench.sh BUILD   (make bench-verify; BUILD the Windows build)
 # Needs hyperfine and python3; the data lives under /tmp and is removed at the end.
 set -euo pipefail
@@ -43,6 +48,19 @@ def make(folder, count, size, name):
         f.writelines(lines)
 make("small", 10000, 4096, "f%05d")
 make("medium", 64, 16 << 20, "m%02d")
+# A tree of 100,000 small files in 1,000 folders.
+tree = os.path.join(root, "tree")
+for folder in range(1000):
+    os.makedirs(os.path.join(tree, "d%03d" % folder))
+    for i in range(100):
+        with open(os.path.join(tree, "d%03d" % folder, "f%02d" % i), "wb") as f:
+            f.write(b"%d" % i)
+# Lists of 1,000,000 and 5,000,000 lines of files that are not there.
+for name, count in (("million", 1000000), ("five-million", 5000000)):
+    os.mkdir(os.path.join(root, name))
+    with open(os.path.join(root, name, "list.sfv"), "w", newline="") as f:
+        for i in range(count):
+            f.write("d%04d/f%07d.bin %08X\r\n" % (i // 1000, i, i))
 PY
 cat "$data"/small/* "$data"/medium/* >/dev/null  # into the cache
 wineserver -p 2>/dev/null || true  # one server for every run
@@ -73,4 +91,18 @@ cli, window = results["cli"]["median"], results["window"]["median"]
 print("median: cli %.3f s, window %.3f s, ratio %.2fx" % (cli, window, window / cli))
 PY
   wine "$probe" "$verifier" "$list" /close || true
+done
+
+echo
+echo "== a new list of a tree of 100,000 files =="
+wine "$probe" "$verifier" /new "$(windows "$data/tree")" /r /save "$(windows "$data/tree.sfv")" /close || true
+for set in million five-million; do
+  echo
+  echo "== $set lines, their files not there =="
+  start=$(date +%s.%N)
+  code=0
+  wine "$probe" "$verifier" "$(windows "$data/$set/list.sfv")" /report "$(windows "$data/$set-report.txt")" /close || code=$?
+  python3 -c "import sys; print('to the end in %.1f s, exit code %s' % (float(sys.argv[2]) - float(sys.argv[1]), sys.argv[3]))" \
+    "$start" "$(date +%s.%N)" "$code"
+  tail -n 1 "$data/$set-report.txt"
 done

@@ -8,6 +8,7 @@
 #include "verify/CheckRun.h"
 #include "verify/DisplayName.h"
 #include "verify/ReportText.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
 
@@ -23,12 +24,10 @@ class ReportPrinter : public PrintingSink {
 
     void Row(const CheckRow& row) override { Output().Line(ReportLine(row)); }
     void ListNamesItself(std::size_t line) override {
-        Output().Complain(DisplayName(listPath_) + " names itself on line " + std::to_string(line) +
-                          "; that line is not checked");
+        Output().Complain(ListNamesItselfText(listPath_, line));
     }
     void ListFoundAs(const std::string& name) override {
-        Output().Complain(DisplayName(name) + " is " + DisplayName(listPath_) +
-                          " itself (the same file); it is not checked");
+        Output().Complain(ListFoundAsText(listPath_, name));
     }
 
   private:
@@ -36,10 +35,7 @@ class ReportPrinter : public PrintingSink {
 };
 
 CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
-    CheckOptions options;
-    options.jobs = settings.jobs;
-    options.recursive = recursive;
-    options.uncached = settings.uncached;
+    CheckOptions options = RunOptions(settings.jobs, recursive, settings.uncached);
     options.planBytes = false;
     options.algorithm = settings.algorithm;
     options.ignoreMissing = settings.ignoreMissing;
@@ -57,19 +53,15 @@ std::string SummaryWithNotes(const CheckOutcome& outcome) {
 // The summary line and the exit code of a check that ran, or its refusal.
 int Finish(CommandOutput& output, const CheckOutcome& outcome) {
     if (outcome.end == CheckOutcome::End::kRefused) {
-        if (outcome.errorFollowsSubject) {
-            output.Complain(DisplayName(outcome.subject) + " " + outcome.error);
-            return kExitError;
-        }
-        output.Complain(DisplayName(outcome.subject), outcome.error);
-        return kExitError;
+        output.Complain(RefusalText(outcome));
+        return ExitCodeOf(outcome);
     }
     output.Line(SummaryWithNotes(outcome));
     if (!output.Finish()) {
         output.Complain("standard output", "cannot be written");
         return kExitError;
     }
-    return outcome.foldersNotListed > 0 ? kExitError : ExitCodeOf(outcome.counts);
+    return ExitCodeOf(outcome);
 }
 
 }  // namespace

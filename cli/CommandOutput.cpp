@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Console.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
 
@@ -42,8 +43,7 @@ void CommandOutput::Complain(std::string_view subject, std::string_view text) {
 void CommandOutput::Complain(std::string_view sentence) {
     progress_.Erase();
     if (outIsTerminal_) std::fflush(out_);
-    std::string line = "sumbrook-cli: ";
-    line.append(sentence);
+    std::string line = NoticeLine(sentence);
     line += '\n';
     WriteText(err_, line, errIsTerminal_);
 }

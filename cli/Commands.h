@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/ExitCodes.h"
 #include "hash/Digest.h"
+#include "verify/RunExitCode.h"
 
 namespace sumbrook {
 

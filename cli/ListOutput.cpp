@@ -2,8 +2,16 @@
 
 #include "platform/ReplacingFileWriter.h"
 #include "verify/DisplayName.h"
+#include "verify/ListHeaderTime.h"
 
 namespace sumbrook {
+
+LocalDateTime NewListTime(CommandOutput& output) {
+    std::string warning;
+    const LocalDateTime when = ListHeaderTime(warning);
+    if (!warning.empty()) output.Complain(warning);
+    return when;
+}
 
 FileIdentity ListBeingWritten(const std::string& outputPath) {
     return outputPath.empty() ? IdentityOfStandardOutput() : IdentityOf(outputPath);

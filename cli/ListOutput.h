@@ -6,6 +6,7 @@
 
 #include "cli/CommandOutput.h"
 #include "files/SameFile.h"
+#include "platform/LocalClock.h"
 
 namespace sumbrook {
 
@@ -14,6 +15,10 @@ struct WrittenList {
     std::string text;        // the whole list, for `outputPath`
     const char* kind;        // "protocol" or "list", for the messages
 };
+
+// The time the header of a new list names (ListHeaderTime); a warning about
+// SOURCE_DATE_EPOCH goes to standard error.
+LocalDateTime NewListTime(CommandOutput& output);
 
 // The file a list goes to, which its listing leaves out: the file at
 // `outputPath` (where a link there leads) when there is one, else standard

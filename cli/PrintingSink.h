@@ -6,15 +6,10 @@
 #include <string>
 
 #include "cli/CommandOutput.h"
-#include "verify/CheckRun.h"
-#include "verify/DisplayName.h"
+#include "verify/CheckSink.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
-
-// What is said of a link that leads to no file, left out.
-inline std::string LinkLeftOutText(const std::string& error) {
-    return "left out: a link that leads to no file (" + error + ")";
-}
 
 class PrintingSink : public CheckSink {
   public:
@@ -25,10 +20,10 @@ class PrintingSink : public CheckSink {
         output_.Meter().Set(progress.filesDone, progress.bytesDone);
     }
     void FolderNotListed(const std::string& path, const std::string& error) override {
-        output_.Complain(DisplayName(path), "the folder cannot be listed: " + error);
+        output_.Complain(FolderNotListedText(path, error));
     }
     void LinkLeftOut(const std::string& path, const std::string& error) override {
-        output_.Complain(DisplayName(path), LinkLeftOutText(error));
+        output_.Complain(LinkLeftOutText(path, error));
     }
 
   protected:

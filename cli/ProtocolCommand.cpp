@@ -1,6 +1,5 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
 #include "cli/PrintingSink.h"
 #include "files/ChecksumInOrder.h"
@@ -10,6 +9,7 @@
 #include "platform/FullPath.h"
 #include "verify/DisplayName.h"
 #include "verify/ProtocolText.h"
+#include "verify/RunNotices.h"
 
 namespace sumbrook {
 
@@ -38,7 +38,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
         return kExitError;
     }
     for (const BrokenLink& link : list.brokenLinks) {
-        output.Complain(DisplayName(link.path), LinkLeftOutText(link.error));
+        output.Complain(LinkLeftOutText(link.path, link.error));
     }
     // An earlier protocol at the output path is about to be replaced; a
     // protocol written to a file by standard output is being written.
@@ -87,7 +87,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             const PlainFile& file = *listed[index];
             // As in the dialog, the time is taken once the first checksum is known.
             if (!headWritten) {
-                writer.WriteHead(ListHeaderTime(settings.err), directoryText);
+                writer.WriteHead(NewListTime(output), directoryText);
                 headWritten = true;
             }
             if (checksum.status != FileReadStatus::kOk) {
@@ -101,7 +101,7 @@ int WriteDirectoryProtocol(const std::string& directory, const std::string& outp
             output.Meter().FileDone(checksum.size);
         },
         [&output] { output.Meter().Tick(); });
-    if (!headWritten) writer.WriteHead(ListHeaderTime(settings.err), directoryText);
+    if (!headWritten) writer.WriteHead(NewListTime(output), directoryText);
     writer.WriteTail();
 
     const bool written = FinishWrittenList(

@@ -1,11 +1,13 @@
 #include "cli/CommandOutput.h"
 #include "cli/Commands.h"
-#include "cli/ListHeaderTime.h"
 #include "cli/ListOutput.h"
 #include "cli/PrintingSink.h"
 #include "files/ReadFailure.h"
 #include "lists/ListFormat.h"
+#include "lists/SfvWriter.h"
+#include "verify/CheckRun.h"
 #include "verify/DisplayName.h"
+#include "verify/RunNotices.h"
 #include "verify/SfvListMaking.h"
 
 namespace sumbrook {
@@ -26,9 +28,10 @@ class ListPrinter : public PrintingSink {
 
     void Planned(const CheckPlan& plan) override {
         PrintingSink::Planned(plan);
-        header_ =
-            format_.headerLines("sumbrook-cli", settings_.version, ListHeaderTime(settings_.err));
-        for (const std::string& line : header_) Emit(line);
+        when_ = NewListTime(Output());
+        for (const std::string& line : format_.headerLines(kProgram, settings_.version, when_)) {
+            Emit(line);
+        }
     }
     void Row(const CheckRow& row) override {
         if (row.status == VerifyStatus::kOk) {
@@ -40,8 +43,10 @@ class ListPrinter : public PrintingSink {
         }
     }
 
+    static constexpr char kProgram[] = "sumbrook-cli";
     bool Written() const { return written_; }
-    const std::vector<std::string>& Header() const { return header_; }
+    // The time the header names.
+    const LocalDateTime& When() const { return when_; }
 
   private:
     void Emit(const std::string& line) {
@@ -53,7 +58,7 @@ class ListPrinter : public PrintingSink {
     const ListFormatDescriptor& format_;
     bool toStandardOutput_;
     bool written_ = true;
-    std::vector<std::string> header_;
+    LocalDateTime when_;
 };
 
 // A list of `format` of the files of `directory`, their digests of `kind`.
@@ -64,30 +69,30 @@ int WriteDirectoryListOf(const std::string& directory, bool recursive,
     const bool toStandardOutput = outputPath.empty();
     const ListFormatDescriptor& written = DescriptorOf(format);
     ListPrinter printer(output, settings, written, toStandardOutput);
-    CheckOptions options;
-    options.jobs = settings.jobs;
-    options.recursive = recursive;
+    CheckOptions options = RunOptions(settings.jobs, recursive, false);
     options.planBytes = false;
     options.algorithm = kind;
     // An earlier list at the output path is about to be replaced; a list
     // written to a file by standard output is being written.
-    const SfvListOutcome made =
-        MakeList(directory, {ListBeingWritten(outputPath)}, options, printer, format);
+    std::vector<std::string> lines;
+    const CheckOutcome made =
+        MakeList(directory, {ListBeingWritten(outputPath)}, options, printer, format, lines);
     if (made.end == CheckOutcome::End::kRefused) {
-        output.Complain(DisplayName(made.subject), made.error);
-        return kExitError;
+        output.Complain(RefusalText(made));
+        return ExitCodeOf(made);
     }
     std::string listText;
     if (!toStandardOutput) {
-        for (const std::string& line : printer.Header()) {
+        for (const std::string& line :
+             written.headerLines(ListPrinter::kProgram, settings.version, printer.When())) {
             listText.append(line).append(written.lineEnd);
         }
-        for (const std::string& line : made.lines) listText.append(line).append(written.lineEnd);
+        for (const std::string& line : lines) listText.append(line).append(written.lineEnd);
     }
-    const bool finished =
-        FinishWrittenList(output, printer.Written(), {outputPath, listText, "list"}, directory,
-                          made.filesLeftOut, "listed");
-    return finished && made.filesLeftOut == 0 && made.foldersNotListed == 0 ? kExitOk : kExitError;
+    const std::size_t leftOut = made.counts.Count(VerifyStatus::kUnreadable);
+    const bool finished = FinishWrittenList(
+        output, printer.Written(), {outputPath, listText, "list"}, directory, leftOut, "listed");
+    return finished ? ExitCodeOf(made) : kExitError;
 }
 
 }  // namespace

@@ -15,6 +15,13 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
+// The entries listed between two looks at a listing's control.
+constexpr std::size_t kEntriesPerLook = 4096;
+
+// Thrown out of a folder's listing (whose handles have owners) when its
+// control's flag is set, and caught by the walk.
+struct WalkStopped {};
+
 std::string Child(const std::string& relativeFolder, std::string_view name) {
     std::string child = relativeFolder;
     if (!child.empty()) child += '/';
@@ -71,20 +78,41 @@ std::string PathInFolder(const std::string& top, const std::string& relative) {
     return path;
 }
 
-bool WalkFolderTree(const std::string& top, bool recursive, FolderTreeVisitor& visitor) {
+bool WalkFolderTree(const std::string& top, bool recursive, FolderTreeVisitor& visitor,
+                    const ListingControl* control) {
     // Folders still to list: their path and their relative path.
     std::vector<std::pair<std::string, std::string>> pending;
     pending.emplace_back(top, "");
     std::vector<std::string> subfolders;
+    std::size_t entries = 0;
+    std::size_t plainFiles = 0;
+    // Whether the control's flag ends the walk; tells it what was found.
+    const auto stop = [&] {
+        if (control == nullptr) return false;
+        if (control->Cancelled()) return true;
+        if (control->found) control->found(plainFiles);
+        return false;
+    };
     while (!pending.empty()) {
+        if (stop()) return true;
         const std::string path = std::move(pending.back().first);
         const std::string relative = std::move(pending.back().second);
         pending.pop_back();
         subfolders.clear();
-        const std::string error = ForEachFolderEntry(path, [&](const FolderEntry& entry) {
-            if (recursive && entry.subfolder && !entry.hidden) subfolders.emplace_back(entry.name);
-            visitor.Entry(relative, path, entry);
-        });
+        std::string error;
+        try {
+            error = ForEachFolderEntry(path, [&](const FolderEntry& entry) {
+                // A folder of a million entries is left in the middle.
+                if (++entries % kEntriesPerLook == 0 && stop()) throw WalkStopped();
+                if (entry.plainFile) ++plainFiles;
+                if (recursive && entry.subfolder && !entry.hidden) {
+                    subfolders.emplace_back(entry.name);
+                }
+                visitor.Entry(relative, path, entry);
+            });
+        } catch (const WalkStopped&) {
+            return true;
+        }
         visitor.FolderDone(relative, path, error.empty(), error);
         if (!error.empty()) {
             if (relative.empty()) return false;
@@ -97,10 +125,16 @@ bool WalkFolderTree(const std::string& top, bool recursive, FolderTreeVisitor& v
     return true;
 }
 
-PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive) {
+PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive,
+                                 const ListingControl* control) {
     PlainFileTree tree;
     PlainFileCollector collector(tree);
-    if (!WalkFolderTree(top, recursive, collector)) return tree;
+    if (!WalkFolderTree(top, recursive, collector, control)) return tree;
+    if (control != nullptr && control->Cancelled()) {
+        tree.cancelled = true;
+        tree.files.clear();
+        return tree;
+    }
     tree.ok = true;
     const auto byName = [](const PlainFile& a, const PlainFile& b) { return a.name < b.name; };
     // One folder's listing comes sorted already.

@@ -9,6 +9,7 @@
 
 #include "files/FolderEntries.h"
 #include "files/ListPlainFiles.h"
+#include "files/ListingControl.h"
 
 namespace sumbrook {
 
@@ -18,8 +19,9 @@ struct FolderFault {
 };
 
 struct PlainFileTree {
-    bool ok = false;    // false: the top folder could not be listed
-    std::string error;  // why, when not ok
+    bool ok = false;         // false: the top folder could not be listed, or cancelled
+    std::string error;       // why, when not ok and not cancelled
+    bool cancelled = false;  // the control's flag stopped the listing
     // name: the relative path; sorted byte by byte by it, on every system.
     std::vector<PlainFile> files;
     // Folders below the top that could not be listed; their files are not
@@ -31,8 +33,10 @@ struct PlainFileTree {
 };
 
 // The plain files of `top`; with `recursive`, also those of every subfolder
-// that ListSubfolders enters, at any depth.
-PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive);
+// that ListSubfolders enters, at any depth. `control`, when given, is heeded
+// as WalkFolderTree heeds it.
+PlainFileTree ListPlainFilesTree(const std::string& top, bool recursive,
+                                 const ListingControl* control = nullptr);
 
 // What a walk of a tree hands over, folder by folder.
 class FolderTreeVisitor {
@@ -52,8 +56,12 @@ class FolderTreeVisitor {
 // ListSubfolders enters (never through a link, so the walk cannot run in
 // circles or leave the tree), each once, entry by entry. False when `top`
 // itself cannot be listed (its FolderDone tells why); a folder below that
-// cannot be listed is told and the walk goes on past it.
-bool WalkFolderTree(const std::string& top, bool recursive, FolderTreeVisitor& visitor);
+// cannot be listed is told and the walk goes on past it. `control`, when
+// given, is told the plain files found and looked at between two folders
+// and every few thousand entries: once its flag is set the walk ends there
+// (true; the caller asks the flag), the folder being listed not done.
+bool WalkFolderTree(const std::string& top, bool recursive, FolderTreeVisitor& visitor,
+                    const ListingControl* control = nullptr);
 
 // The path of `relative` (with '/' between folders) inside `top`, with the
 // platform's separator.

@@ -23,7 +23,44 @@ struct FindHandleTraits {
     static bool Close(Handle h) { return FindClose(h) != FALSE; }
 };
 
+// A GDI font, deleted with DeleteObject.
+struct FontTraits {
+    using Handle = HFONT;
+    static Handle NullHandle() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return DeleteObject(h) != FALSE; }
+};
+
+// A keyboard accelerator table made with CreateAcceleratorTable.
+struct AcceleratorTraits {
+    using Handle = HACCEL;
+    static Handle NullHandle() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return DestroyAcceleratorTable(h) != FALSE; }
+};
+
+// An open registry key (never one of the predefined roots).
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle NullHandle() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return RegCloseKey(h) == ERROR_SUCCESS; }
+};
+
+// Memory from GlobalAlloc, freed unless handed on (Release), as to the
+// clipboard.
+struct GlobalMemoryTraits {
+    using Handle = HGLOBAL;
+    static Handle NullHandle() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static bool Close(Handle h) { return GlobalFree(h) == nullptr; }
+};
+
 using ScopedFileHandle = ScopedHandle<FileHandleTraits>;
 using ScopedFindHandle = ScopedHandle<FindHandleTraits>;
+using ScopedFont = ScopedHandle<FontTraits>;
+using ScopedAccelerators = ScopedHandle<AcceleratorTraits>;
+using ScopedRegistryKey = ScopedHandle<RegistryKeyTraits>;
+using ScopedGlobalMemory = ScopedHandle<GlobalMemoryTraits>;
 
 }  // namespace sumbrook

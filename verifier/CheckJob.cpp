@@ -1,6 +1,9 @@
 #include "verifier/CheckJob.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
+#include <new>
 #include <utility>
 
 namespace sumbrook {
@@ -9,6 +12,13 @@ class CheckJob::QueueSink final : public CheckSink {
   public:
     explicit QueueSink(CheckJob& job) : job_(job) {}
 
+    void Stepped(CheckStep step, std::size_t done) override {
+        std::unique_lock<std::mutex> lock(job_.mutex_);
+        job_.pending_.stepped = true;
+        job_.pending_.step = step;
+        job_.pending_.stepDone = done;
+        job_.Arrived(lock);
+    }
     void Planned(const CheckPlan& plan) override {
         std::unique_lock<std::mutex> lock(job_.mutex_);
         job_.pending_.planned = true;
@@ -17,7 +27,9 @@ class CheckJob::QueueSink final : public CheckSink {
     }
     void Row(const CheckRow& row) override {
         std::unique_lock<std::mutex> lock(job_.mutex_);
-        job_.pending_.rows.push_back(row);
+        job_.taken_.wait(lock,
+                         [this] { return job_.rows_.size() < kMostQueuedRows || job_.cancel_; });
+        job_.rows_.push_back(row);
         job_.Arrived(lock);
     }
     void Progressed(const CheckProgress& progress) override {
@@ -27,12 +39,25 @@ class CheckJob::QueueSink final : public CheckSink {
         job_.Arrived(lock);
     }
     void FolderNotListed(const std::string& path, const std::string& error) override {
-        std::unique_lock<std::mutex> lock(job_.mutex_);
-        job_.pending_.foldersNotListed.push_back({path, error});
-        job_.Arrived(lock);
+        Note({RunNote::Kind::kFolderNotListed, path, error, 0});
+    }
+    void LinkLeftOut(const std::string& path, const std::string& error) override {
+        Note({RunNote::Kind::kLinkLeftOut, path, error, 0});
+    }
+    void ListNamesItself(std::size_t line) override {
+        Note({RunNote::Kind::kListNamesItself, std::string(), std::string(), line});
+    }
+    void ListFoundAs(const std::string& name) override {
+        Note({RunNote::Kind::kListFoundAs, name, std::string(), 0});
     }
 
   private:
+    void Note(RunNote note) {
+        std::unique_lock<std::mutex> lock(job_.mutex_);
+        job_.pending_.notes.push_back(std::move(note));
+        job_.Arrived(lock);
+    }
+
     CheckJob& job_;
 };
 
@@ -60,23 +85,57 @@ void CheckJob::Arrived(std::unique_lock<std::mutex>& lock) {
     wake_();
 }
 
-CheckBatch CheckJob::Take() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    CheckBatch taken = std::move(pending_);
-    pending_ = CheckBatch();
-    wakePending_ = false;
+void CheckJob::Cancel() {
+    {
+        // Under the lock, so that a worker about to wait for a take sees it.
+        std::lock_guard<std::mutex> lock(mutex_);
+        cancel_ = true;
+    }
+    taken_.notify_all();
+}
+
+CheckBatch CheckJob::Take(std::size_t maxRows) {
+    CheckBatch taken;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const bool finished = pending_.finished;
+        taken = std::move(pending_);
+        pending_ = CheckBatch();
+        const std::size_t count = std::min(maxRows, rows_.size());
+        taken.rows.assign(
+            std::make_move_iterator(rows_.begin()),
+            std::make_move_iterator(rows_.begin() + static_cast<std::ptrdiff_t>(count)));
+        rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(count));
+        taken.moreRows = !rows_.empty();
+        // The end is handed over with the last rows.
+        if (finished && taken.moreRows) {
+            pending_.finished = true;
+            pending_.outcome = std::move(taken.outcome);
+            taken.finished = false;
+            taken.outcome = CheckOutcome();
+        }
+        wakePending_ = false;
+    }
+    taken_.notify_all();
     return taken;
 }
 
 void CheckJob::Work(const Run& run, const CheckOptions& options) {
     QueueSink sink(*this);
     CheckOutcome outcome;
-    try {
-        outcome = run(options, sink);
-    } catch (const std::exception& failure) {
+    const auto failed = [&outcome](const char* why) {
         outcome = CheckOutcome();
         outcome.end = CheckOutcome::End::kRefused;
-        outcome.error = failure.what();
+        outcome.error = why;
+    };
+    try {
+        outcome = run(options, sink);
+    } catch (const std::bad_alloc&) {
+        failed("There is not enough memory for this run; it was stopped.");
+    } catch (const std::exception& failure) {
+        failed(failure.what());
+    } catch (...) {
+        failed("The run failed in an unforeseen way and was stopped.");
     }
     std::unique_lock<std::mutex> lock(mutex_);
     pending_.finished = true;

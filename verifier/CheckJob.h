@@ -1,12 +1,21 @@
 // One run (a check, or the making of a list) on a worker thread of its own.
-// The run's sink queues what it hands over; the window takes the queue whole
-// (`Take`) when `wake` tells it that something is waiting. `wake` runs on
-// the worker, at most once between two takes, and must only post (never
-// send a message, never touch a window). Cancel may be asked from any
-// thread; the destructor cancels and joins, so no thread outlives the job.
+// The run's sink queues what it hands over; the window takes it (`Take`)
+// when `wake` tells it that something is waiting, the rows a slice at a
+// time. The queue holds at most kMostQueuedRows rows: a worker that finds
+// it full waits for a take (or Cancel), so that a run that finds a million
+// rows at once never queues them all. `wake` runs on the worker, at most
+// once between two takes, and must only post (never send a message, never
+// touch a window). Cancel may be asked from any
+// thread and returns at once; the run's end arrives as a batch that is
+// `finished`. The destructor cancels and joins (every step of a run heeds
+// the flag within about 100 ms), so no thread outlives the job. Whatever the
+// run throws ends it as refused, with the reason.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -14,26 +23,38 @@
 #include <thread>
 #include <vector>
 
-#include "verify/CheckRun.h"
+#include "verify/CheckSink.h"
 
 namespace sumbrook {
 
-struct FolderNotListedNote {
-    std::string path;
-    std::string error;
+// What the run said beside its rows (CheckSink's FolderNotListed,
+// LinkLeftOut, ListNamesItself and ListFoundAs).
+struct RunNote {
+    enum class Kind { kFolderNotListed, kLinkLeftOut, kListNamesItself, kListFoundAs };
+    Kind kind = Kind::kFolderNotListed;
+    std::string path;      // the folder, the link, the list's other name
+    std::string error;     // why the folder or the link
+    std::size_t line = 0;  // kListNamesItself
 };
 
 // What arrived since the last take.
 struct CheckBatch {
+    bool stepped = false;  // the latest step before reading, and how far it got
+    CheckStep step = CheckStep::kReadingList;
+    std::size_t stepDone = 0;
     bool planned = false;
     CheckPlan plan;
     std::vector<CheckRow> rows;
+    bool moreRows = false;  // rows wait still: take again
     bool progressed = false;
     CheckProgress progress;
-    std::vector<FolderNotListedNote> foldersNotListed;
-    bool finished = false;  // the run has ended; `outcome` is its end
+    std::vector<RunNote> notes;  // in the order said
+    // The run has ended and every row was taken; `outcome` is its end.
+    bool finished = false;
     CheckOutcome outcome;
 };
+
+inline constexpr std::size_t kMostQueuedRows = 1U << 16;
 
 class CheckJob {
   public:
@@ -47,22 +68,24 @@ class CheckJob {
     CheckJob(const CheckJob&) = delete;
     CheckJob& operator=(const CheckJob&) = delete;
 
-    void Cancel() { cancel_ = true; }
+    void Cancel();
     bool CancelAsked() const { return cancel_; }
-    CheckBatch Take();
-    // Waits for the worker to end.
-    void Join();
+    // What arrived, with at most `maxRows` of the rows waiting.
+    CheckBatch Take(std::size_t maxRows = static_cast<std::size_t>(-1));
 
   private:
     class QueueSink;
     void Work(const Run& run, const CheckOptions& options);
+    void Join();
     void Arrived(std::unique_lock<std::mutex>& lock);
 
     std::function<void()> wake_;
     std::set<std::string> only_;
     std::atomic<bool> cancel_{false};
     std::mutex mutex_;
-    CheckBatch pending_;
+    std::condition_variable taken_;
+    CheckBatch pending_;  // without its rows, which are in `rows_`
+    std::deque<CheckRow> rows_;
     bool wakePending_ = false;
     std::thread worker_;
 };

@@ -4,6 +4,7 @@
 
 #include "platform/SystemErrorText.h"
 #include "platform/WideText.h"
+#include "platform/WinHandles.h"
 
 namespace sumbrook {
 
@@ -44,23 +45,24 @@ LONG SetDefaultValue(HKEY key, const std::wstring& value) {
 }
 
 LONG WriteKey(const std::wstring& path, const std::wstring& value) {
-    HKEY key = nullptr;
-    LONG error = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                 nullptr, &key, nullptr);
+    HKEY opened = nullptr;
+    const LONG error = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
+                                       KEY_SET_VALUE, nullptr, &opened, nullptr);
     if (error != ERROR_SUCCESS) return error;
-    error = SetDefaultValue(key, value);
-    RegCloseKey(key);
-    return error;
+    const ScopedRegistryKey key(opened);
+    return SetDefaultValue(key.Get(), value);
 }
 
 bool HasSubkeysOrValues(const wchar_t* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+        return true;
+    }
+    const ScopedRegistryKey key(opened);
     DWORD subkeys = 0;
     DWORD values = 0;
-    const LONG error = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                                        &values, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
+    const LONG error = RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr,
+                                        nullptr, &values, nullptr, nullptr, nullptr, nullptr);
     return error != ERROR_SUCCESS || subkeys > 0 || values > 0;
 }
 

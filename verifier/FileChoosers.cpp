@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/LateBoundCall.h"
 #include "platform/WideText.h"
 
 namespace sumbrook {
@@ -48,7 +49,8 @@ std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrTitle = L"Open a checksum list";
     request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!GetOpenFileNameW(&request)) return std::string();
+    const auto open = LateBound<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (open == nullptr || !open(&request)) return std::string();
     return Utf8FromWide(buffer.data());
 }
 
@@ -66,22 +68,35 @@ std::string ChooseFileToSave(HWND owner, const std::string& title, const std::st
     request.lpstrTitle = wideTitle.c_str();
     request.lpstrDefExt = wideExtension.c_str();
     request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
-    if (!GetSaveFileNameW(&request)) return std::string();
+    const auto save = LateBound<decltype(GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    if (save == nullptr || !save(&request)) return std::string();
     return Utf8FromWide(buffer.data());
 }
 
 std::string ChooseFolder(HWND owner, const std::string& title) {
+    const auto initialize = LateBound<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    const auto browse =
+        LateBound<decltype(SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    const auto pathOf =
+        LateBound<decltype(SHGetPathFromIDListEx)>(L"shell32.dll", "SHGetPathFromIDListEx");
+    const auto release = LateBound<decltype(CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    if (initialize == nullptr || browse == nullptr || pathOf == nullptr || release == nullptr) {
+        return std::string();
+    }
+    // The folder chooser is a shell dialog: the thread is a COM apartment
+    // from its first use on (a second call leaves it so).
+    initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const std::wstring wideTitle = WideFromUtf8(title);
     BROWSEINFOW request = {};
     request.hwndOwner = owner;
     request.lpszTitle = wideTitle.c_str();
     request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&request);
+    PIDLIST_ABSOLUTE chosen = browse(&request);
     if (chosen == nullptr) return std::string();
     std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
-    const BOOL named = SHGetPathFromIDListEx(chosen, buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), GPFIDL_DEFAULT);
-    CoTaskMemFree(chosen);
+    const BOOL named =
+        pathOf(chosen, buffer.data(), static_cast<DWORD>(buffer.size()), GPFIDL_DEFAULT);
+    release(chosen);
     return named ? Utf8FromWide(buffer.data()) : std::string();
 }
 

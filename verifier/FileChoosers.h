@@ -1,6 +1,7 @@
 // The common dialogs the window asks the user with: a list to open, a file
 // to save to, a folder. Paths in and out are UTF-8; "" when the user
-// cancels. Windows only.
+// cancels. The dialogs' DLLs are loaded at their first use, not at the
+// program's start. Windows only.
 #pragma once
 
 #include <windows.h>

@@ -5,7 +5,8 @@
 // Each file becomes a row: OK with its checksum, or UNREADABLE with the
 // reason (a name an SFV list cannot hold, a file that cannot be read). A
 // cancelled run writes nothing; a failed write ends it as refused, naming
-// the target. Windows only.
+// the target, and so does a target that must not be replaced (read-only,
+// OutputTarget.h), before anything is listed.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "verify/DisplayName.h"
 #include "verify/ReportText.h"
@@ -17,19 +18,49 @@ bool DigestLess(const Digest& a, const Digest& b) {
                                         b.Bytes() + b.Size());
 }
 
-// The detail of the row's report line, where the Expected and Found columns
-// do not already say it.
-std::string DetailText(const CheckRow& row) {
-    const bool checksumsShown = row.status == VerifyStatus::kChanged ||
-                                row.status == VerifyStatus::kNew ||
-                                (row.status == VerifyStatus::kDifferent && !row.sizesCompared);
-    std::string detail;
-    if (!checksumsShown) {
-        const std::string line = ReportLine(row);
-        // The status padded to 12 characters, the name, two blanks, the detail.
-        const std::size_t start = 12 + DisplayName(row.name).size() + 2;
-        if (line.size() > start) detail = line.substr(start);
-    }
+// Where the Expected and Found columns show the checksums the report line
+// gives as its detail.
+bool ChecksumsShown(VerifyStatus status, bool sizesCompared) {
+    return status == VerifyStatus::kChanged || status == VerifyStatus::kNew ||
+           (status == VerifyStatus::kDifferent && !sizesCompared);
+}
+
+// Whether the Detail cell is empty, told without making its text (most
+// rows of a large check are OK or MISSING, and plain).
+bool NoDetail(RowRef row) {
+    if (!row.Plain()) return false;
+    const VerifyStatus status = row.Status();
+    return ChecksumsShown(status, false) || status == VerifyStatus::kOk ||
+           status == VerifyStatus::kMissing || status == VerifyStatus::kEmpty;
+}
+
+}  // namespace
+
+std::string StatusCell(RowRef row) {
+    return VerifyStatusName(row.Status());
+}
+
+std::string NameCell(RowRef row) {
+    return DisplayName(std::string(row.Name()));
+}
+
+std::string ExpectedCell(RowRef row) {
+    return row.HasExpected() ? row.Expected().Text() : std::string();
+}
+
+std::string FoundCell(RowRef row) {
+    return row.HasFound() ? row.Found().Text() : std::string();
+}
+
+std::string SizeCell(RowRef row) {
+    return row.HasSize() ? GroupedNumber(row.Size()) : std::string();
+}
+
+std::string DetailCell(RowRef ref) {
+    if (NoDetail(ref)) return std::string();
+    const CheckRow row = ref.Whole();
+    std::string detail =
+        ChecksumsShown(row.status, row.sizesCompared) ? std::string() : ReportDetail(row);
     if (row.readThroughCache) {
         if (!detail.empty()) detail += "; ";
         detail += "read through the cache (the file system refused uncached reads)";
@@ -37,72 +68,40 @@ std::string DetailText(const CheckRow& row) {
     return detail;
 }
 
-bool HasSize(const CheckRow& row) {
-    return row.hasFound && !row.sizesCompared;
+bool StatusLess(RowRef a, RowRef b) {
+    return a.Status() != b.Status() &&
+           std::strcmp(VerifyStatusName(a.Status()), VerifyStatusName(b.Status())) < 0;
 }
 
-}  // namespace
+bool NameLess(RowRef a, RowRef b) {
+    return a.Name() < b.Name();
+}
 
-const char* RowColumnTitle(RowColumn column) {
-    switch (column) {
-        case RowColumn::kStatus:
-            return "Status";
-        case RowColumn::kName:
-            return "Name";
-        case RowColumn::kExpected:
-            return "Expected";
-        case RowColumn::kFound:
-            return "Found";
-        case RowColumn::kSize:
-            return "Size";
-        case RowColumn::kDetail:
-            return "Detail";
-    }
-    return "";
+bool ExpectedLess(RowRef a, RowRef b) {
+    if (a.HasExpected() != b.HasExpected()) return !a.HasExpected();
+    return a.HasExpected() && DigestLess(a.Expected(), b.Expected());
+}
+
+bool FoundLess(RowRef a, RowRef b) {
+    if (a.HasFound() != b.HasFound()) return !a.HasFound();
+    return a.HasFound() && DigestLess(a.Found(), b.Found());
+}
+
+bool SizeLess(RowRef a, RowRef b) {
+    if (a.HasSize() != b.HasSize()) return !a.HasSize();
+    return a.HasSize() && a.Size() < b.Size();
+}
+
+bool DetailLess(RowRef a, RowRef b) {
+    if (NoDetail(b)) return false;
+    if (NoDetail(a)) return true;
+    return DetailCell(a) < DetailCell(b);
 }
 
 std::string GroupedNumber(std::uint64_t value) {
     std::string digits = std::to_string(value);
     for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
     return digits;
-}
-
-std::string RowCellText(const CheckRow& row, RowColumn column) {
-    switch (column) {
-        case RowColumn::kStatus:
-            return VerifyStatusName(row.status);
-        case RowColumn::kName:
-            return DisplayName(row.name);
-        case RowColumn::kExpected:
-            return row.hasExpected ? row.expected.Text() : std::string();
-        case RowColumn::kFound:
-            return row.hasFound ? row.found.Text() : std::string();
-        case RowColumn::kSize:
-            return HasSize(row) ? GroupedNumber(row.size) : std::string();
-        case RowColumn::kDetail:
-            return DetailText(row);
-    }
-    return std::string();
-}
-
-bool CellLess(const CheckRow& a, const CheckRow& b, RowColumn column) {
-    switch (column) {
-        case RowColumn::kExpected:
-            if (a.hasExpected != b.hasExpected) return !a.hasExpected;
-            return a.hasExpected && DigestLess(a.expected, b.expected);
-        case RowColumn::kFound:
-            if (a.hasFound != b.hasFound) return !a.hasFound;
-            return a.hasFound && DigestLess(a.found, b.found);
-        case RowColumn::kSize:
-            if (HasSize(a) != HasSize(b)) return !HasSize(a);
-            return HasSize(a) && a.size < b.size;
-        case RowColumn::kName:
-            return a.name < b.name;
-        case RowColumn::kStatus:
-        case RowColumn::kDetail:
-            break;
-    }
-    return RowCellText(a, column) < RowCellText(b, column);
 }
 
 }  // namespace sumbrook

@@ -1,34 +1,62 @@
-// The cells of a row as the window's list view shows them, and the order the
-// columns sort in.
+// The columns of the window's list of rows, in one table: each with its
+// title, width and alignment, the text of a row's cell and the order of two
+// rows by it. The list view shows them in the table's order; a new column is
+// one more entry.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
-#include "verify/CheckRow.h"
+#include "verifier/RowStore.h"
 
 namespace sumbrook {
 
-enum class RowColumn { kStatus, kName, kExpected, kFound, kSize, kDetail };
-inline constexpr int kRowColumnCount = 6;
-
-// "Status", "Name", "Expected", "Found", "Size", "Detail".
-const char* RowColumnTitle(RowColumn column);
-
-// UTF-8. Status: the status word; Name: as the report shows it (control
-// characters as \xNN); Expected, Found: eight hex digits where there is a
-// checksum; Size: the bytes read, in groups of three ("1,048,576"); Detail:
+// The cells, UTF-8. Status: the status word; Name: as the report shows it
+// (control characters as \xNN); Expected, Found: the checksum where there
+// is one; Size: the bytes read, in groups of three ("1,048,576"); Detail:
 // what the report line says after the name where the columns before do not
-// say it (the reason a file could not be read or listed, the lines that name
-// a duplicate, the files a protocol line fits, the sizes of copies that
-// differ), and a file read through the cache against the run's wish.
-std::string RowCellText(const CheckRow& row, RowColumn column);
+// say it (ReportDetail: the reason a file could not be read or listed, the
+// lines that name a duplicate, the files a protocol line fits, the sizes of
+// copies that differ), and a file read through the cache against the run's
+// wish.
+std::string StatusCell(RowRef row);
+std::string NameCell(RowRef row);
+std::string ExpectedCell(RowRef row);
+std::string FoundCell(RowRef row);
+std::string SizeCell(RowRef row);
+std::string DetailCell(RowRef row);
+
+// Strict weak orders of two rows: statuses by their words, names byte by
+// byte, checksums and sizes by value (rows without one first), details by
+// their text.
+bool StatusLess(RowRef a, RowRef b);
+bool NameLess(RowRef a, RowRef b);
+bool ExpectedLess(RowRef a, RowRef b);
+bool FoundLess(RowRef a, RowRef b);
+bool SizeLess(RowRef a, RowRef b);
+bool DetailLess(RowRef a, RowRef b);
+
+struct RowColumn {
+    const char* title;
+    int width;  // pixels at 96 dots per inch
+    bool alignRight;
+    std::string (*cell)(RowRef row);
+    bool (*less)(RowRef a, RowRef b);
+};
+
+inline constexpr RowColumn kRowColumns[] = {
+    {"Status", 90, false, StatusCell, StatusLess},
+    {"Name", 300, false, NameCell, NameLess},
+    {"Expected", 75, false, ExpectedCell, ExpectedLess},
+    {"Found", 75, false, FoundCell, FoundLess},
+    {"Size", 90, true, SizeCell, SizeLess},
+    {"Detail", 260, false, DetailCell, DetailLess},
+};
+inline constexpr std::size_t kRowColumnCount = std::size(kRowColumns);
 
 // "1,048,576".
 std::string GroupedNumber(std::uint64_t value);
-
-// Strict weak order of two rows by one column: checksums and sizes by value
-// (rows without one first), the other columns by their text.
-bool CellLess(const CheckRow& a, const CheckRow& b, RowColumn column);
 
 }  // namespace sumbrook

@@ -9,14 +9,20 @@ namespace {
 
 constexpr std::uint64_t kWindowMs = 3000;
 constexpr std::uint64_t kLeastSpanMs = 300;
+constexpr std::uint64_t kLeastEstimateMs = 5000;
 
 }  // namespace
 
 void ThroughputMeter::Reset() {
     samples_.clear();
+    started_ = false;
 }
 
 void ThroughputMeter::Sample(std::uint64_t milliseconds, std::uint64_t bytesDone) {
+    if (!started_) {
+        started_ = true;
+        first_ = {milliseconds, bytesDone};
+    }
     samples_.emplace_back(milliseconds, bytesDone);
     // Keep one sample older than the window, so the span covers it whole.
     while (samples_.size() > 2 && milliseconds - samples_[1].first >= kWindowMs) {
@@ -34,10 +40,13 @@ double ThroughputMeter::BytesPerSecond() const {
 }
 
 double ThroughputMeter::SecondsLeft(std::uint64_t totalBytes) const {
-    const double speed = BytesPerSecond();
-    if (speed <= 0.0 || samples_.empty()) return -1.0;
-    const std::uint64_t done = samples_.back().second;
+    if (samples_.empty()) return -1.0;
+    const auto& [lastMs, done] = samples_.back();
+    const std::uint64_t span = lastMs - first_.first;
+    if (span < kLeastEstimateMs || done <= first_.second || done < totalBytes / 100) return -1.0;
     if (done >= totalBytes) return 0.0;
+    const double speed =
+        static_cast<double>(done - first_.second) * 1000.0 / static_cast<double>(span);
     return static_cast<double>(totalBytes - done) / speed;
 }
 

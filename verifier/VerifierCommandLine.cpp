@@ -18,10 +18,26 @@ std::string AsciiLower(const std::string& text) {
     return lower;
 }
 
-ParsedVerifierCommandLine Refused(std::string error) {
-    ParsedVerifierCommandLine parsed;
-    parsed.error = std::move(error);
-    return parsed;
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// "/x", "/close": a slash and letters only. "/tmp/a.sfv" is a path.
+bool LooksLikeOption(const std::string& argument) {
+    if (argument.size() < 2 || argument[0] != '/') return false;
+    for (std::size_t i = 1; i < argument.size(); ++i) {
+        if (!IsLetter(argument[i])) return false;
+    }
+    return true;
+}
+
+bool AsksForHelp(const std::string& argument) {
+    const std::string lower = AsciiLower(argument);
+    return lower == "/?" || lower == "/help" || lower == "-h" || lower == "-?" || lower == "--help";
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
 }
 
 }  // namespace
@@ -29,16 +45,32 @@ ParsedVerifierCommandLine Refused(std::string error) {
 ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string>& arguments) {
     ParsedVerifierCommandLine parsed;
     VerifierRequest& request = parsed.request;
+    const auto refuse = [&parsed](std::string error) {
+        parsed.error = std::move(error);
+        return parsed;
+    };
     bool folderGiven = false;
     bool newGiven = false;
+    // /close first, so that a fault further on is still told as it asks.
+    for (const std::string& argument : arguments) {
+        if (AsciiLower(argument) == "/close") request.closeWhenDone = true;
+    }
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument.empty() || argument[0] != '/') {
-            if (!request.list.empty()) {
-                return Refused("two lists given: \"" + request.list + "\" and \"" + argument +
-                               "\"");
+        if (AsksForHelp(argument)) {
+            request = VerifierRequest();
+            request.start = VerifierRequest::Start::kHelp;
+            parsed.ok = true;
+            return parsed;
+        }
+        if (!LooksLikeOption(argument)) {
+            if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
+                return refuse("unknown option " + argument + " (options start with /)");
             }
-            if (argument.empty()) return Refused("an empty list name");
+            if (!request.list.empty()) {
+                return refuse("two lists given: \"" + request.list + "\" and \"" + argument + "\"");
+            }
+            if (argument.empty()) return refuse("an empty list name");
             request.list = argument;
             continue;
         }
@@ -52,37 +84,72 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
         } else if (option == "/folder" || option == "/report" || option == "/new" ||
                    option == "/save") {
             if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
-                return Refused(argument + " needs a value after it");
+                return refuse(argument + " needs a value after it");
             }
             const std::string& value = arguments[++i];
-            if (option == "/report") {
-                request.report = value;
-            } else if (option == "/save") {
-                request.saveAs = value;
-            } else {
-                if (folderGiven || newGiven) return Refused("more than one folder given");
+            std::string& slot = option == "/report" ? request.report
+                                : option == "/save" ? request.saveAs
+                                                    : request.folder;
+            if (option == "/folder" || option == "/new") {
+                if (folderGiven || newGiven) return refuse("more than one folder given");
                 (option == "/new" ? newGiven : folderGiven) = true;
-                request.folder = value;
+            } else if (!slot.empty()) {
+                std::string twice = argument;
+                twice.append(" given twice: \"").append(slot).append("\" and \"").append(value);
+                return refuse(twice + "\"");
             }
+            slot = value;
         } else {
-            return Refused("unknown option " + argument);
+            return refuse("unknown option " + argument);
         }
     }
     if (newGiven) {
         if (!request.list.empty() || !request.report.empty() || request.uncached) {
-            return Refused("/new takes a folder, /r, /save and /close only");
+            return refuse("/new takes a folder, /r, /save and /close only");
         }
         request.start = VerifierRequest::Start::kNewList;
     } else if (!request.saveAs.empty()) {
-        return Refused("/save is for /new");
+        return refuse("/save is for /new");
     } else if (!request.list.empty()) {
         request.start = VerifierRequest::Start::kCheck;
     } else if (folderGiven || !request.report.empty() || request.closeWhenDone ||
                request.recursive || request.uncached) {
-        return Refused("no list given");
+        return refuse("no list given");
     }
     parsed.ok = true;
     return parsed;
+}
+
+std::vector<std::string> SplitVerifierCommandLine(const std::string& commandLine) {
+    std::vector<std::string> arguments;
+    std::size_t at = 0;
+    while (true) {
+        while (at < commandLine.size() && IsBlank(commandLine[at])) ++at;
+        if (at == commandLine.size()) break;
+        std::string argument;
+        bool quoted = false;
+        for (; at < commandLine.size() && (quoted || !IsBlank(commandLine[at])); ++at) {
+            if (commandLine[at] == '"') {
+                quoted = !quoted;
+            } else {
+                argument += commandLine[at];
+            }
+        }
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+std::string UnquotedPath(const std::string& typed) {
+    std::size_t first = 0;
+    std::size_t end = typed.size();
+    while (first < end && IsBlank(typed[first])) ++first;
+    while (end > first && IsBlank(typed[end - 1])) --end;
+    if (end - first >= 2 && typed[first] == '"' && typed[end - 1] == '"') {
+        ++first;
+        --end;
+    }
+    return typed.substr(first, end - first);
 }
 
 }  // namespace sumbrook

@@ -2,9 +2,11 @@
 // Explorer verbs and scripts:
 //   SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/report FILE] [/close]
 //   SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/close]
+//   SumbrookVerify.exe /?   (also /help, -h, --help: the usage)
 // (/new without /save asks where the list goes, as "New list..." does.)
-// Options are case-insensitive; a value follows its option as the next
-// argument.
+// Options are a '/' and letters, in any case; a value follows its option as
+// the next argument. Any other argument is a path, also one that starts
+// with '/' ("/home/u/a.sfv" under Wine).
 #pragma once
 
 #include <string>
@@ -17,6 +19,7 @@ struct VerifierRequest {
         kNothing,  // no list: the window waits for one
         kCheck,    // check `list` at once
         kNewList,  // "New list..." for `folder`
+        kHelp,     // show the usage and end
     };
     Start start = Start::kNothing;
     std::string list;
@@ -31,14 +34,28 @@ struct VerifierRequest {
 
 struct ParsedVerifierCommandLine {
     bool ok = false;
+    // When not ok, what was read before the fault (so that /close and
+    // /report can still be honoured) and what is wrong, for the user.
     VerifierRequest request;
-    std::string error;  // when not ok: what is wrong, for the user
+    std::string error;
 };
 
 // `arguments` without the program's own name, UTF-8.
 ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string>& arguments);
 
-// The two forms above, for a message.
+// The arguments of a whole command line (UTF-8), the program's name first.
+// Blanks and tabs separate arguments outside double quotes; a quote starts
+// or ends a quoted part and is dropped. A backslash is always itself, also
+// before a quote, since no path holds a quote: "Z:\dir\" is Z:\dir\ and
+// ends there, where the C runtime's rule would take \" for a quote and run
+// on into the next arguments.
+std::vector<std::string> SplitVerifierCommandLine(const std::string& commandLine);
+
+// A path as the user typed or pasted it: blanks around it dropped, and the
+// double quotes around it that "Copy as path" adds.
+std::string UnquotedPath(const std::string& typed);
+
+// The forms above, for a message.
 extern const char kVerifierUsage[];
 
 }  // namespace sumbrook

@@ -24,6 +24,7 @@ inline constexpr int ID_PROBLEMS_ONLY = 111;
 inline constexpr int ID_ROWS = 112;
 inline constexpr int ID_PROGRESS = 113;
 inline constexpr int ID_STATUS_LINE = 114;
+inline constexpr int ID_NOTICES = 115;
 inline constexpr int ID_SELECT_ALL = 120;
 inline constexpr int ID_EXIT = 121;
 inline constexpr int ID_ADD_EXPLORER_VERBS = 122;
@@ -39,5 +40,8 @@ inline constexpr UINT WM_VERIFIER_RUNNING = WM_APP + 3;
 inline constexpr UINT WM_VERIFIER_START = WM_APP + 4;
 // The window's keyboard accelerators, for the message loop.
 inline constexpr UINT WM_VERIFIER_ACCELERATORS = WM_APP + 5;
+// Posted to itself: a long piece of work on this thread (a sort, the text
+// of Copy or Save report) goes on with its next slice.
+inline constexpr UINT WM_VERIFIER_CONTINUE = WM_APP + 6;
 
 }  // namespace sumbrook

@@ -30,13 +30,13 @@ HMENU CreateVerifyWindowMenu() {
     return bar;
 }
 
-HACCEL CreateVerifyWindowAccelerators() {
+ScopedAccelerators CreateVerifyWindowAccelerators() {
     ACCEL keys[] = {
         {FVIRTKEY | FCONTROL, 'O', ID_OPEN_LIST}, {FVIRTKEY | FCONTROL, 'S', ID_SAVE_REPORT},
         {FVIRTKEY | FCONTROL, 'C', ID_COPY},      {FVIRTKEY | FCONTROL, 'A', ID_SELECT_ALL},
-        {FVIRTKEY, VK_F5, ID_CHECK_AGAIN},
+        {FVIRTKEY, VK_F5, ID_CHECK_AGAIN},        {FVIRTKEY, VK_ESCAPE, ID_CANCEL_RUN},
     };
-    return CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
+    return ScopedAccelerators(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
 }
 
 }  // namespace sumbrook

@@ -1,17 +1,18 @@
 // The verification window's menu bar (File, Edit, Check) and its keys:
 // Ctrl+O open, Ctrl+S save the report, Ctrl+C copy, Ctrl+A select all, F5
-// check again (Enter and Esc come through the dialog keys as IDOK and
-// IDCANCEL). Windows only.
+// check again, Esc cancel wherever the focus is (Enter comes through the
+// dialog keys as IDOK). Windows only.
 #pragma once
 
 #include <windows.h>
+
+#include "platform/WinHandles.h"
 
 namespace sumbrook {
 
 // Owned by the window it is set on.
 HMENU CreateVerifyWindowMenu();
 
-// Destroyed with DestroyAcceleratorTable by its owner.
-HACCEL CreateVerifyWindowAccelerators();
+ScopedAccelerators CreateVerifyWindowAccelerators();
 
 }  // namespace sumbrook

@@ -30,6 +30,7 @@
 #include "verify/ProtocolText.h"
 #include "verify/ReportText.h"
 #include "verify/RowReading.h"
+#include "verify/RunSteps.h"
 #include "verify/SfvCheck.h"
 #include "verify/SfvFolders.h"
 
@@ -54,6 +55,16 @@ CheckOutcome NamesOnlyItself(CheckKind kind, const std::string& listPath) {
     return outcome;
 }
 
+CheckOutcome Cancelled(CheckKind kind) {
+    CheckOutcome outcome;
+    outcome.kind = kind;
+    outcome.end = CheckOutcome::End::kCancelled;
+    return outcome;
+}
+
+// The rows planned between two looks at the cancel flag.
+constexpr std::size_t kRowsPerLook = 1U << 14;
+
 void Read(RowReading& reading, const PlainFile& file) {
     reading.toRead.push_back({file.path, file.alternatePath});
     reading.bytes += file.size;
@@ -68,14 +79,16 @@ bool NamesFile(const std::string& folder, std::string_view listed, const std::st
 
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
                                    const std::string& directory, const CheckOptions& options,
-                                   CheckSink& sink) {
+                                   CheckSink& sink, RunSteps& steps) {
     const std::string checked =
         directory.empty() ? Utf8OfProtocolText(protocol.directoryText) : directory;
     if (checked.empty()) {
         return Refused(CheckKind::kProtocol, listPath,
                        "the protocol names no directory; give one after the protocol");
     }
+    steps.Start(CheckStep::kListingFolders);
     PlainFileList list = ListPlainFiles(checked);
+    if (steps.Cancelled()) return Cancelled(CheckKind::kProtocol);
     if (!list.ok) {
         return Refused(CheckKind::kProtocol, checked,
                        list.error + (directory.empty() ? " (the directory named in the protocol;"
@@ -93,10 +106,14 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
         std::string name;
         names.push_back(ProtocolTextOf(file.name, name) ? name : std::string(1, '\0') + file.name);
     }
+    steps.Start(CheckStep::kPlanning);
     std::vector<PlannedRow> rows;
     DigestStore digests;
     bool namedItself = false;
     for (const VerifyRow& planned : PlanVerification(protocol.entries, names, kNamesFoldCase)) {
+        if (rows.size() % kRowsPerLook == 0 && !steps.Went(rows.size())) {
+            return Cancelled(CheckKind::kProtocol);
+        }
         if (options.ignoreMissing && planned.kind == VerifyRow::Kind::kUnlisted) continue;
         PlannedRow row;
         const ProtocolEntry* entry =
@@ -137,6 +154,7 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     }
     CheckOutcome outcome;
     outcome.kind = CheckKind::kProtocol;
+    outcome.folder = checked;
     const FileIdentity protocolFile = IdentityOf(listPath);
     return ReadRows(std::move(rows), digests, options, sink, std::move(outcome), std::string(),
                     &protocolFile);
@@ -262,26 +280,33 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
 
 CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                               const std::string& directory, const CheckOptions& options,
-                              CheckSink& sink) {
+                              CheckSink& sink, RunSteps& steps) {
     std::vector<ListEntry>& entries = list.entries;
     const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
     // The rows take their names from `entries` and the plan, which both
     // last until the reading is done. On POSIX a '\\' names a folder unless
     // a file of the name as listed is there.
-    SfvPlan plan = PlanSfvVerification(entries, list.names, DescriptorOf(list.format).controlBytes,
-                                       [&checked](std::string_view name) {
-                                           std::uint64_t bytes = 0;
-                                           return QueryFileSize(
-                                               PathInFolder(checked, std::string(name)), bytes);
-                                       });
+    steps.Start(CheckStep::kPlanning);
+    SfvPlan plan = PlanSfvVerification(
+        entries, list.names, DescriptorOf(list.format).controlBytes,
+        [&checked](std::string_view name) {
+            std::uint64_t bytes = 0;
+            return QueryFileSize(PathInFolder(checked, std::string(name)), bytes);
+        },
+        options.cancel);
+    if (plan.cancelled) return Cancelled(CheckKind::kSfv);
     if (!plan.ok) {
         return Refused(CheckKind::kSfv, listPath, LineFault(plan.line, plan.error));
     }
+    steps.Start(CheckStep::kListingFolders);
+    const ListingControl listing = steps.Listing();
     SfvFolders folders = ListSfvFolders(plan, entries, checked, listPath, options.recursive,
-                                        kNamesFoldCase, options.planBytes);
+                                        kNamesFoldCase, options.planBytes, &listing);
+    if (folders.cancelled) return Cancelled(CheckKind::kSfv);
     if (!folders.ok) return Refused(CheckKind::kSfv, checked, folders.error);
     CheckOutcome outcome;
     outcome.kind = CheckKind::kSfv;
+    outcome.folder = checked;
     if (list.clearSigned) outcome.notes.emplace_back("the list's signature was not checked");
     if (list.HasUnsettledKinds()) {
         bool cancelled = false;
@@ -305,10 +330,12 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
 
     // NEW files are read for the kind of the first listed digest.
     const DigestKind unlistedKind = entries.front().kind;
+    steps.Start(CheckStep::kPlanning);
     std::vector<PlannedRow> rows;
     rows.reserve(plan.rows.size());
     bool namedItself = false;
     for (std::size_t index = 0; index < plan.rows.size(); ++index) {
+        if (index % kRowsPerLook == 0 && !steps.Went(index)) return Cancelled(CheckKind::kSfv);
         const SfvRow& planned = plan.rows[index];
         if (planned.kind == SfvRow::Kind::kJoined) continue;
         const std::string_view path = SfvRowPath(planned, entries, plan);
@@ -378,12 +405,24 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
 
 }  // namespace
 
+CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached) {
+    CheckOptions options;
+    options.jobs = jobs == 0 ? DefaultJobCount() : jobs;
+    options.recursive = recursive;
+    options.uncached = uncached;
+    return options;
+}
+
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink) {
     // A device would be opened and waited on; a folder is no list either.
     const std::string notAList = WhyNotAList(listPath);
     if (!notAList.empty()) return Refused(CheckKind::kSfv, listPath, notAList);
-    ChecksumListFile list = ReadChecksumListFile(listPath, options.algorithm);
+    RunSteps steps(options, sink);
+    steps.Start(CheckStep::kReadingList);
+    ChecksumListFile list = ReadChecksumListFile(
+        listPath, options.algorithm, [&steps](std::size_t lines) { return steps.Went(lines); });
+    if (list.cancelled) return Cancelled(CheckKind::kSfv);
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
     if (!list.ok) return Refused(kind, listPath, list.error);
@@ -393,20 +432,27 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
         return outcome;
     }
     if (kind == CheckKind::kSfv) {
-        return VerifyAgainstSfv(listPath, list.list, directory, options, sink);
+        return VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
     }
     if (options.recursive) {
         return Refused(kind, listPath,
-                       "a protocol lists the files of one directory; --recursive is for SFV lists");
+                       std::string("a protocol lists the files of one directory; ") +
+                           options.recursiveName + " is for SFV lists");
     }
-    return VerifyAgainstProtocol(listPath, list.protocol, directory, options, sink);
+    return VerifyAgainstProtocol(listPath, list.protocol, directory, options, sink, steps);
 }
 
 CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                          const CheckOptions& options, CheckSink& sink) {
-    PlainFileTree sourceTree = ListPlainFilesTree(source, options.recursive);
+    RunSteps steps(options, sink);
+    steps.Start(CheckStep::kListingFolders);
+    const ListingControl listing = steps.Listing();
+    PlainFileTree sourceTree = ListPlainFilesTree(source, options.recursive, &listing);
+    if (sourceTree.cancelled) return Cancelled(CheckKind::kCopy);
     if (!sourceTree.ok) return Refused(CheckKind::kCopy, source, sourceTree.error);
-    PlainFileTree copyTree = ListPlainFilesTree(copy, options.recursive);
+    const ListingControl more = steps.Listing(sourceTree.files.size());
+    PlainFileTree copyTree = ListPlainFilesTree(copy, options.recursive, &more);
+    if (copyTree.cancelled) return Cancelled(CheckKind::kCopy);
     if (!copyTree.ok) return Refused(CheckKind::kCopy, copy, copyTree.error);
     if (options.planBytes) {
         QueryMissingSizes(sourceTree.files, options.jobs);
@@ -414,6 +460,7 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
     }
     CheckOutcome outcome;
     outcome.kind = CheckKind::kCopy;
+    outcome.folder = copy;
     for (const PlainFileTree* tree : {&sourceTree, &copyTree}) {
         for (const FolderFault& fault : tree->faults) {
             sink.FolderNotListed(fault.path, fault.error);
@@ -423,8 +470,12 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
     }
     const std::vector<PlainFile>& sources = sourceTree.files;
     const std::vector<PlainFile>& copies = copyTree.files;
+    steps.Start(CheckStep::kPlanning);
     std::vector<PlannedRow> rows;
     for (const CopyRow& planned : PlanCopyComparison(sources, copies, kNamesFoldCase)) {
+        if (rows.size() % kRowsPerLook == 0 && !steps.Went(rows.size())) {
+            return Cancelled(CheckKind::kCopy);
+        }
         PlannedRow row;
         switch (planned.kind) {
             case CopyRow::Kind::kSourceOnly:

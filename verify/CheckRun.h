@@ -4,120 +4,16 @@
 // the rows their own way.
 #pragma once
 
-#include <atomic>
-#include <cstddef>
-#include <cstdint>
-#include <optional>
-#include <set>
 #include <string>
-#include <vector>
 
-#include "hash/Digest.h"
-#include "verify/CheckRow.h"
+#include "verify/CheckSink.h"
 
 namespace sumbrook {
 
-// Known before the first file is read.
-struct CheckPlan {
-    std::size_t files = 0;    // files to read
-    std::uint64_t bytes = 0;  // their bytes, by their sizes when listed
-    std::size_t rows = 0;     // rows the report will have
-};
-
-struct CheckProgress {
-    std::size_t filesDone = 0;
-    std::uint64_t bytesDone = 0;  // including the bytes read so far of files being read
-};
-
-// Called on the thread that runs the check, never two calls at once. An
-// exception from any call ends the run: reading stops, every thread is
-// joined, and the exception leaves the run.
-class CheckSink {
-  public:
-    virtual ~CheckSink() = default;
-    virtual void Planned(const CheckPlan& plan) { (void)plan; }
-    // Each row in report order, as soon as it and every row before it is
-    // known.
-    virtual void Row(const CheckRow& row) = 0;
-    // While files are read: about ten times a second, and sooner when
-    // another sixteenth of the planned bytes has been read (so at most about
-    // 16 more times in a whole run).
-    virtual void Progressed(const CheckProgress& progress) { (void)progress; }
-    // A folder below the one checked that could not be listed; its files
-    // are not in the report.
-    virtual void FolderNotListed(const std::string& path, const std::string& error) {
-        (void)path;
-        (void)error;
-    }
-    // A link among the files listed that leads to no file (POSIX); it is
-    // not in the report, nor in a list made.
-    virtual void LinkLeftOut(const std::string& path, const std::string& error) {
-        (void)path;
-        (void)error;
-    }
-    // The list checked names itself on `line` (the first, when on more):
-    // that line is not checked (the list could never match it), and no row
-    // is reported for it.
-    virtual void ListNamesItself(std::size_t line) { (void)line; }
-    // A file that is the list itself by identity (a link to it, another
-    // name of it, the list reached by another path), reached as `name`
-    // (relative to the folder checked): it is not read and has no row.
-    virtual void ListFoundAs(const std::string& name) { (void)name; }
-};
-
-struct CheckOptions {
-    unsigned jobs = 1;       // files read at once (at least one)
-    bool recursive = false;  // SFV lists and copies: the whole tree
-    bool uncached = false;   // read past the system's cache
-    // Set from any thread to stop: reading stops within about 100 ms, every
-    // thread is joined, rows already delivered stand, and the run ends as
-    // cancelled. Null: never cancelled.
-    const std::atomic<bool>* cancel = nullptr;
-    // When set: only the rows of these names (CheckRow::name) are read and
-    // reported ("check the failed files again").
-    const std::set<std::string>* only = nullptr;
-    // CheckPlan::bytes counts every file: sizes that the listing did not
-    // tell (a POSIX listing tells none) are asked before reading starts.
-    // False: only the listing's sizes count, sparing a question per file
-    // (the command line, which shows no bytes to come).
-    bool planBytes = true;
-    // The algorithm asked for (the command line's --algorithm). A list: the
-    // kind of every digest it holds, over what its lines and name say (none:
-    // as they say). A copy and its source, and the files of a list being
-    // made: the digest read of them (none: CRC-32). A list's unlisted files
-    // are read for the kind of its first digest.
-    std::optional<DigestKind> algorithm;
-    // A list's files that are not there are left out of the report (no row
-    // is MISSING) and no unlisted file is looked for (no row is NEW or
-    // EMPTY): a list of many downloads checked beside the few that were
-    // downloaded. A run of no other row checked nothing (a caller says so).
-    bool ignoreMissing = false;
-};
-
-struct CheckOutcome {
-    enum class End {
-        kDone,       // every row delivered
-        kCancelled,  // the cancel flag stopped it; the rows delivered stand
-        kRefused,    // nothing was checked: see subject and error
-    };
-    End end = End::kDone;
-    // Which kind of check it was (known once the list is read; kCopy for
-    // CompareCopy), so that a caller can sum it up (SummaryLine).
-    CheckKind kind = CheckKind::kSfv;
-    // kRefused: what was refused (the list's path or a folder, as given) and
-    // why ("line 7: ...", "No such file or directory", "the protocol names no
-    // directory; ...").
-    std::string subject;
-    std::string error;
-    // kRefused: `error` goes on from `subject` as one sentence ("LIST names
-    // no files; nothing was checked") rather than after it as its reason.
-    bool errorFollowsSubject = false;
-    StatusCounts counts;  // of the rows delivered
-    std::size_t foldersNotListed = 0;
-    // What a summary says beside the counts, each a clause ("the list's
-    // signature was not checked", which kind a list's digests were taken for).
-    std::vector<std::string> notes;
-};
+// The options of a run as a front end asks for it: `jobs` files read at once
+// (0: DefaultJobCount(), one per core), the whole tree or not, past the
+// system's cache or not; the rest as CheckOptions has them.
+CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached);
 
 // Checks `directory` against the list at `listPath`: the dialog's protocol
 // (known by its first line; an empty `directory` means the one it names;

@@ -1,5 +1,6 @@
 #include "verify/ChecksumListFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,7 +22,8 @@ constexpr std::size_t kBlockSize = 1U << 16;
 
 }  // namespace
 
-ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<DigestKind> forced) {
+ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<DigestKind> forced,
+                                      const std::function<bool(std::size_t linesRead)>& goOn) {
     ChecksumListFile result;
     const ScopedStdioFile file = OpenStdioFile(path, "rb");
     if (!file.IsValid()) {
@@ -59,7 +61,15 @@ ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<Dig
     } else {
         text.erase(0, utf8Mark);
     }
+    std::size_t lines = 0;
     while (!refused && got > 0 && text.size() <= kLargestProtocol) {
+        if (goOn) {
+            lines += static_cast<std::size_t>(std::count(block.data(), block.data() + got, '\n'));
+            if (!goOn(lines)) {
+                result.cancelled = true;
+                return result;
+            }
+        }
         got = std::fread(block.data(), 1, block.size(), file.Get());
         const std::string_view piece = textOf(std::string_view(block.data(), got));
         if (result.kind == ChecksumListFile::Kind::kProtocol) {

@@ -5,6 +5,8 @@
 // costs no more memory than its entries.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@ struct ChecksumListFile {
     enum class Kind { kProtocol, kSfv };
     Kind kind = Kind::kSfv;
     bool ok = false;
+    bool cancelled = false;  // not ok: `goOn` stopped the reading
     // When not ok: "line N: <reason>" for a refused line, else the system's
     // reason ("No such file or directory", "Is a directory"...).
     std::string error;
@@ -30,8 +33,11 @@ struct ChecksumListFile {
 // The list at `path`, its digests all of the kind `forced` when given (the
 // command line's --algorithm), else as ListReader chooses them. A line
 // longer than kMaxListLineLength is refused as soon as that many bytes of it
-// have been read; a protocol larger than 256 MiB is refused.
+// have been read; a protocol larger than 256 MiB is refused. `goOn`, when
+// given, is called after each block read with the lines read so far; false
+// stops the reading.
 ChecksumListFile ReadChecksumListFile(const std::string& path,
-                                      std::optional<DigestKind> forced = std::nullopt);
+                                      std::optional<DigestKind> forced = std::nullopt,
+                                      const std::function<bool(std::size_t linesRead)>& goOn = {});
 
 }  // namespace sumbrook

@@ -25,7 +25,34 @@ std::string AmbiguityText(const CheckRow& row) {
     return text;
 }
 
-std::string DetailOf(const CheckRow& row) {
+template <std::size_t N>
+std::string CountsText(const std::array<VerifyStatus, N>& shown, const StatusCounts& counts) {
+    std::string line;
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i > 0) line += ", ";
+        line += std::to_string(counts.Count(shown[i])) + " " + VerifyStatusName(shown[i]);
+    }
+    return line;
+}
+
+}  // namespace
+
+std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {
+    std::string line = VerifyStatusName(status);
+    line.resize(12, ' ');
+    line.append(name);
+    if (!detail.empty()) {
+        line += "  ";
+        line.append(detail);
+    }
+    return line;
+}
+
+std::string ReportLine(const CheckRow& row) {
+    return VerifyLine(row.status, DisplayName(row.name), ReportDetail(row));
+}
+
+std::string ReportDetail(const CheckRow& row) {
     switch (row.status) {
         case VerifyStatus::kChanged:
             return row.expected.Text() + " -> " + row.found.Text();
@@ -53,33 +80,6 @@ std::string DetailOf(const CheckRow& row) {
             break;
     }
     return {};
-}
-
-template <std::size_t N>
-std::string CountsText(const std::array<VerifyStatus, N>& shown, const StatusCounts& counts) {
-    std::string line;
-    for (std::size_t i = 0; i < N; ++i) {
-        if (i > 0) line += ", ";
-        line += std::to_string(counts.Count(shown[i])) + " " + VerifyStatusName(shown[i]);
-    }
-    return line;
-}
-
-}  // namespace
-
-std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {
-    std::string line = VerifyStatusName(status);
-    line.resize(12, ' ');
-    line.append(name);
-    if (!detail.empty()) {
-        line += "  ";
-        line.append(detail);
-    }
-    return line;
-}
-
-std::string ReportLine(const CheckRow& row) {
-    return VerifyLine(row.status, DisplayName(row.name), DetailOf(row));
 }
 
 std::string SummaryLine(CheckKind kind, const StatusCounts& counts) {

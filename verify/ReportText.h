@@ -37,6 +37,11 @@ std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_v
 // lines 3 and 7".
 std::string ReportLine(const CheckRow& row);
 
+// What the report line of `row` says after its name ("" when nothing):
+// ReportLine(row) is VerifyLine(row.status, DisplayName(row.name),
+// ReportDetail(row)).
+std::string ReportDetail(const CheckRow& row);
+
 // The summary line of a run of `kind`: "3 OK, 1 CHANGED, 0 MISSING, ..."
 // in the order above, followed, when files were read through the cache
 // against an uncached run's wish, by ", 2 read through the cache (the file

@@ -1,6 +1,7 @@
 #include "verify/RowReading.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <stdexcept>
@@ -106,12 +107,20 @@ void Judge(RowJudge judge, const RowReading* reading, CheckRow& row,
     }
 }
 
+// The rows handed over between two looks at the cancel flag.
+constexpr std::size_t kRowsPerLook = 1U << 12;
+
 // Hands the rows over as their files come in.
 class RowFeeder {
   public:
     RowFeeder(std::vector<PlannedRow>& rows, const DigestStore& digests, CheckSink& sink,
-              StatusCounts& counts, bool dropMissing)
-        : rows_(rows), digests_(digests), sink_(sink), counts_(counts), dropMissing_(dropMissing) {}
+              StatusCounts& counts, bool dropMissing, const std::atomic<bool>* cancel)
+        : rows_(rows),
+          digests_(digests),
+          sink_(sink),
+          counts_(counts),
+          dropMissing_(dropMissing),
+          cancel_(cancel) {}
 
     void FileRead(const FileChecksum& checksum) {
         HandOverRowsWithoutFiles();
@@ -138,11 +147,16 @@ class RowFeeder {
         HandOverRowsWithoutFiles();
     }
 
-    void HandOverRowsWithoutFiles() {
-        while (next_ < rows_.size() && rows_[next_].FilesToRead() == 0) {
+    // False when the cancel flag stopped it (a list of a million missing
+    // files hands them all over here).
+    bool HandOverRowsWithoutFiles() {
+        for (std::size_t given = 1; next_ < rows_.size() && rows_[next_].FilesToRead() == 0;
+             ++given) {
+            if (given % kRowsPerLook == 0 && cancel_ != nullptr && cancel_->load()) return false;
             const CheckRow row = rows_[next_].TakeRow(digests_);
             HandOver(row);
         }
+        return true;
     }
 
   private:
@@ -158,6 +172,7 @@ class RowFeeder {
     CheckSink& sink_;
     StatusCounts& counts_;
     bool dropMissing_;
+    const std::atomic<bool>* cancel_;
     std::vector<FileChecksum> read_;
     std::size_t next_ = 0;
 };
@@ -266,8 +281,11 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const DigestStore& digests,
         unitRows.push_back(static_cast<std::uint32_t>(index));
     }
     sink.Planned(plan);
-    RowFeeder feeder(rows, digests, sink, outcome.counts, options.ignoreMissing);
-    feeder.HandOverRowsWithoutFiles();
+    RowFeeder feeder(rows, digests, sink, outcome.counts, options.ignoreMissing, options.cancel);
+    if (!feeder.HandOverRowsWithoutFiles()) {
+        outcome.end = CheckOutcome::End::kCancelled;
+        return outcome;
+    }
 
     const unsigned jobs = std::max(1U, options.jobs);
     // Every reading thread of the run, those of whole files and those of

@@ -15,7 +15,7 @@
 #include "lists/DigestStore.h"
 #include "lists/ProtocolReader.h"
 #include "lists/SfvReader.h"
-#include "verify/CheckRun.h"
+#include "verify/CheckSink.h"
 #include "verify/ProtocolCheck.h"
 
 namespace sumbrook {

@@ -14,6 +14,9 @@ namespace sumbrook {
 
 namespace {
 
+// The entries planned between two looks at the cancel flag.
+constexpr std::size_t kCancelCheckRows = 1U << 16;
+
 // Whether `name` is `components` joined by '/'.
 bool IsJoinedPath(std::string_view name, const std::vector<std::string>& components) {
     for (std::size_t at = 0; at < components.size(); ++at) {
@@ -49,7 +52,8 @@ std::size_t FoldedHash(std::string_view name) {
 static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
 
 SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, ControlBytes control,
-                            const BackslashInName& backslashInName) {
+                            const BackslashInName& backslashInName,
+                            const std::atomic<bool>* cancel) {
     SfvPlan plan;
     plan.byPath = RowIndex(entries.size());
     plan.rows.reserve(entries.size());
@@ -86,6 +90,10 @@ SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, C
         plan.rows.push_back(row);
     };
     for (std::size_t index = 0; index < entries.size(); ++index) {
+        if (index % kCancelCheckRows == 0 && cancel != nullptr && cancel->load()) {
+            plan.cancelled = true;
+            return plan;
+        }
         std::string_view& name = entries[index].name;
         const bool literalBackslash = kThisPathSystem == PathSystem::kPosix && backslashInName &&
                                       name.find('\\') != std::string_view::npos &&

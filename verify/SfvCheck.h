@@ -15,6 +15,7 @@
 // A listed file its folder does not hold is MISSING without being opened.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -72,8 +73,9 @@ struct FoundFile {
 
 struct SfvPlan {
     bool ok = false;
-    std::size_t line = 0;  // when not ok: the line of the first name refused
-    std::string error;     // and why
+    bool cancelled = false;  // not ok: the cancel flag stopped the planning
+    std::size_t line = 0;    // when not ok: the line of the first name refused
+    std::string error;       // and why
     // One row per path named, at the line that names it first; kUnlisted
     // rows after them, sorted by path.
     std::vector<SfvRow> rows;
@@ -98,10 +100,11 @@ using BackslashInName = std::function<bool(std::string_view name)>;
 // name their files through the entries, which must outlive the plan.
 // `control` is how the list's format takes a control byte in a name
 // (ResolveListedPath); `backslashInName` (empty: never) is asked about names
-// with '\'.
+// with '\'. `cancel`, when set, stops the planning within 65,536 entries.
 SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names,
                             ControlBytes control = ControlBytes::kRefused,
-                            const BackslashInName& backslashInName = {});
+                            const BackslashInName& backslashInName = {},
+                            const std::atomic<bool>* cancel = nullptr);
 
 // The path of `row`: relative to the folder, '/' between folders.
 std::string_view SfvRowPath(const SfvRow& row, const std::vector<ListEntry>& entries,

@@ -89,20 +89,26 @@ std::string FolderOf(const std::string& path) {
 
 SfvFolders ListSfvFolders(SfvPlan& plan, const std::vector<ListEntry>& entries,
                           const std::string& top, const std::string& listPath, bool recursive,
-                          bool foldCase, bool sizes) {
+                          bool foldCase, bool sizes, const ListingControl* control) {
     SfvFolders result;
     if (sizes) result.rowSizes.assign(plan.rows.size(), SfvFolders::kUnknownSize);
     SfvFileMatcher matcher(plan, entries, foldCase);
     FolderFeeder feeder(matcher, result, listPath, foldCase, sizes);
+    const auto cancelled = [&] {
+        result.cancelled = control != nullptr && control->Cancelled();
+        return result.cancelled;
+    };
     if (recursive) {
-        if (!WalkFolderTree(top, true, feeder)) return result;
+        if (!WalkFolderTree(top, true, feeder, control) || cancelled()) return result;
     } else {
         // The folder checked is listed only where it holds a listed file.
         result.error = WhyNotAFolder(top);
         if (!result.error.empty()) return result;
     }
     FolderReacher reacher(top);
+    std::size_t plainFiles = 0;  // found in the folders of the plan
     for (const std::string& folder : plan.folders) {
+        if (cancelled()) return result;
         if (feeder.Listed(folder)) continue;
         const std::string path = PathInFolder(top, folder);
         const std::string* same = feeder.ListedUpToCase(folder);
@@ -112,8 +118,11 @@ SfvFolders ListSfvFolders(SfvPlan& plan, const std::vector<ListEntry>& entries,
         }
         switch (reacher.Reach(folder)) {
             case FolderReach::kThere: {
-                const std::string error = ForEachFolderEntry(
-                    path, [&](const FolderEntry& entry) { feeder.Entry(folder, path, entry); });
+                const std::string error = ForEachFolderEntry(path, [&](const FolderEntry& entry) {
+                    if (entry.plainFile) ++plainFiles;
+                    feeder.Entry(folder, path, entry);
+                });
+                if (control != nullptr && control->found) control->found(plainFiles);
                 feeder.FolderDone(folder, path, error.empty(), error);
                 if (folder.empty() && !error.empty()) return result;
                 break;

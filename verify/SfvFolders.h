@@ -18,8 +18,9 @@
 namespace sumbrook {
 
 struct SfvFolders {
-    bool ok = false;    // false: the folder checked is none, or cannot be listed
-    std::string error;  // why
+    bool ok = false;         // false: the folder checked is none, cannot be listed, or cancelled
+    std::string error;       // why, when not cancelled
+    bool cancelled = false;  // the control's flag stopped the listing
     // Folders that hold listed files (with `recursive`, any folder of the
     // tree) and could not be listed.
     std::vector<FolderFault> faults;
@@ -35,8 +36,10 @@ std::string FolderOf(const std::string& path);
 // Lists the folders of `plan` below `top` and matches them (Finish
 // included). The list at `listPath` is neither a row's file nor NEW when
 // found (by name, then by identity).
+// `control`, when given, is heeded as WalkFolderTree heeds it, and between
+// two folders of the plan.
 SfvFolders ListSfvFolders(SfvPlan& plan, const std::vector<ListEntry>& entries,
                           const std::string& top, const std::string& listPath, bool recursive,
-                          bool foldCase, bool sizes);
+                          bool foldCase, bool sizes, const ListingControl* control = nullptr);
 
 }  // namespace sumbrook

@@ -5,6 +5,7 @@
 #include "lists/SfvWriter.h"
 #include "verify/ListedSizes.h"
 #include "verify/RowReading.h"
+#include "verify/RunSteps.h"
 
 namespace sumbrook {
 
@@ -14,14 +15,13 @@ namespace {
 class LineCollector : public CheckSink {
   public:
     LineCollector(CheckSink& sink, const ListFormatDescriptor& format,
-                  std::vector<std::string>& lines, std::size_t& leftOut)
-        : sink_(sink), format_(format), lines_(lines), leftOut_(leftOut) {}
+                  std::vector<std::string>& lines)
+        : sink_(sink), format_(format), lines_(lines) {}
+    void Stepped(CheckStep step, std::size_t done) override { sink_.Stepped(step, done); }
     void Planned(const CheckPlan& plan) override { sink_.Planned(plan); }
     void Row(const CheckRow& row) override {
         if (row.status == VerifyStatus::kOk) {
             lines_.push_back(format_.entryLine(row.name, row.found));
-        } else {
-            ++leftOut_;
         }
         sink_.Row(row);
     }
@@ -31,18 +31,19 @@ class LineCollector : public CheckSink {
     CheckSink& sink_;
     const ListFormatDescriptor& format_;
     std::vector<std::string>& lines_;
-    std::size_t& leftOut_;
 };
 
 }  // namespace
 
-SfvListOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
-                           const CheckOptions& options, CheckSink& sink) {
-    return MakeList(directory, leaveOut, options, sink, ListFormat::kSfv);
+CheckOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
+                         const CheckOptions& options, CheckSink& sink,
+                         std::vector<std::string>& lines) {
+    return MakeList(directory, leaveOut, options, sink, ListFormat::kSfv, lines);
 }
 
-SfvListOutcome MakeList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
-                        const CheckOptions& options, CheckSink& sink, ListFormat format) {
+CheckOutcome MakeList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
+                      const CheckOptions& options, CheckSink& sink, ListFormat format,
+                      std::vector<std::string>& lines) {
     const ListFormatDescriptor& written = DescriptorOf(format);
     // A name must read back as the same path: in SFV '\\' separates folders;
     // in the other formats it is part of a name of a file that is there (on
@@ -58,8 +59,17 @@ SfvListOutcome MakeList(const std::string& directory, const std::vector<FileIden
                    ? std::string()
                    : std::string("a list would read the name as another one");
     };
-    SfvListOutcome outcome;
-    PlainFileTree tree = ListPlainFilesTree(directory, options.recursive);
+    CheckOutcome outcome;
+    outcome.kind = CheckKind::kSfv;
+    outcome.folder = directory;
+    RunSteps steps(options, sink);
+    steps.Start(CheckStep::kListingFolders);
+    const ListingControl control = steps.Listing();
+    PlainFileTree tree = ListPlainFilesTree(directory, options.recursive, &control);
+    if (tree.cancelled) {
+        outcome.end = CheckOutcome::End::kCancelled;
+        return outcome;
+    }
     if (!tree.ok) {
         outcome.end = CheckOutcome::End::kRefused;
         outcome.subject = directory;
@@ -84,7 +94,7 @@ SfvListOutcome MakeList(const std::string& directory, const std::vector<FileIden
             refused.name = file.name;
             refused.nameFault = fault;
             refused.failedPath = file.path;
-            ++outcome.filesLeftOut;
+            outcome.counts.Add(refused);
             sink.Row(refused);
             continue;
         }
@@ -98,9 +108,18 @@ SfvListOutcome MakeList(const std::string& directory, const std::vector<FileIden
     }
     CheckOptions reading = options;
     reading.only = nullptr;
-    LineCollector collector(sink, written, outcome.lines, outcome.filesLeftOut);
-    outcome.end = ReadRows(std::move(rows), DigestStore(), reading, collector, CheckOutcome()).end;
-    return outcome;
+    LineCollector collector(sink, written, lines);
+    return ReadRows(std::move(rows), DigestStore(), reading, collector, std::move(outcome));
+}
+
+std::string SfvListText(std::string_view program, std::string_view version,
+                        const LocalDateTime& when, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : SfvHeaderLines(program, version, when)) {
+        text.append(line).append(kSfvLineEnd);
+    }
+    for (const std::string& line : lines) text.append(line).append(kSfvLineEnd);
+    return text;
 }
 
 }  // namespace sumbrook

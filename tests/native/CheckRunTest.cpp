@@ -115,9 +115,10 @@ TEST_P(SameRowsTest, ForOneAndForFourJobs) {
                           CheckOutcome::End::kDone);
                 break;
             case Run::kNewList: {
-                const SfvListOutcome made = MakeSfvList(dir / "src", {}, options, sink);
-                EXPECT_EQ(made.end, CheckOutcome::End::kDone);
-                sink.lines.insert(sink.lines.end(), made.lines.begin(), made.lines.end());
+                std::vector<std::string> lines;
+                EXPECT_EQ(MakeSfvList(dir / "src", {}, options, sink, lines).end,
+                          CheckOutcome::End::kDone);
+                sink.lines.insert(sink.lines.end(), lines.begin(), lines.end());
                 break;
             }
         }
@@ -134,6 +135,93 @@ INSTANTIATE_TEST_SUITE_P(Runs, SameRowsTest,
                                            SameRowsCase{"CopyTree", Run::kCopy, true},
                                            SameRowsCase{"NewList", Run::kNewList, true}),
                          [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
+
+// The flag set as a step before reading starts (or at the first row of a
+// list of missing files) ends the run there, cancelled, before the plan.
+struct StepCancelCase {
+    const char* name;
+    Run run;
+    CheckStep step;   // the flag is set when this step starts
+    bool atFirstRow;  // instead: when the first row arrives
+};
+
+class StepCancelTest : public ::testing::TestWithParam<StepCancelCase> {};
+
+TEST_P(StepCancelTest, EndsTheRunAtThatStep) {
+    TempDirectory dir;
+    std::string folders;
+    for (int folder = 0; folder < 20; ++folder) {
+        folders += " '" + (dir / ("src/d" + std::to_string(folder))) + "'";
+    }
+    ASSERT_EQ(system(("mkdir -p" + folders + " '" + (dir / "cp") + "'").c_str()), 0);
+    for (int folder = 0; folder < 20; ++folder) {
+        dir.Write("src/d" + std::to_string(folder) + "/f", "f");
+    }
+    // More lines than one block of reading, and than one look at the flag
+    // while the rows of missing files are handed over.
+    std::string list;
+    for (int line = 0; line < 100000; ++line) {
+        list += "gone/m" + std::to_string(line) + " 00000000\n";
+    }
+    dir.Write("src/list.sfv", list);
+
+    const StepCancelCase& c = GetParam();
+    class Sink : public RecordingSink {
+      public:
+        Sink(std::atomic<bool>& flag, const StepCancelCase& when) : flag_(flag), when_(when) {}
+        void Stepped(CheckStep step, std::size_t done) override {
+            (void)done;
+            steps.push_back(step);
+            if (!when_.atFirstRow && step == when_.step) flag_ = true;
+        }
+        void Row(const CheckRow& row) override {
+            RecordingSink::Row(row);
+            if (when_.atFirstRow) flag_ = true;
+        }
+        std::vector<CheckStep> steps;
+
+      private:
+        std::atomic<bool>& flag_;
+        const StepCancelCase& when_;
+    };
+    std::atomic<bool> cancel{false};
+    Sink sink(cancel, c);
+    CheckOptions options;
+    options.recursive = true;
+    options.cancel = &cancel;
+    CheckOutcome outcome;
+    std::vector<std::string> lines;
+    switch (c.run) {
+        case Run::kSfv:
+            outcome = VerifyList(dir / "src/list.sfv", "", options, sink);
+            break;
+        case Run::kCopy:
+            outcome = CompareCopy(dir / "src", dir / "cp", options, sink);
+            break;
+        case Run::kNewList:
+            outcome = MakeSfvList(dir / "src", {}, options, sink, lines);
+            break;
+    }
+    EXPECT_EQ(outcome.end, CheckOutcome::End::kCancelled);
+    EXPECT_NE(std::find(sink.steps.begin(), sink.steps.end(), c.step), sink.steps.end());
+    if (c.atFirstRow) {
+        EXPECT_LT(sink.lines.size(), 100000U);
+    } else {
+        EXPECT_TRUE(sink.plans.empty());
+        EXPECT_TRUE(sink.lines.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, StepCancelTest,
+    ::testing::Values(
+        StepCancelCase{"ReadingTheList", Run::kSfv, CheckStep::kReadingList, false},
+        StepCancelCase{"PlanningTheList", Run::kSfv, CheckStep::kPlanning, false},
+        StepCancelCase{"ListingTheFolder", Run::kSfv, CheckStep::kListingFolders, false},
+        StepCancelCase{"HandingOverMissingFiles", Run::kSfv, CheckStep::kPlanning, true},
+        StepCancelCase{"ListingTheCopies", Run::kCopy, CheckStep::kListingFolders, false},
+        StepCancelCase{"ListingANewList", Run::kNewList, CheckStep::kListingFolders, false}),
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 // Sets the flag from a thread of its own, `delay` after `after` is set (or
 // after 10 s without it, so that a run that never gets there still ends),

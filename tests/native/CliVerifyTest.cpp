@@ -1,6 +1,6 @@
-#include "cli/ExitCodes.h"
 #include "verify/ProtocolCheck.h"
 #include "verify/ReportText.h"
+#include "verify/RunExitCode.h"
 
 #include <gtest/gtest.h>
 

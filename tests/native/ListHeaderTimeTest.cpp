@@ -1,6 +1,6 @@
 // SOURCE_DATE_EPOCH read as a UTC date and time, against the C library's
 // gmtime_r, and the texts that are refused.
-#include "cli/ListHeaderTime.h"
+#include "verify/ListHeaderTime.h"
 
 #include <gtest/gtest.h>
 

@@ -3,20 +3,27 @@
 // queue.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "verifier/CheckJob.h"
+#include "verifier/RowStore.h"
 #include "verifier/RowTable.h"
-#include "verifier/RunExitCode.h"
+#include "verifier/SlicedSort.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierCommandLine.h"
+#include "verify/ReportText.h"
+#include "verify/RunExitCode.h"
 
 namespace sumbrook {
 namespace {
@@ -32,7 +39,9 @@ CheckRow MakeRow(VerifyStatus status, const std::string& name, std::uint64_t siz
 
 std::vector<std::string> ShownNames(const RowTable& table) {
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < table.ShownCount(); ++i) names.push_back(table.Shown(i).name);
+    for (std::size_t i = 0; i < table.ShownCount(); ++i) {
+        names.emplace_back(table.Shown(i).Name());
+    }
     return names;
 }
 
@@ -43,14 +52,14 @@ TEST(RowTableTest, RowsArrivingInBatchesTakeTheirPlaceInEveryOrder) {
     };
     RowOrder bySizeDown;
     bySizeDown.byColumn = true;
-    bySizeDown.column = RowColumn::kSize;
+    bySizeDown.column = 4;  // Size
     bySizeDown.descending = true;
     RowOrder problemsFirst;
     problemsFirst.problemsFirst = true;
     RowOrder problemsOnlyByName;
     problemsOnlyByName.problemsOnly = true;
     problemsOnlyByName.byColumn = true;
-    problemsOnlyByName.column = RowColumn::kName;
+    problemsOnlyByName.column = 1;  // Name
     const Case cases[] = {
         {RowOrder(), {"d", "b", "a", "e", "c"}},
         // Missing files have no size: last when sizes go down.
@@ -69,7 +78,7 @@ TEST(RowTableTest, RowsArrivingInBatchesTakeTheirPlaceInEveryOrder) {
                 {MakeRow(VerifyStatus::kOk, "e", 40), MakeRow(VerifyStatus::kMissing, "c")});
             if (!orderFirst) table.SetOrder(c.order);
             EXPECT_EQ(ShownNames(table), c.expected) << "set first: " << orderFirst;
-            EXPECT_EQ(table.Rows().size(), 5u);
+            EXPECT_EQ(table.Rows().Count(), 5u);
         }
     }
     RowTable table;
@@ -102,6 +111,22 @@ TEST(StatusLineTextTest, CountsAlwaysShownOthersWhenThere) {
     listMade.filesDone = listMade.filesPlanned = 2;
     listMade.makingList = true;
     EXPECT_EQ(StatusLineText(listMade), "2 of 2 files \xC2\xB7 0 UNREADABLE \xC2\xB7 done");
+    // Before reading, the step and how far it got; a plan that reads no file
+    // says so rather than "0 of 0 files"; Cancel shows at once.
+    StatusLineFacts reading;
+    reading.phase = StatusLineFacts::Phase::kStep;
+    reading.stepDone = 420000;
+    EXPECT_EQ(StatusLineText(reading), "Reading the list: 420,000 lines");
+    reading.step = CheckStep::kListingFolders;
+    reading.cancelling = true;
+    EXPECT_EQ(StatusLineText(reading), "Listing folders: 420,000 files \xC2\xB7 Cancelling...");
+    StatusLineFacts absent;
+    absent.phase = StatusLineFacts::Phase::kDone;
+    for (int i = 0; i < 3; ++i) absent.counts.Add(MakeRow(VerifyStatus::kMissing, "m"));
+    absent.notices = 1;
+    EXPECT_EQ(StatusLineText(absent),
+              "no file to read \xC2\xB7 0 CHANGED \xC2\xB7 3 MISSING \xC2\xB7 0 NEW \xC2\xB7 0 "
+              "UNREADABLE \xC2\xB7 1 notice \xC2\xB7 done");
     EXPECT_EQ(DurationText(3723), "1:02:03");
 }
 
@@ -110,10 +135,16 @@ TEST(ThroughputMeterTest, SpeedOverTheLastSecondsAndTimeLeft) {
     meter.Sample(0, 0);
     EXPECT_LT(meter.BytesPerSecond(), 0.0);
     meter.Sample(1000, 1000000);  // a slow start, forgotten once older than the window
-    for (std::uint64_t ms = 1100; ms <= 9000; ms += 100)
+    for (std::uint64_t ms = 1100; ms <= 9000; ms += 100) {
         meter.Sample(ms, 1000000 + (ms - 1000) * 10000);
+        // No time left from the first seconds, however fast they went.
+        if (ms < 5000) {
+            EXPECT_LT(meter.SecondsLeft(1000000000), 0.0) << ms;
+        }
+    }
     EXPECT_NEAR(meter.BytesPerSecond(), 10e6, 1.0);
-    EXPECT_NEAR(meter.SecondsLeft(81000000 + 20000000), 2.0, 1e-6);
+    // At the speed since the start: 81 MB in 9 s.
+    EXPECT_NEAR(meter.SecondsLeft(81000000 + 20000000), 20.0 / 9.0, 1e-6);
 }
 
 TEST(VerifierCommandLineTest, FormsAndRefusals) {
@@ -153,6 +184,21 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         {{"a.sfv", "/save", "L.sfv"}, false, S::kNothing, "", "", "", false, false, false},
         {{"/new", "F", "a.sfv"}, false, S::kNothing, "", "", "", false, false, false},
         {{"/close"}, false, S::kNothing, "", "", "", false, false, false},
+        // A path that starts with '/' is a path; the usage is asked for, not
+        // opened as a list; an option given twice is refused, not replaced.
+        {{"/home/u/a.sfv", "/r"}, true, S::kCheck, "/home/u/a.sfv", "", "", true, false, false},
+        {{"--help"}, true, S::kHelp, "", "", "", false, false, false},
+        {{"a.sfv", "/?"}, true, S::kHelp, "", "", "", false, false, false},
+        {{"a.sfv", "/report", "a", "/report", "b"},
+         false,
+         S::kNothing,
+         "",
+         "",
+         "",
+         false,
+         false,
+         false},
+        {{"--recursive", "a.sfv"}, false, S::kNothing, "", "", "", false, false, false},
     };
     for (const Case& c : cases) {
         const ParsedVerifierCommandLine parsed = ParseVerifierCommandLine(c.arguments);
@@ -170,6 +216,31 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         EXPECT_EQ(r.uncached, c.uncached);
         EXPECT_EQ(r.closeWhenDone, c.close);
     }
+}
+
+// The program's own splitting of its command line: a folder ending in a
+// backslash before its closing quote ends there, and the rest stands.
+TEST(VerifierCommandLineTest, SplittingAndPastedPaths) {
+    const struct {
+        std::string line;
+        std::vector<std::string> arguments;
+    } cases[] = {
+        {R"("C:\P\SumbrookVerify.exe" /new "Z:\dir\" /r /close)",
+         {R"(C:\P\SumbrookVerify.exe)", "/new", R"(Z:\dir\)", "/r", "/close"}},
+        {R"(v.exe "a b.sfv"   /report "C:\r  1.txt")",
+         {"v.exe", "a b.sfv", "/report", R"(C:\r  1.txt)"}},
+        {"v.exe\tlist\\x.sfv", {"v.exe", "list\\x.sfv"}},
+        {R"(v.exe "")", {"v.exe", ""}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SplitVerifierCommandLine(c.line), c.arguments) << c.line;
+    EXPECT_EQ(UnquotedPath(R"(  "C:\Data\My files" )"), R"(C:\Data\My files)");
+    EXPECT_EQ(UnquotedPath(R"(C:\Data)"), R"(C:\Data)");
+    // /close is honoured even when the line is refused further on.
+    const ParsedVerifierCommandLine refused =
+        ParseVerifierCommandLine({"a.sfv", "/report", "R", "/bogus", "/close"});
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.request.closeWhenDone);
+    EXPECT_EQ(refused.request.report, "R");
 }
 
 TEST(RunExitCodeTest, CancelledThenErrorThenDifferences) {
@@ -196,7 +267,102 @@ TEST(RunExitCodeTest, CancelledThenErrorThenDifferences) {
         outcome.end = c.end;
         outcome.foldersNotListed = c.foldersNotListed;
         for (const VerifyStatus status : c.statuses) outcome.counts.Add(MakeRow(status, "x"));
-        EXPECT_EQ(ExitCodeOfRun(outcome), c.expected);
+        EXPECT_EQ(ExitCodeOf(outcome), c.expected);
+    }
+}
+
+// A sort stopped and taken up again after every few comparisons ends in the
+// order of a stable sort, however the work is sliced.
+TEST(SlicedSortTest, AnySlicingGivesTheStableOrder) {
+    std::vector<int> keys(5000);
+    unsigned seed = 7;
+    for (int& key : keys) key = static_cast<int>((seed = seed * 1103515245 + 12345) >> 16) % 300;
+    const auto less = [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; };
+    std::vector<std::size_t> expected(keys.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = i;
+    std::stable_sort(expected.begin(), expected.end(), less);
+    for (const std::size_t count : {0U, 1U, 255U, 256U, 257U, 5000U}) {
+        for (const std::size_t slice : {1U, 7U, 1000U, 1000000U}) {
+            std::vector<std::size_t> items(count);
+            for (std::size_t i = 0; i < count; ++i) items[i] = i;
+            std::vector<std::size_t> want(count);
+            std::copy_if(expected.begin(), expected.end(), want.begin(),
+                         [count](std::size_t i) { return i < count; });
+            SlicedSort sort(items, less);
+            while (!sort.Step(slice)) {
+            }
+            EXPECT_EQ(sort.Take(), want) << count << " in slices of " << slice;
+        }
+    }
+}
+
+// Rows kept small give back what was stored, the rare fields too.
+TEST(RowStoreTest, RowsComeBackWhole) {
+    std::vector<CheckRow> rows(5);
+    rows[0] = MakeRow(VerifyStatus::kOk, "a/plain.txt", 12);
+    rows[0].hasExpected = true;
+    rows[0].expected = rows[0].found = Digest::FromCrc32(0x352441C2);
+    rows[1] = MakeRow(VerifyStatus::kMissing, "gone");
+    rows[1].hasExpected = true;
+    rows[1].expected = Digest::FromCrc32(7);
+    rows[2] = MakeRow(VerifyStatus::kDuplicate, "twice");
+    rows[2].lines = {3, 7};
+    rows[3] = MakeRow(VerifyStatus::kUnreadable, "held");
+    rows[3].failure.status = FileReadStatus::kReadFailed;
+    rows[3].failure.errorCode = 32;
+    rows[3].failedPath = "D/held";
+    rows[3].readThroughCache = 1;
+    // A digest of another kind is kept whole.
+    rows[4] = MakeRow(VerifyStatus::kChanged, "image.iso", 3);
+    rows[4].hasExpected = rows[4].hasFound = true;
+    const std::vector<unsigned char> bytes(32, 0xAB);
+    rows[4].expected = Digest(DigestKind::kSha256, bytes.data());
+    rows[4].found = Digest::Parse(DigestKind::kSha256, std::string(64, 'c')).value();
+    RowStore store;
+    for (const CheckRow& row : rows) store.Add(row);
+    store.Replace(1, rows[1]);
+    ASSERT_EQ(store.Count(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(ReportLine(store.At(i).Whole()), ReportLine(rows[i])) << i;
+        EXPECT_EQ(store.At(i).Name(), rows[i].name);
+        EXPECT_EQ(store.At(i).Plain(), i < 2) << i;
+        EXPECT_EQ(store.At(i).Whole().readThroughCache, rows[i].readThroughCache);
+    }
+    EXPECT_EQ(store.At(4).Found().Text(), std::string(64, 'c'));
+    store.Remove({0, 2});
+    ASSERT_EQ(store.Count(), 3U);
+    EXPECT_EQ(store.At(1).Name(), "held");
+}
+
+// Whatever a run throws, the window learns why, once, as the run's end.
+TEST(CheckJobTest, AnyFailureOfTheRunIsItsRefusalWithTheReason) {
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[] { throw std::bad_alloc(); }, "not enough memory"},
+        {[] { throw std::runtime_error("the disk went"); }, "the disk went"},
+        {[] { throw 42; }, "unforeseen"},
+    };
+    for (const auto& [throwing, words] : cases) {
+        const std::function<void()>& thrower = throwing;  // a lambda captures no binding
+        std::mutex mutex;
+        std::condition_variable woken;
+        bool wake = false;
+        CheckJob job(
+            [&thrower](const CheckOptions&, CheckSink&) -> CheckOutcome {
+                thrower();
+                return CheckOutcome();
+            },
+            CheckOptions(), {}, false,
+            [&] {
+                std::lock_guard<std::mutex> lock(mutex);
+                wake = true;
+                woken.notify_all();
+            });
+        std::unique_lock<std::mutex> lock(mutex);
+        ASSERT_TRUE(woken.wait_for(lock, std::chrono::seconds(20), [&] { return wake; }));
+        const CheckBatch end = job.Take();
+        ASSERT_TRUE(end.finished);
+        EXPECT_EQ(end.outcome.end, CheckOutcome::End::kRefused);
+        EXPECT_NE(end.outcome.error.find(words), std::string::npos) << end.outcome.error;
     }
 }
 

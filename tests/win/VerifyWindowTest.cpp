@@ -18,6 +18,7 @@
 #include "CliProcess.h"
 #include "MessageBoxCatcher.h"
 #include "TempFolder.h"
+#include "VerifyWindowDriver.h"
 #include "crc/Crc32.h"
 #include "crc/Crc32Combine.h"
 #include "platform/WideText.h"
@@ -29,40 +30,14 @@ namespace sumbrook {
 namespace {
 
 using test::CrcText;
+using test::LongForm;
+using test::MakeFolderW;
+using test::OpenWindow;
+using test::PumpUntil;
 using test::RemoveTreeW;
 using test::TempFolder;
-
-constexpr DWORD kRunLimitMs = 120000;
-
-std::wstring LongForm(const std::string& path) {
-    return L"\\\\?\\" + WideFromUtf8(path);
-}
-
-void MakeFolderW(const std::string& path) {
-    ASSERT_TRUE(CreateDirectoryW(LongForm(path).c_str(), nullptr)) << path;
-}
-
-void WriteFileW(const std::string& path, const std::string& content) {
-    HANDLE file =
-        CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-// A file of `size` bytes of zeros, its length set without writing (sparse
-// where the file system allows, as under Wine on Linux).
-void WriteSparseFile(const std::string& path, std::uint64_t size) {
-    HANDLE file =
-        CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(size);
-    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
-}
+using test::WriteFileW;
+using test::WriteSparseFile;
 
 // The checksum of `size` zero bytes, `size` a power of two of at least 1 MiB.
 std::string ZerosCrcText(std::uint64_t size) {
@@ -85,75 +60,6 @@ std::size_t ThreadsOfThisProcess() {
     CloseHandle(snapshot);
     return count;
 }
-
-// Runs this thread's messages until `done()` holds; false after `limitMs`.
-template <typename Done>
-bool PumpUntil(Done done, DWORD limitMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (done()) return true;
-        if (GetTickCount() - start > limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-// The window for one request, destroyed with the object.
-class OpenWindow {
-  public:
-    explicit OpenWindow(const VerifierRequest& request)
-        : window_(CreateVerifyWindow(GetModuleHandleW(nullptr), request, SW_SHOWNOACTIVATE)) {
-        // The request starts from a posted message: once the queue is empty
-        // the run has started (or already ended).
-        PumpUntil([] { return true; }, 0);
-    }
-    ~OpenWindow() {
-        if (IsWindow(window_)) DestroyWindow(window_);
-        PumpUntil([] { return true; }, 0);
-    }
-    OpenWindow(const OpenWindow&) = delete;
-    OpenWindow& operator=(const OpenWindow&) = delete;
-
-    HWND Get() const { return window_; }
-    bool Running() const { return SendMessageW(window_, WM_VERIFIER_RUNNING, 0, 0) != 0; }
-    int ExitCode() const {
-        return static_cast<int>(SendMessageW(window_, WM_VERIFIER_EXIT_CODE, 0, 0));
-    }
-    bool WaitForEnd() const {
-        return PumpUntil([this] { return !Running(); }, kRunLimitMs);
-    }
-    void Command(int id) const { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-
-    // Every row as the list view shows it, cells in column order.
-    std::vector<std::vector<std::string>> Rows() const {
-        HWND list = GetDlgItem(window_, ID_ROWS);
-        const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-        std::vector<std::vector<std::string>> rows;
-        for (int item = 0; item < count; ++item) {
-            std::vector<std::string> cells;
-            for (int column = 0; column < 6; ++column) {
-                wchar_t text[1024] = {};
-                LVITEMW request = {};
-                request.iSubItem = column;
-                request.pszText = text;
-                request.cchTextMax = 1024;
-                SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
-                             reinterpret_cast<LPARAM>(&request));
-                cells.push_back(Utf8FromWide(text));
-            }
-            rows.push_back(cells);
-        }
-        return rows;
-    }
-
-  private:
-    HWND window_;
-};
 
 // A folder with one file of each kind a check finds, named in the list.
 class PreparedTree : public ::testing::Test {

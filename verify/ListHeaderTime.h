@@ -1,10 +1,11 @@
-// The date and time that the header of a list written by sumbrook-cli names.
+// The date and time that the header of a new list names, for sumbrook-cli
+// and the verification window alike.
 // SOURCE_DATE_EPOCH, when set, fixes it, so that a list written in a build
 // has the same bytes on every machine and every day.
 #pragma once
 
-#include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/LocalClock.h"
@@ -17,8 +18,8 @@ namespace sumbrook {
 std::optional<LocalDateTime> UtcFromEpochText(std::string_view text);
 
 // The time of SOURCE_DATE_EPOCH in UTC when it is set and not empty, else
-// LocalNow(). A value that is not such a number gets a warning on `err` and
-// the local clock.
-LocalDateTime ListHeaderTime(std::FILE* err);
+// LocalNow(). A value that is not such a number gives the local clock and
+// sets `warning` to a sentence that says so (else `warning` is emptied).
+LocalDateTime ListHeaderTime(std::string& warning);
 
 }  // namespace sumbrook

@@ -1,4 +1,4 @@
-#include "cli/ListHeaderTime.h"
+#include "verify/ListHeaderTime.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -46,13 +46,14 @@ std::optional<LocalDateTime> UtcFromEpochText(std::string_view text) {
     return when;
 }
 
-LocalDateTime ListHeaderTime(std::FILE* err) {
+LocalDateTime ListHeaderTime(std::string& warning) {
+    warning.clear();
     const char* text = std::getenv("SOURCE_DATE_EPOCH");
     if (text == nullptr || *text == '\0') return LocalNow();
     if (const std::optional<LocalDateTime> when = UtcFromEpochText(text)) return *when;
-    std::fprintf(err,
-                 "sumbrook-cli: SOURCE_DATE_EPOCH is not a number of seconds since 1970; "
-                 "the list's header has the local time\n");
+    warning =
+        "SOURCE_DATE_EPOCH is not a number of seconds since 1970; the list's header has the "
+        "local time";
     return LocalNow();
 }
 

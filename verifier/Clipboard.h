@@ -1,0 +1,14 @@
+// Text put on the clipboard. Windows only.
+#pragma once
+
+#include <string>
+
+namespace sumbrook {
+
+// Replaces what the clipboard holds with `text` (CF_UNICODETEXT); false when
+// the clipboard or the memory could not be had. Callable from any thread:
+// the clipboard is opened by a message-only window made for the while, so
+// that a worker can hand over a long text without the window's thread.
+bool PutTextOnClipboard(const std::wstring& text);
+
+}  // namespace sumbrook
