@@ -184,4 +184,4 @@ bench-cli-output: win
 # SumbrookVerify.exe against sumbrook-cli.exe --verify under Wine (ratios),
 # and the longest wait for its window to answer during a run.
 bench-verify: win
-	bench/verify-bench.sh $(WIN)
+	bench/verify-bench.sh $(RUNNABLE_WIN)
