@@ -235,6 +235,23 @@ ScopedFd OpenForReading(const std::string& path, bool uncached, unsigned part,
     return ScopedFd(open(path.c_str(), kOpenFlags));
 }
 
+// Up to `wanted` bytes at `position` of `fd` (a read broken by a signal is
+// made again), as the block readers take them: the bytes got, or errno.
+template <typename Read>
+Read PreadBlock(int fd, unsigned char* data, std::size_t wanted, std::uint64_t position) {
+    Read read;
+    ssize_t got = 0;
+    do {
+        got = pread(fd, data, wanted, static_cast<off_t>(position));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        read.error = static_cast<unsigned long>(errno);
+    } else {
+        read.got = static_cast<std::size_t>(got);
+    }
+    return read;
+}
+
 // Checksums `length` bytes from `offset` on through a descriptor opened past
 // the cache. A refusal of the file system is kReadFailed with EINVAL.
 FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t length,
@@ -242,17 +259,7 @@ FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t len
                                  Hasher* hasher) {
     return ChecksumAlignedRange(offset, length, buffer, ENOMEM, control, hasher,
                                 [fd](std::uint64_t start, unsigned char* data, std::size_t wanted) {
-                                    AlignedRead read;
-                                    ssize_t got = 0;
-                                    do {
-                                        got = pread(fd, data, wanted, static_cast<off_t>(start));
-                                    } while (got < 0 && errno == EINTR);
-                                    if (got < 0) {
-                                        read.error = static_cast<unsigned long>(errno);
-                                    } else {
-                                        read.got = static_cast<std::size_t>(got);
-                                    }
-                                    return read;
+                                    return PreadBlock<AlignedRead>(fd, data, wanted, start);
                                 });
 }
 
@@ -375,17 +382,7 @@ FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned cha
                 : ChecksumReadAhead(
                       0, file.size, digest, control, ENOMEM, started,
                       [fd](std::uint64_t position, unsigned char* data, std::size_t wanted) {
-                          BlockRead read;
-                          ssize_t got = 0;
-                          do {
-                              got = pread(fd, data, wanted, static_cast<off_t>(position));
-                          } while (got < 0 && errno == EINTR);
-                          if (got < 0) {
-                              read.error = static_cast<unsigned long>(errno);
-                          } else {
-                              read.got = static_cast<std::size_t>(got);
-                          }
-                          return read;
+                          return PreadBlock<BlockRead>(fd, data, wanted, position);
                       });
         if (started) {
             if (ahead.status == FileReadStatus::kOk) ahead.digest = digest.Finish();
