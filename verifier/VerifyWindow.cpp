@@ -233,9 +233,9 @@ void VerifyWindow::StartNewList(const std::string& folder, const std::string& sa
     NewListKind kind = NewListKindOfTarget(saveAs, request_.tag);
     std::string target = saveAs;
     if (target.empty()) {
-        std::size_t chosen = 0;
-        target = ChooseNewListToSave(window_, suggested, chosen);
-        kind = kNewListKinds[chosen];
+        std::size_t entry = 0;
+        target = ChooseNewListToSave(window_, suggested, entry);
+        kind = kNewListKinds[entry];
     }
     if (target.empty() || destroyed) return;
     list_.clear();

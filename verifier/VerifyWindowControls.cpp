@@ -165,7 +165,7 @@ void VerifyWindowControls::SetDpi(int dpi) {
 void VerifyWindowControls::SetDigestColumnWidth(int width) {
     if (width == digestColumnWidth_) return;
     digestColumnWidth_ = width;
-    for (const WPARAM column : {2, 3}) {
+    for (const WPARAM column : {WPARAM{2}, WPARAM{3}}) {
         SendMessageW(rows, LVM_SETCOLUMNWIDTH, column, Scaled(width));
     }
 }

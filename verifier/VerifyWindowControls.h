@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/WinHandles.h"
+#include "verifier/RowText.h"
 
 namespace sumbrook {
 

@@ -19,7 +19,11 @@
 #include "verifier/RowStore.h"
 #include "verifier/RowTable.h"
 #include "verifier/SlicedSort.h"
+#include "verifier/RowText.h"
 #include "verifier/StatusLineText.h"
+#include "verifier/NewListKinds.h"
+#include "lists/DigestKindChoice.h"
+#include "lists/ListFormat.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierCommandLine.h"
 #include "verify/ReportText.h"
@@ -128,6 +132,43 @@ TEST(StatusLineTextTest, CountsAlwaysShownOthersWhenThere) {
               "no file to read \xC2\xB7 0 CHANGED \xC2\xB7 3 MISSING \xC2\xB7 0 NEW \xC2\xB7 0 "
               "UNREADABLE \xC2\xB7 1 notice \xC2\xB7 done");
     EXPECT_EQ(DurationText(3723), "1:02:03");
+    // The kind of the run's digests comes first, once known.
+    absent.digestKind = DigestKind::kSha256;
+    EXPECT_EQ(StatusLineText(absent).rfind("SHA-256 list \xC2\xB7 no file to read", 0), 0u);
+    reading.digestKind = DigestKind::kCrc32;
+    EXPECT_EQ(StatusLineText(reading).rfind("CRC-32 list \xC2\xB7 Listing folders", 0), 0u);
+}
+
+// The list a new list's name asks for, and the widths that show whole digests.
+TEST(NewListKindsTest, TheNameTellsTheDigestAndTheColumnsFitIt) {
+    const struct {
+        std::string target;
+        bool tag;
+        DigestKind digest;
+        ListFormat format;
+    } cases[] = {
+        {"C:\\x\\made.sfv", false, DigestKind::kCrc32, ListFormat::kSfv},
+        {"made.SHA256", false, DigestKind::kSha256, ListFormat::kSum},
+        {"C:\\x\\SHA512SUMS", true, DigestKind::kSha512, ListFormat::kTag},
+        {"made.b3", false, DigestKind::kBlake3, ListFormat::kSum},
+        // No entry for SHA-384 nor XXH3-64, nor for a name that names no kind.
+        {"made.sha384", false, DigestKind::kCrc32, ListFormat::kSfv},
+        {"made.txt", true, DigestKind::kCrc32, ListFormat::kSfv},
+    };
+    for (const auto& c : cases) {
+        const NewListKind kind = NewListKindOfTarget(c.target, c.tag);
+        EXPECT_EQ(kind.digest, c.digest) << c.target;
+        EXPECT_EQ(kind.format, c.format) << c.target;
+    }
+    for (const NewListKind& kind : kNewListKinds) {
+        EXPECT_TRUE(DescriptorOf(kind.format).holds(kind.digest)) << kind.label;
+        EXPECT_EQ(DigestKindOfListName(std::string("x.") + kind.extension).value_or(DigestKind::kCrc32),
+                  kind.digest)
+            << kind.label;
+    }
+    EXPECT_EQ(DigestColumnWidth(std::nullopt), DigestColumnWidth(DigestKind::kCrc32));
+    EXPECT_GE(DigestColumnWidth(DigestKind::kSha512), 128 * 6);
+    EXPECT_LT(DigestColumnWidth(DigestKind::kSha256), DigestColumnWidth(DigestKind::kSha512));
 }
 
 TEST(ThroughputMeterTest, SpeedOverTheLastSecondsAndTimeLeft) {
@@ -216,6 +257,11 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         EXPECT_EQ(r.uncached, c.uncached);
         EXPECT_EQ(r.closeWhenDone, c.close);
     }
+    // "Skip missing files" is for a check, tag lines for a new list.
+    EXPECT_TRUE(ParseVerifierCommandLine({"a.sha256", "/SkipMissing"}).request.ignoreMissing);
+    EXPECT_TRUE(ParseVerifierCommandLine({"/new", "F", "/save", "L.md5", "/tag"}).request.tag);
+    EXPECT_FALSE(ParseVerifierCommandLine({"a.sha256", "/tag"}).ok);
+    EXPECT_FALSE(ParseVerifierCommandLine({"/new", "F", "/skipmissing"}).ok);
 }
 
 // The program's own splitting of its command line: a folder ending in a

@@ -1,0 +1,117 @@
+// Lists of every kind in the verification window built in this process:
+// sum lines, a list whose digests' length alone tells their kind (a note),
+// BSD tags, and "Skip missing files", each made by sumbrook-cli.exe --list
+// and checked by both programs: the saved report is sumbrook-cli --verify's
+// output, the title and status line name the kind, the digest columns show
+// whole digests.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "CliProcess.h"
+#include "TempFolder.h"
+#include "VerifyWindowDriver.h"
+#include "verifier/VerifierControlIds.h"
+#include "verifier/VerifyWindow.h"
+
+namespace sumbrook {
+namespace {
+
+using test::OpenWindow;
+using test::TempFolder;
+
+TEST(VerifyWindowListsTest, ListsOfEveryKindAreCheckedAsTheCommandLineChecksThem) {
+    TempFolder scratch;
+    const std::string data = scratch.MakeFolder("data");
+    const std::string lists = scratch.MakeFolder("lists");
+    const struct {
+        std::string list;
+        std::vector<std::string> made;  // sumbrook-cli's options after --list DATA
+        std::string kind;
+        std::size_t digits;
+        bool skipMissing;
+    } cases[] = {
+        {"files.sha256", {"-a", "sha256"}, "SHA-256", 64, false},
+        // 32 digits in a list whose name names no kind: MD5 or XXH128, settled
+        // by the first file, which the summary's note says.
+        {"sums.txt", {"-a", "md5"}, "MD5", 32, false},
+        {"tags.txt", {"-a", "sha512", "--tag"}, "SHA-512", 128, false},
+        {"skip.sha256", {"-a", "sha256"}, "SHA-256", 64, true},
+    };
+    for (const auto& c : cases) {
+        const std::string list = lists + "\\" + c.list;
+        test::WriteWholeFile(data + "\\a.txt", "alpha");
+        test::WriteWholeFile(data + "\\b.txt", "bravo");
+        test::WriteWholeFile(data + "\\c.txt", "charlie");
+        DeleteFileA((data + "\\d.txt").c_str());
+        std::vector<std::string> make = {"--list", data, "-o", list};
+        make.insert(make.end(), c.made.begin(), c.made.end());
+        ASSERT_EQ(test::RunCli(scratch, make).exitCode, 0u) << c.list;
+        const std::string listed = test::ReadWholeFile(list);
+        // One file CHANGED, one MISSING, one NEW.
+        test::WriteWholeFile(data + "\\b.txt", "changed");
+        DeleteFileA((data + "\\c.txt").c_str());
+        test::WriteWholeFile(data + "\\d.txt", "delta");
+        std::vector<std::string> verify = {"--verify", list, data};
+        if (c.skipMissing) verify.emplace_back("--ignore-missing");
+        const test::CliRun cli = test::RunCli(scratch, verify);
+
+        const std::string report = scratch / "report.txt";
+        DeleteFileA(report.c_str());
+        VerifierRequest request;
+        request.start = VerifierRequest::Start::kCheck;
+        request.list = list;
+        request.folder = data;
+        request.report = report;
+        request.ignoreMissing = c.skipMissing;
+        OpenWindow window(request);
+        ASSERT_TRUE(window.WaitForEnd()) << c.list;
+        EXPECT_EQ(static_cast<DWORD>(window.ExitCode()), cli.exitCode) << c.list;
+        EXPECT_EQ(test::ReadWholeFile(report), cli.out) << c.list;
+        EXPECT_EQ(SendMessageW(window.Control(ID_SKIP_MISSING), BM_GETCHECK, 0, 0) == BST_CHECKED,
+                  c.skipMissing);
+
+        const std::string named = c.kind + " list";
+        EXPECT_NE(test::TextOf(window.Get()).find("(" + named + ")"), std::string::npos)
+            << test::TextOf(window.Get());
+        EXPECT_EQ(window.Status().rfind(named + " \xC2\xB7 ", 0), 0u) << window.Status();
+        // The summary and its notes, as the command line's last line.
+        const std::string out = cli.Out();
+        const std::size_t lastLine = out.rfind('\n', out.size() - 2) + 1;
+        const std::string summary = out.substr(lastLine, out.size() - 1 - lastLine);
+        const bool noted = summary.find("; ") != std::string::npos;
+        EXPECT_EQ(noted, c.list == "sums.txt") << summary;
+        if (noted) {
+            EXPECT_NE(test::TextOf(window.Control(ID_NOTICES)).find(summary), std::string::npos);
+        }
+
+        // Rows as the report lines; the changed file's digests whole.
+        const std::vector<std::vector<std::string>> rows = window.Rows();
+        const std::size_t missing = static_cast<std::size_t>(std::count_if(
+            rows.begin(), rows.end(), [](const auto& row) { return row[0] == "MISSING"; }));
+        EXPECT_EQ(missing, c.skipMissing ? 0u : 1u) << c.list;
+        const auto changed = std::find_if(rows.begin(), rows.end(),
+                                          [](const auto& row) { return row[1] == "b.txt"; });
+        ASSERT_NE(changed, rows.end()) << c.list;
+        EXPECT_EQ((*changed)[0], "CHANGED");
+        EXPECT_EQ((*changed)[2].size(), c.digits);
+        EXPECT_EQ((*changed)[3].size(), c.digits);
+        EXPECT_NE(listed.find((*changed)[2]), std::string::npos) << listed;
+        EXPECT_GE(SendMessageW(window.Control(ID_ROWS), LVM_GETCOLUMNWIDTH, 2, 0),
+                  static_cast<LRESULT>(c.digits * 6));
+        for (const auto& row : rows) {
+            std::string start = row[0];
+            start.resize(12, ' ');
+            EXPECT_NE(out.find(start + row[1]), std::string::npos) << row[1];
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sumbrook
