@@ -39,8 +39,8 @@ constexpr const wchar_t* kParentsDeepestFirst[] = {
 // without an extension (SHA256SUMS, MD5SUMS, B3SUMS) can have no verb short
 // of one on every file; they are opened with "Open list..." or dropped on
 // the window.
-constexpr const wchar_t* kListExtensions[] = {L".sfv",    L".md5", L".sha1",   L".sha256",
-                                              L".sha384", L".sha512", L".b3", L".blake3",
+constexpr const wchar_t* kListExtensions[] = {L".sfv",    L".md5",    L".sha1", L".sha256",
+                                              L".sha384", L".sha512", L".b3",   L".blake3",
                                               L".xxh3",   L".xxh128"};
 constexpr wchar_t kListVerbKey[] = L"SumbrookVerify";
 constexpr wchar_t kListVerbCaption[] = L"Verify with Sumbrook";
@@ -119,7 +119,8 @@ std::string RemoveExplorerVerbs() {
         RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
         for (const std::wstring& parent :
              {shell, shell.substr(0, shell.size() - std::wcslen(L"\\shell"))}) {
-            if (!HasSubkeysOrValues(parent.c_str())) RegDeleteKeyW(HKEY_CURRENT_USER, parent.c_str());
+            if (!HasSubkeysOrValues(parent.c_str()))
+                RegDeleteKeyW(HKEY_CURRENT_USER, parent.c_str());
         }
     }
     for (const wchar_t* parent : kParentsDeepestFirst) {

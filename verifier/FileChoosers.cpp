@@ -45,10 +45,10 @@ std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
     constexpr wchar_t kLists[] =
         L"*.sfv;*.md5;*.sha1;*.sha256;*.sha384;*.sha512;*.b3;*.blake3;*.xxh3;*.xxh128;*SUMS";
     const std::wstring both = std::wstring(kLists) + L";*.txt";
-    const std::wstring filter = FilterOf(
-        {L"Checksum lists and protocols", both.c_str(),
-         L"Checksum lists (*.sfv, *.sha256, *.md5, *.b3, SHA256SUMS...)", kLists,
-         L"Protocols (*.txt)", L"*.txt", L"All files (*.*)", L"*.*"});
+    const std::wstring filter =
+        FilterOf({L"Checksum lists and protocols", both.c_str(),
+                  L"Checksum lists (*.sfv, *.sha256, *.md5, *.b3, SHA256SUMS...)", kLists,
+                  L"Protocols (*.txt)", L"*.txt", L"All files (*.*)", L"*.*"});
     const std::wstring folder = WideFromUtf8(startFolder);
     std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
     OPENFILENAMEW request = FileRequest(owner, filter, buffer);

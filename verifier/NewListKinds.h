@@ -16,8 +16,8 @@ namespace sumbrook {
 
 struct NewListKind {
     DigestKind digest;
-    ListFormat format;   // SFV, sum lines or tag lines
-    const char* label;   // "SHA-256 sum lines", for the dialog's file types
+    ListFormat format;      // SFV, sum lines or tag lines
+    const char* label;      // "SHA-256 sum lines", for the dialog's file types
     const char* extension;  // without the dot
 };
 

@@ -35,10 +35,10 @@ std::string StatusLineText(const StatusLineFacts& facts) {
                (facts.cancelling ? std::string(kDot) + "Cancelling..." : std::string());
     }
     std::string line = kindText;
-    line += facts.filesPlanned == 0 ? std::string("no file to read")
-                                               : GroupedNumber(facts.filesDone) + " of " +
-                                                     GroupedNumber(facts.filesPlanned) +
-                                                     (facts.filesPlanned == 1 ? " file" : " files");
+    line += facts.filesPlanned == 0
+                ? std::string("no file to read")
+                : GroupedNumber(facts.filesDone) + " of " + GroupedNumber(facts.filesPlanned) +
+                      (facts.filesPlanned == 1 ? " file" : " files");
     for (const VerifyStatus status :
          {VerifyStatus::kChanged, VerifyStatus::kDifferent, VerifyStatus::kMissing,
           VerifyStatus::kNew, VerifyStatus::kUnreadable, VerifyStatus::kDuplicate,

@@ -15,15 +15,15 @@
 #include <thread>
 #include <vector>
 
-#include "verifier/CheckJob.h"
-#include "verifier/RowStore.h"
-#include "verifier/RowTable.h"
-#include "verifier/SlicedSort.h"
-#include "verifier/RowText.h"
-#include "verifier/StatusLineText.h"
-#include "verifier/NewListKinds.h"
 #include "lists/DigestKindChoice.h"
 #include "lists/ListFormat.h"
+#include "verifier/CheckJob.h"
+#include "verifier/NewListKinds.h"
+#include "verifier/RowStore.h"
+#include "verifier/RowTable.h"
+#include "verifier/RowText.h"
+#include "verifier/SlicedSort.h"
+#include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierCommandLine.h"
 #include "verify/ReportText.h"
@@ -162,8 +162,9 @@ TEST(NewListKindsTest, TheNameTellsTheDigestAndTheColumnsFitIt) {
     }
     for (const NewListKind& kind : kNewListKinds) {
         EXPECT_TRUE(DescriptorOf(kind.format).holds(kind.digest)) << kind.label;
-        EXPECT_EQ(DigestKindOfListName(std::string("x.") + kind.extension).value_or(DigestKind::kCrc32),
-                  kind.digest)
+        EXPECT_EQ(
+            DigestKindOfListName(std::string("x.") + kind.extension).value_or(DigestKind::kCrc32),
+            kind.digest)
             << kind.label;
     }
     EXPECT_EQ(DigestColumnWidth(std::nullopt), DigestColumnWidth(DigestKind::kCrc32));

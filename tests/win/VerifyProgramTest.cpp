@@ -226,7 +226,8 @@ TEST(VerifyProgramTest, SkipMissingWithNoListedFileThereIsAnError) {
     TempFolder scratch;
     const std::string empty = scratch.MakeFolder("empty");
     const std::string list = scratch.Write(
-        "gone.sha256", "2c26b46b68ffc68ff99b453c1d30413413422d706483bfa0f98a5e886266e7ae  gone.txt\n");
+        "gone.sha256",
+        "2c26b46b68ffc68ff99b453c1d30413413422d706483bfa0f98a5e886266e7ae  gone.txt\n");
     const std::string report = scratch / "report.txt";
     VerifierProcess program({list, "/folder", empty, "/skipmissing", "/report", report, "/close"});
     ASSERT_TRUE(program.Started());
