@@ -107,7 +107,8 @@ void VerifyWindowControls::Create(HWND window, int dpi) {
     newList = Add(L"BUTTON", L"&New list...", WS_TABSTOP | BS_PUSHBUTTON, ID_NEW_LIST);
     rows = Add(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
                ID_ROWS, WS_EX_CLIENTEDGE);
-    SendMessageW(rows, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    SendMessageW(rows, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     for (std::size_t i = 0; i < kRowColumnCount; ++i) {
         const std::wstring title = WideFromUtf8(kRowColumns[i].title);
         LVCOLUMNW column = {};

@@ -2,8 +2,8 @@
 // sum lines, a list whose digests' length alone tells their kind (a note),
 // BSD tags, and "Skip missing files", each made by sumbrook-cli.exe --list
 // and checked by both programs: the saved report is sumbrook-cli --verify's
-// output, the title and status line name the kind, the digest columns show
-// whole digests.
+// output, the title and status line name the kind, the digest columns and
+// a row's tip show whole digests.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -11,12 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "CliProcess.h"
 #include "TempFolder.h"
 #include "VerifyWindowDriver.h"
+#include "platform/WideText.h"
 #include "verifier/VerifierControlIds.h"
 #include "verifier/VerifyWindow.h"
 
@@ -105,6 +107,18 @@ TEST(VerifyWindowListsTest, ListsOfEveryKindAreCheckedAsTheCommandLineChecksThem
         EXPECT_NE(listed.find((*changed)[2]), std::string::npos) << listed;
         EXPECT_GE(SendMessageW(window.Control(ID_ROWS), LVM_GETCOLUMNWIDTH, 2, 0),
                   static_cast<LRESULT>(c.digits * 6));
+        // Its tip, as the list view asks for it, holds both digests whole.
+        wchar_t tipText[1024] = {};
+        NMLVGETINFOTIPW tip = {};
+        tip.hdr.hwndFrom = window.Control(ID_ROWS);
+        tip.hdr.idFrom = ID_ROWS;
+        tip.hdr.code = LVN_GETINFOTIPW;
+        tip.pszText = tipText;
+        tip.cchTextMax = static_cast<int>(std::size(tipText));
+        tip.iItem = static_cast<int>(changed - rows.begin());
+        SendMessageW(window.Get(), WM_NOTIFY, ID_ROWS, reinterpret_cast<LPARAM>(&tip));
+        EXPECT_EQ(Utf8FromWide(tipText),
+                  "b.txt\r\nExpected: " + (*changed)[2] + "\r\nFound: " + (*changed)[3]);
         for (const auto& row : rows) {
             std::string start = row[0];
             start.resize(12, ' ');
