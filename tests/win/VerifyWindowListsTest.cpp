@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "CliProcess.h"
+#include "OpenFileDialogDriver.h"
 #include "TempFolder.h"
 #include "VerifyWindowDriver.h"
 #include "platform/WideText.h"
@@ -124,6 +125,42 @@ TEST(VerifyWindowListsTest, ListsOfEveryKindAreCheckedAsTheCommandLineChecksThem
             start.resize(12, ' ');
             EXPECT_NE(out.find(start + row[1]), std::string::npos) << row[1];
         }
+    }
+}
+
+// "New list..." asks which list in its save dialog's file types, suggests
+// the folder's name, adds the type's extension and writes what
+// sumbrook-cli --list writes for the same folder.
+TEST(VerifyWindowListsTest, NewListOfTheFileTypeChosenIsTheCommandLines) {
+    TempFolder scratch;
+    const std::string data = scratch.MakeFolder("data");
+    test::WriteWholeFile(data + "\\a.txt", "alpha");
+    test::WriteWholeFile(data + "\\b.txt", "bravo");
+    const struct {
+        int fileType;
+        std::string extension;
+        std::vector<std::string> cli;
+    } cases[] = {
+        {1, ".sha256", {"-a", "sha256"}},
+        {8, ".md5", {"-a", "md5", "--tag"}},
+    };
+    for (const auto& c : cases) {
+        VerifierRequest request;
+        request.start = VerifierRequest::Start::kNewList;
+        request.folder = data;
+        test::OpenFileDialogDriver driver(scratch / "made");
+        driver.ChooseFileType(c.fileType);
+        OpenWindow window(request);
+        ASSERT_TRUE(window.WaitForEnd());
+        EXPECT_EQ(driver.Seen().timesShown, 1);
+        EXPECT_EQ(driver.Seen().filters.size(), 13u);
+        EXPECT_EQ(driver.Seen().presetName, "data");
+        std::vector<std::string> list = {"--list", data};
+        list.insert(list.end(), c.cli.begin(), c.cli.end());
+        const test::CliRun cli = test::RunCli(scratch, list);
+        const std::string made = scratch / ("made" + c.extension);
+        EXPECT_EQ(test::ReadWholeFile(made), cli.out) << c.extension;
+        EXPECT_EQ(window.ExitCode(), 0);
     }
 }
 
