@@ -157,30 +157,6 @@ TEST(RunControllerTest, NoticesAreInTheReportAsTheCommandLinePrintsThem) {
     EXPECT_EQ(controller.ReportText(), CliReport(list));
 }
 
-// The kind of a list's digests and its notes, as the command line says
-// them; skipping the missing files of a list of which none is there is an
-// error, in the command line's words.
-TEST(RunControllerTest, DigestKindNotesAndSkippedMissingFiles) {
-    TempDirectory dir;
-    dir.Write("a", "a");
-    const std::string md5 = dir.Write("sums.txt", "0cc175b9c0f1b6a831c399e269772661  a\n");
-    const std::string gone = dir.Write("gone.md5", "0cc175b9c0f1b6a831c399e269772661  gone\n");
-    Driven driven;
-    RunController& controller = driven.Get();
-    controller.StartCheck({md5, "", false, false, false});
-    ASSERT_TRUE(driven.UntilEnd());
-    EXPECT_EQ(controller.RowsDigestKind(), DigestKind::kMd5);
-    EXPECT_EQ(controller.ReportText(), CliReport(md5));
-    EXPECT_EQ(controller.NotesLine().rfind("1 OK, ", 0), 0u) << controller.NotesLine();
-    EXPECT_NE(controller.ReportText().find(controller.NotesLine() + "\r\n"), std::string::npos);
-    controller.StartCheck({gone, "", false, false, true});
-    ASSERT_TRUE(driven.UntilEnd());
-    EXPECT_EQ(controller.ExitCode(), 2);
-    EXPECT_EQ(controller.NotesLine(), "");
-    EXPECT_EQ(controller.ReportText(),
-              "sumbrook-cli: " + gone + " names no file that is there; nothing was checked\r\n");
-}
-
 TEST(RunControllerTest, AReportNeverReplacesTheListAFileOfTheCheckOrAReadOnlyFile) {
     TempDirectory dir;
     dir.Write("a", "a");

@@ -15,13 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "lists/DigestKindChoice.h"
-#include "lists/ListFormat.h"
 #include "verifier/CheckJob.h"
-#include "verifier/NewListKinds.h"
 #include "verifier/RowStore.h"
 #include "verifier/RowTable.h"
-#include "verifier/RowText.h"
 #include "verifier/SlicedSort.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
@@ -137,39 +133,6 @@ TEST(StatusLineTextTest, CountsAlwaysShownOthersWhenThere) {
     EXPECT_EQ(StatusLineText(absent).rfind("SHA-256 list \xC2\xB7 no file to read", 0), 0u);
     reading.digestKind = DigestKind::kCrc32;
     EXPECT_EQ(StatusLineText(reading).rfind("CRC-32 list \xC2\xB7 Listing folders", 0), 0u);
-}
-
-// The list a new list's name asks for, and the widths that show whole digests.
-TEST(NewListKindsTest, TheNameTellsTheDigestAndTheColumnsFitIt) {
-    const struct {
-        std::string target;
-        bool tag;
-        DigestKind digest;
-        ListFormat format;
-    } cases[] = {
-        {"C:\\x\\made.sfv", false, DigestKind::kCrc32, ListFormat::kSfv},
-        {"made.SHA256", false, DigestKind::kSha256, ListFormat::kSum},
-        {"C:\\x\\SHA512SUMS", true, DigestKind::kSha512, ListFormat::kTag},
-        {"made.b3", false, DigestKind::kBlake3, ListFormat::kSum},
-        // No entry for SHA-384 nor XXH3-64, nor for a name that names no kind.
-        {"made.sha384", false, DigestKind::kCrc32, ListFormat::kSfv},
-        {"made.txt", true, DigestKind::kCrc32, ListFormat::kSfv},
-    };
-    for (const auto& c : cases) {
-        const NewListKind kind = NewListKindOfTarget(c.target, c.tag);
-        EXPECT_EQ(kind.digest, c.digest) << c.target;
-        EXPECT_EQ(kind.format, c.format) << c.target;
-    }
-    for (const NewListKind& kind : kNewListKinds) {
-        EXPECT_TRUE(DescriptorOf(kind.format).holds(kind.digest)) << kind.label;
-        EXPECT_EQ(
-            DigestKindOfListName(std::string("x.") + kind.extension).value_or(DigestKind::kCrc32),
-            kind.digest)
-            << kind.label;
-    }
-    EXPECT_EQ(DigestColumnWidth(std::nullopt), DigestColumnWidth(DigestKind::kCrc32));
-    EXPECT_GE(DigestColumnWidth(DigestKind::kSha512), 128 * 6);
-    EXPECT_LT(DigestColumnWidth(DigestKind::kSha256), DigestColumnWidth(DigestKind::kSha512));
 }
 
 TEST(ThroughputMeterTest, SpeedOverTheLastSecondsAndTimeLeft) {
