@@ -73,6 +73,9 @@ TEST(VerifyWindowListsTest, ListsOfEveryKindAreCheckedAsTheCommandLineChecksThem
         request.ignoreMissing = c.skipMissing;
         OpenWindow window(request);
         ASSERT_TRUE(window.WaitForEnd()) << c.list;
+        // The report is written in slices after the run's end ("Saving...").
+        ASSERT_TRUE(test::PumpUntil(
+            [&] { return window.Status().find("...") == std::string::npos; }, test::kRunLimitMs));
         EXPECT_EQ(static_cast<DWORD>(window.ExitCode()), cli.exitCode) << c.list;
         EXPECT_EQ(test::ReadWholeFile(report), cli.out) << c.list;
 
