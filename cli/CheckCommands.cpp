@@ -42,21 +42,13 @@ CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
     return options;
 }
 
-// The summary line and, after it, each note of the run ("...; the list's
-// signature was not checked").
-std::string SummaryWithNotes(const CheckOutcome& outcome) {
-    std::string line = SummaryLine(outcome.kind, outcome.counts);
-    for (const std::string& note : outcome.notes) line += "; " + note;
-    return line;
-}
-
 // The summary line and the exit code of a check that ran, or its refusal.
 int Finish(CommandOutput& output, const CheckOutcome& outcome) {
     if (outcome.end == CheckOutcome::End::kRefused) {
         output.Complain(RefusalText(outcome));
         return ExitCodeOf(outcome);
     }
-    output.Line(SummaryWithNotes(outcome));
+    output.Line(SummaryWithNotesLine(outcome));
     if (!output.Finish()) {
         output.Complain("standard output", "cannot be written");
         return kExitError;

@@ -30,7 +30,7 @@ std::string ReportRowLine(const CheckRow& row) {
 
 std::string ReportTail(const CheckOutcome& outcome) {
     if (!ReportHasRows(outcome)) return std::string();
-    std::string text = SummaryLine(outcome.kind, outcome.counts) + kLineEnd;
+    std::string text = SummaryWithNotesLine(outcome) + kLineEnd;
     if (outcome.end == CheckOutcome::End::kCancelled) text.append("cancelled").append(kLineEnd);
     return text;
 }

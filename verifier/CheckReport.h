@@ -2,8 +2,8 @@
 // list, folder and options, its standard error and output as they come:
 // each notice (a folder that could not be listed, the list naming itself)
 // as the line the command line gives on standard error, one line per row,
-// then the summary line; for a refused list, the line the command line gives
-// on its standard error. A cancelled check ends with a line "cancelled"
+// then the summary line and its notes; for a refused list, the line the
+// command line gives on its standard error. A cancelled check ends with a line "cancelled"
 // after the summary of the rows it found. UTF-8 lines ended by CR LF, as
 // the window saves them; in pieces, for a caller that makes a long report
 // in slices, or whole.
@@ -24,7 +24,8 @@ std::string ReportHead(const CheckOutcome& outcome, const std::vector<std::strin
 bool ReportHasRows(const CheckOutcome& outcome);
 // A row's line.
 std::string ReportRowLine(const CheckRow& row);
-// What comes after the rows: the summary line, and "cancelled".
+// What comes after the rows: the summary line with the run's notes
+// (SummaryWithNotesLine), and "cancelled".
 std::string ReportTail(const CheckOutcome& outcome);
 
 // The whole report; `rows` in report order.

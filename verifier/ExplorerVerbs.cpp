@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <string>
+
 #include "platform/SystemErrorText.h"
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
@@ -18,8 +21,6 @@ struct Verb {
 };
 
 constexpr Verb kVerbs[] = {
-    {L"Software\\Classes\\SystemFileAssociations\\.sfv\\shell", L"SumbrookVerify",
-     L"Verify with Sumbrook", L" \"%1\""},
     {L"Software\\Classes\\Directory\\shell", L"SumbrookNewList", L"Create checksum list",
      L" /new \"%1\""},
 };
@@ -27,12 +28,26 @@ constexpr Verb kVerbs[] = {
 // The keys between HKCU\Software\Classes and each verb's parent, deepest
 // first: removed when nothing else is left in them.
 constexpr const wchar_t* kParentsDeepestFirst[] = {
-    L"Software\\Classes\\SystemFileAssociations\\.sfv\\shell",
-    L"Software\\Classes\\SystemFileAssociations\\.sfv",
     L"Software\\Classes\\SystemFileAssociations",
     L"Software\\Classes\\Directory\\shell",
     L"Software\\Classes\\Directory",
 };
+
+// "Verify with Sumbrook", one verb per extension a list has, each below
+// SystemFileAssociations\<extension>\shell. Explorer finds a file's verbs
+// by its extension, class or perceived type, never by its name: lists
+// without an extension (SHA256SUMS, MD5SUMS, B3SUMS) can have no verb short
+// of one on every file; they are opened with "Open list..." or dropped on
+// the window.
+constexpr const wchar_t* kListExtensions[] = {L".sfv",    L".md5",    L".sha1", L".sha256",
+                                              L".sha384", L".sha512", L".b3",   L".blake3",
+                                              L".xxh3",   L".xxh128"};
+constexpr wchar_t kListVerbKey[] = L"SumbrookVerify";
+constexpr wchar_t kListVerbCaption[] = L"Verify with Sumbrook";
+
+std::wstring ListShellKey(const wchar_t* extension) {
+    return std::wstring(L"Software\\Classes\\SystemFileAssociations\\") + extension + L"\\shell";
+}
 
 std::string Failed(const char* what, LONG error) {
     return std::string(what) + ": " + SystemErrorText(static_cast<unsigned long>(error));
@@ -70,6 +85,12 @@ bool HasSubkeysOrValues(const wchar_t* path) {
 
 std::string AddExplorerVerbs(const std::string& program) {
     const std::wstring quoted = L"\"" + WideFromUtf8(program) + L"\"";
+    for (const wchar_t* extension : kListExtensions) {
+        const std::wstring path = ListShellKey(extension) + L"\\" + kListVerbKey;
+        LONG error = WriteKey(path, kListVerbCaption);
+        if (error == ERROR_SUCCESS) error = WriteKey(path + L"\\command", quoted + L" \"%1\"");
+        if (error != ERROR_SUCCESS) return Failed("the Explorer verbs cannot be written", error);
+    }
     for (const Verb& verb : kVerbs) {
         const std::wstring path = std::wstring(verb.parent) + L"\\" + verb.key;
         LONG error = WriteKey(path, verb.caption);
@@ -87,6 +108,20 @@ std::string RemoveExplorerVerbs() {
             return Failed("the Explorer verbs cannot be removed", error);
         }
         RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+    }
+    for (const wchar_t* extension : kListExtensions) {
+        const std::wstring shell = ListShellKey(extension);
+        const std::wstring path = shell + L"\\" + kListVerbKey;
+        const LONG error = RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+        if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
+            return Failed("the Explorer verbs cannot be removed", error);
+        }
+        RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+        for (const std::wstring& parent :
+             {shell, shell.substr(0, shell.size() - std::wcslen(L"\\shell"))}) {
+            if (!HasSubkeysOrValues(parent.c_str()))
+                RegDeleteKeyW(HKEY_CURRENT_USER, parent.c_str());
+        }
     }
     for (const wchar_t* parent : kParentsDeepestFirst) {
         if (!HasSubkeysOrValues(parent)) RegDeleteKeyW(HKEY_CURRENT_USER, parent);

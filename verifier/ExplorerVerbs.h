@@ -1,8 +1,10 @@
 // The program's two Explorer verbs, for the current user only, without an
-// installer or a shell DLL: "Verify with Sumbrook" on .sfv files and
-// "Create checksum list" on folders, each starting this program (with the
-// file, or with /new and the folder). Under HKCU\Software\Classes:
-//   SystemFileAssociations\.sfv\shell\SumbrookVerify
+// installer or a shell DLL: "Verify with Sumbrook" on lists (.sfv .md5
+// .sha1 .sha256 .sha384 .sha512 .b3 .blake3 .xxh3 .xxh128; not on lists
+// without an extension such as SHA256SUMS, which Explorer cannot single out
+// by name) and "Create checksum list" on folders, each starting this program
+// (with the file, or with /new and the folder). Under HKCU\Software\Classes:
+//   SystemFileAssociations\<extension>\shell\SumbrookVerify
 //   Directory\shell\SumbrookNewList
 // Nothing is written unless asked. Windows only.
 #pragma once

@@ -7,6 +7,7 @@
 
 #include "platform/LateBoundCall.h"
 #include "platform/WideText.h"
+#include "verifier/NewListKinds.h"
 
 namespace sumbrook {
 
@@ -40,9 +41,14 @@ OPENFILENAMEW FileRequest(HWND owner, const std::wstring& filter, std::vector<wc
 }  // namespace
 
 std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
-    const std::wstring filter = FilterOf(
-        {L"Checksum lists and protocols (*.sfv, *.txt)", L"*.sfv;*.txt", L"Checksum lists (*.sfv)",
-         L"*.sfv", L"Protocols (*.txt)", L"*.txt", L"All files (*.*)", L"*.*"});
+    // Names without an extension (SHA256SUMS) are caught by *SUMS.
+    constexpr wchar_t kLists[] =
+        L"*.sfv;*.md5;*.sha1;*.sha256;*.sha384;*.sha512;*.b3;*.blake3;*.xxh3;*.xxh128;*SUMS";
+    const std::wstring both = std::wstring(kLists) + L";*.txt";
+    const std::wstring filter =
+        FilterOf({L"Checksum lists and protocols", both.c_str(),
+                  L"Checksum lists (*.sfv, *.sha256, *.md5, *.b3, SHA256SUMS...)", kLists,
+                  L"Protocols (*.txt)", L"*.txt", L"All files (*.*)", L"*.*"});
     const std::wstring folder = WideFromUtf8(startFolder);
     std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
     OPENFILENAMEW request = FileRequest(owner, filter, buffer);
@@ -70,6 +76,31 @@ std::string ChooseFileToSave(HWND owner, const std::string& title, const std::st
     request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     const auto save = LateBound<decltype(GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
     if (save == nullptr || !save(&request)) return std::string();
+    return Utf8FromWide(buffer.data());
+}
+
+std::string ChooseNewListToSave(HWND owner, const std::string& suggested, std::size_t& chosen) {
+    std::wstring filter;
+    for (const NewListKind& kind : kNewListKinds) {
+        const std::wstring pattern = L"*." + WideFromUtf8(kind.extension);
+        filter += WideFromUtf8(kind.label) + L" (" + pattern + L")";
+        filter += L'\0';
+        filter += pattern;
+        filter += L'\0';
+    }
+    std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
+    const std::wstring preset = WideFromUtf8(suggested);
+    if (preset.size() < buffer.size()) preset.copy(buffer.data(), preset.size());
+    OPENFILENAMEW request = FileRequest(owner, filter, buffer);
+    request.lpstrTitle = L"Save the checksum list";
+    // Any text: the dialog adds the extension of the file type chosen.
+    request.lpstrDefExt = L"sfv";
+    request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    const auto save = LateBound<decltype(GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    if (save == nullptr || !save(&request)) return std::string();
+    chosen = request.nFilterIndex >= 1 && request.nFilterIndex <= kNewListKindCount
+                 ? request.nFilterIndex - 1
+                 : 0;
     return Utf8FromWide(buffer.data());
 }
 

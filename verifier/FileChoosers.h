@@ -6,12 +6,22 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 
 namespace sumbrook {
 
-// Filters "Checksum lists (*.sfv)", "Protocols (*.txt)", "All files (*.*)".
+// Filters "Checksum lists and protocols" (every list extension and the
+// names publishers give their lists, *SUMS), "Checksum lists", "Protocols
+// (*.txt)", "All files (*.*)".
 std::string ChooseListToOpen(HWND owner, const std::string& startFolder);
+
+// Where a new list goes and which it is: the dialog's file types are the
+// entries of kNewListKinds (NewListKinds.h), the first chosen; each adds
+// its extension when none is typed. `suggested`: the full path offered,
+// without an extension. "" when cancelled; else `chosen` is the entry's
+// index.
+std::string ChooseNewListToSave(HWND owner, const std::string& suggested, std::size_t& chosen);
 
 // `suggested`: the full path offered; the dialog asks before replacing a
 // file. `extension` without the dot ("txt", "sfv") is added when none is typed.

@@ -112,6 +112,20 @@ void RowListView::OnGetDisplayInfo(NMLVDISPINFOW* info, const RowTable& table) {
     item.pszText[length] = L'\0';
 }
 
+void RowListView::OnGetInfoTip(NMLVGETINFOTIPW* tip, const RowTable& table) const {
+    if (tip->pszText == nullptr || tip->cchTextMax <= 0) return;
+    if (tip->iItem < 0 || static_cast<std::size_t>(tip->iItem) >= table.ShownCount()) return;
+    const RowRef row = table.Shown(static_cast<std::size_t>(tip->iItem));
+    std::string text = NameCell(row);
+    if (row.HasExpected()) text += "\r\nExpected: " + ExpectedCell(row);
+    if (row.HasFound()) text += "\r\nFound: " + FoundCell(row);
+    // The text the list view holds already is replaced.
+    const std::wstring wide = WideFromUtf8(text);
+    const std::size_t length = std::min(wide.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
+    wide.copy(tip->pszText, length);
+    tip->pszText[length] = L'\0';
+}
+
 LRESULT RowListView::OnCustomDraw(NMLVCUSTOMDRAW* draw, const RowTable& table) {
     switch (draw->nmcd.dwDrawStage) {
         // CDRF_NOTIFYITEMDRAW and CDRF_NOTIFYSUBITEMDRAW are the same value, so
@@ -143,6 +157,9 @@ LRESULT RowListView::OnNotify(NMHDR* header, const RowTable& table, int& clicked
     switch (header->code) {
         case LVN_GETDISPINFOW:
             OnGetDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(header), table);
+            return 0;
+        case LVN_GETINFOTIPW:
+            OnGetInfoTip(reinterpret_cast<NMLVGETINFOTIPW*>(header), table);
             return 0;
         case NM_CUSTOMDRAW:
             return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header), table);

@@ -3,7 +3,8 @@
 // sorted column's arrow, and the selection. "Select all" is one flag, not a
 // state set on each of a million items (which the list view does one by
 // one): every shown row counts as selected, and is drawn so, until the user
-// selects otherwise. Windows only.
+// selects otherwise. A row's tip shows its name and whole digests. Windows
+// only.
 #pragma once
 
 #include <windows.h>
@@ -42,6 +43,9 @@ class RowListView {
     void DropAllSelected();
     void OnGetDisplayInfo(NMLVDISPINFOW* info, const RowTable& table);
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw, const RowTable& table);
+    // The infotip of a row (LVS_EX_INFOTIP): its name and its whole
+    // digests, one a line.
+    void OnGetInfoTip(NMLVGETINFOTIPW* tip, const RowTable& table) const;
 
     HWND list_ = nullptr;
     bool allSelected_ = false;

@@ -104,4 +104,15 @@ std::string GroupedNumber(std::uint64_t value) {
     return digits;
 }
 
+int DigestColumnWidth(std::optional<DigestKind> kind) {
+    // About 7 pixels a hexadecimal digit in the message font, and the
+    // cell's margins.
+    constexpr int kDigitWidth = 7;
+    constexpr int kMargins = 16;
+    const int least = kRowColumns[2].width;
+    if (!kind) return least;
+    const int digits = static_cast<int>(2 * DigestSize(*kind));
+    return std::max(least, digits * kDigitWidth + kMargins);
+}
+
 }  // namespace sumbrook

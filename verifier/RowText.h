@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "verifier/RowStore.h"
@@ -55,6 +56,11 @@ inline constexpr RowColumn kRowColumns[] = {
     {"Detail", 260, false, DetailCell, DetailLess},
 };
 inline constexpr std::size_t kRowColumnCount = std::size(kRowColumns);
+
+// The width of the Expected and Found columns, in pixels at 96 dots per
+// inch, for digests of `kind` (none: the table's width above): their whole
+// text fits, at least the table's width.
+int DigestColumnWidth(std::optional<DigestKind> kind);
 
 // "1,048,576".
 std::string GroupedNumber(std::uint64_t value);

@@ -60,6 +60,12 @@ CheckOptions WindowOptions(bool recursive, bool uncached) {
     return options;
 }
 
+CheckOptions CheckWindowOptions(const CheckRequest& request) {
+    CheckOptions options = WindowOptions(request.recursive, request.uncached);
+    options.ignoreMissing = request.ignoreMissing;
+    return options;
+}
+
 }  // namespace
 
 RunController::RunController(std::function<void()> wake) : wake_(std::move(wake)) {}
@@ -75,7 +81,7 @@ void RunController::StartCheck(const CheckRequest& request) {
                                                        CheckSink& sink) {
             return VerifyList(list, folder, options, sink);
         },
-        WindowOptions(request.recursive, request.uncached), {}, false);
+        CheckWindowOptions(request), {}, false);
 }
 
 bool RunController::StartRecheck() {
@@ -89,7 +95,7 @@ bool RunController::StartRecheck() {
         [list = check_.list, folder = check_.folder](const CheckOptions& options, CheckSink& sink) {
             return VerifyList(list, folder, options, sink);
         },
-        WindowOptions(check_.recursive, check_.uncached), std::move(names), true);
+        CheckWindowOptions(check_), std::move(names), true);
     return true;
 }
 
@@ -98,13 +104,16 @@ void RunController::StartNewList(const NewListRequest& request) {
     newList_ = request;
     table_.Clear();
     reportable_ = false;
+    digestKind_ = request.digest;
+    CheckOptions listing = WindowOptions(request.recursive, false);
+    listing.algorithm = request.digest;
     Start(
         RunKind::kNewList,
-        [folder = request.folder, target = request.target](const CheckOptions& options,
-                                                           CheckSink& sink) {
-            return MakeListOfFolder(folder, target, options, sink);
+        [folder = request.folder, target = request.target, format = request.format](
+            const CheckOptions& options, CheckSink& sink) {
+            return MakeListOfFolder(folder, target, format, options, sink);
         },
-        WindowOptions(request.recursive, false), {}, false);
+        listing, {}, false);
 }
 
 void RunController::Start(RunKind kind, CheckJob::Run run, const CheckOptions& options,
@@ -165,6 +174,7 @@ void RunController::FirstArrival(RunChanges& changes) {
     if (kind_ == RunKind::kCheck) {
         table_.Clear();
         reportable_ = false;
+        digestKind_.reset();
         changes.rows = true;
     }
 }
@@ -204,6 +214,14 @@ void RunController::AddRows(std::vector<CheckRow>& rows, RunChanges& changes) {
     // not kept.
     if (rows.empty() || outOfMemory_) return;
     changes.rows = true;
+    if (!digestKind_) {
+        for (const CheckRow& row : rows) {
+            if (row.hasExpected || row.hasFound) {
+                digestKind_ = row.hasExpected ? row.expected.Kind() : row.found.Kind();
+                break;
+            }
+        }
+    }
     try {
         for (const CheckRow& row : rows) counts_.Add(row);
         if (kind_ == RunKind::kRecheck) {
@@ -248,6 +266,14 @@ void RunController::End(RunChanges& changes) {
         outcome.error = kOutOfMemory;
     }
     if (outcome.end == CheckOutcome::End::kDone) done_.filesDone = plan_.files;
+    if (kind_ == RunKind::kCheck && check_.ignoreMissing &&
+        outcome.end == CheckOutcome::End::kDone && outcome.counts.Total() == 0) {
+        // Nothing was checked: an error, as the command line says it.
+        outcome.end = CheckOutcome::End::kRefused;
+        outcome.subject = check_.list;
+        outcome.error = "names no file that is there; nothing was checked";
+        outcome.errorFollowsSubject = true;
+    }
     lastOutcome_ = outcome;
     exitCode_ = ExitCodeOf(outcome);
     const bool nothingCame = !arrived_ && outcome.end == CheckOutcome::End::kRefused;
@@ -318,7 +344,13 @@ StatusLineFacts RunController::StatusFacts() const {
         }
     }
     facts.notices = notices_.size();
+    facts.digestKind = digestKind_;
     return facts;
+}
+
+std::string RunController::NotesLine() const {
+    if (Running() || !reportable_ || reported_.notes.empty()) return std::string();
+    return SummaryWithNotesLine(reported_);
 }
 
 double RunController::DoneShare() const {

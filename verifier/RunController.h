@@ -11,11 +11,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "hash/Digest.h"
+#include "lists/ListFormat.h"
 #include "verifier/CheckJob.h"
 #include "verifier/RowTable.h"
 #include "verifier/StatusLineText.h"
@@ -30,12 +33,19 @@ struct CheckRequest {
     std::string folder;  // "" = as the list says
     bool recursive = false;
     bool uncached = false;
+    // The listed files that are not there are left out (CheckOptions); a
+    // check that then has no row ends refused, as the command line's
+    // --ignore-missing does: "LIST names no file that is there; nothing was
+    // checked".
+    bool ignoreMissing = false;
 };
 
 struct NewListRequest {
     std::string folder;
     std::string target;  // where the list goes
     bool recursive = false;
+    ListFormat format = ListFormat::kSfv;
+    DigestKind digest = DigestKind::kCrc32;  // a kind `format` holds
 };
 
 // What a Take changed, for the window to show.
@@ -81,6 +91,14 @@ class RunController {
     // (RunNotices.h), in the order they came.
     const std::vector<std::string>& Notices() const { return notices_; }
     StatusLineFacts StatusFacts() const;
+    // The kind of the digests of the rows shown: a new list's, or a
+    // check's as its first row with a digest tells (the kind every digest
+    // of the list was read for); none before one came.
+    std::optional<DigestKind> RowsDigestKind() const { return digestKind_; }
+    // The summary line of the check shown followed by its notes, as the
+    // command line prints it (SummaryWithNotesLine); "" when the check has
+    // no notes or no rows, or is going on.
+    std::string NotesLine() const;
     // The share of the run done, 0 to 1; negative while nothing is planned.
     double DoneShare() const;
     int ExitCode() const { return exitCode_; }
@@ -140,6 +158,7 @@ class RunController {
     StatusCounts counts_;  // of the rows of this run
     ThroughputMeter meter_;
     std::vector<std::string> notices_;
+    std::optional<DigestKind> digestKind_;
 
     bool reportable_ = false;  // the table holds a check's rows, `reported_` its end
     CheckOutcome reported_;

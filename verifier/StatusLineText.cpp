@@ -27,14 +27,18 @@ std::string StatusLineText(const StatusLineFacts& facts) {
     if (facts.phase == StatusLineFacts::Phase::kIdle) {
         return "Open a list (Ctrl+O) or drop one here to check its files.";
     }
+    const std::string kindText =
+        facts.digestKind ? std::string(DigestKindName(*facts.digestKind)) + " list" + kDot
+                         : std::string();
     if (facts.phase == StatusLineFacts::Phase::kStep) {
-        return StepText(facts.step, facts.stepDone) +
+        return kindText + StepText(facts.step, facts.stepDone) +
                (facts.cancelling ? std::string(kDot) + "Cancelling..." : std::string());
     }
-    std::string line = facts.filesPlanned == 0 ? std::string("no file to read")
-                                               : GroupedNumber(facts.filesDone) + " of " +
-                                                     GroupedNumber(facts.filesPlanned) +
-                                                     (facts.filesPlanned == 1 ? " file" : " files");
+    std::string line = kindText;
+    line += facts.filesPlanned == 0
+                ? std::string("no file to read")
+                : GroupedNumber(facts.filesDone) + " of " + GroupedNumber(facts.filesPlanned) +
+                      (facts.filesPlanned == 1 ? " file" : " files");
     for (const VerifyStatus status :
          {VerifyStatus::kChanged, VerifyStatus::kDifferent, VerifyStatus::kMissing,
           VerifyStatus::kNew, VerifyStatus::kUnreadable, VerifyStatus::kDuplicate,

@@ -6,11 +6,15 @@
 // " · 85.2 MB/s · 0:42 left" where they are known, and at the end what
 // became of the run (" · done", " · cancelled"); " · Cancelling..." from the
 // click to the run's end; the notices of the run counted (" · 1 notice").
-// Before any run, how to start one.
+// Before any run, how to start one. Once the kind of the run's digests is
+// known, the line starts with it: "SHA-256 list · 1,204 of 5,000 files ...".
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+
+#include "hash/Digest.h"
 
 #include "verify/CheckSink.h"
 
@@ -31,6 +35,9 @@ struct StatusLineFacts {
     // that could not be listed or read are counted.
     bool makingList = false;
     std::size_t notices = 0;  // the run's notices, shown apart
+    // The kind of the run's digests, when known: named first ("SHA-256
+    // list · ...").
+    std::optional<DigestKind> digestKind;
 };
 
 // UTF-8 ("·" is U+00B7). CHANGED, MISSING, NEW and UNREADABLE are always

@@ -5,8 +5,9 @@
 namespace sumbrook {
 
 const char kVerifierUsage[] =
-    "SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/report FILE] [/close]\n"
-    "SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/close]";
+    "SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/skipmissing] [/report FILE] "
+    "[/close]\n"
+    "SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/tag] [/close]";
 
 namespace {
 
@@ -79,6 +80,10 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
             request.recursive = true;
         } else if (option == "/uncached") {
             request.uncached = true;
+        } else if (option == "/skipmissing") {
+            request.ignoreMissing = true;
+        } else if (option == "/tag") {
+            request.tag = true;
         } else if (option == "/close") {
             request.closeWhenDone = true;
         } else if (option == "/folder" || option == "/report" || option == "/new" ||
@@ -104,16 +109,17 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
         }
     }
     if (newGiven) {
-        if (!request.list.empty() || !request.report.empty() || request.uncached) {
-            return refuse("/new takes a folder, /r, /save and /close only");
+        if (!request.list.empty() || !request.report.empty() || request.uncached ||
+            request.ignoreMissing) {
+            return refuse("/new takes a folder, /r, /save, /tag and /close only");
         }
         request.start = VerifierRequest::Start::kNewList;
-    } else if (!request.saveAs.empty()) {
-        return refuse("/save is for /new");
+    } else if (!request.saveAs.empty() || request.tag) {
+        return refuse(request.tag ? "/tag is for /new" : "/save is for /new");
     } else if (!request.list.empty()) {
         request.start = VerifierRequest::Start::kCheck;
     } else if (folderGiven || !request.report.empty() || request.closeWhenDone ||
-               request.recursive || request.uncached) {
+               request.recursive || request.uncached || request.ignoreMissing) {
         return refuse("no list given");
     }
     parsed.ok = true;

@@ -1,9 +1,13 @@
 // The command line of SumbrookVerify.exe, for shortcuts, "Open with", the
 // Explorer verbs and scripts:
-//   SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/report FILE] [/close]
-//   SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/close]
+//   SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/skipmissing]
+//                      [/report FILE] [/close]
+//   SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/tag] [/close]
 //   SumbrookVerify.exe /?   (also /help, -h, --help: the usage)
-// (/new without /save asks where the list goes, as "New list..." does.)
+// (/new without /save asks where the list goes and which list it is, as
+// "New list..." does; with /save the list is the one its name names,
+// NewListKindOfTarget, in tag lines with /tag. /skipmissing is the command
+// line's --ignore-missing.)
 // Options are a '/' and letters, in any case; a value follows its option as
 // the next argument. Any other argument is a path, also one that starts
 // with '/' ("/home/u/a.sfv" under Wine).
@@ -29,6 +33,8 @@ struct VerifierRequest {
     std::string saveAs;  // kNewList: where the list goes ("" = ask)
     bool recursive = false;
     bool uncached = false;
+    bool ignoreMissing = false;  // kCheck: the listed files not there are left out
+    bool tag = false;            // kNewList with saveAs: tag lines
     bool closeWhenDone = false;  // end the program when the run ends, with no message box
 };
 

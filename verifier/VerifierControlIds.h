@@ -25,6 +25,7 @@ inline constexpr int ID_ROWS = 112;
 inline constexpr int ID_PROGRESS = 113;
 inline constexpr int ID_STATUS_LINE = 114;
 inline constexpr int ID_NOTICES = 115;
+inline constexpr int ID_SKIP_MISSING = 116;
 inline constexpr int ID_SELECT_ALL = 120;
 inline constexpr int ID_EXIT = 121;
 inline constexpr int ID_ADD_EXPLORER_VERBS = 122;

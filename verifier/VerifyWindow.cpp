@@ -10,6 +10,8 @@
 #include "verifier/CheckReport.h"
 #include "verifier/ExplorerVerbs.h"
 #include "verifier/FileChoosers.h"
+#include "verifier/NewListKinds.h"
+#include "verifier/RowText.h"
 #include "verifier/VerifyWindowMenu.h"
 #include "verify/OutputTarget.h"
 #include "verify/ReportText.h"
@@ -87,6 +89,8 @@ void VerifyWindow::Create() {
                  request_.recursive ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(controls_.uncached, BM_SETCHECK, request_.uncached ? BST_CHECKED : BST_UNCHECKED,
                  0);
+    SendMessageW(controls_.skipMissing, BM_SETCHECK,
+                 request_.ignoreMissing ? BST_CHECKED : BST_UNCHECKED, 0);
     if (request_.start == VerifierRequest::Start::kCheck) {
         SetText(controls_.folderPath, request_.folder);
     }
@@ -96,10 +100,16 @@ void VerifyWindow::Create() {
 }
 
 void VerifyWindow::UpdateTitle(const std::string& path) {
-    const std::wstring title = path.empty()
-                                   ? std::wstring(kVerifyWindowTitle)
-                                   : WideFromUtf8(FileNamePart(path)) + L" - " + kVerifyWindowTitle;
+    titlePath_ = path;
+    shownKind_ = controller_->RowsDigestKind();
+    std::wstring title = kVerifyWindowTitle;
+    if (!path.empty()) {
+        const std::string kind =
+            shownKind_ ? std::string(" (") + DigestKindName(*shownKind_) + " list)" : std::string();
+        title = WideFromUtf8(FileNamePart(path) + kind) + L" - " + title;
+    }
     SetWindowTextW(window_, title.c_str());
+    controls_.SetDigestColumnWidth(DigestColumnWidth(shownKind_));
 }
 
 void VerifyWindow::UpdateButtons() {
@@ -130,6 +140,7 @@ void VerifyWindow::UpdateButtons() {
     enable(controls_.chooseFolder, 0, !running);
     enable(controls_.subfolders, 0, !running);
     enable(controls_.uncached, 0, !running);
+    enable(controls_.skipMissing, 0, !running);
     // Disabling the control that has the focus leaves no focus at all: it
     // goes to Cancel during a run (Esc and Enter stop it), else the rows.
     const HWND now = GetFocus();
@@ -196,6 +207,7 @@ void VerifyWindow::StartCheck() {
     request.folder = UnquotedPath(WindowText(controls_.folderPath));
     request.recursive = IsChecked(controls_.subfolders);
     request.uncached = IsChecked(controls_.uncached);
+    request.ignoreMissing = IsChecked(controls_.skipMissing);
     controller_->StartCheck(request);
     Started();
 }
@@ -217,10 +229,14 @@ void VerifyWindow::StartNewList(const std::string& folder, const std::string& sa
         suggested.pop_back();
     }
     const std::string name = FileNamePart(suggested);
-    suggested += "\\" + (name.empty() ? std::string("checksums") : name) + ".sfv";
-    const std::string target =
-        !saveAs.empty() ? saveAs
-                        : ChooseFileToSave(window_, "Save the checksum list", suggested, "sfv");
+    suggested += "\\" + (name.empty() ? std::string("checksums") : name);
+    NewListKind kind = NewListKindOfTarget(saveAs, request_.tag);
+    std::string target = saveAs;
+    if (target.empty()) {
+        std::size_t entry = 0;
+        target = ChooseNewListToSave(window_, suggested, entry);
+        kind = kNewListKinds[entry];
+    }
     if (target.empty() || destroyed) return;
     list_.clear();
     SetText(controls_.listPath, target);
@@ -229,7 +245,10 @@ void VerifyWindow::StartNewList(const std::string& folder, const std::string& sa
     request.folder = chosen;
     request.target = target;
     request.recursive = IsChecked(controls_.subfolders);
+    request.format = kind.format;
+    request.digest = kind.digest;
     controller_->StartNewList(request);
+    UpdateTitle(target);
     Started();
 }
 
@@ -286,6 +305,7 @@ void VerifyWindow::ShowRun() {
             !order.byColumn && !order.problemsFirst && controller_->Kind() != RunKind::kRecheck;
         rows_.ShowCount(controller_->Table().ShownCount(), inPlace);
     }
+    if (controller_->RowsDigestKind() != shownKind_) UpdateTitle(titlePath_);
     const double share = controller_->DoneShare();
     const int position = share < 0.0 ? 0 : static_cast<int>(share * kProgressSteps);
     if (position != shownProgress_) {
@@ -301,6 +321,10 @@ void VerifyWindow::ShowNotices() {
         if (!text.empty()) text += "\r\n";
         text += notice;
     }
+    // What the run's summary says beside its counts, as the command line
+    // prints it.
+    const std::string notes = controller_->NotesLine();
+    if (!notes.empty()) text += (text.empty() ? "" : "\r\n") + notes;
     SetText(controls_.notices, text);
     // Laying out moves every control: only when the box comes or goes.
     if (!text.empty() != noticesShown_) {

@@ -92,6 +92,8 @@ void VerifyWindowControls::Create(HWND window, int dpi) {
     subfolders = Add(L"BUTTON", L"&Subfolders", WS_TABSTOP | BS_AUTOCHECKBOX, ID_SUBFOLDERS);
     uncached = Add(L"BUTTON", L"&Read from the disk, past the cache", WS_TABSTOP | BS_AUTOCHECKBOX,
                    ID_UNCACHED);
+    skipMissing =
+        Add(L"BUTTON", L"Skip &missing files", WS_TABSTOP | BS_AUTOCHECKBOX, ID_SKIP_MISSING);
     problemsFirst =
         Add(L"BUTTON", L"&Problems first", WS_TABSTOP | BS_AUTOCHECKBOX, ID_PROBLEMS_FIRST);
     problemsOnly =
@@ -105,7 +107,8 @@ void VerifyWindowControls::Create(HWND window, int dpi) {
     newList = Add(L"BUTTON", L"&New list...", WS_TABSTOP | BS_PUSHBUTTON, ID_NEW_LIST);
     rows = Add(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
                ID_ROWS, WS_EX_CLIENTEDGE);
-    SendMessageW(rows, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    SendMessageW(rows, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
     for (std::size_t i = 0; i < kRowColumnCount; ++i) {
         const std::wstring title = WideFromUtf8(kRowColumns[i].title);
         LVCOLUMNW column = {};
@@ -154,7 +157,17 @@ void VerifyWindowControls::SetDpi(int dpi) {
     dpi_ = dpi;
     MakeFont();
     for (std::size_t i = 0; i < kRowColumnCount; ++i) {
-        SendMessageW(rows, LVM_SETCOLUMNWIDTH, i, Scaled(kRowColumns[i].width));
+        const bool digest = i == 2 || i == 3;
+        SendMessageW(rows, LVM_SETCOLUMNWIDTH, i,
+                     Scaled(digest ? digestColumnWidth_ : kRowColumns[i].width));
+    }
+}
+
+void VerifyWindowControls::SetDigestColumnWidth(int width) {
+    if (width == digestColumnWidth_) return;
+    digestColumnWidth_ = width;
+    for (const WPARAM column : {WPARAM{2}, WPARAM{3}}) {
+        SendMessageW(rows, LVM_SETCOLUMNWIDTH, column, Scaled(width));
     }
 }
 
@@ -206,7 +219,7 @@ int VerifyWindowControls::FlowTop(int width, Placing* place) const {
         }
         y += height + gap;
     };
-    flow({subfolders, uncached, problemsFirst, problemsOnly}, kBoxExtra, 0, line);
+    flow({subfolders, uncached, skipMissing, problemsFirst, problemsOnly}, kBoxExtra, 0, line);
     flow({checkAgain, checkFailed, cancel, copy, saveReport, newList}, kButtonExtra, 80,
          line + Scaled(2));
     return y;
@@ -242,7 +255,7 @@ SIZE VerifyWindowControls::MinimumWindowSize() const {
     // As narrow as the widest control, or the fields' rows with a field of
     // some width; never below 560 x 320 (at 96 dots per inch).
     int width = Scaled(560) - 2 * margin;
-    for (HWND control : {subfolders, uncached, problemsFirst, problemsOnly}) {
+    for (HWND control : {subfolders, uncached, skipMissing, problemsFirst, problemsOnly}) {
         width = std::max(width, TextWidth(control, kBoxExtra));
     }
     for (HWND control : {checkAgain, checkFailed, cancel, copy, saveReport, newList}) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/WinHandles.h"
+#include "verifier/RowText.h"
 
 namespace sumbrook {
 
@@ -27,6 +28,9 @@ class VerifyWindowControls {
     // Places the controls in the window's client area; the notices' box is
     // shown only when `showNotices`.
     void Layout(bool showNotices);
+    // The Expected and Found columns `width` pixels wide at 96 dots per
+    // inch (DigestColumnWidth), kept when the dots per inch change.
+    void SetDigestColumnWidth(int width);
     // The smallest outer size of the window that shows every control whole.
     SIZE MinimumWindowSize() const;
     int Scaled(int pixels) const { return MulDiv(pixels, dpi_, 96); }
@@ -40,6 +44,7 @@ class VerifyWindowControls {
     HWND chooseFolder = nullptr;
     HWND subfolders = nullptr;
     HWND uncached = nullptr;
+    HWND skipMissing = nullptr;
     HWND problemsFirst = nullptr;
     HWND problemsOnly = nullptr;
     HWND checkAgain = nullptr;
@@ -66,6 +71,7 @@ class VerifyWindowControls {
 
     HWND window_ = nullptr;
     int dpi_ = 96;
+    int digestColumnWidth_ = kRowColumns[2].width;
     ScopedFont font_;
     std::vector<HWND> all_;
     mutable std::map<HWND, int> widths_;  // of the texts, in the present font

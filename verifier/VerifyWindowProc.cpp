@@ -225,6 +225,7 @@ std::unique_ptr<StartedCheck> StartCheckEarly(const VerifierRequest& request) {
     check.folder = UnquotedPath(request.folder);
     check.recursive = request.recursive;
     check.uncached = request.uncached;
+    check.ignoreMissing = request.ignoreMissing;
     started->controller->StartCheck(check);
     return started;
 }

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/WinHandles.h"
@@ -134,6 +135,9 @@ class VerifyWindow {
     RowsOutput output_;
     bool reportedRun_ = false;  // the run that ended had its report asked for
     bool noticesShown_ = false;
+    // The title names the list and the kind of its digests, once known.
+    std::string titlePath_;
+    std::optional<DigestKind> shownKind_;
 };
 
 }  // namespace sumbrook

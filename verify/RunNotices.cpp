@@ -1,6 +1,7 @@
 #include "verify/RunNotices.h"
 
 #include "verify/DisplayName.h"
+#include "verify/ReportText.h"
 
 namespace sumbrook {
 
@@ -8,6 +9,12 @@ std::string RefusalText(const CheckOutcome& outcome) {
     if (outcome.subject.empty()) return outcome.error;
     return DisplayName(outcome.subject) + (outcome.errorFollowsSubject ? " " : ": ") +
            outcome.error;
+}
+
+std::string SummaryWithNotesLine(const CheckOutcome& outcome) {
+    std::string line = SummaryLine(outcome.kind, outcome.counts);
+    for (const std::string& note : outcome.notes) line.append("; ").append(note);
+    return line;
 }
 
 std::string FolderNotListedText(const std::string& path, const std::string& error) {

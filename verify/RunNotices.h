@@ -30,6 +30,11 @@ std::string ListFoundAsText(const std::string& listPath, const std::string& name
 // "PATH: left out: a link that leads to no file (<reason>)".
 std::string LinkLeftOutText(const std::string& path, const std::string& error);
 
+// The summary line of a run that ran (SummaryLine) and, after it, each of
+// its notes as sumbrook-cli prints them: "3 OK, ...; the list's signature
+// was not checked".
+std::string SummaryWithNotesLine(const CheckOutcome& outcome);
+
 // The notice as a line of standard error: "sumbrook-cli: <sentence>", without
 // the line end.
 std::string NoticeLine(std::string_view sentence);

@@ -128,6 +128,11 @@ TEST(StatusLineTextTest, CountsAlwaysShownOthersWhenThere) {
               "no file to read \xC2\xB7 0 CHANGED \xC2\xB7 3 MISSING \xC2\xB7 0 NEW \xC2\xB7 0 "
               "UNREADABLE \xC2\xB7 1 notice \xC2\xB7 done");
     EXPECT_EQ(DurationText(3723), "1:02:03");
+    // The kind of the run's digests comes first, once known.
+    absent.digestKind = DigestKind::kSha256;
+    EXPECT_EQ(StatusLineText(absent).rfind("SHA-256 list \xC2\xB7 no file to read", 0), 0u);
+    reading.digestKind = DigestKind::kCrc32;
+    EXPECT_EQ(StatusLineText(reading).rfind("CRC-32 list \xC2\xB7 Listing folders", 0), 0u);
 }
 
 TEST(ThroughputMeterTest, SpeedOverTheLastSecondsAndTimeLeft) {
@@ -216,6 +221,11 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         EXPECT_EQ(r.uncached, c.uncached);
         EXPECT_EQ(r.closeWhenDone, c.close);
     }
+    // "Skip missing files" is for a check, tag lines for a new list.
+    EXPECT_TRUE(ParseVerifierCommandLine({"a.sha256", "/SkipMissing"}).request.ignoreMissing);
+    EXPECT_TRUE(ParseVerifierCommandLine({"/new", "F", "/save", "L.md5", "/tag"}).request.tag);
+    EXPECT_FALSE(ParseVerifierCommandLine({"a.sha256", "/tag"}).ok);
+    EXPECT_FALSE(ParseVerifierCommandLine({"/new", "F", "/skipmissing"}).ok);
 }
 
 // The program's own splitting of its command line: a folder ending in a

@@ -77,6 +77,14 @@ void OpenFileDialogDriver::Act(HWND dialog) {
     seen_.ownerDisabled = owner_ != nullptr && !IsWindowEnabled(owner_);
 
     if (answer_) {
+        if (fileType_ >= 0) {
+            SendMessageA(filters, CB_SETCURSEL, static_cast<WPARAM>(fileType_), 0);
+            // As the list sends them when a type is picked with the mouse.
+            for (const WORD notice : {WORD{CBN_SELCHANGE}, WORD{CBN_SELENDOK}}) {
+                SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, notice),
+                             reinterpret_cast<LPARAM>(filters));
+            }
+        }
         SetDlgItemTextA(dialog, cmb13, answer_->c_str());
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     } else {

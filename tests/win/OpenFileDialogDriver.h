@@ -33,6 +33,9 @@ class OpenFileDialogDriver {
     OpenFileDialogDriver& operator=(const OpenFileDialogDriver&) = delete;
 
     const OpenFileDialogSeen& Seen() const { return seen_; }
+    // Chooses the file type at `index` (from 0) before typing the answer,
+    // as a user picks it in the list.
+    void ChooseFileType(int index) { fileType_ = index; }
 
   private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
@@ -42,6 +45,7 @@ class OpenFileDialogDriver {
     HHOOK hook_ = nullptr;
     HWND owner_ = nullptr;
     std::optional<std::string> answer_;
+    int fileType_ = -1;  // none chosen
     OpenFileDialogSeen seen_;
 };
 

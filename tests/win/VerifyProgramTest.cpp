@@ -1,7 +1,7 @@
 // SumbrookVerify.exe as its own process, as scripts start it: the exit codes
 // 0, 1, 2 and 3, a refused list with /close (its error in the report, no
-// message box), closing the window during a run, and "New list..." against
-// sumbrook-cli --sfv.
+// message box), closing the window during a run, "New list..." against
+// sumbrook-cli --sfv; /skipmissing with no listed file there.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -85,25 +85,35 @@ TEST(VerifyProgramTest, ExitCodesOfChecksEndedWithClose) {
     const struct {
         std::string list, content, folder;
         DWORD expected;
+        bool skipMissing = false;  // /skipmissing, --ignore-missing
     } cases[] = {
         {"good.sfv", "a.txt " + CrcText("a") + "\r\n", data, 0},
         {"changed.sfv", "a.txt " + CrcText("b") + "\r\n", data, 1},
         {"refused.sfv", "a.txt\r\n", data, 2},
         // A list that names no file checks nothing: an error, as on the command line.
         {"nothing.sfv", "; no files\r\n", empty, 2},
+        // So does skipping the missing files of a list none of whose files is there.
+        {"gone.sha256", std::string(64, 'a') + "  gone.txt\n", empty, 2, true},
     };
     for (const auto& c : cases) {
         const std::string list = lists + "\\" + c.list;
         test::WriteWholeFile(list, c.content);
         const std::string report = scratch / "report.txt";
         DeleteFileA(report.c_str());
-        VerifierProcess program({list, "/folder", c.folder, "/report", report, "/close"});
+        std::vector<std::string> arguments = {list,      "/folder", c.folder,
+                                              "/report", report,    "/close"};
+        std::vector<std::string> cliArguments = {"--verify", list, c.folder};
+        if (c.skipMissing) {
+            arguments.emplace_back("/skipmissing");
+            cliArguments.emplace_back("--ignore-missing");
+        }
+        VerifierProcess program(arguments);
         ASSERT_TRUE(program.Started());
         EXPECT_EQ(program.Wait(), c.expected) << c.list;
         ASSERT_TRUE(test::FileExists(report)) << c.list;
         // The report is sumbrook-cli's: its standard output, or for a refused
         // list the line of its standard error.
-        const test::CliRun cli = test::RunCli(scratch, {"--verify", list, c.folder});
+        const test::CliRun cli = test::RunCli(scratch, cliArguments);
         EXPECT_EQ(program.Wait(0), cli.exitCode) << c.list;
         EXPECT_EQ(test::ReadWholeFile(report), c.expected == 2 ? cli.err : cli.out) << c.list;
     }

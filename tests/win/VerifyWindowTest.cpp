@@ -349,6 +349,9 @@ TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
     const std::string classes = "HKCU\\Software\\Classes\\";
     const std::string keys[] = {
         classes + "SystemFileAssociations\\.sfv\\shell\\SumbrookVerify\\command",
+        classes + "SystemFileAssociations\\.sha256\\shell\\SumbrookVerify\\command",
+        classes + "SystemFileAssociations\\.b3\\shell\\SumbrookVerify\\command",
+        classes + "SystemFileAssociations\\.xxh128\\shell\\SumbrookVerify\\command",
         classes + "Directory\\shell\\SumbrookNewList\\command",
     };
     const std::string parents[] = {classes + "SystemFileAssociations", classes + "Directory"};
