@@ -22,6 +22,8 @@ constexpr Verb kVerbs[] = {
      L"Verify with Sumbrook", L" \"%1\""},
     {L"Software\\Classes\\Directory\\shell", L"SumbrookNewList", L"Create checksum list",
      L" /new \"%1\""},
+    {L"Software\\Classes\\*\\shell", L"SumbrookFile", L"Checksums with Sumbrook",
+     L" /file \"%1\""},
 };
 
 // The keys between HKCU\Software\Classes and each verb's parent, deepest
@@ -32,6 +34,8 @@ constexpr const wchar_t* kParentsDeepestFirst[] = {
     L"Software\\Classes\\SystemFileAssociations",
     L"Software\\Classes\\Directory\\shell",
     L"Software\\Classes\\Directory",
+    L"Software\\Classes\\*\\shell",
+    L"Software\\Classes\\*",
 };
 
 std::string Failed(const char* what, LONG error) {

@@ -1,9 +1,11 @@
-// The program's two Explorer verbs, for the current user only, without an
-// installer or a shell DLL: "Verify with Sumbrook" on .sfv files and
-// "Create checksum list" on folders, each starting this program (with the
-// file, or with /new and the folder). Under HKCU\Software\Classes:
+// The program's Explorer verbs, for the current user only, without an
+// installer or a shell DLL: "Verify with Sumbrook" on .sfv files,
+// "Create checksum list" on folders and "Checksums with Sumbrook" on every
+// file, each starting this program (with the file, with /new and the
+// folder, with /file and the file). Under HKCU\Software\Classes:
 //   SystemFileAssociations\.sfv\shell\SumbrookVerify
 //   Directory\shell\SumbrookNewList
+//   *\shell\SumbrookFile
 // Nothing is written unless asked. Windows only.
 #pragma once
 

@@ -2,6 +2,7 @@
 // Explorer verbs and scripts:
 //   SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/report FILE] [/close]
 //   SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/close]
+//   SumbrookVerify.exe /file FILE [/expect DIGEST] [/close]
 //   SumbrookVerify.exe /?   (also /help, -h, --help: the usage)
 // (/new without /save asks where the list goes, as "New list..." does.)
 // Options are a '/' and letters, in any case; a value follows its option as
@@ -19,6 +20,7 @@ struct VerifierRequest {
         kNothing,  // no list: the window waits for one
         kCheck,    // check `list` at once
         kNewList,  // "New list..." for `folder`
+        kFile,     // the digests of `file`, against `expected` when given
         kHelp,     // show the usage and end
     };
     Start start = Start::kNothing;
@@ -27,6 +29,11 @@ struct VerifierRequest {
         folder;  // kCheck: the folder to check ("" = as the list says); kNewList: the folder
     std::string report;  // kCheck: where the report goes when the check ends ("" = nowhere)
     std::string saveAs;  // kNewList: where the list goes ("" = ask)
+    std::string file;    // kFile: the file
+    // kFile: the digest the file should have, as pasted (lists/PastedDigest.h);
+    // read by the window, so that one no algorithm has is an exit code of 2.
+    std::string expected;
+    bool expectGiven = false;
     bool recursive = false;
     bool uncached = false;
     bool closeWhenDone = false;  // end the program when the run ends, with no message box

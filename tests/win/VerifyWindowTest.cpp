@@ -350,8 +350,10 @@ TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
     const std::string keys[] = {
         classes + "SystemFileAssociations\\.sfv\\shell\\SumbrookVerify\\command",
         classes + "Directory\\shell\\SumbrookNewList\\command",
+        classes + "*\\shell\\SumbrookFile\\command",
     };
-    const std::string parents[] = {classes + "SystemFileAssociations", classes + "Directory"};
+    const std::string parents[] = {classes + "SystemFileAssociations", classes + "Directory",
+                                   classes + "*"};
     std::vector<bool> before;
     for (const std::string& parent : parents) before.push_back(KeyExists(parent));
     OpenWindow window(VerifierRequest{});
