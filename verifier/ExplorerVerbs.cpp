@@ -22,8 +22,7 @@ constexpr Verb kVerbs[] = {
      L"Verify with Sumbrook", L" \"%1\""},
     {L"Software\\Classes\\Directory\\shell", L"SumbrookNewList", L"Create checksum list",
      L" /new \"%1\""},
-    {L"Software\\Classes\\*\\shell", L"SumbrookFile", L"Checksums with Sumbrook",
-     L" /file \"%1\""},
+    {L"Software\\Classes\\*\\shell", L"SumbrookFile", L"Checksums with Sumbrook", L" /file \"%1\""},
 };
 
 // The keys between HKCU\Software\Classes and each verb's parent, deepest
