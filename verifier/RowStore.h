@@ -66,7 +66,7 @@ class RowStore {
         std::uint64_t size = 0;
         std::uint32_t name = 0;        // in `names_`
         std::uint32_t whole = kPlain;  // in `whole_`
-        std::uint32_t expected = 0;    // CRC-32s; other kinds are in the whole row
+        std::uint32_t expected = 0;  // CRC-32s; other kinds are in the whole row
         std::uint32_t found = 0;
         VerifyStatus status = VerifyStatus::kOk;
         std::uint8_t flags = 0;
