@@ -99,6 +99,7 @@ bench-win: win
 screenshot: win
 	cmake/screenshot.sh $(RUNNABLE_WIN)/Sumbrook.exe docs/dialog.png
 	cmake/screenshot-verify.sh $(RUNNABLE_WIN)/SumbrookVerify.exe docs/verify.png
+	cmake/screenshot-verify-file.sh $(RUNNABLE_WIN)/SumbrookVerify.exe docs/verify-file.png
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
 
