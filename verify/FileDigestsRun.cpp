@@ -16,9 +16,9 @@ namespace {
 
 // What the read loop's waker reaches: the callback, paced.
 struct ProgressPacer {
-    const FileDigestsProgress* progress;
-    const FileReadControl* control;
-    std::uint64_t total;
+    const FileDigestsProgress* progress = nullptr;
+    const FileReadControl* control = nullptr;
+    std::uint64_t total = 0;
     std::chrono::steady_clock::time_point last;
 
     static void Wake(void* context) {

@@ -136,7 +136,7 @@ TEST(VerifyProgramTest, ClosingTheWindowDuringARunEndsTheProcessAsCancelled) {
 
 // A file large enough to be closed while it is read: 4 GiB of zeros, sparse.
 std::string WriteSparseFile(const TempFolder& scratch, const std::string& name) {
-    const std::string path = scratch / name;
+    std::string path = scratch / name;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
     LARGE_INTEGER end;
