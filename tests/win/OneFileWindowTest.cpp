@@ -84,5 +84,27 @@ TEST(OneFileWindowTest, DigestsAsTheCommandLineAndPastedVerdicts) {
     PumpUntil([] { return true; }, 0);
 }
 
+// One file that is no list, dropped on the window of lists, opens a window
+// of its own for it, owned by that window.
+TEST(OneFileWindowTest, DroppedFileThatIsNoListIsCheckedAlone) {
+    TempFolder scratch;
+    const std::string path = scratch.Write("image.iso", "abc");
+    test::OpenWindow lists{VerifierRequest{}};
+    SendMessageW(lists.Get(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(path)), 0);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            window = FindWindowW(kOneFileWindowClass, nullptr);
+            return window != nullptr && SendMessageW(window, WM_VERIFIER_RUNNING, 0, 0) == 0;
+        },
+        test::kRunLimitMs));
+    EXPECT_EQ(GetWindow(window, GW_OWNER), lists.Get());
+    EXPECT_EQ(TextOf(GetDlgItem(window, ID_FILE_DIGEST_FIRST + 3)),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_TRUE(lists.Rows().empty());
+    DestroyWindow(window);
+    PumpUntil([] { return true; }, 0);
+}
+
 }  // namespace
 }  // namespace sumbrook
