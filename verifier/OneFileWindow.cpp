@@ -337,7 +337,7 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETMINMAXINFO: {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
             limits->ptMinTrackSize.x = Scaled(420);
-            limits->ptMinTrackSize.y = Scaled(470);
+            limits->ptMinTrackSize.y = Scaled(440);
             return 0;
         }
         case WM_CTLCOLORSTATIC: {
@@ -477,7 +477,7 @@ HWND CreateOneFileWindow(HINSTANCE instance, const OneFileRequest& request, HWND
     ReleaseDC(nullptr, screen);
     HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, kOneFileWindowClass, kTitle,
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, MulDiv(640, dpi, 96), MulDiv(500, dpi, 96), owner,
+                                  CW_USEDEFAULT, MulDiv(800, dpi, 96), MulDiv(440, dpi, 96), owner,
                                   nullptr, instance, &start);
     if (window == nullptr) return nullptr;
     ShowWindow(window, show);
