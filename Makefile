@@ -19,7 +19,7 @@ WIN64   := $(BUILD)/win64
 CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_BASEDIR
 
-.PHONY: dist dist-check fuzz bench-cli bench-hash bench-cli-output bench-verify bench-win all setup native sanitize win win64 test test-native test-sanitize test-win run bench lint format format-check screenshot clean
+.PHONY: dist dist-check fuzz bench-one-file bench-cli bench-hash bench-cli-output bench-verify bench-win all setup native sanitize win win64 test test-native test-sanitize test-win run bench lint format format-check screenshot clean
 
 all: native win
 
@@ -99,6 +99,7 @@ bench-win: win
 screenshot: win
 	cmake/screenshot.sh $(RUNNABLE_WIN)/Sumbrook.exe docs/dialog.png
 	cmake/screenshot-verify.sh $(RUNNABLE_WIN)/SumbrookVerify.exe docs/verify.png
+	cmake/screenshot-verify-file.sh $(RUNNABLE_WIN)/SumbrookVerify.exe docs/verify-file.png
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
 
@@ -183,5 +184,10 @@ bench-cli-output: win
 
 # SumbrookVerify.exe against sumbrook-cli.exe --verify under Wine (ratios),
 # and the longest wait for its window to answer during a run.
+# The six digests of one 1 GiB file from one read, against six runs of
+# sumbrook-cli -a.
+bench-one-file: native
+	bench/one-file-bench.sh $(NATIVE)/bench/one_file_digests_bench $(NATIVE)/cli/sumbrook-cli
+
 bench-verify: win
 	bench/verify-bench.sh $(RUNNABLE_WIN)

@@ -1,4 +1,4 @@
-// Text put on the clipboard. Windows only.
+// Text put on and read from the clipboard. Windows only.
 #pragma once
 
 #include <string>
@@ -10,5 +10,9 @@ namespace sumbrook {
 // the clipboard is opened by a message-only window made for the while, so
 // that a worker can hand over a long text without the window's thread.
 bool PutTextOnClipboard(const std::wstring& text);
+
+// The clipboard's text (CF_UNICODETEXT); "" when it holds none or cannot be
+// opened.
+std::wstring TextOnClipboard();
 
 }  // namespace sumbrook

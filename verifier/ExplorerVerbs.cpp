@@ -23,6 +23,7 @@ struct Verb {
 constexpr Verb kVerbs[] = {
     {L"Software\\Classes\\Directory\\shell", L"SumbrookNewList", L"Create checksum list",
      L" /new \"%1\""},
+    {L"Software\\Classes\\*\\shell", L"SumbrookFile", L"Checksums with Sumbrook", L" /file \"%1\""},
 };
 
 // The keys between HKCU\Software\Classes and each verb's parent, deepest
@@ -31,6 +32,8 @@ constexpr const wchar_t* kParentsDeepestFirst[] = {
     L"Software\\Classes\\SystemFileAssociations",
     L"Software\\Classes\\Directory\\shell",
     L"Software\\Classes\\Directory",
+    L"Software\\Classes\\*\\shell",
+    L"Software\\Classes\\*",
 };
 
 // "Verify with Sumbrook", one verb per extension a list has, each below

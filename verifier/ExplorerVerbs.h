@@ -1,11 +1,13 @@
-// The program's two Explorer verbs, for the current user only, without an
+// The program's Explorer verbs, for the current user only, without an
 // installer or a shell DLL: "Verify with Sumbrook" on lists (.sfv .md5
 // .sha1 .sha256 .sha384 .sha512 .b3 .blake3 .xxh3 .xxh128; not on lists
 // without an extension such as SHA256SUMS, which Explorer cannot single out
-// by name) and "Create checksum list" on folders, each starting this program
-// (with the file, or with /new and the folder). Under HKCU\Software\Classes:
+// by name), "Create checksum list" on folders and "Checksums with Sumbrook"
+// on every file, each starting this program (with the file, with /new and
+// the folder, with /file and the file). Under HKCU\Software\Classes:
 //   SystemFileAssociations\<extension>\shell\SumbrookVerify
 //   Directory\shell\SumbrookNewList
+//   *\shell\SumbrookFile
 // Nothing is written unless asked. Windows only.
 #pragma once
 

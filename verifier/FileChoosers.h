@@ -23,6 +23,9 @@ std::string ChooseListToOpen(HWND owner, const std::string& startFolder);
 // index.
 std::string ChooseNewListToSave(HWND owner, const std::string& suggested, std::size_t& chosen);
 
+// Any file, to check alone ("All files (*.*)").
+std::string ChooseFileToCheck(HWND owner);
+
 // `suggested`: the full path offered; the dialog asks before replacing a
 // file. `extension` without the dot ("txt", "sfv") is added when none is typed.
 std::string ChooseFileToSave(HWND owner, const std::string& title, const std::string& suggested,

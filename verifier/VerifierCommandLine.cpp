@@ -7,7 +7,8 @@ namespace sumbrook {
 const char kVerifierUsage[] =
     "SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/skipmissing] [/report FILE] "
     "[/close]\n"
-    "SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/tag] [/close]";
+    "SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/tag] [/close]\n"
+    "SumbrookVerify.exe /file FILE [/expect DIGEST] [/close]";
 
 namespace {
 
@@ -52,6 +53,7 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
     };
     bool folderGiven = false;
     bool newGiven = false;
+    bool fileGiven = false;
     // /close first, so that a fault further on is still told as it asks.
     for (const std::string& argument : arguments) {
         if (AsciiLower(argument) == "/close") request.closeWhenDone = true;
@@ -86,6 +88,14 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
             request.tag = true;
         } else if (option == "/close") {
             request.closeWhenDone = true;
+        } else if (option == "/file" || option == "/expect") {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+                return refuse(argument + " needs a value after it");
+            }
+            bool& given = option == "/file" ? fileGiven : request.expectGiven;
+            if (given) return refuse(argument + " given twice");
+            given = true;
+            (option == "/file" ? request.file : request.expected) = arguments[++i];
         } else if (option == "/folder" || option == "/report" || option == "/new" ||
                    option == "/save") {
             if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
@@ -108,7 +118,16 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
             return refuse("unknown option " + argument);
         }
     }
-    if (newGiven) {
+    if (fileGiven) {
+        if (newGiven || folderGiven || !request.list.empty() || !request.report.empty() ||
+            !request.saveAs.empty() || request.recursive || request.uncached ||
+            request.ignoreMissing || request.tag) {
+            return refuse("/file takes a file, /expect and /close only");
+        }
+        request.start = VerifierRequest::Start::kFile;
+    } else if (request.expectGiven) {
+        return refuse("/expect is for /file");
+    } else if (newGiven) {
         if (!request.list.empty() || !request.report.empty() || request.uncached ||
             request.ignoreMissing) {
             return refuse("/new takes a folder, /r, /save, /tag and /close only");

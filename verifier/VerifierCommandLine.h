@@ -3,6 +3,7 @@
 //   SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/skipmissing]
 //                      [/report FILE] [/close]
 //   SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/tag] [/close]
+//   SumbrookVerify.exe /file FILE [/expect DIGEST] [/close]
 //   SumbrookVerify.exe /?   (also /help, -h, --help: the usage)
 // (/new without /save asks where the list goes and which list it is, as
 // "New list..." does; with /save the list is the one its name names,
@@ -23,6 +24,7 @@ struct VerifierRequest {
         kNothing,  // no list: the window waits for one
         kCheck,    // check `list` at once
         kNewList,  // "New list..." for `folder`
+        kFile,     // the digests of `file`, against `expected` when given
         kHelp,     // show the usage and end
     };
     Start start = Start::kNothing;
@@ -31,6 +33,11 @@ struct VerifierRequest {
         folder;  // kCheck: the folder to check ("" = as the list says); kNewList: the folder
     std::string report;  // kCheck: where the report goes when the check ends ("" = nowhere)
     std::string saveAs;  // kNewList: where the list goes ("" = ask)
+    std::string file;    // kFile: the file
+    // kFile: the digest the file should have, as pasted (lists/PastedDigest.h);
+    // read by the window, so that one no algorithm has is an exit code of 2.
+    std::string expected;
+    bool expectGiven = false;
     bool recursive = false;
     bool uncached = false;
     bool ignoreMissing = false;  // kCheck: the listed files not there are left out

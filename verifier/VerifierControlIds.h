@@ -30,6 +30,21 @@ inline constexpr int ID_SELECT_ALL = 120;
 inline constexpr int ID_EXIT = 121;
 inline constexpr int ID_ADD_EXPLORER_VERBS = 122;
 inline constexpr int ID_REMOVE_EXPLORER_VERBS = 123;
+inline constexpr int ID_CHECK_FILE = 124;
+
+// The window of one file (OneFileWindow.h); Esc and its Cancel are IDCANCEL.
+inline constexpr int ID_FILE_NAME = 130;
+inline constexpr int ID_FILE_SIZE = 131;
+inline constexpr int ID_FILE_PROGRESS = 132;
+inline constexpr int ID_FILE_STATUS = 133;
+inline constexpr int ID_EXPECTED = 134;
+inline constexpr int ID_VERDICT = 135;
+inline constexpr int ID_VERDICT_DETAIL = 136;
+inline constexpr int ID_COPY_ALL = 137;
+inline constexpr int ID_CLOSE_FILE = 138;
+// The box of the i-th digest (OneFileDigestKinds order, then any kind the
+// expected digest needs) is ID_FILE_DIGEST_FIRST + i.
+inline constexpr int ID_FILE_DIGEST_FIRST = 140;
 
 // Posted by a run's worker: something waits to be taken.
 inline constexpr UINT WM_VERIFIER_RUN_ARRIVED = WM_APP + 1;

@@ -5,6 +5,7 @@
 
 #include "platform/ReplacingFileWriter.h"
 #include "platform/WideText.h"
+#include "verifier/OneFileWindow.h"
 #include "verifier/VerifierCommandLine.h"
 #include "verifier/VerifyWindow.h"
 #include "verify/RunExitCode.h"
@@ -60,6 +61,16 @@ int RunVerifierProgram(HINSTANCE instance, int show) {
         const std::wstring text = WideFromUtf8(std::string("Usage:\n") + kVerifierUsage);
         MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | MB_TASKMODAL | MB_ICONINFORMATION);
         return kExitOk;
+    }
+    if (parsed.request.start == VerifierRequest::Start::kFile) {
+        OneFileRequest request;
+        request.path = parsed.request.file;
+        request.expected = parsed.request.expected;
+        request.expectGiven = parsed.request.expectGiven;
+        request.closeWhenDone = parsed.request.closeWhenDone;
+        request.quitOnDestroy = true;
+        HWND window = CreateOneFileWindow(instance, request, nullptr, show);
+        return window != nullptr ? RunVerifyWindowLoop(window) : kExitError;
     }
     // The check's reading goes on while the window is made.
     std::unique_ptr<StartedCheck> started = StartCheckEarly(parsed.request);

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "lists/DigestKindChoice.h"
 #include "platform/WideText.h"
 #include "verifier/CheckReport.h"
 #include "verifier/ExplorerVerbs.h"
 #include "verifier/FileChoosers.h"
 #include "verifier/NewListKinds.h"
+#include "verifier/OneFileWindow.h"
 #include "verifier/RowText.h"
 #include "verifier/VerifyWindowMenu.h"
 #include "verify/OutputTarget.h"
@@ -157,6 +159,10 @@ void VerifyWindow::StartRequest() {
     switch (request_.start) {
         case VerifierRequest::Start::kNothing:
         case VerifierRequest::Start::kHelp:
+            break;
+        case VerifierRequest::Start::kFile:
+            // A file alone has a window of its own, owned by this one.
+            CheckOneFile(request_.file);
             break;
         case VerifierRequest::Start::kCheck: {
             // A report that would replace the list is refused before the check.
@@ -557,8 +563,34 @@ void VerifyWindow::OnColumnClick(int column) {
     ApplyOrder(order);
 }
 
+bool LooksLikeListName(const std::string& path) {
+    std::string name = path.substr(path.find_last_of("\\/") + 1);
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    const std::size_t dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    return extension == ".sfv" || extension == ".txt" || extension == ".asc" ||
+           extension == ".sum" || DigestKindOfListName(name).has_value() ||
+           name.find("sums") != std::string::npos || name.find("checksum") != std::string::npos;
+}
+
+void VerifyWindow::CheckOneFile(const std::string& path) {
+    OneFileRequest request;
+    request.path = path;
+    if (CreateOneFileWindow(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)),
+                            request, window_, SW_SHOWNORMAL) == nullptr) {
+        Tell("The window of one file cannot be made.");
+    }
+}
+
 void VerifyWindow::OnCommand(int id) {
     switch (id) {
+        case ID_CHECK_FILE: {
+            const std::string path = ChooseFileToCheck(window_);
+            if (!path.empty() && !destroyed) CheckOneFile(path);
+            return;
+        }
         case ID_OPEN_LIST: {
             if (controller_->Running()) return;
             const std::string path = ChooseListToOpen(window_, FolderPart(list_));

@@ -9,6 +9,7 @@ namespace sumbrook {
 HMENU CreateVerifyWindowMenu() {
     HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, ID_OPEN_LIST, L"&Open list...\tCtrl+O");
+    AppendMenuW(file, MF_STRING, ID_CHECK_FILE, L"Check a &file...\tCtrl+Shift+O");
     AppendMenuW(file, MF_STRING, ID_NEW_LIST, L"&New list...");
     AppendMenuW(file, MF_STRING, ID_SAVE_REPORT, L"&Save report...\tCtrl+S");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
@@ -32,9 +33,13 @@ HMENU CreateVerifyWindowMenu() {
 
 ScopedAccelerators CreateVerifyWindowAccelerators() {
     ACCEL keys[] = {
-        {FVIRTKEY | FCONTROL, 'O', ID_OPEN_LIST}, {FVIRTKEY | FCONTROL, 'S', ID_SAVE_REPORT},
-        {FVIRTKEY | FCONTROL, 'C', ID_COPY},      {FVIRTKEY | FCONTROL, 'A', ID_SELECT_ALL},
-        {FVIRTKEY, VK_F5, ID_CHECK_AGAIN},        {FVIRTKEY, VK_ESCAPE, ID_CANCEL_RUN},
+        {FVIRTKEY | FCONTROL, 'O', ID_OPEN_LIST},
+        {FVIRTKEY | FCONTROL, 'S', ID_SAVE_REPORT},
+        {FVIRTKEY | FCONTROL, 'C', ID_COPY},
+        {FVIRTKEY | FCONTROL, 'A', ID_SELECT_ALL},
+        {FVIRTKEY, VK_F5, ID_CHECK_AGAIN},
+        {FVIRTKEY, VK_ESCAPE, ID_CANCEL_RUN},
+        {FVIRTKEY | FCONTROL | FSHIFT, 'O', ID_CHECK_FILE},
     };
     return ScopedAccelerators(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
 }

@@ -11,8 +11,10 @@
 #include <new>
 #include <string>
 
+#include "files/FileSize.h"
 #include "platform/LateBoundCall.h"
 #include "platform/WideText.h"
+#include "verifier/OneFileWindow.h"
 #include "verifier/VerifyWindowView.h"
 #include "verify/OutputTarget.h"
 
@@ -109,12 +111,21 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 LateBound<decltype(DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
             const auto finish = LateBound<decltype(DragFinish)>(L"shell32.dll", "DragFinish");
             if (query == nullptr || finish == nullptr) return 0;
+            const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
             const UINT length = query(drop, 0, nullptr, 0);
             std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
             query(drop, 0, path.data(), length + 1);
             path.resize(length);
             finish(drop);
-            if (!path.empty()) OpenList(Utf8FromWide(path));
+            if (path.empty()) return 0;
+            // One file that is no list is checked alone.
+            std::uint64_t size = 0;
+            const std::string dropped = Utf8FromWide(path);
+            if (count == 1 && !LooksLikeListName(dropped) && QueryFileSize(dropped, size)) {
+                CheckOneFile(dropped);
+            } else {
+                OpenList(Utf8FromWide(path));
+            }
             return 0;
         }
         case WM_VERIFIER_START:
@@ -250,6 +261,8 @@ HWND CreateVerifyWindow(HINSTANCE instance, const VerifierRequest& request, int 
 }
 
 bool TranslateVerifyWindowMessage(HWND window, MSG* message) {
+    // A window of one file opened from this one has its own keys.
+    if (TranslateOneFileWindowMessage(message)) return true;
     if (!IsWindow(window)) return false;
     const auto accelerators =
         reinterpret_cast<HACCEL>(SendMessageW(window, WM_VERIFIER_ACCELERATORS, 0, 0));

@@ -31,6 +31,11 @@ inline constexpr wchar_t kVerifyWindowTitle[] = L"Sumbrook Verify";
 // holds one.
 std::function<void()> WakeOf(const std::shared_ptr<std::atomic<HWND>>& target);
 
+// Whether a file of this name is opened as a list when dropped: .sfv, .txt
+// (a protocol), .asc, .sum, a name that names an algorithm
+// (DigestKindOfListName), or "SUMS" or "CHECKSUM" in it, in any case.
+bool LooksLikeListName(const std::string& path);
+
 // What waits for the run going to end.
 enum class AfterRun { kNothing, kClose, kOpenList };
 
@@ -76,6 +81,8 @@ class VerifyWindow {
     void UpdateButtons();
 
     void OpenList(const std::string& path);
+    // The window of one file (OneFileWindow.h), owned by this one.
+    void CheckOneFile(const std::string& path);
     void StartCheck();
     void StartRecheck();
     // Asks for what is not given: the folder, where the list goes.

@@ -226,6 +226,21 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
     EXPECT_TRUE(ParseVerifierCommandLine({"/new", "F", "/save", "L.md5", "/tag"}).request.tag);
     EXPECT_FALSE(ParseVerifierCommandLine({"a.sha256", "/tag"}).ok);
     EXPECT_FALSE(ParseVerifierCommandLine({"/new", "F", "/skipmissing"}).ok);
+    // The check of one file, with or without the digest it should have.
+    const ParsedVerifierCommandLine file = ParseVerifierCommandLine(
+        {"/FILE", "/tmp/a.iso", "/expect", "SHA256 (a.iso) = ab", "/close"});
+    ASSERT_TRUE(file.ok) << file.error;
+    EXPECT_EQ(file.request.start, S::kFile);
+    EXPECT_EQ(file.request.file, "/tmp/a.iso");
+    EXPECT_EQ(file.request.expected, "SHA256 (a.iso) = ab");
+    EXPECT_TRUE(file.request.expectGiven && file.request.closeWhenDone);
+    for (const std::vector<std::string>& refused : {std::vector<std::string>{"/file"},
+                                                    {"/file", "a", "/r"},
+                                                    {"a.sfv", "/file", "b"},
+                                                    {"/expect", "ab"},
+                                                    {"/file", "a", "/file", "b"}}) {
+        EXPECT_FALSE(ParseVerifierCommandLine(refused).ok) << ::testing::PrintToString(refused);
+    }
 }
 
 // The program's own splitting of its command line: a folder ending in a

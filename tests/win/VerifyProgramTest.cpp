@@ -57,13 +57,13 @@ class VerifierProcess {
         GetExitCodeProcess(process_.hProcess, &code);
         return code;
     }
-    // The program's window, once it is there.
-    HWND Window(DWORD limitMs) const {
+    // The program's window (of the class `className`), once it is there.
+    HWND Window(DWORD limitMs, const char* className = "SumbrookVerifyWindow") const {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < limitMs) {
-            const HWND found = test::FindProcessWindow(process_.dwProcessId, [](HWND window) {
-                return test::ClassNameOf(window) == "SumbrookVerifyWindow";
-            });
+            const HWND found = test::FindProcessWindow(
+                process_.dwProcessId,
+                [className](HWND window) { return test::ClassNameOf(window) == className; });
             if (found != nullptr) return found;
             Sleep(20);
         }
@@ -142,6 +142,52 @@ TEST(VerifyProgramTest, ClosingTheWindowDuringARunEndsTheProcessAsCancelled) {
     const std::string written = test::ReadWholeFile(report);
     EXPECT_GE(written.size(), 11u);
     EXPECT_EQ(written.substr(written.size() - 11), "cancelled\r\n") << written;
+}
+
+// A file large enough to be closed while it is read: 4 GiB of zeros, sparse.
+std::string WriteSparseFile(const TempFolder& scratch, const std::string& name) {
+    std::string path = scratch / name;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = 4LL << 30;
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+    return path;
+}
+
+// The check of one file as scripts run it: 0 the digest given matches, 1 it
+// does not, 2 the file cannot be read or no algorithm has the digest, 3 the
+// window closed while reading.
+TEST(VerifyProgramTest, ExitCodesOfOneFile) {
+    TempFolder scratch;
+    const std::string file = scratch.Write("a.txt", "a");
+    const char kSha256OfA[] = "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";
+    const struct {
+        std::vector<std::string> arguments;
+        DWORD expected;
+    } cases[] = {
+        {{"/file", file, "/expect", kSha256OfA, "/close"}, 0},
+        {{"/file", file, "/expect", std::string("SHA256 (a.txt) = ") + kSha256OfA, "/close"}, 0},
+        {{"/file", file, "/expect", "0cc175b9c0f1b6a831c399e269772661", "/close"}, 0},  // MD5
+        {{"/file", file, "/expect", std::string(64, '0'), "/close"}, 1},
+        {{"/file", file, "/expect", "abc", "/close"}, 2},
+        {{"/file", scratch / "none.txt", "/expect", kSha256OfA, "/close"}, 2},
+        {{"/file", file, "/close"}, 0},
+    };
+    for (const auto& c : cases) {
+        VerifierProcess program(c.arguments);
+        ASSERT_TRUE(program.Started());
+        EXPECT_EQ(program.Wait(), c.expected) << ::testing::PrintToString(c.arguments);
+    }
+    VerifierProcess big({"/file", WriteSparseFile(scratch, "big.bin"), "/expect", kSha256OfA});
+    ASSERT_TRUE(big.Started());
+    HWND window = big.Window(30000, "SumbrookVerifyFileWindow");
+    ASSERT_NE(window, nullptr);
+    Sleep(300);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(big.Wait(10000), 3u);
 }
 
 // Command lines as scripts write them: a folder ending in a backslash

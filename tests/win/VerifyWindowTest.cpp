@@ -353,8 +353,10 @@ TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
         classes + "SystemFileAssociations\\.b3\\shell\\SumbrookVerify\\command",
         classes + "SystemFileAssociations\\.xxh128\\shell\\SumbrookVerify\\command",
         classes + "Directory\\shell\\SumbrookNewList\\command",
+        classes + "*\\shell\\SumbrookFile\\command",
     };
-    const std::string parents[] = {classes + "SystemFileAssociations", classes + "Directory"};
+    const std::string parents[] = {classes + "SystemFileAssociations", classes + "Directory",
+                                   classes + "*"};
     std::vector<bool> before;
     for (const std::string& parent : parents) before.push_back(KeyExists(parent));
     OpenWindow window(VerifierRequest{});

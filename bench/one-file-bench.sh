@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The window of one file's six digests (CRC-32, MD5, SHA-1, SHA-256, SHA-512,
+# BLAKE3) of one cached 1 GiB file from one read, against six runs of
+# `sumbrook-cli -a ALGO`, one per algorithm, in the same run. Medians of
+# hyperfine runs; a ratio above 1 means one read is faster. Nothing is
+# asserted. On a cached file the hashing is all the cost and the hashers
+# run one after the other either way, so the ratio is about 1; one read
+# saves the five reads of a file that comes from the disk.
+# Usage: bench/one-file-bench.sh path/to/one_file_digests_bench path/to/sumbrook-cli
+# Needs hyperfine; the file lives under /tmp and is removed at the end.
+set -euo pipefail
+once=$(realpath "$1")
+cli=$(realpath "$2")
+[ -x "$once" ] && [ -x "$cli" ] || { echo "one-file-bench: build them first (make native)"; exit 1; }
+runs=${BENCH_RUNS:-5}
+command -v hyperfine >/dev/null || { echo "one-file-bench: hyperfine is needed (make setup)"; exit 1; }
+data=$(mktemp -d /tmp/sumbrook-one-file-bench.XXXXXX)
+trap 'rm -rf "$data"' EXIT
+head -c $((1 << 30)) /dev/urandom >"$data/one.bin"
+cat "$data/one.bin" >/dev/null  # cached
+# The same digests both ways, first.
+six() { for a in crc32 md5 sha1 sha256 sha512 blake3; do "$cli" -a "$a" "$data/one.bin"; done; }
+diff <("$once" "$data/one.bin" | cut -d' ' -f1) <(six | cut -d' ' -f1) >/dev/null ||
+  { echo "one-file-bench: the digests differ"; exit 1; }
+hyperfine --runs "$runs" --export-json "$data/times.json" \
+  -n "one read" "'$once' '$data/one.bin'" \
+  -n "six sumbrook-cli -a" "for a in crc32 md5 sha1 sha256 sha512 blake3; do '$cli' -a \$a '$data/one.bin'; done" \
+  >/dev/null
+python3 - "$data/times.json" <<'PY'
+import json, sys
+r = {x["command"]: x["median"] for x in json.load(open(sys.argv[1]))["results"]}
+one, six = r["one read"], r["six sumbrook-cli -a"]
+print("1 GiB, six digests: one read %.2f s, six runs %.2f s: ratio %.2f" % (one, six, six / one))
+PY

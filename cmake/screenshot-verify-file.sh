@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Draws SumbrookVerify.exe's window of one file, its SHA-256 pasted as the
+# publisher gives it (and matching), and saves a picture of it.
+# Usage: screenshot-verify-file.sh SumbrookVerify.exe OUT.png
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+exe=$1
+out=$2
+folder=$(mktemp -d /tmp/sumbrook-verify-file-shot.XXXXXX)
+trap 'rm -rf "$folder"' EXIT
+file="$folder/sumbrook-1.4-setup.exe"
+python3 -c 'import sys; sys.stdout.buffer.write(b"MZ" + bytes(range(256)) * 12000)' >"$file"
+sha256=$(sha256sum "$file" | cut -d' ' -f1)
+SCREENSHOT_DESKTOP=900x680 SCREENSHOT_MAX_WIDTH=900 \
+  "$here/screenshot.sh" "$exe" "$out" /file "Z:${file//\//\\}" /expect "$sha256"

@@ -1,0 +1,110 @@
+// The window of one file built in this process and driven with messages:
+// its six digests against sumbrook-cli.exe -a ALGO of the same file, Copy
+// all as the sum lines, and the verdict of a pasted digest that matches,
+// one that does not, and a line that names another file.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CliProcess.h"
+#include "TempFolder.h"
+#include "VerifyWindowDriver.h"
+#include "crc/Crc32.h"
+#include "platform/WideText.h"
+#include "verifier/Clipboard.h"
+#include "verifier/OneFileWindow.h"
+#include "verifier/VerifierControlIds.h"
+#include "verify/RunExitCode.h"
+
+namespace sumbrook {
+namespace {
+
+using test::PumpUntil;
+using test::TempFolder;
+using test::TextOf;
+
+constexpr char kMatch[] = "MATCH \xE2\x80\x94 SHA-256";
+
+TEST(OneFileWindowTest, DigestsAsTheCommandLineAndPastedVerdicts) {
+    TempFolder scratch;
+    std::string content;
+    for (int i = 0; i < 100000; ++i) content += static_cast<char>(i * 7 + i / 256);
+    const std::string path = scratch.Write("setup.exe", content);
+    OneFileRequest request;
+    request.path = path;
+    request.expectGiven = true;  // the box starts empty, whatever the clipboard holds
+    HWND window =
+        CreateOneFileWindow(GetModuleHandleW(nullptr), request, nullptr, SW_SHOWNOACTIVATE);
+    ASSERT_NE(window, nullptr);
+    const auto running = [window] { return SendMessageW(window, WM_VERIFIER_RUNNING, 0, 0) != 0; };
+    ASSERT_TRUE(PumpUntil([&] { return !running(); }, test::kRunLimitMs, window));
+    const auto box = [window](int id) { return TextOf(GetDlgItem(window, id)); };
+    EXPECT_EQ(box(ID_FILE_NAME), "setup.exe");
+    EXPECT_EQ(box(ID_FILE_SIZE), "100,000 bytes");
+
+    // CRC-32 as crc/ computes it; the others as sumbrook-cli -a prints them.
+    std::vector<std::string> digests = {Crc32Text(Crc32Update(0, content.data(), content.size()))};
+    for (const char* algorithm : {"md5", "sha1", "sha256", "sha512", "blake3"}) {
+        const test::CliRun cli = test::RunCli(scratch, {"-a", algorithm, path});
+        ASSERT_EQ(cli.exitCode, 0u) << algorithm << cli.err;
+        digests.push_back(cli.out.substr(0, cli.out.find(' ')));
+    }
+    std::wstring lines;
+    for (std::size_t i = 0; i < digests.size(); ++i) {
+        EXPECT_EQ(box(ID_FILE_DIGEST_FIRST + static_cast<int>(i)), digests[i]) << i;
+        lines += WideFromUtf8(digests[i] + "  setup.exe\r\n");
+    }
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(ID_COPY_ALL, BN_CLICKED), 0);
+    EXPECT_EQ(Utf8FromWide(TextOnClipboard()), Utf8FromWide(lines));
+
+    HWND expected = GetDlgItem(window, ID_EXPECTED);
+    const auto paste = [&](const std::string& text) {
+        SetWindowTextW(expected, WideFromUtf8(text).c_str());
+        PumpUntil([] { return true; }, 0);
+    };
+    paste("  0x" + digests[3] + "\r\n");
+    EXPECT_EQ(box(ID_VERDICT), kMatch);
+    EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), kExitOk);
+    std::string other = digests[3];
+    other[10] = other[10] == 'a' ? 'b' : 'a';
+    paste(other);
+    EXPECT_EQ(box(ID_VERDICT), "NO MATCH");
+    EXPECT_EQ(box(ID_VERDICT_DETAIL), "compared with SHA-256 and BLAKE3");
+    EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), kExitDifferences);
+    paste("SHA256 (setup-1.2.exe) = " + digests[3]);
+    EXPECT_EQ(box(ID_VERDICT), kMatch);
+    EXPECT_NE(box(ID_VERDICT_DETAIL).find("setup-1.2.exe"), std::string::npos);
+    paste(digests[3].substr(2));
+    EXPECT_EQ(box(ID_VERDICT_DETAIL), "no algorithm has a digest of 62 hex digits");
+    EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), kExitError);
+    DestroyWindow(window);
+    PumpUntil([] { return true; }, 0);
+}
+
+// One file that is no list, dropped on the window of lists, opens a window
+// of its own for it, owned by that window.
+TEST(OneFileWindowTest, DroppedFileThatIsNoListIsCheckedAlone) {
+    TempFolder scratch;
+    const std::string path = scratch.Write("image.iso", "abc");
+    test::OpenWindow lists{VerifierRequest{}};
+    SendMessageW(lists.Get(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(path)), 0);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            window = FindWindowW(kOneFileWindowClass, nullptr);
+            return window != nullptr && SendMessageW(window, WM_VERIFIER_RUNNING, 0, 0) == 0;
+        },
+        test::kRunLimitMs));
+    EXPECT_EQ(GetWindow(window, GW_OWNER), lists.Get());
+    EXPECT_EQ(TextOf(GetDlgItem(window, ID_FILE_DIGEST_FIRST + 3)),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_TRUE(lists.Rows().empty());
+    DestroyWindow(window);
+    PumpUntil([] { return true; }, 0);
+}
+
+}  // namespace
+}  // namespace sumbrook

@@ -1,0 +1,53 @@
+// The reading of one file's digests (verify/FileDigestsRun.h) on a worker
+// thread of its own, for the window's check of one file. The worker keeps
+// its progress and its end for the window to take, and calls `wake` (which
+// must only post) when either changed and the last wake was taken: about
+// ten times a second while it reads, and once at the end. Cancel asks from
+// any thread and returns at once; the end still arrives (kCancelled). The
+// destructor cancels and joins, which the read's looks at the flag keep
+// short.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "verify/FileDigestsRun.h"
+
+namespace sumbrook {
+
+struct OneFileProgress {
+    std::uint64_t done = 0;
+    std::uint64_t total = 0;
+    bool finished = false;
+    FileDigestsOutcome outcome;  // when finished
+};
+
+class OneFileJob {
+  public:
+    OneFileJob(std::string path, std::vector<DigestKind> kinds, std::function<void()> wake);
+    ~OneFileJob();
+    OneFileJob(const OneFileJob&) = delete;
+    OneFileJob& operator=(const OneFileJob&) = delete;
+
+    void Cancel() { cancel_ = true; }
+    bool CancelAsked() const { return cancel_; }
+    // The latest progress, and the end once it came.
+    OneFileProgress Take();
+
+  private:
+    void Post();
+
+    std::function<void()> wake_;
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    OneFileProgress state_;
+    bool wakePending_ = false;
+    std::thread worker_;
+};
+
+}  // namespace sumbrook

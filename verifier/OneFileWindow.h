@@ -1,0 +1,40 @@
+// The verification window's check of one file ("is this the file they
+// published?"): a small window of its own with the file's name and size,
+// the six digests in read-only boxes (each can be selected and copied),
+// progress with the speed and Cancel, "Copy all" (the lines md5sum,
+// sha1sum, sha256sum... print, in that order), and a box for the expected
+// digest, filled from the clipboard when it holds one, whose verdict shows
+// at once in large words and colour: "MATCH — SHA-256" or "NO MATCH", with
+// the algorithms compared. The digests are read on a worker thread
+// (OneFileJob) that only posts; the window never waits for it: Cancel and
+// closing ask, and the window goes once the end arrives. Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace sumbrook {
+
+inline constexpr wchar_t kOneFileWindowClass[] = L"SumbrookVerifyFileWindow";
+
+struct OneFileRequest {
+    std::string path;  // UTF-8
+    std::string expected;
+    bool expectGiven = false;    // else the clipboard's digest, if it holds one
+    bool closeWhenDone = false;  // close once the digests are read, telling nothing
+    bool quitOnDestroy = false;  // the process's own window: WM_QUIT with the exit code
+};
+
+// Creates the window, shown with `show`, owned by `owner` (may be null),
+// and starts the reading. Null when it cannot be created. The exit code
+// (WM_VERIFIER_EXIT_CODE) is verify/FileDigestsRun.h's OneFileExitCode of
+// the end and the expected digest in the box (none when the box is empty
+// and nothing was given).
+HWND CreateOneFileWindow(HINSTANCE instance, const OneFileRequest& request, HWND owner, int show);
+
+// The keyboard navigation of a one-file window (Tab, Esc) for a message
+// loop that serves it; false when `message` is not for one.
+bool TranslateOneFileWindowMessage(MSG* message);
+
+}  // namespace sumbrook
