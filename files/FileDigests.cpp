@@ -15,7 +15,8 @@ namespace {
 // Finish keeps every digest and gives the first.
 class DigestSetHasher : public Hasher {
   public:
-    explicit DigestSetHasher(const std::vector<DigestKind>& kinds) : set_(kinds) {}
+    DigestSetHasher(const std::vector<DigestKind>& kinds, unsigned threads)
+        : set_(kinds, threads) {}
     void Update(const void* data, std::size_t size) override { set_.Update(data, size); }
     Digest Finish() override {
         digests_ = set_.Finish();
@@ -32,11 +33,13 @@ class DigestSetHasher : public Hasher {
 }  // namespace
 
 FileDigests DigestFileOnce(const std::string& path, const std::vector<DigestKind>& kinds,
-                           std::vector<unsigned char>& buffer, const FileAccess& access) {
+                           std::vector<unsigned char>& buffer, const FileAccess& access,
+                           unsigned threads) {
     FileDigests result;
     std::optional<DigestSetHasher> hasher;
     try {
-        hasher.emplace(kinds.empty() ? std::vector<DigestKind>{DigestKind::kCrc32} : kinds);
+        hasher.emplace(kinds.empty() ? std::vector<DigestKind>{DigestKind::kCrc32} : kinds,
+                       threads);
     } catch (const std::exception&) {
         result.read.status = FileReadStatus::kReadFailed;
         return result;

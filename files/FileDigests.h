@@ -22,10 +22,12 @@ struct FileDigests {
 
 // Reads the file at `path` once, whole, as ChecksumFile reads a file (as
 // `access` says, but for its digest kind), handing every block to a hasher
-// of each of `kinds` (at least one). No exception leaves the call: a hasher
-// that cannot be made fails the read (kReadFailed).
+// of each of `kinds` (at least one), on up to `threads` threads at once
+// (hash/DigestSet). No exception leaves the call: a hasher that cannot be
+// made fails the read (kReadFailed).
 FileDigests DigestFileOnce(const std::string& path, const std::vector<DigestKind>& kinds,
                            std::vector<unsigned char>& buffer,
-                           const FileAccess& access = kPerThreadUtf8FileAccess);
+                           const FileAccess& access = kPerThreadUtf8FileAccess,
+                           unsigned threads = 1);
 
 }  // namespace sumbrook

@@ -1,6 +1,9 @@
 // Several digests of the same bytes from one read: each piece handed to
 // Update goes to a hasher of every kind asked for, then Finish gives every
-// digest at once.
+// digest at once. Given more than one thread, the hashers are shared out
+// among them by their cost per byte, and each Update returns once every
+// thread is done with its piece: a file's six digests then take about the
+// time of the slowest share instead of the sum of all.
 #pragma once
 
 #include <cstddef>
@@ -14,13 +17,19 @@ namespace sumbrook {
 class DigestSet {
   public:
     // One hasher per kind, in the order given; a kind given twice counts once.
-    explicit DigestSet(const std::vector<DigestKind>& kinds);
+    // `threads` (at most one per kind) hash at once, the caller's among them;
+    // when no thread can be started, the caller hashes alone.
+    explicit DigestSet(const std::vector<DigestKind>& kinds, unsigned threads = 1);
+    ~DigestSet();
+    DigestSet(const DigestSet&) = delete;
+    DigestSet& operator=(const DigestSet&) = delete;
 
     // The kinds, in their order, without repeats.
     const std::vector<DigestKind>& Kinds() const { return kinds_; }
 
     // Hands the bytes to every hasher, in slices small enough to stay in the
-    // processor's cache from one hasher to the next.
+    // processor's cache from one hasher to the next. An exception of a
+    // hasher on another thread leaves this call.
     void Update(const void* data, std::size_t size);
     // The digest of every kind, in the order of Kinds(). Afterwards only
     // Reset may be called.
@@ -29,8 +38,12 @@ class DigestSet {
     void Reset();
 
   private:
+    class Helpers;
     std::vector<DigestKind> kinds_;
     std::vector<std::unique_ptr<Hasher>> hashers_;
+    // The hashers of the caller's share (all of them without helpers).
+    std::vector<Hasher*> own_;
+    std::unique_ptr<Helpers> helpers_;
 };
 
 }  // namespace sumbrook

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 #include "files/FileDigests.h"
 #include "files/FileReadControl.h"
@@ -69,7 +70,9 @@ FileDigestsOutcome ComputeFileDigests(const std::string& path, const std::vector
     FileAccess access = kPerThreadUtf8FileAccess;
     access.control = &control;
     std::vector<unsigned char> buffer;
-    FileDigests read = DigestFileOnce(path, kinds, buffer, access);
+    // The hashers share the machine's cores; the read is one.
+    const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
+    FileDigests read = DigestFileOnce(path, kinds, buffer, access, threads);
     outcome.size = read.read.size;
     if (read.read.status == FileReadStatus::kOk) {
         if (progress) progress(read.read.size, total);

@@ -147,6 +147,20 @@ TEST(Hasher, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
     all.Update(bytes.data(), bytes.size());
     const std::vector<Digest> fromSet = all.Finish();
     ASSERT_EQ(fromSet.size(), kDigestKindCount);
+    // Shared out among threads, in pieces, and again after a Reset.
+    for (const unsigned threads : {2U, 3U, 64U}) {
+        DigestSet shared(AllKinds(), threads);
+        for (int round = 0; round < 2; ++round) {
+            std::size_t done = 0;
+            for (std::size_t i = 0; done < bytes.size(); ++i) {
+                const std::size_t size = std::min(sizes[i % std::size(sizes)], bytes.size() - done);
+                shared.Update(bytes.data() + done, size);
+                done += size;
+            }
+            EXPECT_EQ(shared.Finish(), fromSet) << threads << " threads, round " << round;
+            shared.Reset();
+        }
+    }
     for (const DigestKind kind : AllKinds()) {
         SCOPED_TRACE(DigestKindName(kind));
         const auto whole = MakeHasher(kind);
