@@ -3,9 +3,9 @@
 # BLAKE3) of one cached 1 GiB file from one read, against six runs of
 # `sumbrook-cli -a ALGO`, one per algorithm, in the same run. Medians of
 # hyperfine runs; a ratio above 1 means one read is faster. Nothing is
-# asserted. On a cached file the hashing is all the cost and the hashers
-# run one after the other either way, so the ratio is about 1; one read
-# saves the five reads of a file that comes from the disk.
+# asserted. On a cached file the hashing is nearly all the cost: one read
+# gains by sharing the hashers out among the cores (hash/DigestSet), and
+# from the disk it also saves five reads of the file.
 # Usage: bench/one-file-bench.sh path/to/one_file_digests_bench path/to/sumbrook-cli
 # Needs hyperfine; the file lives under /tmp and is removed at the end.
 set -euo pipefail
