@@ -381,8 +381,16 @@ void VerifyWindow::AfterRunEnd() {
     // With /close a refusal is in the report, when there is one.
     if (outcome.end == CheckOutcome::End::kRefused && !(request_.closeWhenDone && reportedRun_) &&
         afterRun_ != AfterRun::kOpenList) {
-        Tell(RefusalText(outcome) + "\n\n" +
-             (kind == RunKind::kNewList ? "No list was made." : "Nothing was checked."));
+        // The refusals that say it already ("...; nothing was checked") are
+        // not told it twice.
+        const std::string refusal = RefusalText(outcome);
+        const std::string said = "nothing was checked";
+        const bool saysIt = refusal.size() >= said.size() &&
+                            refusal.compare(refusal.size() - said.size(), said.size(), said) == 0;
+        Tell(saysIt
+                 ? refusal
+                 : refusal + "\n\n" +
+                       (kind == RunKind::kNewList ? "No list was made." : "Nothing was checked."));
         if (destroyed) return;
     }
     if (closing) {
