@@ -1,4 +1,5 @@
-// Starts SumbrookVerify.exe with the arguments given, finds its window and
+// Starts SumbrookVerify.exe with the arguments given, finds its window (of
+// lists, or of one file) and
 // asks it WM_NULL every few milliseconds until the program ends; prints the
 // longest wait for an answer and ends with the program's exit code.
 // Usage: verify_answer_probe.exe SumbrookVerify.exe ARGUMENTS...
@@ -34,7 +35,8 @@ int wmain(int argc, wchar_t** argv) {
     while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
         if (window == nullptr || !IsWindow(window)) {
             window = sumbrook::test::FindProcessWindow(process.dwProcessId, [](HWND candidate) {
-                return sumbrook::test::ClassNameOf(candidate) == "SumbrookVerifyWindow";
+                const std::string name = sumbrook::test::ClassNameOf(candidate);
+                return name == "SumbrookVerifyWindow" || name == "SumbrookVerifyFileWindow";
             });
             if (window == nullptr) continue;
         }

@@ -7,7 +7,9 @@
 # of each. The report must equal the command line's output. Then the window
 # alone at scale, each with its longest wait for WM_NULL: "New list..." of a
 # tree of 100,000 files, a list of 1,000,000 lines, and a list of 5,000,000
-# lines checked to the end (its time, and its report's last line). (Sorting,
+# lines checked to the end (its time, and its report's last line); and the
+# window of one file: a 1 GiB file's six digests against six runs of
+# `sumbrook-cli.exe -a`, with its longest wait. (Sorting,
 # selecting and copying a million rows are measured by the window's tests,
 # which print their longest wait.)
 # Usage: bench/verify-bench.sh BUILD   (make bench-verify; BUILD the Windows build)
@@ -92,6 +94,22 @@ print("median: cli %.3f s, window %.3f s, ratio %.2fx" % (cli, window, window / 
 PY
   wine "$probe" "$verifier" "$list" /close || true
 done
+
+echo
+echo "== one file of 1 GiB: the window's six digests against six runs of sumbrook-cli.exe -a =="
+head -c $((1 << 30)) /dev/urandom >"$data/one.bin"
+one=$(windows "$data/one.bin")
+hyperfine --runs "$runs" --warmup 1 --export-json "$data/one.json" \
+  -n window "wine '$verifier' /file '$one' /close" \
+  -n six "for a in crc32 md5 sha1 sha256 sha512 blake3; do wine '$cli' -a \$a '$one' >/dev/null; done"
+python3 - "$data/one.json" <<'PY'
+import json, sys
+results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+window, six = results["window"]["median"], results["six"]["median"]
+print("median: window %.2f s, six runs %.2f s: %.2f of their time (target 0.6)" % (window, six, window / six))
+PY
+wine "$probe" "$verifier" /file "$one" /close || true
+rm -f "$data/one.bin"
 
 echo
 echo "== a new list of a tree of 100,000 files =="
