@@ -16,6 +16,7 @@
 #include "verifier/OneFileJob.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierControlIds.h"
+#include "verifier/WindowObject.h"
 #include "verify/FileDigestsRun.h"
 #include "verify/RunExitCode.h"
 
@@ -405,58 +406,15 @@ struct WindowStart {
 };
 
 LRESULT CALLBACK OneFileWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<OneFileWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        const auto* start = static_cast<const WindowStart*>(create->lpCreateParams);
-        try {
-            self = new OneFileWindow(window, *start->request);
-        } catch (...) {
-            return FALSE;
-        }
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    ++self->depth;
-    try {
-        result = self->Handle(message, wParam, lParam);
-    } catch (const std::exception& failure) {
-        // Nothing may cross the window procedure: the user learns what failed.
-        MessageBoxW(nullptr, WideFromUtf8(failure.what()).c_str(), kTitle,
-                    MB_OK | MB_TASKMODAL | MB_ICONERROR);
-    } catch (...) {
-        MessageBoxW(nullptr, L"Something failed in an unforeseen way.", kTitle,
-                    MB_OK | MB_TASKMODAL | MB_ICONERROR);
-    }
-    --self->depth;
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->destroyed = true;
-    }
-    // The last handler of a destroyed window frees it (and joins a worker
-    // told to stop, which heeds it within a block).
-    if (self->destroyed && self->depth == 0) delete self;
-    return result;
+    return DispatchToWindowObject<OneFileWindow>(
+        window, message, wParam, lParam, [window](const CREATESTRUCTW& create) {
+            const auto* start = static_cast<const WindowStart*>(create.lpCreateParams);
+            return new OneFileWindow(window, *start->request);
+        });
 }
 
 bool RegisterOneFileWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kOneFileWindowClass, &existing)) return true;
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = OneFileWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kOneFileWindowClass;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    if (windowClass.hIcon == nullptr) {
-        windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    }
-    windowClass.hIconSm = windowClass.hIcon;
-    return RegisterClassExW(&windowClass) != 0;
+    return RegisterProgramWindowClass(instance, kOneFileWindowClass, OneFileWindowProc);
 }
 
 bool IsOneFileWindow(HWND window) {

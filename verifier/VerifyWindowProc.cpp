@@ -16,6 +16,7 @@
 #include "platform/WideText.h"
 #include "verifier/OneFileWindow.h"
 #include "verifier/VerifyWindowView.h"
+#include "verifier/WindowObject.h"
 #include "verify/OutputTarget.h"
 
 namespace sumbrook {
@@ -165,60 +166,15 @@ struct WindowStart {
 };
 
 LRESULT CALLBACK VerifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<VerifyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        const auto* start = static_cast<const WindowStart*>(create->lpCreateParams);
-        try {
-            self = new VerifyWindow(window, *start->request, start->started);
-        } catch (...) {
-            return FALSE;
-        }
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    ++self->depth;
-    try {
-        result = self->Handle(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        MessageBoxW(nullptr, L"There is not enough memory for what was asked.", kVerifyWindowTitle,
-                    MB_OK | MB_TASKMODAL | MB_ICONERROR);
-    } catch (const std::exception& failure) {
-        // Nothing may cross the window procedure: the user learns what failed.
-        MessageBoxW(nullptr, WideFromUtf8(failure.what()).c_str(), kVerifyWindowTitle,
-                    MB_OK | MB_TASKMODAL | MB_ICONERROR);
-    } catch (...) {
-        MessageBoxW(nullptr, L"Something failed in an unforeseen way.", kVerifyWindowTitle,
-                    MB_OK | MB_TASKMODAL | MB_ICONERROR);
-    }
-    --self->depth;
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->destroyed = true;
-    }
-    // The last handler of a destroyed window frees it.
-    if (self->destroyed && self->depth == 0) delete self;
-    return result;
+    return DispatchToWindowObject<VerifyWindow>(
+        window, message, wParam, lParam, [window](const CREATESTRUCTW& create) {
+            const auto* start = static_cast<const WindowStart*>(create.lpCreateParams);
+            return new VerifyWindow(window, *start->request, start->started);
+        });
 }
 
 bool RegisterVerifyWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kVerifyWindowClass, &existing)) return true;
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = VerifyWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kVerifyWindowClass;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    if (windowClass.hIcon == nullptr) {
-        windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    }
-    windowClass.hIconSm = windowClass.hIcon;
-    return RegisterClassExW(&windowClass) != 0;
+    return RegisterProgramWindowClass(instance, kVerifyWindowClass, VerifyWindowProc);
 }
 
 }  // namespace
