@@ -126,10 +126,7 @@ class OneFileWindow {
 
 HWND OneFileWindow::Add(const wchar_t* kind, const wchar_t* text, DWORD style, int id,
                         DWORD extendedStyle) {
-    HWND control = CreateWindowExW(
-        extendedStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), nullptr);
+    HWND control = CreateChildControl(window_, kind, text, style, id, extendedStyle);
     all_.push_back(control);
     return control;
 }

@@ -13,6 +13,14 @@ void TellHandlerFailure(const std::exception* failure, bool outOfMemory) {
     MessageBoxW(nullptr, text.c_str(), L"Sumbrook Verify", MB_OK | MB_TASKMODAL | MB_ICONERROR);
 }
 
+HWND CreateChildControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, int id,
+                        DWORD extendedStyle) {
+    return CreateWindowExW(extendedStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                           nullptr);
+}
+
 bool RegisterProgramWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
     WNDCLASSEXW existing = {};
     existing.cbSize = sizeof existing;

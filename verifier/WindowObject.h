@@ -1,4 +1,5 @@
-// The object behind each of the program's windows, and its class. The
+// The object behind each of the program's windows, its class and its
+// child controls. The
 // object is made at WM_NCCREATE and kept in GWLP_USERDATA; each message goes
 // to its Handle, and no exception crosses the window procedure (the user is
 // told what failed). The object is freed by the last of its handlers to
@@ -50,6 +51,11 @@ LRESULT DispatchToWindowObject(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (self->destroyed && self->depth == 0) delete self;
     return result;
 }
+
+// A visible child control of `parent` of the class `kind` (its place set
+// later, by the layout), with the control ID `id`.
+HWND CreateChildControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, int id,
+                        DWORD extendedStyle);
 
 // Registers the class `name` of `procedure` once: the arrow, the dialog's
 // colour and the program's icon. False when it cannot be registered.
