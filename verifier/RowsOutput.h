@@ -31,6 +31,9 @@ class RowsOutput {
     bool Busy() const { return job_ != nullptr || finisher_.joinable(); }
     // Whether the text is still being made (ContinueText has work).
     bool Making() const { return job_ != nullptr; }
+    // Whether the report the command line asked for is being saved: the
+    // run's exit code is not final until it has been.
+    bool SavingRequested() const { return Busy() && ending_.saved && ending_.requested; }
 
     // Copy: the report lines of the rows at `indices`, or of every row
     // shown when it is empty.

@@ -49,7 +49,8 @@ inline constexpr int ID_FILE_DIGEST_FIRST = 140;
 // Posted by a run's worker: something waits to be taken.
 inline constexpr UINT WM_VERIFIER_RUN_ARRIVED = WM_APP + 1;
 // Sent by tests and by the program's main: the exit code of the last run
-// (0 when none ended yet), and whether a run is going on (1) or not (0).
+// (0 when none ended yet), and whether a run is going on (1) or not (0); a
+// run goes on until the report its command line asked for is saved.
 inline constexpr UINT WM_VERIFIER_EXIT_CODE = WM_APP + 2;
 inline constexpr UINT WM_VERIFIER_RUNNING = WM_APP + 3;
 // Posted to itself once created: starts what the command line asks for.

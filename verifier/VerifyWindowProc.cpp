@@ -137,7 +137,7 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_VERIFIER_EXIT_CODE:
             return exitCode_;
         case WM_VERIFIER_RUNNING:
-            return controller_->Running() ? 1 : 0;
+            return controller_->Running() || output_.SavingRequested() ? 1 : 0;
         case WM_CLOSE:
             Close();
             return 0;

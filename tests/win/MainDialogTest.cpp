@@ -119,6 +119,13 @@ class MainDialogTest : public ::testing::Test {
         ASSERT_NE(dialog_, nullptr);
         ShowWindow(dialog_, SW_SHOW);
         PumpQueued(dialog_);
+        // A program that another test starts meanwhile can take the
+        // activation for a moment; active again, the dialog gives the
+        // focus back to the control that had it.
+        if (GetForegroundWindow() != dialog_) {
+            SetForegroundWindow(dialog_);
+            PumpQueued(dialog_);
+        }
     }
     void TearDown() override {
         SetShift(false);
