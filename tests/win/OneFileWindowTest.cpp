@@ -1,15 +1,18 @@
 // The window of one file built in this process and driven with messages:
 // its six digests against sumbrook-cli.exe -a ALGO of the same file, Copy
 // all as the sum lines, and the verdict of a pasted digest that matches,
-// one that does not, and a line that names another file.
+// one that does not, and a line that names another file; the file dropped
+// on the window of lists or chosen after its keys.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CliProcess.h"
+#include "OpenFileDialogDriver.h"
 #include "TempFolder.h"
 #include "VerifyWindowDriver.h"
 #include "crc/Crc32.h"
@@ -84,26 +87,44 @@ TEST(OneFileWindowTest, DigestsAsTheCommandLineAndPastedVerdicts) {
     PumpUntil([] { return true; }, 0);
 }
 
-// One file that is no list, dropped on the window of lists, opens a window
-// of its own for it, owned by that window.
-TEST(OneFileWindowTest, DroppedFileThatIsNoListIsCheckedAlone) {
+// One file that is no list, dropped on the window of lists or chosen after
+// Ctrl+Shift+O there, opens a window of its own for it, owned by that window.
+TEST(OneFileWindowTest, FileDroppedOrChosenWithItsKeysIsCheckedAlone) {
     TempFolder scratch;
     const std::string path = scratch.Write("image.iso", "abc");
-    test::OpenWindow lists{VerifierRequest{}};
-    SendMessageW(lists.Get(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(path)), 0);
-    HWND window = nullptr;
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            window = FindWindowW(kOneFileWindowClass, nullptr);
-            return window != nullptr && SendMessageW(window, WM_VERIFIER_RUNNING, 0, 0) == 0;
-        },
-        test::kRunLimitMs));
-    EXPECT_EQ(GetWindow(window, GW_OWNER), lists.Get());
-    EXPECT_EQ(TextOf(GetDlgItem(window, ID_FILE_DIGEST_FIRST + 3)),
-              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_TRUE(lists.Rows().empty());
-    DestroyWindow(window);
-    PumpUntil([] { return true; }, 0);
+    for (const bool keys : {false, true}) {
+        test::OpenWindow lists{VerifierRequest{}};
+        test::OpenFileDialogDriver driver(keys ? std::optional<std::string>(path) : std::nullopt);
+        if (keys) {
+            BYTE state[256] = {};
+            GetKeyboardState(state);
+            state[VK_CONTROL] = state[VK_SHIFT] = 0x80;
+            SetKeyboardState(state);
+            PostMessageW(lists.Get(), WM_KEYDOWN, 'O', 1);
+        } else {
+            SendMessageW(lists.Get(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(path)),
+                         0);
+        }
+        HWND window = nullptr;
+        const bool ended = PumpUntil(
+            [&] {
+                window = FindWindowW(kOneFileWindowClass, nullptr);
+                return window != nullptr && SendMessageW(window, WM_VERIFIER_RUNNING, 0, 0) == 0;
+            },
+            test::kRunLimitMs, lists.Get());
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_CONTROL] = state[VK_SHIFT] = 0;
+        SetKeyboardState(state);
+        ASSERT_TRUE(ended) << keys;
+        EXPECT_EQ(driver.Seen().timesShown, keys ? 1 : 0);
+        EXPECT_EQ(GetWindow(window, GW_OWNER), lists.Get());
+        EXPECT_EQ(TextOf(GetDlgItem(window, ID_FILE_DIGEST_FIRST + 3)),
+                  "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+        EXPECT_TRUE(lists.Rows().empty());
+        DestroyWindow(window);
+        PumpUntil([] { return true; }, 0);
+    }
 }
 
 }  // namespace
