@@ -84,10 +84,10 @@ struct FileAccess {
     // volume and file ID), whatever path reaches it, is not read: kLeftOut.
     // Null: none.
     const FileIdentity* leaveOut = nullptr;
-    // Windows: tells the identity of an open handle for `leaveOut` (a
-    // pointer, so that the dialog, which leaves nothing out, links none of
-    // it); POSIX learns it at open anyway.
-    FileIdentity (*identityOf)(void* handle) = nullptr;
+    // Windows: tells whether an open handle is `leaveOut` (a pointer, so
+    // that the dialog, which leaves nothing out, links none of it); POSIX
+    // learns it at open anyway.
+    bool (*isFile)(void* handle, const FileIdentity& identity) = nullptr;
 };
 
 // `access` reading digests of `kind`, whatever their kind (MakeHasher).
@@ -111,7 +111,7 @@ inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread,
                                                      DigestKind::kCrc32,
                                                      nullptr,
                                                      nullptr,
-                                                     IdentityOfOpenFile};
+                                                     IsOpenFile};
 #else
 inline constexpr FileAccess kPerThreadUtf8FileAccess{ErrorModeScope::kThread, nullptr};
 #endif

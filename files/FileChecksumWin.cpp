@@ -205,8 +205,8 @@ FileChecksum ChecksumFileFor(const std::string& path, std::vector<unsigned char>
     const ScopedFileHandle file = OpenAsAsked(path, access, 0, settings, direct);
     if (!file.IsValid()) return Failed(FileReadStatus::kOpenFailed, GetLastError());
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return Failed(FileReadStatus::kNotADiskFile, 0);
-    if (access.leaveOut != nullptr && access.identityOf != nullptr &&
-        access.identityOf(file.Get()) == *access.leaveOut) {
+    if (access.leaveOut != nullptr && access.isFile != nullptr &&
+        access.isFile(file.Get(), *access.leaveOut)) {
         return Failed(FileReadStatus::kLeftOut, 0);
     }
     LARGE_INTEGER size;

@@ -61,13 +61,10 @@ void LeaveOutFiles(std::vector<PlainFile>& files, const std::vector<FileIdentity
                      [](const FileIdentity& identity) { return identity.known; })) {
         return;
     }
-    files.erase(std::remove_if(files.begin(), files.end(),
-                               [&](const PlainFile& file) {
-                                   const FileIdentity identity = IdentityOf(file.path);
-                                   return std::find(identities.begin(), identities.end(),
-                                                    identity) != identities.end();
-                               }),
-                files.end());
+    files.erase(
+        std::remove_if(files.begin(), files.end(),
+                       [&](const PlainFile& file) { return IsAnyOf(file.path, identities); }),
+        files.end());
 }
 
 }  // namespace sumbrook

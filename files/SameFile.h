@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sumbrook {
 
@@ -27,6 +28,11 @@ inline bool operator==(const FileIdentity& a, const FileIdentity& b) {
 // The file at `path`, a link followed to the file it names.
 FileIdentity IdentityOf(const std::string& path);
 
+// Whether the file at `path` is one of `identities` (a link followed);
+// false when it cannot be reached. Cheaper than IdentityOf for each of
+// many files, on Windows where a volume's serial number is dear.
+bool IsAnyOf(const std::string& path, const std::vector<FileIdentity>& identities);
+
 // The file standard output writes to, when it is a file on a disk (not a
 // terminal, pipe or device).
 FileIdentity IdentityOfStandardOutput();
@@ -34,6 +40,10 @@ FileIdentity IdentityOfStandardOutput();
 #ifdef _WIN32
 // The file open as the HANDLE `handle`.
 FileIdentity IdentityOfOpenFile(void* handle);
+// Whether the file open as `handle` is `identity`'s: IdentityOfOpenFile's
+// answer, asked only of a file whose number is the same, for its volume's
+// serial number may cost more than the file's open and read together.
+bool IsOpenFile(void* handle, const FileIdentity& identity);
 #endif
 
 }  // namespace sumbrook

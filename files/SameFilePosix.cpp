@@ -29,6 +29,14 @@ FileIdentity IdentityOf(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? IdentityOfStat(info) : FileIdentity();
 }
 
+bool IsAnyOf(const std::string& path, const std::vector<FileIdentity>& identities) {
+    const FileIdentity identity = IdentityOf(path);
+    for (const FileIdentity& other : identities) {
+        if (identity == other) return true;
+    }
+    return false;
+}
+
 FileIdentity IdentityOfStandardOutput() {
     struct stat info {};
     return fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode) ? IdentityOfStat(info)
