@@ -32,6 +32,8 @@ int wmain(int argc, wchar_t** argv) {
     DWORD worst = 0;
     unsigned long asks = 0;
     unsigned long late = 0;
+    const DWORD started = GetTickCount();
+    DWORD worstAt = 0;
     while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
         if (window == nullptr || !IsWindow(window)) {
             window = sumbrook::test::FindProcessWindow(process.dwProcessId, [](HWND candidate) {
@@ -47,13 +49,20 @@ int wmain(int argc, wchar_t** argv) {
         const DWORD took = GetTickCount() - start;
         if (!answered && !IsWindow(window)) continue;  // closed meanwhile
         ++asks;
-        if (took > worst) worst = took;
+        if (took > worst) {
+            worst = took;
+            worstAt = start - started;
+        }
         if (took > 100) ++late;
     }
     DWORD code = 99;
     GetExitCodeProcess(process.hProcess, &code);
-    std::printf("worst WM_NULL answer: %lu ms over %lu asks (%lu over 100 ms)\n",
-                static_cast<unsigned long>(worst), asks, late);
+    const DWORD ended = GetTickCount() - started;
+    std::printf(
+        "worst WM_NULL answer: %lu ms over %lu asks (%lu over 100 ms), asked %.1f s in, "
+        "%.1f s before the end\n",
+        static_cast<unsigned long>(worst), asks, late, worstAt / 1000.0,
+        (ended - worstAt) / 1000.0);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return static_cast<int>(code);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "files/ListPlainFilesTree.h"
+#include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
 #include "verifier/CheckReport.h"
 #include "verifier/ListMaking.h"
@@ -35,23 +36,27 @@ std::string_view LastName(std::string_view path) {
     return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
-// False only where two names differ for every file system: ASCII names that
-// differ even without regard to case (folding every name as the file system
-// does would cost a million calls for a million rows).
-bool MayBeSameName(std::string_view a, std::string_view b) {
-    const auto ascii = [](std::string_view name) {
-        return std::all_of(name.begin(), name.end(),
-                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+// False only where the last name of `path` differs from `name` for every
+// file system: `name` is ASCII and the two differ even without regard to
+// case. Read from the end of `path`, so that most rows are told after a
+// byte or two (folding every name as the file system does would cost a
+// million calls for a million rows, and a call of LastName a million
+// scans). Case folding maps a character to one character, so a last name
+// longer than `name` is another; a byte past ASCII in `path` leaves it open.
+bool MayEndWithName(std::string_view path, std::string_view name) {
+    const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+    if (!std::all_of(name.begin(), name.end(), ascii)) return true;
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     };
-    if (!ascii(a) || !ascii(b)) return true;
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i])) return false;
+    std::size_t left = path.size();
+    for (std::size_t i = name.size(); i > 0; --i) {
+        if (left == 0) return false;
+        const char c = path[--left];
+        if (!ascii(c)) return true;
+        if (lower(c) != lower(name[i - 1])) return false;
     }
-    return true;
+    return left == 0 || path[left - 1] == '/' || path[left - 1] == '\\';
 }
 
 CheckOptions WindowOptions(bool recursive, bool uncached) {
@@ -381,12 +386,13 @@ std::string RunController::ReportText() const {
 
 std::string RunController::ReportTargetFault(const std::string& target) const {
     std::vector<std::string> runFiles;
-    if (reportable_) {
+    // Only a file that is there can be one of the run's.
+    if (reportable_ && IdentityOf(target).known) {
         const RowStore& rows = table_.Rows();
         const std::string_view targetName = LastName(target);
         for (std::size_t index = 0; index < rows.Count(); ++index) {
             const std::string_view name = rows.At(index).Name();
-            if (MayBeSameName(LastName(name), targetName) && SameLastName(name, target)) {
+            if (MayEndWithName(name, targetName) && SameLastName(name, target)) {
                 runFiles.push_back(PathInFolder(reported_.folder, std::string(name)));
             }
         }

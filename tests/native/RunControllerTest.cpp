@@ -160,7 +160,11 @@ TEST(RunControllerTest, NoticesAreInTheReportAsTheCommandLinePrintsThem) {
 TEST(RunControllerTest, AReportNeverReplacesTheListAFileOfTheCheckOrAReadOnlyFile) {
     TempDirectory dir;
     dir.Write("a", "a");
-    const std::string list = dir.Write("l.sfv", "a " + CrcText("a") + "\n");
+    dir.Write("xa", "xa");
+    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+    dir.Write("sub/B.txt", "b");
+    const std::string list = dir.Write("l.sfv", "xa " + CrcText("xa") + "\na " + CrcText("a") +
+                                                    "\nsub/B.txt " + CrcText("b") + "\n");
     const TempDirectory elsewhere;
     const std::string readOnly = elsewhere.Write("kept.txt", "kept");
     ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
@@ -170,18 +174,19 @@ TEST(RunControllerTest, AReportNeverReplacesTheListAFileOfTheCheckOrAReadOnlyFil
     ASSERT_TRUE(driven.UntilEnd());
     const struct {
         std::string target;
-        const char* fault;
+        std::string fault;
     } cases[] = {
         {list, "is the list being checked"},
         {dir.Path() + "/./l.sfv", "is the list being checked"},
-        {dir / "a", "is a file of the check"},
+        {dir / "a", "is a file of the check (" + dir / "a)"},
+        {dir / "sub/B.txt", "is a file of the check (" + dir / "sub/B.txt)"},
         {readOnly, "is read-only"},
         {dir / "report.txt", ""},
         {elsewhere / "a", ""},
     };
     for (const auto& c : cases) {
         const std::string fault = controller.ReportTargetFault(c.target);
-        if (*c.fault == '\0') {
+        if (c.fault.empty()) {
             EXPECT_EQ(fault, "") << c.target;
         } else {
             EXPECT_EQ(fault.rfind(c.fault, 0), 0U) << c.target << ": \"" << fault << "\"";
