@@ -1,6 +1,7 @@
 #include "hash/Digest.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "crc/Crc32.h"
@@ -41,11 +42,23 @@ std::string Folded(std::string_view text) {
     return folded;
 }
 
+// Each byte's value as a hex digit, -1 for none: looked up, since a list
+// of a million lines has every digit of its digests read here.
+constexpr std::array<signed char, 256> HexValues() {
+    std::array<signed char, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        int value = -1;
+        if (c >= '0' && c <= '9') value = c - '0';
+        if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+        values[static_cast<std::size_t>(c)] = static_cast<signed char>(value);
+    }
+    return values;
+}
+constexpr std::array<signed char, 256> kHexValues = HexValues();
+
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+    return kHexValues[static_cast<unsigned char>(c)];
 }
 
 bool IsBlank(char c) {

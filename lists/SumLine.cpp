@@ -1,6 +1,7 @@
 #include "lists/SumLine.h"
 
 #include <algorithm>
+#include <array>
 
 #include "lists/ListLineReader.h"
 
@@ -11,15 +12,30 @@ namespace {
 // The longest tag and digest a written line holds besides its name.
 constexpr std::size_t kLongestFrame = 160;
 
+// What each byte is to a line: a list of a million lines reads every byte
+// of its digests through these, so they are looked up, not worked out.
+enum ByteClass : unsigned char { kHexByte = 1, kTagByte = 2 };
+constexpr std::array<unsigned char, 256> ByteClasses() {
+    std::array<unsigned char, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        const bool tag = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                         (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '/';
+        classes[static_cast<std::size_t>(c)] =
+            static_cast<unsigned char>((hex ? kHexByte : 0) | (tag ? kTagByte : 0));
+    }
+    return classes;
+}
+constexpr std::array<unsigned char, 256> kByteClasses = ByteClasses();
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 bool IsHex(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return (kByteClasses[static_cast<unsigned char>(c)] & kHexByte) != 0;
 }
 bool IsTagCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_' || c == '/';
+    return (kByteClasses[static_cast<unsigned char>(c)] & kTagByte) != 0;
 }
 
 std::string_view SkipBlanks(std::string_view text) {
@@ -38,7 +54,7 @@ std::string_view RunOf(std::string_view text, Test test) {
     return text.substr(0, static_cast<std::size_t>(end - text.begin()));
 }
 bool AllHex(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), IsHex);
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return IsHex(c); });
 }
 
 // The kind a tag names: DigestKindFromName's names, and OpenSSL's
@@ -107,11 +123,11 @@ void TakeName(std::string_view name, bool escaped, ListLineRead& read) {
 // or not, blanks after the digits. False when the line is not of that shape
 // (then `read` is untouched).
 bool ReadTagLine(std::string_view text, bool escaped, ListLineRead& read) {
-    const std::string_view tag = RunOf(text, IsTagCharacter);
-    // A tag holds a letter that is no hex digit, so a digest is none.
-    if (tag.empty() || std::all_of(tag.begin(), tag.end(), IsHex)) return false;
+    const std::string_view tag = RunOf(text, [](char c) { return IsTagCharacter(c); });
     const std::string_view afterTag = SkipBlanks(text.substr(tag.size()));
     if (afterTag.empty() || afterTag.front() != '(') return false;
+    // A tag holds a letter that is no hex digit, so a digest is none.
+    if (tag.empty() || AllHex(tag)) return false;
     const std::size_t close = afterTag.rfind(')');
     if (close == std::string_view::npos) return false;
     std::string_view rest = SkipBlanks(afterTag.substr(close + 1));
@@ -191,7 +207,7 @@ void ReadSumLine(std::string_view line, ListLineRead& read) {
         read.tagged = DigestKind::kXxh3;
         text.remove_prefix(kXxh3Prefix.size());
     }
-    read.digits = RunOf(text, IsHex);
+    read.digits = RunOf(text, [](char c) { return IsHex(c); });
     const std::string_view after = text.substr(read.digits.size());
     if (read.digits.empty()) {
         return Refuse(read, "expected \"DIGEST  NAME\" or \"ALGORITHM (NAME) = DIGEST\"");
