@@ -26,6 +26,7 @@ constexpr std::array<KindFacts, kDigestKindCount> kKinds{{
     {32, "BLAKE3", "blake3"},
     {8, "XXH3-64", "xxh3"},
     {16, "XXH128", "xxh128"},
+    {8, "XXH64", "xxh64"},
 }};
 
 const KindFacts& FactsOf(DigestKind kind) {

@@ -23,22 +23,23 @@ enum class DigestKind : unsigned char {
     kBlake3,
     kXxh3,    // XXH3-64
     kXxh128,  // XXH3-128
+    kXxh64,   // xxhsum's default
 };
-inline constexpr std::size_t kDigestKindCount = static_cast<std::size_t>(DigestKind::kXxh128) + 1;
+inline constexpr std::size_t kDigestKindCount = static_cast<std::size_t>(DigestKind::kXxh64) + 1;
 inline constexpr std::size_t kMaxDigestBytes = 64;
 
-// The bytes of a digest of this kind: 4, 16, 20, 32, 48, 64, 32, 8, 16.
+// The bytes of a digest of this kind: 4, 16, 20, 32, 48, 64, 32, 8, 16, 8.
 std::size_t DigestSize(DigestKind kind);
 // The name people know it by: "CRC-32", "MD5", "SHA-1", "SHA-256",
-// "SHA-384", "SHA-512", "BLAKE3", "XXH3-64", "XXH128".
+// "SHA-384", "SHA-512", "BLAKE3", "XXH3-64", "XXH128", "XXH64".
 const char* DigestKindName(DigestKind kind);
 // The name on the command line: "crc32", "md5", "sha1", "sha256", "sha384",
-// "sha512", "blake3", "xxh3", "xxh128".
+// "sha512", "blake3", "xxh3", "xxh128", "xxh64".
 const char* DigestKindOption(DigestKind kind);
 // Either name in any case, with or without the '-' ("SHA-256", "sha256",
 // "Sha256", "xxh3-64", "crc-32"); nothing for any other text.
 std::optional<DigestKind> DigestKindFromName(std::string_view name);
-// "crc32, md5, sha1, sha256, sha384, sha512, blake3, xxh3, xxh128".
+// "crc32, md5, sha1, sha256, sha384, sha512, blake3, xxh3, xxh128, xxh64".
 std::string DigestKindOptionList();
 
 class Digest {

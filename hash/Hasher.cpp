@@ -18,6 +18,7 @@ std::unique_ptr<Hasher> MakeHasher(DigestKind kind) {
             return MakeBlake3Hasher();
         case DigestKind::kXxh3:
         case DigestKind::kXxh128:
+        case DigestKind::kXxh64:
             return MakeXxHasher(kind);
     }
     return MakeCrc32Hasher();

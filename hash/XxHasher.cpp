@@ -69,9 +69,36 @@ class XxHasher final : public Hasher {
     std::unique_ptr<XXH3_state_t, StateDeleter> state_;
 };
 
+struct Xxh64StateDeleter {
+    void operator()(XXH64_state_t* state) const { XXH64_freeState(state); }
+};
+
+// XXH64, which xxhsum computes unless told otherwise; its bytes in the
+// canonical form too.
+class Xxh64Hasher final : public Hasher {
+  public:
+    Xxh64Hasher() : state_(XXH64_createState()) {
+        if (state_ == nullptr) throw std::bad_alloc();
+        Xxh64Hasher::Reset();
+    }
+    void Update(const void* data, std::size_t size) override {
+        XXH64_update(state_.get(), data, size);
+    }
+    Digest Finish() override {
+        XXH64_canonical_t canonical;
+        XXH64_canonicalFromHash(&canonical, XXH64_digest(state_.get()));
+        return Digest(DigestKind::kXxh64, canonical.digest);
+    }
+    void Reset() override { XXH64_reset(state_.get(), 0); }
+
+  private:
+    std::unique_ptr<XXH64_state_t, Xxh64StateDeleter> state_;
+};
+
 }  // namespace
 
 std::unique_ptr<Hasher> MakeXxHasher(DigestKind kind) {
+    if (kind == DigestKind::kXxh64) return std::make_unique<Xxh64Hasher>();
     return std::make_unique<XxHasher>(kind);
 }
 

@@ -12,7 +12,7 @@ struct NamedKind {
     DigestKind kind;
 };
 
-constexpr std::array<NamedKind, 9> kExtensions{{
+constexpr std::array<NamedKind, 10> kExtensions{{
     {"md5", DigestKind::kMd5},
     {"sha1", DigestKind::kSha1},
     {"sha256", DigestKind::kSha256},
@@ -22,6 +22,7 @@ constexpr std::array<NamedKind, 9> kExtensions{{
     {"blake3", DigestKind::kBlake3},
     {"xxh3", DigestKind::kXxh3},
     {"xxh128", DigestKind::kXxh128},
+    {"xxh64", DigestKind::kXxh64},
 }};
 
 constexpr std::array<NamedKind, 6> kSumsNames{{
@@ -41,7 +42,8 @@ struct KindsOfLength {
 };
 
 constexpr std::array<KindsOfLength, 6> kLengths{{
-    {16, 1, {DigestKind::kXxh3, DigestKind::kXxh3}},
+    // xxhsum writes XXH64 untagged, XXH3-64 with its "XXH3_" prefix.
+    {16, 2, {DigestKind::kXxh64, DigestKind::kXxh3}},
     {32, 2, {DigestKind::kMd5, DigestKind::kXxh128}},
     {40, 1, {DigestKind::kSha1, DigestKind::kSha1}},
     {64, 2, {DigestKind::kSha256, DigestKind::kBlake3}},

@@ -6,16 +6,15 @@
 //   1. the kind the caller forces (the command line's --algorithm);
 //   2. the kind the line names (its tag, or xxhsum's "XXH3_" prefix);
 //   3. the kind the list's name names;
-//   4. the digest's length: 16 digits XXH3-64, 32 MD5, 40 SHA-1, 64 SHA-256,
+//   4. the digest's length: 16 digits XXH64, 32 MD5, 40 SHA-1, 64 SHA-256,
 //      96 SHA-384, 128 SHA-512.
 //
 // The length alone leaves a choice where another algorithm writes digests of
 // that length: 64 digits may be BLAKE3 (b3sum's lists), 32 XXH128 (xxhsum
-// -H2), and 16 XXH64 (xxhsum's default, whose untagged lines no kind here
-// computes). Such a digest is taken for the likelier kind but not settled:
-// whoever checks the list computes every candidate on the first listed file
-// that exists and keeps the one that matches for the whole list, so that a
-// wrong guess never reports a file as changed.
+// -H2), and 16 XXH3-64 (xxhsum -H3 with its prefix left off). Such a digest is taken for the
+// likelier kind but not settled: whoever checks the list computes every candidate on the first
+// listed file that exists and keeps the one that matches for the whole list, so that a wrong guess
+// never reports a file as changed.
 #pragma once
 
 #include <cstddef>
@@ -30,7 +29,7 @@ namespace sumbrook {
 
 // The kind a list's file name names, in any case, folders before it
 // allowed: its extension (.md5 .sha1 .sha256 .sha384 .sha512 .b3 .blake3
-// .xxh3 .xxh128), or the name publishers give their lists (MD5SUMS,
+// .xxh3 .xxh128 .xxh64), or the name publishers give their lists (MD5SUMS,
 // SHA1SUMS, SHA256SUMS, SHA384SUMS, SHA512SUMS, B3SUMS; also at the end of
 // a longer name after '-', '_' or '.': "ubuntu-24.04-SHA256SUMS").
 std::optional<DigestKind> DigestKindOfListName(std::string_view listName);

@@ -41,7 +41,7 @@ std::vector<DigestKind> KindsOfDigits(std::size_t digits) {
         case 8:
             return {DigestKind::kCrc32};
         case 16:
-            return {DigestKind::kXxh3};
+            return {DigestKind::kXxh64, DigestKind::kXxh3};
         case 32:
             return {DigestKind::kMd5, DigestKind::kXxh128};
         case 40:

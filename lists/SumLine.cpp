@@ -154,6 +154,7 @@ bool NeedsEscape(std::string_view name, DigestKind kind) {
             return name.find_first_of("\\\n") != std::string_view::npos || endsWithCr;
         case DigestKind::kXxh3:
         case DigestKind::kXxh128:
+        case DigestKind::kXxh64:
             return name.find('\n') != std::string_view::npos || endsWithCr;
         default:
             return name.find_first_of("\\\n\r") != std::string_view::npos;
@@ -165,8 +166,8 @@ std::string WrittenName(std::string_view name, DigestKind kind, bool& escaped) {
     escaped = NeedsEscape(name, kind);
     if (!escaped) return std::string(name);
     // b3sum and xxhsum read no "\r": a CR stays as it is but for the last.
-    const bool everyCr =
-        kind != DigestKind::kBlake3 && kind != DigestKind::kXxh3 && kind != DigestKind::kXxh128;
+    const bool everyCr = kind != DigestKind::kBlake3 && kind != DigestKind::kXxh3 &&
+                         kind != DigestKind::kXxh128 && kind != DigestKind::kXxh64;
     std::string written;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char c = name[i];
@@ -247,6 +248,8 @@ const char* DigestTag(DigestKind kind) {
             return "XXH3";
         case DigestKind::kXxh128:
             return "XXH128";
+        case DigestKind::kXxh64:
+            return "XXH64";
     }
     return "";
 }

@@ -207,11 +207,8 @@ std::string KindsText(const std::vector<DigestKind>& kinds) {
 // are there are read in list order, each once for every kind of that length,
 // until one matches; its kind is then the kind of every digest of that
 // length. Where none matches, every file read differs under every kind, so
-// the likelier kind stands (it reports each as CHANGED rightly), unless a
-// kind not computed here may write digests of that length (16 digits:
-// XXH64), when the list is refused: a file must never be CHANGED for a wrong
-// guess. Says on `notes` what was settled. Empty, or the error refusing the
-// list.
+// the likelier kind stands (it reports each as CHANGED rightly). Says on
+// `notes` what was settled. Empty, or the error refusing the list.
 std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const std::string& checked,
                               const CheckOptions& options, std::vector<std::string>& notes,
                               bool& cancelled) {
@@ -252,13 +249,7 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
                 }
             }
         }
-        if (!matched && anyRead && digits == 16) {
-            return "its digests of 16 digits match no listed file as XXH3-64; they may be XXH64 "
-                   "(xxhsum's default), which is not computed here: give --algorithm xxh3 to "
-                   "check them as XXH3-64";
-        }
-        // xxhsum's XXH64 is not computed here, nor told apart from XXH3-64.
-        const std::string candidates = digits == 16 ? "XXH3-64 or XXH64" : KindsText(kinds);
+        const std::string candidates = KindsText(kinds);
         std::string note = "the list's digests of " + std::to_string(digits) + " digits";
         if (matched) {
             note.append(" (").append(candidates).append(") are ").append(DigestKindName(*matched));

@@ -19,9 +19,9 @@ using test::RandomBytes;
 using test::TempDirectory;
 
 const std::vector<DigestKind> kEveryKind = {
-    DigestKind::kCrc32,  DigestKind::kMd5,    DigestKind::kSha1,
-    DigestKind::kSha256, DigestKind::kSha384, DigestKind::kSha512,
-    DigestKind::kBlake3, DigestKind::kXxh3,   DigestKind::kXxh128};
+    DigestKind::kCrc32,  DigestKind::kMd5,    DigestKind::kSha1,   DigestKind::kSha256,
+    DigestKind::kSha384, DigestKind::kSha512, DigestKind::kBlake3, DigestKind::kXxh3,
+    DigestKind::kXxh128, DigestKind::kXxh64};
 
 Digest InMemory(DigestKind kind, const std::string& bytes) {
     const std::unique_ptr<Hasher> hasher = MakeHasher(kind);

@@ -44,8 +44,8 @@ using K = DigestKind;
 using I = Input;
 // MD5: RFC 1321 and the million-'a' value of its errata; SHA: FIPS 180 and
 // NIST's examples; BLAKE3: its official vectors ("" and 102400 bytes), the
-// rest printed by b3sum 1.2.0; XXH3-64 and XXH128 printed by xxhsum 0.8.1
-// (-H3, -H2); CRC-32 as zlib computes it.
+// rest printed by b3sum 1.2.0; XXH3-64, XXH128 and XXH64 printed by xxhsum
+// 0.8.1 (-H3, -H2, -H1); CRC-32 as zlib computes it.
 const Answer kAnswers[] = {
     {K::kCrc32, I::kEmpty, "00000000"},
     {K::kCrc32, I::kAbc, "352441C2"},
@@ -103,6 +103,11 @@ const Answer kAnswers[] = {
     {K::kXxh128, I::k448Bits, "3d62d22a5169b016c0d894fd4828a1a7"},
     {K::kXxh128, I::kMillionA, "a545df8e384a9579b1fd6fae5285c4eb"},
     {K::kXxh128, I::kPattern200, "cb0395310643ba0edd97e9af3609d9f5"},
+    {K::kXxh64, I::kEmpty, "ef46db3751d8e999"},
+    {K::kXxh64, I::kAbc, "44bc2cf5ad770999"},
+    {K::kXxh64, I::k448Bits, "f06103773e8585df"},
+    {K::kXxh64, I::kMillionA, "dc483aaa9b4fdc40"},
+    {K::kXxh64, I::kPattern200, "50dc1079b99e879c"},
 };
 
 std::vector<DigestKind> AllKinds() {

@@ -63,7 +63,7 @@ const PasteCase kPastes[] = {
      "da39a3ee5e6b4b0d3255bfef95601890afd80709",
      nullptr},
     {"00000000", {DigestKind::kCrc32}, "00000000", nullptr},
-    {"2d06800538d394c2", {DigestKind::kXxh3}, "2d06800538d394c2", nullptr},
+    {"2d06800538d394c2", {DigestKind::kXxh64, DigestKind::kXxh3}, "2d06800538d394c2", nullptr},
     {kSha384Like.c_str(), {DigestKind::kSha384}, kSha384Like.c_str(), nullptr},
     {"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b8",
      {},

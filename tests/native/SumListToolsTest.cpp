@@ -162,6 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         SumTool{"b3sum", "b3sum", DigestKind::kBlake3, SumLine, "b3sum --check", true},
         SumTool{"xxhsum -H2", "xxhsum -H2", DigestKind::kXxh128, SumLine, "xxhsum -c", false},
         SumTool{"xxhsum -H3", "xxhsum -H3", DigestKind::kXxh3, SumLine, "xxhsum -c", false},
+        SumTool{"xxhsum", "xxhsum", DigestKind::kXxh64, SumLine, "xxhsum -c", false},
         SumTool{"xxhsum --tag -H2", "xxhsum -H2", DigestKind::kXxh128, TagLine, "xxhsum -c", false},
         SumTool{"openssl dgst -sha256", "sha256sum", DigestKind::kSha256, nullptr, nullptr,
                 false}));
