@@ -43,25 +43,6 @@ std::string Folded(std::string_view text) {
     return folded;
 }
 
-// Each byte's value as a hex digit, -1 for none: looked up, since a list
-// of a million lines has every digit of its digests read here.
-constexpr std::array<signed char, 256> HexValues() {
-    std::array<signed char, 256> values{};
-    for (int c = 0; c < 256; ++c) {
-        int value = -1;
-        if (c >= '0' && c <= '9') value = c - '0';
-        if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
-        values[static_cast<std::size_t>(c)] = static_cast<signed char>(value);
-    }
-    return values;
-}
-constexpr std::array<signed char, 256> kHexValues = HexValues();
-
-int HexValue(char c) {
-    return kHexValues[static_cast<unsigned char>(c)];
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -135,8 +116,8 @@ std::optional<Digest> Digest::Parse(DigestKind kind, std::string_view text) {
     if (text.size() != size * 2) return std::nullopt;
     std::array<unsigned char, kMaxDigestBytes> bytes{};
     for (std::size_t i = 0; i < size; ++i) {
-        const int high = HexValue(text[2 * i]);
-        const int low = HexValue(text[2 * i + 1]);
+        const int high = HexDigitValue(text[2 * i]);
+        const int low = HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0) return std::nullopt;
         bytes[i] = static_cast<unsigned char>(high << 4 | low);
     }

@@ -42,6 +42,27 @@ std::optional<DigestKind> DigestKindFromName(std::string_view name);
 // "crc32, md5, sha1, sha256, sha384, sha512, blake3, xxh3, xxh128, xxh64".
 std::string DigestKindOptionList();
 
+namespace detail {
+constexpr std::array<signed char, 256> HexDigitValues() {
+    std::array<signed char, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        int value = -1;
+        if (c >= '0' && c <= '9') value = c - '0';
+        if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+        values[static_cast<std::size_t>(c)] = static_cast<signed char>(value);
+    }
+    return values;
+}
+inline constexpr std::array<signed char, 256> kHexDigitValues = HexDigitValues();
+}  // namespace detail
+
+// The value of a hex digit of either case, -1 for any other byte: looked
+// up inline, since every digit of a list of a million lines is read by it.
+inline int HexDigitValue(char c) {
+    return detail::kHexDigitValues[static_cast<unsigned char>(c)];
+}
+
 class Digest {
   public:
     // A CRC-32 of 0.

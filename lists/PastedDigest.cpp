@@ -1,8 +1,8 @@
 #include "lists/PastedDigest.h"
 
-#include <array>
 #include <cstddef>
 
+#include "lists/DigestKindChoice.h"
 #include "lists/ListLineRead.h"
 #include "lists/SumLine.h"
 
@@ -20,41 +20,19 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool IsHex(std::string_view text) {
     if (text.empty()) return false;
     for (const char c : text) {
-        if (HexValue(c) < 0) return false;
+        if (HexDigitValue(c) < 0) return false;
     }
     return true;
 }
 
-// The kinds of a digest of `digits` digits, the likelier first.
+// The kinds of a digest of `digits` digits, the likelier first: those a
+// list's line may be, and CRC-32, which a pasted digest may be too.
 std::vector<DigestKind> KindsOfDigits(std::size_t digits) {
-    switch (digits) {
-        case 8:
-            return {DigestKind::kCrc32};
-        case 16:
-            return {DigestKind::kXxh64, DigestKind::kXxh3};
-        case 32:
-            return {DigestKind::kMd5, DigestKind::kXxh128};
-        case 40:
-            return {DigestKind::kSha1};
-        case 64:
-            return {DigestKind::kSha256, DigestKind::kBlake3};
-        case 96:
-            return {DigestKind::kSha384};
-        case 128:
-            return {DigestKind::kSha512};
-        default:
-            return {};
-    }
+    if (digits == 2 * DigestSize(DigestKind::kCrc32)) return {DigestKind::kCrc32};
+    return DigestKindsOfLength(digits);
 }
 
 PastedDigest FromHex(std::string_view digits, std::optional<DigestKind> tagged) {
@@ -76,8 +54,8 @@ PastedDigest FromHex(std::string_view digits, std::optional<DigestKind> tagged) 
         }
     }
     for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
-        pasted.bytes.push_back(
-            static_cast<unsigned char>(HexValue(digits[i]) * 16 + HexValue(digits[i + 1])));
+        pasted.bytes.push_back(static_cast<unsigned char>(HexDigitValue(digits[i]) * 16 +
+                                                          HexDigitValue(digits[i + 1])));
     }
     pasted.ok = true;
     return pasted;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "hash/Digest.h"
+
 namespace sumbrook {
 
 namespace {
@@ -12,14 +14,6 @@ constexpr std::size_t kCrcDigits = 8;
 bool IsControl(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return (byte < 0x20 && c != '\t') || byte == 0x7F;
-}
-
-// The value of a hex digit of either case, or -1.
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 bool IsCrcText(std::string_view text) {

@@ -1,7 +1,6 @@
 #include "lists/SumLine.h"
 
 #include <algorithm>
-#include <array>
 
 #include "lists/ListLineReader.h"
 
@@ -12,30 +11,16 @@ namespace {
 // The longest tag and digest a written line holds besides its name.
 constexpr std::size_t kLongestFrame = 160;
 
-// What each byte is to a line: a list of a million lines reads every byte
-// of its digests through these, so they are looked up, not worked out.
-enum ByteClass : unsigned char { kHexByte = 1, kTagByte = 2 };
-constexpr std::array<unsigned char, 256> ByteClasses() {
-    std::array<unsigned char, 256> classes{};
-    for (int c = 0; c < 256; ++c) {
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        const bool tag = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                         (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '/';
-        classes[static_cast<std::size_t>(c)] =
-            static_cast<unsigned char>((hex ? kHexByte : 0) | (tag ? kTagByte : 0));
-    }
-    return classes;
-}
-constexpr std::array<unsigned char, 256> kByteClasses = ByteClasses();
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 bool IsHex(char c) {
-    return (kByteClasses[static_cast<unsigned char>(c)] & kHexByte) != 0;
+    return HexDigitValue(c) >= 0;
 }
+// Hex digits first: the first word of most lines is a digest.
 bool IsTagCharacter(char c) {
-    return (kByteClasses[static_cast<unsigned char>(c)] & kTagByte) != 0;
+    return IsHex(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_' ||
+           c == '/';
 }
 
 std::string_view SkipBlanks(std::string_view text) {
