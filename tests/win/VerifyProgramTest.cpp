@@ -119,16 +119,22 @@ TEST(VerifyProgramTest, ExitCodesOfChecksEndedWithClose) {
     }
 }
 
-TEST(VerifyProgramTest, ClosingTheWindowDuringARunEndsTheProcessAsCancelled) {
-    TempFolder scratch;
-    const std::string big = scratch / "big.bin";
-    HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+// A file large enough to be closed while it is read: 4 GiB of zeros, sparse.
+std::string WriteSparseFile(const TempFolder& scratch, const std::string& name) {
+    std::string path = scratch / name;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
     LARGE_INTEGER end;
     end.QuadPart = 4LL << 30;
     SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
     SetEndOfFile(file);
     CloseHandle(file);
+    return path;
+}
+
+TEST(VerifyProgramTest, ClosingTheWindowDuringARunEndsTheProcessAsCancelled) {
+    TempFolder scratch;
+    WriteSparseFile(scratch, "big.bin");
     const std::string list = scratch.Write("big.sfv", "big.bin 00000000\r\n");
     const std::string report = scratch / "report.txt";
     VerifierProcess program({list, "/report", report});
@@ -142,19 +148,6 @@ TEST(VerifyProgramTest, ClosingTheWindowDuringARunEndsTheProcessAsCancelled) {
     const std::string written = test::ReadWholeFile(report);
     EXPECT_GE(written.size(), 11u);
     EXPECT_EQ(written.substr(written.size() - 11), "cancelled\r\n") << written;
-}
-
-// A file large enough to be closed while it is read: 4 GiB of zeros, sparse.
-std::string WriteSparseFile(const TempFolder& scratch, const std::string& name) {
-    std::string path = scratch / name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER end;
-    end.QuadPart = 4LL << 30;
-    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
-    return path;
 }
 
 // The check of one file as scripts run it: 0 the digest given matches, 1 it
