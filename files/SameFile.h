@@ -38,11 +38,10 @@ bool IsAnyOf(const std::string& path, const std::vector<FileIdentity>& identitie
 FileIdentity IdentityOfStandardOutput();
 
 #ifdef _WIN32
-// The file open as the HANDLE `handle`.
-FileIdentity IdentityOfOpenFile(void* handle);
-// Whether the file open as `handle` is `identity`'s: IdentityOfOpenFile's
-// answer, asked only of a file whose number is the same, for its volume's
-// serial number may cost more than the file's open and read together.
+// Whether the file open as the HANDLE `handle` is `identity`'s: its volume
+// and file number, the volume asked only of a file whose number is the
+// same, for a volume's serial number may cost more than the file's open and
+// read together.
 bool IsOpenFile(void* handle, const FileIdentity& identity);
 #endif
 

@@ -77,13 +77,6 @@ FileIdentity IdentityOf(const std::string& path) {
     return ReadIdentity(path, information) ? IdentityOfInformation(information) : FileIdentity();
 }
 
-FileIdentity IdentityOfOpenFile(void* handle) {
-    BY_HANDLE_FILE_INFORMATION information = {};
-    return GetFileInformationByHandle(handle, &information) != FALSE
-               ? IdentityOfInformation(information)
-               : FileIdentity();
-}
-
 bool IsOpenFile(void* handle, const FileIdentity& identity) {
     return IsAnyOpenFile(handle, &identity, &identity + 1);
 }
