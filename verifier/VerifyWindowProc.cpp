@@ -125,7 +125,7 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (count == 1 && !LooksLikeListName(dropped) && QueryFileSize(dropped, size)) {
                 CheckOneFile(dropped);
             } else {
-                OpenList(Utf8FromWide(path));
+                OpenList(dropped);
             }
             return 0;
         }
