@@ -11,7 +11,9 @@ sudo_cmd=""
 packages=(cmake make g++ mingw-w64 wine wine32 wine64 fonts-wine xvfb xauth x11-apps imagemagick
           googletest libgtest-dev libbenchmark-dev zlib1g-dev libdeflate-dev
           libisal-dev libcli11-dev clang-format clang-tidy cppcheck cksfv rhash python3 git ccache
-          hyperfine 7zip libssl-dev librust-blake3-dev libxxhash-dev xxhash b3sum coreutils strace)
+          hyperfine 7zip libssl-dev librust-blake3-dev libxxhash-dev xxhash b3sum coreutils strace
+          gpg gpgv gpg-agent minisign signify-openbsd sqv debian-archive-keyring
+          librust-sequoia-openpgp-dev libgcrypt-mingw-w64-dev)
 
 missing=()
 for p in "${packages[@]}"; do

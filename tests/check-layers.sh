@@ -10,17 +10,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The Layout, bottom up, and what each folder may include besides itself.
-layers=(platform crc hash files lists verify app cli verifier)
+layers=(platform crc hash files lists signature verify app cli verifier)
 declare -A uses=(
   [platform]=""
   [crc]=""
   [hash]="crc platform"
   [files]="hash crc platform"
   [lists]="hash crc platform"
-  [verify]="lists files hash crc platform"
+  [signature]="hash crc platform"
+  [verify]="signature lists files hash crc platform"
   [app]="lists files hash crc platform"
-  [cli]="verify lists files hash crc platform"
-  [verifier]="verify lists files hash crc platform"
+  [cli]="verify signature lists files hash crc platform"
+  [verifier]="verify signature lists files hash crc platform"
 )
 # Folders of the repository that an include may name at all.
 known=" ${layers[*]} tests bench "
