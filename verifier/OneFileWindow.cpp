@@ -113,7 +113,7 @@ class OneFileWindow {
         : window_(window),
           request_(std::move(request)),
           controller_(request_.path, [target = wakeTarget_] {
-              if (HWND window = target->load()) PostMessageW(window, WM_VERIFIER_RUN_ARRIVED, 0, 0);
+              if (HWND to = target->load()) PostMessageW(to, WM_VERIFIER_RUN_ARRIVED, 0, 0);
           }) {}
 
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -253,7 +253,8 @@ void OneFileWindow::Create() {
 int OneFileWindow::ContentHeight() const {
     RECT client = {};
     GetClientRect(window_, &client);
-    const int width = std::max(client.right - 2 * Scaled(kMargin) - Scaled(kLabelWidth), 0);
+    const int width =
+        std::max(static_cast<int>(client.right) - 2 * Scaled(kMargin) - Scaled(kLabelWidth), 0);
     int height = 2 * Scaled(kMargin) + 2 * Scaled(kLine);
     for (const auto& row : digestBoxes_) height += DigestBoxLines(row.second, width) * Scaled(kLine);
     return height + Scaled(4) + Scaled(20) + 2 * Scaled(kLine) + Scaled(40) + Scaled(kLine) +
@@ -266,7 +267,7 @@ void OneFileWindow::Layout() {
     const int margin = Scaled(kMargin);
     const int line = Scaled(kLine);
     const int label = Scaled(kLabelWidth);
-    const int width = client.right - 2 * margin;
+    const int width = static_cast<int>(client.right) - 2 * margin;
     const int boxWidth = std::max(width - label, 0);
     // Every child moved is drawn again where it now is (WS_CLIPCHILDREN
     // keeps the parent from painting over them).

@@ -521,7 +521,10 @@ void VerifyWindow::ContinueWork() {
             again = true;
         }
     }
-    if (output_.Making() && !output_.ContinueText(table, kTextSlice)) again = true;
+    // A writer with too much waiting posts once it has room.
+    if (output_.Making() && !output_.ContinueText(table, kTextSlice)) {
+        again = !output_.WaitsForWriter();
+    }
     RowsOutput::Ended ended;
     if (output_.TakeEnd(ended)) {
         OutputEnded(ended);

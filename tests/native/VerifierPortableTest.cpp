@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <stdexcept>
@@ -393,6 +394,8 @@ TEST(CheckJobTest, AnyFailureOfTheRunIsItsRefusalWithTheReason) {
 
 // The worker wakes the window once per take, whatever arrives in between,
 // and a job destroyed mid-run cancels and joins its worker.
+// The job's destructor cancels and returns at once, the run still going:
+// the window's thread never waits for a worker.
 TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
     std::mutex mutex;
     std::condition_variable changed;
@@ -408,8 +411,9 @@ TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
     };
     std::atomic<bool> release{false};
     std::atomic<bool> sawCancel{false};
+    std::atomic<bool> ended{false};
     {
-        CheckJob job(
+        auto held = std::make_unique<CheckJob>(
             [&](const CheckOptions& options, CheckSink& sink) {
                 sink.Planned({3, 30, 3});
                 sink.Row(MakeRow(VerifyStatus::kOk, "a"));
@@ -420,11 +424,14 @@ TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 }
                 sawCancel = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                ended = true;
                 CheckOutcome outcome;
                 outcome.end = CheckOutcome::End::kCancelled;
                 return outcome;
             },
-            CheckOptions(), {}, false, wake);
+            CheckOptions(), std::set<std::string>(), false, wake);
+        CheckJob& job = *held;
         ASSERT_TRUE(waitForWakes(1));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         CheckBatch first = job.Take();
@@ -440,8 +447,20 @@ TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
         CheckBatch second = job.Take();
         EXPECT_EQ(first.rows.size() + second.rows.size(), 3u);
         EXPECT_FALSE(second.finished);
+        const auto before = std::chrono::steady_clock::now();
+        held.reset();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(200));
+        EXPECT_FALSE(ended);
+    }
+    // The run saw the cancel and ends alone, waking nobody.
+    for (int i = 0; i < 2000 && !ended; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(sawCancel);
+    EXPECT_TRUE(ended);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(wakes, 2);
 }
 
 }  // namespace
