@@ -229,11 +229,11 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
     EXPECT_FALSE(ParseVerifierCommandLine({"/new", "F", "/skipmissing"}).ok);
     // The check of one file, with or without the digest it should have.
     const ParsedVerifierCommandLine file = ParseVerifierCommandLine(
-        {"/FILE", "/tmp/a.iso", "/expect", "SHA256 (a.iso) = ab", "/close"});
+        {"/FILE", "/tmp/a.iso", "/expect", "SHA256 (a.iso) = " + std::string(64, 'a'), "/close"});
     ASSERT_TRUE(file.ok) << file.error;
     EXPECT_EQ(file.request.start, S::kFile);
     EXPECT_EQ(file.request.file, "/tmp/a.iso");
-    EXPECT_EQ(file.request.expected, "SHA256 (a.iso) = ab");
+    EXPECT_EQ(file.request.expected, "SHA256 (a.iso) = " + std::string(64, 'a'));
     EXPECT_TRUE(file.request.expectGiven && file.request.closeWhenDone);
     for (const std::vector<std::string>& refused : {std::vector<std::string>{"/file"},
                                                     {"/file", "a", "/r"},
@@ -241,6 +241,25 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
                                                     {"/expect", "ab"},
                                                     {"/file", "a", "/file", "b"}}) {
         EXPECT_FALSE(ParseVerifierCommandLine(refused).ok) << ::testing::PrintToString(refused);
+    }
+    // Said why (on standard error, with /close): no switch is a value, and
+    // a digest no algorithm has is refused before any window.
+    const struct {
+        std::vector<std::string> arguments;
+        const char* error;
+    } refusals[] = {
+        {{"/file", "a", "/expect", "nonsense", "/close"}, "/expect \"nonsense\": not a digest"},
+        {{"/file", "a", "/expect", std::string(62, 'a'), "/close"},
+         "no algorithm has a digest of 62 hex digits"},
+        {{"/file", "/close"}, "/file needs a value after it"},
+        {{"/file", "x", "/expect", "/close"}, "/expect needs a value after it"},
+        {{"a.sfv", "/report", "/close"}, "/report needs a value after it"},
+    };
+    for (const auto& refusal : refusals) {
+        const ParsedVerifierCommandLine parsed = ParseVerifierCommandLine(refusal.arguments);
+        EXPECT_FALSE(parsed.ok);
+        EXPECT_NE(parsed.error.find(refusal.error), std::string::npos) << parsed.error;
+        EXPECT_TRUE(parsed.request.closeWhenDone);
     }
 }
 
