@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "verifier/CheckJob.h"
+#include "verifier/DroppedFile.h"
 #include "verifier/RowStore.h"
 #include "verifier/RowTable.h"
 #include "verifier/SlicedSort.h"
@@ -261,6 +262,27 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         EXPECT_NE(parsed.error.find(refusal.error), std::string::npos) << parsed.error;
         EXPECT_TRUE(parsed.request.closeWhenDone);
     }
+}
+
+// A dropped file is a list by what it starts with, whatever its name.
+TEST(DroppedFileTest, ListsByTheirContent) {
+    const std::string sha = std::string(64, 'a');
+    const struct {
+        std::string head;
+        bool list;
+    } cases[] = {
+        {"; made by hand\r\nsetup.exe 1234ABCD\r\n", true},
+        {sha + "  setup.exe\n", true},
+        {"SHA256 (setup.exe) = " + sha + "\n", true},
+        {"\xEF\xBB\xBF# comment\n\n" + sha + " *a.iso\n", true},
+        {"-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n" + sha + "  a\n", true},
+        {std::string("\xFF\xFE", 2) + std::string("a\0", 2), true},
+        {std::string("MZ\x90\0\x03\0", 6), false},  // possums.iso, setup.exe
+        {"hello, world\n", false},
+        {"", false},
+        {"# only a comment\n", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadsAsList(c.head), c.list) << c.head;
 }
 
 // The program's own splitting of its command line: a folder ending in a

@@ -23,6 +23,7 @@
 #include "crc/Crc32Combine.h"
 #include "platform/WideText.h"
 #include "tests/common/TestContent.h"
+#include "verifier/ExplorerVerbs.h"
 #include "verifier/VerifierControlIds.h"
 #include "verifier/VerifyWindow.h"
 
@@ -352,6 +353,7 @@ TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
         classes + "SystemFileAssociations\\.sha256\\shell\\SumbrookVerify\\command",
         classes + "SystemFileAssociations\\.b3\\shell\\SumbrookVerify\\command",
         classes + "SystemFileAssociations\\.xxh128\\shell\\SumbrookVerify\\command",
+        classes + "SystemFileAssociations\\.xxh64\\shell\\SumbrookVerify\\command",
         classes + "Directory\\shell\\SumbrookNewList\\command",
         classes + "*\\shell\\SumbrookFile\\command",
     };
@@ -360,13 +362,41 @@ TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
     std::vector<bool> before;
     for (const std::string& parent : parents) before.push_back(KeyExists(parent));
     OpenWindow window(VerifierRequest{});
-    window.Command(ID_ADD_EXPLORER_VERBS);
-    for (const std::string& key : keys) EXPECT_TRUE(KeyExists(key)) << key;
-    window.Command(ID_REMOVE_EXPLORER_VERBS);
-    for (const std::string& key : keys) EXPECT_FALSE(KeyExists(key)) << key;
+    {
+        test::MessageBoxCatcher catcher;
+        window.Command(ID_ADD_EXPLORER_VERBS);
+        for (const std::string& key : keys) EXPECT_TRUE(KeyExists(key)) << key;
+        window.Command(ID_REMOVE_EXPLORER_VERBS);
+        for (const std::string& key : keys) EXPECT_FALSE(KeyExists(key)) << key;
+        // Each says that it was done.
+        ASSERT_EQ(catcher.Caught().size(), 2u);
+        EXPECT_EQ(catcher.Caught()[0].icon, static_cast<unsigned>(MB_ICONINFORMATION));
+        EXPECT_NE(catcher.Caught()[1].text.find("removed"), std::string::npos);
+    }
     for (std::size_t i = 0; i < std::size(parents); ++i) {
         EXPECT_EQ(KeyExists(parents[i]), before[i]) << parents[i];
     }
+}
+
+// A '%' in the program's path is written "%%" in every command, so that
+// the shell neither fails to start it nor puts the file's path inside it.
+TEST(VerifyWindowTest, ExplorerCommandsOfAProgramInAFolderWithPercent) {
+    const std::string program = "C:\\Pct 50%\\Sum %1 brook\\SumbrookVerify.exe";
+    ASSERT_EQ(AddExplorerVerbs(program), "");
+    const auto command = [](const wchar_t* key) {
+        wchar_t value[1024] = {};
+        DWORD bytes = sizeof value;
+        const std::wstring path = std::wstring(L"Software\\Classes\\") + key + L"\\command";
+        const LONG error = RegGetValueW(HKEY_CURRENT_USER, path.c_str(), nullptr, RRF_RT_REG_SZ,
+                                        nullptr, value, &bytes);
+        return error == ERROR_SUCCESS ? Utf8FromWide(value) : std::string("(none)");
+    };
+    const std::string quoted = "\"C:\\Pct 50%%\\Sum %%1 brook\\SumbrookVerify.exe\"";
+    EXPECT_EQ(command(L"*\\shell\\SumbrookFile"), quoted + " /file \"%1\"");
+    EXPECT_EQ(command(L"Directory\\shell\\SumbrookNewList"), quoted + " /new \"%1\"");
+    EXPECT_EQ(command(L"SystemFileAssociations\\.xxh64\\shell\\SumbrookVerify"),
+              quoted + " \"%1\"");
+    EXPECT_EQ(RemoveExplorerVerbs(), "");
 }
 
 }  // namespace
