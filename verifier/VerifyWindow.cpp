@@ -246,6 +246,17 @@ void VerifyWindow::StartNewList(const std::string& folder, const std::string& sa
         std::size_t entry = 0;
         target = ChooseNewListToSave(window_, suggested, entry);
         kind = kNewListKinds[entry];
+        if (target.empty() || destroyed) return;
+        // The name follows the type chosen, before anything is written; a
+        // file of the name it then has is not replaced unasked.
+        const std::string followed = TargetFollowingKind(target, kind);
+        std::uint64_t size = 0;
+        if (followed != target && QueryFileSize(followed, size)) {
+            Tell(std::string(kind.label) + " go in a ." + kind.extension + " file, and " +
+                 followed + " is there already; nothing was written.");
+            return;
+        }
+        target = followed;
     }
     if (target.empty() || destroyed) return;
     list_.clear();

@@ -18,6 +18,7 @@
 
 #include "verifier/CheckJob.h"
 #include "verifier/DroppedFile.h"
+#include "verifier/NewListKinds.h"
 #include "verifier/RowStore.h"
 #include "verifier/RowTable.h"
 #include "verifier/SlicedSort.h"
@@ -262,6 +263,28 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         EXPECT_NE(parsed.error.find(refusal.error), std::string::npos) << parsed.error;
         EXPECT_TRUE(parsed.request.closeWhenDone);
     }
+}
+
+// A new list's name follows the type chosen for it in the save dialog.
+TEST(NewListKindsTest, TheNameFollowsTheType) {
+    const NewListKind md5 = kNewListKinds[7];
+    const NewListKind sfv = kNewListKinds[0];
+    ASSERT_EQ(md5.digest, DigestKind::kMd5);
+    const struct {
+        std::string target;
+        NewListKind kind;
+        std::string named;
+    } cases[] = {
+        {"C:\\d\\mism.sha256", md5, "C:\\d\\mism.md5"},
+        {"C:\\d\\SHA256SUMS", md5, "C:\\d\\SHA256SUMS.md5"},
+        {"C:\\d\\a.sfv", md5, "C:\\d\\a.md5"},
+        {"C:\\d\\a.md5", md5, "C:\\d\\a.md5"},
+        {"C:\\d\\MD5SUMS", md5, "C:\\d\\MD5SUMS"},
+        {"C:\\d\\list.txt", md5, "C:\\d\\list.txt"},
+        {"C:\\d\\a.sha256", sfv, "C:\\d\\a.sfv"},
+        {"C:\\d\\a.sfv", sfv, "C:\\d\\a.sfv"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TargetFollowingKind(c.target, c.kind), c.named);
 }
 
 // A dropped file is a list by what it starts with, whatever its name.
