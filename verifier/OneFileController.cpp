@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "files/FileSize.h"
+#include "lists/ListLineRead.h"
+#include "lists/SumLine.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {
@@ -106,8 +108,20 @@ bool OneFileController::SetExpected(std::string_view text) {
     if (text == expectedText_) return false;
     expectedText_ = std::string(text);
     expected_.reset();
-    if (expectedText_.find_first_not_of(" \t\r\n") != std::string::npos) {
+    const std::size_t first = expectedText_.find_first_not_of(" \t\r\n");
+    if (first != std::string::npos) {
         expected_ = ParsePastedDigest(expectedText_);
+        if (!expected_->ok) {
+            // A tag line of an algorithm not known here ("BLAKE2b (a) = ...",
+            // "SHA3-256(a)= ...") is told so, not taken for no digest.
+            const std::string line = expectedText_.substr(
+                first, expectedText_.find_last_not_of(" \t\r\n") - first + 1);
+            ListLineRead read;
+            ReadSumLine(line, read);
+            if (read.kind == ListLineRead::Kind::kError && read.form == ListLineRead::Form::kTag) {
+                expected_->error = read.error;
+            }
+        }
     }
     // A read of the kinds the digest still needs, once the file was read.
     std::vector<DigestKind> missing = MissingKinds();
