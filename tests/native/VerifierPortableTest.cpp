@@ -21,6 +21,7 @@
 #include "verifier/NewListKinds.h"
 #include "verifier/RowStore.h"
 #include "verifier/RowTable.h"
+#include "verifier/RowText.h"
 #include "verifier/SlicedSort.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
@@ -263,6 +264,16 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
         EXPECT_NE(parsed.error.find(refusal.error), std::string::npos) << parsed.error;
         EXPECT_TRUE(parsed.request.closeWhenDone);
     }
+}
+
+// A digest longer than 40 digits shows its ends in the columns, which stay
+// narrow enough to leave Status and Name in sight.
+TEST(RowTextTest, LongDigestsShowTheirEndsInTheColumns) {
+    const std::string sha512 = std::string(60, 'a') + std::string(68, 'b');
+    EXPECT_EQ(DigestColumnText(sha512), "aaaaaaaaaaaa\xE2\x80\xA6" "bbbbbbbbbbbb");
+    EXPECT_EQ(DigestColumnText(std::string(40, 'c')), std::string(40, 'c'));
+    EXPECT_LE(DigestColumnWidth(DigestKind::kSha512), 220);
+    EXPECT_GE(DigestColumnWidth(DigestKind::kSha1), 40 * 7);
 }
 
 // A new list's name follows the type chosen for it in the save dialog.
