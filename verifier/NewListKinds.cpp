@@ -7,8 +7,13 @@ namespace sumbrook {
 NewListKind NewListKindOfTarget(const std::string& target, bool tag) {
     const std::optional<DigestKind> named = DigestKindOfListName(target);
     const ListFormat format = tag ? ListFormat::kTag : ListFormat::kSum;
+    if (!named) return kNewListKinds[0];
     for (const NewListKind& kind : kNewListKinds) {
-        if (named && kind.digest == *named && kind.format == format) return kind;
+        if (kind.digest == *named && kind.format == format) return kind;
+    }
+    // A kind with no tag lines here (BLAKE3): its sum lines.
+    for (const NewListKind& kind : kNewListKinds) {
+        if (kind.digest == *named && kind.format == ListFormat::kSum) return kind;
     }
     return kNewListKinds[0];
 }

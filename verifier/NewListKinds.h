@@ -40,8 +40,9 @@ inline constexpr std::size_t kNewListKindCount = std::size(kNewListKinds);
 
 // The list a target path asks for when no choice was made (the command
 // line's /save): the kind its name names (DigestKindOfListName: "x.sha256",
-// "SHA256SUMS") as sum lines, or tag lines when `tag`; CRC-32 SFV for any
-// other name, and for a kind no entry above has.
+// "SHA256SUMS") as sum lines, or tag lines when `tag` and the kind has them
+// above (BLAKE3 has not: its sum lines); CRC-32 SFV for any other name, and
+// for a kind no entry above has.
 NewListKind NewListKindOfTarget(const std::string& target, bool tag);
 
 // The name a list of `kind` goes by when `target` was chosen for it: a name
