@@ -28,6 +28,7 @@ constexpr int kMargin = 8;
 constexpr int kLine = 24;
 constexpr int kLabelWidth = 80;
 constexpr int kButtonWidth = 90;
+constexpr int kMinimumWidth = 420;  // of the window, at 96 dots per inch
 constexpr COLORREF kMatchColour = RGB(0, 128, 0);
 constexpr COLORREF kNoMatchColour = RGB(192, 0, 0);
 // A match of a kind that detects damage only: amber, not the green of a
@@ -124,7 +125,7 @@ class OneFileWindow {
              DWORD extendedStyle = 0);
     void AddDigestRows();
     void MakeFonts();
-    int ContentHeight() const;
+    int ContentHeight(int clientWidth) const;
     void Layout();
     void FitHeight();
     void Start();
@@ -248,13 +249,10 @@ void OneFileWindow::Create() {
     SetWindowTextW(expected_, expected.c_str());
 }
 
-// The height of everything, its digest boxes as high as their digests
-// need at the width they have.
-int OneFileWindow::ContentHeight() const {
-    RECT client = {};
-    GetClientRect(window_, &client);
-    const int width =
-        std::max(static_cast<int>(client.right) - 2 * Scaled(kMargin) - Scaled(kLabelWidth), 0);
+// The height of everything at a client area `clientWidth` wide, its digest
+// boxes as high as their digests need there.
+int OneFileWindow::ContentHeight(int clientWidth) const {
+    const int width = std::max(clientWidth - 2 * Scaled(kMargin) - Scaled(kLabelWidth), 0);
     int height = 2 * Scaled(kMargin) + 2 * Scaled(kLine);
     for (const auto& row : digestBoxes_) height += DigestBoxLines(row.second, width) * Scaled(kLine);
     return height + Scaled(4) + Scaled(20) + 2 * Scaled(kLine) + Scaled(40) + Scaled(kLine) +
@@ -312,7 +310,7 @@ void OneFileWindow::Layout() {
 void OneFileWindow::FitHeight() {
     RECT client = {};
     GetClientRect(window_, &client);
-    const int more = ContentHeight() - client.bottom;
+    const int more = ContentHeight(static_cast<int>(client.right)) - client.bottom;
     if (more > 0 && !IsZoomed(window_) && !IsIconic(window_)) {
         RECT frame = {};
         GetWindowRect(window_, &frame);
@@ -413,10 +411,16 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_GETMINMAXINFO: {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize.x = Scaled(420);
-            RECT frame = {0, 0, 0, ContentHeight()};
+            // As high as what it shows needs at its narrowest, where the
+            // digests wrap the most.
+            RECT frame = {0, 0, Scaled(kMinimumWidth), 0};
             AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
-            limits->ptMinTrackSize.y = std::max(Scaled(440), static_cast<int>(frame.bottom - frame.top));
+            const int frameWidth = frame.right - frame.left - Scaled(kMinimumWidth);
+            frame = {0, 0, 0, ContentHeight(Scaled(kMinimumWidth) - frameWidth)};
+            AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+            limits->ptMinTrackSize.x = Scaled(kMinimumWidth);
+            limits->ptMinTrackSize.y =
+                std::max(Scaled(440), static_cast<int>(frame.bottom - frame.top));
             return 0;
         }
         case WM_CTLCOLORSTATIC: {

@@ -24,6 +24,7 @@
 #include "platform/WideText.h"
 #include "tests/common/TestContent.h"
 #include "verifier/ExplorerVerbs.h"
+#include "verifier/OneFileWindow.h"
 #include "verifier/VerifierControlIds.h"
 #include "verifier/VerifyWindow.h"
 
@@ -376,6 +377,42 @@ TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
     for (std::size_t i = 0; i < std::size(parents); ++i) {
         EXPECT_EQ(KeyExists(parents[i]), before[i]) << parents[i];
     }
+}
+
+// Both windows made smaller and larger: every button moved is drawn again
+// where it now is (it has a region to paint before the next WM_PAINT),
+// neither left unpainted nor drawn by copying its old bits.
+TEST(VerifyWindowTest, ControlsMovedByAResizeAreDrawnAgain) {
+    TempFolder scratch;
+    const std::string path = scratch.Write("a.bin", "abc");
+    OneFileRequest file;
+    file.path = path;
+    file.expectGiven = true;
+    HWND one = CreateOneFileWindow(GetModuleHandleW(nullptr), file, nullptr, SW_SHOWNOACTIVATE);
+    ASSERT_NE(one, nullptr);
+    OpenWindow lists(VerifierRequest{});
+    const struct {
+        HWND window;
+        int button;  // moved by a change of width or height
+    } cases[] = {{one, ID_CLOSE_FILE}, {one, IDCANCEL}, {lists.Get(), ID_NEW_LIST}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(PumpUntil([&] { return SendMessageW(c.window, WM_VERIFIER_RUNNING, 0, 0) == 0; },
+                              test::kRunLimitMs, c.window));
+        for (const SIZE size : {SIZE{300, 300}, SIZE{1000, 700}}) {
+            PumpUntil([] { return true; }, 0);
+            HWND button = GetDlgItem(c.window, c.button);
+            RECT before = {};
+            GetWindowRect(button, &before);
+            SetWindowPos(c.window, nullptr, 0, 0, size.cx, size.cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RECT after = {};
+            GetWindowRect(button, &after);
+            ASSERT_FALSE(EqualRect(&before, &after)) << c.button;
+            EXPECT_NE(GetUpdateRect(button, nullptr, FALSE), FALSE) << c.button << " " << size.cx;
+        }
+    }
+    DestroyWindow(one);
+    PumpUntil([] { return true; }, 0);
 }
 
 // A '%' in the program's path is written "%%" in every command, so that
