@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -169,6 +170,44 @@ TEST(OneFileWindowTest, FileDroppedOrChosenWithItsKeysIsCheckedAlone) {
         DestroyWindow(window);
         PumpUntil([] { return true; }, 0);
     }
+}
+
+// Files dropped together are judged by what they hold, not by SUMS or
+// CHECKSUM in a name: the list among them (named as no list is) is opened,
+// and each other file gets a window of its own.
+TEST(OneFileWindowTest, DroppedFilesAreJudgedByWhatTheyHold) {
+    TempFolder scratch;
+    const std::string binary("MZ\x90\0\x03\0\0\0", 8);
+    const std::vector<std::string> dropped = {
+        scratch.Write("possums.iso", binary),
+        scratch.Write("my checksum tool setup.exe", binary),
+        scratch.Write("hashes.dat", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"
+                                    "  abc.txt\n"),
+    };
+    scratch.Write("abc.txt", "abc");
+    test::OpenWindow lists{VerifierRequest{}};
+    SendMessageW(lists.Get(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(dropped)), 0);
+    std::vector<HWND> windows;
+    const bool ended = PumpUntil(
+        [&] {
+            windows.clear();
+            for (HWND w = FindWindowExW(nullptr, nullptr, kOneFileWindowClass, nullptr);
+                 w != nullptr; w = FindWindowExW(nullptr, w, kOneFileWindowClass, nullptr)) {
+                windows.push_back(w);
+            }
+            return windows.size() == 2 && !lists.Running() && !lists.Rows().empty();
+        },
+        test::kRunLimitMs, lists.Get());
+    EXPECT_TRUE(ended) << windows.size();
+    const std::vector<std::vector<std::string>> rows = lists.Rows();
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const auto& row) {
+        return row[0] == "OK" && row[1] == "abc.txt";
+    }));
+    for (HWND window : windows) {
+        EXPECT_EQ(GetWindow(window, GW_OWNER), lists.Get());
+        DestroyWindow(window);
+    }
+    PumpUntil([] { return true; }, 0);
 }
 
 }  // namespace
