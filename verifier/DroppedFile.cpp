@@ -26,8 +26,8 @@ bool IsSfvShaped(std::string_view line) {
 }  // namespace
 
 bool ReadsAsList(std::string_view head) {
-    if (head.size() >= 2 && ((head[0] == '\xFF' && head[1] == '\xFE') ||
-                             (head[0] == '\xFE' && head[1] == '\xFF'))) {
+    if (head.size() >= 2 &&
+        ((head[0] == '\xFF' && head[1] == '\xFE') || (head[0] == '\xFE' && head[1] == '\xFF'))) {
         return true;
     }
     if (head.size() >= 3 && head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
@@ -48,8 +48,7 @@ bool ReadsAsList(std::string_view head) {
         line.remove_prefix(start);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line == "-----BEGIN PGP SIGNED MESSAGE-----") return true;
-        return RecogniseListFormat("", std::nullopt, line) != ListFormat::kSfv ||
-               IsSfvShaped(line);
+        return RecogniseListFormat("", std::nullopt, line) != ListFormat::kSfv || IsSfvShaped(line);
     }
     return false;
 }

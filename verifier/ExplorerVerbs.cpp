@@ -42,8 +42,8 @@ constexpr const wchar_t* kParentsDeepestFirst[] = {
 // without an extension (SHA256SUMS, MD5SUMS, B3SUMS) can have no verb short
 // of one on every file; they are opened with "Open list..." or dropped on
 // the window.
-constexpr const wchar_t* kListExtensions[] = {L".sfv",    L".md5",    L".sha1", L".sha256",
-                                              L".sha384", L".sha512", L".b3",   L".blake3",
+constexpr const wchar_t* kListExtensions[] = {L".sfv",    L".md5",    L".sha1",  L".sha256",
+                                              L".sha384", L".sha512", L".b3",    L".blake3",
                                               L".xxh3",   L".xxh64",  L".xxh128"};
 constexpr wchar_t kListVerbKey[] = L"SumbrookVerify";
 constexpr wchar_t kListVerbCaption[] = L"Verify with Sumbrook";

@@ -28,8 +28,8 @@ std::string TargetFollowingKind(const std::string& target, const NewListKind& ki
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     const bool sfvName = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".sfv") == 0;
-    const bool follows = named ? *named == kind.digest
-                               : !sfvName || kind.format == ListFormat::kSfv;
+    const bool follows =
+        named ? *named == kind.digest : !sfvName || kind.format == ListFormat::kSfv;
     if (follows) return target;
     const std::size_t dot = name.rfind('.');
     const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);

@@ -114,8 +114,8 @@ bool OneFileController::SetExpected(std::string_view text) {
         if (!expected_->ok) {
             // A tag line of an algorithm not known here ("BLAKE2b (a) = ...",
             // "SHA3-256(a)= ...") is told so, not taken for no digest.
-            const std::string line = expectedText_.substr(
-                first, expectedText_.find_last_not_of(" \t\r\n") - first + 1);
+            const std::string line =
+                expectedText_.substr(first, expectedText_.find_last_not_of(" \t\r\n") - first + 1);
             ListLineRead read;
             ReadSumLine(line, read);
             if (read.kind == ListLineRead::Kind::kError && read.form == ListLineRead::Form::kTag) {
@@ -252,8 +252,8 @@ void OneFileController::Judge() {
         exitCode_ = readEnd;
     }
     if (expected_->name && FileNameOf(*expected_->name) != name_) {
-        verdict_.detail += "; the line names \"" + *expected_->name + "\", this file is \"" +
-                           name_ + "\"";
+        verdict_.detail +=
+            "; the line names \"" + *expected_->name + "\", this file is \"" + name_ + "\"";
     }
 }
 

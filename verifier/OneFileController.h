@@ -81,7 +81,7 @@ class OneFileController {
 
     struct Changes {
         bool progressed = false;
-        bool ended = false;  // a read ended with this take (digests, verdict may change)
+        bool ended = false;       // a read ended with this take (digests, verdict may change)
         bool kindsAdded = false;  // a read of more kinds started: Kinds() grew
     };
     // Takes what the worker left.

@@ -31,16 +31,15 @@ OneFileJob::OneFileJob(std::string path, std::vector<DigestKind> kinds, std::fun
     std::thread([shared = shared_, path = std::move(path), kinds = std::move(kinds)] {
         FileDigestsOutcome outcome;
         try {
-            outcome = ComputeFileDigests(path, kinds, shared->cancel,
-                                         [&shared](std::uint64_t done, std::uint64_t total) {
-                                             {
-                                                 const std::lock_guard<std::mutex> lock(
-                                                     shared->mutex);
-                                                 shared->state.done = done;
-                                                 shared->state.total = total;
-                                             }
-                                             shared->Post();
-                                         });
+            outcome = ComputeFileDigests(
+                path, kinds, shared->cancel, [&shared](std::uint64_t done, std::uint64_t total) {
+                    {
+                        const std::lock_guard<std::mutex> lock(shared->mutex);
+                        shared->state.done = done;
+                        shared->state.total = total;
+                    }
+                    shared->Post();
+                });
         } catch (const std::exception& failure) {
             outcome.status = FileDigestsOutcome::Status::kFailed;
             outcome.error = failure.what();

@@ -92,8 +92,9 @@ LRESULT CALLBACK ExpectedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM l
         if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
     }
     const std::size_t first = text.find_first_not_of(L' ');
-    text = first == std::wstring::npos ? std::wstring()
-                                       : text.substr(first, text.find_last_not_of(L' ') - first + 1);
+    text = first == std::wstring::npos
+               ? std::wstring()
+               : text.substr(first, text.find_last_not_of(L' ') - first + 1);
     SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
     return 0;
 }
@@ -241,8 +242,8 @@ void OneFileWindow::Create() {
     const std::wstring clipboard = request_.expectGiven || request_.closeWhenDone
                                        ? std::wstring()
                                        : TextOnClipboard(kClipboardLookLength, &whole);
-    if (OffersClipboardDigest(request_.expectGiven, request_.closeWhenDone,
-                              Utf8FromWide(clipboard), whole)) {
+    if (OffersClipboardDigest(request_.expectGiven, request_.closeWhenDone, Utf8FromWide(clipboard),
+                              whole)) {
         expected = clipboard;
     }
     controller_.SetExpected(Utf8FromWide(expected));
@@ -254,7 +255,8 @@ void OneFileWindow::Create() {
 int OneFileWindow::ContentHeight(int clientWidth) const {
     const int width = std::max(clientWidth - 2 * Scaled(kMargin) - Scaled(kLabelWidth), 0);
     int height = 2 * Scaled(kMargin) + 2 * Scaled(kLine);
-    for (const auto& row : digestBoxes_) height += DigestBoxLines(row.second, width) * Scaled(kLine);
+    for (const auto& row : digestBoxes_)
+        height += DigestBoxLines(row.second, width) * Scaled(kLine);
     return height + Scaled(4) + Scaled(20) + 2 * Scaled(kLine) + Scaled(40) + Scaled(kLine) +
            Scaled(4) + Scaled(kLine) + Scaled(2);
 }

@@ -1,9 +1,9 @@
 // The text of many rows made a slice at a time, so that the window answers
 // between two slices: the lines of the rows Copy takes, or the report Save
 // writes (CheckReport.h), which is handed on a slice at a time (to the
-// thread that writes it) and is never held whole. The rows are read from the table at each step; the table must
-// not be cleared, reordered or have rows taken out meanwhile (rows added
-// after those taken are no matter).
+// thread that writes it) and is never held whole. The rows are read from the table at each step;
+// the table must not be cleared, reordered or have rows taken out meanwhile (rows added after those
+// taken are no matter).
 #pragma once
 
 #include <cstddef>
@@ -23,8 +23,8 @@ class RowsTextJob {
     // Save: the report of a check that ended with `outcome` (its notices,
     // and with `withRows` every row of the table): its head at once, a
     // slice of its rows each step, Tail last.
-    RowsTextJob(const RowTable& table, CheckOutcome outcome, const std::vector<std::string>& notices,
-                bool withRows);
+    RowsTextJob(const RowTable& table, CheckOutcome outcome,
+                const std::vector<std::string>& notices, bool withRows);
 
     bool Saves() const { return saves_; }
     std::size_t Count() const { return count_; }

@@ -38,9 +38,9 @@ bool LooksLikeOption(const std::string& argument) {
 // The options this program knows: never taken for the value of another
 // ("/file /close" names no file).
 bool IsKnownOption(const std::string& argument) {
-    static const char* const kOptions[] = {"/r",     "/uncached", "/skipmissing", "/tag",
-                                           "/close", "/file",     "/expect",      "/folder",
-                                           "/report", "/new",     "/save"};
+    static const char* const kOptions[] = {"/r",      "/uncached", "/skipmissing", "/tag",
+                                           "/close",  "/file",     "/expect",      "/folder",
+                                           "/report", "/new",      "/save"};
     const std::string lower = AsciiLower(argument);
     for (const char* option : kOptions) {
         if (lower == option) return true;
@@ -146,8 +146,8 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
         if (request.expectGiven) {
             const PastedDigest expected = ParsePastedDigest(request.expected);
             if (!expected.ok) {
-                return refuse("/expect \"" + request.expected.substr(0, 80) + "\": " +
-                              expected.error);
+                return refuse("/expect \"" + request.expected.substr(0, 80) +
+                              "\": " + expected.error);
             }
         }
         request.start = VerifierRequest::Start::kFile;

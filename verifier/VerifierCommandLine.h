@@ -10,8 +10,8 @@
 // NewListKindOfTarget, in tag lines with /tag. /skipmissing is the command
 // line's --ignore-missing.)
 // Options are a '/' and letters, in any case; a value follows its option as
-// the next argument, and is never one of the options. Any other argument is a path, also one that starts
-// with '/' ("/home/u/a.sfv" under Wine).
+// the next argument, and is never one of the options. Any other argument is a path, also one that
+// starts with '/' ("/home/u/a.sfv" under Wine).
 #pragma once
 
 #include <string>

@@ -11,8 +11,8 @@
 #include "platform/ExtendedLengthPath.h"
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
-#include "verifier/DroppedFile.h"
 #include "verifier/CheckReport.h"
+#include "verifier/DroppedFile.h"
 #include "verifier/ExplorerVerbs.h"
 #include "verifier/FileChoosers.h"
 #include "verifier/NewListKinds.h"
@@ -602,10 +602,10 @@ void VerifyWindow::OnColumnClick(int column) {
 bool OpensAsList(const std::string& path) {
     std::uint64_t size = 0;
     if (!QueryFileSize(path, size)) return true;
-    const ScopedFileHandle file(CreateFileW(ExtendedLengthPath(WideFromUtf8(path)).c_str(),
-                                        GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                        FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ScopedFileHandle file(
+        CreateFileW(ExtendedLengthPath(WideFromUtf8(path)).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return true;
     std::string head(kDroppedFileLook, '\0');
     DWORD read = 0;
@@ -700,9 +700,10 @@ void VerifyWindow::OnCommand(int id) {
             const std::string failed =
                 length == 0 ? std::string("the program's own path is not known")
                             : AddExplorerVerbs(Utf8FromWide(std::wstring(program, length)));
-            TellVerbs(failed, "The Explorer commands were added: \"Verify with Sumbrook\" on "
-                              "lists, \"Create checksum list\" on folders and \"Checksums with "
-                              "Sumbrook\" on files.");
+            TellVerbs(failed,
+                      "The Explorer commands were added: \"Verify with Sumbrook\" on "
+                      "lists, \"Create checksum list\" on folders and \"Checksums with "
+                      "Sumbrook\" on files.");
             return;
         }
         case ID_REMOVE_EXPLORER_VERBS:

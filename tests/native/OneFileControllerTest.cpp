@@ -57,7 +57,7 @@ class Driven {
 
 struct KindCase {
     DigestKind kind;
-    const char* abc;  // the digest of "abc"
+    const char* abc;     // the digest of "abc"
     const char* others;  // every kind of that length, as a mismatch names them
 };
 
@@ -188,8 +188,8 @@ TEST(OneFileControllerTest, NamesAndExitCodes) {
 TEST(OneFileControllerTest, ClipboardOfferedOnlyWhenNothingWasGivenAndItIsShort) {
     const std::string digest = kKinds[3].abc;
     EXPECT_TRUE(OffersClipboardDigest(false, false, digest, true));
-    EXPECT_FALSE(OffersClipboardDigest(true, false, digest, true));   // /expect given
-    EXPECT_FALSE(OffersClipboardDigest(false, true, digest, true));   // a script's /close
+    EXPECT_FALSE(OffersClipboardDigest(true, false, digest, true));    // /expect given
+    EXPECT_FALSE(OffersClipboardDigest(false, true, digest, true));    // a script's /close
     EXPECT_FALSE(OffersClipboardDigest(false, false, digest, false));  // more than looked at
     EXPECT_FALSE(OffersClipboardDigest(false, false, "hello, world", true));
 }

@@ -270,7 +270,9 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
 // narrow enough to leave Status and Name in sight.
 TEST(RowTextTest, LongDigestsShowTheirEndsInTheColumns) {
     const std::string sha512 = std::string(60, 'a') + std::string(68, 'b');
-    EXPECT_EQ(DigestColumnText(sha512), "aaaaaaaaaaaa\xE2\x80\xA6" "bbbbbbbbbbbb");
+    EXPECT_EQ(DigestColumnText(sha512),
+              "aaaaaaaaaaaa\xE2\x80\xA6"
+              "bbbbbbbbbbbb");
     EXPECT_EQ(DigestColumnText(std::string(40, 'c')), std::string(40, 'c'));
     EXPECT_LE(DigestColumnWidth(DigestKind::kSha512), 220);
     EXPECT_GE(DigestColumnWidth(DigestKind::kSha1), 40 * 7);

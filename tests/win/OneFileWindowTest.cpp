@@ -181,8 +181,9 @@ TEST(OneFileWindowTest, DroppedFilesAreJudgedByWhatTheyHold) {
     const std::vector<std::string> dropped = {
         scratch.Write("possums.iso", binary),
         scratch.Write("my checksum tool setup.exe", binary),
-        scratch.Write("hashes.dat", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"
-                                    "  abc.txt\n"),
+        scratch.Write("hashes.dat",
+                      "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"
+                      "  abc.txt\n"),
     };
     scratch.Write("abc.txt", "abc");
     test::OpenWindow lists{VerifierRequest{}};
@@ -200,9 +201,8 @@ TEST(OneFileWindowTest, DroppedFilesAreJudgedByWhatTheyHold) {
         test::kRunLimitMs, lists.Get());
     EXPECT_TRUE(ended) << windows.size();
     const std::vector<std::vector<std::string>> rows = lists.Rows();
-    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const auto& row) {
-        return row[0] == "OK" && row[1] == "abc.txt";
-    }));
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
+                            [](const auto& row) { return row[0] == "OK" && row[1] == "abc.txt"; }));
     for (HWND window : windows) {
         EXPECT_EQ(GetWindow(window, GW_OWNER), lists.Get());
         DestroyWindow(window);

@@ -396,8 +396,9 @@ TEST(VerifyWindowTest, ControlsMovedByAResizeAreDrawnAgain) {
         int button;  // moved by a change of width or height
     } cases[] = {{one, ID_CLOSE_FILE}, {one, IDCANCEL}, {lists.Get(), ID_NEW_LIST}};
     for (const auto& c : cases) {
-        ASSERT_TRUE(PumpUntil([&] { return SendMessageW(c.window, WM_VERIFIER_RUNNING, 0, 0) == 0; },
-                              test::kRunLimitMs, c.window));
+        ASSERT_TRUE(
+            PumpUntil([&] { return SendMessageW(c.window, WM_VERIFIER_RUNNING, 0, 0) == 0; },
+                      test::kRunLimitMs, c.window));
         for (const SIZE size : {SIZE{300, 300}, SIZE{1000, 700}}) {
             PumpUntil([] { return true; }, 0);
             HWND button = GetDlgItem(c.window, c.button);
