@@ -56,6 +56,16 @@ bool OffersClipboardDigest(bool expectGiven, bool closeWhenDone, std::string_vie
     return !expectGiven && !closeWhenDone && whole && LooksLikeDigest(sample);
 }
 
+std::string TrimmedPaste(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    }
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return line.substr(first, line.find_last_not_of(' ') - first + 1);
+}
+
 OneFileController::OneFileController(std::string path, std::function<void()> wake)
     : path_(std::move(path)), name_(FileNameOf(path_)), wake_(std::move(wake)) {
     Judge();
@@ -171,8 +181,8 @@ OneFileController::Changes OneFileController::Take() {
     return changes;
 }
 
-bool OneFileController::AllRead() const {
-    return std::all_of(digests_.begin(), digests_.end(),
+bool OneFileController::AnyRead() const {
+    return std::any_of(digests_.begin(), digests_.end(),
                        [](const std::optional<Digest>& digest) { return digest.has_value(); });
 }
 
@@ -186,8 +196,7 @@ std::string OneFileController::SumLines() const {
 
 void OneFileController::Judge() {
     verdict_ = OneFileVerdict();
-    const bool anyRead = std::any_of(digests_.begin(), digests_.end(),
-                                     [](const std::optional<Digest>& d) { return d.has_value(); });
+    const bool anyRead = AnyRead();
     // What a read that did not end with digests makes of the exit code.
     const int readEnd = job_ != nullptr || lastEnd_ == FileDigestsOutcome::Status::kCancelled
                             ? kExitCancelled

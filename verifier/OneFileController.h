@@ -57,6 +57,10 @@ inline constexpr std::size_t kClipboardLookLength = 512;
 bool OffersClipboardDigest(bool expectGiven, bool closeWhenDone, std::string_view sample,
                            bool whole);
 
+// A text pasted into Expected: the blanks and line breaks around it
+// dropped, and those inside it (a digest broken over lines) made blanks.
+std::string TrimmedPaste(std::string_view text);
+
 class OneFileController {
   public:
     // `path` UTF-8; `wake` as RunController's.
@@ -96,8 +100,9 @@ class OneFileController {
     const std::vector<DigestKind>& Kinds() const { return kinds_; }
     // The digest of Kinds()[i] once read.
     const std::optional<Digest>& DigestAt(std::size_t i) const { return digests_[i]; }
-    // Whether every kind shown has its digest (Copy all).
-    bool AllRead() const;
+    // Whether any digest was read (Copy all); a read of more kinds that
+    // failed leaves those of the first.
+    bool AnyRead() const;
     // "HEX  NAME" lines of the digests read, in Kinds() order.
     std::string SumLines() const;
 

@@ -80,21 +80,14 @@ std::wstring WithCrLf(const std::string& lines) {
     return text;
 }
 
-// Expected's own paste: the clipboard's text with the blanks and line breaks
-// around it dropped and those inside it made blanks, since a single-line
-// box keeps a pasted text only up to its first line break.
+// Expected's own paste (TrimmedPaste): a single-line box keeps a pasted
+// text only up to its first line break.
 LRESULT CALLBACK ExpectedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                  UINT_PTR /*id*/, DWORD_PTR /*data*/) {
     if (message == WM_NCDESTROY) RemoveWindowSubclass(box, ExpectedBoxProc, 0);
     if (message != WM_PASTE) return DefSubclassProc(box, message, wParam, lParam);
-    std::wstring text = TextOnClipboard(kPasteLimit);
-    for (wchar_t& c : text) {
-        if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
-    }
-    const std::size_t first = text.find_first_not_of(L' ');
-    text = first == std::wstring::npos
-               ? std::wstring()
-               : text.substr(first, text.find_last_not_of(L' ') - first + 1);
+    const std::wstring text =
+        WideFromUtf8(TrimmedPaste(Utf8FromWide(TextOnClipboard(kPasteLimit))));
     SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
     return 0;
 }
@@ -132,6 +125,7 @@ class OneFileWindow {
     void Start();
     void OnArrived();
     void ShowDigests();
+    void ReadingMore();
     void ShowVerdict();
     void CopyAll();
     int Scaled(int pixels) const { return MulDiv(pixels, dpi_, 96); }
@@ -356,18 +350,9 @@ void OneFileWindow::OnArrived() {
         return;
     }
     if (!changes.ended) return;
-    // A read of the kinds the expected digest still needs: their rows.
-    if (changes.kindsAdded) AddDigestRows();
     ShowDigests();
+    if (controller_.Running()) return ReadingMore();
     FitHeight();
-    if (controller_.Running()) {
-        meter_.Reset();
-        SendMessageW(progress_, PBM_SETPOS, 0, 0);
-        SetText(status_, "Reading again for the expected digest's algorithm...");
-        EnableWindow(cancel_, TRUE);
-        ShowVerdict();
-        return;
-    }
     EnableWindow(cancel_, FALSE);
     switch (*controller_.LastEnd()) {
         case FileDigestsOutcome::Status::kDone:
@@ -382,9 +367,22 @@ void OneFileWindow::OnArrived() {
             SetText(status_, "The file cannot be read: " + controller_.Failure());
             break;
     }
-    EnableWindow(copyAll_, controller_.AllRead() ? TRUE : FALSE);
+    EnableWindow(copyAll_, controller_.AnyRead() && !controller_.Running() ? TRUE : FALSE);
     ShowVerdict();
     if (request_.closeWhenDone || closeWhenEnded_) PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+// A read of the kinds the expected digest still needs began: their rows,
+// and the read's progress from its start.
+void OneFileWindow::ReadingMore() {
+    AddDigestRows();
+    FitHeight();
+    meter_.Reset();
+    SendMessageW(progress_, PBM_SETPOS, 0, 0);
+    SetText(status_, "Reading again for the expected digest's algorithm...");
+    EnableWindow(cancel_, TRUE);
+    EnableWindow(copyAll_, FALSE);
+    ShowVerdict();
 }
 
 void OneFileWindow::ShowVerdict() {
@@ -395,7 +393,7 @@ void OneFileWindow::ShowVerdict() {
 }
 
 void OneFileWindow::CopyAll() {
-    if (!controller_.AllRead()) return;
+    if (!controller_.AnyRead()) return;
     if (!PutTextOnClipboard(WithCrLf(controller_.SumLines()))) {
         SetText(status_, "The clipboard cannot be had.");
     }
@@ -442,17 +440,10 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             switch (LOWORD(wParam)) {
                 case ID_EXPECTED:
                     if (HIWORD(wParam) != EN_CHANGE) return 0;
-                    if (controller_.SetExpected(Utf8FromWide(ControlText(expected_)))) {
-                        if (controller_.Running() && !IsWindowEnabled(cancel_)) {
-                            // A read of the kinds this digest needs began.
-                            AddDigestRows();
-                            FitHeight();
-                            meter_.Reset();
-                            SetText(status_,
-                                    "Reading again for the expected digest's algorithm...");
-                            EnableWindow(cancel_, TRUE);
-                            EnableWindow(copyAll_, FALSE);
-                        }
+                    if (!controller_.SetExpected(Utf8FromWide(ControlText(expected_)))) return 0;
+                    if (controller_.Running() && !IsWindowEnabled(cancel_)) {
+                        ReadingMore();
+                    } else {
                         ShowVerdict();
                     }
                     return 0;

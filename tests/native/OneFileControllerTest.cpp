@@ -192,6 +192,10 @@ TEST(OneFileControllerTest, ClipboardOfferedOnlyWhenNothingWasGivenAndItIsShort)
     EXPECT_FALSE(OffersClipboardDigest(false, true, digest, true));    // a script's /close
     EXPECT_FALSE(OffersClipboardDigest(false, false, digest, false));  // more than looked at
     EXPECT_FALSE(OffersClipboardDigest(false, false, "hello, world", true));
+    // A paste into Expected is kept whole, its line breaks made blanks.
+    EXPECT_EQ(TrimmedPaste("\r\n  " + digest + " \r\n"), digest);
+    EXPECT_EQ(TrimmedPaste("ab12\r\ncd34\n"), "ab12  cd34");
+    EXPECT_EQ(TrimmedPaste(" \r\n\t"), "");
 }
 
 }  // namespace
