@@ -410,6 +410,21 @@ TEST(VerifyWindowTest, ControlsMovedByAResizeAreDrawnAgain) {
             GetWindowRect(button, &after);
             ASSERT_FALSE(EqualRect(&before, &after)) << c.button;
             EXPECT_NE(GetUpdateRect(button, nullptr, FALSE), FALSE) << c.button << " " << size.cx;
+            if (c.window != one) continue;
+            // Every digest is seen whole, its last digit inside its box, at
+            // the smallest width too.
+            PumpUntil([] { return true; }, 0);
+            for (int i = 0; i < 6; ++i) {
+                HWND box = GetDlgItem(one, ID_FILE_DIGEST_FIRST + i);
+                const int length = GetWindowTextLengthW(box);
+                const auto last = static_cast<DWORD>(
+                    SendMessageW(box, EM_POSFROMCHAR, static_cast<WPARAM>(length - 1), 0));
+                RECT inside = {};
+                GetClientRect(box, &inside);
+                EXPECT_LT(static_cast<int>(LOWORD(last)), inside.right) << i << " " << size.cx;
+                EXPECT_LT(static_cast<int>(HIWORD(last)) + 10, inside.bottom)
+                    << i << " " << size.cx;
+            }
         }
     }
     DestroyWindow(one);
