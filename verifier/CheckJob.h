@@ -7,20 +7,23 @@
 // once between two takes, and must only post (never send a message, never
 // touch a window). Cancel may be asked from any
 // thread and returns at once; the run's end arrives as a batch that is
-// `finished`. The destructor cancels and joins (every step of a run heeds
-// the flag within about 100 ms), so no thread outlives the job. Whatever the
-// run throws ends it as refused, with the reason.
+// `finished`. The destructor cancels and returns at once: the worker owns
+// what it shares with the job (the queue, the flag, the files `only`
+// names), heeds the flag within about 100 ms and calls `wake` no more once
+// the job is gone, so the window's thread never waits for it. Whatever the
+// run throws ends it as refused, with the reason. A take moves rows out of
+// the queue without holding the lock the worker needs: the queue is swapped
+// for an empty one, and the slices are taken from what was swapped out.
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "verify/CheckSink.h"
@@ -69,25 +72,21 @@ class CheckJob {
     CheckJob& operator=(const CheckJob&) = delete;
 
     void Cancel();
-    bool CancelAsked() const { return cancel_; }
+    bool CancelAsked() const;
     // What arrived, with at most `maxRows` of the rows waiting.
     CheckBatch Take(std::size_t maxRows = static_cast<std::size_t>(-1));
 
   private:
+    struct Shared;
     class QueueSink;
-    void Work(const Run& run, const CheckOptions& options);
-    void Join();
-    void Arrived(std::unique_lock<std::mutex>& lock);
+    static void Work(const std::shared_ptr<Shared>& shared, const Run& run,
+                     const CheckOptions& options);
 
-    std::function<void()> wake_;
-    std::set<std::string> only_;
-    std::atomic<bool> cancel_{false};
-    std::mutex mutex_;
-    std::condition_variable taken_;
-    CheckBatch pending_;  // without its rows, which are in `rows_`
-    std::deque<CheckRow> rows_;
-    bool wakePending_ = false;
-    std::thread worker_;
+    std::shared_ptr<Shared> shared_;
+    // The window's side: rows swapped out of the queue, not taken yet, and
+    // the end when it came before them.
+    std::deque<CheckRow> held_;
+    std::optional<CheckOutcome> heldEnd_;
 };
 
 }  // namespace sumbrook

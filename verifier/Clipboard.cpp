@@ -55,16 +55,18 @@ bool PutTextOnClipboard(const std::wstring& text) {
     return set;
 }
 
-std::wstring TextOnClipboard() {
+std::wstring TextOnClipboard(std::size_t most, bool* whole) {
+    if (whole != nullptr) *whole = true;
     const OpenClipboardScope clipboard(nullptr);
     if (!clipboard.IsOpen()) return std::wstring();
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     if (data == nullptr) return std::wstring();
     const auto* locked = static_cast<const wchar_t*>(GlobalLock(data));
     if (locked == nullptr) return std::wstring();
-    const std::size_t most = GlobalSize(data) / sizeof(wchar_t);
+    const std::size_t held = GlobalSize(data) / sizeof(wchar_t);
     std::size_t length = 0;
-    while (length < most && locked[length] != L'\0') ++length;
+    while (length < held && length < most && locked[length] != L'\0') ++length;
+    if (whole != nullptr) *whole = length == held || locked[length] == L'\0';
     std::wstring text(locked, length);
     GlobalUnlock(data);
     return text;

@@ -1,6 +1,7 @@
 // Text put on and read from the clipboard. Windows only.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace sumbrook {
@@ -11,8 +12,10 @@ namespace sumbrook {
 // that a worker can hand over a long text without the window's thread.
 bool PutTextOnClipboard(const std::wstring& text);
 
-// The clipboard's text (CF_UNICODETEXT); "" when it holds none or cannot be
-// opened.
-std::wstring TextOnClipboard();
+// The clipboard's text (CF_UNICODETEXT), at most `most` characters of it;
+// "" when it holds none or cannot be opened. `whole`, when given, tells
+// whether that is all it holds.
+std::wstring TextOnClipboard(std::size_t most = static_cast<std::size_t>(-1),
+                             bool* whole = nullptr);
 
 }  // namespace sumbrook

@@ -42,9 +42,9 @@ constexpr const wchar_t* kParentsDeepestFirst[] = {
 // without an extension (SHA256SUMS, MD5SUMS, B3SUMS) can have no verb short
 // of one on every file; they are opened with "Open list..." or dropped on
 // the window.
-constexpr const wchar_t* kListExtensions[] = {L".sfv",    L".md5",    L".sha1", L".sha256",
-                                              L".sha384", L".sha512", L".b3",   L".blake3",
-                                              L".xxh3",   L".xxh128"};
+constexpr const wchar_t* kListExtensions[] = {L".sfv",    L".md5",    L".sha1",  L".sha256",
+                                              L".sha384", L".sha512", L".b3",    L".blake3",
+                                              L".xxh3",   L".xxh64",  L".xxh128"};
 constexpr wchar_t kListVerbKey[] = L"SumbrookVerify";
 constexpr wchar_t kListVerbCaption[] = L"Verify with Sumbrook";
 
@@ -84,10 +84,22 @@ bool HasSubkeysOrValues(const wchar_t* path) {
     return error != ERROR_SUCCESS || subkeys > 0 || values > 0;
 }
 
+// The program's path as a command value holds it: the shell reads "%1"
+// and the like in it as the file's place, so each '%' of the path is
+// written "%%" (a folder "Pct 50%", or "Sum %1 brook").
+std::wstring QuotedProgram(const std::string& program) {
+    std::wstring quoted = L"\"";
+    for (const wchar_t c : WideFromUtf8(program)) {
+        quoted += c;
+        if (c == L'%') quoted += L'%';
+    }
+    return quoted + L"\"";
+}
+
 }  // namespace
 
 std::string AddExplorerVerbs(const std::string& program) {
-    const std::wstring quoted = L"\"" + WideFromUtf8(program) + L"\"";
+    const std::wstring quoted = QuotedProgram(program);
     for (const wchar_t* extension : kListExtensions) {
         const std::wstring path = ListShellKey(extension) + L"\\" + kListVerbKey;
         LONG error = WriteKey(path, kListVerbCaption);

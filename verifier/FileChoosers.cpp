@@ -43,7 +43,8 @@ OPENFILENAMEW FileRequest(HWND owner, const std::wstring& filter, std::vector<wc
 std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
     // Names without an extension (SHA256SUMS) are caught by *SUMS.
     constexpr wchar_t kLists[] =
-        L"*.sfv;*.md5;*.sha1;*.sha256;*.sha384;*.sha512;*.b3;*.blake3;*.xxh3;*.xxh128;*SUMS";
+        L"*.sfv;*.md5;*.sha1;*.sha256;*.sha384;*.sha512;*.b3;*.blake3;*.xxh3;*.xxh64;*.xxh128;*"
+        L"SUMS";
     const std::wstring both = std::wstring(kLists) + L";*.txt";
     const std::wstring filter =
         FilterOf({L"Checksum lists and protocols", both.c_str(),

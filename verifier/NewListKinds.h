@@ -2,7 +2,8 @@
 // extension its peers look for (sha256sum reads *.sha256, b3sum *.b3), in
 // the order the save dialog offers them. CRC-32 is written as SFV only: sum
 // lines hold no CRC-32 (sha256sum's peers would take it for another
-// algorithm), as `sumbrook-cli --list` refuses it too.
+// algorithm), as `sumbrook-cli --list` refuses it too. BLAKE3 is written as
+// sum lines only: b3sum reads no tag lines, nor does cksum -c a BLAKE3 tag.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +33,6 @@ inline constexpr NewListKind kNewListKinds[] = {
     {DigestKind::kMd5, ListFormat::kSum, "MD5 sum lines", "md5"},
     {DigestKind::kMd5, ListFormat::kTag, "MD5 BSD tags", "md5"},
     {DigestKind::kBlake3, ListFormat::kSum, "BLAKE3 sum lines", "b3"},
-    {DigestKind::kBlake3, ListFormat::kTag, "BLAKE3 BSD tags", "b3"},
     {DigestKind::kXxh128, ListFormat::kSum, "XXH128 sum lines", "xxh128"},
     {DigestKind::kXxh128, ListFormat::kTag, "XXH128 BSD tags", "xxh128"},
 };
@@ -40,8 +40,15 @@ inline constexpr std::size_t kNewListKindCount = std::size(kNewListKinds);
 
 // The list a target path asks for when no choice was made (the command
 // line's /save): the kind its name names (DigestKindOfListName: "x.sha256",
-// "SHA256SUMS") as sum lines, or tag lines when `tag`; CRC-32 SFV for any
-// other name, and for a kind no entry above has.
+// "SHA256SUMS") as sum lines, or tag lines when `tag` and the kind has them
+// above (BLAKE3 has not: its sum lines); CRC-32 SFV for any other name, and
+// for a kind no entry above has.
 NewListKind NewListKindOfTarget(const std::string& target, bool tag);
+
+// The name a list of `kind` goes by when `target` was chosen for it: a name
+// whose extension or *SUMS name says another kind ("mism.sha256" for MD5
+// lines, which sha256sum -c and this program's checks would refuse) takes
+// the kind's extension instead ("mism.md5"); any other name is kept.
+std::string TargetFollowingKind(const std::string& target, const NewListKind& kind);
 
 }  // namespace sumbrook

@@ -1,55 +1,76 @@
 #include "verifier/OneFileJob.h"
 
+#include <atomic>
 #include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace sumbrook {
 
+// What the worker and the job share; the worker holds it to its end.
+struct OneFileJob::Shared {
+    std::atomic<bool> cancel{false};
+    std::mutex mutex;
+    OneFileProgress state;
+    bool wakePending = false;
+    std::function<void()> wake;  // emptied (under `mutex`) when the job goes
+
+    void Post() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (wakePending || !wake) return;
+        wakePending = true;
+        // Only posts, so holding the lock meanwhile costs nothing.
+        wake();
+    }
+};
+
 OneFileJob::OneFileJob(std::string path, std::vector<DigestKind> kinds, std::function<void()> wake)
-    : wake_(std::move(wake)) {
-    worker_ = std::thread([this, path = std::move(path), kinds = std::move(kinds)] {
+    : shared_(std::make_shared<Shared>()) {
+    shared_->wake = std::move(wake);
+    std::thread([shared = shared_, path = std::move(path), kinds = std::move(kinds)] {
         FileDigestsOutcome outcome;
         try {
-            outcome = ComputeFileDigests(path, kinds, cancel_,
-                                         [this](std::uint64_t done, std::uint64_t total) {
-                                             {
-                                                 const std::lock_guard<std::mutex> lock(mutex_);
-                                                 state_.done = done;
-                                                 state_.total = total;
-                                             }
-                                             Post();
-                                         });
+            outcome = ComputeFileDigests(
+                path, kinds, shared->cancel, [&shared](std::uint64_t done, std::uint64_t total) {
+                    {
+                        const std::lock_guard<std::mutex> lock(shared->mutex);
+                        shared->state.done = done;
+                        shared->state.total = total;
+                    }
+                    shared->Post();
+                });
         } catch (const std::exception& failure) {
             outcome.status = FileDigestsOutcome::Status::kFailed;
             outcome.error = failure.what();
         }
         {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            state_.finished = true;
-            state_.outcome = std::move(outcome);
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->state.finished = true;
+            shared->state.outcome = std::move(outcome);
         }
-        Post();
-    });
+        shared->Post();
+    }).detach();
 }
 
 OneFileJob::~OneFileJob() {
-    cancel_ = true;
-    if (worker_.joinable()) worker_.join();
+    shared_->cancel = true;
+    const std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->wake = nullptr;
 }
 
-void OneFileJob::Post() {
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        if (wakePending_) return;
-        wakePending_ = true;
-    }
-    wake_();
+void OneFileJob::Cancel() {
+    shared_->cancel = true;
+}
+
+bool OneFileJob::CancelAsked() const {
+    return shared_->cancel;
 }
 
 OneFileProgress OneFileJob::Take() {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    wakePending_ = false;
-    return state_;
+    const std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->wakePending = false;
+    return shared_->state;
 }
 
 }  // namespace sumbrook

@@ -4,16 +4,15 @@
 // must only post) when either changed and the last wake was taken: about
 // ten times a second while it reads, and once at the end. Cancel asks from
 // any thread and returns at once; the end still arrives (kCancelled). The
-// destructor cancels and joins, which the read's looks at the flag keep
-// short.
+// destructor cancels and returns at once: the worker owns what it shares
+// with the job, ends within one block and calls `wake` no more once the job
+// is gone, so the window's thread never waits for it.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "verify/FileDigestsRun.h"
@@ -34,20 +33,14 @@ class OneFileJob {
     OneFileJob(const OneFileJob&) = delete;
     OneFileJob& operator=(const OneFileJob&) = delete;
 
-    void Cancel() { cancel_ = true; }
-    bool CancelAsked() const { return cancel_; }
+    void Cancel();
+    bool CancelAsked() const;
     // The latest progress, and the end once it came.
     OneFileProgress Take();
 
   private:
-    void Post();
-
-    std::function<void()> wake_;
-    std::atomic<bool> cancel_{false};
-    std::mutex mutex_;
-    OneFileProgress state_;
-    bool wakePending_ = false;
-    std::thread worker_;
+    struct Shared;
+    std::shared_ptr<Shared> shared_;
 };
 
 }  // namespace sumbrook

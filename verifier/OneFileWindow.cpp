@@ -9,15 +9,13 @@
 #include <optional>
 #include <vector>
 
-#include "files/FileSize.h"
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
 #include "verifier/Clipboard.h"
-#include "verifier/OneFileJob.h"
+#include "verifier/OneFileController.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/VerifierControlIds.h"
 #include "verifier/WindowObject.h"
-#include "verify/FileDigestsRun.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {
@@ -30,13 +28,14 @@ constexpr int kMargin = 8;
 constexpr int kLine = 24;
 constexpr int kLabelWidth = 80;
 constexpr int kButtonWidth = 90;
+constexpr int kMinimumWidth = 420;  // of the window, at 96 dots per inch
 constexpr COLORREF kMatchColour = RGB(0, 128, 0);
 constexpr COLORREF kNoMatchColour = RGB(192, 0, 0);
-
-std::string FileNameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+// A match of a kind that detects damage only: amber, not the green of a
+// match that stands for the file.
+constexpr COLORREF kDamageOnlyColour = RGB(176, 96, 0);
+// Expected takes no more of a paste than a digest line could be.
+constexpr std::size_t kPasteLimit = 4096;
 
 // "1,234,567 bytes".
 std::string SizeText(std::uint64_t size) {
@@ -57,6 +56,21 @@ void SetText(HWND control, const std::string& text) {
     SetWindowTextW(control, WideFromUtf8(text).c_str());
 }
 
+// The lines a digest box needs to show its text whole at `width` pixels.
+int DigestBoxLines(HWND box, int width) {
+    const std::wstring text = ControlText(box);
+    if (text.empty() || width <= 0) return 1;
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    // The box's frame and margins take about 8 pixels of its width.
+    const int inner = std::max(width - 8, 1);
+    return std::max(1, std::min(4, static_cast<int>((extent.cx + inner - 1) / inner)));
+}
+
 std::wstring WithCrLf(const std::string& lines) {
     std::wstring text;
     for (const wchar_t c : WideFromUtf8(lines)) {
@@ -66,34 +80,63 @@ std::wstring WithCrLf(const std::string& lines) {
     return text;
 }
 
+// Expected's own paste (TrimmedPaste): a single-line box keeps a pasted
+// text only up to its first line break.
+LRESULT CALLBACK ExpectedBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                                 UINT_PTR /*id*/, DWORD_PTR /*data*/) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(box, ExpectedBoxProc, 0);
+    if (message != WM_PASTE) return DefSubclassProc(box, message, wParam, lParam);
+    const std::wstring text =
+        WideFromUtf8(TrimmedPaste(Utf8FromWide(TextOnClipboard(kPasteLimit))));
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    return 0;
+}
+
+// A digest box is multi-line only to wrap: the dialog keys (Tab, Esc,
+// Enter) stay the window's.
+LRESULT CALLBACK DigestBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                               UINT_PTR /*id*/, DWORD_PTR /*data*/) {
+    const LRESULT result = DefSubclassProc(box, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) return result & ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(box, DigestBoxProc, 0);
+    return result;
+}
+
 class OneFileWindow {
   public:
     OneFileWindow(HWND window, OneFileRequest request)
-        : window_(window), request_(std::move(request)) {}
+        : window_(window),
+          request_(std::move(request)),
+          controller_(request_.path, [target = wakeTarget_] {
+              if (HWND to = target->load()) PostMessageW(to, WM_VERIFIER_RUN_ARRIVED, 0, 0);
+          }) {}
 
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
-    enum class Tone { kPlain, kMatch, kNoMatch };
-
     void Create();
     HWND Add(const wchar_t* kind, const wchar_t* text, DWORD style, int id,
              DWORD extendedStyle = 0);
+    void AddDigestRows();
     void MakeFonts();
+    int ContentHeight(int clientWidth) const;
     void Layout();
+    void FitHeight();
     void Start();
     void OnArrived();
+    void ShowDigests();
+    void ReadingMore();
     void ShowVerdict();
     void CopyAll();
-    std::optional<PastedDigest> Expected() const;
     int Scaled(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
     HWND window_;
     OneFileRequest request_;
+    std::shared_ptr<std::atomic<HWND>> wakeTarget_ = std::make_shared<std::atomic<HWND>>(nullptr);
+    OneFileController controller_;
     int dpi_ = 96;
     ScopedFont font_;
     ScopedFont bigFont_;
-    std::vector<DigestKind> kinds_;
     HWND name_ = nullptr;
     HWND nameLabel_ = nullptr;
     HWND size_ = nullptr;
@@ -109,15 +152,8 @@ class OneFileWindow {
     HWND cancel_ = nullptr;
     HWND close_ = nullptr;
     std::vector<HWND> all_;
-
-    std::shared_ptr<std::atomic<HWND>> wakeTarget_ = std::make_shared<std::atomic<HWND>>(nullptr);
-    std::unique_ptr<OneFileJob> job_;
     ThroughputMeter meter_;
-    FileDigestsOutcome outcome_;
-    bool ended_ = false;
     bool closeWhenEnded_ = false;
-    int exitCode_ = kExitOk;
-    Tone tone_ = Tone::kPlain;
 
   public:
     int depth = 0;
@@ -128,7 +164,29 @@ HWND OneFileWindow::Add(const wchar_t* kind, const wchar_t* text, DWORD style, i
                         DWORD extendedStyle) {
     HWND control = CreateChildControl(window_, kind, text, style, id, extendedStyle);
     all_.push_back(control);
+    if (font_.Get() != nullptr) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    }
     return control;
+}
+
+// A label and a box for each kind shown that has none yet, after those
+// there are (and before Expected in the Tab order).
+void OneFileWindow::AddDigestRows() {
+    const std::vector<DigestKind>& kinds = controller_.Kinds();
+    for (std::size_t i = digestBoxes_.size(); i < kinds.size(); ++i) {
+        const std::wstring label = WideFromUtf8(std::string(DigestKindName(kinds[i])) + ":");
+        HWND labelControl = Add(L"STATIC", label.c_str(), SS_LEFT | SS_NOPREFIX, -1);
+        // Multi-line, so that a digest wider than its box wraps (Layout
+        // gives it the lines it needs) instead of being cut.
+        HWND digest = Add(L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_READONLY,
+                          ID_FILE_DIGEST_FIRST + static_cast<int>(i), WS_EX_CLIENTEDGE);
+        SetWindowSubclass(digest, DigestBoxProc, 0, 0);
+        HWND after = digestBoxes_.empty() ? size_ : digestBoxes_.back().second;
+        SetWindowPos(labelControl, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(digest, labelControl, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        digestBoxes_.emplace_back(labelControl, digest);
+    }
 }
 
 void OneFileWindow::MakeFonts() {
@@ -150,22 +208,11 @@ void OneFileWindow::Create() {
     HDC screen = GetDC(window_);
     dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(window_, screen);
-    const std::optional<PastedDigest> given =
-        request_.expectGiven ? std::optional<PastedDigest>(ParsePastedDigest(request_.expected))
-                             : std::nullopt;
-    kinds_ = KindsToCompute(given);
     const DWORD box = WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY;
     nameLabel_ = Add(L"STATIC", L"File:", SS_LEFT | SS_NOPREFIX, -1);
     name_ = Add(L"EDIT", L"", box, ID_FILE_NAME, WS_EX_CLIENTEDGE);
     sizeLabel_ = Add(L"STATIC", L"Size:", SS_LEFT | SS_NOPREFIX, -1);
     size_ = Add(L"EDIT", L"", box, ID_FILE_SIZE, WS_EX_CLIENTEDGE);
-    for (std::size_t i = 0; i < kinds_.size(); ++i) {
-        const std::wstring label = WideFromUtf8(std::string(DigestKindName(kinds_[i])) + ":");
-        HWND labelControl = Add(L"STATIC", label.c_str(), SS_LEFT | SS_NOPREFIX, -1);
-        HWND digest =
-            Add(L"EDIT", L"", box, ID_FILE_DIGEST_FIRST + static_cast<int>(i), WS_EX_CLIENTEDGE);
-        digestBoxes_.emplace_back(labelControl, digest);
-    }
     progress_ = Add(PROGRESS_CLASSW, L"", 0, ID_FILE_PROGRESS);
     SendMessageW(progress_, PBM_SETRANGE32, 0, kProgressSteps);
     status_ = Add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_FILE_STATUS);
@@ -173,21 +220,39 @@ void OneFileWindow::Create() {
     expected_ = Add(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, ID_EXPECTED, WS_EX_CLIENTEDGE);
     SendMessageW(expected_, EM_SETCUEBANNER, TRUE,
                  reinterpret_cast<LPARAM>(L"paste the digest the publisher gives"));
+    SetWindowSubclass(expected_, ExpectedBoxProc, 0, 0);
     verdict_ = Add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, ID_VERDICT);
     detail_ = Add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_VERDICT_DETAIL);
     copyAll_ = Add(L"BUTTON", L"Copy &all", WS_TABSTOP | BS_PUSHBUTTON, ID_COPY_ALL);
     cancel_ = Add(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
     close_ = Add(L"BUTTON", L"C&lose", WS_TABSTOP | BS_PUSHBUTTON, ID_CLOSE_FILE);
     MakeFonts();
-    SetText(name_, FileNameOf(request_.path));
-    SetWindowTextW(window_, WideFromUtf8(FileNameOf(request_.path) + " - Sumbrook Verify").c_str());
+    SetText(name_, controller_.Name());
+    SetWindowTextW(window_, WideFromUtf8(controller_.Name() + " - Sumbrook Verify").c_str());
+    // The digest known before the read is read with the others: the
+    // command line's, or the clipboard's when it offers one.
     std::wstring expected = WideFromUtf8(request_.expected);
-    // A script's run (/close) is judged by what it gives only.
-    if (!request_.expectGiven && !request_.closeWhenDone) {
-        const std::wstring clipboard = TextOnClipboard();
-        if (LooksLikeDigest(Utf8FromWide(clipboard))) expected = clipboard;
+    bool whole = false;
+    const std::wstring clipboard = request_.expectGiven || request_.closeWhenDone
+                                       ? std::wstring()
+                                       : TextOnClipboard(kClipboardLookLength, &whole);
+    if (OffersClipboardDigest(request_.expectGiven, request_.closeWhenDone, Utf8FromWide(clipboard),
+                              whole)) {
+        expected = clipboard;
     }
+    controller_.SetExpected(Utf8FromWide(expected));
     SetWindowTextW(expected_, expected.c_str());
+}
+
+// The height of everything at a client area `clientWidth` wide, its digest
+// boxes as high as their digests need there.
+int OneFileWindow::ContentHeight(int clientWidth) const {
+    const int width = std::max(clientWidth - 2 * Scaled(kMargin) - Scaled(kLabelWidth), 0);
+    int height = 2 * Scaled(kMargin) + 2 * Scaled(kLine);
+    for (const auto& row : digestBoxes_)
+        height += DigestBoxLines(row.second, width) * Scaled(kLine);
+    return height + Scaled(4) + Scaled(20) + 2 * Scaled(kLine) + Scaled(40) + Scaled(kLine) +
+           Scaled(4) + Scaled(kLine) + Scaled(2);
 }
 
 void OneFileWindow::Layout() {
@@ -196,128 +261,140 @@ void OneFileWindow::Layout() {
     const int margin = Scaled(kMargin);
     const int line = Scaled(kLine);
     const int label = Scaled(kLabelWidth);
-    const int width = client.right - 2 * margin;
+    const int width = static_cast<int>(client.right) - 2 * margin;
     const int boxWidth = std::max(width - label, 0);
-    int y = margin;
-    const auto row = [&](HWND left, HWND right) {
-        MoveWindow(left, margin, y + Scaled(3), label, line - Scaled(3), FALSE);
-        MoveWindow(right, margin + label, y, boxWidth, line - Scaled(2), FALSE);
-        y += line;
+    // Every child moved is drawn again where it now is (WS_CLIPCHILDREN
+    // keeps the parent from painting over them).
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(all_.size()));
+    const auto place = [&moves](HWND control, int x, int y, int cx, int cy) {
+        if (moves != nullptr) {
+            moves = DeferWindowPos(moves, control, nullptr, x, y, cx, cy,
+                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+        }
     };
-    row(nameLabel_, name_);
-    row(sizeLabel_, size_);
-    for (const auto& [labelControl, box] : digestBoxes_) row(labelControl, box);
+    int y = margin;
+    const auto row = [&](HWND left, HWND right, int lines) {
+        place(left, margin, y + Scaled(3), label, line - Scaled(3));
+        place(right, margin + label, y, boxWidth, lines * line - Scaled(2));
+        y += lines * line;
+    };
+    row(nameLabel_, name_, 1);
+    row(sizeLabel_, size_, 1);
+    for (const auto& [labelControl, box] : digestBoxes_) {
+        row(labelControl, box, DigestBoxLines(box, boxWidth));
+    }
     y += Scaled(4);
-    MoveWindow(progress_, margin, y, width, Scaled(16), FALSE);
+    place(progress_, margin, y, width, Scaled(16));
     y += Scaled(20);
-    MoveWindow(status_, margin, y, width, line - Scaled(4), FALSE);
+    place(status_, margin, y, width, line - Scaled(4));
     y += line;
-    row(expectedLabel_, expected_);
-    MoveWindow(verdict_, margin, y, width, Scaled(40), FALSE);
+    row(expectedLabel_, expected_, 1);
+    place(verdict_, margin, y, width, Scaled(40));
     y += Scaled(40);
-    MoveWindow(detail_, margin, y, width, line, FALSE);
+    place(detail_, margin, y, width, line);
     y += line + Scaled(4);
     const int button = Scaled(kButtonWidth);
-    MoveWindow(copyAll_, margin, y, button, line + Scaled(2), FALSE);
-    MoveWindow(cancel_, client.right - margin - 2 * button - Scaled(6), y, button, line + Scaled(2),
-               FALSE);
-    MoveWindow(close_, client.right - margin - button, y, button, line + Scaled(2), FALSE);
-    InvalidateRect(window_, nullptr, TRUE);
+    place(copyAll_, margin, y, button, line + Scaled(2));
+    place(cancel_, client.right - margin - 2 * button - Scaled(6), y, button, line + Scaled(2));
+    place(close_, client.right - margin - button, y, button, line + Scaled(2));
+    if (moves != nullptr) EndDeferWindowPos(moves);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Makes the window as high as what it shows needs (the rows of a read of
+// more kinds, digests that wrap), then lays it out.
+void OneFileWindow::FitHeight() {
+    RECT client = {};
+    GetClientRect(window_, &client);
+    const int more = ContentHeight(static_cast<int>(client.right)) - client.bottom;
+    if (more > 0 && !IsZoomed(window_) && !IsIconic(window_)) {
+        RECT frame = {};
+        GetWindowRect(window_, &frame);
+        SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left,
+                     frame.bottom - frame.top + more, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    Layout();
 }
 
 void OneFileWindow::Start() {
-    std::uint64_t size = 0;
-    if (QueryFileSize(request_.path, size)) SetText(size_, SizeText(size));
     SetText(status_, "Reading...");
     *wakeTarget_ = window_;
-    const std::shared_ptr<std::atomic<HWND>> target = wakeTarget_;
     meter_.Reset();
-    job_ = std::make_unique<OneFileJob>(request_.path, kinds_, [target] {
-        if (HWND window = target->load()) PostMessageW(window, WM_VERIFIER_RUN_ARRIVED, 0, 0);
-    });
+    controller_.Start();
+    SetText(size_, SizeText(controller_.Size()));
+    AddDigestRows();
     EnableWindow(copyAll_, FALSE);
     EnableWindow(cancel_, TRUE);
     ShowVerdict();
 }
 
+void OneFileWindow::ShowDigests() {
+    for (std::size_t i = 0; i < digestBoxes_.size(); ++i) {
+        const std::optional<Digest>& digest = controller_.DigestAt(i);
+        SetText(digestBoxes_[i].second, digest ? digest->Text() : std::string());
+    }
+}
+
 void OneFileWindow::OnArrived() {
-    if (job_ == nullptr) return;
-    OneFileProgress progress = job_->Take();
-    if (!progress.finished) {
-        meter_.Sample(GetTickCount64(), progress.done);
-        const int step = progress.total == 0
-                             ? 0
-                             : static_cast<int>(progress.done * kProgressSteps / progress.total);
+    const OneFileController::Changes changes = controller_.Take();
+    if (changes.progressed) {
+        meter_.Sample(GetTickCount64(), controller_.Done());
+        const std::uint64_t total = controller_.Total();
+        const int step =
+            total == 0 ? 0 : static_cast<int>(controller_.Done() * kProgressSteps / total);
         SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(step), 0);
-        std::string status = "Reading... " + SizeText(progress.done);
+        std::string status = "Reading... " + SizeText(controller_.Done());
         const double speed = meter_.BytesPerSecond();
         if (speed > 0.0) status += " \xC2\xB7 " + SpeedText(speed);
         SetText(status_, status);
         return;
     }
-    job_.reset();
-    ended_ = true;
-    outcome_ = std::move(progress.outcome);
+    if (!changes.ended) return;
+    ShowDigests();
+    if (controller_.Running()) return ReadingMore();
+    FitHeight();
     EnableWindow(cancel_, FALSE);
-    switch (outcome_.status) {
+    switch (*controller_.LastEnd()) {
         case FileDigestsOutcome::Status::kDone:
             SendMessageW(progress_, PBM_SETPOS, kProgressSteps, 0);
-            SetText(size_, SizeText(outcome_.size));
-            for (std::size_t i = 0; i < digestBoxes_.size() && i < outcome_.digests.size(); ++i) {
-                SetText(digestBoxes_[i].second, outcome_.digests[i].Text());
-            }
-            SetText(status_, "Read " + SizeText(outcome_.size) + ".");
-            EnableWindow(copyAll_, TRUE);
+            SetText(size_, SizeText(controller_.Size()));
+            SetText(status_, "Read " + SizeText(controller_.Size()) + ".");
             break;
         case FileDigestsOutcome::Status::kCancelled:
             SetText(status_, "Cancelled.");
             break;
         case FileDigestsOutcome::Status::kFailed:
-            SetText(status_, "The file cannot be read: " + outcome_.error);
+            SetText(status_, "The file cannot be read: " + controller_.Failure());
             break;
     }
+    EnableWindow(copyAll_, controller_.AnyRead() && !controller_.Running() ? TRUE : FALSE);
     ShowVerdict();
     if (request_.closeWhenDone || closeWhenEnded_) PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
-std::optional<PastedDigest> OneFileWindow::Expected() const {
-    const std::string text = Utf8FromWide(ControlText(expected_));
-    if (text.find_first_not_of(" \t\r\n") == std::string::npos) return std::nullopt;
-    return ParsePastedDigest(text);
+// A read of the kinds the expected digest still needs began: their rows,
+// and the read's progress from its start.
+void OneFileWindow::ReadingMore() {
+    AddDigestRows();
+    FitHeight();
+    meter_.Reset();
+    SendMessageW(progress_, PBM_SETPOS, 0, 0);
+    SetText(status_, "Reading again for the expected digest's algorithm...");
+    EnableWindow(cancel_, TRUE);
+    EnableWindow(copyAll_, FALSE);
+    ShowVerdict();
 }
 
 void OneFileWindow::ShowVerdict() {
-    const std::optional<PastedDigest> expected = Expected();
-    std::string headline;
-    std::string detail;
-    tone_ = Tone::kPlain;
-    if (!expected) {
-        detail = "Paste the digest the publisher gives into Expected.";
-    } else if (!expected->ok) {
-        headline = "NOT A DIGEST";
-        detail = expected->error;
-    } else if (!ended_ || outcome_.status != FileDigestsOutcome::Status::kDone) {
-        detail = ended_ ? "No digest was computed." : "The verdict comes once the file is read.";
-    } else {
-        const DigestVerdict verdict = JudgePastedDigest(*expected, outcome_.digests);
-        headline = VerdictHeadline(verdict);
-        detail = VerdictDetail(verdict, *expected);
-        if (!verdict.compared.empty()) tone_ = verdict.Match() ? Tone::kMatch : Tone::kNoMatch;
-        const std::string name = FileNameOf(request_.path);
-        if (expected->name && FileNameOf(*expected->name) != name) {
-            detail += "; the line names \"" + *expected->name + "\", this file is \"" + name + "\"";
-        }
-    }
-    SetText(verdict_, headline);
-    SetText(detail_, detail);
+    const OneFileVerdict& verdict = controller_.Verdict();
+    SetText(verdict_, verdict.headline);
+    SetText(detail_, verdict.detail);
     InvalidateRect(verdict_, nullptr, TRUE);
-    exitCode_ = ended_ ? OneFileExitCode(outcome_, expected) : kExitOk;
 }
 
 void OneFileWindow::CopyAll() {
-    if (!ended_ || outcome_.status != FileDigestsOutcome::Status::kDone) return;
-    if (!PutTextOnClipboard(
-            WithCrLf(DigestSumLines(outcome_.digests, FileNameOf(request_.path))))) {
+    if (!controller_.AnyRead()) return;
+    if (!PutTextOnClipboard(WithCrLf(controller_.SumLines()))) {
         SetText(status_, "The clipboard cannot be had.");
     }
 }
@@ -326,37 +403,56 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             Create();
-            Layout();
             Start();
+            FitHeight();
             return 0;
         case WM_SIZE:
             Layout();
             return 0;
         case WM_GETMINMAXINFO: {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize.x = Scaled(420);
-            limits->ptMinTrackSize.y = Scaled(440);
+            // As high as what it shows needs at its narrowest, where the
+            // digests wrap the most.
+            RECT frame = {0, 0, Scaled(kMinimumWidth), 0};
+            AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+            const int frameWidth = frame.right - frame.left - Scaled(kMinimumWidth);
+            frame = {0, 0, 0, ContentHeight(Scaled(kMinimumWidth) - frameWidth)};
+            AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+            limits->ptMinTrackSize.x = Scaled(kMinimumWidth);
+            limits->ptMinTrackSize.y =
+                std::max(Scaled(440), static_cast<int>(frame.bottom - frame.top));
             return 0;
         }
         case WM_CTLCOLORSTATIC: {
             const LRESULT brush = DefWindowProcW(window_, message, wParam, lParam);
-            if (reinterpret_cast<HWND>(lParam) == verdict_ && tone_ != Tone::kPlain) {
-                SetTextColor(reinterpret_cast<HDC>(wParam),
-                             tone_ == Tone::kMatch ? kMatchColour : kNoMatchColour);
+            if (reinterpret_cast<HWND>(lParam) == verdict_) {
+                const VerdictTone tone = controller_.Verdict().tone;
+                if (tone != VerdictTone::kPlain) {
+                    SetTextColor(reinterpret_cast<HDC>(wParam),
+                                 tone == VerdictTone::kMatch             ? kMatchColour
+                                 : tone == VerdictTone::kDamageOnlyMatch ? kDamageOnlyColour
+                                                                         : kNoMatchColour);
+                }
             }
             return brush;
         }
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case ID_EXPECTED:
-                    if (HIWORD(wParam) == EN_CHANGE) ShowVerdict();
+                    if (HIWORD(wParam) != EN_CHANGE) return 0;
+                    if (!controller_.SetExpected(Utf8FromWide(ControlText(expected_)))) return 0;
+                    if (controller_.Running() && !IsWindowEnabled(cancel_)) {
+                        ReadingMore();
+                    } else {
+                        ShowVerdict();
+                    }
                     return 0;
                 case ID_COPY_ALL:
                     CopyAll();
                     return 0;
                 case IDCANCEL:
-                    if (job_ != nullptr) {
-                        job_->Cancel();
+                    if (controller_.Running()) {
+                        controller_.Cancel();
                         SetText(status_, "Cancelling...");
                     } else {
                         PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -372,27 +468,28 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             OnArrived();
             return 0;
         case WM_VERIFIER_EXIT_CODE:
-            return exitCode_;
+            return controller_.ExitCode();
         case WM_VERIFIER_RUNNING:
-            return job_ != nullptr ? 1 : 0;
+            return controller_.Running() ? 1 : 0;
         case WM_CLOSE:
             // A read going on is asked to stop; the window goes when its end
             // arrives.
-            if (job_ != nullptr) {
-                job_->Cancel();
+            if (controller_.Running()) {
+                controller_.Cancel();
                 closeWhenEnded_ = true;
                 return 0;
             }
             DestroyWindow(window_);
             return 0;
-        case WM_DESTROY:
+        case WM_DESTROY: {
             *wakeTarget_ = nullptr;
-            if (job_ != nullptr) {
-                job_->Cancel();
-                exitCode_ = kExitCancelled;
+            const bool running = controller_.Running();
+            controller_.Cancel();
+            if (request_.quitOnDestroy) {
+                PostQuitMessage(running ? kExitCancelled : controller_.ExitCode());
             }
-            if (request_.quitOnDestroy) PostQuitMessage(exitCode_);
             return 0;
+        }
         default:
             return DefWindowProcW(window_, message, wParam, lParam);
     }

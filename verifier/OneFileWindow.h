@@ -1,13 +1,16 @@
 // The verification window's check of one file ("is this the file they
-// published?"): a small window of its own with the file's name and size,
-// the six digests in read-only boxes (each can be selected and copied),
-// progress with the speed and Cancel, "Copy all" (the lines md5sum,
-// sha1sum, sha256sum... print, in that order), and a box for the expected
-// digest, filled from the clipboard when it holds one, whose verdict shows
-// at once in large words and colour: "MATCH — SHA-256" or "NO MATCH", with
-// the algorithms compared. The digests are read on a worker thread
-// (OneFileJob) that only posts; the window never waits for it: Cancel and
-// closing ask, and the window goes once the end arrives. Windows only.
+// published?"), a view over OneFileController: a small window of its own
+// with the file's name and size, the six digests in read-only boxes that
+// wrap a long digest (each can be selected and copied), and a row more for
+// each kind an expected digest needed; progress with the speed and Cancel,
+// "Copy all" (the lines md5sum, sha1sum, sha256sum... print, in that
+// order), and a box for the expected digest (filled from the clipboard when
+// it holds one; a paste into it is trimmed and kept whole), whose verdict
+// shows at once in large words and colour: "MATCH — SHA-256" in green,
+// "CRC-32 MATCHES" in amber for a kind that detects damage only, or "NO
+// MATCH" in red, with the algorithms compared. The digests are read on
+// worker threads that only post; the window never waits for them: Cancel
+// and closing ask, and the window goes once the end arrives. Windows only.
 #pragma once
 
 #include <windows.h>
@@ -28,9 +31,8 @@ struct OneFileRequest {
 
 // Creates the window, shown with `show`, owned by `owner` (may be null),
 // and starts the reading. Null when it cannot be created. The exit code
-// (WM_VERIFIER_EXIT_CODE) is verify/FileDigestsRun.h's OneFileExitCode of
-// the end and the expected digest in the box (none when the box is empty
-// and nothing was given).
+// (WM_VERIFIER_EXIT_CODE) is the controller's, of the expected digest in
+// the box (none when the box is empty and nothing was given).
 HWND CreateOneFileWindow(HINSTANCE instance, const OneFileRequest& request, HWND owner, int show);
 
 // The keyboard navigation of a one-file window (Tab, Esc) for a message

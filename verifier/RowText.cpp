@@ -52,6 +52,19 @@ std::string FoundCell(RowRef row) {
     return row.HasFound() ? row.Found().Text() : std::string();
 }
 
+std::string DigestColumnText(const std::string& digits) {
+    if (digits.size() <= kWholeDigestColumnDigits) return digits;
+    return digits.substr(0, 12) + "\xE2\x80\xA6" + digits.substr(digits.size() - 12);
+}
+
+std::string ExpectedColumnCell(RowRef row) {
+    return DigestColumnText(ExpectedCell(row));
+}
+
+std::string FoundColumnCell(RowRef row) {
+    return DigestColumnText(FoundCell(row));
+}
+
 std::string SizeCell(RowRef row) {
     return row.HasSize() ? GroupedNumber(row.Size()) : std::string();
 }
@@ -111,7 +124,9 @@ int DigestColumnWidth(std::optional<DigestKind> kind) {
     constexpr int kMargins = 16;
     const int least = kRowColumns[2].width;
     if (!kind) return least;
-    const int digits = static_cast<int>(2 * DigestSize(*kind));
+    const std::size_t whole = 2 * DigestSize(*kind);
+    // "…" about two digits wide.
+    const int digits = static_cast<int>(whole <= kWholeDigestColumnDigits ? whole : 24 + 2);
     return std::max(least, digits * kDigitWidth + kMargins);
 }
 

@@ -26,6 +26,14 @@ std::string StatusCell(RowRef row);
 std::string NameCell(RowRef row);
 std::string ExpectedCell(RowRef row);
 std::string FoundCell(RowRef row);
+// The Expected and Found columns: a digest of more than
+// kWholeDigestColumnDigits digits as its first and last 12 with "…" between
+// (whole in the row's infotip, in Copy and in the report), so that a
+// SHA-512 list's columns leave Status and Name in sight.
+inline constexpr std::size_t kWholeDigestColumnDigits = 40;
+std::string DigestColumnText(const std::string& digits);
+std::string ExpectedColumnCell(RowRef row);
+std::string FoundColumnCell(RowRef row);
 std::string SizeCell(RowRef row);
 std::string DetailCell(RowRef row);
 
@@ -50,16 +58,16 @@ struct RowColumn {
 inline constexpr RowColumn kRowColumns[] = {
     {"Status", 90, false, StatusCell, StatusLess},
     {"Name", 300, false, NameCell, NameLess},
-    {"Expected", 75, false, ExpectedCell, ExpectedLess},
-    {"Found", 75, false, FoundCell, FoundLess},
+    {"Expected", 75, false, ExpectedColumnCell, ExpectedLess},
+    {"Found", 75, false, FoundColumnCell, FoundLess},
     {"Size", 90, true, SizeCell, SizeLess},
     {"Detail", 260, false, DetailCell, DetailLess},
 };
 inline constexpr std::size_t kRowColumnCount = std::size(kRowColumns);
 
 // The width of the Expected and Found columns, in pixels at 96 dots per
-// inch, for digests of `kind` (none: the table's width above): their whole
-// text fits, at least the table's width.
+// inch, for digests of `kind` (none: the table's width above): their
+// column's text fits, at least the table's width.
 int DigestColumnWidth(std::optional<DigestKind> kind);
 
 // "1,048,576".

@@ -12,11 +12,9 @@ RowsTextJob::RowsTextJob(const RowTable& table, std::vector<std::size_t> indices
     count_ = allShown_ ? table.ShownCount() : indices_.size();
 }
 
-RowsTextJob::RowsTextJob(const RowTable& table, const std::string& path, CheckOutcome outcome,
+RowsTextJob::RowsTextJob(const RowTable& table, CheckOutcome outcome,
                          const std::vector<std::string>& notices, bool withRows)
-    : allRows_(withRows && ReportHasRows(outcome)),
-      writer_(std::make_unique<ReplacingFileWriter>(path)),
-      outcome_(std::move(outcome)) {
+    : saves_(true), allRows_(withRows && ReportHasRows(outcome)), outcome_(std::move(outcome)) {
     count_ = allRows_ ? table.Rows().Count() : 0;
     text_ = ReportHead(outcome_, notices);
 }
@@ -31,10 +29,6 @@ bool RowsTextJob::Step(const RowTable& table, std::size_t rows) {
         // A row taken out meanwhile ("failed again" found a file gone).
         if (index < store.Count()) text_ += ReportRowLine(store.At(index).Whole());
     }
-    if (writer_ != nullptr) {
-        writer_->Write(text_);
-        text_.clear();
-    }
     return next_ == count_;
 }
 
@@ -42,9 +36,8 @@ std::string RowsTextJob::TakeText() {
     return std::exchange(text_, std::string());
 }
 
-std::string RowsTextJob::Finish() {
-    if (writer_->Write(ReportTail(outcome_)) && writer_->Commit()) return std::string();
-    return writer_->Error();
+std::string RowsTextJob::Tail() const {
+    return ReportTail(outcome_);
 }
 
 }  // namespace sumbrook

@@ -1,17 +1,15 @@
 // The text of many rows made a slice at a time, so that the window answers
 // between two slices: the lines of the rows Copy takes, or the report Save
-// writes (CheckReport.h), which goes to its file as it is made and is never
-// held whole. The rows are read from the table at each step; the table must
-// not be cleared, reordered or have rows taken out meanwhile (rows added
-// after those taken are no matter).
+// writes (CheckReport.h), which is handed on a slice at a time (to the
+// thread that writes it) and is never held whole. The rows are read from the table at each step;
+// the table must not be cleared, reordered or have rows taken out meanwhile (rows added after those
+// taken are no matter).
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/ReplacingFileWriter.h"
 #include "verifier/RowTable.h"
 #include "verify/CheckSink.h"
 
@@ -23,32 +21,31 @@ class RowsTextJob {
     // when `indices` is empty, of every row shown, in the order shown.
     RowsTextJob(const RowTable& table, std::vector<std::size_t> indices);
     // Save: the report of a check that ended with `outcome` (its notices,
-    // and with `withRows` every row of the table) into the file at `path`.
-    RowsTextJob(const RowTable& table, const std::string& path, CheckOutcome outcome,
+    // and with `withRows` every row of the table): its head at once, a
+    // slice of its rows each step, Tail last.
+    RowsTextJob(const RowTable& table, CheckOutcome outcome,
                 const std::vector<std::string>& notices, bool withRows);
 
-    bool Saves() const { return writer_ != nullptr; }
+    bool Saves() const { return saves_; }
     std::size_t Count() const { return count_; }
     std::size_t Done() const { return next_; }
 
-    // Makes the lines of up to `rows` rows more; true when every row's is
-    // made. Copy keeps them (TakeText); Save writes them to the file.
+    // Makes the lines of up to `rows` rows more, kept for TakeText; true
+    // when every row's is made.
     bool Step(const RowTable& table, std::size_t rows);
-    // Copy: the text made since the last take, UTF-8, CR LF after each line.
+    // The text made since the last take, UTF-8, CR LF after each line.
     std::string TakeText();
-    // Save, once every row's line is made: writes the summary, flushes, and
-    // puts the file in its place; "" when the file now holds the report,
-    // else why not. May run on any thread (it touches no table).
-    std::string Finish();
+    // Save: the report's summary, after every row's line.
+    std::string Tail() const;
 
   private:
+    bool saves_ = false;
     std::vector<std::size_t> indices_;
     bool allShown_ = false;
     bool allRows_ = false;
     std::size_t count_ = 0;
     std::size_t next_ = 0;
     std::string text_;
-    std::unique_ptr<ReplacingFileWriter> writer_;
     CheckOutcome outcome_;
 };
 

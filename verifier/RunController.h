@@ -61,8 +61,8 @@ class RunController {
     // `wake` runs on the worker when something waits to be taken, at most
     // once between two takes; it must only post.
     explicit RunController(std::function<void()> wake);
-    // Cancels a run still going and waits for its worker (which heeds the
-    // flag within about 100 ms).
+    // Cancels a run still going and returns at once: its worker ends alone
+    // (it heeds the flag within about 100 ms) and calls `wake` no more.
     ~RunController();
     RunController(const RunController&) = delete;
     RunController& operator=(const RunController&) = delete;

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "lists/PastedDigest.h"
+
 namespace sumbrook {
 
 const char kVerifierUsage[] =
@@ -31,6 +33,19 @@ bool LooksLikeOption(const std::string& argument) {
         if (!IsLetter(argument[i])) return false;
     }
     return true;
+}
+
+// The options this program knows: never taken for the value of another
+// ("/file /close" names no file).
+bool IsKnownOption(const std::string& argument) {
+    static const char* const kOptions[] = {"/r",      "/uncached", "/skipmissing", "/tag",
+                                           "/close",  "/file",     "/expect",      "/folder",
+                                           "/report", "/new",      "/save"};
+    const std::string lower = AsciiLower(argument);
+    for (const char* option : kOptions) {
+        if (lower == option) return true;
+    }
+    return false;
 }
 
 bool AsksForHelp(const std::string& argument) {
@@ -89,7 +104,8 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
         } else if (option == "/close") {
             request.closeWhenDone = true;
         } else if (option == "/file" || option == "/expect") {
-            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty() ||
+                IsKnownOption(arguments[i + 1])) {
                 return refuse(argument + " needs a value after it");
             }
             bool& given = option == "/file" ? fileGiven : request.expectGiven;
@@ -98,7 +114,8 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
             (option == "/file" ? request.file : request.expected) = arguments[++i];
         } else if (option == "/folder" || option == "/report" || option == "/new" ||
                    option == "/save") {
-            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty() ||
+                IsKnownOption(arguments[i + 1])) {
                 return refuse(argument + " needs a value after it");
             }
             const std::string& value = arguments[++i];
@@ -123,6 +140,15 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
             !request.saveAs.empty() || request.recursive || request.uncached ||
             request.ignoreMissing || request.tag) {
             return refuse("/file takes a file, /expect and /close only");
+        }
+        // A digest no algorithm has is refused here, with the reason, as a
+        // script's other faults are.
+        if (request.expectGiven) {
+            const PastedDigest expected = ParsePastedDigest(request.expected);
+            if (!expected.ok) {
+                return refuse("/expect \"" + request.expected.substr(0, 80) +
+                              "\": " + expected.error);
+            }
         }
         request.start = VerifierRequest::Start::kFile;
     } else if (request.expectGiven) {

@@ -10,8 +10,8 @@
 // NewListKindOfTarget, in tag lines with /tag. /skipmissing is the command
 // line's --ignore-missing.)
 // Options are a '/' and letters, in any case; a value follows its option as
-// the next argument. Any other argument is a path, also one that starts
-// with '/' ("/home/u/a.sfv" under Wine).
+// the next argument, and is never one of the options. Any other argument is a path, also one that
+// starts with '/' ("/home/u/a.sfv" under Wine).
 #pragma once
 
 #include <string>
@@ -35,7 +35,7 @@ struct VerifierRequest {
     std::string saveAs;  // kNewList: where the list goes ("" = ask)
     std::string file;    // kFile: the file
     // kFile: the digest the file should have, as pasted (lists/PastedDigest.h);
-    // read by the window, so that one no algorithm has is an exit code of 2.
+    // a text that is no digest is refused with the command line.
     std::string expected;
     bool expectGiven = false;
     bool recursive = false;

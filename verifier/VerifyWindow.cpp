@@ -6,9 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "files/FileSize.h"
 #include "lists/DigestKindChoice.h"
+#include "platform/ExtendedLengthPath.h"
 #include "platform/WideText.h"
+#include "platform/WinHandles.h"
 #include "verifier/CheckReport.h"
+#include "verifier/DroppedFile.h"
 #include "verifier/ExplorerVerbs.h"
 #include "verifier/FileChoosers.h"
 #include "verifier/NewListKinds.h"
@@ -242,6 +246,17 @@ void VerifyWindow::StartNewList(const std::string& folder, const std::string& sa
         std::size_t entry = 0;
         target = ChooseNewListToSave(window_, suggested, entry);
         kind = kNewListKinds[entry];
+        if (target.empty() || destroyed) return;
+        // The name follows the type chosen, before anything is written; a
+        // file of the name it then has is not replaced unasked.
+        const std::string followed = TargetFollowingKind(target, kind);
+        std::uint64_t size = 0;
+        if (followed != target && QueryFileSize(followed, size)) {
+            Tell(std::string(kind.label) + " go in a ." + kind.extension + " file, and " +
+                 followed + " is there already; nothing was written.");
+            return;
+        }
+        target = followed;
     }
     if (target.empty() || destroyed) return;
     list_.clear();
@@ -426,6 +441,16 @@ void VerifyWindow::Close() {
     DestroyWindow(window_);
 }
 
+// What adding or removing the Explorer commands did, failed or not.
+void VerifyWindow::TellVerbs(const std::string& failed, const char* done) {
+    if (!failed.empty()) {
+        Tell(failed + ".");
+        return;
+    }
+    MessageBoxW(window_, WideFromUtf8(done).c_str(), kVerifyWindowTitle,
+                MB_OK | MB_ICONINFORMATION);
+}
+
 void VerifyWindow::Tell(const std::string& text) {
     if (request_.closeWhenDone) {
         const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
@@ -521,7 +546,10 @@ void VerifyWindow::ContinueWork() {
             again = true;
         }
     }
-    if (output_.Making() && !output_.ContinueText(table, kTextSlice)) again = true;
+    // A writer with too much waiting posts once it has room.
+    if (output_.Making() && !output_.ContinueText(table, kTextSlice)) {
+        again = !output_.WaitsForWriter();
+    }
     RowsOutput::Ended ended;
     if (output_.TakeEnd(ended)) {
         OutputEnded(ended);
@@ -571,16 +599,42 @@ void VerifyWindow::OnColumnClick(int column) {
     ApplyOrder(order);
 }
 
-bool LooksLikeListName(const std::string& path) {
-    std::string name = path.substr(path.find_last_of("\\/") + 1);
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+bool OpensAsList(const std::string& path) {
+    std::uint64_t size = 0;
+    if (!QueryFileSize(path, size)) return true;
+    const ScopedFileHandle file(
+        CreateFileW(ExtendedLengthPath(WideFromUtf8(path)).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return true;
+    std::string head(kDroppedFileLook, '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) {
+        return true;
     }
-    const std::size_t dot = name.rfind('.');
-    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    return extension == ".sfv" || extension == ".txt" || extension == ".asc" ||
-           extension == ".sum" || DigestKindOfListName(name).has_value() ||
-           name.find("sums") != std::string::npos || name.find("checksum") != std::string::npos;
+    head.resize(read);
+    return ReadsAsList(head);
+}
+
+void VerifyWindow::DroppedFiles(const std::vector<std::string>& paths) {
+    constexpr std::size_t kMostFileWindows = 16;
+    std::vector<std::string> lists;
+    std::vector<std::string> files;
+    for (const std::string& path : paths) (OpensAsList(path) ? lists : files).push_back(path);
+    if (!lists.empty()) OpenList(lists.front());
+    if (destroyed) return;
+    for (std::size_t i = 0; i < files.size() && i < kMostFileWindows; ++i) CheckOneFile(files[i]);
+    std::string left;
+    if (lists.size() > 1) {
+        left = "One list is checked at a time: " + lists.front() + " was opened, " +
+               std::to_string(lists.size() - 1) + " other list(s) were left.";
+    }
+    if (files.size() > kMostFileWindows) {
+        left += std::string(left.empty() ? "" : " ") + "Windows were opened for the first " +
+                std::to_string(kMostFileWindows) + " files; " +
+                std::to_string(files.size() - kMostFileWindows) + " other file(s) were left.";
+    }
+    if (!left.empty()) Tell(left);
 }
 
 void VerifyWindow::CheckOneFile(const std::string& path) {
@@ -646,14 +700,15 @@ void VerifyWindow::OnCommand(int id) {
             const std::string failed =
                 length == 0 ? std::string("the program's own path is not known")
                             : AddExplorerVerbs(Utf8FromWide(std::wstring(program, length)));
-            if (!failed.empty()) Tell(failed + ".");
+            TellVerbs(failed,
+                      "The Explorer commands were added: \"Verify with Sumbrook\" on "
+                      "lists, \"Create checksum list\" on folders and \"Checksums with "
+                      "Sumbrook\" on files.");
             return;
         }
-        case ID_REMOVE_EXPLORER_VERBS: {
-            const std::string failed = RemoveExplorerVerbs();
-            if (!failed.empty()) Tell(failed + ".");
+        case ID_REMOVE_EXPLORER_VERBS:
+            TellVerbs(RemoveExplorerVerbs(), "The Explorer commands were removed.");
             return;
-        }
         case ID_EXIT:
             PostMessageW(window_, WM_CLOSE, 0, 0);
             return;

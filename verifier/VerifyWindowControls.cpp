@@ -42,7 +42,9 @@ std::wstring TextOf(HWND control) {
 }  // namespace
 
 // Moves controls together (DeferWindowPos), each once, at the end of a
-// layout.
+// layout. Each moved control is drawn again where it now is, never copied
+// there (SWP_NOCOPYBITS): at the smallest width the button rows wrap, and
+// copied bits of a button stayed over the list until it was next painted.
 class Placing {
   public:
     explicit Placing(int controls) : positions_(BeginDeferWindowPos(controls)) {}
@@ -52,7 +54,7 @@ class Placing {
     Placing(const Placing&) = delete;
     Placing& operator=(const Placing&) = delete;
     void operator()(HWND control, int x, int y, int width, int height) {
-        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
         if (positions_ != nullptr) {
             positions_ = DeferWindowPos(positions_, control, nullptr, x, y, std::max(width, 0),
                                         std::max(height, 0), flags);
@@ -245,6 +247,8 @@ void VerifyWindowControls::Layout(bool showNotices) {
     }
     ShowWindow(notices, showNotices ? SW_SHOWNA : SW_HIDE);
     place(rows, margin, top, width, bottom - top);
+    // Where a control was and none is now: the window's own background.
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 SIZE VerifyWindowControls::MinimumWindowSize() const {

@@ -113,20 +113,16 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto finish = LateBound<decltype(DragFinish)>(L"shell32.dll", "DragFinish");
             if (query == nullptr || finish == nullptr) return 0;
             const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
-            const UINT length = query(drop, 0, nullptr, 0);
-            std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
-            query(drop, 0, path.data(), length + 1);
-            path.resize(length);
-            finish(drop);
-            if (path.empty()) return 0;
-            // One file that is no list is checked alone.
-            std::uint64_t size = 0;
-            const std::string dropped = Utf8FromWide(path);
-            if (count == 1 && !LooksLikeListName(dropped) && QueryFileSize(dropped, size)) {
-                CheckOneFile(dropped);
-            } else {
-                OpenList(dropped);
+            std::vector<std::string> paths;
+            for (UINT i = 0; i < count; ++i) {
+                const UINT length = query(drop, i, nullptr, 0);
+                std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
+                query(drop, i, path.data(), length + 1);
+                path.resize(length);
+                if (!path.empty()) paths.push_back(Utf8FromWide(path));
             }
+            finish(drop);
+            DroppedFiles(paths);
             return 0;
         }
         case WM_VERIFIER_START:

@@ -31,10 +31,10 @@ inline constexpr wchar_t kVerifyWindowTitle[] = L"Sumbrook Verify";
 // holds one.
 std::function<void()> WakeOf(const std::shared_ptr<std::atomic<HWND>>& target);
 
-// Whether a file of this name is opened as a list when dropped: .sfv, .txt
-// (a protocol), .asc, .sum, a name that names an algorithm
-// (DigestKindOfListName), or "SUMS" or "CHECKSUM" in it, in any case.
-bool LooksLikeListName(const std::string& path);
+// Whether a dropped file is opened as a list: not a regular file (the
+// list's refusal says what it is), or one that reads as a list by what it
+// starts with (DroppedFile.h).
+bool OpensAsList(const std::string& path);
 
 // What waits for the run going to end.
 enum class AfterRun { kNothing, kClose, kOpenList };
@@ -83,6 +83,9 @@ class VerifyWindow {
     void OpenList(const std::string& path);
     // The window of one file (OneFileWindow.h), owned by this one.
     void CheckOneFile(const std::string& path);
+    // Files dropped on the window: the first list among them opened, a
+    // window of its own for each other file (at most kMostFileWindows).
+    void DroppedFiles(const std::vector<std::string>& paths);
     void StartCheck();
     void StartRecheck();
     // Asks for what is not given: the folder, where the list goes.
@@ -117,6 +120,7 @@ class VerifyWindow {
     // Tells the user: a message box, or with /close standard error when
     // the program has one (a script's log), else still a message box.
     void Tell(const std::string& text);
+    void TellVerbs(const std::string& failed, const char* done);
 
     HWND window_;
     VerifierRequest request_;

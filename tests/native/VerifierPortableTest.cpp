@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <stdexcept>
@@ -16,8 +17,11 @@
 #include <vector>
 
 #include "verifier/CheckJob.h"
+#include "verifier/DroppedFile.h"
+#include "verifier/NewListKinds.h"
 #include "verifier/RowStore.h"
 #include "verifier/RowTable.h"
+#include "verifier/RowText.h"
 #include "verifier/SlicedSort.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
@@ -228,11 +232,11 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
     EXPECT_FALSE(ParseVerifierCommandLine({"/new", "F", "/skipmissing"}).ok);
     // The check of one file, with or without the digest it should have.
     const ParsedVerifierCommandLine file = ParseVerifierCommandLine(
-        {"/FILE", "/tmp/a.iso", "/expect", "SHA256 (a.iso) = ab", "/close"});
+        {"/FILE", "/tmp/a.iso", "/expect", "SHA256 (a.iso) = " + std::string(64, 'a'), "/close"});
     ASSERT_TRUE(file.ok) << file.error;
     EXPECT_EQ(file.request.start, S::kFile);
     EXPECT_EQ(file.request.file, "/tmp/a.iso");
-    EXPECT_EQ(file.request.expected, "SHA256 (a.iso) = ab");
+    EXPECT_EQ(file.request.expected, "SHA256 (a.iso) = " + std::string(64, 'a'));
     EXPECT_TRUE(file.request.expectGiven && file.request.closeWhenDone);
     for (const std::vector<std::string>& refused : {std::vector<std::string>{"/file"},
                                                     {"/file", "a", "/r"},
@@ -241,6 +245,80 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
                                                     {"/file", "a", "/file", "b"}}) {
         EXPECT_FALSE(ParseVerifierCommandLine(refused).ok) << ::testing::PrintToString(refused);
     }
+    // Said why (on standard error, with /close): no switch is a value, and
+    // a digest no algorithm has is refused before any window.
+    const struct {
+        std::vector<std::string> arguments;
+        const char* error;
+    } refusals[] = {
+        {{"/file", "a", "/expect", "nonsense", "/close"}, "/expect \"nonsense\": not a digest"},
+        {{"/file", "a", "/expect", std::string(62, 'a'), "/close"},
+         "no algorithm has a digest of 62 hex digits"},
+        {{"/file", "/close"}, "/file needs a value after it"},
+        {{"/file", "x", "/expect", "/close"}, "/expect needs a value after it"},
+        {{"a.sfv", "/report", "/close"}, "/report needs a value after it"},
+    };
+    for (const auto& refusal : refusals) {
+        const ParsedVerifierCommandLine parsed = ParseVerifierCommandLine(refusal.arguments);
+        EXPECT_FALSE(parsed.ok);
+        EXPECT_NE(parsed.error.find(refusal.error), std::string::npos) << parsed.error;
+        EXPECT_TRUE(parsed.request.closeWhenDone);
+    }
+}
+
+// A digest longer than 40 digits shows its ends in the columns, which stay
+// narrow enough to leave Status and Name in sight.
+TEST(RowTextTest, LongDigestsShowTheirEndsInTheColumns) {
+    const std::string sha512 = std::string(60, 'a') + std::string(68, 'b');
+    EXPECT_EQ(DigestColumnText(sha512),
+              "aaaaaaaaaaaa\xE2\x80\xA6"
+              "bbbbbbbbbbbb");
+    EXPECT_EQ(DigestColumnText(std::string(40, 'c')), std::string(40, 'c'));
+    EXPECT_LE(DigestColumnWidth(DigestKind::kSha512), 220);
+    EXPECT_GE(DigestColumnWidth(DigestKind::kSha1), 40 * 7);
+}
+
+// A new list's name follows the type chosen for it in the save dialog.
+TEST(NewListKindsTest, TheNameFollowsTheType) {
+    const NewListKind md5 = kNewListKinds[7];
+    const NewListKind sfv = kNewListKinds[0];
+    ASSERT_EQ(md5.digest, DigestKind::kMd5);
+    const struct {
+        std::string target;
+        NewListKind kind;
+        std::string named;
+    } cases[] = {
+        {"C:\\d\\mism.sha256", md5, "C:\\d\\mism.md5"},
+        {"C:\\d\\SHA256SUMS", md5, "C:\\d\\SHA256SUMS.md5"},
+        {"C:\\d\\a.sfv", md5, "C:\\d\\a.md5"},
+        {"C:\\d\\a.md5", md5, "C:\\d\\a.md5"},
+        {"C:\\d\\MD5SUMS", md5, "C:\\d\\MD5SUMS"},
+        {"C:\\d\\list.txt", md5, "C:\\d\\list.txt"},
+        {"C:\\d\\a.sha256", sfv, "C:\\d\\a.sfv"},
+        {"C:\\d\\a.sfv", sfv, "C:\\d\\a.sfv"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TargetFollowingKind(c.target, c.kind), c.named);
+}
+
+// A dropped file is a list by what it starts with, whatever its name.
+TEST(DroppedFileTest, ListsByTheirContent) {
+    const std::string sha = std::string(64, 'a');
+    const struct {
+        std::string head;
+        bool list;
+    } cases[] = {
+        {"; made by hand\r\nsetup.exe 1234ABCD\r\n", true},
+        {sha + "  setup.exe\n", true},
+        {"SHA256 (setup.exe) = " + sha + "\n", true},
+        {"\xEF\xBB\xBF# comment\n\n" + sha + " *a.iso\n", true},
+        {"-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n" + sha + "  a\n", true},
+        {std::string("\xFF\xFE", 2) + std::string("a\0", 2), true},
+        {std::string("MZ\x90\0\x03\0", 6), false},  // possums.iso, setup.exe
+        {"hello, world\n", false},
+        {"", false},
+        {"# only a comment\n", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadsAsList(c.head), c.list) << c.head;
 }
 
 // The program's own splitting of its command line: a folder ending in a
@@ -393,6 +471,8 @@ TEST(CheckJobTest, AnyFailureOfTheRunIsItsRefusalWithTheReason) {
 
 // The worker wakes the window once per take, whatever arrives in between,
 // and a job destroyed mid-run cancels and joins its worker.
+// The job's destructor cancels and returns at once, the run still going:
+// the window's thread never waits for a worker.
 TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
     std::mutex mutex;
     std::condition_variable changed;
@@ -408,8 +488,9 @@ TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
     };
     std::atomic<bool> release{false};
     std::atomic<bool> sawCancel{false};
+    std::atomic<bool> ended{false};
     {
-        CheckJob job(
+        auto held = std::make_unique<CheckJob>(
             [&](const CheckOptions& options, CheckSink& sink) {
                 sink.Planned({3, 30, 3});
                 sink.Row(MakeRow(VerifyStatus::kOk, "a"));
@@ -420,11 +501,14 @@ TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 }
                 sawCancel = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                ended = true;
                 CheckOutcome outcome;
                 outcome.end = CheckOutcome::End::kCancelled;
                 return outcome;
             },
-            CheckOptions(), {}, false, wake);
+            CheckOptions(), std::set<std::string>(), false, wake);
+        CheckJob& job = *held;
         ASSERT_TRUE(waitForWakes(1));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         CheckBatch first = job.Take();
@@ -440,8 +524,20 @@ TEST(CheckJobTest, WakesOncePerTakeAndCancelsOnDestruction) {
         CheckBatch second = job.Take();
         EXPECT_EQ(first.rows.size() + second.rows.size(), 3u);
         EXPECT_FALSE(second.finished);
+        const auto before = std::chrono::steady_clock::now();
+        held.reset();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(200));
+        EXPECT_FALSE(ended);
+    }
+    // The run saw the cancel and ends alone, waking nobody.
+    for (int i = 0; i < 2000 && !ended; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(sawCancel);
+    EXPECT_TRUE(ended);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(wakes, 2);
 }
 
 }  // namespace

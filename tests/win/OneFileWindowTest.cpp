@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +88,50 @@ TEST(OneFileWindowTest, DigestsAsTheCommandLineAndPastedVerdicts) {
     PumpUntil([] { return true; }, 0);
 }
 
+// Digests of kinds the first read did not compute: an XXH128 pasted with
+// Ctrl+V (a line break before it), then a SHA-384 typed in, each read then
+// and shown in a row of its own; an XXH128 on the clipboard at the start is
+// read with the others.
+TEST(OneFileWindowTest, PastedXxh128AndSha384AreReadThenAndMatch) {
+    TempFolder scratch;
+    const std::string path = scratch.Write("abc.txt", "abc");
+    const std::string xxh128 = "06b05ab6733a618578af5f94892f3950";
+    const std::string sha384 =
+        "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca1"
+        "34c825a7";
+    for (const bool fromClipboard : {false, true}) {
+        ASSERT_TRUE(PutTextOnClipboard(WideFromUtf8("\r\n " + xxh128 + "\r\n")));
+        OneFileRequest request;
+        request.path = path;
+        request.expectGiven = !fromClipboard;
+        HWND window =
+            CreateOneFileWindow(GetModuleHandleW(nullptr), request, nullptr, SW_SHOWNOACTIVATE);
+        ASSERT_NE(window, nullptr);
+        const auto ended = [window] {
+            return PumpUntil([&] { return SendMessageW(window, WM_VERIFIER_RUNNING, 0, 0) == 0; },
+                             test::kRunLimitMs, window);
+        };
+        const auto box = [window](int id) { return TextOf(GetDlgItem(window, id)); };
+        ASSERT_TRUE(ended());
+        HWND expected = GetDlgItem(window, ID_EXPECTED);
+        if (!fromClipboard) {
+            SendMessageW(expected, WM_PASTE, 0, 0);
+            EXPECT_EQ(TextOf(expected), xxh128);
+            ASSERT_TRUE(ended());
+        }
+        EXPECT_EQ(box(ID_VERDICT), "XXH128 MATCHES") << fromClipboard;
+        EXPECT_EQ(box(ID_FILE_DIGEST_FIRST + 6), xxh128);
+        EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), kExitOk);
+        SetWindowTextW(expected, WideFromUtf8(sha384).c_str());
+        ASSERT_TRUE(ended());
+        EXPECT_EQ(box(ID_VERDICT), "MATCH \xE2\x80\x94 SHA-384");
+        EXPECT_EQ(box(ID_FILE_DIGEST_FIRST + 7), sha384);
+        EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), kExitOk);
+        DestroyWindow(window);
+        PumpUntil([] { return true; }, 0);
+    }
+}
+
 // One file that is no list, dropped on the window of lists or chosen after
 // Ctrl+Shift+O there, opens a window of its own for it, owned by that window.
 TEST(OneFileWindowTest, FileDroppedOrChosenWithItsKeysIsCheckedAlone) {
@@ -125,6 +170,44 @@ TEST(OneFileWindowTest, FileDroppedOrChosenWithItsKeysIsCheckedAlone) {
         DestroyWindow(window);
         PumpUntil([] { return true; }, 0);
     }
+}
+
+// Files dropped together are judged by what they hold, not by SUMS or
+// CHECKSUM in a name: the list among them (named as no list is) is opened,
+// and each other file gets a window of its own.
+TEST(OneFileWindowTest, DroppedFilesAreJudgedByWhatTheyHold) {
+    TempFolder scratch;
+    const std::string binary("MZ\x90\0\x03\0\0\0", 8);
+    const std::vector<std::string> dropped = {
+        scratch.Write("possums.iso", binary),
+        scratch.Write("my checksum tool setup.exe", binary),
+        scratch.Write("hashes.dat",
+                      "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"
+                      "  abc.txt\n"),
+    };
+    scratch.Write("abc.txt", "abc");
+    test::OpenWindow lists{VerifierRequest{}};
+    SendMessageW(lists.Get(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(dropped)), 0);
+    std::vector<HWND> windows;
+    const bool ended = PumpUntil(
+        [&] {
+            windows.clear();
+            for (HWND w = FindWindowExW(nullptr, nullptr, kOneFileWindowClass, nullptr);
+                 w != nullptr; w = FindWindowExW(nullptr, w, kOneFileWindowClass, nullptr)) {
+                windows.push_back(w);
+            }
+            return windows.size() == 2 && !lists.Running() && !lists.Rows().empty();
+        },
+        test::kRunLimitMs, lists.Get());
+    EXPECT_TRUE(ended) << windows.size();
+    const std::vector<std::vector<std::string>> rows = lists.Rows();
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
+                            [](const auto& row) { return row[0] == "OK" && row[1] == "abc.txt"; }));
+    for (HWND window : windows) {
+        EXPECT_EQ(GetWindow(window, GW_OWNER), lists.Get());
+        DestroyWindow(window);
+    }
+    PumpUntil([] { return true; }, 0);
 }
 
 }  // namespace

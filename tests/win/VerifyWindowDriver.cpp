@@ -51,7 +51,13 @@ std::string TextOf(HWND window) {
 }
 
 HDROP MakeDrop(const std::string& path) {
-    const std::wstring wide = WideFromUtf8(path);
+    return MakeDrop(std::vector<std::string>{path});
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    std::wstring wide;
+    for (const std::string& path : paths) wide += WideFromUtf8(path) + L'\0';
+    wide.pop_back();
     // The names follow the header, each ended by a NUL, the list by another.
     const std::size_t bytes = sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GHND, bytes);

@@ -53,6 +53,7 @@ std::string TextOf(HWND window);
 // A drop of the file at `path`, as Explorer hands it in WM_DROPFILES (the
 // window frees it).
 HDROP MakeDrop(const std::string& path);
+HDROP MakeDrop(const std::vector<std::string>& paths);
 
 // Asks `window` WM_NULL from a thread of its own (SendMessageTimeout, 100
 // ms) every 10 ms while it lives, and keeps the longest wait and the late

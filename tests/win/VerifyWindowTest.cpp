@@ -23,6 +23,8 @@
 #include "crc/Crc32Combine.h"
 #include "platform/WideText.h"
 #include "tests/common/TestContent.h"
+#include "verifier/ExplorerVerbs.h"
+#include "verifier/OneFileWindow.h"
 #include "verifier/VerifierControlIds.h"
 #include "verifier/VerifyWindow.h"
 
@@ -352,6 +354,7 @@ TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
         classes + "SystemFileAssociations\\.sha256\\shell\\SumbrookVerify\\command",
         classes + "SystemFileAssociations\\.b3\\shell\\SumbrookVerify\\command",
         classes + "SystemFileAssociations\\.xxh128\\shell\\SumbrookVerify\\command",
+        classes + "SystemFileAssociations\\.xxh64\\shell\\SumbrookVerify\\command",
         classes + "Directory\\shell\\SumbrookNewList\\command",
         classes + "*\\shell\\SumbrookFile\\command",
     };
@@ -360,13 +363,93 @@ TEST(VerifyWindowTest, ExplorerVerbsAddedAndRemovedWithoutATrace) {
     std::vector<bool> before;
     for (const std::string& parent : parents) before.push_back(KeyExists(parent));
     OpenWindow window(VerifierRequest{});
-    window.Command(ID_ADD_EXPLORER_VERBS);
-    for (const std::string& key : keys) EXPECT_TRUE(KeyExists(key)) << key;
-    window.Command(ID_REMOVE_EXPLORER_VERBS);
-    for (const std::string& key : keys) EXPECT_FALSE(KeyExists(key)) << key;
+    {
+        test::MessageBoxCatcher catcher;
+        window.Command(ID_ADD_EXPLORER_VERBS);
+        for (const std::string& key : keys) EXPECT_TRUE(KeyExists(key)) << key;
+        window.Command(ID_REMOVE_EXPLORER_VERBS);
+        for (const std::string& key : keys) EXPECT_FALSE(KeyExists(key)) << key;
+        // Each says that it was done.
+        ASSERT_EQ(catcher.Caught().size(), 2u);
+        EXPECT_EQ(catcher.Caught()[0].icon, static_cast<unsigned>(MB_ICONINFORMATION));
+        EXPECT_NE(catcher.Caught()[1].text.find("removed"), std::string::npos);
+    }
     for (std::size_t i = 0; i < std::size(parents); ++i) {
         EXPECT_EQ(KeyExists(parents[i]), before[i]) << parents[i];
     }
+}
+
+// Both windows made smaller and larger: every button moved is drawn again
+// where it now is (it has a region to paint before the next WM_PAINT),
+// neither left unpainted nor drawn by copying its old bits.
+TEST(VerifyWindowTest, ControlsMovedByAResizeAreDrawnAgain) {
+    TempFolder scratch;
+    const std::string path = scratch.Write("a.bin", "abc");
+    OneFileRequest file;
+    file.path = path;
+    file.expectGiven = true;
+    HWND one = CreateOneFileWindow(GetModuleHandleW(nullptr), file, nullptr, SW_SHOWNOACTIVATE);
+    ASSERT_NE(one, nullptr);
+    OpenWindow lists(VerifierRequest{});
+    const struct {
+        HWND window;
+        int button;  // moved by a change of width or height
+    } cases[] = {{one, ID_CLOSE_FILE}, {one, IDCANCEL}, {lists.Get(), ID_NEW_LIST}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(
+            PumpUntil([&] { return SendMessageW(c.window, WM_VERIFIER_RUNNING, 0, 0) == 0; },
+                      test::kRunLimitMs, c.window));
+        for (const SIZE size : {SIZE{300, 300}, SIZE{1000, 700}}) {
+            PumpUntil([] { return true; }, 0);
+            HWND button = GetDlgItem(c.window, c.button);
+            RECT before = {};
+            GetWindowRect(button, &before);
+            SetWindowPos(c.window, nullptr, 0, 0, size.cx, size.cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RECT after = {};
+            GetWindowRect(button, &after);
+            ASSERT_FALSE(EqualRect(&before, &after)) << c.button;
+            EXPECT_NE(GetUpdateRect(button, nullptr, FALSE), FALSE) << c.button << " " << size.cx;
+            if (c.window != one) continue;
+            // Every digest is seen whole, its last digit inside its box, at
+            // the smallest width too.
+            PumpUntil([] { return true; }, 0);
+            for (int i = 0; i < 6; ++i) {
+                HWND box = GetDlgItem(one, ID_FILE_DIGEST_FIRST + i);
+                const int length = GetWindowTextLengthW(box);
+                const auto last = static_cast<DWORD>(
+                    SendMessageW(box, EM_POSFROMCHAR, static_cast<WPARAM>(length - 1), 0));
+                RECT inside = {};
+                GetClientRect(box, &inside);
+                EXPECT_LT(static_cast<int>(LOWORD(last)), inside.right) << i << " " << size.cx;
+                EXPECT_LT(static_cast<int>(HIWORD(last)) + 10, inside.bottom)
+                    << i << " " << size.cx;
+            }
+        }
+    }
+    DestroyWindow(one);
+    PumpUntil([] { return true; }, 0);
+}
+
+// A '%' in the program's path is written "%%" in every command, so that
+// the shell neither fails to start it nor puts the file's path inside it.
+TEST(VerifyWindowTest, ExplorerCommandsOfAProgramInAFolderWithPercent) {
+    const std::string program = "C:\\Pct 50%\\Sum %1 brook\\SumbrookVerify.exe";
+    ASSERT_EQ(AddExplorerVerbs(program), "");
+    const auto command = [](const wchar_t* key) {
+        wchar_t value[1024] = {};
+        DWORD bytes = sizeof value;
+        const std::wstring path = std::wstring(L"Software\\Classes\\") + key + L"\\command";
+        const LONG error = RegGetValueW(HKEY_CURRENT_USER, path.c_str(), nullptr, RRF_RT_REG_SZ,
+                                        nullptr, value, &bytes);
+        return error == ERROR_SUCCESS ? Utf8FromWide(value) : std::string("(none)");
+    };
+    const std::string quoted = "\"C:\\Pct 50%%\\Sum %%1 brook\\SumbrookVerify.exe\"";
+    EXPECT_EQ(command(L"*\\shell\\SumbrookFile"), quoted + " /file \"%1\"");
+    EXPECT_EQ(command(L"Directory\\shell\\SumbrookNewList"), quoted + " /new \"%1\"");
+    EXPECT_EQ(command(L"SystemFileAssociations\\.xxh64\\shell\\SumbrookVerify"),
+              quoted + " \"%1\"");
+    EXPECT_EQ(RemoveExplorerVerbs(), "");
 }
 
 }  // namespace

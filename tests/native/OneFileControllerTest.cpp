@@ -1,0 +1,202 @@
+// The one-file window's controller on real files, driven as the window
+// drives it: every kind's digest of "abc" (published answers) pasted after
+// the read and given before it, MATCH in the colour of what the kind can
+// tell, another file's digest NO MATCH only once every kind of its length
+// was compared; the name a pasted line gives; the exit codes; the
+// clipboard's offer.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+#include "PosixTestFiles.h"
+#include "verifier/OneFileController.h"
+#include "verify/RunExitCode.h"
+
+namespace sumbrook {
+namespace {
+
+using test::TempDirectory;
+
+class Driven {
+  public:
+    explicit Driven(const std::string& path)
+        : controller_(path, [this] {
+              std::lock_guard<std::mutex> lock(mutex_);
+              woken_ = true;
+              changed_.notify_all();
+          }) {}
+
+    OneFileController& Get() { return controller_; }
+
+    // Takes until no read goes on; false after 20 s. Counts the reads.
+    bool UntilEnd() {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (controller_.Running()) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                if (!changed_.wait_until(lock, limit, [this] { return woken_; })) return false;
+                woken_ = false;
+            }
+            if (controller_.Take().ended) ++reads;
+        }
+        return true;
+    }
+    int reads = 0;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool woken_ = false;
+    OneFileController controller_;
+};
+
+struct KindCase {
+    DigestKind kind;
+    const char* abc;     // the digest of "abc"
+    const char* others;  // every kind of that length, as a mismatch names them
+};
+
+constexpr KindCase kKinds[] = {
+    {DigestKind::kCrc32, "352441C2", "CRC-32"},
+    {DigestKind::kMd5, "900150983cd24fb0d6963f7d28e17f72", "MD5 and XXH128"},
+    {DigestKind::kSha1, "a9993e364706816aba3e25717850c26c9cd0d89d", "SHA-1"},
+    {DigestKind::kSha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+     "SHA-256 and BLAKE3"},
+    {DigestKind::kSha384,
+     "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c8"
+     "25a7",
+     "SHA-384"},
+    {DigestKind::kSha512,
+     "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3fe"
+     "ebbd454d4423643ce80e2a9ac94fa54ca49f",
+     "SHA-512"},
+    {DigestKind::kBlake3, "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85",
+     "SHA-256 and BLAKE3"},
+    {DigestKind::kXxh3, "78af5f94892f3950", "XXH64 and XXH3-64"},
+    {DigestKind::kXxh128, "06b05ab6733a618578af5f94892f3950", "MD5 and XXH128"},
+    {DigestKind::kXxh64, "44bc2cf5ad770999", "XXH64 and XXH3-64"},
+};
+
+TEST(OneFileControllerTest, EveryKindPastedMatchesItsFileAndNoOtherFile) {
+    const TempDirectory dir;
+    const std::string path = dir.Write("abc.txt", "abc");
+    const std::string other = dir.Write("abd.txt", "abd");
+    for (const KindCase& row : kKinds) {
+        const std::string name = DigestKindName(row.kind);
+        Driven driven(path);
+        OneFileController& controller = driven.Get();
+        controller.Start();
+        ASSERT_TRUE(driven.UntilEnd()) << name;
+        // Pasted once the file was read: a kind not read yet is read then.
+        controller.SetExpected(row.abc);
+        ASSERT_TRUE(driven.UntilEnd()) << name;
+        const bool damageOnly = DetectsDamageOnly(row.kind);
+        EXPECT_EQ(controller.Verdict().headline,
+                  damageOnly ? name + " MATCHES" : "MATCH \xE2\x80\x94 " + name);
+        EXPECT_EQ(controller.Verdict().tone,
+                  damageOnly ? VerdictTone::kDamageOnlyMatch : VerdictTone::kMatch);
+        EXPECT_EQ(controller.ExitCode(), kExitOk) << name;
+
+        // Another file's digest of that kind: NO MATCH against every kind of
+        // its length.
+        Driven otherRead(other);
+        otherRead.Get().SetExpected(row.abc);
+        otherRead.Get().Start();
+        ASSERT_TRUE(otherRead.UntilEnd()) << name;
+        std::string otherText;
+        for (std::size_t i = 0; i < otherRead.Get().Kinds().size(); ++i) {
+            if (otherRead.Get().Kinds()[i] == row.kind) {
+                otherText = otherRead.Get().DigestAt(i)->Text();
+            }
+        }
+        ASSERT_EQ(otherText.size(), std::string(row.abc).size()) << name;
+        controller.SetExpected(otherText);
+        ASSERT_TRUE(driven.UntilEnd()) << name;
+        EXPECT_EQ(controller.Verdict().headline, "NO MATCH") << name;
+        EXPECT_EQ(controller.Verdict().detail, std::string("compared with ") + row.others);
+        EXPECT_EQ(controller.ExitCode(), kExitDifferences) << name;
+
+        // Known before the read (the command line's, the clipboard's): read
+        // with the others, in one read.
+        Driven before(path);
+        before.Get().SetExpected(std::string(" 0x") + row.abc + "\r\n");
+        before.Get().Start();
+        ASSERT_TRUE(before.UntilEnd()) << name;
+        EXPECT_EQ(before.reads, 1) << name;
+        EXPECT_EQ(before.Get().Verdict().tone,
+                  damageOnly ? VerdictTone::kDamageOnlyMatch : VerdictTone::kMatch);
+        EXPECT_EQ(before.Get().ExitCode(), kExitOk) << name;
+    }
+}
+
+TEST(OneFileControllerTest, NamesAndExitCodes) {
+    const TempDirectory dir;
+    const std::string path = dir.Write("abc.txt", "abc");
+    const std::string sha256 = kKinds[3].abc;
+    struct Case {
+        std::string file;
+        std::string expected;
+        int exit;
+        std::string detail;  // found in the verdict's detail
+    };
+    const Case cases[] = {
+        {path, "", kExitOk, "Paste the digest"},
+        {path, "SHA256 (abc.txt) = " + sha256, kExitOk, "compared with SHA-256"},
+        {path, sha256 + "  ./dl/abc.txt", kExitOk, "compared with SHA-256"},
+        {path, "SHA256 (abc-1.2.txt) = " + sha256, kExitOk,
+         "; the line names \"abc-1.2.txt\", this file is \"abc.txt\""},
+        {path, "XXH128 (abc.txt) = " + std::string(kKinds[8].abc), kExitOk, "XXH128 detects"},
+        {path, "nonsense", kExitError, "not a digest"},
+        {path, "BLAKE2b (abc.txt) = " + sha256 + sha256, kExitError,
+         "the tag \"BLAKE2b\" names no algorithm known here"},
+        {path, "SHA3-256(abc.txt)= " + sha256, kExitError, "names no algorithm known here"},
+        {path, sha256.substr(2), kExitError, "no algorithm has a digest of 62 hex digits"},
+        {dir / "gone.iso", sha256, kExitError, "No digest was computed."},
+        {dir / "gone.iso", "", kExitError, "Paste the digest"},
+    };
+    for (const Case& c : cases) {
+        Driven driven(c.file);
+        driven.Get().SetExpected(c.expected);
+        driven.Get().Start();
+        ASSERT_TRUE(driven.UntilEnd()) << c.expected;
+        EXPECT_EQ(driven.Get().ExitCode(), c.exit) << c.expected;
+        EXPECT_NE(driven.Get().Verdict().detail.find(c.detail), std::string::npos)
+            << c.expected << ": " << driven.Get().Verdict().detail;
+        // A line that names no file is in no case told apart.
+        if (c.detail.find("names") == std::string::npos) {
+            EXPECT_EQ(driven.Get().Verdict().detail.find("the line names"), std::string::npos);
+        }
+    }
+
+    // Cancelled: 3, and a digest that needed the cancelled read says so.
+    const std::string big = dir / "big.iso";
+    ASSERT_EQ(truncate(dir.Write("big.iso", "").c_str(), 1LL << 32), 0);
+    Driven cancelled(big);
+    cancelled.Get().SetExpected(sha256);
+    cancelled.Get().Start();
+    cancelled.Get().Cancel();
+    ASSERT_TRUE(cancelled.UntilEnd());
+    EXPECT_EQ(cancelled.Get().ExitCode(), kExitCancelled);
+    EXPECT_EQ(cancelled.Get().Verdict().headline, "");
+}
+
+TEST(OneFileControllerTest, ClipboardOfferedOnlyWhenNothingWasGivenAndItIsShort) {
+    const std::string digest = kKinds[3].abc;
+    EXPECT_TRUE(OffersClipboardDigest(false, false, digest, true));
+    EXPECT_FALSE(OffersClipboardDigest(true, false, digest, true));    // /expect given
+    EXPECT_FALSE(OffersClipboardDigest(false, true, digest, true));    // a script's /close
+    EXPECT_FALSE(OffersClipboardDigest(false, false, digest, false));  // more than looked at
+    EXPECT_FALSE(OffersClipboardDigest(false, false, "hello, world", true));
+    // A paste into Expected is kept whole, its line breaks made blanks.
+    EXPECT_EQ(TrimmedPaste("\r\n  " + digest + " \r\n"), digest);
+    EXPECT_EQ(TrimmedPaste("ab12\r\ncd34\n"), "ab12  cd34");
+    EXPECT_EQ(TrimmedPaste(" \r\n\t"), "");
+}
+
+}  // namespace
+}  // namespace sumbrook
