@@ -401,6 +401,7 @@ FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opene
         return Failed(FileReadStatus::kReadFailed, ENOMEM);
     }
     Hasher* const hasher = given != nullptr ? given : made.get();
+    AllowHashingHelpers(hasher, opened.size, settings, access.control);
     const int fd = opened.fd.Get();
     // Only a CRC-32 combines from parts.
     const unsigned wanted = hasher != nullptr ? 1 : PartCount(opened.size, settings);

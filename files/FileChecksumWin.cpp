@@ -219,6 +219,7 @@ FileChecksum ChecksumFileFor(const std::string& path, std::vector<unsigned char>
     Hasher* const hasher = given != nullptr ? given : made.get();
     const bool refused = access.uncached && !direct;
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+    AllowHashingHelpers(hasher, bytes, settings, access.control);
     // Only a CRC-32 combines from parts.
     const unsigned wanted = hasher != nullptr ? 1 : PartCount(bytes, settings);
     const BorrowedThreads threads(access.control, wanted - 1);
