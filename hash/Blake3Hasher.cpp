@@ -148,10 +148,10 @@ class Blake3Hasher final : public Hasher {
             }
             // The official update, as far as the next place a shared subtree
             // may start.
-            const std::uint64_t position = state_.chunk.chunk_counter * kChunk +
-                                           ChunkLength(state_.chunk);
-            const auto step = static_cast<std::size_t>(std::min<std::uint64_t>(
-                size, kSharedSubtree - position % kSharedSubtree));
+            const std::uint64_t position =
+                state_.chunk.chunk_counter * kChunk + ChunkLength(state_.chunk);
+            const auto step = static_cast<std::size_t>(
+                std::min<std::uint64_t>(size, kSharedSubtree - position % kSharedSubtree));
             blake3_hasher_update(&state_, bytes, step);
             bytes += step;
             size -= step;
