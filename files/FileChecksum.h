@@ -161,31 +161,34 @@ std::string FileCrc32(const std::string& path);
 // Size of one read request past the cache, and on Windows of a cached one.
 inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 
-// How a file's bytes reach the hashers, as measured for each kind (one
-// cached 1 GiB file, one thread, each figure the median of 5 runs on a
-// machine shared with other work; AMD EPYC family 25 model 17, Zen 4 with
-// AVX-512, Linux 6.18), wall and processor seconds:
+// How a file's bytes reach the hashers, as measured for each kind: one
+// cached 1 GiB file, one thread, processor seconds (user + system), medians
+// of 5 runs with the ways alternated, on AMD EPYC family 25 model 17 (Zen 4,
+// AVX-512), Linux 6.18; the wall clock of that shared machine said nothing
+// (other builds ran), the processor time is what the reading costs:
 //
-//   read path                      XXH128        SHA-256       BLAKE3
-//   pread, 4 MiB blocks            0.23 / 0.23   0.85 / 0.84   0.56 / 0.36
-//   pread, 256 KiB blocks          0.22 / 0.22   0.83 / 0.81   0.50 / 0.33
-//   pread, 64 KiB blocks           0.21 / 0.18   0.77 / 0.72   0.51 / 0.31
-//   mapped, hashed 2 MiB at once   0.17 / 0.17   0.87 / 0.78   0.55 / 0.35
-//   the former read-ahead thread   0.45 / 0.21   (1 MiB blocks, 4 of them)
+//   read path                      XXH128   SHA-256   BLAKE3
+//   pread, 4 MiB blocks            0.34     0.88      0.43
+//   pread, 256 KiB blocks          0.28     0.84      0.38
+//   pread, 64 KiB blocks           0.26     0.80      0.36
+//   mapped, hashed 2 MiB at once   0.22     0.78      0.41
 //
-// A copy out of the page cache costs about 0.15-0.2 s of system time per
-// GiB whatever the block size; a mapping's page faults about 0.07-0.09 s and
-// no copy. A hasher faster than a copy (XXH3, CRC-32) is bound by it, so
-// mapped is fastest; for one slower than a copy (SHA-2, MD5) the mapping
-// still spends the least processor time. A second thread that reads ahead
-// hid the copy in wall time for the slow hashers only, at three futex calls
-// per block (strace: 3,176 of them for 1,026 preads of a 1 GiB file) and
-// with every block written in one core's cache and read from another's: its
-// system time was the largest of all. So every kind maps a file from
-// kMappedReadThreshold on (POSIX: files/FileChecksumPosix.cpp) and reads
-// smaller ones in blocks of kCachedReadBlockSize, on the hashing thread.
+// A copy out of the page cache costs 0.1-0.2 s of system time per GiB, the
+// more the less of the block stays in the cache until it is hashed; a
+// mapping's page faults cost 0.07-0.09 s and there is no copy. A hasher
+// faster than a copy (XXH3, CRC-32) is bound by it, and mapped is fastest;
+// for one slower (SHA-2, MD5) the ways come within the noise, mapped a
+// little ahead; BLAKE3 comes within 15% either way, and a mapping lets its pieces
+// go to several threads with nothing copied. The former second thread that
+// read 1 MiB blocks ahead of the hasher hid the copy in wall time, at three
+// futex calls per block (strace -c: 3,176 of them, 0.32 s, for 1,026 preads
+// of a 1 GiB file, XXH128) and with each block written in one core's cache
+// and read from another's: sumbrook-cli -a xxh128 spent 0.20-0.23 s of
+// system time that way, 0.13 s mapped. So every kind maps a file from kMappedReadThreshold on
+// (POSIX: files/FileChecksumPosix.cpp) and reads a smaller one in blocks of kCachedReadBlockSize,
+// on the hashing thread.
 inline constexpr std::uint64_t kMappedReadThreshold = 4U << 20;
-inline constexpr std::size_t kCachedReadBlockSize = 256U << 10;
+inline constexpr std::size_t kCachedReadBlockSize = 64U << 10;
 
 // Uncached reads start at multiples of this and ask multiples of it, into a
 // buffer aligned to it: a multiple of the sector and logical block sizes
