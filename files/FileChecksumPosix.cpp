@@ -60,8 +60,7 @@ void OnSigbus(int signal, siginfo_t* info, void* context) {
     if (t_mappedBegin != nullptr && address >= t_mappedBegin && address < t_mappedEnd) {
         // Zeros over the rest of the window: the hasher reads on to the end
         // of its slice, and the read loop hears of it after.
-        auto* page = reinterpret_cast<unsigned char*>(reinterpret_cast<std::uintptr_t>(address) &
-                                                      ~(g_pageSize - 1));
+        unsigned char* page = address - reinterpret_cast<std::uintptr_t>(address) % g_pageSize;
         void* zeros = mmap(page, static_cast<std::size_t>(t_mappedEnd - page), PROT_READ,
                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
         if (zeros != MAP_FAILED) {

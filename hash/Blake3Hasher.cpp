@@ -43,6 +43,7 @@ namespace sumbrook {
 namespace {
 
 constexpr std::size_t kChunk = BLAKE3_CHUNK_LEN;
+constexpr std::size_t kCvBytes = BLAKE3_OUT_LEN;
 // Subtrees from this size on are shared out (smaller ones cost more to
 // share than to hash), in pieces of at least kSmallestPiece: sixteen chunks,
 // what the widest SIMD code hashes at once.
@@ -123,6 +124,18 @@ class PieceHelpers {
     bool stop_ = false;
 };
 
+// How many pieces a subtree of `length` bytes is cut into for `threads`:
+// a few a thread, so that one slowed down leaves its share to the others,
+// each at least kSmallestPiece; a power of two, at least 2.
+std::size_t PieceCount(std::size_t length, unsigned threads) {
+    unsigned halvings = 1;
+    while (halvings < 10 && (std::size_t{1} << halvings) < std::size_t{4} * threads &&
+           (length >> (halvings + 1)) >= kSmallestPiece) {
+        ++halvings;
+    }
+    return std::size_t{1} << halvings;
+}
+
 std::size_t ChunkLength(const blake3_chunk_state& chunk) {
     return BLAKE3_BLOCK_LEN * static_cast<std::size_t>(chunk.blocks_compressed) + chunk.buf_len;
 }
@@ -193,11 +206,11 @@ class Blake3Hasher final : public Hasher {
     void PushCv(const unsigned char* cv, std::uint64_t chunks) {
         const auto keep = static_cast<std::size_t>(__builtin_popcountll(chunks));
         while (state_.cv_stack_len > keep) {
-            unsigned char* parent = &state_.cv_stack[(state_.cv_stack_len - 2) * BLAKE3_OUT_LEN];
+            unsigned char* parent = &state_.cv_stack[(state_.cv_stack_len - 2) * kCvBytes];
             ParentCv(parent, parent);
             --state_.cv_stack_len;
         }
-        std::memcpy(&state_.cv_stack[state_.cv_stack_len * BLAKE3_OUT_LEN], cv, BLAKE3_OUT_LEN);
+        std::memcpy(&state_.cv_stack[state_.cv_stack_len * kCvBytes], cv, kCvBytes);
         ++state_.cv_stack_len;
     }
 
@@ -233,33 +246,30 @@ class Blake3Hasher final : public Hasher {
         } const given{allowance_, taken};
         if (!pool_) pool_ = std::make_unique<PieceHelpers>(helpers_);
         if (pool_->Count() == 0) return false;
-        // A few pieces a thread, so that one slowed down leaves its share
-        // to the others.
         const unsigned threads = std::min(taken, pool_->Count()) + 1;
-        std::size_t pieces = 2;
-        while (pieces < 4 * threads && length / (2 * pieces) >= kSmallestPiece) pieces *= 2;
+        std::size_t pieces = PieceCount(length, threads);
         const std::size_t piece = length / pieces;
         const std::uint64_t first = state_.chunk.chunk_counter;
-        cvs_.resize(pieces * BLAKE3_OUT_LEN);
+        cvs_.resize(pieces * kCvBytes);
         const std::function<void(unsigned)> work = [&](unsigned index) {
             blake3_hasher own = state_;
             own.cv_stack_len = 0;
             std::memcpy(own.chunk.cv, state_.key, sizeof own.chunk.cv);
-            own.chunk.chunk_counter = first + index * (piece / kChunk);
+            own.chunk.chunk_counter = first + std::uint64_t{index} * (piece / kChunk);
             own.chunk.buf_len = 0;
             own.chunk.blocks_compressed = 0;
             blake3_hasher_update(&own, bytes + index * piece, piece);
-            ParentCv(own.cv_stack, &cvs_[index * BLAKE3_OUT_LEN]);
+            ParentCv(own.cv_stack, &cvs_[index * kCvBytes]);
         };
         pool_->Run(threads - 1, static_cast<unsigned>(pieces), work);
         for (; pieces > 2; pieces /= 2) {
             for (std::size_t i = 0; i < pieces / 2; ++i) {
-                ParentCv(&cvs_[2 * i * BLAKE3_OUT_LEN], &cvs_[i * BLAKE3_OUT_LEN]);
+                ParentCv(&cvs_[2 * i * kCvBytes], &cvs_[i * kCvBytes]);
             }
         }
         const std::uint64_t chunks = length / kChunk;
         PushCv(&cvs_[0], first);
-        PushCv(&cvs_[BLAKE3_OUT_LEN], first + chunks / 2);
+        PushCv(&cvs_[kCvBytes], first + chunks / 2);
         state_.chunk.chunk_counter = first + chunks;
         return true;
     }
