@@ -2,9 +2,15 @@
 //   hash_bench [KIND...]          every kind (or those named) over a 1 GiB
 //                                 buffer in memory, the best of three rounds,
 //                                 in GB/s
-//   hash_bench --file KIND PATH   one pass over a file in 128 KiB reads, its
+//   hash_bench --file KIND PATH   one pass over a file as sumbrook-cli -j1
+//                                 reads it (files/: ChecksumFile), its
 //                                 digest printed as `HEX  PATH` (what
 //                                 bench/hash-bench.sh times against peers)
+//   hash_bench --read WAY KIND PATH   POSIX: one pass over a file read one
+//                                 way (pread64k, pread256k, pread4m: pread
+//                                 in blocks of that size; map: mapped 16 MiB
+//                                 at a time, hashed 2 MiB at once), to
+//                                 choose the read path by (hash-bench.sh)
 // Natively and under Wine (cmake/wine-run.sh build/win/bench/hash_bench.exe).
 #include <algorithm>
 #include <chrono>
@@ -15,7 +21,15 @@
 #include <string>
 #include <vector>
 
+#include "files/FileChecksum.h"
 #include "hash/Hasher.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -27,25 +41,69 @@ constexpr std::size_t kPieceSize = std::size_t{128} << 10;
 constexpr int kRounds = 3;
 
 int Usage() {
-    std::fprintf(stderr, "usage: hash_bench [KIND...] | hash_bench --file KIND PATH\n  KIND: %s\n",
+    std::fprintf(stderr,
+                 "usage: hash_bench [KIND...] | hash_bench --file KIND PATH | hash_bench --read "
+                 "pread64k|pread256k|pread4m|map KIND PATH\n  KIND: %s\n",
                  sumbrook::DigestKindOptionList().c_str());
     return 2;
 }
 
 int HashFile(DigestKind kind, const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
+    std::vector<unsigned char> buffer;
+    const sumbrook::FileChecksum read = sumbrook::ChecksumFile(
+        path, buffer, sumbrook::WithDigestKind(sumbrook::kPerThreadUtf8FileAccess, kind), 1);
+    if (read.status != sumbrook::FileReadStatus::kOk) {
+        std::fprintf(stderr, "hash_bench: cannot read %s\n", path);
+        return 1;
+    }
+    std::printf("%s  %s\n", read.digest.Text().c_str(), path);
+    return 0;
+}
+
+#ifndef _WIN32
+int ReadFileOneWay(const std::string& way, DigestKind kind, const char* path) {
+    const int fd = open(path, O_RDONLY);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0) {
         std::fprintf(stderr, "hash_bench: cannot open %s\n", path);
         return 1;
     }
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    std::vector<unsigned char> piece(kPieceSize);
+    const auto size = static_cast<std::size_t>(info.st_size);
     const auto hasher = sumbrook::MakeHasher(kind);
-    std::size_t got = 0;
-    while ((got = std::fread(piece.data(), 1, piece.size(), file)) > 0)
-        hasher->Update(piece.data(), got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    bool failed = false;
+    if (way == "map") {
+        constexpr std::size_t kWindow = 16U << 20;
+        constexpr std::size_t kSlice = 2U << 20;
+        for (std::size_t at = 0; at < size && !failed; at += kWindow) {
+            const std::size_t length = std::min(kWindow, size - at);
+            void* mapping =
+                mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(at));
+            failed = mapping == MAP_FAILED;
+            if (failed) break;
+            madvise(mapping, length, MADV_SEQUENTIAL);
+            for (std::size_t done = 0; done < length; done += kSlice) {
+                hasher->Update(static_cast<const unsigned char*>(mapping) + done,
+                               std::min(kSlice, length - done));
+            }
+            munmap(mapping, length);
+        }
+    } else {
+        const std::size_t block = way == "pread64k"    ? 64U << 10
+                                  : way == "pread256k" ? 256U << 10
+                                  : way == "pread4m"   ? 4U << 20
+                                                       : 0;
+        if (block == 0) return Usage();
+        std::vector<unsigned char> data(block);
+        for (std::size_t at = 0; at < size && !failed;) {
+            const ssize_t got =
+                pread(fd, data.data(), std::min(block, size - at), static_cast<off_t>(at));
+            failed = got <= 0;
+            if (failed) break;
+            hasher->Update(data.data(), static_cast<std::size_t>(got));
+            at += static_cast<std::size_t>(got);
+        }
+    }
+    close(fd);
     if (failed) {
         std::fprintf(stderr, "hash_bench: cannot read %s\n", path);
         return 1;
@@ -53,6 +111,7 @@ int HashFile(DigestKind kind, const char* path) {
     std::printf("%s  %s\n", hasher->Finish().Text().c_str(), path);
     return 0;
 }
+#endif
 
 struct Seconds {
     double wall;
@@ -83,6 +142,14 @@ int main(int argc, char** argv) {
         if (!kind) return Usage();
         return HashFile(*kind, args[2].c_str());
     }
+#ifndef _WIN32
+    if (!args.empty() && args[0] == "--read") {
+        if (args.size() != 4) return Usage();
+        const auto kind = sumbrook::DigestKindFromName(args[2]);
+        if (!kind) return Usage();
+        return ReadFileOneWay(args[1], *kind, args[3].c_str());
+    }
+#endif
     std::vector<DigestKind> kinds;
     for (const std::string& name : args) {
         const auto kind = sumbrook::DigestKindFromName(name);

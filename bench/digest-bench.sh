@@ -2,12 +2,17 @@
 # sumbrook-cli's digests against the tools people compare it with, on the same
 # cached data, in one run: one file of 1 GiB read by one job (SHA-256, SHA-1,
 # MD5 and SHA-512 against rhash, SHA-256 also against sha256sum, BLAKE3
-# against b3sum on one thread, XXH128 against xxhsum); --verify of SHA-256
-# lists of 64 x 16 MiB and 10,000 x 4 KiB with two jobs against one job,
-# `rhash -c` and `sha256sum -c`; and the peak memory of --verify of a list of
-# 1,000,000 lines whose files are all missing, as a SHA-256 list against the
-# same list as SFV. Medians of hyperfine runs; ratios above 1 mean
-# sumbrook-cli is faster. Nothing is asserted.
+# against b3sum on one thread, XXH128 and XXH64 against xxhsum, CRC-32
+# against rhash) and by the default jobs (BLAKE3 against b3sum's default,
+# all cores); --verify of a SHA-256 list of that one file alone, and beside
+# a 4-byte file the list does not name (NEW), against `rhash -c`; --verify
+# of SHA-256 lists of 64 x 16 MiB and 10,000 x 4 KiB with two jobs against
+# one job, `rhash -c` and `sha256sum -c`; and the peak memory of --verify of
+# a list of 1,000,000 lines whose files are all missing, as a SHA-256 list
+# against the same list as SFV. The 1 GiB runs are alternated
+# (bench/alternate-runs.py), the others hyperfine's; medians; ratios above 1
+# mean sumbrook-cli is faster. Nothing is asserted. Name the processor
+# (/proc/cpuinfo) beside the figures: it is printed first.
 # Usage: bench/digest-bench.sh path/to/sumbrook-cli   (part of make bench-cli)
 # Needs rhash, b3sum, xxhsum, hyperfine and python3; the data lives under
 # /tmp and is removed at the end.
@@ -22,7 +27,7 @@ done
 data=$(mktemp -d /tmp/sumbrook-digest-bench.XXXXXX)
 trap 'rm -rf "$data"' EXIT
 echo "Making the data in $data ..."
-mkdir "$data/big" "$data/small" "$data/medium" "$data/million"
+mkdir "$data/big" "$data/small" "$data/medium" "$data/million" "$data/new"
 python3 - "$data" <<'PY'
 import os, sys
 root = sys.argv[1]
@@ -46,17 +51,29 @@ PY
 for set in small medium; do
   (cd "$data/$set" && sha256sum -- * >SHA256SUMS)
 done
+ln "$data/big/one.bin" "$data/new/one.bin"
+(cd "$data/new" && sha256sum one.bin >SHA256SUMS && printf tiny >tiny.new)
 cat "$data"/big/* "$data"/small/* "$data"/medium/* >/dev/null  # into the cache
 
+grep -m1 'model name' /proc/cpuinfo
+grep -m1 'cpu family' /proc/cpuinfo
+grep -m1 '^model[[:space:]]' /proc/cpuinfo
+grep -qw avx512f /proc/cpuinfo && echo "AVX-512: yes" || echo "AVX-512: no"
 echo "Timing (median of $runs runs each) ..."
 big="$data/big/one.bin"
-hyperfine --style none --warmup 1 --runs "$runs" --export-json "$data/big.json" \
+new="$data/new"
+python3 "$(dirname "$0")/alternate-runs.py" "$runs" "$data/big.json" \
   "$cli -j1 -a sha256 $big" "rhash --sha256 $big" "sha256sum $big" \
   "$cli -j1 -a sha1 $big" "rhash --sha1 $big" \
   "$cli -j1 -a md5 $big" "rhash --md5 $big" \
   "$cli -j1 -a sha512 $big" "rhash --sha512 $big" \
   "$cli -j1 -a blake3 $big" "b3sum --num-threads 1 $big" \
-  "$cli -j1 -a xxh128 $big" "xxhsum -H2 $big" >/dev/null
+  "$cli -j1 -a xxh128 $big" "xxhsum -H2 $big" \
+  "$cli -j1 -a xxh64 $big" "xxhsum -H1 $big" \
+  "$cli -j1 -a crc32 $big" "rhash --crc32 $big" \
+  "$cli -a blake3 $big" "b3sum $big" \
+  "cd $data/big && $cli --verify $new/SHA256SUMS $data/big" \
+  "cd $new && $cli --verify SHA256SUMS" "cd $new && rhash --skip-ok -c SHA256SUMS"
 for set in small medium; do
   hyperfine --style none --warmup 1 --runs "$runs" --export-json "$data/$set.json" \
     "cd $data/$set && $cli --verify SHA256SUMS -j1" \
@@ -76,14 +93,15 @@ def results(name):
     return json.load(open("%s/%s.json" % (root, name)))["results"]
 def medians(name):
     return [r["median"] for r in results(name)]
-def cpu(name):
-    return [r["user"] + r["system"] for r in results(name)]
-big, bigCpu = medians("big"), cpu("big")
+bigRuns = json.load(open("%s/big.json" % root))
+big, bigCpu = [r["wall"] for r in bigRuns], [r["cpu"] for r in bigRuns]
 size = 1 << 30
 rows = [("SHA-256", 0, "rhash --sha256", 1, 0.95), ("SHA-256", 0, "sha256sum", 2, 4.0),
         ("SHA-1", 3, "rhash --sha1", 4, 0.95), ("MD5", 5, "rhash --md5", 6, 0.95),
         ("SHA-512", 7, "rhash --sha512", 8, 0.95),
-        ("BLAKE3", 9, "b3sum --num-threads 1", 10, 0.9), ("XXH128", 11, "xxhsum -H2", 12, 1.0)]
+        ("BLAKE3", 9, "b3sum --num-threads 1", 10, 1.0), ("XXH128", 11, "xxhsum -H2", 12, 1.0),
+        ("XXH64", 13, "xxhsum -H1", 14, 1.0), ("CRC-32", 15, "rhash --crc32", 16, 5.0),
+        ("BLAKE3 -j", 17, "b3sum (all cores)", 18, 1.0)]
 print()
 print("1 x 1 GiB, one job   sumbrook-cli   peer                        "
       "ratio (target)  ratio of processor time")
@@ -94,7 +112,12 @@ for kind, ours, peer, theirs, target in rows:
 print("(ratios above 1: sumbrook-cli is faster; processor time is user + system, which other")
 print(" work on the machine leaves as it is)")
 print()
-print("--verify of a SHA-256 list   -j1        -j2     -j1/-j2 (1.70)   rhash -c   sha256sum -c")
+alone, withNew, rhashNew = big[19], big[20], big[21]
+print("--verify of a 1 GiB file's list: alone %.3f s, beside a 4-byte NEW file %.3f s (%.2fx),"
+      % (alone, withNew, withNew / alone))
+print("  rhash -c %.3f s (its time over ours beside the NEW file: %.2f)" % (rhashNew, rhashNew / withNew))
+print()
+print("--verify of a SHA-256 list   -j1        -j2     -j1/-j2 (1.60)   rhash -c (1.50)  sha256sum -c")
 for name, title in (("medium", "64 x 16 MiB"), ("small", "10,000 x 4 KiB")):
     one, two, rhash, coreutils = medians(name)
     print("%-22s %8.3f s %8.3f s %9.2f %15.2f %14.2f" % (

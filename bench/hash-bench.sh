@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # hash/'s hashers against the tools people use for each kind, in one run, on
 # one cached 1 GiB file, one process each (b3sum on one thread): our side is
-# `hash_bench --file KIND FILE` (128 KiB reads, one hasher). First the
+# `hash_bench --file KIND FILE` (the file read as files/ reads it for
+# sumbrook-cli -j1). Last, the read paths the choice in files/FileChecksum.h
+# was made among (pread in blocks of 64 KiB, 256 KiB, 4 MiB; mapped), for a
+# fast, a slow and the tree-hashed kind, runs alternated, so that the choice
+# can be measured again on another processor. First the
 # hashers alone over a buffer in memory (hash_bench), then for each kind the
 # medians of hyperfine runs of every tool and of ours, as GB/s of wall time
 # and of processor time (user + system: what the tool itself spends, which a
@@ -13,6 +17,10 @@ set -euo pipefail
 
 bench=$(realpath "$1")
 runs=${BENCH_RUNS:-5}
+grep -m1 'model name' /proc/cpuinfo
+grep -m1 'cpu family' /proc/cpuinfo
+grep -m1 '^model[[:space:]]' /proc/cpuinfo
+grep -qw avx512f /proc/cpuinfo && echo "AVX-512: yes" || echo "AVX-512: no"
 for tool in hyperfine python3 openssl rhash b3sum xxhsum sha256sum; do
   command -v "$tool" >/dev/null || { echo "hash-bench: $tool is missing (apt-get install hyperfine openssl rhash b3sum xxhash coreutils)"; exit 1; }
 done
@@ -71,5 +79,20 @@ for i, r in enumerate(results):
     wall, cpu = speeds(r)
     ratio = "" if i == 0 else " %8.2f %8.2f" % (ours[0] / wall, ours[1] / cpu)
     print("%-7s %-28s %9.2f %9.2f%s" % (kind, name[:28], wall, cpu, ratio))
+PY
+done
+
+echo
+echo "Read paths, one thread, median of $runs alternated runs: seconds of wall and of processor time"
+ways=(pread64k pread256k pread4m map)
+for kind in xxh128 sha256 blake3; do
+  commands=()
+  for way in "${ways[@]}"; do commands+=("$bench --read $way $kind $file"); done
+  python3 "$(dirname "$0")/alternate-runs.py" "$runs" "$data/read-$kind.json" "${commands[@]}"
+  python3 - "$data/read-$kind.json" "$kind" <<'PY'
+import json, sys
+for r in json.load(open(sys.argv[1])):
+    print("%-7s %-10s wall %6.3f s  processor %6.3f s" % (sys.argv[2], r["command"].split()[2],
+                                                       r["wall"], r["cpu"]))
 PY
 done

@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "files/BlockReadLoop.h"
 #include "files/FileChecksum.h"
 #include "files/FileReadControl.h"
 #include "files/RunningDigest.h"
@@ -32,63 +33,43 @@ struct AlignedRead {
     unsigned long error = 0;
 };
 
-// Checksums `length` bytes from `offset` on in reads of at most one block:
-// `readAt(start, data, wanted)` reads `wanted` bytes (a whole multiple of the
-// alignment) from the aligned position `start` into `data`, fewer only where
-// the file ends. A failed read makes the range kReadFailed with its error; a
-// read that brings nothing past the bytes skipped for the alignment, the file
-// having become shorter, kEndedEarly. `noMemory` is the system's error for a
-// buffer that cannot be had. Each block is counted in `control`, which is
-// looked at before each read (kCancelled once it stops). The digest is a
-// CRC-32, or with `hasher` of the hasher's kind.
+// Checksums `length` bytes from `offset` on in reads of at most one block
+// (files/BlockReadLoop.h): `readAt(start, data, wanted)` reads `wanted`
+// bytes (a whole multiple of the alignment) from the aligned position
+// `start` into `data`, fewer only where the file ends. A failed read makes
+// the range kReadFailed with its error; a read that brings nothing past the
+// bytes skipped for the alignment, the file having become shorter,
+// kEndedEarly. `noMemory` is the system's error for a buffer that cannot be
+// had. The digest is a CRC-32, or with `hasher` of the hasher's kind.
 template <typename ReadAt>
 FileChecksum ChecksumAlignedRange(std::uint64_t offset, std::uint64_t length,
                                   std::vector<unsigned char>& buffer, unsigned long noMemory,
                                   FileReadControl* control, Hasher* hasher, const ReadAt& readAt) {
     constexpr std::uint64_t kAlign = kUncachedReadAlignment;
     const auto roundUp = [](std::uint64_t value) { return (value + kAlign - 1) / kAlign * kAlign; };
-    FileChecksum result;
-    result.status = FileReadStatus::kReadFailed;
-    const std::uint64_t end = offset + length;
     const auto block = static_cast<std::size_t>(
         std::min<std::uint64_t>(kFileReadBlockSize, roundUp(length + offset % kAlign)));
     unsigned char* data = nullptr;
     try {
-        data = AlignedReadBuffer(buffer, block);
+        // A block and the bytes before an unaligned start.
+        data = AlignedReadBuffer(buffer, block + kAlign);
     } catch (const std::bad_alloc&) {
-        result.errorCode = noMemory;
-        return result;
+        FileChecksum failed;
+        failed.status = FileReadStatus::kReadFailed;
+        failed.errorCode = noMemory;
+        return failed;
     }
-    std::uint64_t position = offset;
     RunningDigest digest(hasher);
-    while (position < end) {
-        if (ReadStopped(control)) {
-            result.status = FileReadStatus::kCancelled;
-            return result;
-        }
-        const std::uint64_t start = position - position % kAlign;
-        const auto skip = static_cast<std::size_t>(position - start);
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(block, roundUp(end - start)));
-        const AlignedRead read = readAt(start, data, wanted);
-        if (read.error != 0) {
-            result.errorCode = read.error;
-            return result;
-        }
-        if (read.got <= skip) {
-            result.status = FileReadStatus::kEndedEarly;
-            return result;
-        }
-        const auto usable =
-            static_cast<std::size_t>(std::min<std::uint64_t>(read.got - skip, end - position));
-        digest.Update(data + skip, usable);
-        position += usable;
-        CountRead(control, usable);
-    }
-    result.status = FileReadStatus::kOk;
-    result.digest = digest.Finish();
-    result.size = length;
-    return result;
+    return ReadBlocks(offset, length, block, control, digest,
+                      [&](std::uint64_t position, std::size_t wanted) {
+                          const std::uint64_t start = position - position % kAlign;
+                          const auto skip = static_cast<std::size_t>(position - start);
+                          const AlignedRead read =
+                              readAt(start, data, static_cast<std::size_t>(roundUp(skip + wanted)));
+                          BlockRead brought{data + skip, 0, read.error};
+                          if (read.error == 0 && read.got > skip) brought.got = read.got - skip;
+                          return brought;
+                      });
 }
 
 }  // namespace sumbrook

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "crc/Crc32Combine.h"
+#include "files/FileReadControl.h"
 #include "files/PartThread.h"
 
 namespace sumbrook {
@@ -49,6 +50,14 @@ bool HasherOf(const FileAccess& access, std::unique_ptr<Hasher>& hasher) noexcep
         return false;
     }
     return hasher != nullptr;
+}
+
+void AllowHashingHelpers(Hasher* hasher, std::uint64_t size, const FilePartsSettings& settings,
+                         FileReadControl* control) {
+    if (hasher == nullptr || control == nullptr) return;
+    FilePartsSettings shared = settings;
+    shared.threshold = std::min(settings.threshold, kMappedReadThreshold);
+    hasher->AllowHelpers(control, PartCount(size, shared) - 1);
 }
 
 unsigned PartCount(std::uint64_t size, const FilePartsSettings& settings) {

@@ -62,6 +62,13 @@ unsigned UsableProcessorCount();
 // otherwise the processors, at most maxParts and kMaxFileParts, at least 1.
 unsigned PartCount(std::uint64_t size, const FilePartsSettings& settings);
 
+// Lets `hasher` (null: a CRC-32) share the pieces of a file of `size` bytes
+// with as many threads beside the reading one as PartCount would read a
+// CRC-32 in parts from kMappedReadThreshold on, taken from `control` piece
+// by piece (none without a control).
+void AllowHashingHelpers(Hasher* hasher, std::uint64_t size, const FilePartsSettings& settings,
+                         FileReadControl* control);
+
 struct FilePart {
     std::uint64_t offset = 0;
     std::uint64_t length = 0;

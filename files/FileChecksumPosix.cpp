@@ -1,17 +1,19 @@
 // ChecksumFile on POSIX systems: regular files only, read to exactly the
-// size found at the first open. Small files go through the caller's reused
-// buffer; the CRC-32 of a large one is mapped and checksummed in place,
-// which spares the copy out of the page cache (any other digest is read in
-// large blocks: see kDigestReadBlockSize), one window of at most 16 MiB at a time (read
-// with pread instead where a window cannot be mapped) and in slices between
-// which the run's control is looked at; the largest in parts, the calling
-// thread's mapped through the first descriptor, each other part's through
-// one of its own that must name the file first opened (a file renamed over
-// the path meanwhile fails with ESTALE). A mapped file that shrinks while it
-// is read raises SIGBUS on the vanished pages; that fault
-// is caught for the reading thread and reported as kEndedEarly. Uncached
-// reads go through descriptors opened with O_DIRECT into an aligned buffer,
-// never through a mapping, which would fill the cache.
+// size found at the first open, every path through the one read loop
+// (files/BlockReadLoop.h). Small files are read with pread through the
+// caller's reused buffer; from kMappedReadThreshold on a file is mapped and
+// hashed in place, whatever its digest (see kMappedReadThreshold for the
+// figures that chose it), one window of at most 16 MiB at a time (read with
+// pread instead where a window cannot be mapped) and in slices between which
+// the run's control is looked at; a large file's CRC-32 in parts, the calling
+// thread's through the first descriptor, each other part's through one of
+// its own that must name the file first opened (a file renamed over the path
+// meanwhile fails with ESTALE). A mapped file that shrinks while it is read
+// raises SIGBUS on the vanished pages; the reading thread's handler puts
+// zeros in their place, so the access goes on, and the range is reported as
+// kEndedEarly. Uncached reads go through descriptors opened with O_DIRECT
+// into an aligned buffer, never through a mapping, which would fill the
+// cache.
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mman.h>
@@ -20,45 +22,51 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csetjmp>
 #include <csignal>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <new>
 #include <thread>
 
-#include "crc/Crc32.h"
 #include "files/AlignedRangeRead.h"
+#include "files/BlockReadLoop.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
 #include "files/FileEntryCrc32.h"
 #include "files/FileReadControl.h"
-#include "files/ReadAhead.h"
 #include "files/RunningDigest.h"
 
 namespace sumbrook {
 
 namespace {
 
-// Files from this size on are mapped rather than read.
-constexpr std::uint64_t kMapThreshold = 4U << 20;
 // The most of a file one reading thread maps at once.
 constexpr std::uint64_t kMapWindowSize = 16U << 20;
-// How much of a mapping is checksummed between two looks at the control.
+// How much of a mapping is hashed between two looks at the control.
 constexpr std::size_t kMappedSliceSize = 2U << 20;
 
-// Where the reading thread resumes when its mapped pages vanish; null while
-// the thread reads no mapping.
-thread_local sigjmp_buf* t_mappedReadEscape = nullptr;
-thread_local const unsigned char* t_mappedBegin = nullptr;
-thread_local const unsigned char* t_mappedEnd = nullptr;
+// The window the reading thread has mapped (null: none), and whether pages
+// of it vanished (the file shrank) since it was mapped.
+thread_local unsigned char* t_mappedBegin = nullptr;
+thread_local unsigned char* t_mappedEnd = nullptr;
+thread_local volatile sig_atomic_t t_mappedVanished = 0;
+std::uintptr_t g_pageSize = 4096;
 struct sigaction g_previousSigbus;
 
 void OnSigbus(int signal, siginfo_t* info, void* context) {
-    const auto* address = static_cast<const unsigned char*>(info->si_addr);
-    if (t_mappedReadEscape != nullptr && address >= t_mappedBegin && address < t_mappedEnd) {
-        siglongjmp(*t_mappedReadEscape, 1);
+    auto* address = static_cast<unsigned char*>(info->si_addr);
+    if (t_mappedBegin != nullptr && address >= t_mappedBegin && address < t_mappedEnd) {
+        // Zeros over the rest of the window: the hasher reads on to the end
+        // of its slice, and the read loop hears of it after.
+        unsigned char* page = address - reinterpret_cast<std::uintptr_t>(address) % g_pageSize;
+        void* zeros = mmap(page, static_cast<std::size_t>(t_mappedEnd - page), PROT_READ,
+                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+        if (zeros != MAP_FAILED) {
+            t_mappedVanished = 1;
+            return;
+        }
     }
     // Not ours: hand the fault back to whoever handled it before; returning
     // re-runs the faulting access under that handler.
@@ -70,6 +78,7 @@ void OnSigbus(int signal, siginfo_t* info, void* context) {
 void InstallSigbusHandler() {
     static std::once_flag installed;
     std::call_once(installed, [] {
+        g_pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
         struct sigaction action {};
         action.sa_sigaction = OnSigbus;
         action.sa_flags = SA_SIGINFO;
@@ -78,121 +87,130 @@ void InstallSigbusHandler() {
     });
 }
 
+// Up to `wanted` bytes at `position` of `fd` (a read broken by a signal is
+// made again) into `data`.
+BlockRead PreadBlock(int fd, unsigned char* data, std::size_t wanted, std::uint64_t position) {
+    BlockRead read;
+    read.data = data;
+    ssize_t got = 0;
+    do {
+        got = pread(fd, data, wanted, static_cast<off_t>(position));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        read.error = static_cast<unsigned long>(errno);
+    } else {
+        read.got = static_cast<std::size_t>(got);
+    }
+    return read;
+}
+
 // Hands `length` bytes of `fd` from `offset` on to `digest`, block by block
-// of `block` bytes into `buffer` (grown to that). The result's digest is not
-// set.
+// of kCachedReadBlockSize into `buffer` (grown to that).
 FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t length,
                                RunningDigest& digest, std::vector<unsigned char>& buffer,
-                               FileReadControl* control, std::size_t block = kFileReadBlockSize) {
-    FileChecksum result;
+                               FileReadControl* control) {
+    const auto block =
+        static_cast<std::size_t>(std::min<std::uint64_t>(length, kCachedReadBlockSize));
     try {
         if (buffer.size() < block) buffer.resize(block);
     } catch (const std::bad_alloc&) {
-        result.status = FileReadStatus::kReadFailed;
-        result.errorCode = ENOMEM;
-        return result;
+        FileChecksum failed;
+        failed.status = FileReadStatus::kReadFailed;
+        failed.errorCode = ENOMEM;
+        return failed;
     }
-    std::uint64_t done = 0;
-    while (done < length) {
-        if (ReadStopped(control)) {
-            result.status = FileReadStatus::kCancelled;
-            return result;
-        }
-        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length - done, block));
-        const ssize_t got = pread(fd, buffer.data(), wanted, static_cast<off_t>(offset + done));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            result.status = FileReadStatus::kReadFailed;
-            result.errorCode = static_cast<unsigned long>(errno);
-            return result;
-        }
-        if (got == 0) {
-            result.status = FileReadStatus::kEndedEarly;
-            return result;
-        }
-        digest.Update(buffer.data(), static_cast<std::size_t>(got));
-        done += static_cast<std::uint64_t>(got);
-        CountRead(control, static_cast<std::uint64_t>(got));
-    }
-    result.status = FileReadStatus::kOk;
-    result.size = length;
-    return result;
+    return ReadBlocks(offset, length, block, control, digest,
+                      [fd, &buffer](std::uint64_t position, std::size_t wanted) {
+                          return PreadBlock(fd, buffer.data(), wanted, position);
+                      });
 }
 
-enum class MappingRead { kDone, kVanished, kStopped };
+// The read-a-block of a mapped range: each block lies in the window mapped
+// last, or a new window is mapped from there; where no window can be mapped
+// (no address space, a file that cannot be mapped), the rest is read with
+// pread into a buffer of its own.
+class MappedWindows {
+  public:
+    MappedWindows(int fd, std::uint64_t end) : fd_(fd), end_(end) { t_mappedVanished = 0; }
+    ~MappedWindows() { Unmap(); }
+    MappedWindows(const MappedWindows&) = delete;
+    MappedWindows& operator=(const MappedWindows&) = delete;
 
-// Hands `length` bytes at `data`, which lie in `mapping`, to `digest` slice
-// by slice; kVanished when the file no longer holds them all.
-MappingRead ChecksumMapping(const unsigned char* data, std::size_t length, const void* mapping,
-                            std::size_t mappedLength, RunningDigest& digest,
-                            FileReadControl* control) {
-    Crc32Update(0, nullptr, 0);  // tier chosen before the guarded region, never inside it
-    sigjmp_buf escape;
-    if (sigsetjmp(escape, 1) != 0) {
-        t_mappedReadEscape = nullptr;
-        return MappingRead::kVanished;
-    }
-    t_mappedBegin = static_cast<const unsigned char*>(mapping);
-    t_mappedEnd = t_mappedBegin + mappedLength;
-    t_mappedReadEscape = &escape;
-    for (std::size_t done = 0; done < length;) {
-        if (ReadStopped(control)) {
-            t_mappedReadEscape = nullptr;
-            return MappingRead::kStopped;
+    BlockRead At(std::uint64_t position, std::size_t wanted) {
+        if (t_mappedVanished != 0) return BlockRead();
+        if (reading_) return PreadBlock(fd_, buffer_.data(), wanted, position);
+        if (mapping_ == nullptr || position < start_ || position >= start_ + length_) {
+            Unmap();
+            const std::uint64_t start = position - position % g_pageSize;
+            const auto length = static_cast<std::size_t>(
+                std::min<std::uint64_t>(end_ - position, kMapWindowSize) + (position - start));
+            void* mapping =
+                mmap(nullptr, length, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(start));
+            if (mapping == MAP_FAILED) {
+                try {
+                    buffer_.resize(kMappedSliceSize);
+                } catch (const std::bad_alloc&) {
+                    BlockRead failed;
+                    failed.error = ENOMEM;
+                    return failed;
+                }
+                reading_ = true;
+                return PreadBlock(fd_, buffer_.data(), wanted, position);
+            }
+            madvise(mapping, length, MADV_SEQUENTIAL);
+            mapping_ = static_cast<unsigned char*>(mapping);
+            start_ = start;
+            length_ = length;
+            t_mappedBegin = mapping_;
+            t_mappedEnd = mapping_ + length;
         }
-        const std::size_t slice = std::min(length - done, kMappedSliceSize);
-        digest.Update(data + done, slice);
-        done += slice;
-        CountRead(control, slice);
+        BlockRead read;
+        read.data = mapping_ + (position - start_);
+        read.got =
+            static_cast<std::size_t>(std::min<std::uint64_t>(wanted, start_ + length_ - position));
+        return read;
     }
-    t_mappedReadEscape = nullptr;
-    return MappingRead::kDone;
-}
+
+    // Whether the file no longer held every byte handed over.
+    static bool Vanished() { return t_mappedVanished != 0; }
+
+  private:
+    void Unmap() {
+        if (mapping_ == nullptr) return;
+        t_mappedBegin = nullptr;
+        t_mappedEnd = nullptr;
+        munmap(mapping_, length_);
+        mapping_ = nullptr;
+    }
+
+    const int fd_;
+    const std::uint64_t end_;
+    unsigned char* mapping_ = nullptr;
+    std::uint64_t start_ = 0;
+    std::size_t length_ = 0;
+    bool reading_ = false;
+    std::vector<unsigned char> buffer_;
+};
 
 }  // namespace
 
 FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length,
                                  FileReadControl* control, Hasher* hasher) {
-    FileChecksum result;
     InstallSigbusHandler();
-    const auto pageSize = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
     RunningDigest digest(hasher);
-    std::uint64_t done = 0;
-    // One window mapped at a time, so that a reading thread never holds more
-    // than kMapWindowSize of address space, whatever the file's size.
-    while (done < length) {
-        const std::uint64_t position = offset + done;
-        const std::uint64_t start = position - position % pageSize;
-        const std::uint64_t wanted = std::min<std::uint64_t>(length - done, kMapWindowSize);
-        const auto mappedLength = static_cast<std::size_t>(wanted + (position - start));
-        void* mapping =
-            mmap(nullptr, mappedLength, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(start));
-        if (mapping == MAP_FAILED) {
-            // No address space or no mapping for this file: read it instead.
-            std::vector<unsigned char> buffer;
-            const FileChecksum rest =
-                ChecksumByReading(fd, position, length - done, digest, buffer, control);
-            if (rest.status != FileReadStatus::kOk) return rest;
-            break;
-        }
-        madvise(mapping, mappedLength, MADV_SEQUENTIAL);
-        const MappingRead read = ChecksumMapping(
-            static_cast<const unsigned char*>(mapping) + (position - start),
-            static_cast<std::size_t>(wanted), mapping, mappedLength, digest, control);
-        munmap(mapping, mappedLength);
-        if (read == MappingRead::kVanished) {
-            result.status = FileReadStatus::kEndedEarly;
-            return result;
-        }
-        if (read == MappingRead::kStopped) {
-            result.status = FileReadStatus::kCancelled;
-            return result;
-        }
-        done += wanted;
+    FileChecksum result;
+    {
+        MappedWindows windows(fd, offset + length);
+        result = ReadBlocks(offset, length, kMappedSliceSize, control, digest,
+                            [&windows](std::uint64_t position, std::size_t wanted) {
+                                return windows.At(position, wanted);
+                            });
     }
-    result.status = FileReadStatus::kOk;
-    result.digest = digest.Finish();
-    result.size = length;
+    if (MappedWindows::Vanished() &&
+        (result.status == FileReadStatus::kOk || result.status == FileReadStatus::kEndedEarly)) {
+        result = FileChecksum();
+        result.status = FileReadStatus::kEndedEarly;
+    }
     return result;
 }
 
@@ -235,23 +253,6 @@ ScopedFd OpenForReading(const std::string& path, bool uncached, unsigned part,
     return ScopedFd(open(path.c_str(), kOpenFlags));
 }
 
-// Up to `wanted` bytes at `position` of `fd` (a read broken by a signal is
-// made again), as the block readers take them: the bytes got, or errno.
-template <typename Read>
-Read PreadBlock(int fd, unsigned char* data, std::size_t wanted, std::uint64_t position) {
-    Read read;
-    ssize_t got = 0;
-    do {
-        got = pread(fd, data, wanted, static_cast<off_t>(position));
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        read.error = static_cast<unsigned long>(errno);
-    } else {
-        read.got = static_cast<std::size_t>(got);
-    }
-    return read;
-}
-
 // Checksums `length` bytes from `offset` on through a descriptor opened past
 // the cache. A refusal of the file system is kReadFailed with EINVAL.
 FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t length,
@@ -259,7 +260,8 @@ FileChecksum ChecksumDirectRange(int fd, std::uint64_t offset, std::uint64_t len
                                  Hasher* hasher) {
     return ChecksumAlignedRange(offset, length, buffer, ENOMEM, control, hasher,
                                 [fd](std::uint64_t start, unsigned char* data, std::size_t wanted) {
-                                    return PreadBlock<AlignedRead>(fd, data, wanted, start);
+                                    const BlockRead read = PreadBlock(fd, data, wanted, start);
+                                    return AlignedRead{read.got, read.error};
                                 });
 }
 
@@ -367,33 +369,11 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached,
 
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control, Hasher* hasher) {
-    if (file.size >= kMapThreshold && hasher == nullptr) {
-        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control);
+    if (file.size >= kMappedReadThreshold) {
+        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control, hasher);
     }
     RunningDigest digest(hasher);
-    if (hasher != nullptr && file.size >= kReadAheadThreshold) {
-        // A thread of the run's to spare reads ahead of the hashing.
-        const BorrowedThreads spare(control, 1);
-        bool started = false;
-        const int fd = file.fd.Get();
-        FileChecksum ahead =
-            spare.Count() == 0
-                ? FileChecksum()
-                : ChecksumReadAhead(
-                      0, file.size, digest, control, ENOMEM, started,
-                      [fd](std::uint64_t position, unsigned char* data, std::size_t wanted) {
-                          return PreadBlock<BlockRead>(fd, data, wanted, position);
-                      });
-        if (started) {
-            if (ahead.status == FileReadStatus::kOk) ahead.digest = digest.Finish();
-            return ahead;
-        }
-    }
-    FileChecksum result =
-        ChecksumByReading(file.fd.Get(), 0, file.size, digest, buffer, control,
-                          hasher != nullptr ? kDigestReadBlockSize : kFileReadBlockSize);
-    if (result.status == FileReadStatus::kOk) result.digest = digest.Finish();
-    return result;
+    return ChecksumByReading(file.fd.Get(), 0, file.size, digest, buffer, control);
 }
 
 unsigned UsableProcessorCount() {
@@ -420,6 +400,7 @@ FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opene
         return Failed(FileReadStatus::kReadFailed, ENOMEM);
     }
     Hasher* const hasher = given != nullptr ? given : made.get();
+    AllowHashingHelpers(hasher, opened.size, settings, access.control);
     const int fd = opened.fd.Get();
     // Only a CRC-32 combines from parts.
     const unsigned wanted = hasher != nullptr ? 1 : PartCount(opened.size, settings);

@@ -31,8 +31,8 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached = false,
                            const FilePartsSettings& settings = FilePartsSettings());
 
 // Checksums the whole file opened by OpenRegularFile on the calling thread:
-// its CRC-32 (a large file mapped), or with `hasher` the digest of the
-// hasher's kind (read in blocks of kDigestReadBlockSize).
+// its CRC-32, or with `hasher` the digest of the hasher's kind; mapped from
+// kMappedReadThreshold on, read in blocks of kCachedReadBlockSize below.
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control = nullptr, Hasher* hasher = nullptr);
 

@@ -16,6 +16,7 @@
 #include <new>
 
 #include "files/AlignedRangeRead.h"
+#include "files/BlockReadLoop.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileReadControl.h"
@@ -69,6 +70,10 @@ FileChecksum Failed(FileReadStatus status, unsigned long errorCode) {
     return failed;
 }
 
+// A digest other than CRC-32 is read in larger requests: under CNG (and
+// Wine) each ReadFile costs more than a pread does natively.
+constexpr std::size_t kDigestReadBlockSize = 4U << 20;
+
 // Checksums `length` bytes of `file` from `offset` on, block by block, into
 // the page-aligned part of `buffer`, which the system copies into fastest: a
 // CRC-32, or with `hasher` the digest of its kind.
@@ -88,25 +93,19 @@ FileChecksum ChecksumRange(HANDLE file, std::uint64_t offset, std::uint64_t leng
     } catch (const std::bad_alloc&) {
         return Failed(FileReadStatus::kReadFailed, ERROR_NOT_ENOUGH_MEMORY);
     }
-    std::uint64_t remaining = length;
     RunningDigest digest(hasher);
-    while (remaining > 0) {
-        if (ReadStopped(control)) return Failed(FileReadStatus::kCancelled, 0);
-        const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(remaining, block));
-        DWORD got = 0;
-        if (!ReadFile(file, data, wanted, &got, nullptr)) {
-            return Failed(FileReadStatus::kReadFailed, GetLastError());
-        }
-        if (got == 0) return Failed(FileReadStatus::kEndedEarly, 0);
-        digest.Update(data, got);
-        remaining -= got;
-        CountRead(control, got);
-    }
-    FileChecksum result;
-    result.status = FileReadStatus::kOk;
-    result.digest = digest.Finish();
-    result.size = length;
-    return result;
+    // The handle reads on from where the last block ended.
+    return ReadBlocks(offset, length, block, control, digest,
+                      [file, data](std::uint64_t, std::size_t wanted) {
+                          BlockRead read;
+                          read.data = data;
+                          DWORD got = 0;
+                          if (!ReadFile(file, data, static_cast<DWORD>(wanted), &got, nullptr)) {
+                              read.error = GetLastError();
+                          }
+                          read.got = got;
+                          return read;
+                      });
 }
 
 // Checksums `length` bytes of `file`, opened past the cache, from `offset`
@@ -220,6 +219,7 @@ FileChecksum ChecksumFileFor(const std::string& path, std::vector<unsigned char>
     Hasher* const hasher = given != nullptr ? given : made.get();
     const bool refused = access.uncached && !direct;
     const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+    AllowHashingHelpers(hasher, bytes, settings, access.control);
     // Only a CRC-32 combines from parts.
     const unsigned wanted = hasher != nullptr ? 1 : PartCount(bytes, settings);
     const BorrowedThreads threads(access.control, wanted - 1);

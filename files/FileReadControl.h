@@ -9,9 +9,13 @@
 #include <atomic>
 #include <cstdint>
 
+#include "hash/Hasher.h"
+
 namespace sumbrook {
 
-class FileReadControl {
+// Also the allowance a hasher that shares a piece among threads takes its
+// helpers from (hash/Hasher.h), out of the same threads.
+class FileReadControl final : public HelperAllowance {
   public:
     // `cancel`: set by anyone from any thread to stop the reading (null: only
     // Stop stops it). `threads`: the reading threads the run may have at
@@ -64,6 +68,8 @@ class FileReadControl {
     void ReturnThreads(unsigned count) {
         if (limited_) spareThreads_.fetch_add(static_cast<int>(count));
     }
+    unsigned Take(unsigned wanted) override { return TakeThreads(wanted); }
+    void Give(unsigned count) override { ReturnThreads(count); }
 
   private:
     const std::atomic<bool>* cancel_;

@@ -1,16 +1,174 @@
+// BLAKE3 from its official C implementation, which chooses its SIMD code
+// (SSE2 to AVX-512) at run time, on one thread or several within one piece.
+//
+// BLAKE3 hashes 1 KiB chunks, numbered from 0, and joins their chaining
+// values (CVs) pairwise into a binary tree whose left subtrees are always
+// complete: a run of 2^k chunks whose first number is a multiple of 2^k is a
+// subtree of the file's tree, whose CV depends only on its bytes and its
+// first chunk's number. The official hasher keeps the CVs of the complete
+// subtrees so far on a stack (merged lazily, so that the root is only ever
+// compressed in finalize) and hashes such a subtree within one update call
+// as a pair of CVs, its two halves, pushed one after the other.
+//
+// Shared out, a subtree of at least kSharedSubtree bytes is cut into pieces
+// that are themselves subtrees (a power of two of them, each at least
+// kSmallestPiece): each piece's two halves come from a hasher of its own
+// started at the piece's first chunk number (the official update does the
+// hashing, since a whole aligned subtree fed to an empty hasher leaves just
+// its two halves on the stack), the halves are joined into the piece's CV,
+// and the pieces' CVs pairwise until two are left: the subtree's halves,
+// pushed onto the main hasher's stack as the official update pushes its
+// own. Everything else (a chunk begun, the file's last bytes, the root) is
+// the official update's and finalize's. The digest is therefore the same for
+// every split of the bytes and every number of threads.
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #include "blake3.h"
 #include "hash/HasherBackends.h"
+extern "C" {
+#include "blake3_impl.h"
+}
 
 namespace sumbrook {
 
 namespace {
 
-// The C implementation chooses its SIMD code (SSE2 to AVX-512) at run time.
+constexpr std::size_t kChunk = BLAKE3_CHUNK_LEN;
+constexpr std::size_t kCvBytes = BLAKE3_OUT_LEN;
+// Subtrees from this size on are shared out (smaller ones cost more to
+// share than to hash), in pieces of at least kSmallestPiece: sixteen chunks,
+// what the widest SIMD code hashes at once.
+constexpr std::size_t kSharedSubtree = 64U << 10;
+constexpr std::size_t kSmallestPiece = 16U << 10;
+
+// Threads that take pieces of a subtree along with the caller, kept for the
+// hasher's life.
+class PieceHelpers {
+  public:
+    explicit PieceHelpers(unsigned count) {
+        for (unsigned i = 0; i < count; ++i) {
+            try {
+                threads_.emplace_back([this] { Serve(); });
+            } catch (const std::system_error&) {
+                break;  // fewer helpers: the caller takes more pieces
+            }
+        }
+    }
+    ~PieceHelpers() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+    }
+    PieceHelpers(const PieceHelpers&) = delete;
+    PieceHelpers& operator=(const PieceHelpers&) = delete;
+
+    unsigned Count() const { return static_cast<unsigned>(threads_.size()); }
+
+    // work(i) for every i below `pieces`, on the caller and up to `helpers`
+    // of the threads; returns once every piece is done.
+    void Run(unsigned helpers, unsigned pieces, const std::function<void(unsigned)>& work) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            work_ = &work;
+            pieces_ = pieces;
+            next_.store(0);
+            seats_ = std::min(helpers, Count());
+        }
+        wake_.notify_all();
+        TakePieces();
+        std::unique_lock<std::mutex> lock(mutex_);
+        seats_ = 0;
+        done_.wait(lock, [this] { return busy_ == 0; });
+        work_ = nullptr;
+    }
+
+  private:
+    void TakePieces() {
+        for (unsigned piece = next_++; piece < pieces_; piece = next_++) (*work_)(piece);
+    }
+    void Serve() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stop_ || seats_ > 0; });
+            if (stop_) return;
+            --seats_;
+            ++busy_;
+            lock.unlock();
+            TakePieces();
+            lock.lock();
+            if (--busy_ == 0) done_.notify_all();
+        }
+    }
+
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    const std::function<void(unsigned)>* work_ = nullptr;
+    unsigned pieces_ = 0;
+    std::atomic<unsigned> next_{0};
+    unsigned seats_ = 0;  // helpers still to join the piece under way
+    unsigned busy_ = 0;   // helpers taking pieces
+    bool stop_ = false;
+};
+
+// How many pieces a subtree of `length` bytes is cut into for `threads`:
+// a few a thread, so that one slowed down leaves its share to the others,
+// each at least kSmallestPiece; a power of two, at least 2.
+std::size_t PieceCount(std::size_t length, unsigned threads) {
+    unsigned halvings = 1;
+    while (halvings < 10 && (std::size_t{1} << halvings) < std::size_t{4} * threads &&
+           (length >> (halvings + 1)) >= kSmallestPiece) {
+        ++halvings;
+    }
+    return std::size_t{1} << halvings;
+}
+
+std::size_t ChunkLength(const blake3_chunk_state& chunk) {
+    return BLAKE3_BLOCK_LEN * static_cast<std::size_t>(chunk.blocks_compressed) + chunk.buf_len;
+}
+
 class Blake3Hasher final : public Hasher {
   public:
     Blake3Hasher() { blake3_hasher_init(&state_); }
     void Update(const void* data, std::size_t size) override {
-        blake3_hasher_update(&state_, data, size);
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        if (helpers_ == 0 || allowance_ == nullptr || size < kSharedSubtree) {
+            blake3_hasher_update(&state_, bytes, size);
+            return;
+        }
+        while (size > 0) {
+            if (ChunkLength(state_.chunk) == kChunk) FinishChunk();
+            if (ChunkLength(state_.chunk) == 0) {
+                const std::size_t subtree = SubtreeAt(size);
+                if (subtree >= kSharedSubtree && HashShared(bytes, subtree)) {
+                    bytes += subtree;
+                    size -= subtree;
+                    continue;
+                }
+            }
+            // The official update, as far as the next place a shared subtree
+            // may start.
+            const std::uint64_t position =
+                state_.chunk.chunk_counter * kChunk + ChunkLength(state_.chunk);
+            const auto step = static_cast<std::size_t>(
+                std::min<std::uint64_t>(size, kSharedSubtree - position % kSharedSubtree));
+            blake3_hasher_update(&state_, bytes, step);
+            bytes += step;
+            size -= step;
+        }
     }
     Digest Finish() override {
         unsigned char bytes[BLAKE3_OUT_LEN];
@@ -18,9 +176,109 @@ class Blake3Hasher final : public Hasher {
         return Digest(DigestKind::kBlake3, bytes);
     }
     void Reset() override { blake3_hasher_reset(&state_); }
+    void AllowHelpers(HelperAllowance* allowance, unsigned helpers) override {
+        allowance_ = allowance;
+        helpers_ = helpers;
+    }
 
   private:
+    // The largest subtree that starts at the next chunk, within `size` bytes
+    // (the official update's rule).
+    std::size_t SubtreeAt(std::size_t size) const {
+        auto subtree = static_cast<std::size_t>(
+            std::uint64_t{1} << (63 - __builtin_clzll(static_cast<unsigned long long>(size))));
+        const std::uint64_t start = state_.chunk.chunk_counter * kChunk;
+        while (((subtree - 1) & start) != 0) subtree /= 2;
+        return subtree;
+    }
+
+    // The CV of a parent node over `children` (two CVs, 64 bytes).
+    void ParentCv(const unsigned char* children, unsigned char* cv) const {
+        std::uint32_t words[8];
+        std::memcpy(words, state_.key, sizeof words);
+        blake3_compress_in_place(words, children, BLAKE3_BLOCK_LEN, 0,
+                                 static_cast<std::uint8_t>(state_.chunk.flags | PARENT));
+        store_cv_words(cv, words);
+    }
+
+    // The official hasher's push: the stack merged down to one CV per 1-bit
+    // of `chunks` (the chunks before this CV's), then the CV on top.
+    void PushCv(const unsigned char* cv, std::uint64_t chunks) {
+        const auto keep = static_cast<std::size_t>(__builtin_popcountll(chunks));
+        while (state_.cv_stack_len > keep) {
+            unsigned char* parent = &state_.cv_stack[(state_.cv_stack_len - 2) * kCvBytes];
+            ParentCv(parent, parent);
+            --state_.cv_stack_len;
+        }
+        std::memcpy(&state_.cv_stack[state_.cv_stack_len * kCvBytes], cv, kCvBytes);
+        ++state_.cv_stack_len;
+    }
+
+    // The chunk the official update left whole (more input having come):
+    // its CV pushed and a new chunk begun, as that update would.
+    void FinishChunk() {
+        blake3_chunk_state& chunk = state_.chunk;
+        std::uint32_t words[8];
+        std::memcpy(words, chunk.cv, sizeof words);
+        const auto flags = static_cast<std::uint8_t>(
+            chunk.flags | (chunk.blocks_compressed == 0 ? CHUNK_START : 0) | CHUNK_END);
+        blake3_compress_in_place(words, chunk.buf, chunk.buf_len, chunk.chunk_counter, flags);
+        unsigned char cv[BLAKE3_OUT_LEN];
+        store_cv_words(cv, words);
+        PushCv(cv, chunk.chunk_counter);
+        std::memcpy(chunk.cv, state_.key, sizeof chunk.cv);
+        std::memset(chunk.buf, 0, sizeof chunk.buf);
+        chunk.buf_len = 0;
+        chunk.blocks_compressed = 0;
+        ++chunk.chunk_counter;
+    }
+
+    // Hashes the subtree of `length` bytes at `bytes` (a power of two of
+    // chunks, starting at the next chunk) with the helpers the allowance
+    // gives now; false, with nothing done, when it gives none.
+    bool HashShared(const unsigned char* bytes, std::size_t length) {
+        const unsigned taken = allowance_->Take(helpers_);
+        if (taken == 0) return false;
+        struct Given {
+            HelperAllowance* allowance;
+            unsigned count;
+            ~Given() { allowance->Give(count); }
+        } const given{allowance_, taken};
+        if (!pool_) pool_ = std::make_unique<PieceHelpers>(helpers_);
+        if (pool_->Count() == 0) return false;
+        const unsigned threads = std::min(taken, pool_->Count()) + 1;
+        std::size_t pieces = PieceCount(length, threads);
+        const std::size_t piece = length / pieces;
+        const std::uint64_t first = state_.chunk.chunk_counter;
+        cvs_.resize(pieces * kCvBytes);
+        const std::function<void(unsigned)> work = [&](unsigned index) {
+            blake3_hasher own = state_;
+            own.cv_stack_len = 0;
+            std::memcpy(own.chunk.cv, state_.key, sizeof own.chunk.cv);
+            own.chunk.chunk_counter = first + std::uint64_t{index} * (piece / kChunk);
+            own.chunk.buf_len = 0;
+            own.chunk.blocks_compressed = 0;
+            blake3_hasher_update(&own, bytes + index * piece, piece);
+            ParentCv(own.cv_stack, &cvs_[index * kCvBytes]);
+        };
+        pool_->Run(threads - 1, static_cast<unsigned>(pieces), work);
+        for (; pieces > 2; pieces /= 2) {
+            for (std::size_t i = 0; i < pieces / 2; ++i) {
+                ParentCv(&cvs_[2 * i * kCvBytes], &cvs_[i * kCvBytes]);
+            }
+        }
+        const std::uint64_t chunks = length / kChunk;
+        PushCv(&cvs_[0], first);
+        PushCv(&cvs_[kCvBytes], first + chunks / 2);
+        state_.chunk.chunk_counter = first + chunks;
+        return true;
+    }
+
     blake3_hasher state_{};
+    HelperAllowance* allowance_ = nullptr;
+    unsigned helpers_ = 0;
+    std::unique_ptr<PieceHelpers> pool_;
+    std::vector<unsigned char> cvs_;
 };
 
 }  // namespace

@@ -10,6 +10,19 @@
 
 namespace sumbrook {
 
+// Threads beyond the caller's that a hasher able to hash one piece on
+// several (BLAKE3) may take, piece by piece: Take gives how many of `wanted`
+// it may use now (0 to `wanted`), Give hands them back once the piece is
+// done. Shared by every reader of a run, from any thread.
+class HelperAllowance {
+  public:
+    virtual unsigned Take(unsigned wanted) = 0;
+    virtual void Give(unsigned count) = 0;
+
+  protected:
+    ~HelperAllowance() = default;
+};
+
 class Hasher {
   public:
     virtual ~Hasher() = default;
@@ -19,6 +32,14 @@ class Hasher {
     virtual Digest Finish() = 0;
     // Starts over, as new.
     virtual void Reset() = 0;
+    // Lets the hasher share each large piece with up to `helpers` threads
+    // of its own, as many as `allowance` gives at the time (null or 0: the
+    // caller's thread alone). The digest is the same either way. Kinds whose
+    // bytes must be hashed in order ignore it.
+    virtual void AllowHelpers(HelperAllowance* allowance, unsigned helpers) {
+        (void)allowance;
+        (void)helpers;
+    }
 };
 
 // A hasher of `kind`. Never null: every kind has a backend in every build

@@ -1,6 +1,6 @@
 // The digest of a file of every kind, as the read loops hand its bytes to a
-// hasher (through the cache and past it; one block, several, read ahead on
-// a thread of its own, a parts threshold that only CRC-32 may use), equals that kind's digest of
+// hasher (through the cache and past it; one block, several, mapped, a
+// parts threshold that only CRC-32 may use), equals that kind's digest of
 // the same bytes in memory; DigestFileOnce gives every kind from one read.
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include "PosixTestFiles.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileDigests.h"
-#include "files/ReadAhead.h"
 
 namespace sumbrook {
 namespace {
@@ -61,13 +60,13 @@ TEST_P(FileDigest, EveryKindAsInMemory) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, FileDigest,
-                         ::testing::Values(ReadCase{0, false}, ReadCase{4097, false},
-                                           ReadCase{kDigestReadBlockSize + 4097, false},
-                                           ReadCase{kReadAheadThreshold + std::size_t{3} * 4096 + 5,
-                                                    false},
-                                           ReadCase{2 * kDigestReadBlockSize + 1, true},
-                                           ReadCase{kFileReadBlockSize + 3, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, FileDigest,
+    ::testing::Values(ReadCase{0, false}, ReadCase{4097, false},
+                      ReadCase{kCachedReadBlockSize + 4097, false},
+                      ReadCase{kMappedReadThreshold + std::size_t{3} * 4096 + 5, false},
+                      ReadCase{2 * kCachedReadBlockSize + 1, true},
+                      ReadCase{kFileReadBlockSize + 3, true}));
 
 TEST(FileDigest, MissingFileFailsTheSeveralDigests) {
     TempDirectory dir;

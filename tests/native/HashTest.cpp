@@ -184,6 +184,53 @@ TEST(Hasher, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
     }
 }
 
+// Helpers as a run hands them out: all that are asked, or every other time
+// none (the hasher then hashes that piece alone).
+class TestAllowance final : public HelperAllowance {
+  public:
+    explicit TestAllowance(bool everyOther) : everyOther_(everyOther) {}
+    unsigned Take(unsigned wanted) override {
+        return everyOther_ && (asked_++ % 2 == 1) ? 0 : wanted;
+    }
+    void Give(unsigned /*count*/) override {}
+
+  private:
+    bool everyOther_;
+    unsigned asked_ = 0;
+};
+
+// BLAKE3 shared among threads, for sizes about the chunk (1 KiB) and the
+// shared-subtree (64 KiB) bounds, every split and helper count: the digest of
+// the official hasher fed in one call.
+TEST(Blake3Helpers, EverySplitAndThreadCountGivesTheOneThreadDigest) {
+    const std::size_t sizes[] = {
+        0,     1023,         1024,          1025,     65535,          65536,
+        65537, 65536 + 1024, 131072 + 1023, 1U << 20, (1U << 20) + 1, (2U << 20) + 3 * 1024 + 5};
+    const std::size_t splits[] = {1000, 65536, 65536 + 1024, (1U << 20) - 1, 3U << 20};
+    for (const std::size_t size : sizes) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i % 251);
+        const auto whole = MakeHasher(DigestKind::kBlake3);
+        whole->Update(bytes.data(), bytes.size());
+        const Digest expected = whole->Finish();
+        for (const std::size_t split : splits) {
+            for (const unsigned helpers : {1U, 3U}) {
+                for (const bool everyOther : {false, true}) {
+                    TestAllowance allowance(everyOther);
+                    const auto shared = MakeHasher(DigestKind::kBlake3);
+                    shared->AllowHelpers(&allowance, helpers);
+                    for (std::size_t done = 0; done < size; done += split) {
+                        shared->Update(bytes.data() + done, std::min(split, size - done));
+                    }
+                    EXPECT_EQ(shared->Finish(), expected)
+                        << size << " bytes in pieces of " << split << ", " << helpers << " helpers"
+                        << (everyOther ? ", every other piece alone" : "");
+                }
+            }
+        }
+    }
+}
+
 TEST(DigestKind, EachNameAndItsSpellingsGiveTheKindBack) {
     for (const DigestKind kind : AllKinds()) {
         const std::string name = DigestKindName(kind);
