@@ -74,6 +74,10 @@ ListReadResult ListReader::Finish() {
         line = std::max<std::size_t>(lines_.Lines(), 1);
     }
     result_.ok = ok;
+    result_.oneFile = ok && result_.entries.size() == 1 &&
+                      (digestAlone_ || (result_.entries.front().name ==
+                                            FileOfDigestFile(options_.listName) &&
+                                        !FileOfDigestFile(options_.listName).empty()));
     if (!ok) {
         result_.entries.clear();
         result_.entries.shrink_to_fit();

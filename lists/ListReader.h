@@ -57,6 +57,11 @@ struct ListReadResult {
     ListFormat format = ListFormat::kSfv;
     // The list is clear-signed. Its signature was NOT checked: say so.
     bool clearSigned = false;
+    // The list is the digest file of one download (image.iso.sha256): its
+    // one entry is a digest alone, or names the file that the list's name
+    // names without its extension. It names that file only: the other files
+    // beside it are none of its business (no NEW).
+    bool oneFile = false;
     std::vector<ListEntry> entries;  // complete only when ok; none is ok
     NameStore names;                 // the entries' names
     DigestStore digests;             // and their digests

@@ -77,6 +77,17 @@ bool NamesFile(const std::string& folder, std::string_view listed, const std::st
     return SameLastName(listed, path) && SameFile(PathInFolder(folder, std::string(listed)), path);
 }
 
+// The note of a run whose matches tell damage only (CheckOutcome::notes),
+// when some file matched.
+void NoteDamageOnly(CheckOutcome& outcome, DigestKind kind) {
+    if (outcome.end != CheckOutcome::End::kDone || outcome.counts.Count(VerifyStatus::kOk) == 0) {
+        return;
+    }
+    outcome.notes.push_back(std::string(DigestKindName(kind)) +
+                            " matches detect damage, not a file changed on purpose (a SHA-256 "
+                            "list tells that too)");
+}
+
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
                                    const std::string& directory, const CheckOptions& options,
                                    CheckSink& sink, RunSteps& steps) {
@@ -156,8 +167,10 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     outcome.kind = CheckKind::kProtocol;
     outcome.folder = checked;
     const FileIdentity protocolFile = IdentityOf(listPath);
-    return ReadRows(std::move(rows), digests, options, sink, std::move(outcome), std::string(),
-                    &protocolFile);
+    CheckOutcome read = ReadRows(std::move(rows), digests, options, sink, std::move(outcome),
+                                 std::string(), &protocolFile);
+    NoteDamageOnly(read, DigestKind::kCrc32);
+    return read;
 }
 
 // Asks the sizes that the listings did not tell of the files of `rows` that
@@ -202,20 +215,32 @@ std::string KindsText(const std::vector<DigestKind>& kinds) {
     return text;
 }
 
+// A file read while the kinds were settled: its digest of every kind of its
+// length, so that its row is judged without reading it again.
+struct SettlingRead {
+    std::vector<DigestKind> kinds;
+    FileDigests read;
+};
+
 // Settles the kind of the listed digests whose length alone chose it
 // (ListReadResult::SettleKind): for each such length, the listed files that
 // are there are read in list order, each once for every kind of that length,
 // until one matches; its kind is then the kind of every digest of that
 // length. Where none matches, every file read differs under every kind, so
 // the likelier kind stands (it reports each as CHANGED rightly). Says on
-// `notes` what was settled. Empty, or the error refusing the list.
+// `notes` what was settled; `reads` gets what was read, by plan row. The
+// list itself (`listFile`) is never read. Empty, or the error refusing the
+// list.
 std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const std::string& checked,
-                              const CheckOptions& options, std::vector<std::string>& notes,
+                              const CheckOptions& options, const FileIdentity& listFile,
+                              std::vector<std::string>& notes,
+                              std::unordered_map<std::size_t, SettlingRead>& reads,
                               bool& cancelled) {
     FileReadControl control(options.cancel);
     FileAccess access = kPerThreadUtf8FileAccess;
     access.uncached = options.uncached;
     access.control = &control;
+    access.leaveOut = &listFile;
     std::vector<unsigned char> buffer;
     for (std::size_t next = 0; next < plan.rows.size(); ++next) {
         const SfvRow& first = plan.rows[next];
@@ -231,16 +256,18 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
             if (row.kind != SfvRow::Kind::kListed) continue;
             const ListEntry& entry = list.entries[row.entry];
             if (entry.kindSettled || DigestSize(entry.kind) != DigestSize(guess)) continue;
-            const FileDigests read = DigestFileOnce(PathInFolder(checked, std::string(entry.name)),
-                                                    kinds, buffer, access);
+            FileDigests read = DigestFileOnce(PathInFolder(checked, std::string(entry.name)), kinds,
+                                              buffer, access);
             if (read.read.status == FileReadStatus::kCancelled) {
                 cancelled = true;
                 return {};
             }
-            if (read.read.status != FileReadStatus::kOk) continue;
+            if (read.read.status != FileReadStatus::kOk || read.digests.size() != kinds.size()) {
+                continue;
+            }
             anyRead = true;
             const Digest listed = list.DigestOf(entry);
-            for (std::size_t k = 0; k < kinds.size() && k < read.digests.size(); ++k) {
+            for (std::size_t k = 0; k < kinds.size(); ++k) {
                 if (std::equal(listed.Bytes(), listed.Bytes() + listed.Size(),
                                read.digests[k].Bytes())) {
                     matched = kinds[k];
@@ -248,6 +275,7 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
                     break;
                 }
             }
+            reads[at] = {kinds, std::move(read)};
         }
         const std::string candidates = KindsText(kinds);
         std::string note = "the list's digests of " + std::to_string(digits) + " digits";
@@ -267,6 +295,21 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
         list.SettleKind(matched.value_or(guess));
     }
     return {};
+}
+
+// Judges a listed row from what the settling read of its file found, as
+// if it had been read now. False when that read holds no digest of `kind`.
+bool JudgeFromSettlingRead(PlannedRow& row, const SettlingRead& settling, DigestKind kind,
+                           const Digest& expected) {
+    const auto at = std::find(settling.kinds.begin(), settling.kinds.end(), kind);
+    if (at == settling.kinds.end()) return false;
+    CheckRow& more = row.More();
+    more.hasFound = true;
+    more.found = settling.read.digests[static_cast<std::size_t>(at - settling.kinds.begin())];
+    more.size = settling.read.read.size;
+    more.readThroughCache = settling.read.read.readThroughCache ? 1 : 0;
+    row.status = more.found == expected ? VerifyStatus::kOk : VerifyStatus::kChanged;
+    return true;
 }
 
 CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
@@ -299,10 +342,13 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
     outcome.kind = CheckKind::kSfv;
     outcome.folder = checked;
     if (list.clearSigned) outcome.notes.emplace_back("the list's signature was not checked");
+    // A link to the list, or another name of it, is found when it is opened.
+    const FileIdentity listFile = IdentityOf(listPath);
+    std::unordered_map<std::size_t, SettlingRead> settlingReads;
     if (list.HasUnsettledKinds()) {
         bool cancelled = false;
-        const std::string error =
-            SettleDigestKinds(list, plan, checked, options, outcome.notes, cancelled);
+        const std::string error = SettleDigestKinds(list, plan, checked, options, listFile,
+                                                    outcome.notes, settlingReads, cancelled);
         if (!error.empty()) return Refused(CheckKind::kSfv, listPath, error);
         if (cancelled) {
             outcome.end = CheckOutcome::End::kCancelled;
@@ -337,16 +383,39 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
             sink.ListNamesItself(entries[planned.entry].line);
             continue;
         }
+        // The lines of other kinds for the same file (SfvRowDetail::otherKinds)
+        // follow it as rows of their own, each read for its kind.
+        const bool manyKinds = (planned.kind == SfvRow::Kind::kListed ||
+                                planned.kind == SfvRow::Kind::kMissing) &&
+                               planned.detail != SfvRow::kNone &&
+                               !plan.details[planned.detail].otherKinds.empty();
+        std::vector<std::size_t> lineEntries{planned.entry};
+        if (manyKinds) {
+            const std::vector<std::size_t>& others = plan.details[planned.detail].otherKinds;
+            lineEntries.insert(lineEntries.end(), others.begin(), others.end());
+        }
+        for (const std::size_t entryIndex : lineEntries) {
         PlannedRow row;
         row.name = path;
+        if (manyKinds) row.More().showsKind = true;
         switch (planned.kind) {
             case SfvRow::Kind::kListed:
             case SfvRow::Kind::kUnlisted: {
                 const bool listed = planned.kind == SfvRow::Kind::kListed;
-                if (!listed && options.ignoreMissing) continue;
+                // The digest file of one download checks that one file.
+                if (!listed && (options.ignoreMissing || list.oneFile)) continue;
                 if (listed) {
-                    row.expectedAt = entries[planned.entry].digestAt;
-                    row.expectedKind = entries[planned.entry].kind;
+                    const ListEntry& entry = entries[entryIndex];
+                    row.expectedAt = entry.digestAt;
+                    row.expectedKind = entry.kind;
+                    const auto settled = entryIndex == planned.entry
+                                             ? settlingReads.find(index)
+                                             : settlingReads.end();
+                    if (settled != settlingReads.end() &&
+                        JudgeFromSettlingRead(row, settled->second, entry.kind,
+                                              list.DigestOf(entry))) {
+                        break;
+                    }
                 }
                 const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
                 const DigestKind kind = listed ? row.expectedKind : unlistedKind;
@@ -366,17 +435,23 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                 break;
             }
             case SfvRow::Kind::kMissing:
-                row.expectedAt = entries[planned.entry].digestAt;
-                row.expectedKind = entries[planned.entry].kind;
+                row.expectedAt = entries[entryIndex].digestAt;
+                row.expectedKind = entries[entryIndex].kind;
                 row.status = VerifyStatus::kMissing;
                 break;
-            case SfvRow::Kind::kDuplicate:
+            case SfvRow::Kind::kDuplicate: {
                 row.status = VerifyStatus::kDuplicate;
-                row.More().lines.push_back(entries[planned.entry].line);
+                std::vector<std::size_t>& lines = row.More().lines;
+                lines.push_back(entries[planned.entry].line);
                 for (const std::size_t entry : plan.details[planned.detail].laterEntries) {
-                    row.More().lines.push_back(entries[entry].line);
+                    lines.push_back(entries[entry].line);
                 }
+                for (const std::size_t entry : plan.details[planned.detail].otherKinds) {
+                    lines.push_back(entries[entry].line);
+                }
+                std::sort(lines.begin(), lines.end());
                 break;
+            }
             case SfvRow::Kind::kNotHeld:
                 row.status = VerifyStatus::kUnreadable;
                 row.More().notHeld = std::move(plan.details[planned.detail].reason);
@@ -386,12 +461,17 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                 break;
         }
         rows.push_back(std::move(row));
+        }
     }
     std::vector<SfvRow>().swap(plan.rows);
-    // A link to the list, or another name of it, is found when it is opened.
-    const FileIdentity listFile = IdentityOf(listPath);
-    return ReadRows(std::move(rows), list.digests, options, sink, std::move(outcome), checked,
-                    &listFile);
+    const bool damageOnly = std::all_of(entries.begin(), entries.end(), [](const ListEntry& entry) {
+        return DetectsDamageOnly(entry.kind);
+    });
+    const DigestKind firstKind = entries.front().kind;
+    CheckOutcome read = ReadRows(std::move(rows), list.digests, options, sink, std::move(outcome),
+                                 checked, &listFile);
+    if (damageOnly) NoteDamageOnly(read, firstKind);
+    return read;
 }
 
 }  // namespace
@@ -424,6 +504,12 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     }
     if (kind == CheckKind::kSfv) {
         return VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
+    }
+    // A protocol holds CRC-32s only: a check of other digests would check nothing asked.
+    if (options.algorithm && *options.algorithm != DigestKind::kCrc32) {
+        return Refused(kind, listPath,
+                       std::string("a protocol holds CRC-32 checksums only, not ") +
+                           DigestKindName(*options.algorithm) + " digests");
     }
     if (options.recursive) {
         return Refused(kind, listPath,
