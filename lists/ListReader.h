@@ -103,6 +103,8 @@ class ListReader : private ListLineSink {
     bool TakeLine(std::string_view line, std::size_t number, std::string& error) override;
     bool TakeListLine(std::string_view line, std::size_t number, std::string& error);
     bool Decide(ListFormat format, std::string& error);
+    // Whether every held line starts with '#' and none is an SFV entry.
+    bool AllHeldAreSumComments() const;
     bool TakeEntry(std::size_t number, std::string& error);
 
     ListReadOptions options_;
@@ -116,6 +118,10 @@ class ListReader : private ListLineSink {
     std::vector<std::pair<std::size_t, std::size_t>> heldLines_;  // number, length
     ListLineRead read_;
     std::optional<std::size_t> digestAlone_;  // the line of a digest alone
+    // The first held line that reads as SFV and as a sum line alike
+    // (ReadsAsSfvOrCrcSum), and why, until a line tells the format.
+    std::size_t eitherLine_ = 0;
+    std::string eitherWhy_;
     std::size_t refusedLine_ = 0;             // set when a held line is refused
     ListReadResult result_;
 };

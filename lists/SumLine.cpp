@@ -23,6 +23,11 @@ bool IsTagCharacter(char c) {
            c == '/';
 }
 
+bool IsBase64(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c == '+' || c == '/' || c == '=' || c == '-' || c == '_';
+}
+
 std::string_view SkipBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     return text;
@@ -118,7 +123,20 @@ bool ReadTagLine(std::string_view text, bool escaped, ListLineRead& read) {
     std::string_view rest = SkipBlanks(afterTag.substr(close + 1));
     if (rest.empty() || rest.front() != '=') return false;
     const std::string_view digits = TrimBlanks(rest.substr(1));
-    if (!AllHex(digits)) return false;
+    if (!AllHex(digits)) {
+        // A known tag before a digest in base64 (cksum --base64): a tag
+        // line of a form not read here, rather than some other format's.
+        const std::optional<DigestKind> kind = KindOfTag(tag);
+        if (!kind || digits.empty() || !std::all_of(digits.begin(), digits.end(), IsBase64)) {
+            return false;
+        }
+        read.form = ListLineRead::Form::kTag;
+        Refuse(read, "the " + std::string(DigestKindName(*kind)) + " digest \"" +
+                         std::string(digits) +
+                         "\" is not hexadecimal; digests in base64 (cksum --base64) are not "
+                         "read here");
+        return true;
+    }
 
     read.form = ListLineRead::Form::kTag;
     read.tagged = KindOfTag(tag);

@@ -88,6 +88,23 @@ void NoteDamageOnly(CheckOutcome& outcome, DigestKind kind) {
                             "list tells that too)");
 }
 
+// The folder a list of lines is checked in when none is given: the list's
+// own; for standard input ("-"), a pipe or a device, the current folder,
+// as sha256sum -c takes it (/dev/stdin's folder would be /dev).
+std::string DefaultFolderOf(const std::string& listPath) {
+    std::uint64_t size = 0;
+    if (listPath == kStandardInputList || !QueryFileSize(listPath, size)) return ".";
+    std::string folder = FolderOf(listPath);
+    // /dev/stdin, /dev/fd/0: the list is what the process was handed.
+    if (kThisPathSystem == PathSystem::kPosix) {
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        for (const char* handed : {"/dev", "/dev/fd", "/proc/self/fd", "/proc/thread-self/fd"}) {
+            if (folder == handed) return ".";
+        }
+    }
+    return folder;
+}
+
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
                                    const std::string& directory, const CheckOptions& options,
                                    CheckSink& sink, RunSteps& steps) {
@@ -316,7 +333,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                               const std::string& directory, const CheckOptions& options,
                               CheckSink& sink, RunSteps& steps) {
     std::vector<ListEntry>& entries = list.entries;
-    const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
+    const std::string checked = directory.empty() ? DefaultFolderOf(listPath) : directory;
     // The rows take their names from `entries` and the plan, which both
     // last until the reading is done. On POSIX a '\\' names a folder unless
     // a file of the name as listed is there.
@@ -487,7 +504,8 @@ CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached) {
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink) {
     // A device would be opened and waited on; a folder is no list either.
-    const std::string notAList = WhyNotAList(listPath);
+    const std::string notAList =
+        listPath == kStandardInputList ? std::string() : WhyNotAList(listPath);
     if (!notAList.empty()) return Refused(CheckKind::kSfv, listPath, notAList);
     RunSteps steps(options, sink);
     steps.Start(CheckStep::kReadingList);
