@@ -19,6 +19,7 @@
 #include "cli/Console.h"
 #include "files/ChecksumInOrder.h"
 #include "files/SameFile.h"
+#include "lists/DigestKindChoice.h"
 
 #ifdef _WIN32
 #include "platform/WideText.h"
@@ -73,8 +74,9 @@ constexpr char kFooter[] =
     "  sumbrook-cli --compare SRC DEST [-r] [-a ALGO]\n"
     "                                        SRC's plain files against the same paths\n"
     "                                        under DEST, without writing a list; files\n"
-    "                                        of one size byte by byte (with ALGO, their\n"
-    "                                        digests shown too)\n"
+    "                                        of one size by BLAKE3 or by ALGO (not a\n"
+    "                                        CRC-32 or XXH kind, which different files\n"
+    "                                        may share)\n"
     "A list written or kept inside DIR is neither listed nor checked. -o FILE is replaced\n"
     "only once the whole list is written; a failed write leaves it as it was. A device\n"
     "or a pipe, and /dev/stdout or /dev/fd/N, are written directly, as they are open.\n"
@@ -274,7 +276,7 @@ int Run(int argc, char** argv) {
     app.add_option("-a,--algorithm", algorithmText,
                    "The digest: " + DigestKindOptionList() +
                        " (files, --list: default crc32 and sha256; --verify: the kind of the "
-                       "list's digests; --compare: default crc32)")
+                       "list's digests; --compare: default blake3)")
         ->type_name("ALGO");
     app.add_flag("--tag", tag,
                  "With files or --list: tag lines, \"SHA256 (NAME) = HEX\", as sha256sum --tag");
@@ -393,6 +395,12 @@ int Run(int argc, char** argv) {
                                settings);
     }
     if (app.count("--compare") > 0) {
+        if (settings.algorithm && DetectsDamageOnly(*settings.algorithm)) {
+            return Usage(std::string("--compare -a ") + algorithmText + ": two different files can have one " +
+                         DigestKindName(*settings.algorithm) +
+                         " (four bytes make a CRC-32 match); --compare tells copies apart by "
+                         "BLAKE3, or by -a md5, sha1, sha256, sha384 or sha512");
+        }
         if (paths.size() != 1 || compareSource.empty() || paths.front().empty()) {
             return Usage("--compare takes two directories: SRC DEST");
         }

@@ -595,8 +595,8 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                     row.More().foundSize = to.size;
                     break;
                 }
-                RowReading& reading = row.StartReading(
-                    RowJudge::kCopy, options.algorithm.value_or(DigestKind::kCrc32));
+                RowReading& reading =
+                    row.StartReading(RowJudge::kCopy, options.algorithm.value_or(kCopyDigest));
                 Read(reading, from);
                 Read(reading, to);
                 break;
