@@ -123,22 +123,31 @@ TEST_P(ListReaderTest, WrittenAgainReadsTheSame) {
         for (const std::string& line : descriptor.headerLines("test", "1", {2026, 1, 2, 3, 4, 5})) {
             written += line + std::string(descriptor.lineEnd);
         }
+        // SFV's writer leaves out what rhash -c would misread: a name that
+        // starts with '#' or a blank, which SFV lists of other tools hold.
+        std::vector<ListEntry> kept;
         for (const ListEntry& entry : read.entries) {
-            ASSERT_EQ(descriptor.nameFault(entry.name), "");
+            const bool misread = format == ListFormat::kSfv &&
+                                 (entry.name.front() == '#' || entry.name.front() == ' ' ||
+                                  entry.name.front() == '\t');
+            EXPECT_EQ(descriptor.nameFault(entry.name).empty(), !misread) << entry.name;
+            if (misread) continue;
+            kept.push_back(entry);
             written += descriptor.entryLine(entry.name, read.DigestOf(entry)) +
                        std::string(descriptor.lineEnd);
         }
+        if (kept.empty()) continue;
         ListReadResult again = ReadList(written, {"list", std::nullopt});
         ASSERT_TRUE(again.ok) << descriptor.name << ": line " << again.line << ": " << again.error
                               << "\n"
                               << written;
-        ASSERT_EQ(again.entries.size(), read.entries.size());
+        ASSERT_EQ(again.entries.size(), kept.size());
         for (std::size_t i = 0; i < again.entries.size(); ++i) {
-            if (!again.entries[i].kindSettled) again.SettleKind(read.entries[i].kind);
+            if (!again.entries[i].kindSettled) again.SettleKind(kept[i].kind);
         }
         for (std::size_t i = 0; i < again.entries.size(); ++i) {
-            EXPECT_EQ(again.entries[i].name, read.entries[i].name) << descriptor.name;
-            EXPECT_EQ(again.DigestOf(again.entries[i]), read.DigestOf(read.entries[i]));
+            EXPECT_EQ(again.entries[i].name, kept[i].name) << descriptor.name;
+            EXPECT_EQ(again.DigestOf(again.entries[i]), read.DigestOf(kept[i]));
         }
     }
 }
@@ -235,7 +244,8 @@ TEST(DigestKindChoice, NamesOfListsAndLengths) {
         {"list.sfv", std::nullopt}};
     for (const auto& [name, kind] : names) EXPECT_EQ(DigestKindOfListName(name), kind) << name;
     EXPECT_EQ(DigestKindsOfLength(64), (std::vector<Kind>{Kind::kSha256, Kind::kBlake3}));
-    EXPECT_TRUE(DigestKindsOfLength(8).empty());
+    EXPECT_EQ(DigestKindsOfLength(8), (std::vector<Kind>{Kind::kCrc32}));
+    EXPECT_TRUE(DigestKindsOfLength(12).empty());
 }
 
 }  // namespace
