@@ -137,7 +137,7 @@ TEST_P(ListReaderTest, WrittenAgainReadsTheSame) {
                        std::string(descriptor.lineEnd);
         }
         if (kept.empty()) continue;
-        ListReadResult again = ReadList(written, {"list", std::nullopt});
+        ListReadResult again = ReadList(written, {"list", c.forced});
         ASSERT_TRUE(again.ok) << descriptor.name << ": line " << again.line << ": " << again.error
                               << "\n"
                               << written;
@@ -204,6 +204,25 @@ INSTANTIATE_TEST_SUITE_P(
         Reads("list", k64 + "  a\r\n\xEF\xBB\xBF" + k64 + "  b\r\n",
               {{"a", Kind::kSha256, k64, 1, false}, {"b", Kind::kSha256, k64, 2, false}}),
         Reads("x.sha256", Utf16Le(k64 + "  a\r\n"), {{"a", Kind::kSha256, k64, 1}}),
+        // CRC-32 sum lines, as rhash and sumbrook-cli FILE... write them; a
+        // line that SFV reads too waits for a line that tells.
+        Reads("crc.txt", "8CDC1683  deadbeef\n011ba68c  notes.txt\n",
+              {{"deadbeef", Kind::kCrc32, "8CDC1683", 1}, {"notes.txt", Kind::kCrc32, "011BA68C", 2}}),
+        Reads("crc.txt", "8CDC1683  deadbeef\nnotes.txt 011BA68C\n",
+              {{"8CDC1683", Kind::kCrc32, "DEADBEEF", 1}, {"notes.txt", Kind::kCrc32, "011BA68C", 2}},
+              ListFormat::kSfv),
+        Forced(Kind::kCrc32, Reads("crc.txt", "8CDC1683  deadbeef\n",
+                                   {{"deadbeef", Kind::kCrc32, "8CDC1683", 1}})),
+        Reads("crc.sfv", "8CDC1683  deadbeef\n", {{"8CDC1683", Kind::kCrc32, "DEADBEEF", 1}},
+              ListFormat::kSfv),
+        Refused("crc.txt", "; x\n352441C2  deadbeef\n", 2,
+                "may be SFV (the CRC-32 of \"352441C2\") or a CRC-32 sum line"),
+        // What no list is, named as what it is.
+        Reads("notes.txt", "# only\n# comments\n", {}, ListFormat::kSfv),
+        Refused("m.asc", "-----BEGIN PGP SIGNATURE-----\n\niQEz\n", 1,
+                "an OpenPGP message or signature"),
+        Refused("b.txt", "SHA256 (abc) = ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=\n", 1,
+                "digests in base64"),
         // Refused, naming the line.
         Refused("x.sfv", k64 + "  a\n", 1, "the checksum \"a\" has 1 characters"),
         Refused("SHA256SUMS", k64 + "  a\n" + k64 + " b\n", 2, "one blank between"),
