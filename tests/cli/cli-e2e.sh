@@ -349,11 +349,13 @@ rm huge.sfv
 # Names an SFV list cannot hold, unreadable files and folders: named,
 # counted, exit 2; the list holds the rest.
 mkdir -p oddnames; printf abc >oddnames/a.txt; printf x >"oddnames/two"$'\n'"lines"; printf x >"oddnames/;semi"
-printf x >"oddnames/blank "
+printf x >"oddnames/blank "; printf x >"oddnames/#notes"; printf x >"oddnames/ lead"
 run 2 --sfv oddnames; [ "$(grep -v '^;' <<<"$out")" == "a.txt 352441C2" ] || fail "odd names listed: $out"
 expect_err_has "two\x0Alines: cannot be listed: the name holds a control byte" "line break in an SFV name"
 expect_err_has ";semi: cannot be listed: a name that starts with ';'" "';' first"
-expect_err_has "3 files could not be listed; they are not in the list" "odd names counted"
+expect_err_has "#notes: cannot be listed: a name that starts with '#'" "'#' first"
+expect_err_has " lead: cannot be listed: a blank at the start of a name" "a blank first"
+expect_err_has "5 files could not be listed; they are not in the list" "odd names counted"
 mkdir -p shut/closed; printf abc >shut/a.txt; printf x >shut/closed/x; printf s >shut/secret; chmod 000 shut/secret shut/closed
 run_unprivileged 2 --sfv shut -r
 [ "$(grep -v '^;' <<<"$out")" == "a.txt 352441C2" ] || fail "unreadable files in --sfv: $out"
@@ -662,6 +664,78 @@ if ! grep -qa __asan_init "$cli"; then
   done
   rm -rf million
 fi
+
+# --- lists as a hostile user makes them -------------------------------------
+mkdir -p hostile/dl hostile/crc hostile/multi hostile/out
+printf iso >hostile/dl/image.iso; printf other >hostile/dl/other.txt
+# The digest file of one download checks that one file, however it names it.
+for content in "$(sha256sum hostile/dl/image.iso | cut -c1-64)" "$(cd hostile/dl && sha256sum image.iso)"; do
+  printf '%s\n' "$content" >hostile/dl/image.iso.sha256
+  run 0 --verify hostile/dl/image.iso.sha256
+  expect_out "OK          image.iso
+1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE" "the digest file of one download"
+done
+# Its own CRC-32 lines read back as rhash reads them; a line SFV reads too
+# is named, never guessed (-a crc32 reads it as rhash does).
+printf x >hostile/crc/deadbeef; printf notes >hostile/crc/notes.txt
+(cd hostile/crc && "$cli" deadbeef notes.txt) >hostile/crc.txt
+run 0 --verify hostile/crc.txt hostile/crc
+(cd hostile/crc && rhash -c ../crc.txt >/dev/null) || fail "rhash -c refuses sumbrook-cli's CRC-32 lines"
+head -1 hostile/crc.txt >hostile/one-crc.txt; printf y >hostile/crc/deadbeef
+for args in "" "--ignore-missing"; do
+  run 2 --verify hostile/one-crc.txt hostile/crc $args; expect_err_has "may be SFV (the CRC-32 of" "one CRC-32 line $args"
+done
+run 1 --verify hostile/one-crc.txt hostile/crc -a crc32; expect_has_line "CHANGED     deadbeef  8CDC1683 -> $(crc hostile/crc/deadbeef)" "-a crc32 reads sum lines"
+# A protocol holds CRC-32s: another algorithm is refused, as for SFV.
+"$cli" --protocol hostile/crc -o hostile/protocol.txt
+run 2 --verify hostile/protocol.txt -a sha256; expect_err_has "a protocol holds CRC-32 checksums only" "protocol -a sha256"
+# Lines of several kinds for one file: each checked, as rhash -c and cksum -c do.
+printf a >hostile/multi/a; printf b >hostile/multi/b
+(cd hostile/multi && rhash --bsd --md5 --sha256 a b) >hostile/rhash-bsd.txt
+(cd hostile/multi && md5sum --tag a b && sha256sum --tag a b) >hostile/tags.txt
+for list in rhash-bsd.txt tags.txt; do
+  run 0 --verify "hostile/$list" hostile/multi
+  expect_has_line "OK          a  SHA-256" "$list"; [[ "$out" == *$'\n4 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE' ]] || fail "$list: $out"
+done
+printf c >hostile/multi/b
+run 1 --verify hostile/tags.txt hostile/multi; [[ "$out" == *$'\n2 OK, 2 CHANGED, 0 MISSING'* ]] || fail "tags of a changed file: $out"
+(cd hostile/multi && cksum -c ../tags.txt >/dev/null 2>&1) && fail "cksum -c finds no change"
+# The settling read of a list whose length leaves the kind open is its row's
+# read: the file is opened once, and the list itself (a link to it) never.
+(cd hostile/multi && b3sum a b) >hostile/multi/hashes.txt; ln -s hashes.txt hostile/multi/0link
+(cd hostile/multi && b3sum 0link a b) >hostile/multi/hashes.txt
+strace -f -e trace=openat -o "$work/trace" "$cli" --verify hostile/multi/hashes.txt >/dev/null 2>&1
+[ "$(grep -c 'multi/a"' "$work/trace")" -eq 1 ] || fail "a settled file is opened $(grep -c 'multi/a"' "$work/trace") times"
+grep -q '0link"' "$work/trace" && [ "$(grep -c 'hashes.txt"' "$work/trace")" -gt 2 ] && fail "the settling opens the list: $(grep -c hashes "$work/trace")"
+# Standard input as the list, and /dev/stdin, are checked in the current folder.
+(cd hostile/crc && sha256sum deadbeef notes.txt) >hostile/stdin.txt
+for list in - /dev/stdin; do
+  (cd hostile/crc && "$cli" --verify "$list" <../stdin.txt >"$work/out" 2>"$work/err"); code=$?
+  [ "$code" -eq 0 ] && [ "$(grep -c '^OK ' "$work/out")" -eq 2 ] || fail "--verify $list: exit $code: $(cat "$work/out" "$work/err")"
+done
+# A run that leaves a file out leaves -o FILE as it was; a file replaced as
+# root keeps its owner and group.
+printf a >hostile/out/a; printf s >hostile/out/secret; chmod 000 hostile/out/secret
+printf 'old\n' >hostile/kept.txt; chmod 666 hostile/kept.txt
+run_unprivileged 2 --list hostile/out -o hostile/kept.txt
+[ "$(cat hostile/kept.txt)" == "old" ] || fail "a failed --list replaced -o FILE: $(cat hostile/kept.txt)"
+expect_err_has "kept.txt: not written, since the list would lack them" "-o of a failed run"
+chmod 644 hostile/out/secret
+if [ "$(id -u)" -eq 0 ]; then
+  chown nobody:nogroup hostile/kept.txt; run 0 --list hostile/out -o hostile/kept.txt
+  [ "$(stat -c %U:%G hostile/kept.txt)" == "nobody:nogroup" ] || fail "-o as root: owned by $(stat -c %U:%G hostile/kept.txt)"
+fi
+# Names rhash -c misreads are left out of SFV lists; BLAKE3 tags, which no
+# tool reads, are refused.
+run 2 --list hostile/out -a blake3 --tag; expect_err_has "no tool reads BLAKE3 tag lines" "--tag -a blake3"
+# What is no list, or no file, says what it is.
+run 0 --help
+for text in "16 XXH64" ".xxh64" "SHA384SUMS" "16: XXH64 or XXH3-64"; do
+  [[ "$out" == *"$text"* ]] || fail "--help lacks '$text'"
+done
+run 2 -a sha256 samples/archive; expect_err_has "samples/archive: not a regular file: it is a folder" "a folder as a file"
+"$cli" -a sha256 samples/abc.txt >/dev/full 2>"$work/err"; err=$(cat "$work/err")
+expect_err_has "standard output: cannot be written: No space left on device" "> /dev/full"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
