@@ -488,6 +488,14 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
     CheckOutcome read = ReadRows(std::move(rows), list.digests, options, sink, std::move(outcome),
                                  checked, &listFile);
     if (damageOnly) NoteDamageOnly(read, firstKind);
+    // xxhsum -H0 writes its XXH32 digests as rhash writes CRC-32s.
+    if (list.format == ListFormat::kSum && firstKind == DigestKind::kCrc32 &&
+        read.end == CheckOutcome::End::kDone && read.counts.Count(VerifyStatus::kOk) == 0 &&
+        read.counts.Count(VerifyStatus::kChanged) > 0) {
+        read.notes.emplace_back(
+            "the list's 8-digit digests were read as CRC-32s, as rhash writes them; XXH32 "
+            "digests (xxhsum -H0) are not read here");
+    }
     return read;
 }
 

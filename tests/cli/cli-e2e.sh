@@ -685,6 +685,9 @@ head -1 hostile/crc.txt >hostile/one-crc.txt; printf y >hostile/crc/deadbeef
 for args in "" "--ignore-missing"; do
   run 2 --verify hostile/one-crc.txt hostile/crc $args; expect_err_has "may be SFV (the CRC-32 of" "one CRC-32 line $args"
 done
+(cd hostile/crc && xxhsum -H0 notes.txt) >hostile/xxh32.txt
+run 1 --verify hostile/xxh32.txt hostile/crc; expect_has_line "$(head -1 <<<"$out")" "xxhsum -H0"
+[[ "$out" == *"XXH32 digests (xxhsum -H0) are not read here" ]] || fail "xxhsum -H0 list: $out"
 run 1 --verify hostile/one-crc.txt hostile/crc -a crc32; expect_has_line "CHANGED     deadbeef  8CDC1683 -> $(crc hostile/crc/deadbeef)" "-a crc32 reads sum lines"
 # A protocol holds CRC-32s: another algorithm is refused, as for SFV.
 "$cli" --protocol hostile/crc -o hostile/protocol.txt
