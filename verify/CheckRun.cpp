@@ -257,7 +257,6 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
     FileAccess access = kPerThreadUtf8FileAccess;
     access.uncached = options.uncached;
     access.control = &control;
-    access.leaveOut = &listFile;
     std::vector<unsigned char> buffer;
     for (std::size_t next = 0; next < plan.rows.size(); ++next) {
         const SfvRow& first = plan.rows[next];
@@ -273,8 +272,10 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
             if (row.kind != SfvRow::Kind::kListed) continue;
             const ListEntry& entry = list.entries[row.entry];
             if (entry.kindSettled || DigestSize(entry.kind) != DigestSize(guess)) continue;
-            FileDigests read = DigestFileOnce(PathInFolder(checked, std::string(entry.name)), kinds,
-                                              buffer, access);
+            const std::string path = PathInFolder(checked, std::string(entry.name));
+            // The list itself is never read (its row says so when it is reached).
+            if (IdentityOf(path) == listFile) continue;
+            FileDigests read = DigestFileOnce(path, kinds, buffer, access);
             if (read.read.status == FileReadStatus::kCancelled) {
                 cancelled = true;
                 return {};
