@@ -412,6 +412,9 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
             const std::vector<std::size_t>& others = plan.details[planned.detail].otherKinds;
             lineEntries.insert(lineEntries.end(), others.begin(), others.end());
         }
+        // The file is read once for every kind, by the row of its first line;
+        // the rows of the others take their digests from that read.
+        bool readForAll = false;
         for (const std::size_t entryIndex : lineEntries) {
         PlannedRow row;
         row.name = path;
@@ -434,17 +437,27 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                                               list.DigestOf(entry))) {
                         break;
                     }
+                    if (readForAll) {
+                        row.status = VerifyStatus::kOk;  // judged when the first row is read
+                        break;
+                    }
                 }
                 const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
                 const DigestKind kind = listed ? row.expectedKind : unlistedKind;
                 // A row that reads the file it names needs no more, unless
                 // its size is planned.
                 const bool upToCase = listed && planned.file != SfvRow::kNone;
-                if (!upToCase && !options.planBytes) {
+                if (!upToCase && !options.planBytes && !manyKinds) {
                     row.ReadsItsName(judge, kind);
                     break;
                 }
                 RowReading& reading = row.StartReading(judge, kind);
+                if (manyKinds && listed) {
+                    for (const std::size_t other : lineEntries) {
+                        if (other != entryIndex) reading.moreKinds.push_back(entries[other].kind);
+                    }
+                    readForAll = true;
+                }
                 const std::string_view file = upToCase ? plan.found[planned.file].name : path;
                 reading.toRead.push_back({PathInFolder(checked, std::string(file)), ""});
                 if (options.planBytes && folders.rowSizes[index] != SfvFolders::kUnknownSize) {

@@ -700,6 +700,8 @@ for list in rhash-bsd.txt tags.txt; do
   run 0 --verify "hostile/$list" hostile/multi
   expect_has_line "OK          a  SHA-256" "$list"; [[ "$out" == *$'\n4 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE' ]] || fail "$list: $out"
 done
+strace -f -e trace=openat -o "$work/trace" "$cli" --verify hostile/tags.txt hostile/multi >/dev/null 2>&1
+[ "$(grep -c 'multi/a"' "$work/trace")" -eq 1 ] || fail "a file of two kinds is opened $(grep -c 'multi/a"' "$work/trace") times"
 printf c >hostile/multi/b
 run 1 --verify hostile/tags.txt hostile/multi; [[ "$out" == *$'\n2 OK, 2 CHANGED, 0 MISSING'* ]] || fail "tags of a changed file: $out"
 (cd hostile/multi && cksum -c ../tags.txt >/dev/null 2>&1) && fail "cksum -c finds no change"
