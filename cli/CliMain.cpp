@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <new>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -397,7 +397,8 @@ int Run(int argc, char** argv) {
     }
     if (app.count("--compare") > 0) {
         if (settings.algorithm && DetectsDamageOnly(*settings.algorithm)) {
-            return Usage(std::string("--compare -a ") + algorithmText + ": two different files can have one " +
+            return Usage(std::string("--compare -a ") + algorithmText +
+                         ": two different files can have one " +
                          DigestKindName(*settings.algorithm) +
                          " (four bytes make a CRC-32 match); --compare tells copies apart by "
                          "BLAKE3, or by -a md5, sha1, sha256, sha384 or sha512");

@@ -62,9 +62,9 @@ bool CommandOutput::Finish() {
 }
 
 void CommandOutput::ComplainOutputLost() {
-    Complain("standard output", writeError_ == 0
-                                    ? std::string("cannot be written")
-                                    : "cannot be written: " + std::string(std::strerror(writeError_)));
+    Complain("standard output",
+             writeError_ == 0 ? std::string("cannot be written")
+                              : "cannot be written: " + std::string(std::strerror(writeError_)));
 }
 
 }  // namespace sumbrook

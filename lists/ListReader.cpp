@@ -90,10 +90,10 @@ ListReadResult ListReader::Finish() {
         line = std::max<std::size_t>(lines_.Lines(), 1);
     }
     result_.ok = ok;
-    result_.oneFile = ok && result_.entries.size() == 1 &&
-                      (digestAlone_ || (result_.entries.front().name ==
-                                            FileOfDigestFile(options_.listName) &&
-                                        !FileOfDigestFile(options_.listName).empty()));
+    result_.oneFile =
+        ok && result_.entries.size() == 1 &&
+        (digestAlone_ || (result_.entries.front().name == FileOfDigestFile(options_.listName) &&
+                          !FileOfDigestFile(options_.listName).empty()));
     if (!ok) {
         result_.entries.clear();
         result_.entries.shrink_to_fit();
@@ -186,8 +186,7 @@ bool ListReader::AllHeldAreSumComments() const {
     for (const auto& [number, length] : heldLines_) {
         const std::string_view line = std::string_view(held_).substr(at, length);
         at += length;
-        if (line.front() != '#' ||
-            ParseSfvLineText(line).kind == SfvLineResult::Kind::kEntry) {
+        if (line.front() != '#' || ParseSfvLineText(line).kind == SfvLineResult::Kind::kEntry) {
             return false;
         }
     }

@@ -122,7 +122,7 @@ class ListReader : private ListLineSink {
     // (ReadsAsSfvOrCrcSum), and why, until a line tells the format.
     std::size_t eitherLine_ = 0;
     std::string eitherWhy_;
-    std::size_t refusedLine_ = 0;             // set when a held line is refused
+    std::size_t refusedLine_ = 0;  // set when a held line is refused
     ListReadResult result_;
 };
 

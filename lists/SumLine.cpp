@@ -24,8 +24,8 @@ bool IsTagCharacter(char c) {
 }
 
 bool IsBase64(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '+' || c == '/' || c == '=' || c == '-' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+           c == '/' || c == '=' || c == '-' || c == '_';
 }
 
 std::string_view SkipBlanks(std::string_view text) {

@@ -403,10 +403,9 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
         }
         // The lines of other kinds for the same file (SfvRowDetail::otherKinds)
         // follow it as rows of their own, each read for its kind.
-        const bool manyKinds = (planned.kind == SfvRow::Kind::kListed ||
-                                planned.kind == SfvRow::Kind::kMissing) &&
-                               planned.detail != SfvRow::kNone &&
-                               !plan.details[planned.detail].otherKinds.empty();
+        const bool manyKinds =
+            (planned.kind == SfvRow::Kind::kListed || planned.kind == SfvRow::Kind::kMissing) &&
+            planned.detail != SfvRow::kNone && !plan.details[planned.detail].otherKinds.empty();
         std::vector<std::size_t> lineEntries{planned.entry};
         if (manyKinds) {
             const std::vector<std::size_t>& others = plan.details[planned.detail].otherKinds;
@@ -416,82 +415,82 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
         // the rows of the others take their digests from that read.
         bool readForAll = false;
         for (const std::size_t entryIndex : lineEntries) {
-        PlannedRow row;
-        row.name = path;
-        if (manyKinds) row.More().showsKind = true;
-        switch (planned.kind) {
-            case SfvRow::Kind::kListed:
-            case SfvRow::Kind::kUnlisted: {
-                const bool listed = planned.kind == SfvRow::Kind::kListed;
-                // The digest file of one download checks that one file.
-                if (!listed && (options.ignoreMissing || list.oneFile)) continue;
-                if (listed) {
-                    const ListEntry& entry = entries[entryIndex];
-                    row.expectedAt = entry.digestAt;
-                    row.expectedKind = entry.kind;
-                    const auto settled = entryIndex == planned.entry
-                                             ? settlingReads.find(index)
-                                             : settlingReads.end();
-                    if (settled != settlingReads.end() &&
-                        JudgeFromSettlingRead(row, settled->second, entry.kind,
-                                              list.DigestOf(entry))) {
+            PlannedRow row;
+            row.name = path;
+            if (manyKinds) row.More().showsKind = true;
+            switch (planned.kind) {
+                case SfvRow::Kind::kListed:
+                case SfvRow::Kind::kUnlisted: {
+                    const bool listed = planned.kind == SfvRow::Kind::kListed;
+                    // The digest file of one download checks that one file.
+                    if (!listed && (options.ignoreMissing || list.oneFile)) continue;
+                    if (listed) {
+                        const ListEntry& entry = entries[entryIndex];
+                        row.expectedAt = entry.digestAt;
+                        row.expectedKind = entry.kind;
+                        const auto settled = entryIndex == planned.entry ? settlingReads.find(index)
+                                                                         : settlingReads.end();
+                        if (settled != settlingReads.end() &&
+                            JudgeFromSettlingRead(row, settled->second, entry.kind,
+                                                  list.DigestOf(entry))) {
+                            break;
+                        }
+                        if (readForAll) {
+                            row.status = VerifyStatus::kOk;  // judged when the first row is read
+                            break;
+                        }
+                    }
+                    const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
+                    const DigestKind kind = listed ? row.expectedKind : unlistedKind;
+                    // A row that reads the file it names needs no more, unless
+                    // its size is planned.
+                    const bool upToCase = listed && planned.file != SfvRow::kNone;
+                    if (!upToCase && !options.planBytes && !manyKinds) {
+                        row.ReadsItsName(judge, kind);
                         break;
                     }
-                    if (readForAll) {
-                        row.status = VerifyStatus::kOk;  // judged when the first row is read
-                        break;
+                    RowReading& reading = row.StartReading(judge, kind);
+                    if (manyKinds && listed) {
+                        for (const std::size_t other : lineEntries) {
+                            if (other != entryIndex)
+                                reading.moreKinds.push_back(entries[other].kind);
+                        }
+                        readForAll = true;
                     }
-                }
-                const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
-                const DigestKind kind = listed ? row.expectedKind : unlistedKind;
-                // A row that reads the file it names needs no more, unless
-                // its size is planned.
-                const bool upToCase = listed && planned.file != SfvRow::kNone;
-                if (!upToCase && !options.planBytes && !manyKinds) {
-                    row.ReadsItsName(judge, kind);
+                    const std::string_view file = upToCase ? plan.found[planned.file].name : path;
+                    reading.toRead.push_back({PathInFolder(checked, std::string(file)), ""});
+                    if (options.planBytes && folders.rowSizes[index] != SfvFolders::kUnknownSize) {
+                        reading.bytes = folders.rowSizes[index];
+                    }
                     break;
                 }
-                RowReading& reading = row.StartReading(judge, kind);
-                if (manyKinds && listed) {
-                    for (const std::size_t other : lineEntries) {
-                        if (other != entryIndex) reading.moreKinds.push_back(entries[other].kind);
+                case SfvRow::Kind::kMissing:
+                    row.expectedAt = entries[entryIndex].digestAt;
+                    row.expectedKind = entries[entryIndex].kind;
+                    row.status = VerifyStatus::kMissing;
+                    break;
+                case SfvRow::Kind::kDuplicate: {
+                    row.status = VerifyStatus::kDuplicate;
+                    std::vector<std::size_t>& lines = row.More().lines;
+                    lines.push_back(entries[planned.entry].line);
+                    for (const std::size_t entry : plan.details[planned.detail].laterEntries) {
+                        lines.push_back(entries[entry].line);
                     }
-                    readForAll = true;
+                    for (const std::size_t entry : plan.details[planned.detail].otherKinds) {
+                        lines.push_back(entries[entry].line);
+                    }
+                    std::sort(lines.begin(), lines.end());
+                    break;
                 }
-                const std::string_view file = upToCase ? plan.found[planned.file].name : path;
-                reading.toRead.push_back({PathInFolder(checked, std::string(file)), ""});
-                if (options.planBytes && folders.rowSizes[index] != SfvFolders::kUnknownSize) {
-                    reading.bytes = folders.rowSizes[index];
-                }
-                break;
+                case SfvRow::Kind::kNotHeld:
+                    row.status = VerifyStatus::kUnreadable;
+                    row.More().notHeld = std::move(plan.details[planned.detail].reason);
+                    row.More().lines.push_back(entries[planned.entry].line);
+                    break;
+                case SfvRow::Kind::kJoined:
+                    break;
             }
-            case SfvRow::Kind::kMissing:
-                row.expectedAt = entries[entryIndex].digestAt;
-                row.expectedKind = entries[entryIndex].kind;
-                row.status = VerifyStatus::kMissing;
-                break;
-            case SfvRow::Kind::kDuplicate: {
-                row.status = VerifyStatus::kDuplicate;
-                std::vector<std::size_t>& lines = row.More().lines;
-                lines.push_back(entries[planned.entry].line);
-                for (const std::size_t entry : plan.details[planned.detail].laterEntries) {
-                    lines.push_back(entries[entry].line);
-                }
-                for (const std::size_t entry : plan.details[planned.detail].otherKinds) {
-                    lines.push_back(entries[entry].line);
-                }
-                std::sort(lines.begin(), lines.end());
-                break;
-            }
-            case SfvRow::Kind::kNotHeld:
-                row.status = VerifyStatus::kUnreadable;
-                row.More().notHeld = std::move(plan.details[planned.detail].reason);
-                row.More().lines.push_back(entries[planned.entry].line);
-                break;
-            case SfvRow::Kind::kJoined:
-                break;
-        }
-        rows.push_back(std::move(row));
+            rows.push_back(std::move(row));
         }
     }
     std::vector<SfvRow>().swap(plan.rows);

@@ -207,9 +207,11 @@ INSTANTIATE_TEST_SUITE_P(
         // CRC-32 sum lines, as rhash and sumbrook-cli FILE... write them; a
         // line that SFV reads too waits for a line that tells.
         Reads("crc.txt", "8CDC1683  deadbeef\n011ba68c  notes.txt\n",
-              {{"deadbeef", Kind::kCrc32, "8CDC1683", 1}, {"notes.txt", Kind::kCrc32, "011BA68C", 2}}),
+              {{"deadbeef", Kind::kCrc32, "8CDC1683", 1},
+               {"notes.txt", Kind::kCrc32, "011BA68C", 2}}),
         Reads("crc.txt", "8CDC1683  deadbeef\nnotes.txt 011BA68C\n",
-              {{"8CDC1683", Kind::kCrc32, "DEADBEEF", 1}, {"notes.txt", Kind::kCrc32, "011BA68C", 2}},
+              {{"8CDC1683", Kind::kCrc32, "DEADBEEF", 1},
+               {"notes.txt", Kind::kCrc32, "011BA68C", 2}},
               ListFormat::kSfv),
         Forced(Kind::kCrc32, Reads("crc.txt", "8CDC1683  deadbeef\n",
                                    {{"deadbeef", Kind::kCrc32, "8CDC1683", 1}})),

@@ -236,9 +236,9 @@ TEST(SfvWriter, WrittenEntriesReadBack) {
         EXPECT_EQ(result.entries[i].name, files[i].first);
         EXPECT_EQ(result.entries[i].crc, files[i].second);
     }
-    for (const std::string& name : std::vector<std::string>{
-             "", ";x", "#x", " x", "\tx", "\xEF\xBB\xBFx", "x ", "x\t", "a\nb",
-             std::string(kMaxSfvLineLength, 'n')}) {
+    for (const std::string& name :
+         std::vector<std::string>{"", ";x", "#x", " x", "\tx", "\xEF\xBB\xBFx", "x ", "x\t", "a\nb",
+                                  std::string(kMaxSfvLineLength, 'n')}) {
         EXPECT_NE(SfvNameFault(name), "") << name.substr(0, 8);
     }
 }
