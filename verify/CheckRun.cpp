@@ -414,7 +414,8 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
         // The file is read once for every kind, by the row of its first line;
         // the rows of the others take their digests from that read.
         bool readForAll = false;
-        for (const std::size_t entryIndex : lineEntries) {
+        for (std::size_t at = 0; at < lineEntries.size(); ++at) {
+            const std::size_t entryIndex = lineEntries[at];
             PlannedRow row;
             row.name = path;
             if (manyKinds) row.More().showsKind = true;
@@ -451,9 +452,9 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                     }
                     RowReading& reading = row.StartReading(judge, kind);
                     if (manyKinds && listed) {
-                        for (const std::size_t other : lineEntries) {
-                            if (other != entryIndex)
-                                reading.moreKinds.push_back(entries[other].kind);
+                        // The rows that follow this one: the later lines.
+                        for (std::size_t later = at + 1; later < lineEntries.size(); ++later) {
+                            reading.moreKinds.push_back(entries[lineEntries[later]].kind);
                         }
                         readForAll = true;
                     }

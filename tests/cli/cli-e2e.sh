@@ -702,6 +702,9 @@ for list in rhash-bsd.txt tags.txt; do
 done
 strace -f -e trace=openat -o "$work/trace" "$cli" --verify hostile/tags.txt hostile/multi >/dev/null 2>&1
 [ "$(grep -c 'multi/a"' "$work/trace")" -eq 1 ] || fail "a file of two kinds is opened $(grep -c 'multi/a"' "$work/trace") times"
+(cd hostile/multi && b3sum a && md5sum a && sha1sum a) >hostile/settled.txt  # the first line settles the kind
+run 0 --verify hostile/settled.txt hostile/multi --ignore-missing
+[ "$(grep -c '^OK          a  ' <<<"$out")" -eq 3 ] || fail "a settled file of three kinds: $out"
 printf c >hostile/multi/b
 run 1 --verify hostile/tags.txt hostile/multi; [[ "$out" == *$'\n2 OK, 2 CHANGED, 0 MISSING'* ]] || fail "tags of a changed file: $out"
 (cd hostile/multi && cksum -c ../tags.txt >/dev/null 2>&1) && fail "cksum -c finds no change"
