@@ -406,16 +406,17 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
         const bool manyKinds =
             (planned.kind == SfvRow::Kind::kListed || planned.kind == SfvRow::Kind::kMissing) &&
             planned.detail != SfvRow::kNone && !plan.details[planned.detail].otherKinds.empty();
-        std::vector<std::size_t> lineEntries{planned.entry};
-        if (manyKinds) {
-            const std::vector<std::size_t>& others = plan.details[planned.detail].otherKinds;
-            lineEntries.insert(lineEntries.end(), others.begin(), others.end());
-        }
+        const std::vector<std::size_t>* others =
+            manyKinds ? &plan.details[planned.detail].otherKinds : nullptr;
+        const std::size_t lineCount = 1 + (others != nullptr ? others->size() : 0);
+        const auto entryAt = [&](std::size_t at) {
+            return at == 0 ? static_cast<std::size_t>(planned.entry) : (*others)[at - 1];
+        };
         // The file is read once for every kind, by the row of its first line;
         // the rows of the others take their digests from that read.
         bool readForAll = false;
-        for (std::size_t at = 0; at < lineEntries.size(); ++at) {
-            const std::size_t entryIndex = lineEntries[at];
+        for (std::size_t at = 0; at < lineCount; ++at) {
+            const std::size_t entryIndex = entryAt(at);
             PlannedRow row;
             row.name = path;
             if (manyKinds) row.More().showsKind = true;
@@ -453,8 +454,8 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                     RowReading& reading = row.StartReading(judge, kind);
                     if (manyKinds && listed) {
                         // The rows that follow this one: the later lines.
-                        for (std::size_t later = at + 1; later < lineEntries.size(); ++later) {
-                            reading.moreKinds.push_back(entries[lineEntries[later]].kind);
+                        for (std::size_t later = at + 1; later < lineCount; ++later) {
+                            reading.moreKinds.push_back(entries[entryAt(later)].kind);
                         }
                         readForAll = true;
                     }
