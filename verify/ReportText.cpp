@@ -84,9 +84,9 @@ std::string ReportLine(const CheckRow& row) {
 }
 
 std::string ReportDetail(const CheckRow& row) {
-    const std::string detail = StatusDetail(row);
+    std::string detail = StatusDetail(row);
     if (!row.showsKind || !row.hasExpected) return detail;
-    const std::string kind = DigestKindName(row.expected.Kind());
+    std::string kind = DigestKindName(row.expected.Kind());
     return detail.empty() ? kind : kind + ": " + detail;
 }
 
