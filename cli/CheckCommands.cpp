@@ -50,7 +50,7 @@ int Finish(CommandOutput& output, const CheckOutcome& outcome) {
     }
     output.Line(SummaryWithNotesLine(outcome));
     if (!output.Finish()) {
-        output.Complain("standard output", "cannot be written");
+        output.ComplainOutputLost();
         return kExitError;
     }
     return ExitCodeOf(outcome);

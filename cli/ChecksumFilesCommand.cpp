@@ -60,7 +60,7 @@ int ChecksumFiles(const std::vector<std::string>& paths, const CliSettings& sett
         },
         &control);
     if (!output.Finish()) {
-        output.Complain("standard output", "cannot be written");
+        output.ComplainOutputLost();
         return kExitError;
     }
     return failures > 0 ? kExitError : kExitOk;

@@ -3,10 +3,13 @@
 // command line.
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "cli/Console.h"
 #include "files/ChecksumInOrder.h"
 #include "files/SameFile.h"
+#include "lists/DigestKindChoice.h"
 
 #ifdef _WIN32
 #include "platform/WideText.h"
@@ -65,11 +69,14 @@ constexpr char kFooter[] =
     "                                        checks DIR against LIST: a protocol (DIR\n"
     "                                        defaults to the directory it names) or a\n"
     "                                        list of any format below (DIR defaults to\n"
-    "                                        the list's folder)\n"
+    "                                        the list's folder; for - (standard input),\n"
+    "                                        a pipe or a device, the current one)\n"
     "  sumbrook-cli --compare SRC DEST [-r] [-a ALGO]\n"
     "                                        SRC's plain files against the same paths\n"
     "                                        under DEST, without writing a list; files\n"
-    "                                        of one size by CRC-32 or by ALGO\n"
+    "                                        of one size by BLAKE3 or by ALGO (not a\n"
+    "                                        CRC-32 or XXH kind, which different files\n"
+    "                                        may share)\n"
     "A list written or kept inside DIR is neither listed nor checked. -o FILE is replaced\n"
     "only once the whole list is written; a failed write leaves it as it was. A device\n"
     "or a pipe, and /dev/stdout or /dev/fd/N, are written directly, as they are open.\n"
@@ -82,7 +89,8 @@ constexpr char kFooter[] =
     "\n"
     "--verify reads every list these tools write, recognised by its lines:\n"
     "  SFV lists (rhash --sfv, cksfv)   abc.txt 352441C2\n"
-    "  sum lines (sha256sum, b3sum, xxhsum, rhash)\n"
+    "  sum lines (sha256sum, b3sum, xxhsum, rhash, and sumbrook-cli FILE...)\n"
+    "                                   352441c2  abc.txt             (CRC-32)\n"
     "                                   ba7816bf...f20015ad  abc.txt\n"
     "                                   ba7816bf...f20015ad *abc.txt     (binary mode)\n"
     "                                   \\ba7816bf...f20015ad  new\\nline   (escaped name)\n"
@@ -95,13 +103,18 @@ constexpr char kFooter[] =
     "  any of these clear-signed        -----BEGIN PGP SIGNED MESSAGE----- ...; the\n"
     "                                   summary says the signature was not checked\n"
     "Each digest's algorithm is -a when given, else the line's tag, else the list's\n"
-    "name (.md5 .sha1 .sha256 .sha384 .sha512 .b3 .blake3 .xxh3 .xxh128, MD5SUMS,\n"
-    "SHA1SUMS, SHA256SUMS, SHA512SUMS, B3SUMS), else its length (32 MD5, 40 SHA-1, 64\n"
-    "SHA-256, 96 SHA-384, 128 SHA-512, 16 XXH3-64). Where the length leaves a choice\n"
-    "(64: SHA-256 or BLAKE3; 32: MD5 or XXH128), the first listed file that is there is\n"
-    "read for both, the one that matches is used for the whole list, and the summary\n"
-    "says which. --ignore-missing checks only the listed files that are there (no\n"
+    "name (.md5 .sha1 .sha256 .sha384 .sha512 .b3 .blake3 .xxh3 .xxh128 .xxh64,\n"
+    "MD5SUMS, SHA1SUMS, SHA256SUMS, SHA384SUMS, SHA512SUMS, B3SUMS), else its length\n"
+    "(8 CRC-32, 16 XXH64, 32 MD5, 40 SHA-1, 64 SHA-256, 96 SHA-384, 128 SHA-512).\n"
+    "Where the length leaves a choice (16: XXH64 or XXH3-64; 32: MD5 or XXH128; 64:\n"
+    "SHA-256 or BLAKE3), the first listed file that is there is read for each, the one\n"
+    "that matches is used for the whole list, and the summary says which. A line\n"
+    "\"HEX8  NAME\" is a CRC-32 sum line, \"NAME HEX8\" (one blank) SFV; a list whose\n"
+    "lines could be either is refused unless named .sfv or checked with -a crc32 (sum\n"
+    "lines). --ignore-missing checks only the listed files that are there (no\n"
     "MISSING, no NEW), as sha256sum --ignore-missing does; none there is an error.\n"
+    "The digest file of one download checks that one file: no NEW rows. Lines of\n"
+    "several algorithms for one file are each checked (one row per line).\n"
     "\n"
     "Verification of a protocol prints one line per file, OK, CHANGED (old -> new CRC),\n"
     "MISSING, NEW, EMPTY (empty files are never listed), UNREADABLE or AMBIGUOUS (a name\n"
@@ -140,7 +153,8 @@ constexpr char kFooter[] =
     "  OK          docs/crc_check_value_of_the_nine_digits.txt\n"
     "  MISSING     docs/fox.txt\n"
     "  NEW         docs/notes.txt  34624AD6\n"
-    "  1 OK, 1 CHANGED, 1 MISSING, 1 NEW, 0 UNREADABLE, 0 DUPLICATE\n"
+    "  1 OK, 1 CHANGED, 1 MISSING, 1 NEW, 0 UNREADABLE, 0 DUPLICATE; CRC-32 matches\n"
+    "  detect damage, not a file changed on purpose (a SHA-256 list tells that too)\n"
     "  $ sumbrook-cli --compare Samples Backup -r\n"
     "  DIFFERENT   abc.txt  4 bytes -> 3 bytes\n"
     "  OK          docs/crc_check_value_of_the_nine_digits.txt\n"
@@ -263,7 +277,7 @@ int Run(int argc, char** argv) {
     app.add_option("-a,--algorithm", algorithmText,
                    "The digest: " + DigestKindOptionList() +
                        " (files, --list: default crc32 and sha256; --verify: the kind of the "
-                       "list's digests; --compare: default crc32)")
+                       "list's digests; --compare: default blake3)")
         ->type_name("ALGO");
     app.add_flag("--tag", tag,
                  "With files or --list: tag lines, \"SHA256 (NAME) = HEX\", as sha256sum --tag");
@@ -286,7 +300,8 @@ int Run(int argc, char** argv) {
         // --help and --version succeed only when their text reached its place.
         std::cout.flush();
         if (code == 0 && (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
-            return Refuse("standard output", "cannot be written");
+            return Refuse("standard output",
+                          std::string("cannot be written: ") + std::strerror(errno));
         }
         return code == 0 ? kExitOk : kExitError;
     }
@@ -328,6 +343,11 @@ int Run(int argc, char** argv) {
         return Usage(
             "--list -a crc32: sum lines hold no CRC-32 (sha256sum's peers would take "
             "it for another algorithm); --sfv writes CRC-32 lists, --tag tag lines");
+    }
+    if (tag && settings.algorithm == DigestKind::kBlake3) {
+        return Usage(
+            "--tag -a blake3: no tool reads BLAKE3 tag lines (b3sum --check and cksum -c refuse "
+            "them); leave out --tag for b3sum's lines");
     }
     if (tag && !checksumsFiles && app.count("--list") == 0) {
         return Usage("--tag is for files to checksum and --list");
@@ -371,10 +391,18 @@ int Run(int argc, char** argv) {
         if (paths.size() > 1) return Usage("--verify takes a list and at most one directory");
         if (verifyList.empty()) return Usage("--verify: the list name is empty");
         if (!paths.empty() && paths.front().empty()) return Usage("the directory is empty");
+        if (verifyList == "-") UseBinaryMode(stdin);
         return VerifyDirectory(verifyList, paths.empty() ? std::string() : paths.front(), recursive,
                                settings);
     }
     if (app.count("--compare") > 0) {
+        if (settings.algorithm && DetectsDamageOnly(*settings.algorithm)) {
+            return Usage(std::string("--compare -a ") + algorithmText +
+                         ": two different files can have one " +
+                         DigestKindName(*settings.algorithm) +
+                         " (four bytes make a CRC-32 match); --compare tells copies apart by "
+                         "BLAKE3, or by -a md5, sha1, sha256, sha384 or sha512");
+        }
         if (paths.size() != 1 || compareSource.empty() || paths.front().empty()) {
             return Usage("--compare takes two directories: SRC DEST");
         }
@@ -388,12 +416,18 @@ int Run(int argc, char** argv) {
             "give files to checksum, --protocol DIR, --sfv DIR, --list DIR, --verify LIST or "
             "--compare SRC DEST");
     }
+    // Digest lines end in LF alone, as b3sum and xxhsum read them.
+    if (tag || (settings.algorithm && *settings.algorithm != DigestKind::kCrc32)) {
+        UseBinaryMode(stdout);
+    }
     return ChecksumFiles(paths, settings);
 }
 
 int Main(int argc, char** argv) {
     try {
         return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "sumbrook-cli: out of memory; nothing more was done\n");
     } catch (const std::exception& error) {
         std::fprintf(stderr, "sumbrook-cli: %s\n", error.what());
     } catch (...) {

@@ -1,6 +1,8 @@
 #include "cli/CommandOutput.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/Console.h"
@@ -18,8 +20,11 @@ CommandOutput::CommandOutput(const CliSettings& settings, std::size_t totalFiles
 void CommandOutput::Line(std::string_view text) {
     if (!outIsTerminal_) {
         // A file, a pipe or a device: no progress line to keep clear of.
-        std::fwrite(text.data(), 1, text.size(), out_);
-        std::fputc('\n', out_);
+        if ((std::fwrite(text.data(), 1, text.size(), out_) != text.size() ||
+             std::fputc('\n', out_) == EOF) &&
+            writeError_ == 0) {
+            writeError_ = errno;
+        }
         return;
     }
     progress_.Erase();
@@ -30,7 +35,9 @@ void CommandOutput::Line(std::string_view text) {
 
 bool CommandOutput::Write(std::string_view bytes) {
     if (outIsTerminal_) progress_.Erase();
-    return std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size();
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size();
+    if (!written && writeError_ == 0) writeError_ = errno;
+    return written;
 }
 
 void CommandOutput::Complain(std::string_view subject, std::string_view text) {
@@ -50,7 +57,14 @@ void CommandOutput::Complain(std::string_view sentence) {
 
 bool CommandOutput::Finish() {
     progress_.Erase();
-    return std::fflush(out_) == 0 && std::ferror(out_) == 0;
+    if (std::fflush(out_) != 0 && writeError_ == 0) writeError_ = errno;
+    return writeError_ == 0 && std::ferror(out_) == 0;
+}
+
+void CommandOutput::ComplainOutputLost() {
+    Complain("standard output",
+             writeError_ == 0 ? std::string("cannot be written")
+                              : "cannot be written: " + std::string(std::strerror(writeError_)));
 }
 
 }  // namespace sumbrook

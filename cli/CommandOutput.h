@@ -29,6 +29,8 @@ class CommandOutput {
     // Erases the progress line and flushes `out`; false when something
     // written to `out` was lost (a full disk, a closed pipe).
     bool Finish();
+    // After Finish failed: "standard output: cannot be written: <the system's reason>".
+    void ComplainOutputLost();
 
   private:
     std::FILE* out_;
@@ -36,6 +38,7 @@ class CommandOutput {
     bool outIsTerminal_;  // each asked once: on Windows a call to the system
     bool errIsTerminal_;
     Progress progress_;
+    int writeError_ = 0;  // errno of the first write to `out` that failed
 };
 
 }  // namespace sumbrook

@@ -53,8 +53,9 @@ using HasherMaker = std::unique_ptr<Hasher> (*)(DigestKind kind);
 // when long, in the extended-length form, so any name of any length opens.
 // A folder fails with kFolderOpenError rather than "access denied".
 void* OpenUtf8PathForReading(const std::string& path, unsigned long flags);
-inline constexpr unsigned long kFolderOpenError = 336;  // ERROR_DIRECTORY_NOT_SUPPORTED
 #endif
+// The error of a folder opened or found where a file was to be read, on every system.
+inline constexpr unsigned long kFolderOpenError = 336;  // ERROR_DIRECTORY_NOT_SUPPORTED
 
 // How a caller reaches files: whom the error-mode rule is set for (see
 // ErrorModeGuard), how its paths name files, and whether the bytes are read

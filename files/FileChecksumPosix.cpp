@@ -355,7 +355,8 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached,
     if (fstat(opened.fd.Get(), &info) != 0) {
         opened.failure = Failed(FileReadStatus::kSizeFailed, errno);
     } else if (!S_ISREG(info.st_mode)) {
-        opened.failure = Failed(FileReadStatus::kNotADiskFile, 0);
+        opened.failure =
+            Failed(FileReadStatus::kNotADiskFile, S_ISDIR(info.st_mode) ? kFolderOpenError : 0);
     } else {
         opened.size = static_cast<std::uint64_t>(info.st_size);
         opened.device = info.st_dev;

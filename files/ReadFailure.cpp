@@ -24,7 +24,8 @@ std::string ReadFailureText(const FileChecksum& checksum) {
 #endif
             return WithSystemText("cannot open", checksum.errorCode);
         case FileReadStatus::kNotADiskFile:
-            return "not a regular file";
+            return checksum.errorCode == kFolderOpenError ? "not a regular file: it is a folder"
+                                                          : "not a regular file";
         case FileReadStatus::kSizeFailed:
             return WithSystemText("cannot tell its size", checksum.errorCode);
         case FileReadStatus::kReadFailed:

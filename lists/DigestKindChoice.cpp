@@ -41,7 +41,9 @@ struct KindsOfLength {
     std::array<DigestKind, 2> kinds;
 };
 
-constexpr std::array<KindsOfLength, 6> kLengths{{
+constexpr std::array<KindsOfLength, 7> kLengths{{
+    // rhash writes a CRC-32 as "HEX8  NAME", as sumbrook-cli FILE... does.
+    {8, 1, {DigestKind::kCrc32, DigestKind::kCrc32}},
     // xxhsum writes XXH64 untagged, XXH3-64 with its "XXH3_" prefix.
     {16, 2, {DigestKind::kXxh64, DigestKind::kXxh3}},
     {32, 2, {DigestKind::kMd5, DigestKind::kXxh128}},
@@ -99,6 +101,24 @@ std::optional<DigestKind> DigestKindOfListName(std::string_view listName) {
     return std::nullopt;
 }
 
+bool DetectsDamageOnly(DigestKind kind) {
+    switch (kind) {
+        case DigestKind::kCrc32:
+        case DigestKind::kXxh3:
+        case DigestKind::kXxh128:
+        case DigestKind::kXxh64:
+            return true;
+        case DigestKind::kMd5:
+        case DigestKind::kSha1:
+        case DigestKind::kSha256:
+        case DigestKind::kSha384:
+        case DigestKind::kSha512:
+        case DigestKind::kBlake3:
+            break;
+    }
+    return false;
+}
+
 std::vector<DigestKind> DigestKindsOfLength(std::size_t digits) {
     const KindsOfLength* kinds = KindsOf(digits);
     if (kinds == nullptr) return {};
@@ -120,7 +140,7 @@ DigestKindChoice ChooseDigestKind(std::optional<DigestKind> forced,
         const KindsOfLength* kinds = KindsOf(digits);
         if (kinds == nullptr) {
             return Refused("a digest of " + std::to_string(digits) +
-                           " digits is of no algorithm known here (16, 32, 40, 64, 96 or 128 "
+                           " digits is of no algorithm known here (8, 16, 32, 40, 64, 96 or 128 "
                            "digits)");
         }
         choice.kind = kinds->kinds[0];

@@ -34,6 +34,11 @@ namespace sumbrook {
 // a longer name after '-', '_' or '.': "ubuntu-24.04-SHA256SUMS").
 std::optional<DigestKind> DigestKindOfListName(std::string_view listName);
 
+// Whether a match of digests of `kind` tells only that a file was not
+// damaged: CRC-32 and the XXH kinds are made to catch accidents, and a file
+// changed on purpose can be made to match them (a CRC-32 with four bytes).
+bool DetectsDamageOnly(DigestKind kind);
+
 // The kinds a digest of `digits` hexadecimal digits may be when nothing
 // else tells, the likelier first (as above); empty for any other length.
 std::vector<DigestKind> DigestKindsOfLength(std::size_t digits);

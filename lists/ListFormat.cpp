@@ -108,4 +108,22 @@ ListFormat RecogniseListFormat(std::string_view listName, std::optional<DigestKi
                                                                                 : ListFormat::kSum;
 }
 
+bool ReadsAsSfvOrCrcSum(std::string_view listName, std::optional<DigestKind> forced,
+                        std::string_view line, std::string& why) {
+    if (forced || HasSfvExtension(listName) || DigestKindOfListName(listName)) return false;
+    ListLineRead read;
+    ReadSumLine(line, read);
+    if (read.kind != ListLineRead::Kind::kEntry || read.tagged ||
+        read.digits.size() != 2 * DigestSize(DigestKind::kCrc32)) {
+        return false;
+    }
+    const SfvLineResult sfv = ParseSfvLineText(line);
+    if (sfv.kind != SfvLineResult::Kind::kEntry) return false;
+    why = "the line may be SFV (the CRC-32 of \"" + std::string(sfv.entry.name) +
+          "\") or a CRC-32 sum line as rhash writes it (of \"" + std::string(read.name) +
+          "\"), and no line of the list tells which; name the list *.sfv to read it as SFV, "
+          "or check it with -a crc32 to read sum lines";
+    return true;
+}
+
 }  // namespace sumbrook

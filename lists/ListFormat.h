@@ -87,4 +87,14 @@ bool IsProtocolStart(std::string_view line);
 ListFormat RecogniseListFormat(std::string_view listName, std::optional<DigestKind> forced,
                                std::string_view firstEntryLine);
 
+// Whether an entry line reads as SFV and as a CRC-32 sum line alike, where
+// neither the list's name nor the kind forced tells which: "352441C2
+// deadbeef" is the CRC-32 352441C2 of "deadbeef" as rhash and sumbrook-cli
+// FILE... write it, and in SFV the CRC-32 DEADBEEF of "352441C2". Such a
+// line is read once a later line tells the format; `why` then says what
+// the line would be either way. A list named *.sfv is SFV; a kind forced
+// (-a crc32) makes it a sum line.
+bool ReadsAsSfvOrCrcSum(std::string_view listName, std::optional<DigestKind> forced,
+                        std::string_view line, std::string& why);
+
 }  // namespace sumbrook

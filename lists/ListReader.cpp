@@ -4,10 +4,18 @@
 #include <utility>
 
 #include "lists/DigestKindChoice.h"
+#include "lists/SfvReader.h"
 
 namespace sumbrook {
 
 namespace {
+
+// The first line of an armoured OpenPGP message, signature or key, which
+// is no list (a clear-signed list is read through its frame).
+bool IsOpenPgpArmour(std::string_view line) {
+    constexpr std::string_view kArmour = "-----BEGIN PGP ";
+    return line.substr(0, kArmour.size()) == kArmour;
+}
 
 bool IsBlankLine(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
@@ -63,9 +71,17 @@ ListReadResult ListReader::Finish() {
     bool ok = lines_.Finish(*this);
     std::string error = lines_.Fault();
     std::size_t line = refusedLine_ != 0 ? refusedLine_ : lines_.FaultLine();
-    // A list of comments only: as its name says, else as SFV.
+    if (ok && !format_ && eitherLine_ != 0) {
+        ok = false;
+        error = eitherWhy_;
+        line = eitherLine_;
+    }
+    // A list of comments only: as its name says, else as SFV, unless no
+    // line of it is an SFV entry and each starts with '#' (a sum list's).
     if (ok && !format_) {
-        ok = Decide(named_ || options_.forced ? ListFormat::kSum : ListFormat::kSfv, error);
+        const bool sumComments = !heldLines_.empty() && AllHeldAreSumComments();
+        ok = Decide(named_ || options_.forced || sumComments ? ListFormat::kSum : ListFormat::kSfv,
+                    error);
         line = refusedLine_;
     }
     if (ok && result_.clearSigned) {
@@ -74,6 +90,10 @@ ListReadResult ListReader::Finish() {
         line = std::max<std::size_t>(lines_.Lines(), 1);
     }
     result_.ok = ok;
+    result_.oneFile =
+        ok && result_.entries.size() == 1 &&
+        (digestAlone_ || (result_.entries.front().name == FileOfDigestFile(options_.listName) &&
+                          !FileOfDigestFile(options_.listName).empty()));
     if (!ok) {
         result_.entries.clear();
         result_.entries.shrink_to_fit();
@@ -114,6 +134,22 @@ bool ListReader::TakeListLine(std::string_view line, std::size_t number, std::st
             heldLines_.emplace_back(number, line.size());
             return true;
         }
+        std::string why;
+        if (ReadsAsSfvOrCrcSum(options_.listName, options_.forced, line, why)) {
+            if (eitherLine_ == 0) {
+                eitherLine_ = number;
+                eitherWhy_ = std::move(why);
+            }
+            held_.append(line);
+            heldLines_.emplace_back(number, line.size());
+            return true;
+        }
+        if (IsOpenPgpArmour(line)) {
+            error = "the file is an OpenPGP message or signature (" + std::string(line) +
+                    "), not a list; a signed list reads when clear-signed (-----BEGIN PGP "
+                    "SIGNED MESSAGE-----)";
+            return false;
+        }
         if (!Decide(RecogniseListFormat(options_.listName, options_.forced, line), error)) {
             return false;
         }
@@ -143,6 +179,18 @@ bool ListReader::TakeListLine(std::string_view line, std::size_t number, std::st
             break;
     }
     return TakeEntry(number, error);
+}
+
+bool ListReader::AllHeldAreSumComments() const {
+    std::size_t at = 0;
+    for (const auto& [number, length] : heldLines_) {
+        const std::string_view line = std::string_view(held_).substr(at, length);
+        at += length;
+        if (line.front() != '#' || ParseSfvLineText(line).kind == SfvLineResult::Kind::kEntry) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ListReader::Decide(ListFormat format, std::string& error) {

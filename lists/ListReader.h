@@ -57,6 +57,11 @@ struct ListReadResult {
     ListFormat format = ListFormat::kSfv;
     // The list is clear-signed. Its signature was NOT checked: say so.
     bool clearSigned = false;
+    // The list is the digest file of one download (image.iso.sha256): its
+    // one entry is a digest alone, or names the file that the list's name
+    // names without its extension. It names that file only: the other files
+    // beside it are none of its business (no NEW).
+    bool oneFile = false;
     std::vector<ListEntry> entries;  // complete only when ok; none is ok
     NameStore names;                 // the entries' names
     DigestStore digests;             // and their digests
@@ -98,6 +103,8 @@ class ListReader : private ListLineSink {
     bool TakeLine(std::string_view line, std::size_t number, std::string& error) override;
     bool TakeListLine(std::string_view line, std::size_t number, std::string& error);
     bool Decide(ListFormat format, std::string& error);
+    // Whether every held line starts with '#' and none is an SFV entry.
+    bool AllHeldAreSumComments() const;
     bool TakeEntry(std::size_t number, std::string& error);
 
     ListReadOptions options_;
@@ -111,7 +118,11 @@ class ListReader : private ListLineSink {
     std::vector<std::pair<std::size_t, std::size_t>> heldLines_;  // number, length
     ListLineRead read_;
     std::optional<std::size_t> digestAlone_;  // the line of a digest alone
-    std::size_t refusedLine_ = 0;             // set when a held line is refused
+    // The first held line that reads as SFV and as a sum line alike
+    // (ReadsAsSfvOrCrcSum), and why, until a line tells the format.
+    std::size_t eitherLine_ = 0;
+    std::string eitherWhy_;
+    std::size_t refusedLine_ = 0;  // set when a held line is refused
     ListReadResult result_;
 };
 

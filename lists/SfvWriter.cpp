@@ -25,6 +25,11 @@ std::string SfvNameFault(std::string_view name) {
         if ((byte < 0x20 && c != '\t') || byte == 0x7F) return "the name holds a control byte";
     }
     if (name.front() == ';') return "a name that starts with ';' would read as a comment";
+    // rhash -c skips such a line unread, and drops blanks before a name.
+    if (name.front() == '#') return "a name that starts with '#' would read as a comment";
+    if (name.front() == ' ' || name.front() == '\t') {
+        return "a blank at the start of a name would be lost";
+    }
     if (name.substr(0, 3) == "\xEF\xBB\xBF") {
         return "a name that starts with a byte-order mark would lose it";
     }

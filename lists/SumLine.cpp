@@ -23,6 +23,11 @@ bool IsTagCharacter(char c) {
            c == '/';
 }
 
+bool IsBase64(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+           c == '/' || c == '=' || c == '-' || c == '_';
+}
+
 std::string_view SkipBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     return text;
@@ -118,7 +123,20 @@ bool ReadTagLine(std::string_view text, bool escaped, ListLineRead& read) {
     std::string_view rest = SkipBlanks(afterTag.substr(close + 1));
     if (rest.empty() || rest.front() != '=') return false;
     const std::string_view digits = TrimBlanks(rest.substr(1));
-    if (!AllHex(digits)) return false;
+    if (!AllHex(digits)) {
+        // A known tag before a digest in base64 (cksum --base64): a tag
+        // line of a form not read here, rather than some other format's.
+        const std::optional<DigestKind> kind = KindOfTag(tag);
+        if (!kind || digits.empty() || !std::all_of(digits.begin(), digits.end(), IsBase64)) {
+            return false;
+        }
+        read.form = ListLineRead::Form::kTag;
+        Refuse(read, "the " + std::string(DigestKindName(*kind)) + " digest \"" +
+                         std::string(digits) +
+                         "\" is not hexadecimal; digests in base64 (cksum --base64) are not "
+                         "read here");
+        return true;
+    }
 
     read.form = ListLineRead::Form::kTag;
     read.tagged = KindOfTag(tag);
@@ -132,15 +150,21 @@ bool ReadTagLine(std::string_view text, bool escaped, ListLineRead& read) {
     return true;
 }
 
+// Whether the tool of `kind` writes a CR in a name as it is and reads it so
+// (b3sum, xxhsum): "\\r" is no escape to them.
+bool WritesCrRaw(DigestKind kind) {
+    return kind == DigestKind::kBlake3 || kind == DigestKind::kXxh3 ||
+           kind == DigestKind::kXxh128 || kind == DigestKind::kXxh64;
+}
+
 bool NeedsEscape(std::string_view name, DigestKind kind) {
-    const bool endsWithCr = !name.empty() && name.back() == '\r';
     switch (kind) {
         case DigestKind::kBlake3:
-            return name.find_first_of("\\\n") != std::string_view::npos || endsWithCr;
+            return name.find_first_of("\\\n") != std::string_view::npos;
         case DigestKind::kXxh3:
         case DigestKind::kXxh128:
         case DigestKind::kXxh64:
-            return name.find('\n') != std::string_view::npos || endsWithCr;
+            return name.find('\n') != std::string_view::npos;
         default:
             return name.find_first_of("\\\n\r") != std::string_view::npos;
     }
@@ -150,9 +174,8 @@ bool NeedsEscape(std::string_view name, DigestKind kind) {
 std::string WrittenName(std::string_view name, DigestKind kind, bool& escaped) {
     escaped = NeedsEscape(name, kind);
     if (!escaped) return std::string(name);
-    // b3sum and xxhsum read no "\r": a CR stays as it is but for the last.
-    const bool everyCr = kind != DigestKind::kBlake3 && kind != DigestKind::kXxh3 &&
-                         kind != DigestKind::kXxh128 && kind != DigestKind::kXxh64;
+    // b3sum and xxhsum read no "\r": a CR stays as it is.
+    const bool everyCr = !WritesCrRaw(kind);
     std::string written;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char c = name[i];
@@ -160,7 +183,7 @@ std::string WrittenName(std::string_view name, DigestKind kind, bool& escaped) {
             written += "\\\\";
         } else if (c == '\n') {
             written += "\\n";
-        } else if (c == '\r' && (everyCr || i + 1 == name.size())) {
+        } else if (c == '\r' && everyCr) {
             written += "\\r";
         } else {
             written += c;
@@ -247,6 +270,19 @@ std::string SumNameFault(std::string_view name) {
     if (name.size() + escapes + kLongestFrame > kMaxListLineLength) {
         return "the name is too long for a line of " + std::to_string(kMaxListLineLength) +
                " bytes";
+    }
+    return {};
+}
+
+std::string SumNameFaultOf(std::string_view name, DigestKind kind) {
+    std::string fault = SumNameFault(name);
+    if (!fault.empty() || !WritesCrRaw(kind)) return fault;
+    if (name.back() == '\r') {
+        return "a name that ends with a CR would read back without it (a CR before the line "
+               "break ends the line)";
+    }
+    if (kind != DigestKind::kBlake3 && name.find('\n') != std::string_view::npos) {
+        return "xxhsum reads no escapes, so a name with a line break cannot be listed for it";
     }
     return {};
 }

@@ -42,14 +42,19 @@ const char* DigestTag(DigestKind kind);
 // back unchanged; else why not (empty, a NUL byte, too long for a line).
 std::string SumNameFault(std::string_view name);
 
+// SumNameFault, and for the kinds whose tools write a name's CR as it is
+// (BLAKE3, the XXH kinds): a name that ends with CR, which reads back here
+// without it; for xxhsum's kinds, a name with LF, which xxhsum -c skips.
+std::string SumNameFaultOf(std::string_view name, DigestKind kind);
+
 // The sum line of `name` as the tool of the digest's kind writes it,
 // without a line end (the lists are LF-only: b3sum and xxhsum refuse CR LF):
 // - MD5, SHA-*: "HEX  NAME", as md5sum and sha256sum write it, escaped
 //   ('\' first) when the name holds '\', LF or CR;
 // - BLAKE3: as b3sum writes it: escaped when the name holds '\' or LF, a
-//   CR left as it is (b3sum refuses "\r"), but for one that ends the name;
+//   CR left as it is (b3sum refuses "\r");
 // - XXH128: as xxhsum -H2 writes it, the name as it is (xxhsum reads no
-//   escapes), escaped only when it holds LF or ends with CR;
+//   escapes), escaped only when it holds LF;
 // - XXH3-64: "XXH3 (NAME) = HEX", as xxhsum -H3 writes it: xxhsum reads an
 //   untagged 16-digit digest as XXH64;
 // - CRC-32: as for MD5 (rhash --simple), which reads back as CRC-32 only

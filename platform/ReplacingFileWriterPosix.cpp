@@ -223,7 +223,12 @@ void ReplacingFileWriter::State::StartTemporary(const struct stat* existing) {
         Fail(EEXIST);
         return;
     }
-    // The new file keeps the permissions of the one it replaces.
+    // The new file keeps the owner and group of the one it replaces where
+    // the system allows (root, or a group of the user's), then its permissions.
+    if (existing != nullptr && (existing->st_uid != geteuid() || existing->st_gid != getegid()) &&
+        fchown(file.Get(), existing->st_uid, existing->st_gid) != 0) {
+        (void)fchown(file.Get(), static_cast<uid_t>(-1), existing->st_gid);
+    }
     if (existing != nullptr && fchmod(file.Get(), existing->st_mode & 07777) != 0) Fail(errno);
 }
 

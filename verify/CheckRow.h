@@ -79,6 +79,10 @@ struct CheckRow {
     std::vector<std::string> candidates;
     std::size_t sameFieldLines = 0;
 
+    // A file that a list names on lines of several kinds, one row each: the
+    // report names the row's kind (that of `expected`).
+    bool showsKind = false;
+
     // The files of the row (a copy has two) read through the cache because
     // the file system refused uncached reads.
     unsigned readThroughCache = 0;

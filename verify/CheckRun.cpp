@@ -77,6 +77,34 @@ bool NamesFile(const std::string& folder, std::string_view listed, const std::st
     return SameLastName(listed, path) && SameFile(PathInFolder(folder, std::string(listed)), path);
 }
 
+// The note of a run whose matches tell damage only (CheckOutcome::notes),
+// when some file matched.
+void NoteDamageOnly(CheckOutcome& outcome, DigestKind kind) {
+    if (outcome.end != CheckOutcome::End::kDone || outcome.counts.Count(VerifyStatus::kOk) == 0) {
+        return;
+    }
+    outcome.notes.push_back(std::string(DigestKindName(kind)) +
+                            " matches detect damage, not a file changed on purpose (a SHA-256 "
+                            "list tells that too)");
+}
+
+// The folder a list of lines is checked in when none is given: the list's
+// own; for standard input ("-"), a pipe or a device, the current folder,
+// as sha256sum -c takes it (/dev/stdin's folder would be /dev).
+std::string DefaultFolderOf(const std::string& listPath) {
+    std::uint64_t size = 0;
+    if (listPath == kStandardInputList || !QueryFileSize(listPath, size)) return ".";
+    std::string folder = FolderOf(listPath);
+    // /dev/stdin, /dev/fd/0: the list is what the process was handed.
+    if (kThisPathSystem == PathSystem::kPosix) {
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        for (const char* handed : {"/dev", "/dev/fd", "/proc/self/fd", "/proc/thread-self/fd"}) {
+            if (folder == handed) return ".";
+        }
+    }
+    return folder;
+}
+
 CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& protocol,
                                    const std::string& directory, const CheckOptions& options,
                                    CheckSink& sink, RunSteps& steps) {
@@ -156,8 +184,10 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
     outcome.kind = CheckKind::kProtocol;
     outcome.folder = checked;
     const FileIdentity protocolFile = IdentityOf(listPath);
-    return ReadRows(std::move(rows), digests, options, sink, std::move(outcome), std::string(),
-                    &protocolFile);
+    CheckOutcome read = ReadRows(std::move(rows), digests, options, sink, std::move(outcome),
+                                 std::string(), &protocolFile);
+    NoteDamageOnly(read, DigestKind::kCrc32);
+    return read;
 }
 
 // Asks the sizes that the listings did not tell of the files of `rows` that
@@ -202,15 +232,26 @@ std::string KindsText(const std::vector<DigestKind>& kinds) {
     return text;
 }
 
+// A file read while the kinds were settled: its digest of every kind of its
+// length, so that its row is judged without reading it again.
+struct SettlingRead {
+    std::vector<DigestKind> kinds;
+    FileDigests read;
+};
+
 // Settles the kind of the listed digests whose length alone chose it
 // (ListReadResult::SettleKind): for each such length, the listed files that
 // are there are read in list order, each once for every kind of that length,
 // until one matches; its kind is then the kind of every digest of that
 // length. Where none matches, every file read differs under every kind, so
 // the likelier kind stands (it reports each as CHANGED rightly). Says on
-// `notes` what was settled. Empty, or the error refusing the list.
+// `notes` what was settled; `reads` gets what was read, by plan row. The
+// list itself (`listFile`) is never read. Empty, or the error refusing the
+// list.
 std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const std::string& checked,
-                              const CheckOptions& options, std::vector<std::string>& notes,
+                              const CheckOptions& options, const FileIdentity& listFile,
+                              std::vector<std::string>& notes,
+                              std::unordered_map<std::size_t, SettlingRead>& reads,
                               bool& cancelled) {
     FileReadControl control(options.cancel);
     FileAccess access = kPerThreadUtf8FileAccess;
@@ -231,16 +272,20 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
             if (row.kind != SfvRow::Kind::kListed) continue;
             const ListEntry& entry = list.entries[row.entry];
             if (entry.kindSettled || DigestSize(entry.kind) != DigestSize(guess)) continue;
-            const FileDigests read = DigestFileOnce(PathInFolder(checked, std::string(entry.name)),
-                                                    kinds, buffer, access);
+            const std::string path = PathInFolder(checked, std::string(entry.name));
+            // The list itself is never read (its row says so when it is reached).
+            if (IdentityOf(path) == listFile) continue;
+            FileDigests read = DigestFileOnce(path, kinds, buffer, access);
             if (read.read.status == FileReadStatus::kCancelled) {
                 cancelled = true;
                 return {};
             }
-            if (read.read.status != FileReadStatus::kOk) continue;
+            if (read.read.status != FileReadStatus::kOk || read.digests.size() != kinds.size()) {
+                continue;
+            }
             anyRead = true;
             const Digest listed = list.DigestOf(entry);
-            for (std::size_t k = 0; k < kinds.size() && k < read.digests.size(); ++k) {
+            for (std::size_t k = 0; k < kinds.size(); ++k) {
                 if (std::equal(listed.Bytes(), listed.Bytes() + listed.Size(),
                                read.digests[k].Bytes())) {
                     matched = kinds[k];
@@ -248,6 +293,7 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
                     break;
                 }
             }
+            reads[at] = {kinds, std::move(read)};
         }
         const std::string candidates = KindsText(kinds);
         std::string note = "the list's digests of " + std::to_string(digits) + " digits";
@@ -269,11 +315,26 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
     return {};
 }
 
+// Judges a listed row from what the settling read of its file found, as
+// if it had been read now. False when that read holds no digest of `kind`.
+bool JudgeFromSettlingRead(PlannedRow& row, const SettlingRead& settling, DigestKind kind,
+                           const Digest& expected) {
+    const auto at = std::find(settling.kinds.begin(), settling.kinds.end(), kind);
+    if (at == settling.kinds.end()) return false;
+    CheckRow& more = row.More();
+    more.hasFound = true;
+    more.found = settling.read.digests[static_cast<std::size_t>(at - settling.kinds.begin())];
+    more.size = settling.read.read.size;
+    more.readThroughCache = settling.read.read.readThroughCache ? 1 : 0;
+    row.status = more.found == expected ? VerifyStatus::kOk : VerifyStatus::kChanged;
+    return true;
+}
+
 CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                               const std::string& directory, const CheckOptions& options,
                               CheckSink& sink, RunSteps& steps) {
     std::vector<ListEntry>& entries = list.entries;
-    const std::string checked = directory.empty() ? FolderOf(listPath) : directory;
+    const std::string checked = directory.empty() ? DefaultFolderOf(listPath) : directory;
     // The rows take their names from `entries` and the plan, which both
     // last until the reading is done. On POSIX a '\\' names a folder unless
     // a file of the name as listed is there.
@@ -299,10 +360,13 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
     outcome.kind = CheckKind::kSfv;
     outcome.folder = checked;
     if (list.clearSigned) outcome.notes.emplace_back("the list's signature was not checked");
+    // A link to the list, or another name of it, is found when it is opened.
+    const FileIdentity listFile = IdentityOf(listPath);
+    std::unordered_map<std::size_t, SettlingRead> settlingReads;
     if (list.HasUnsettledKinds()) {
         bool cancelled = false;
-        const std::string error =
-            SettleDigestKinds(list, plan, checked, options, outcome.notes, cancelled);
+        const std::string error = SettleDigestKinds(list, plan, checked, options, listFile,
+                                                    outcome.notes, settlingReads, cancelled);
         if (!error.empty()) return Refused(CheckKind::kSfv, listPath, error);
         if (cancelled) {
             outcome.end = CheckOutcome::End::kCancelled;
@@ -337,61 +401,117 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
             sink.ListNamesItself(entries[planned.entry].line);
             continue;
         }
-        PlannedRow row;
-        row.name = path;
-        switch (planned.kind) {
-            case SfvRow::Kind::kListed:
-            case SfvRow::Kind::kUnlisted: {
-                const bool listed = planned.kind == SfvRow::Kind::kListed;
-                if (!listed && options.ignoreMissing) continue;
-                if (listed) {
-                    row.expectedAt = entries[planned.entry].digestAt;
-                    row.expectedKind = entries[planned.entry].kind;
-                }
-                const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
-                const DigestKind kind = listed ? row.expectedKind : unlistedKind;
-                // A row that reads the file it names needs no more, unless
-                // its size is planned.
-                const bool upToCase = listed && planned.file != SfvRow::kNone;
-                if (!upToCase && !options.planBytes) {
-                    row.ReadsItsName(judge, kind);
+        // The lines of other kinds for the same file (SfvRowDetail::otherKinds)
+        // follow it as rows of their own, each read for its kind.
+        const bool manyKinds =
+            (planned.kind == SfvRow::Kind::kListed || planned.kind == SfvRow::Kind::kMissing) &&
+            planned.detail != SfvRow::kNone && !plan.details[planned.detail].otherKinds.empty();
+        const std::vector<std::size_t>* others =
+            manyKinds ? &plan.details[planned.detail].otherKinds : nullptr;
+        const std::size_t lineCount = 1 + (others != nullptr ? others->size() : 0);
+        const auto entryAt = [&](std::size_t at) {
+            return at == 0 ? static_cast<std::size_t>(planned.entry) : (*others)[at - 1];
+        };
+        // The file is read once for every kind, by the row of its first line;
+        // the rows of the others take their digests from that read.
+        bool readForAll = false;
+        for (std::size_t at = 0; at < lineCount; ++at) {
+            const std::size_t entryIndex = entryAt(at);
+            PlannedRow row;
+            row.name = path;
+            if (manyKinds) row.More().showsKind = true;
+            switch (planned.kind) {
+                case SfvRow::Kind::kListed:
+                case SfvRow::Kind::kUnlisted: {
+                    const bool listed = planned.kind == SfvRow::Kind::kListed;
+                    // The digest file of one download checks that one file.
+                    if (!listed && (options.ignoreMissing || list.oneFile)) continue;
+                    if (listed) {
+                        const ListEntry& entry = entries[entryIndex];
+                        row.expectedAt = entry.digestAt;
+                        row.expectedKind = entry.kind;
+                        const auto settled = entryIndex == planned.entry ? settlingReads.find(index)
+                                                                         : settlingReads.end();
+                        if (settled != settlingReads.end() &&
+                            JudgeFromSettlingRead(row, settled->second, entry.kind,
+                                                  list.DigestOf(entry))) {
+                            break;
+                        }
+                        if (readForAll) {
+                            row.status = VerifyStatus::kOk;  // judged when the first row is read
+                            break;
+                        }
+                    }
+                    const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
+                    const DigestKind kind = listed ? row.expectedKind : unlistedKind;
+                    // A row that reads the file it names needs no more, unless
+                    // its size is planned.
+                    const bool upToCase = listed && planned.file != SfvRow::kNone;
+                    if (!upToCase && !options.planBytes && !manyKinds) {
+                        row.ReadsItsName(judge, kind);
+                        break;
+                    }
+                    RowReading& reading = row.StartReading(judge, kind);
+                    if (manyKinds && listed) {
+                        // The rows that follow this one: the later lines.
+                        for (std::size_t later = at + 1; later < lineCount; ++later) {
+                            reading.moreKinds.push_back(entries[entryAt(later)].kind);
+                        }
+                        readForAll = true;
+                    }
+                    const std::string_view file = upToCase ? plan.found[planned.file].name : path;
+                    reading.toRead.push_back({PathInFolder(checked, std::string(file)), ""});
+                    if (options.planBytes && folders.rowSizes[index] != SfvFolders::kUnknownSize) {
+                        reading.bytes = folders.rowSizes[index];
+                    }
                     break;
                 }
-                RowReading& reading = row.StartReading(judge, kind);
-                const std::string_view file = upToCase ? plan.found[planned.file].name : path;
-                reading.toRead.push_back({PathInFolder(checked, std::string(file)), ""});
-                if (options.planBytes && folders.rowSizes[index] != SfvFolders::kUnknownSize) {
-                    reading.bytes = folders.rowSizes[index];
+                case SfvRow::Kind::kMissing:
+                    row.expectedAt = entries[entryIndex].digestAt;
+                    row.expectedKind = entries[entryIndex].kind;
+                    row.status = VerifyStatus::kMissing;
+                    break;
+                case SfvRow::Kind::kDuplicate: {
+                    row.status = VerifyStatus::kDuplicate;
+                    std::vector<std::size_t>& lines = row.More().lines;
+                    lines.push_back(entries[planned.entry].line);
+                    for (const std::size_t entry : plan.details[planned.detail].laterEntries) {
+                        lines.push_back(entries[entry].line);
+                    }
+                    for (const std::size_t entry : plan.details[planned.detail].otherKinds) {
+                        lines.push_back(entries[entry].line);
+                    }
+                    std::sort(lines.begin(), lines.end());
+                    break;
                 }
-                break;
+                case SfvRow::Kind::kNotHeld:
+                    row.status = VerifyStatus::kUnreadable;
+                    row.More().notHeld = std::move(plan.details[planned.detail].reason);
+                    row.More().lines.push_back(entries[planned.entry].line);
+                    break;
+                case SfvRow::Kind::kJoined:
+                    break;
             }
-            case SfvRow::Kind::kMissing:
-                row.expectedAt = entries[planned.entry].digestAt;
-                row.expectedKind = entries[planned.entry].kind;
-                row.status = VerifyStatus::kMissing;
-                break;
-            case SfvRow::Kind::kDuplicate:
-                row.status = VerifyStatus::kDuplicate;
-                row.More().lines.push_back(entries[planned.entry].line);
-                for (const std::size_t entry : plan.details[planned.detail].laterEntries) {
-                    row.More().lines.push_back(entries[entry].line);
-                }
-                break;
-            case SfvRow::Kind::kNotHeld:
-                row.status = VerifyStatus::kUnreadable;
-                row.More().notHeld = std::move(plan.details[planned.detail].reason);
-                row.More().lines.push_back(entries[planned.entry].line);
-                break;
-            case SfvRow::Kind::kJoined:
-                break;
+            rows.push_back(std::move(row));
         }
-        rows.push_back(std::move(row));
     }
     std::vector<SfvRow>().swap(plan.rows);
-    // A link to the list, or another name of it, is found when it is opened.
-    const FileIdentity listFile = IdentityOf(listPath);
-    return ReadRows(std::move(rows), list.digests, options, sink, std::move(outcome), checked,
-                    &listFile);
+    const bool damageOnly = std::all_of(entries.begin(), entries.end(), [](const ListEntry& entry) {
+        return DetectsDamageOnly(entry.kind);
+    });
+    const DigestKind firstKind = entries.front().kind;
+    CheckOutcome read = ReadRows(std::move(rows), list.digests, options, sink, std::move(outcome),
+                                 checked, &listFile);
+    if (damageOnly) NoteDamageOnly(read, firstKind);
+    // xxhsum -H0 writes its XXH32 digests as rhash writes CRC-32s.
+    if (list.format == ListFormat::kSum && firstKind == DigestKind::kCrc32 &&
+        read.end == CheckOutcome::End::kDone && read.counts.Count(VerifyStatus::kOk) == 0 &&
+        read.counts.Count(VerifyStatus::kChanged) > 0) {
+        read.notes.emplace_back(
+            "the list's 8-digit digests were read as CRC-32s, as rhash writes them; XXH32 "
+            "digests (xxhsum -H0) are not read here");
+    }
+    return read;
 }
 
 }  // namespace
@@ -407,7 +527,8 @@ CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached) {
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink) {
     // A device would be opened and waited on; a folder is no list either.
-    const std::string notAList = WhyNotAList(listPath);
+    const std::string notAList =
+        listPath == kStandardInputList ? std::string() : WhyNotAList(listPath);
     if (!notAList.empty()) return Refused(CheckKind::kSfv, listPath, notAList);
     RunSteps steps(options, sink);
     steps.Start(CheckStep::kReadingList);
@@ -424,6 +545,12 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     }
     if (kind == CheckKind::kSfv) {
         return VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
+    }
+    // A protocol holds CRC-32s only: a check of other digests would check nothing asked.
+    if (options.algorithm && *options.algorithm != DigestKind::kCrc32) {
+        return Refused(kind, listPath,
+                       std::string("a protocol holds CRC-32 checksums only, not ") +
+                           DigestKindName(*options.algorithm) + " digests");
     }
     if (options.recursive) {
         return Refused(kind, listPath,
@@ -491,8 +618,8 @@ CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                     row.More().foundSize = to.size;
                     break;
                 }
-                RowReading& reading = row.StartReading(
-                    RowJudge::kCopy, options.algorithm.value_or(DigestKind::kCrc32));
+                RowReading& reading =
+                    row.StartReading(RowJudge::kCopy, options.algorithm.value_or(kCopyDigest));
                 Read(reading, from);
                 Read(reading, to);
                 break;

@@ -31,8 +31,13 @@ CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached);
 CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
                         const CheckOptions& options, CheckSink& sink);
 
+// The digest a copy is compared by unless `CheckOptions::algorithm` says:
+// one that two different files never share by chance or by design (four
+// bytes make a CRC-32 match), and the fastest such.
+inline constexpr DigestKind kCopyDigest = DigestKind::kBlake3;
+
 // Compares the plain files of `source` with those at the same relative
-// paths under `copy`.
+// paths under `copy`, by kCopyDigest or `options.algorithm`.
 CheckOutcome CompareCopy(const std::string& source, const std::string& copy,
                          const CheckOptions& options, CheckSink& sink);
 

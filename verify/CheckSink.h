@@ -102,7 +102,8 @@ struct CheckOptions {
     // The algorithm asked for (the command line's --algorithm). A list: the
     // kind of every digest it holds, over what its lines and name say (none:
     // as they say). A copy and its source, and the files of a list being
-    // made: the digest read of them (none: CRC-32). A list's unlisted files
+    // made: the digest read of them (none: kCopyDigest for a copy, CRC-32
+    // for a list). A list's unlisted files
     // are read for the kind of its first digest.
     std::optional<DigestKind> algorithm;
     // A list's files that are not there are left out of the report (no row

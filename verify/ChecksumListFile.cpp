@@ -25,13 +25,15 @@ constexpr std::size_t kBlockSize = 1U << 16;
 ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<DigestKind> forced,
                                       const std::function<bool(std::size_t linesRead)>& goOn) {
     ChecksumListFile result;
-    const ScopedStdioFile file = OpenStdioFile(path, "rb");
-    if (!file.IsValid()) {
+    const bool standardInput = path == kStandardInputList;
+    const ScopedStdioFile file = standardInput ? ScopedStdioFile() : OpenStdioFile(path, "rb");
+    if (!standardInput && !file.IsValid()) {
         result.error = std::strerror(errno);
         return result;
     }
+    std::FILE* const stream = standardInput ? stdin : file.Get();
     std::string block(kBlockSize, '\0');
-    std::size_t got = std::fread(block.data(), 1, block.size(), file.Get());
+    std::size_t got = std::fread(block.data(), 1, block.size(), stream);
     // A list saved as UTF-16 is read as the UTF-8 it holds.
     const ListEncoding encoding = ListEncodingOf(std::string_view(block.data(), got));
     const bool utf16 = encoding == ListEncoding::kUtf16Le || encoding == ListEncoding::kUtf16Be;
@@ -70,7 +72,7 @@ ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<Dig
                 return result;
             }
         }
-        got = std::fread(block.data(), 1, block.size(), file.Get());
+        got = std::fread(block.data(), 1, block.size(), stream);
         const std::string_view piece = textOf(std::string_view(block.data(), got));
         if (result.kind == ChecksumListFile::Kind::kProtocol) {
             text.append(piece);
@@ -79,7 +81,7 @@ ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<Dig
         }
     }
     const int readError = errno;
-    if (!refused && std::ferror(file.Get()) != 0) {
+    if (!refused && std::ferror(stream) != 0) {
         result.error = std::strerror(readError);
         return result;
     }

@@ -30,12 +30,15 @@ struct ChecksumListFile {
     ListReadResult list;  // kSfv, when ok: its entries, each with its line number
 };
 
-// The list at `path`, its digests all of the kind `forced` when given (the
-// command line's --algorithm), else as ListReader chooses them. A line
-// longer than kMaxListLineLength is refused as soon as that many bytes of it
-// have been read; a protocol larger than 256 MiB is refused. `goOn`, when
-// given, is called after each block read with the lines read so far; false
-// stops the reading.
+// The name that stands for standard input as a list, as sha256sum -c takes it.
+inline constexpr char kStandardInputList[] = "-";
+
+// The list at `path` (kStandardInputList: standard input, which the caller
+// puts in binary mode where the system has one), its digests all of the kind `forced` when given
+// (the command line's --algorithm), else as ListReader chooses them. A line longer than
+// kMaxListLineLength is refused as soon as that many bytes of it have been read; a protocol larger
+// than 256 MiB is refused. `goOn`, when given, is called after each block read with the lines read
+// so far; false stops the reading.
 ChecksumListFile ReadChecksumListFile(const std::string& path,
                                       std::optional<DigestKind> forced = std::nullopt,
                                       const std::function<bool(std::size_t linesRead)>& goOn = {});

@@ -35,24 +35,8 @@ std::string CountsText(const std::array<VerifyStatus, N>& shown, const StatusCou
     return line;
 }
 
-}  // namespace
-
-std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {
-    std::string line = VerifyStatusName(status);
-    line.resize(12, ' ');
-    line.append(name);
-    if (!detail.empty()) {
-        line += "  ";
-        line.append(detail);
-    }
-    return line;
-}
-
-std::string ReportLine(const CheckRow& row) {
-    return VerifyLine(row.status, DisplayName(row.name), ReportDetail(row));
-}
-
-std::string ReportDetail(const CheckRow& row) {
+// What ReportDetail says of the row's status.
+std::string StatusDetail(const CheckRow& row) {
     switch (row.status) {
         case VerifyStatus::kChanged:
             return row.expected.Text() + " -> " + row.found.Text();
@@ -80,6 +64,30 @@ std::string ReportDetail(const CheckRow& row) {
             break;
     }
     return {};
+}
+
+}  // namespace
+
+std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {
+    std::string line = VerifyStatusName(status);
+    line.resize(12, ' ');
+    line.append(name);
+    if (!detail.empty()) {
+        line += "  ";
+        line.append(detail);
+    }
+    return line;
+}
+
+std::string ReportLine(const CheckRow& row) {
+    return VerifyLine(row.status, DisplayName(row.name), ReportDetail(row));
+}
+
+std::string ReportDetail(const CheckRow& row) {
+    std::string detail = StatusDetail(row);
+    if (!row.showsKind || !row.hasExpected) return detail;
+    std::string kind = DigestKindName(row.expected.Kind());
+    return detail.empty() ? kind : kind + ": " + detail;
 }
 
 std::string SummaryLine(CheckKind kind, const StatusCounts& counts) {

@@ -9,6 +9,7 @@
 
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
+#include "files/FileDigests.h"
 #include "files/FileSize.h"
 #include "files/ListPlainFilesTree.h"
 #include "verify/CopyComparison.h"
@@ -134,14 +135,16 @@ class RowFeeder {
         const auto leftOut = [](const FileChecksum& read) {
             return read.status == FileReadStatus::kLeftOut;
         };
+        const std::size_t moreRows = reading ? reading->moreKinds.size() : 0;
         if (std::any_of(read_.begin(), read_.end(), leftOut)) {
             read_.clear();
-            ++next_;
+            next_ += 1 + moreRows;
             sink_.ListFoundAs(row.name);
             HandOverRowsWithoutFiles();
             return;
         }
         Judge(judge, reading.get(), row, read_);
+        if (moreRows > 0) JudgeRowsOfOtherKinds(*reading, row);
         read_.clear();
         HandOver(row);
         HandOverRowsWithoutFiles();
@@ -160,6 +163,29 @@ class RowFeeder {
     }
 
   private:
+    // The rows after the current one whose digests `reading` read with its
+    // own: judged as the current `row` was, from their own digest.
+    void JudgeRowsOfOtherKinds(const RowReading& reading, const CheckRow& row) {
+        const bool read = row.hasFound && reading.moreDigests.size() == reading.moreKinds.size();
+        for (std::size_t i = 0; i < reading.moreKinds.size(); ++i) {
+            PlannedRow& other = rows_[next_ + 1 + i];
+            CheckRow& more = other.More();
+            if (!read) {
+                other.status = row.status == VerifyStatus::kMissing ? VerifyStatus::kMissing
+                                                                    : VerifyStatus::kUnreadable;
+                more.failure = row.failure;
+                continue;
+            }
+            more.hasFound = true;
+            more.found = reading.moreDigests[i];
+            more.size = row.size;
+            other.status = other.HasExpected() &&
+                                   more.found == digests_.At(other.expectedAt, other.expectedKind)
+                               ? VerifyStatus::kOk
+                               : VerifyStatus::kChanged;
+        }
+    }
+
     void HandOver(const CheckRow& row) {
         ++next_;
         if (dropMissing_ && row.status == VerifyStatus::kMissing) return;
@@ -307,6 +333,23 @@ CheckOutcome ReadRows(std::vector<PlannedRow> rows, const DigestStore& digests,
         }
         RowReading& planned = *row.reading;
         const FileAccess rowAccess = WithDigestKind(access, planned.digest);
+        if (!planned.moreKinds.empty()) {
+            // One read for the digests of every kind the list names it with.
+            if (leaveOut != nullptr && IdentityOf(planned.toRead[0].path) == *leaveOut) {
+                FileChecksum left;
+                left.status = FileReadStatus::kLeftOut;
+                return left;
+            }
+            std::vector<DigestKind> kinds;
+            kinds.reserve(1 + planned.moreKinds.size());
+            kinds.push_back(planned.digest);
+            for (const DigestKind kind : planned.moreKinds) kinds.push_back(kind);
+            FileDigests all = DigestFileOnce(planned.toRead[0].path, kinds, buffer, rowAccess);
+            if (all.read.status == FileReadStatus::kOk && all.digests.size() == kinds.size()) {
+                planned.moreDigests.assign(all.digests.begin() + 1, all.digests.end());
+            }
+            return all.read;
+        }
         if (planned.judge != RowJudge::kCopy) {
             return ReadFileChecksum(planned.toRead[0], parts, buffer, rowAccess);
         }

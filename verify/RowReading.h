@@ -40,6 +40,11 @@ struct RowReading {
     const ProtocolEntry* protocolEntry = nullptr;
     // kCopy: both results, set by the thread that reads them.
     std::unique_ptr<CopyPairChecksums> pair;
+    // kSfvListed: the kinds of the rows that follow this one and name the
+    // same file (lines of other kinds), read in the same read; their
+    // digests, in that order, set by the thread that reads them.
+    std::vector<DigestKind> moreKinds;
+    std::vector<Digest> moreDigests;
     RowJudge judge;
     VerifyRow::Kind protocolKind = VerifyRow::Kind::kListed;
 };

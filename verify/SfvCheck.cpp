@@ -47,6 +47,38 @@ std::size_t FoldedHash(std::string_view name) {
     return RowIndex::HashOf(FoldedUtf8Name(name));
 }
 
+SfvRowDetail& DetailOf(SfvRow& row, std::vector<SfvRowDetail>& details) {
+    if (row.detail == SfvRow::kNone) {
+        row.detail = static_cast<std::uint32_t>(details.size());
+        details.emplace_back();
+    }
+    return details[row.detail];
+}
+
+// Makes `row` DUPLICATE: its lines of other kinds are then duplicates too.
+SfvRowDetail& MakeDuplicate(SfvRow& row, std::vector<SfvRowDetail>& details) {
+    SfvRowDetail& detail = DetailOf(row, details);
+    if (row.kind != SfvRow::Kind::kDuplicate) {
+        row.kind = SfvRow::Kind::kDuplicate;
+        detail.laterEntries.insert(detail.laterEntries.end(), detail.otherKinds.begin(),
+                                   detail.otherKinds.end());
+        std::sort(detail.laterEntries.begin(), detail.laterEntries.end());
+        detail.otherKinds.clear();
+    }
+    return detail;
+}
+
+// Whether a line of `kind` for the file of `row` is of another kind than
+// every line of it so far.
+bool OfAnotherKind(const std::vector<ListEntry>& entries, const SfvRow& row,
+                   const std::vector<SfvRowDetail>& details, DigestKind kind) {
+    if (entries[row.entry].kind == kind) return false;
+    if (row.detail == SfvRow::kNone) return true;
+    const std::vector<std::size_t>& others = details[row.detail].otherKinds;
+    return std::none_of(others.begin(), others.end(),
+                        [&](std::size_t entry) { return entries[entry].kind == kind; });
+}
+
 }  // namespace
 
 static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
@@ -72,12 +104,12 @@ SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, C
             hash, plan.rows.size(), [&](std::size_t row) { return pathOf(row) == path; });
         if (found != RowIndex::kNotFound) {
             SfvRow& row = plan.rows[found];
-            if (row.kind != SfvRow::Kind::kDuplicate) {
-                row.kind = SfvRow::Kind::kDuplicate;
-                row.detail = static_cast<std::uint32_t>(plan.details.size());
-                plan.details.emplace_back();
+            if (row.kind != SfvRow::Kind::kDuplicate &&
+                OfAnotherKind(entries, row, plan.details, entries[index].kind)) {
+                DetailOf(row, plan.details).otherKinds.push_back(index);
+                return;
             }
-            plan.details[row.detail].laterEntries.push_back(index);
+            MakeDuplicate(row, plan.details).laterEntries.push_back(index);
             return;
         }
         const std::string_view folder = FolderOfPath(path);
@@ -200,16 +232,13 @@ void SfvFileMatcher::Join(std::size_t first, std::size_t other) {
     if (other < first) std::swap(first, other);
     SfvRow& kept = plan_.rows[first];
     SfvRow& joined = plan_.rows[other];
-    if (kept.kind != SfvRow::Kind::kDuplicate) {
-        kept.kind = SfvRow::Kind::kDuplicate;
-        kept.detail = static_cast<std::uint32_t>(plan_.details.size());
-        plan_.details.emplace_back();
-    }
+    MakeDuplicate(kept, plan_.details);
     std::vector<std::size_t>& later = plan_.details[kept.detail].laterEntries;
     later.push_back(joined.entry);
-    if (joined.kind == SfvRow::Kind::kDuplicate) {
-        const std::vector<std::size_t>& more = plan_.details[joined.detail].laterEntries;
-        later.insert(later.end(), more.begin(), more.end());
+    if (joined.detail != SfvRow::kNone) {
+        const SfvRowDetail& more = plan_.details[joined.detail];
+        later.insert(later.end(), more.laterEntries.begin(), more.laterEntries.end());
+        later.insert(later.end(), more.otherKinds.begin(), more.otherKinds.end());
     }
     std::sort(later.begin(), later.end());
     joined.kind = SfvRow::Kind::kJoined;

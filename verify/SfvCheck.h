@@ -6,7 +6,8 @@
 // folders (ResolveListedPath; on POSIX a '\' may be part of a name, where
 // the caller finds so); two lines whose resolved paths are equal name one
 // file: it is DUPLICATE, never checked against one of its lines by
-// guessing. The folders that hold listed files are listed, and each line
+// guessing, unless their digests are of different kinds: then each line is
+// checked (SfvRowDetail::otherKinds). The folders that hold listed files are listed, and each line
 // is matched with what they hold: a name the folder holds byte for byte is
 // that file; where names fold case (Windows), a name left over is matched
 // up to case with a file no line names exactly, so that two files whose
@@ -57,10 +58,15 @@ struct SfvRow {
     bool found = false;  // its folder holds its path byte for byte
 };
 
-// What only the few kDuplicate and kNotHeld rows have.
+// What only the few kDuplicate and kNotHeld rows have, and the rows whose
+// file is named on lines of several kinds.
 struct SfvRowDetail {
     std::vector<std::size_t> laterEntries;  // kDuplicate: the others, in list order
     std::string reason;                     // kNotHeld
+    // The later entries that name the row's file with a digest of another
+    // kind than the row's entry and each other (rhash --md5 --sha256, or
+    // md5sum and sha256sum lines in one list): no duplicates, each checked.
+    std::vector<std::size_t> otherKinds;
 };
 
 // A file of a folder listed that no line names byte for byte.

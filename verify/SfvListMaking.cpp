@@ -1,5 +1,7 @@
 #include "verify/SfvListMaking.h"
 
+#include "lists/SumLine.h"
+
 #include "files/ListPlainFilesTree.h"
 #include "lists/ListedPath.h"
 #include "lists/SfvWriter.h"
@@ -48,9 +50,10 @@ CheckOutcome MakeList(const std::string& directory, const std::vector<FileIdenti
     // A name must read back as the same path: in SFV '\\' separates folders;
     // in the other formats it is part of a name of a file that is there (on
     // POSIX, where a name can hold one: see VerifyList).
-    const auto nameFault = [&written](std::string_view path) {
+    const DigestKind kind = options.algorithm.value_or(DigestKind::kCrc32);
+    const auto nameFault = [&written, kind](std::string_view path) {
         if (written.format == ListFormat::kSfv) return ListPathFault(written, path);
-        std::string fault = written.nameFault(path);
+        std::string fault = SumNameFaultOf(path, kind);
         if (!fault.empty()) return fault;
         const ListedPath read =
             ResolveListedPath(path, kThisPathSystem, written.controlBytes, false);

@@ -123,22 +123,31 @@ TEST_P(ListReaderTest, WrittenAgainReadsTheSame) {
         for (const std::string& line : descriptor.headerLines("test", "1", {2026, 1, 2, 3, 4, 5})) {
             written += line + std::string(descriptor.lineEnd);
         }
+        // SFV's writer leaves out what rhash -c would misread: a name that
+        // starts with '#' or a blank, which SFV lists of other tools hold.
+        std::vector<ListEntry> kept;
         for (const ListEntry& entry : read.entries) {
-            ASSERT_EQ(descriptor.nameFault(entry.name), "");
+            const bool misread = format == ListFormat::kSfv &&
+                                 (entry.name.front() == '#' || entry.name.front() == ' ' ||
+                                  entry.name.front() == '\t');
+            EXPECT_EQ(descriptor.nameFault(entry.name).empty(), !misread) << entry.name;
+            if (misread) continue;
+            kept.push_back(entry);
             written += descriptor.entryLine(entry.name, read.DigestOf(entry)) +
                        std::string(descriptor.lineEnd);
         }
-        ListReadResult again = ReadList(written, {"list", std::nullopt});
+        if (kept.empty()) continue;
+        ListReadResult again = ReadList(written, {"list", c.forced});
         ASSERT_TRUE(again.ok) << descriptor.name << ": line " << again.line << ": " << again.error
                               << "\n"
                               << written;
-        ASSERT_EQ(again.entries.size(), read.entries.size());
+        ASSERT_EQ(again.entries.size(), kept.size());
         for (std::size_t i = 0; i < again.entries.size(); ++i) {
-            if (!again.entries[i].kindSettled) again.SettleKind(read.entries[i].kind);
+            if (!again.entries[i].kindSettled) again.SettleKind(kept[i].kind);
         }
         for (std::size_t i = 0; i < again.entries.size(); ++i) {
-            EXPECT_EQ(again.entries[i].name, read.entries[i].name) << descriptor.name;
-            EXPECT_EQ(again.DigestOf(again.entries[i]), read.DigestOf(read.entries[i]));
+            EXPECT_EQ(again.entries[i].name, kept[i].name) << descriptor.name;
+            EXPECT_EQ(again.DigestOf(again.entries[i]), read.DigestOf(kept[i]));
         }
     }
 }
@@ -195,6 +204,27 @@ INSTANTIATE_TEST_SUITE_P(
         Reads("list", k64 + "  a\r\n\xEF\xBB\xBF" + k64 + "  b\r\n",
               {{"a", Kind::kSha256, k64, 1, false}, {"b", Kind::kSha256, k64, 2, false}}),
         Reads("x.sha256", Utf16Le(k64 + "  a\r\n"), {{"a", Kind::kSha256, k64, 1}}),
+        // CRC-32 sum lines, as rhash and sumbrook-cli FILE... write them; a
+        // line that SFV reads too waits for a line that tells.
+        Reads("crc.txt", "8CDC1683  deadbeef\n011ba68c  notes.txt\n",
+              {{"deadbeef", Kind::kCrc32, "8CDC1683", 1},
+               {"notes.txt", Kind::kCrc32, "011BA68C", 2}}),
+        Reads("crc.txt", "8CDC1683  deadbeef\nnotes.txt 011BA68C\n",
+              {{"8CDC1683", Kind::kCrc32, "DEADBEEF", 1},
+               {"notes.txt", Kind::kCrc32, "011BA68C", 2}},
+              ListFormat::kSfv),
+        Forced(Kind::kCrc32, Reads("crc.txt", "8CDC1683  deadbeef\n",
+                                   {{"deadbeef", Kind::kCrc32, "8CDC1683", 1}})),
+        Reads("crc.sfv", "8CDC1683  deadbeef\n", {{"8CDC1683", Kind::kCrc32, "DEADBEEF", 1}},
+              ListFormat::kSfv),
+        Refused("crc.txt", "; x\n352441C2  deadbeef\n", 2,
+                "may be SFV (the CRC-32 of \"352441C2\") or a CRC-32 sum line"),
+        // What no list is, named as what it is.
+        Reads("notes.txt", "# only\n# comments\n", {}, ListFormat::kSfv),
+        Refused("m.asc", "-----BEGIN PGP SIGNATURE-----\n\niQEz\n", 1,
+                "an OpenPGP message or signature"),
+        Refused("b.txt", "SHA256 (abc) = ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=\n", 1,
+                "digests in base64"),
         // Refused, naming the line.
         Refused("x.sfv", k64 + "  a\n", 1, "the checksum \"a\" has 1 characters"),
         Refused("SHA256SUMS", k64 + "  a\n" + k64 + " b\n", 2, "one blank between"),
@@ -235,7 +265,8 @@ TEST(DigestKindChoice, NamesOfListsAndLengths) {
         {"list.sfv", std::nullopt}};
     for (const auto& [name, kind] : names) EXPECT_EQ(DigestKindOfListName(name), kind) << name;
     EXPECT_EQ(DigestKindsOfLength(64), (std::vector<Kind>{Kind::kSha256, Kind::kBlake3}));
-    EXPECT_TRUE(DigestKindsOfLength(8).empty());
+    EXPECT_EQ(DigestKindsOfLength(8), (std::vector<Kind>{Kind::kCrc32}));
+    EXPECT_TRUE(DigestKindsOfLength(12).empty());
 }
 
 }  // namespace

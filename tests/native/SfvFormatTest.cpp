@@ -214,7 +214,7 @@ TEST(SfvWriter, WrittenEntriesReadBack) {
     const std::vector<std::pair<std::string, std::uint32_t>> files = {
         {"abc.txt", 0x352441C2},
         {"name with  blanks", 0},
-        {"  leading\tand tab", 0xFFFFFFFF},
+        {"trailing\tand  tab\t.", 0xFFFFFFFF},
         {"a;b 12345678", 0xA},
         {"\xC3\xA4/x.bin", 0xCBF43926}};
     std::string text;
@@ -236,8 +236,9 @@ TEST(SfvWriter, WrittenEntriesReadBack) {
         EXPECT_EQ(result.entries[i].name, files[i].first);
         EXPECT_EQ(result.entries[i].crc, files[i].second);
     }
-    for (const std::string& name : std::vector<std::string>{
-             "", ";x", "\xEF\xBB\xBFx", "x ", "x\t", "a\nb", std::string(kMaxSfvLineLength, 'n')}) {
+    for (const std::string& name :
+         std::vector<std::string>{"", ";x", "#x", " x", "\tx", "\xEF\xBB\xBFx", "x ", "x\t", "a\nb",
+                                  std::string(kMaxSfvLineLength, 'n')}) {
         EXPECT_NE(SfvNameFault(name), "") << name.substr(0, 8);
     }
 }
