@@ -33,24 +33,6 @@ std::string KindNames(const std::vector<DigestKind>& kinds) {
 
 }  // namespace
 
-bool DetectsDamageOnly(DigestKind kind) {
-    switch (kind) {
-        case DigestKind::kCrc32:
-        case DigestKind::kXxh3:
-        case DigestKind::kXxh128:
-        case DigestKind::kXxh64:
-            return true;
-        case DigestKind::kMd5:
-        case DigestKind::kSha1:
-        case DigestKind::kSha256:
-        case DigestKind::kSha384:
-        case DigestKind::kSha512:
-        case DigestKind::kBlake3:
-            return false;
-    }
-    return false;
-}
-
 bool OffersClipboardDigest(bool expectGiven, bool closeWhenDone, std::string_view sample,
                            bool whole) {
     return !expectGiven && !closeWhenDone && whole && LooksLikeDigest(sample);

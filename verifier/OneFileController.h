@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "hash/Digest.h"
+#include "lists/DigestKindChoice.h"
 #include "lists/PastedDigest.h"
 #include "verifier/OneFileJob.h"
 #include "verify/FileDigestsRun.h"
@@ -40,10 +41,6 @@ struct OneFileVerdict {
     std::string detail;    // the kinds compared, why there is none yet, a name that differs
     VerdictTone tone = VerdictTone::kPlain;
 };
-
-// Whether a match of `kind` says only that the file is not damaged: CRC-32
-// and the xxHash family, which anyone can make a changed file match.
-bool DetectsDamageOnly(DigestKind kind);
 
 // The most characters of the clipboard looked at: a digest line is far
 // shorter, so a larger text is no digest and is not converted whole.
