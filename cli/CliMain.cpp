@@ -16,6 +16,9 @@
 #include "cli/Console.h"
 #include "files/ChecksumInOrder.h"
 #include "files/SameFile.h"
+#ifdef SUMBROOK_SIGNATURES
+#include "cli/SignatureCommands.h"
+#endif
 
 #ifdef _WIN32
 #include "platform/WideText.h"
@@ -279,6 +282,40 @@ int Run(int argc, char** argv) {
                    "Files read at once, 1 to 1024 (default: the number of cores)")
         ->type_name("N");
 
+#ifdef SUMBROOK_SIGNATURES
+    SignatureSettings signature;
+    std::string checkSignaturePath;
+    std::string addKeyPath;
+    std::string label;
+    std::string removeKeyText;
+    bool listKeys = false;
+    const auto once = [](CLI::Option* option) {
+        return option->expected(1)->allow_extra_args(false)->multi_option_policy(
+            CLI::MultiOptionPolicy::TakeAll);
+    };
+    app.add_option("--check-signature", checkSignaturePath,
+                   "Check FILE's OpenPGP signature (FILE.sig, .asc, .gpg, .sign beside it, or "
+                   "FILE clear-signed)")
+        ->type_name("FILE");
+    app.add_option("--signature", signature.signaturePath,
+                   "With --check-signature: the detached signature, wherever it is")
+        ->type_name("SIG");
+    once(app.add_option("--key", signature.keyFiles,
+                        "With --check-signature: trust the keys of this key file (armoured or "
+                        "binary; repeatable) instead of the key store"))
+        ->type_name("FILE");
+    once(app.add_option("--fingerprint", signature.fingerprints,
+                        "With --check-signature: trust only the key with this fingerprint (40 hex "
+                        "digits, blanks allowed; repeatable)"))
+        ->type_name("FPR");
+    app.add_option("--add-key", addKeyPath, "Add the keys of FILE to your key store")
+        ->type_name("FILE");
+    app.add_option("--label", label, "With --add-key: your name for the key")->type_name("TEXT");
+    app.add_flag("--keys", listKeys, "List the keys of your key store");
+    app.add_option("--remove-key", removeKeyText, "Remove the key with this fingerprint from your key store")
+        ->type_name("FPR");
+#endif
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -312,6 +349,31 @@ int Run(int argc, char** argv) {
     settings.progress = IsTerminal(stderr);
     if (!IsTerminal(stdout)) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
+#ifdef SUMBROOK_SIGNATURES
+    const std::size_t signatureCommands = app.count("--check-signature") + app.count("--add-key") +
+                                          app.count("--keys") + app.count("--remove-key");
+    if (signatureCommands > 1) {
+        return Usage("--check-signature, --add-key, --keys and --remove-key go one at a time");
+    }
+    if (app.count("--label") > 0 && app.count("--add-key") == 0) return Usage("--label is for --add-key");
+    if ((app.count("--signature") > 0 || app.count("--key") > 0 || app.count("--fingerprint") > 0) &&
+        app.count("--check-signature") == 0) {
+        return Usage("--signature, --key and --fingerprint are for --check-signature");
+    }
+    if (signatureCommands > 0) {
+        if (!paths.empty() || app.count("--verify") > 0 || app.count("--compare") > 0 ||
+            app.count("--protocol") > 0 || app.count("--sfv") > 0 || app.count("--list") > 0) {
+            return Usage("--check-signature, --add-key, --keys and --remove-key take no other command or path");
+        }
+        if (app.count("--check-signature") > 0) {
+            if (checkSignaturePath.empty()) return Usage("--check-signature: the file name is empty");
+            return CheckSignature(checkSignaturePath, signature, settings);
+        }
+        if (app.count("--add-key") > 0) return AddKey(addKeyPath, label, settings);
+        if (app.count("--remove-key") > 0) return RemoveKey(removeKeyText, settings);
+        return ListKeys(settings);
+    }
+#endif
     const bool writesList =
         app.count("--protocol") > 0 || app.count("--sfv") > 0 || app.count("--list") > 0;
     const bool checksumsFiles =

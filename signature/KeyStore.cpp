@@ -1,5 +1,6 @@
 #include "signature/KeyStore.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
