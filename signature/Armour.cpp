@@ -80,8 +80,11 @@ bool DecodeBase64(std::string_view text, std::string& out) {
             out.push_back(static_cast<char>((bits >> count) & 0xFFU));
         }
     }
-    // What padding there is completes the last group of four.
-    return padding <= 2 && (padding == 0 || (text.size() % 4) == 0) && count < 6;
+    // What padding there is completes the last group of four, and the bits
+    // of the last digit that make no byte are zero: every text of the same
+    // bytes is the same text.
+    return padding <= 2 && (padding == 0 || (text.size() % 4) == 0) && count < 6 &&
+           (bits & ((1U << count) - 1U)) == 0;
 }
 
 std::string WriteArmour(std::string_view label,

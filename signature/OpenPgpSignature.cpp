@@ -54,7 +54,19 @@ bool ReadSubpackets(std::string_view area, bool hashed, OpenPgpSignature& signat
         } else if (type == 32 && signature.embedded.empty()) {
             signature.embedded = std::string(data);
         }
-        if (!hashed) continue;
+        if (!hashed) {
+            // Unsigned, so anyone may change them: only the issuer's names
+            // (checked against the signed ones) and an embedded signature
+            // (signed itself) are taken; any other is refused, lest
+            // unsigned bytes ride along with a good signature.
+            if (type == 33) {
+                if (data.size() != 21 || At(data, 0) != 4) return false;
+                signature.unhashedFingerprint = std::string(data.substr(1));
+            } else if (type != 16 && type != 32) {
+                signature.fault = "an unsigned subpacket of type " + std::to_string(type);
+            }
+            continue;
+        }
         if (critical && !Understood(type)) {
             signature.fault = "an unknown critical subpacket (type " + std::to_string(type) + ")";
         }
@@ -135,6 +147,17 @@ bool ReadSignaturePacket(std::string_view body, OpenPgpSignature& signature, std
         error = "a subpacket of the signature does not fit its length";
         return false;
     }
+    // The unsigned names of the issuer must be those the signed ones say.
+    if (!signature.issuerFingerprint.empty() &&
+        ((!signature.unhashedFingerprint.empty() &&
+          signature.unhashedFingerprint != signature.issuerFingerprint) ||
+         (!signature.issuerKeyId.empty() &&
+          signature.issuerKeyId != signature.issuerFingerprint.substr(12)))) {
+        signature.fault = "the unsigned issuer is not the signed one";
+    }
+    if (signature.issuerFingerprint.empty() && !signature.unhashedFingerprint.empty()) {
+        signature.fault = "the issuer's fingerprint is not signed";
+    }
     rest.remove_prefix(2 + unhashedLength);
     signature.left16[0] = At(rest, 0);
     signature.left16[1] = At(rest, 1);
@@ -160,6 +183,13 @@ bool ReadSignaturePacket(std::string_view body, OpenPgpSignature& signature, std
             return false;
         }
         std::string_view number = rest.substr(2, bytes);
+        // The count of bits is the number's own: a count that says more or
+        // fewer bits than the number has is a damaged signature.
+        const unsigned top = bytes == 0 ? 0U : At(number, 0);
+        if (bytes != 0 && (top >> ((bits - 1) % 8)) != 1) {
+            error = "a number of the signature whose bit count is not its own";
+            return false;
+        }
         while (!number.empty() && number.front() == '\0') number.remove_prefix(1);
         signature.numbers.emplace_back(number);
         rest.remove_prefix(2 + bytes);

@@ -69,6 +69,7 @@ struct OpenPgpSignature {
     std::optional<int> revocationReason;  // RFC 9580 5.2.3.31
     std::string issuerFingerprint;        // subpacket 33, v4: 20 bytes
     std::string issuerKeyId;              // subpacket 16 (8 bytes), from either area
+    std::string unhashedFingerprint;      // subpacket 33 where unsigned
     std::string embedded;                 // subpacket 32: a signature packet's body
     // Empty, or why the signature cannot be valid: an unknown critical
     // subpacket, a subpacket that does not fit its length.

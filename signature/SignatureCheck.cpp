@@ -99,7 +99,9 @@ SignaturesRead ReadSignatures(std::string_view bytes) {
             return read;
         }
         for (const ArmourBlock& block : armour.blocks) {
-            if (block.label != "PGP SIGNATURE") {
+            // Some writers label detached signatures a message; the packets
+            // in it must still all be signatures.
+            if (block.label != "PGP SIGNATURE" && block.label != "PGP MESSAGE") {
                 read.error = "an armoured \"" + block.label + "\" where a signature was expected";
                 return read;
             }
@@ -208,7 +210,7 @@ std::vector<SignatureResult> CheckSignatures(const std::vector<OpenPgpSignature>
     for (std::size_t i = 0; i < signatures.size(); ++i) {
         const OpenPgpSignature& signature = signatures[i];
         SignatureResult result;
-        result.hash = HashName(signature.hash);
+        if (signature.version == 4) result.hash = HashName(signature.hash);
         result.created = signature.created;
         result.issuer = !signature.issuerFingerprint.empty()
                             ? FingerprintText(signature.issuerFingerprint, true)
