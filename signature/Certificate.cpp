@@ -228,6 +228,10 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
         checked.fault = "the key has no valid self-signature";
         return checked;
     }
+    // A soft revocation is taken back by a newer self-signature.
+    if (primaryKey.softRevokedAt && *newest->created > *primaryKey.softRevokedAt) {
+        primaryKey.softRevokedAt.reset();
+    }
     checked.expires = ExpiryOf(primary, *newest);
     primaryKey.expires = checked.expires;
     primaryKey.hardRevoked = checked.hardRevoked;
@@ -260,6 +264,10 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
             }
         }
         if (binding == nullptr) continue;  // an unbound subkey is none of this certificate's
+        if (signing.softRevokedAt && *binding->created > *signing.softRevokedAt &&
+            signing.softRevokedAt != primaryKey.softRevokedAt) {
+            signing.softRevokedAt.reset();
+        }
         signing.expires = ExpiryOf(subkey.key, *binding);
         if (checked.expires && (!signing.expires || *checked.expires < *signing.expires)) {
             signing.expires = checked.expires;

@@ -155,8 +155,14 @@ bool ReadSignaturePacket(std::string_view body, OpenPgpSignature& signature, std
           signature.issuerKeyId != signature.issuerFingerprint.substr(12)))) {
         signature.fault = "the unsigned issuer is not the signed one";
     }
+    // An unsigned issuer fingerprint alone names the key to try, as a key
+    // ID would; the key's check decides.
     if (signature.issuerFingerprint.empty() && !signature.unhashedFingerprint.empty()) {
-        signature.fault = "the issuer's fingerprint is not signed";
+        signature.issuerFingerprint = signature.unhashedFingerprint;
+        if (!signature.issuerKeyId.empty() &&
+            signature.issuerKeyId != signature.issuerFingerprint.substr(12)) {
+            signature.fault = "the unsigned issuer is not the signed one";
+        }
     }
     rest.remove_prefix(2 + unhashedLength);
     signature.left16[0] = At(rest, 0);
