@@ -18,6 +18,8 @@
 #include "files/SameFile.h"
 #ifdef SUMBROOK_SIGNATURES
 #include "cli/SignatureCommands.h"
+#include "signature/KeyStore.h"
+#include "verify/ListSignature.h"
 #endif
 
 #ifdef _WIN32
@@ -289,6 +291,7 @@ int Run(int argc, char** argv) {
     std::string label;
     std::string removeKeyText;
     bool listKeys = false;
+    bool requireSignature = false;
     const auto once = [](CLI::Option* option) {
         return option->expected(1)->allow_extra_args(false)->multi_option_policy(
             CLI::MultiOptionPolicy::TakeAll);
@@ -298,20 +301,22 @@ int Run(int argc, char** argv) {
                    "FILE clear-signed)")
         ->type_name("FILE");
     app.add_option("--signature", signature.signaturePath,
-                   "With --check-signature: the detached signature, wherever it is")
+                   "With --check-signature or --verify: the detached signature, wherever it is")
         ->type_name("SIG");
     once(app.add_option("--key", signature.keyFiles,
-                        "With --check-signature: trust the keys of this key file (armoured or "
-                        "binary; repeatable) instead of the key store"))
+                        "With --check-signature or --verify: trust the keys of this key file "
+                        "(armoured or binary; repeatable) instead of the key store"))
         ->type_name("FILE");
     once(app.add_option("--fingerprint", signature.fingerprints,
-                        "With --check-signature: trust only the key with this fingerprint (40 hex "
-                        "digits, blanks allowed; repeatable)"))
+                        "With --check-signature or --verify: trust only the key with this "
+                        "fingerprint (40 hex digits, blanks allowed; repeatable)"))
         ->type_name("FPR");
     app.add_option("--add-key", addKeyPath, "Add the keys of FILE to your key store")
         ->type_name("FILE");
     app.add_option("--label", label, "With --add-key: your name for the key")->type_name("TEXT");
     app.add_flag("--keys", listKeys, "List the keys of your key store");
+    app.add_flag("--require-signature", requireSignature,
+                 "With --verify: a list without a signature is an error (exit 2)");
     app.add_option("--remove-key", removeKeyText, "Remove the key with this fingerprint from your key store")
         ->type_name("FPR");
 #endif
@@ -357,9 +362,17 @@ int Run(int argc, char** argv) {
     }
     if (app.count("--label") > 0 && app.count("--add-key") == 0) return Usage("--label is for --add-key");
     if ((app.count("--signature") > 0 || app.count("--key") > 0 || app.count("--fingerprint") > 0) &&
-        app.count("--check-signature") == 0) {
-        return Usage("--signature, --key and --fingerprint are for --check-signature");
+        app.count("--check-signature") == 0 && app.count("--verify") == 0) {
+        return Usage("--signature, --key and --fingerprint are for --check-signature and --verify");
     }
+    if (requireSignature && app.count("--verify") == 0) return Usage("--require-signature is for --verify");
+    ListSignatureOptions listSignature;
+    listSignature.keyFiles = signature.keyFiles;
+    listSignature.fingerprints = signature.fingerprints;
+    listSignature.signaturePath = signature.signaturePath;
+    listSignature.requireSignature = requireSignature;
+    listSignature.storeFolder = DefaultKeyStoreFolder();
+    settings.signature = &listSignature;
     if (signatureCommands > 0) {
         if (!paths.empty() || app.count("--verify") > 0 || app.count("--compare") > 0 ||
             app.count("--protocol") > 0 || app.count("--sfv") > 0 || app.count("--list") > 0) {

@@ -27,7 +27,9 @@ std::string HeaderNameOf(int hash) {
     return compact;
 }
 
-std::string UtcText(std::uint32_t seconds) {
+}  // namespace
+
+std::string UtcTimeText(std::uint32_t seconds) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm parts{};
 #ifdef _WIN32
@@ -39,6 +41,8 @@ std::string UtcText(std::uint32_t seconds) {
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
     return text;
 }
+
+namespace {
 
 // Why `signature` is refused before any key is asked, or empty.
 std::string RefusalOf(const OpenPgpSignature& signature, const std::vector<std::string>& hashHeaders) {
@@ -73,16 +77,16 @@ std::string KeyRefusalOf(const SigningKey& key, const OpenPgpSignature& signatur
     if (!key.canSign) return key.fault;
     if (key.hardRevoked) return "the key was revoked";
     if (key.softRevokedAt && created >= *key.softRevokedAt) {
-        return "the key was retired on " + UtcText(*key.softRevokedAt) + ", before it signed";
+        return "the key was retired on " + UtcTimeText(*key.softRevokedAt) + ", before it signed";
     }
     if (created < key.key.created) return "the signature is older than its key";
     if (key.expires && created >= *key.expires) {
-        return "the key had expired (" + UtcText(*key.expires) + ") when it signed";
+        return "the key had expired (" + UtcTimeText(*key.expires) + ") when it signed";
     }
-    if (created > now + kSkewSeconds) return "the signature is dated in the future (" + UtcText(created) + ")";
+    if (created > now + kSkewSeconds) return "the signature is dated in the future (" + UtcTimeText(created) + ")";
     if (signature.expiresAfter && *signature.expiresAfter != 0 &&
         std::uint64_t{created} + *signature.expiresAfter <= now) {
-        return "the signature expired on " + UtcText(created + *signature.expiresAfter);
+        return "the signature expired on " + UtcTimeText(created + *signature.expiresAfter);
     }
     return {};
 }
@@ -314,7 +318,7 @@ std::string SignatureResultText(const SignatureResult& result) {
         }
     }
     std::string made;
-    if (result.created) made = ", made " + UtcText(*result.created);
+    if (result.created) made = ", made " + UtcTimeText(*result.created);
     if (!result.algorithm.empty()) made += ", " + result.algorithm;
     if (!result.hash.empty()) made += ", " + result.hash;
     switch (result.verdict) {

@@ -109,6 +109,9 @@ std::vector<SignatureResult> CheckClearSigned(std::string_view text, std::string
 // codes go.
 int SignaturesExitCode(const std::vector<SignatureResult>& results);
 
+// "2026-01-02 03:04:05 UTC".
+std::string UtcTimeText(std::uint32_t seconds);
+
 // One line about a result: "Good signature by LABEL (USER ID), key FPR
 // (subkey FPR), made 2026-01-02 03:04:05 UTC, Ed25519, SHA-256", "BAD
 // signature ...: REASON", "Signed by a key you have not added: FPR".

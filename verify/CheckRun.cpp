@@ -23,6 +23,9 @@
 #include "lists/ListFormat.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
+#ifdef SUMBROOK_SIGNATURES
+#include "verify/ListSignature.h"
+#endif
 #include "verify/DisplayName.h"
 #include "verify/ListedSizes.h"
 #include "verify/NotAList.h"
@@ -423,6 +426,28 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
         return outcome;
     }
     if (kind == CheckKind::kSfv) {
+#ifdef SUMBROOK_SIGNATURES
+        if (options.signature != nullptr) {
+            ListSignatureVerdict signature =
+                JudgeListSignature(listPath, list.list, options.algorithm, *options.signature);
+            if (signature.stop) {
+                CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
+                outcome.errorFollowsSubject = signature.refusal.rfind("has no signature", 0) == 0;
+                outcome.signatureExit = signature.exitCode;
+                return outcome;
+            }
+            if (signature.listRead) {
+                if (!signature.list.ok) {
+                    return Refused(kind, listPath, LineFault(signature.list.line, signature.list.error));
+                }
+                list.list = std::move(signature.list);
+            }
+            CheckOutcome outcome = VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
+            outcome.notes.insert(outcome.notes.begin(), signature.notes.begin(), signature.notes.end());
+            outcome.signatureExit = signature.exitCode;
+            return outcome;
+        }
+#endif
         return VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
     }
     if (options.recursive) {
