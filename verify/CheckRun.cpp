@@ -25,6 +25,7 @@
 #include "verify/CopyComparison.h"
 #ifdef SUMBROOK_SIGNATURES
 #include "verify/ListSignature.h"
+#include "verify/RunExitCode.h"
 #endif
 #include "verify/DisplayName.h"
 #include "verify/ListedSizes.h"
@@ -419,6 +420,20 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     if (list.cancelled) return Cancelled(CheckKind::kSfv);
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
+#ifdef SUMBROOK_SIGNATURES
+    // A list that cannot be read may still be one whose signature says it
+    // was changed: that is said first.
+    if (!list.ok && kind == CheckKind::kSfv && options.signature != nullptr) {
+        ListReadResult unread;
+        const ListSignatureVerdict signature =
+            JudgeListSignature(listPath, unread, options.algorithm, *options.signature);
+        if (signature.stop && signature.exitCode == kExitDifferences) {
+            CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
+            outcome.signatureExit = signature.exitCode;
+            return outcome;
+        }
+    }
+#endif
     if (!list.ok) return Refused(kind, listPath, list.error);
     if (kind == CheckKind::kSfv ? list.list.entries.empty() : list.protocol.entries.empty()) {
         CheckOutcome outcome = Refused(kind, listPath, "names no files; nothing was checked");

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # sumbrook-cli --check-signature against gpgv on the same cases, made here
-# with gpg (a throwaway GNUPGHOME, --faked-system-time for dates): Ed25519
-# and RSA keys, a signing subkey, SHA-1, a revoked key, an expired key, a
+# with gpg (a throwaway GNUPGHOME, --faked-system-time for dates): Ed25519,
+# ECDSA P-256 and P-384 and RSA keys, a signing subkey, SHA-1, a revoked key, an expired key, a
 # signature dated in the future, RSA-1024, text mode, armoured and binary,
 # several signatures in one file, clear-signed texts with and without text
 # around them, a changed file and an unknown key. Each verdict (exit 0, 1
 # or 2) must be gpgv's, except where the README's list of differences says
 # Sumbrook refuses on purpose (then the expected code is written beside the
-# case). Then every byte of a signature, of a key file and of a clear-signed
+# case). Then --verify of signed lists, and every byte of a signature, of a key file and of a clear-signed
 # list is flipped in turn: never a good verdict.
 # Usage: gpgv-differential.sh path/to/sumbrook-cli
 set -uo pipefail
@@ -37,7 +37,9 @@ key "Old Signer <old@example.org>" rsa1024 sign never
 key "Gone Signer <gone@example.org>" ed25519 sign never
 key "Late Signer <late@example.org>" ed25519 sign never
 key "Stranger <stranger@example.org>" ed25519 sign never
-for who in ed rsa sub old gone late stranger; do
+key "P256 Signer <p256@example.org>" nistp256 sign never
+key "P384 Signer <p384@example.org>" nistp384 sign never
+for who in ed rsa sub old gone late stranger p256 p384; do
   g --export "$who@example.org" >"$who.key"
   g --export --armor "$who@example.org" >"$who.asc"
 done
@@ -55,6 +57,8 @@ sign old "$signed" image.old.sig --detach-sign image.iso
 sign ed "$signed" image.sha1.sig --digest-algo SHA1 --detach-sign image.iso
 sign rsa "$signed" image.sha512.sig --digest-algo SHA512 --detach-sign image.iso
 sign stranger "$signed" image.stranger.sig --detach-sign image.iso
+sign p256 "$signed" image.p256.sig --detach-sign image.iso
+sign p384 "$signed" image.p384.asc --armor --detach-sign image.iso
 sign ed "$signed" list.text.sig --textmode --detach-sign list
 sign ed 20990101T000000 image.future.sig --detach-sign image.iso
 sign gone "$signed" image.gone.sig --detach-sign image.iso
@@ -102,6 +106,9 @@ check() {
 check ed25519 image.iso image.iso.sig ed.key
 check rsa-armoured image.iso image.iso.asc rsa.key
 check rsa-sha512 image.iso image.sha512.sig rsa.key
+check ecdsa-p256 image.iso image.p256.sig p256.key
+check ecdsa-p384 image.iso image.p384.asc p384.key
+check ecdsa-p384-changed changed.iso image.p384.asc p384.key
 check subkey image.iso image.sub.sig sub.key
 check bundle-of-keys image.iso image.sub.sig bundle.key
 check two-signatures-one-file image.iso image.both.asc bundle.key
@@ -145,6 +152,32 @@ echo damaged >"$XDG_CONFIG_HOME/sumbrook/keys/0000000000000000000000000000000000
 "$program" --remove-key "$(fpr ed@example.org)" >out 2>&1 || fail "--remove-key: $(cat out)"
 "$program" --check-signature image.iso >out 2>&1
 [ $? -eq 2 ] || fail "a removed key still trusted: $(cat out)"
+
+# --verify of a signed list: good (the checksums' code), bad (nothing
+# checked, 1), by a key not trusted (2), unsigned where required (2).
+mkdir -p release && cd release || exit 1
+printf 'abc' >abc.txt
+sha256sum abc.txt >SHA256SUMS
+cp SHA256SUMS SHA256SUMS.plain
+g --faked-system-time "$signed!" -u rsa@example.org -o SHA256SUMS.sign --detach-sign SHA256SUMS
+g --faked-system-time "$signed!" -u ed@example.org -o CHECKSUM --clear-sign SHA256SUMS
+verify() {  # verify CODE TEXT ARGS...: the code and a line holding TEXT
+  local expected=$1 text=$2
+  shift 2
+  "$program" --verify "$@" --ignore-missing >../out 2>&1
+  local code=$?
+  [ "$code" = "$expected" ] && grep -q -- "$text" ../out || fail "--verify $*: exit $code: $(cat ../out)"
+}
+verify 0 "signature good, by (Rsa Signer" SHA256SUMS --key ../rsa.asc
+verify 0 "signature good, by (Ed Signer" CHECKSUM --key ../ed.key
+verify 2 "NOT verified: made by a key you have not added" CHECKSUM --key ../rsa.key
+verify 0 "not verified (no key added)" CHECKSUM
+verify 2 "no signature" SHA256SUMS.plain --require-signature
+sed -i 's/abc.txt/abd.txt/' CHECKSUM
+verify 1 "BAD signature" CHECKSUM --key ../ed.key
+printf 'x' >>SHA256SUMS
+verify 1 "BAD signature" SHA256SUMS --key ../rsa.asc
+cd .. || exit 1
 
 # mutate NAME FILE COMMAND...: COMMAND with FILE changed one byte at a
 # time (each bit of it flipped in turn from byte to byte) is never good.
