@@ -14,9 +14,10 @@ std::uint8_t At(std::string_view bytes, std::size_t i) {
 }
 
 // The curves by their OIDs (RFC 9580 9.2).
-constexpr std::string_view kOidP256 = "\x2A\x86\x48\xCE\x3D\x03\x01\x07";
-constexpr std::string_view kOidP384 = "\x2B\x81\x04\x00\x22";
-constexpr std::string_view kOidEd25519 = "\x2B\x06\x01\x04\x01\xDA\x47\x0F\x01";
+// (Sized, since one holds a zero byte.)
+constexpr std::string_view kOidP256("\x2A\x86\x48\xCE\x3D\x03\x01\x07", 8);
+constexpr std::string_view kOidP384("\x2B\x81\x04\x00\x22", 5);
+constexpr std::string_view kOidEd25519("\x2B\x06\x01\x04\x01\xDA\x47\x0F\x01", 9);
 
 // One multiprecision integer off the front of `rest`, leading zero bytes
 // dropped.
