@@ -150,8 +150,7 @@ SignaturesRead ReadSignatures(std::string_view bytes) {
     return read;
 }
 
-SignedDataDigests::SignedDataDigests(const std::vector<OpenPgpSignature>& signatures, bool canonical)
-    : canonical_(canonical) {
+SignedDataDigests::SignedDataDigests(const std::vector<OpenPgpSignature>& signatures, bool canonical) {
     for (const OpenPgpSignature& signature : signatures) {
         Part part;
         DigestKind kind{};

@@ -82,7 +82,6 @@ class SignedDataDigests {
         std::string trailer;
     };
     std::vector<Part> parts_;
-    bool canonical_ = false;
     bool lastWasCr_ = false;
 };
 
