@@ -133,7 +133,7 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
         verdict.notes.push_back("the list's signature was NOT verified: " + why);
         verdict.exitCode = 2;
     } else {
-        verdict.notes.push_back("the list's signature was not verified (no key added): " + why);
+        verdict.notes.push_back("the list's signature was not checked with a key of yours (none is added): " + why);
     }
     return verdict;
 }

@@ -171,7 +171,7 @@ verify() {  # verify CODE TEXT ARGS...: the code and a line holding TEXT
 verify 0 "signature good, by (Rsa Signer" SHA256SUMS --key ../rsa.asc
 verify 0 "signature good, by (Ed Signer" CHECKSUM --key ../ed.key
 verify 2 "NOT verified: made by a key you have not added" CHECKSUM --key ../rsa.key
-verify 0 "not verified (no key added)" CHECKSUM
+verify 0 "not checked with a key of yours" CHECKSUM
 verify 2 "no signature" SHA256SUMS.plain --require-signature
 sed -i 's/abc.txt/abd.txt/' CHECKSUM
 verify 1 "BAD signature" CHECKSUM --key ../ed.key
