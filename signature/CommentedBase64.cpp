@@ -1,6 +1,7 @@
 #include "signature/CommentedBase64.h"
 
 #include <array>
+#include <cstdint>
 
 namespace sumbrook {
 
@@ -8,14 +9,14 @@ namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-constexpr std::array<signed char, 256> Values() {
-    std::array<signed char, 256> values{};
-    for (auto& value : values) value = -1;
-    for (int i = 0; i < 64; ++i)
-        values[static_cast<unsigned char>(kAlphabet[i])] = static_cast<signed char>(i);
+// Each character's value; 64 for one outside the alphabet.
+constexpr std::array<std::uint8_t, 256> Values() {
+    std::array<std::uint8_t, 256> values{};
+    for (auto& value : values) value = 64;
+    for (std::uint8_t i = 0; i < 64; ++i) values[static_cast<unsigned char>(kAlphabet[i])] = i;
     return values;
 }
-constexpr std::array<signed char, 256> kValues = Values();
+constexpr std::array<std::uint8_t, 256> kValues = Values();
 
 }  // namespace
 
@@ -35,9 +36,9 @@ bool DecodeStrictBase64(std::string_view text, std::string& out) {
     std::uint32_t bits = 0;
     int held = 0;
     for (std::size_t i = 0; i < text.size() - padding; ++i) {
-        const int value = kValues[static_cast<unsigned char>(text[i])];
-        if (value < 0) return false;
-        bits = (bits << 6) | static_cast<std::uint32_t>(value);
+        const std::uint32_t value = kValues[static_cast<unsigned char>(text[i])];
+        if (value == 64) return false;
+        bits = (bits << 6) | value;
         held += 6;
         if (held >= 8) {
             held -= 8;

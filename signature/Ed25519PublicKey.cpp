@@ -48,11 +48,11 @@ Ed25519PublicKeyRead ReadEd25519PublicKey(std::string_view text) {
         line = std::move(pair.line);
         end = pair.end;
     } else {
-        // The base64 line alone, blanks around it allowed.
+        // The base64 line alone, blanks and blank lines around it allowed.
+        const std::size_t from = text.find_first_not_of(" \t\r\n");
         bool ended = false;
-        std::string_view first = LineAt(text, 0, end, ended);
-        const std::size_t from = first.find_first_not_of(" \t");
-        first = from == std::string_view::npos ? std::string_view() : first.substr(from);
+        const std::string_view first =
+            from == std::string_view::npos ? std::string_view() : LineAt(text, from, end, ended);
         line = std::string(first.substr(0, first.find_last_not_of(" \t") + 1));
         if (line.size() != (kPublicKeySize + 2) / 3 * 4 || !DecodeStrictBase64(line, bytes) ||
             bytes.size() != kPublicKeySize) {
