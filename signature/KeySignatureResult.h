@@ -28,4 +28,14 @@ struct KeySignatureResult {
     std::string trustedComment;
 };
 
+// One line about a result, in the command line's words: "Good minisign
+// signature by the key RWQ... (key ID 1BBC2CB544A882A2), trusted comment:
+// ...", "BAD minisign signature by the key RWQ...: REASON", "Signed by a
+// minisign key you have not given: key ID ...", "minisign signature not
+// checked: REASON".
+std::string KeySignatureResultText(const KeySignatureResult& result);
+
+// 0 good, 1 bad, 2 otherwise, as gpgv's exit codes go.
+int KeySignatureExitCode(const KeySignatureResult& result);
+
 }  // namespace sumbrook

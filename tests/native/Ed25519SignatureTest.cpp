@@ -128,6 +128,16 @@ TEST(Ed25519Signatures, MadeByTheTools) {
             EXPECT_EQ(c.tool == 0, c.expected == "good") << name << ": the tool differs";
         }
         EXPECT_EQ(checked.result.reason.empty(), c.expected == "good") << name;
+        // The line printed and the exit code, as gpgv's go.
+        const std::string line = KeySignatureResultText(checked.result);
+        const std::string start = c.expected == "good"      ? "Good "
+                                  : c.expected == "bad"     ? "BAD "
+                                  : c.expected == "unknown" ? "Signed by a "
+                                                            : c.format.substr(0, 7);
+        EXPECT_EQ(line.rfind(start, 0), 0U) << line;
+        EXPECT_EQ(KeySignatureExitCode(checked.result), c.expected == "good"  ? 0
+                                                        : c.expected == "bad" ? 1
+                                                                              : 2);
         EXPECT_EQ(LooksLikeMinisignSignature(signatureText), c.format == "minisign") << name;
         EXPECT_EQ(LooksLikeSignifySignature(signatureText), c.format != "minisign") << name;
         if (checked.result.verdict != Verdict::kGood) continue;
