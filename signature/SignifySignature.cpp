@@ -46,6 +46,10 @@ SignifySignatureRead ReadSignifySignature(std::string_view text) {
         read.error = "not a signify signature: " + pair.error;
         return read;
     }
+    if (pair.bytes.compare(0, 2, "ED") == 0) {
+        read.error = "a minisign signature (pre-hashed) without its trusted comment lines";
+        return read;
+    }
     if (pair.bytes.compare(0, 2, "Ed") != 0) {
         read.error = "a signify signature of an algorithm not read here";
         return read;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "signature/Ed25519PublicKey.h"
+#include "signature/KeySignatureFile.h"
 #include "signature/MinisignSignature.h"
 #include "signature/SignifySignature.h"
 
@@ -50,6 +51,8 @@ void Feed(Check& check, const std::string& path) {
     }
 }
 
+// As a front end checks: the key and the signature file told apart by
+// their content.
 Checked Verify(const std::string& format, const std::string& keyText,
                const std::string& signatureText, const std::string& path) {
     Checked checked;
@@ -58,28 +61,16 @@ Checked Verify(const std::string& format, const std::string& keyText,
         checked.result.reason = key.error;
         return checked;
     }
-    if (format == "minisign") {
-        const MinisignSignatureRead read = ReadMinisignSignature(signatureText);
-        if (!read.ok) {
-            checked.result.reason = read.error;
-            return checked;
-        }
-        MinisignCheck check(read.signature, {key.key});
-        Feed(check, path);
-        checked.result = check.Finish();
+    EXPECT_TRUE(IsKeySignatureFile(signatureText) || !LooksLikeMinisignSignature(signatureText));
+    if (IsEmbeddedSignify(signatureText) != (format == "signify-embedded")) {
+        checked.result.reason = "not of the form asked";
         return checked;
     }
-    const SignifySignatureRead read = ReadSignifySignature(signatureText);
-    if (!read.ok || read.signature.embedded != (format == "signify-embedded")) {
-        checked.result.reason = read.ok ? "not of the form asked" : read.error;
+    if (format == "signify-embedded") {
+        checked.result = CheckEmbeddedSignify(signatureText, {key.key}, checked.signedText);
         return checked;
     }
-    if (read.signature.embedded) {
-        checked.result = CheckSignifyEmbedded(read.signature, {key.key});
-        if (checked.result.verdict == Verdict::kGood) checked.signedText = read.signature.message;
-        return checked;
-    }
-    SignifyCheck check(read.signature, {key.key});
+    DetachedKeySignatureCheck check(signatureText, {key.key});
     Feed(check, path);
     checked.result = check.Finish();
     return checked;
