@@ -167,8 +167,8 @@ bool VerifyEcdsa(EcdsaCurve curve, ByteView point, ByteView digest, ByteView r, 
     Owned<BIGNUM> rNumber = Number(r);
     Owned<BIGNUM> sNumber = Number(s);
     if (ECDSA_SIG_set0(pair.get(), rNumber.get(), sNumber.get()) != 1) Fail("ECDSA_SIG_set0");
-    rNumber.release();
-    sNumber.release();
+    (void)rNumber.release();  // the pair owns them now
+    (void)sNumber.release();
     unsigned char* der = nullptr;
     const int derSize = i2d_ECDSA_SIG(pair.get(), &der);
     if (derSize <= 0) Fail("i2d_ECDSA_SIG");

@@ -2,7 +2,7 @@
 // under Wine), one table of verdicts: RFC 8032's Ed25519 vectors and
 // BLAKE2b's, then the RSA, ECDSA and Ed25519 cases that the `openssl` tool
 // made for this run (tests/signature/make-key-cases.sh, named by
-// SUMBROOK_KEY_CASES), each good as given and never good with any byte of
+// SUMBROOK_SIGNATURE_CASES/key-cases.txt), each good as given and never good with any byte of
 // its signature, digest or key flipped, nor with the faults listed below.
 #include <gtest/gtest.h>
 
@@ -91,10 +91,10 @@ const Blake2bVector kBlake2bVectors[] = {
 
 // The cases of this run, as make-key-cases.sh writes them.
 std::vector<std::vector<std::string>> KeyCases() {
-    const char* path = std::getenv("SUMBROOK_KEY_CASES");
+    const char* folder = std::getenv("SUMBROOK_SIGNATURE_CASES");
     std::vector<std::vector<std::string>> cases;
-    if (path == nullptr) return cases;
-    std::ifstream file(path);
+    if (folder == nullptr) return cases;
+    std::ifstream file(std::string(folder) + "/key-cases.txt");
     std::string line;
     while (std::getline(file, line)) {
         std::istringstream fields(line);
@@ -174,7 +174,8 @@ bool Check(const Case& c, const std::string& option) {
 
 TEST(PublicKeyVerify, CasesOfThisRun) {
     const auto cases = KeyCases();
-    ASSERT_GE(cases.size(), 7U) << "SUMBROOK_KEY_CASES names no cases (run make-key-cases.sh)";
+    ASSERT_GE(cases.size(), 7U)
+        << "no cases in SUMBROOK_SIGNATURE_CASES/key-cases.txt (run make-key-cases.sh)";
     for (const auto& words : cases) {
         if (words[0] == "blake2b") continue;
         Case c{words[0], {}, 0};

@@ -10,6 +10,7 @@
 # leading zero byte (about 1 in 256 has), given without it as OpenPGP does.
 set -euo pipefail
 out=$1
+mkdir -p "$(dirname "$out")"
 work=$(mktemp -d "${TMPDIR:-/tmp}/sbkeys.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
