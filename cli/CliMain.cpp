@@ -338,7 +338,8 @@ int Run(int argc, char** argv) {
     app.add_flag("--keys", listKeys, "List the keys of your key store");
     app.add_flag("--require-signature", requireSignature,
                  "With --verify: a list without a signature is an error (exit 2)");
-    app.add_option("--remove-key", removeKeyText, "Remove the key with this fingerprint from your key store")
+    app.add_option("--remove-key", removeKeyText,
+                   "Remove the key with this fingerprint from your key store")
         ->type_name("FPR");
 #endif
 
@@ -381,12 +382,15 @@ int Run(int argc, char** argv) {
     if (signatureCommands > 1) {
         return Usage("--check-signature, --add-key, --keys and --remove-key go one at a time");
     }
-    if (app.count("--label") > 0 && app.count("--add-key") == 0) return Usage("--label is for --add-key");
-    if ((app.count("--signature") > 0 || app.count("--key") > 0 || app.count("--fingerprint") > 0) &&
+    if (app.count("--label") > 0 && app.count("--add-key") == 0)
+        return Usage("--label is for --add-key");
+    if ((app.count("--signature") > 0 || app.count("--key") > 0 ||
+         app.count("--fingerprint") > 0) &&
         app.count("--check-signature") == 0 && app.count("--verify") == 0) {
         return Usage("--signature, --key and --fingerprint are for --check-signature and --verify");
     }
-    if (requireSignature && app.count("--verify") == 0) return Usage("--require-signature is for --verify");
+    if (requireSignature && app.count("--verify") == 0)
+        return Usage("--require-signature is for --verify");
     ListSignatureOptions listSignature;
     listSignature.keyFiles = signature.keyFiles;
     listSignature.fingerprints = signature.fingerprints;
@@ -397,10 +401,13 @@ int Run(int argc, char** argv) {
     if (signatureCommands > 0) {
         if (!paths.empty() || app.count("--verify") > 0 || app.count("--compare") > 0 ||
             app.count("--protocol") > 0 || app.count("--sfv") > 0 || app.count("--list") > 0) {
-            return Usage("--check-signature, --add-key, --keys and --remove-key take no other command or path");
+            return Usage(
+                "--check-signature, --add-key, --keys and --remove-key take no other command or "
+                "path");
         }
         if (app.count("--check-signature") > 0) {
-            if (checkSignaturePath.empty()) return Usage("--check-signature: the file name is empty");
+            if (checkSignaturePath.empty())
+                return Usage("--check-signature: the file name is empty");
             return CheckSignature(checkSignaturePath, signature, settings);
         }
         if (app.count("--add-key") > 0) return AddKey(addKeyPath, label, settings);

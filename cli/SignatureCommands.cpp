@@ -35,13 +35,14 @@ int CheckSignature(const std::string& path, const SignatureSettings& signature,
     const std::uint32_t now = SecondsNow();
     const TrustedKeys keys =
         LoadTrustedKeys(signature.keyFiles, signature.fingerprints, DefaultKeyStoreFolder(), now);
-    for (const std::string& skipped : keys.skipped) output.Complain("key store", skipped + " (skipped)");
+    for (const std::string& skipped : keys.skipped)
+        output.Complain("key store", skipped + " (skipped)");
     if (!keys.error.empty()) {
         output.Complain(keys.error);
         return kExitError;
     }
-    const SignedFileOutcome outcome = CheckSignedFile(
-        path, signature.signaturePath, keys, now, [&output](std::uint64_t bytes) {
+    const SignedFileOutcome outcome =
+        CheckSignedFile(path, signature.signaturePath, keys, now, [&output](std::uint64_t bytes) {
             output.Meter().Set(0, bytes);
             return true;
         });
@@ -55,7 +56,9 @@ int CheckSignature(const std::string& path, const SignatureSettings& signature,
         output.Line(subject + ": " + SignatureResultText(result));
     }
     if (outcome.exitCode == 2 && keys.keys.empty()) {
-        output.Complain("no key to check with: give the publisher's key with --key FILE, or add it with --add-key FILE");
+        output.Complain(
+            "no key to check with: give the publisher's key with --key FILE, or add it with "
+            "--add-key FILE");
     }
     if (!output.Finish()) {
         output.Complain("standard output", "cannot be written");
@@ -95,7 +98,8 @@ int AddKey(const std::string& keyFile, const std::string& label, const CliSettin
 int ListKeys(const CliSettings& settings) {
     CommandOutput output(settings, 0);
     const KeyStoreRead store = ReadKeyStore(DefaultKeyStoreFolder(), SecondsNow());
-    for (const std::string& damaged : store.damaged) output.Complain("key store", damaged + " (skipped)");
+    for (const std::string& damaged : store.damaged)
+        output.Complain("key store", damaged + " (skipped)");
     for (const CheckedCertificate& key : store.keys) {
         output.Line((key.label.empty() ? std::string("(no label)") : key.label));
         output.Line("  " + FingerprintText(key.fingerprint, true) + "  " + key.algorithm +

@@ -59,7 +59,7 @@ struct ListReadResult {
     // reads the list checks `signedParts` (the lines read are its text) or
     // says that it was not checked.
     bool clearSigned = false;
-    ClearSignedParts signedParts;  // when clearSigned and ok
+    ClearSignedParts signedParts;    // when clearSigned and ok
     std::vector<ListEntry> entries;  // complete only when ok; none is ok
     NameStore names;                 // the entries' names
     DigestStore digests;             // and their digests

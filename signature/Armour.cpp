@@ -97,8 +97,10 @@ std::string WriteArmour(std::string_view label,
     const auto base64 = [&](std::string_view piece) {
         std::string out;
         for (std::size_t i = 0; i < piece.size(); i += 3) {
-            std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(piece[i])) << 16;
-            if (i + 1 < piece.size()) group |= static_cast<std::uint32_t>(static_cast<unsigned char>(piece[i + 1])) << 8;
+            std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(piece[i]))
+                                  << 16;
+            if (i + 1 < piece.size())
+                group |= static_cast<std::uint32_t>(static_cast<unsigned char>(piece[i + 1])) << 8;
             if (i + 2 < piece.size()) group |= static_cast<unsigned char>(piece[i + 2]);
             out.push_back(digits[(group >> 18) & 63]);
             out.push_back(digits[(group >> 12) & 63]);
@@ -108,7 +110,8 @@ std::string WriteArmour(std::string_view label,
         return out;
     };
     // 48 bytes make a line of 64 characters.
-    for (std::size_t at = 0; at < bytes.size(); at += 48) text += base64(bytes.substr(at, 48)) + "\n";
+    for (std::size_t at = 0; at < bytes.size(); at += 48)
+        text += base64(bytes.substr(at, 48)) + "\n";
     const std::uint32_t crc = Crc24(bytes);
     const char crcBytes[3] = {static_cast<char>(crc >> 16), static_cast<char>((crc >> 8) & 0xFFU),
                               static_cast<char>(crc & 0xFFU)};
@@ -190,7 +193,8 @@ ArmourRead ReadArmour(std::string_view text) {
                 if (c != ' ' && c != '\t') base64.push_back(c);
             }
         }
-        if (!ended) return fail("the armour does not end (no \"-----END " + block.label + "-----\")");
+        if (!ended)
+            return fail("the armour does not end (no \"-----END " + block.label + "-----\")");
         if (!DecodeBase64(base64, block.bytes)) return fail("the armour's text is not base64");
         if (sawCrc && Crc24(block.bytes) != crc) {
             return fail("the armour's checksum does not match its text (it was changed)");

@@ -14,8 +14,8 @@ constexpr std::uint32_t kSkewSeconds = 600;
 bool IsHardRevocation(const OpenPgpSignature& revocation) {
     // 1: superseded, 3: retired; anything else (none, 0, 2: compromised,
     // unknown) is hard.
-    return !revocation.revocationReason || (*revocation.revocationReason != 1 &&
-                                            *revocation.revocationReason != 3);
+    return !revocation.revocationReason ||
+           (*revocation.revocationReason != 1 && *revocation.revocationReason != 3);
 }
 
 // Whether `signature` names `key` as its issuer, or names none.
@@ -126,8 +126,7 @@ CertificatesRead ReadCertificates(std::string_view bytes) {
             case PacketTag::kUserId:
             case PacketTag::kUserAttribute:
                 if (current == nullptr) break;
-                current->userIds.push_back(
-                    {std::string(packet.body), packet.tag == 17, {}});
+                current->userIds.push_back({std::string(packet.body), packet.tag == 17, {}});
                 break;
             case PacketTag::kPublicSubkey: {
                 if (current == nullptr) break;
@@ -185,7 +184,8 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
         } else if (signature.type == kKeyRevocation && Verifies(signature, primary, prefix, now)) {
             if (IsHardRevocation(signature)) {
                 checked.hardRevoked = true;
-            } else if (!primaryKey.softRevokedAt || *signature.created < *primaryKey.softRevokedAt) {
+            } else if (!primaryKey.softRevokedAt ||
+                       *signature.created < *primaryKey.softRevokedAt) {
                 primaryKey.softRevokedAt = *signature.created;
             }
         }
@@ -235,10 +235,11 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
     checked.expires = ExpiryOf(primary, *newest);
     primaryKey.expires = checked.expires;
     primaryKey.hardRevoked = checked.hardRevoked;
-    primaryKey.canSign = primary.fault.empty() &&
-                         (!newest->keyFlags || (*newest->keyFlags & kKeyFlagSign) != 0);
+    primaryKey.canSign =
+        primary.fault.empty() && (!newest->keyFlags || (*newest->keyFlags & kKeyFlagSign) != 0);
     if (!primaryKey.canSign) {
-        primaryKey.fault = primary.fault.empty() ? "the key's flags do not allow signing" : primary.fault;
+        primaryKey.fault =
+            primary.fault.empty() ? "the key's flags do not allow signing" : primary.fault;
     }
     checked.keys.push_back(primaryKey);
 
@@ -253,7 +254,8 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
         const OpenPgpSignature* binding = nullptr;
         for (const OpenPgpSignature& signature : subkey.signatures) {
             if (signature.type == kSubkeyBinding && Verifies(signature, primary, prefix, now)) {
-                if (binding == nullptr || *signature.created >= *binding->created) binding = &signature;
+                if (binding == nullptr || *signature.created >= *binding->created)
+                    binding = &signature;
             } else if (signature.type == kSubkeyRevocation &&
                        Verifies(signature, primary, prefix, now)) {
                 if (IsHardRevocation(signature)) {
@@ -283,7 +285,7 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
         signing.canSign = flagged && backSigned && subkey.key.fault.empty();
         if (!signing.canSign) {
             signing.fault = !subkey.key.fault.empty() ? subkey.key.fault
-                            : !flagged ? "the subkey's flags do not allow signing"
+                            : !flagged                ? "the subkey's flags do not allow signing"
                                        : "the signing subkey has no valid back-signature (0x19)";
         }
         checked.keys.push_back(std::move(signing));

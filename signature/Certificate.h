@@ -73,8 +73,8 @@ struct CheckedCertificate {
     // Empty, or why nothing of this certificate counts (no valid
     // self-signature, an unsupported version).
     std::string fault;
-    std::string label;     // the user's, from the key store
-    std::string packets;   // as read
+    std::string label;    // the user's, from the key store
+    std::string packets;  // as read
 };
 
 // Judges a certificate's self-signatures. `now` sets which self-signatures

@@ -90,9 +90,10 @@ KeyStoreRead ReadKeyStore(const std::string& folder, std::uint32_t now) {
         const CertificatesRead certificates = ReadCertificates(bytes);
         if (!armour.ok || armour.blocks.size() != 1 || !certificates.error.empty() ||
             certificates.certificates.size() != 1) {
-            read.damaged.push_back(path + ": " + (!certificates.error.empty()
-                                                      ? certificates.error
-                                                      : std::string("not one certificate")));
+            read.damaged.push_back(path + ": " +
+                                   (!certificates.error.empty()
+                                        ? certificates.error
+                                        : std::string("not one certificate")));
             continue;
         }
         CheckedCertificate checked = CheckCertificate(certificates.certificates.front(), now);
@@ -118,7 +119,8 @@ std::string AddToKeyStore(const std::string& folder, const CheckedCertificate& c
     for (const char c : label) oneLine.push_back(c == '\n' || c == '\r' ? ' ' : c);
     std::vector<std::pair<std::string, std::string>> headers;
     if (!oneLine.empty()) headers.emplace_back("Label", oneLine);
-    const std::string path = (fs::u8path(folder) / fs::u8path(FileName(certificate.fingerprint))).u8string();
+    const std::string path =
+        (fs::u8path(folder) / fs::u8path(FileName(certificate.fingerprint))).u8string();
     ReplacingFileWriter writer(path);
     if (!writer.Write(WriteArmour("PGP PUBLIC KEY BLOCK", headers, certificate.packets)) ||
         !writer.Commit()) {
@@ -148,7 +150,9 @@ std::string ParseFingerprint(const std::string& text, std::string& error) {
         digits.push_back(c);
     }
     if (digits.size() == 16 || digits.size() == 8) {
-        error = "\"" + text + "\" is a key ID, which anyone can match; give the whole fingerprint (40 hex digits)";
+        error =
+            "\"" + text +
+            "\" is a key ID, which anyone can match; give the whole fingerprint (40 hex digits)";
         return {};
     }
     if (digits.size() != 40) {
@@ -157,7 +161,8 @@ std::string ParseFingerprint(const std::string& text, std::string& error) {
     }
     std::string bytes;
     for (std::size_t i = 0; i < 40; i += 2) {
-        bytes.push_back(static_cast<char>(HexDigitValue(digits[i]) * 16 + HexDigitValue(digits[i + 1])));
+        bytes.push_back(
+            static_cast<char>(HexDigitValue(digits[i]) * 16 + HexDigitValue(digits[i + 1])));
     }
     return bytes;
 }

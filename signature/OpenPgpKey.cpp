@@ -76,7 +76,8 @@ bool ReadKeyPacket(std::string_view body, OpenPgpKey& key, std::string& error) {
     std::string_view rest = body.substr(6);
     std::string_view oid;
     if (key.algorithm == 18 || key.algorithm == 19 || key.algorithm == 22) {
-        if (rest.empty() || At(rest, 0) == 0 || At(rest, 0) == 0xFF || rest.size() < 1U + At(rest, 0)) {
+        if (rest.empty() || At(rest, 0) == 0 || At(rest, 0) == 0xFF ||
+            rest.size() < 1U + At(rest, 0)) {
             error = "the key's curve does not fit the packet";
             return false;
         }
@@ -246,9 +247,12 @@ bool VerifySignatureDigest(const OpenPgpKey& key, const OpenPgpSignature& signat
             if (signature.algorithm != 1 && signature.algorithm != 3) return false;
             if (numbers.size() != 1) return false;
             SignatureHash hash = SignatureHash::kSha256;
-            if (digest.Kind() == DigestKind::kSha384) hash = SignatureHash::kSha384;
-            else if (digest.Kind() == DigestKind::kSha512) hash = SignatureHash::kSha512;
-            else if (digest.Kind() != DigestKind::kSha256) return false;
+            if (digest.Kind() == DigestKind::kSha384)
+                hash = SignatureHash::kSha384;
+            else if (digest.Kind() == DigestKind::kSha512)
+                hash = SignatureHash::kSha512;
+            else if (digest.Kind() != DigestKind::kSha256)
+                return false;
             return VerifyRsaPkcs1(View(key.numbers[0]), View(key.numbers[1]), hash, hashed,
                                   View(numbers[0]));
         }

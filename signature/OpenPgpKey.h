@@ -26,7 +26,7 @@ struct OpenPgpKey {
     // RSA: n, e; ECDSA: the uncompressed point; EdDSA (22): the point
     // without its 0x40 prefix; Ed25519 (27): the key's 32 bytes.
     std::vector<std::string> numbers;
-    int curveBits = 0;   // ECDSA: 256 or 384; EdDSA: 255; 0 for other curves
+    int curveBits = 0;     // ECDSA: 256 or 384; EdDSA: 255; 0 for other curves
     std::size_t bits = 0;  // RSA: the modulus's bits
     // Empty, or why this key signs nothing here ("version 3 key",
     // "ECDSA over brainpoolP256r1", "DSA", "an encryption algorithm").

@@ -75,7 +75,8 @@ OpenPgpPacketReader::Step OpenPgpPacketReader::Next(OpenPgpPacket& packet, std::
             length = BigEndian(rest_.substr(1), 4);
             rest_.remove_prefix(5);
         } else {
-            if (!MayBeStreamed(packet.tag)) return fail("a packet in partial pieces that is no data");
+            if (!MayBeStreamed(packet.tag))
+                return fail("a packet in partial pieces that is no data");
             // The first piece is at least 512 bytes (RFC 9580 4.2.1.4).
             length = std::size_t{1} << (lead & 0x1F);
             if (!partial && length < 512) return fail("a first partial piece under 512 bytes");

@@ -45,30 +45,37 @@ std::string UtcTimeText(std::uint32_t seconds) {
 namespace {
 
 // Why `signature` is refused before any key is asked, or empty.
-std::string RefusalOf(const OpenPgpSignature& signature, const std::vector<std::string>& hashHeaders) {
-    if (signature.version == 3 || signature.version == 2) return "a version 3 signature, which is refused";
+std::string RefusalOf(const OpenPgpSignature& signature,
+                      const std::vector<std::string>& hashHeaders) {
+    if (signature.version == 3 || signature.version == 2)
+        return "a version 3 signature, which is refused";
     if (signature.version != 4) {
         return "a version " + std::to_string(signature.version) + " signature, not read here";
     }
-    if (!IsDataSignature(signature)) return "not a signature of data (type " + std::to_string(signature.type) + ")";
+    if (!IsDataSignature(signature))
+        return "not a signature of data (type " + std::to_string(signature.type) + ")";
     if (!signature.fault.empty()) return signature.fault;
     if (signature.hash == 1 || signature.hash == 2 || signature.hash == 3) {
         return "made over " + HashName(signature.hash) + ", which can be forged";
     }
     DigestKind kind{};
-    if (!DigestKindOfHash(signature.hash, kind)) return "made over " + HashName(signature.hash) + ", not read here";
-    if (signature.algorithm == static_cast<int>(PublicKeyAlgorithm::kDsa)) return "a DSA signature, which is refused";
+    if (!DigestKindOfHash(signature.hash, kind))
+        return "made over " + HashName(signature.hash) + ", not read here";
+    if (signature.algorithm == static_cast<int>(PublicKeyAlgorithm::kDsa))
+        return "a DSA signature, which is refused";
     if (!signature.created) return "the signature has no creation time";
     if (!hashHeaders.empty()) {
         bool named = false;
-        for (const std::string& header : hashHeaders) named = named || header == HeaderNameOf(signature.hash);
+        for (const std::string& header : hashHeaders)
+            named = named || header == HeaderNameOf(signature.hash);
         if (!named) return "the signature's hash is not the one the \"Hash:\" header names";
     }
     return {};
 }
 
 // Why the key that made `signature` makes it refused, or empty.
-std::string KeyRefusalOf(const SigningKey& key, const OpenPgpSignature& signature, std::uint32_t now) {
+std::string KeyRefusalOf(const SigningKey& key, const OpenPgpSignature& signature,
+                         std::uint32_t now) {
     const std::uint32_t created = *signature.created;
     if (key.key.bits != 0 && key.key.bits < 2048 &&
         (key.key.algorithm == 1 || key.key.algorithm == 3)) {
@@ -83,7 +90,8 @@ std::string KeyRefusalOf(const SigningKey& key, const OpenPgpSignature& signatur
     if (key.expires && created >= *key.expires) {
         return "the key had expired (" + UtcTimeText(*key.expires) + ") when it signed";
     }
-    if (created > now + kSkewSeconds) return "the signature is dated in the future (" + UtcTimeText(created) + ")";
+    if (created > now + kSkewSeconds)
+        return "the signature is dated in the future (" + UtcTimeText(created) + ")";
     if (signature.expiresAfter && *signature.expiresAfter != 0 &&
         std::uint64_t{created} + *signature.expiresAfter <= now) {
         return "the signature expired on " + UtcTimeText(created + *signature.expiresAfter);
@@ -129,7 +137,8 @@ SignaturesRead ReadSignatures(std::string_view bytes) {
             continue;
         }
         if (packet.tag != static_cast<int>(PacketTag::kSignature)) {
-            read.error = "not a detached signature (a packet of type " + std::to_string(packet.tag) + ")";
+            read.error =
+                "not a detached signature (a packet of type " + std::to_string(packet.tag) + ")";
             read.signatures.clear();
             return read;
         }
@@ -150,7 +159,8 @@ SignaturesRead ReadSignatures(std::string_view bytes) {
     return read;
 }
 
-SignedDataDigests::SignedDataDigests(const std::vector<OpenPgpSignature>& signatures, bool canonical) {
+SignedDataDigests::SignedDataDigests(const std::vector<OpenPgpSignature>& signatures,
+                                     bool canonical) {
     for (const OpenPgpSignature& signature : signatures) {
         Part part;
         DigestKind kind{};
@@ -265,12 +275,14 @@ std::vector<SignatureResult> CheckSignatures(const std::vector<OpenPgpSignature>
         if (!signer->userIds.empty()) result.userId = signer->userIds.front();
         result.algorithm = KeyAlgorithmName(signingKey->key);
         if (!good) {
-            const bool byIdOnly = signature.issuerFingerprint.empty() && signature.issuerKeyId.empty();
+            const bool byIdOnly =
+                signature.issuerFingerprint.empty() && signature.issuerKeyId.empty();
             result.verdict = named && !byIdOnly ? SignatureResult::Verdict::kBad
                                                 : SignatureResult::Verdict::kUnknownKey;
-            result.reason = result.verdict == SignatureResult::Verdict::kBad
-                                ? "the signature does not match: the data or the signature was changed"
-                                : "made by a key you have not added";
+            result.reason =
+                result.verdict == SignatureResult::Verdict::kBad
+                    ? "the signature does not match: the data or the signature was changed"
+                    : "made by a key you have not added";
             results.push_back(std::move(result));
             continue;
         }

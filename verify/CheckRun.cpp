@@ -453,12 +453,15 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
             }
             if (signature.listRead) {
                 if (!signature.list.ok) {
-                    return Refused(kind, listPath, LineFault(signature.list.line, signature.list.error));
+                    return Refused(kind, listPath,
+                                   LineFault(signature.list.line, signature.list.error));
                 }
                 list.list = std::move(signature.list);
             }
-            CheckOutcome outcome = VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
-            outcome.notes.insert(outcome.notes.begin(), signature.notes.begin(), signature.notes.end());
+            CheckOutcome outcome =
+                VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
+            outcome.notes.insert(outcome.notes.begin(), signature.notes.begin(),
+                                 signature.notes.end());
             outcome.signatureExit = signature.exitCode;
             return outcome;
         }

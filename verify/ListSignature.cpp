@@ -38,16 +38,17 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
                                         const std::optional<DigestKind>& forced,
                                         const ListSignatureOptions& options) {
     ListSignatureVerdict verdict;
-    const std::string signaturePath =
-        options.signaturePath.empty() && !list.clearSigned ? SignatureBeside(listPath)
-                                                           : options.signaturePath;
+    const std::string signaturePath = options.signaturePath.empty() && !list.clearSigned
+                                          ? SignatureBeside(listPath)
+                                          : options.signaturePath;
     const bool signedList = list.clearSigned || !signaturePath.empty();
     if (!signedList) {
         if (options.requireSignature) {
             verdict.stop = true;
             verdict.exitCode = 2;
             verdict.refusal = "has no signature (neither clear-signed nor with " +
-                              DisplayName(listPath) + ".gpg, .asc, .sig or .sign beside it), "
+                              DisplayName(listPath) +
+                              ".gpg, .asc, .sig or .sign beside it), "
                               "and --require-signature asks for one; nothing was checked";
         }
         return verdict;
@@ -73,7 +74,8 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
             const std::size_t got = std::fread(block, 1, sizeof block, file.Get());
             bytes.append(block, got);
             if (std::ferror(file.Get()) != 0) error = std::strerror(errno);
-            if (bytes.size() > kLargestSignedList) error = "larger than 1 GiB, too large for a signed list";
+            if (bytes.size() > kLargestSignedList)
+                error = "larger than 1 GiB, too large for a signed list";
             if (got < sizeof block) break;
         }
         SignedFileOutcome outcome;
@@ -123,17 +125,19 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
         return verdict;
     }
     if (code == 0) {
-        verdict.notes.push_back("signature good, by " + SignerText(*leading) +
-                                (leading->created ? ", made " + UtcTimeText(*leading->created)
-                                                  : std::string()));
+        verdict.notes.push_back(
+            "signature good, by " + SignerText(*leading) +
+            (leading->created ? ", made " + UtcTimeText(*leading->created) : std::string()));
         return verdict;
     }
-    const std::string why = leading == nullptr ? std::string("no signature in it") : leading->reason;
+    const std::string why =
+        leading == nullptr ? std::string("no signature in it") : leading->reason;
     if (keys.chosen || options.requireSignature) {
         verdict.notes.push_back("the list's signature was NOT verified: " + why);
         verdict.exitCode = 2;
     } else {
-        verdict.notes.push_back("the list's signature was not checked with a key of yours (none is added): " + why);
+        verdict.notes.push_back(
+            "the list's signature was not checked with a key of yours (none is added): " + why);
     }
     return verdict;
 }

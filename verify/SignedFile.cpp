@@ -93,7 +93,8 @@ TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
         bool match = false;
         for (std::size_t i = 0; i < wanted.size(); ++i) {
             bool here = key.fingerprint == wanted[i];
-            for (const SigningKey& signing : key.keys) here = here || signing.key.fingerprint == wanted[i];
+            for (const SigningKey& signing : key.keys)
+                here = here || signing.key.fingerprint == wanted[i];
             if (here) found[i] = true;
             match = match || here;
         }
@@ -126,14 +127,16 @@ SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& si
         std::string bytes;
         if (!ReadSmallFile(path, bytes, outcome.error)) {
             if (outcome.error.find("larger than") != std::string::npos) {
-                outcome.error = path + ": no signature beside it (" + path + ".sig, .asc, .gpg, .sign)";
+                outcome.error =
+                    path + ": no signature beside it (" + path + ".sig, .asc, .gpg, .sign)";
             }
             return outcome;
         }
         const std::size_t firstEnd = bytes.find('\n');
         if (!ClearSignedFrame::IsStart(std::string_view(bytes).substr(0, firstEnd))) {
-            outcome.error = path + ": no signature beside it (" + path +
-                            ".sig, .asc, .gpg, .sign) and it is not clear-signed; name one with --signature";
+            outcome.error =
+                path + ": no signature beside it (" + path +
+                ".sig, .asc, .gpg, .sign) and it is not clear-signed; name one with --signature";
             return outcome;
         }
         const ClearSignedRead read = SplitClearSigned(bytes);

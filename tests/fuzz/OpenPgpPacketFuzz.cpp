@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++packets;
         OpenPgpSignature signature;
         OpenPgpKey key;
-        if (packet.tag == 2 && ReadSignaturePacket(packet.body, signature, error) && signature.version == 4) {
+        if (packet.tag == 2 && ReadSignaturePacket(packet.body, signature, error) &&
+            signature.version == 4) {
             Require(signature.hashedPart.size() <= packet.body.size());
         }
         if (packet.tag == 6 || packet.tag == 14) ReadKeyPacket(packet.body, key, error);

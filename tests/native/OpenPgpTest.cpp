@@ -36,8 +36,8 @@ TEST(Armour, ReadsAndRefuses) {
     const std::string begin = "-----BEGIN PGP SIGNATURE-----\n";
     const std::string end = "-----END PGP SIGNATURE-----\n";
     const std::vector<ArmourCase> cases = {
-        {"text before\n" + begin + "Comment: x\n\nYWJj\n=" + WriteArmour("X", {}, "abc").substr(25, 4) +
-             "\n" + end + "after\n",
+        {"text before\n" + begin + "Comment: x\n\nYWJj\n=" +
+             WriteArmour("X", {}, "abc").substr(25, 4) + "\n" + end + "after\n",
          "", "abc"},
         {begin + "YWJj\n" + end, "", "abc"},  // no blank line, no checksum
         {begin + "\nYWJj\n=AAAA\n" + end, "checksum does not match", ""},
@@ -72,8 +72,8 @@ struct PacketCase {
 TEST(OpenPgpPackets, HeadersAndLengths) {
     const std::string big(600, 'x');
     const std::vector<PacketCase> cases = {
-        {std::string("\x88\x02", 2) + "ab", {{2, 2}}, ""},                      // old, 1-byte length
-        {std::string("\x89\x00\x02", 3) + "ab", {{2, 2}}, ""},                  // old, 2-byte length
+        {std::string("\x88\x02", 2) + "ab", {{2, 2}}, ""},      // old, 1-byte length
+        {std::string("\x89\x00\x02", 3) + "ab", {{2, 2}}, ""},  // old, 2-byte length
         {std::string("\xC2\x02", 2) + "ab" + std::string("\xCD\x00", 2), {{2, 2}, {13, 0}}, ""},
         {std::string("\xC2\xC0\x08", 3) + big.substr(0, 200), {{2, 200}}, ""},  // 2-byte: 192+8
         {std::string("\xC2\xFF\x00\x00\x00\x03", 6) + "abc", {{2, 3}}, ""},
@@ -84,7 +84,7 @@ TEST(OpenPgpPackets, HeadersAndLengths) {
         {std::string("\xC2\xFF\x00", 3), {}, "cut off"},
         {std::string("\x42\x00", 2), {}, "first bit"},
         {std::string("\xAF", 1) + "data to the end", {{11, 15}}, ""},  // old, type 3, literal
-        {std::string("\x8B", 1), {}, "no length"},                    // old, type 3, signature
+        {std::string("\x8B", 1), {}, "no length"},                     // old, type 3, signature
     };
     for (const PacketCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.bytes.substr(0, 8)));
@@ -114,9 +114,11 @@ struct FrameCase {
 
 TEST(ClearSignedFrame, SplitsAndRefuses) {
     const std::string start = "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n";
-    const std::string signature = "-----BEGIN PGP SIGNATURE-----\n\nYWJj\n-----END PGP SIGNATURE-----\n";
+    const std::string signature =
+        "-----BEGIN PGP SIGNATURE-----\n\nYWJj\n-----END PGP SIGNATURE-----\n";
     const std::vector<FrameCase> cases = {
-        {start + "a  \r\n- -dash\t\n- plain\n\nz\n" + signature + "\n", 0, "a\r\n-dash\r\nplain\r\n\r\nz"},
+        {start + "a  \r\n- -dash\t\n- plain\n\nz\n" + signature + "\n", 0,
+         "a\r\n-dash\r\nplain\r\n\r\nz"},
         {"-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256,SHA512\n\nx\n" + signature, 0, "x"},
         {"intro\n" + start + "x\n" + signature, 1, "text before"},
         {start + "x\n" + signature + "after\n", 9, "text after"},
@@ -156,10 +158,12 @@ struct InReleaseCase {
 TEST(DebianInRelease, VerifiesWithTheArchiveKeyring) {
     const std::string keyring = "/usr/share/keyrings/debian-archive-keyring.gpg";
     if (Read(keyring).empty()) GTEST_SKIP() << keyring << " is not installed";
-    const std::string original = Read(std::string(SUMBROOK_SIGNATURE_DATA) + "/bookworm-security-InRelease");
+    const std::string original =
+        Read(std::string(SUMBROOK_SIGNATURE_DATA) + "/bookworm-security-InRelease");
     const std::vector<InReleaseCase> cases = {
         {kInReleaseNow, -1, 0, SignatureResult::Verdict::kGood},
-        {kInReleaseNow - 2 * 86400, -1, 2, SignatureResult::Verdict::kRefused},  // made "in the future"
+        {kInReleaseNow - 2 * 86400, -1, 2,
+         SignatureResult::Verdict::kRefused},  // made "in the future"
         {kInReleaseNow, 200, 1, SignatureResult::Verdict::kBad},
         {kInReleaseNow, 20000, 1, SignatureResult::Verdict::kBad},
     };
@@ -202,7 +206,8 @@ TEST(SequoiaData, SignaturesAsThePolicySays) {
         {manifesto, manifesto + ".ed25519.sig", emmelie, 0, "Ed25519, SHA-512"},
         {manifesto, manifesto + ".ed25519.sig.duplicated", emmelie, 0, "Good"},
         {manifesto, manifesto + ".ed25519.sig.two-keys", emmelie, 0, "subkey"},
-        {manifesto, manifesto + ".dennis-simon-anton-v3.sig", "dennis-simon-anton.pgp", 2, "version 3"},
+        {manifesto, manifesto + ".dennis-simon-anton-v3.sig", "dennis-simon-anton.pgp", 2,
+         "version 3"},
         {"shattered-1.pdf", "shattered-1.pdf.sig", "sha-mbles.alice.asc", 2, "SHA-1"},
         {"shattered-2.pdf", "shattered-1.pdf.sig", "sha-mbles.alice.asc", 2, "SHA-1"},
         {manifesto + ".cleartext.sig", "", "testy-new.pgp", 0, "Good"},
@@ -215,17 +220,19 @@ TEST(SequoiaData, SignaturesAsThePolicySays) {
         SCOPED_TRACE(c.data + " " + c.signature);
         const TrustedKeys keys = LoadTrustedKeys({kSequoia + "keys/" + c.key}, {}, "", now);
         ASSERT_EQ(keys.error, "");
-        const SignedFileOutcome outcome =
-            CheckSignedFile(kSequoia + "messages/" + c.data,
-                            c.signature.empty() ? "" : kSequoia + "messages/" + c.signature, keys, now);
+        const SignedFileOutcome outcome = CheckSignedFile(
+            kSequoia + "messages/" + c.data,
+            c.signature.empty() ? "" : kSequoia + "messages/" + c.signature, keys, now);
         EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.error;
-        const std::string text = outcome.results.empty() ? outcome.error : SignatureResultText(outcome.results[0]);
+        const std::string text =
+            outcome.results.empty() ? outcome.error : SignatureResultText(outcome.results[0]);
         EXPECT_NE(text.find(c.says), std::string::npos) << text;
     }
     // A signature whose numbers are damaged is no signature.
     const TrustedKeys keys = LoadTrustedKeys({kSequoia + "keys/testy-new.pgp"}, {}, "", now);
-    const SignedFileOutcome broken = CheckSignedFile(kSequoia + "messages/" + manifesto,
-                                                     kSequoia + "messages/signature-with-broken-mpis.sig", keys, now);
+    const SignedFileOutcome broken =
+        CheckSignedFile(kSequoia + "messages/" + manifesto,
+                        kSequoia + "messages/signature-with-broken-mpis.sig", keys, now);
     EXPECT_EQ(broken.exitCode, 2);
 }
 
@@ -237,7 +244,8 @@ struct CertificateCase {
 };
 
 TEST(SequoiaData, CertificatesByTheirSelfSignatures) {
-    if (Read(kSequoia + "keys/testy.pgp").empty()) GTEST_SKIP() << "librust-sequoia-openpgp-dev is not installed";
+    if (Read(kSequoia + "keys/testy.pgp").empty())
+        GTEST_SKIP() << "librust-sequoia-openpgp-dev is not installed";
     const std::vector<CertificateCase> cases = {
         {"really-revoked-cert-0-public.pgp", true, false, false},
         {"really-revoked-cert-1-soft-revocation.pgp", true, false, true},
@@ -248,7 +256,8 @@ TEST(SequoiaData, CertificatesByTheirSelfSignatures) {
         {"really-revoked-subkey-3-hard-revocation.pgp", true, true, false},
         {"testy-broken-no-sig-on-subkey.pgp", true, false, false},
         {"testy-broken-no-uid.pgp", false, false, false},
-        {"peter-expired-backsig.pgp", false, false, false},  // certifies; its subkey's back-signature expired
+        {"peter-expired-backsig.pgp", false, false,
+         false},  // certifies; its subkey's back-signature expired
         {"dsa2048-elgamal3072.pgp", false, false, false},
     };
     for (const CertificateCase& c : cases) {
