@@ -7,6 +7,7 @@
 
 #include "lists/ClearSignedFrame.h"
 #include "platform/StdioFile.h"
+#include "signature/KeySignatureFile.h"
 #include "signature/KeyStore.h"
 
 namespace sumbrook {
@@ -76,6 +77,13 @@ TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
     }
     if (!keyFiles.empty()) {
         for (const std::string& path : keyFiles) {
+            std::string bytes;
+            if (!ReadSmallFile(path, bytes, trusted.error)) return trusted;
+            const Ed25519PublicKeyRead ed25519 = ReadEd25519PublicKey(bytes);
+            if (ed25519.ok) {
+                trusted.ed25519Keys.push_back(ed25519.key);
+                continue;
+            }
             std::vector<CheckedCertificate> keys = ReadKeyFile(path, now, trusted.error);
             if (!trusted.error.empty()) return trusted;
             for (CheckedCertificate& key : keys) trusted.keys.push_back(std::move(key));
@@ -111,7 +119,7 @@ TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
 }
 
 std::string SignatureBeside(const std::string& path) {
-    for (const char* extension : {".sig", ".asc", ".gpg", ".sign"}) {
+    for (const char* extension : {".sig", ".asc", ".gpg", ".sign", ".minisig"}) {
         if (Exists(path + extension)) return path + extension;
     }
     return {};
@@ -130,6 +138,12 @@ SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& si
                 outcome.error =
                     path + ": no signature beside it (" + path + ".sig, .asc, .gpg, .sign)";
             }
+            return outcome;
+        }
+        if (IsKeySignatureFile(bytes) && IsEmbeddedSignify(bytes)) {
+            std::string message;
+            outcome.keySignature = CheckEmbeddedSignify(bytes, keys.ed25519Keys, message);
+            outcome.exitCode = KeySignatureExitCode(*outcome.keySignature);
             return outcome;
         }
         const std::size_t firstEnd = bytes.find('\n');
@@ -151,6 +165,33 @@ SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& si
     }
     std::string signatureBytes;
     if (!ReadSmallFile(outcome.signaturePath, signatureBytes, outcome.error)) return outcome;
+    if (IsKeySignatureFile(signatureBytes)) {
+        DetachedKeySignatureCheck check(signatureBytes, keys.ed25519Keys);
+        const ScopedStdioFile file = OpenStdioFile(path, "rb");
+        if (!file.IsValid()) {
+            outcome.error = path + ": " + std::strerror(errno);
+            return outcome;
+        }
+        std::string block(kBlockSize, '\0');
+        std::uint64_t total = 0;
+        while (check.WantsBytes()) {
+            const std::size_t got = std::fread(block.data(), 1, block.size(), file.Get());
+            check.Update(block.data(), got);
+            total += got;
+            if (went && !went(total)) {
+                outcome.cancelled = true;
+                return outcome;
+            }
+            if (got < block.size()) break;
+        }
+        if (std::ferror(file.Get()) != 0) {
+            outcome.error = path + ": " + std::strerror(errno);
+            return outcome;
+        }
+        outcome.keySignature = check.Finish();
+        outcome.exitCode = KeySignatureExitCode(*outcome.keySignature);
+        return outcome;
+    }
     const SignaturesRead signatures = ReadSignatures(signatureBytes);
     if (!signatures.ok) {
         outcome.error = outcome.signaturePath + ": " + signatures.error;

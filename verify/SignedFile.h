@@ -7,16 +7,20 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "signature/Certificate.h"
+#include "signature/Ed25519PublicKey.h"
+#include "signature/KeySignatureResult.h"
 #include "signature/SignatureCheck.h"
 
 namespace sumbrook {
 
 struct TrustedKeys {
     std::vector<CheckedCertificate> keys;
+    std::vector<Ed25519PublicKey> ed25519Keys;  // minisign and signify keys given with --key
     // The user named keys (--key, --fingerprint) or the store holds some:
     // a signature by no trusted key is then a failure, not a note.
     bool chosen = false;
@@ -25,7 +29,7 @@ struct TrustedKeys {
 };
 
 // The keys of `keyFiles` (each armoured or binary, one or many
-// certificates) or, with none given, of the key store at `storeFolder`;
+// certificates, or a minisign or signify public key) or, with none given, of the key store at `storeFolder`;
 // with `fingerprints` (40 hex digits, blanks allowed), only the
 // certificates whose primary key or a bound subkey has one of them, each
 // fingerprint having to match one.
@@ -38,8 +42,8 @@ TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
 std::vector<CheckedCertificate> ReadKeyFile(const std::string& path, std::uint32_t now,
                                             std::string& error);
 
-// The first of FILE.sig, FILE.asc, FILE.gpg, FILE.sign that exists; empty
-// when none does.
+// The first of FILE.sig, FILE.asc, FILE.gpg, FILE.sign, FILE.minisig that
+// exists; empty when none does.
 std::string SignatureBeside(const std::string& path);
 
 struct SignedFileOutcome {
@@ -48,11 +52,15 @@ struct SignedFileOutcome {
     std::string error;
     std::string signaturePath;  // the detached signature read; empty when clear-signed
     std::vector<SignatureResult> results;
+    // A minisign or signify signature's result (told apart by its content),
+    // instead of `results`.
+    std::optional<KeySignatureResult> keySignature;
     int exitCode = 2;  // SignaturesExitCode, or 2 on an error
 };
 
 // Checks `path` against `signaturePath` (empty: the one beside it, else the
-// file itself when clear-signed). `went` is called after each block with the
+// file itself when clear-signed or signify's embedded form), an OpenPGP,
+// minisign or signify signature by its content. `went` is called after each block with the
 // bytes read so far; false stops the reading (cancelled).
 SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& signaturePath,
                                   const TrustedKeys& keys, std::uint32_t now,

@@ -195,6 +195,31 @@ printf 'x' >>SHA256SUMS
 verify 1 "BAD signature" SHA256SUMS --key ../rsa.asc
 cd .. || exit 1
 
+# minisign and signify through --check-signature, against the tools' own
+# verdicts: a .minisig beside the file, and OpenBSD's embedded SHA256.sig.
+if command -v minisign >/dev/null && command -v signify-openbsd >/dev/null; then
+  minisign -G -W -p ms.pub -s ms.key >/dev/null 2>&1
+  cp image.iso release.tar && minisign -S -s ms.key -m release.tar >/dev/null 2>&1
+  signify-openbsd -G -n -p sf.pub -s sf.sec >/dev/null 2>&1
+  printf 'SHA256 (release.tar) = 0\n' >SHA256 && signify-openbsd -S -e -s sf.sec -m SHA256 -x SHA256.sig
+  keycheck() {  # keycheck NAME CODE-OF-THE-TOOL ARGS...
+    local name=$1 theirs=$2
+    shift 2
+    "$program" --check-signature "$@" >out 2>&1
+    local ours=$?
+    [ "$ours" = "$theirs" ] || fail "$name: exit $ours, the tool's $theirs: $(cat out)"
+    printf '%-28s tool %s  sumbrook-cli %s\n' "$name" "$theirs" "$ours"
+  }
+  minisign -V -p ms.pub -m release.tar >/dev/null 2>&1
+  keycheck minisign $? release.tar --key ms.pub
+  keycheck minisign-other-key 2 release.tar --key sf.pub
+  signify-openbsd -V -e -p sf.pub -x SHA256.sig -m /dev/null >/dev/null 2>&1
+  keycheck signify-embedded $? SHA256.sig --key sf.pub
+  printf 'x' >>release.tar
+  minisign -V -p ms.pub -m release.tar >/dev/null 2>&1
+  [ $? -ne 0 ] && keycheck minisign-changed 1 release.tar --key ms.pub
+fi
+
 # mutate NAME FILE COMMAND...: COMMAND with FILE changed one byte at a
 # time (each bit of it flipped in turn from byte to byte) is never good.
 mutate() {
