@@ -180,6 +180,7 @@ constexpr char kFooter[] =
     "  $ sumbrook-cli --verify SHA256SUMS --key ubuntu-key.asc  (Ubuntu: SHA256SUMS.gpg)\n"
     "  $ sumbrook-cli --verify Fedora-Workstation-43-x86_64-CHECKSUM --key fedora.gpg\n"
     "  $ sumbrook-cli --check-signature archlinux-x86_64.iso --key arch-keys.asc\n"
+    "  $ sumbrook-cli --check-signature zig.tar.xz --key zig.pub     (zig.tar.xz.minisig)\n"
     "\n"
     "Exit codes: 0 everything verified or computed; 1 differences found (changed,\n"
     "missing, new, ambiguous, duplicate, different); 2 errors (unreadable files or\n"
