@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/StdioFile.h"
+#include "signature/KeySignatureFile.h"
 #include "signature/SignatureCheck.h"
 #include "verify/DisplayName.h"
 #include "verify/SignedFile.h"
@@ -63,6 +64,7 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
         return verdict;
     }
     std::vector<SignatureResult> results;
+    bool keyFormat = false;  // minisign or signify
     if (!signaturePath.empty()) {
         // The list's bytes, read once: verified, then read for their lines.
         std::string bytes;
@@ -78,24 +80,50 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
                 error = "larger than 1 GiB, too large for a signed list";
             if (got < sizeof block) break;
         }
-        SignedFileOutcome outcome;
         if (error.empty()) {
-            const SignaturesRead read = ReadSignatures([&] {
-                std::string signature;
-                const ScopedStdioFile sig = OpenStdioFile(signaturePath, "rb");
-                if (!sig.IsValid()) return signature;
-                for (std::size_t got; (got = std::fread(block, 1, sizeof block, sig.Get())) > 0;) {
-                    signature.append(block, got);
-                    if (signature.size() > (16U << 20)) break;
+            std::string signature;
+            const ScopedStdioFile sig = OpenStdioFile(signaturePath, "rb");
+            if (!sig.IsValid()) error = DisplayName(signaturePath) + ": " + std::strerror(errno);
+            for (std::size_t got; error.empty() && signature.size() <= (16U << 20) &&
+                                  (got = std::fread(block, 1, sizeof block, sig.Get())) > 0;) {
+                signature.append(block, got);
+            }
+            if (!error.empty()) {
+                // Said below.
+            } else if (IsKeySignatureFile(signature)) {
+                // minisign or signify beside the list: its one result
+                // speaks as an OpenPGP one would.
+                DetachedKeySignatureCheck check(signature, keys.ed25519Keys);
+                check.Update(bytes.data(), bytes.size());
+                const KeySignatureResult key = check.Finish();
+                SignatureResult result;
+                switch (key.verdict) {
+                    case KeySignatureResult::Verdict::kGood:
+                        result.verdict = SignatureResult::Verdict::kGood;
+                        break;
+                    case KeySignatureResult::Verdict::kBad:
+                        result.verdict = SignatureResult::Verdict::kBad;
+                        break;
+                    case KeySignatureResult::Verdict::kUnknownKey:
+                        result.verdict = SignatureResult::Verdict::kUnknownKey;
+                        break;
+                    case KeySignatureResult::Verdict::kRefused:
+                        result.verdict = SignatureResult::Verdict::kRefused;
+                        break;
                 }
-                return signature;
-            }());
-            if (!read.ok) {
-                error = DisplayName(signaturePath) + ": " + read.error;
+                result.reason = key.reason.empty() ? KeySignatureResultText(key) : key.reason;
+                result.label = "the " + key.format + " key " + key.publicKey;
+                results.push_back(result);
+                keyFormat = true;
             } else {
-                SignedDataDigests digests(read.signatures, false);
-                digests.Update(bytes.data(), bytes.size());
-                results = CheckSignatures(read.signatures, digests.Finish(), keys.keys, now);
+                const SignaturesRead read = ReadSignatures(signature);
+                if (!read.ok) {
+                    error = DisplayName(signaturePath) + ": " + read.error;
+                } else {
+                    SignedDataDigests digests(read.signatures, false);
+                    digests.Update(bytes.data(), bytes.size());
+                    results = CheckSignatures(read.signatures, digests.Finish(), keys.keys, now);
+                }
             }
         }
         if (!error.empty()) {
@@ -122,6 +150,10 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
         verdict.refusal =
             "BAD signature: the list was changed after it was signed (or its signature was); "
             "nothing was checked";
+        return verdict;
+    }
+    if (code == 0 && keyFormat) {
+        verdict.notes.push_back("signature good, by " + leading->label);
         return verdict;
     }
     if (code == 0) {
