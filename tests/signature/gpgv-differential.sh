@@ -216,7 +216,7 @@ if command -v minisign >/dev/null && command -v signify-openbsd >/dev/null; then
   signify-openbsd -V -e -p sf.pub -x SHA256.sig -m /dev/null >/dev/null 2>&1
   keycheck signify-embedded $? SHA256.sig --key sf.pub
   sha256sum release.tar >MINISUMS && minisign -S -s ms.key -m MINISUMS >/dev/null 2>&1
-  "$program" --verify MINISUMS --signature MINISUMS.minisig --key ms.pub >out 2>&1 &&
+  "$program" --verify MINISUMS --signature MINISUMS.minisig --key ms.pub --ignore-missing >out 2>&1 &&
     grep -q "signature good, by the minisign key" out || fail "--verify with a .minisig: $(cat out)"
   printf 'x' >>release.tar
   minisign -V -p ms.pub -m release.tar >/dev/null 2>&1
