@@ -1,7 +1,7 @@
 // Fuzz target for the clear-signed frame (libFuzzer; `make fuzz`): any text
-// is split or refused with a line and a reason; what is split has no line
-// end inside a signed line but the CR LF that joins them, no line of it
-// ends in a blank or a tab, its signature starts and ends with the
+// is split or refused with a line and a reason; what is split has no LF
+// but those of the CR LF that joins its lines, no line of it ends in a
+// blank, a tab or a CR, its signature starts and ends with the
 // signature's armour lines, and the same text split line by line through
 // the frame (as the list reader uses it) gives the same signed text.
 #include <cstddef>
@@ -29,13 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!read.error.empty() && read.line <= size + 1);
         return 0;
     }
-    const std::string& text = read.parts.text;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] == '\n') Require(at > 0 && text[at - 1] == '\r');
-        if (text[at] == '\r') {
-            Require(at + 1 < text.size() && text[at + 1] == '\n');
-            Require(at == 0 || (text[at - 1] != ' ' && text[at - 1] != '\t'));
-        }
+    // Its lines, split where CR LF joins them (a CR inside a line stays, as
+    // the signer's text had it), end in no blank, tab or CR.
+    std::string_view text = read.parts.text;
+    for (;;) {
+        const std::size_t join = text.find("\r\n");
+        const std::string_view line = text.substr(0, join);
+        Require(line.find('\n') == std::string_view::npos);
+        Require(line.empty() || (line.back() != ' ' && line.back() != '\t' && line.back() != '\r'));
+        if (join == std::string_view::npos) break;
+        text.remove_prefix(join + 2);
     }
     Require(read.parts.signature.compare(0, 29, "-----BEGIN PGP SIGNATURE-----") == 0);
     ClearSignedFrame frame;
@@ -56,6 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             first = false;
         }
     }
-    Require(frame.Unfinished().empty() && again == text);
+    Require(frame.Unfinished().empty() && again == read.parts.text);
     return 0;
 }
