@@ -55,7 +55,8 @@ int CheckSignature(const std::string& path, const SignatureSettings& signature,
     for (const SignatureResult& result : outcome.results) {
         output.Line(subject + ": " + SignatureResultText(result));
     }
-    if (outcome.keySignature) output.Line(subject + ": " + KeySignatureResultText(*outcome.keySignature));
+    if (outcome.keySignature)
+        output.Line(subject + ": " + KeySignatureResultText(*outcome.keySignature));
     if (outcome.exitCode == 2 && keys.keys.empty() && keys.ed25519Keys.empty()) {
         output.Complain(
             "no key to check with: give the publisher's key with --key FILE, or add it with "

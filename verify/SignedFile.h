@@ -29,10 +29,9 @@ struct TrustedKeys {
 };
 
 // The keys of `keyFiles` (each armoured or binary, one or many
-// certificates, or a minisign or signify public key) or, with none given, of the key store at `storeFolder`;
-// with `fingerprints` (40 hex digits, blanks allowed), only the
-// certificates whose primary key or a bound subkey has one of them, each
-// fingerprint having to match one.
+// certificates, or a minisign or signify public key) or, with none given, of the key store at
+// `storeFolder`; with `fingerprints` (40 hex digits, blanks allowed), only the certificates whose
+// primary key or a bound subkey has one of them, each fingerprint having to match one.
 TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
                             const std::vector<std::string>& fingerprints,
                             const std::string& storeFolder, std::uint32_t now);
