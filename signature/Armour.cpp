@@ -28,17 +28,19 @@ std::string_view LabelOf(std::string_view line, std::string_view prefix) {
     return label.substr(0, 4) == "PGP " ? label : std::string_view();
 }
 
-constexpr std::array<signed char, 256> Base64Values() {
-    std::array<signed char, 256> values{};
-    for (auto& v : values) v = -1;
+// Each byte's base64 value, kNoDigit for a byte that is none.
+constexpr std::uint8_t kNoDigit = 0xFF;
+constexpr std::array<std::uint8_t, 256> Base64Values() {
+    std::array<std::uint8_t, 256> values{};
+    for (auto& v : values) v = kNoDigit;
     constexpr std::string_view digits =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     for (std::size_t i = 0; i < digits.size(); ++i) {
-        values[static_cast<unsigned char>(digits[i])] = static_cast<signed char>(i);
+        values[static_cast<unsigned char>(digits[i])] = static_cast<std::uint8_t>(i);
     }
     return values;
 }
-constexpr std::array<signed char, 256> kBase64 = Base64Values();
+constexpr std::array<std::uint8_t, 256> kBase64 = Base64Values();
 
 // Takes the next line of `text` (its line end gone) into `line`.
 bool NextLine(std::string_view& text, std::string_view& line) {
@@ -71,8 +73,8 @@ bool DecodeBase64(std::string_view text, std::string& out) {
             ++padding;
             continue;
         }
-        const int value = kBase64[static_cast<unsigned char>(c)];
-        if (value < 0 || padding != 0) return false;
+        const std::uint8_t value = kBase64[static_cast<unsigned char>(c)];
+        if (value == kNoDigit || padding != 0) return false;
         bits = (bits << 6) | static_cast<std::uint32_t>(value);
         count += 6;
         if (count >= 8) {
@@ -91,8 +93,10 @@ std::string WriteArmour(std::string_view label,
                         const std::vector<std::pair<std::string, std::string>>& headers,
                         std::string_view bytes) {
     static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text = "-----BEGIN " + std::string(label) + "-----\n";
-    for (const auto& [name, value] : headers) text += name + ": " + value + "\n";
+    std::string text = "-----BEGIN ";
+    text.append(label).append("-----\n");
+    for (const auto& [name, value] : headers)
+        text.append(name).append(": ").append(value).append("\n");
     text += "\n";
     const auto base64 = [&](std::string_view piece) {
         std::string out;

@@ -83,7 +83,7 @@ KeyStoreRead ReadKeyStore(const std::string& folder, std::uint32_t now) {
         std::string bytes;
         std::string why;
         if (!ReadWhole(path, bytes, why)) {
-            read.damaged.push_back(path + ": " + why);
+            read.damaged.push_back(std::string(path).append(": ").append(why));
             continue;
         }
         const ArmourRead armour = ReadArmour(bytes);

@@ -79,7 +79,7 @@ TEST(OpenPgpPackets, HeadersAndLengths) {
         {std::string("\xC2\xFF\x00\x00\x00\x03", 6) + "abc", {{2, 3}}, ""},
         {std::string("\xCB\xE9", 2) + big.substr(0, 512) + "\x05" + "abcde", {{11, 517}}, ""},
         {std::string("\xC2\xE9", 2) + big.substr(0, 512) + "\x05" + "abcde", {}, "partial"},
-        {std::string("\xCB\xE1", 2) + "ab" + "\x00", {}, "under 512"},
+        {std::string("\xCB\xE1", 2) + "ab" + std::string(1, '\0'), {}, "under 512"},
         {std::string("\xC2\x05", 2) + "ab", {}, "longer than"},
         {std::string("\xC2\xFF\x00", 3), {}, "cut off"},
         {std::string("\x42\x00", 2), {}, "first bit"},
