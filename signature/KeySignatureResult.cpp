@@ -21,6 +21,12 @@ std::string KeySignatureResultText(const KeySignatureResult& result) {
            " signature not checked: " + result.reason;
 }
 
+std::string KeySignerText(const KeySignatureResult& result) {
+    return "the " + result.format + " key " + result.publicKey + " (key ID " + result.keyId + ")" +
+           (result.trustedComment.empty() ? std::string()
+                                          : ", trusted comment: " + result.trustedComment);
+}
+
 int KeySignatureExitCode(const KeySignatureResult& result) {
     switch (result.verdict) {
         case KeySignatureResult::Verdict::kGood:

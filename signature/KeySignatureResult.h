@@ -35,6 +35,10 @@ struct KeySignatureResult {
 // checked: REASON".
 std::string KeySignatureResultText(const KeySignatureResult& result);
 
+// Who made a good one, for a summary's note: "the minisign key RWQ...
+// (key ID ...), trusted comment: ...".
+std::string KeySignerText(const KeySignatureResult& result);
+
 // 0 good, 1 bad, 2 otherwise, as gpgv's exit codes go.
 int KeySignatureExitCode(const KeySignatureResult& result);
 

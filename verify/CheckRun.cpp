@@ -544,14 +544,23 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
 #ifdef SUMBROOK_SIGNATURES
     // A list that cannot be read may still be one whose signature says it
     // was changed: that is said first.
+    std::optional<ListSignatureVerdict> judged;
     if (!list.ok && kind == CheckKind::kSfv && options.signature != nullptr) {
         ListReadResult unread;
-        const ListSignatureVerdict signature =
+        ListSignatureVerdict signature =
             JudgeListSignature(listPath, unread, options.algorithm, *options.signature);
         if (signature.stop && signature.exitCode == kExitDifferences) {
             CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
             outcome.signatureExit = signature.exitCode;
             return outcome;
+        }
+        // signify's embedded form (SHA256.sig): the list is the signature's
+        // message, read there from the bytes verified.
+        if (!signature.stop && signature.listRead && signature.list.ok) {
+            list.list = std::move(signature.list);
+            list.ok = true;
+            signature.listRead = false;
+            judged = std::move(signature);
         }
     }
 #endif
@@ -565,7 +574,9 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
 #ifdef SUMBROOK_SIGNATURES
         if (options.signature != nullptr) {
             ListSignatureVerdict signature =
-                JudgeListSignature(listPath, list.list, options.algorithm, *options.signature);
+                judged ? std::move(*judged)
+                       : JudgeListSignature(listPath, list.list, options.algorithm,
+                                            *options.signature);
             if (signature.stop) {
                 CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
                 outcome.errorFollowsSubject = signature.refusal.rfind("has no signature", 0) == 0;

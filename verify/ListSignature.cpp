@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "platform/StdioFile.h"
 #include "signature/KeySignatureFile.h"
 #include "signature/SignatureCheck.h"
+#include "signature/SignifySignature.h"
 #include "verify/DisplayName.h"
 #include "verify/SignedFile.h"
 
@@ -33,23 +35,44 @@ const SignatureResult* Leading(const std::vector<SignatureResult>& results) {
     return results.empty() ? nullptr : &results.front();
 }
 
+// The list file's bytes when it is signify's embedded form (OpenBSD's
+// SHA256.sig: the list is the signature's message), else empty.
+std::string EmbeddedSignifyList(const std::string& listPath) {
+    std::string bytes;
+    const ScopedStdioFile file = OpenStdioFile(listPath, "rb");
+    if (!file.IsValid()) return bytes;
+    char block[1 << 16];
+    for (std::size_t got; (got = std::fread(block, 1, sizeof block, file.Get())) > 0;) {
+        bytes.append(block, got);
+        if (bytes.rfind("untrusted comment: ", 0) != 0 ||
+            bytes.size() > kWholeMessageLimit + 4096) {
+            return {};
+        }
+    }
+    return IsEmbeddedSignify(bytes) ? bytes : std::string();
+}
+
 }  // namespace
 
 ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadResult& list,
                                         const std::optional<DigestKind>& forced,
                                         const ListSignatureOptions& options) {
     ListSignatureVerdict verdict;
-    const std::string signaturePath = options.signaturePath.empty() && !list.clearSigned
-                                          ? SignatureBeside(listPath)
-                                          : options.signaturePath;
-    const bool signedList = list.clearSigned || !signaturePath.empty();
+    const std::string embedded = options.signaturePath.empty() && !list.clearSigned
+                                     ? EmbeddedSignifyList(listPath)
+                                     : std::string();
+    const std::string signaturePath =
+        options.signaturePath.empty() && !list.clearSigned
+            ? (embedded.empty() ? SignatureBeside(listPath) : std::string())
+            : options.signaturePath;
+    const bool signedList = list.clearSigned || !signaturePath.empty() || !embedded.empty();
     if (!signedList) {
         if (options.requireSignature) {
             verdict.stop = true;
             verdict.exitCode = 2;
             verdict.refusal = "has no signature (neither clear-signed nor with " +
                               DisplayName(listPath) +
-                              ".gpg, .asc, .sig or .sign beside it), "
+                              ".gpg, .asc, .sig, .sign or .minisig beside it), "
                               "and --require-signature asks for one; nothing was checked";
         }
         return verdict;
@@ -64,8 +87,17 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
         return verdict;
     }
     std::vector<SignatureResult> results;
-    bool keyFormat = false;  // minisign or signify
-    if (!signaturePath.empty()) {
+    std::optional<KeySignatureResult> keyResult;  // minisign's or signify's
+    ListReadOptions listOptions;
+    listOptions.listName = listPath;
+    listOptions.forced = forced;
+    if (!embedded.empty()) {
+        // The lines read are the signature's message, the bytes verified.
+        const SignifySignatureRead read = ReadSignifySignature(embedded);
+        keyResult = CheckSignifyEmbedded(read.signature, keys.ed25519Keys);
+        verdict.list = ReadList(read.signature.message, listOptions);
+        verdict.listRead = true;
+    } else if (!signaturePath.empty()) {
         // The list's bytes, read once: verified, then read for their lines.
         std::string bytes;
         std::string error;
@@ -80,50 +112,29 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
                 error = "larger than 1 GiB, too large for a signed list";
             if (got < sizeof block) break;
         }
+        SignedFileOutcome outcome;
         if (error.empty()) {
-            std::string signature;
-            const ScopedStdioFile sig = OpenStdioFile(signaturePath, "rb");
-            if (!sig.IsValid()) error = DisplayName(signaturePath) + ": " + std::strerror(errno);
-            for (std::size_t got; error.empty() && signature.size() <= (16U << 20) &&
-                                  (got = std::fread(block, 1, sizeof block, sig.Get())) > 0;) {
-                signature.append(block, got);
-            }
-            if (!error.empty()) {
-                // Said below.
-            } else if (IsKeySignatureFile(signature)) {
-                // minisign or signify beside the list: its one result
-                // speaks as an OpenPGP one would.
-                DetachedKeySignatureCheck check(signature, keys.ed25519Keys);
+            const std::string signatureBytes = [&] {
+                std::string signature;
+                const ScopedStdioFile sig = OpenStdioFile(signaturePath, "rb");
+                if (!sig.IsValid()) return signature;
+                for (std::size_t got; (got = std::fread(block, 1, sizeof block, sig.Get())) > 0;) {
+                    signature.append(block, got);
+                    if (signature.size() > (16U << 20)) break;
+                }
+                return signature;
+            }();
+            if (IsKeySignatureFile(signatureBytes)) {
+                // minisign's or signify's, over the same bytes.
+                DetachedKeySignatureCheck check(signatureBytes, keys.ed25519Keys);
                 check.Update(bytes.data(), bytes.size());
-                const KeySignatureResult key = check.Finish();
-                SignatureResult result;
-                switch (key.verdict) {
-                    case KeySignatureResult::Verdict::kGood:
-                        result.verdict = SignatureResult::Verdict::kGood;
-                        break;
-                    case KeySignatureResult::Verdict::kBad:
-                        result.verdict = SignatureResult::Verdict::kBad;
-                        break;
-                    case KeySignatureResult::Verdict::kUnknownKey:
-                        result.verdict = SignatureResult::Verdict::kUnknownKey;
-                        break;
-                    case KeySignatureResult::Verdict::kRefused:
-                        result.verdict = SignatureResult::Verdict::kRefused;
-                        break;
-                }
-                result.reason = key.reason.empty() ? KeySignatureResultText(key) : key.reason;
-                result.label = "the " + key.format + " key " + key.publicKey;
-                results.push_back(result);
-                keyFormat = true;
+                keyResult = check.Finish();
+            } else if (const SignaturesRead read = ReadSignatures(signatureBytes); !read.ok) {
+                error = DisplayName(signaturePath) + ": " + read.error;
             } else {
-                const SignaturesRead read = ReadSignatures(signature);
-                if (!read.ok) {
-                    error = DisplayName(signaturePath) + ": " + read.error;
-                } else {
-                    SignedDataDigests digests(read.signatures, false);
-                    digests.Update(bytes.data(), bytes.size());
-                    results = CheckSignatures(read.signatures, digests.Finish(), keys.keys, now);
-                }
+                SignedDataDigests digests(read.signatures, false);
+                digests.Update(bytes.data(), bytes.size());
+                results = CheckSignatures(read.signatures, digests.Finish(), keys.keys, now);
             }
         }
         if (!error.empty()) {
@@ -132,17 +143,14 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
             verdict.refusal = "its signature cannot be checked: " + error + "; nothing was checked";
             return verdict;
         }
-        ListReadOptions readOptions;
-        readOptions.listName = listPath;
-        readOptions.forced = forced;
-        verdict.list = ReadList(bytes, readOptions);
+        verdict.list = ReadList(bytes, listOptions);
         verdict.listRead = true;
     } else {
         results = CheckClearSigned(list.signedParts.text, list.signedParts.signature,
                                    list.signedParts.hashes, keys.keys, now);
         list.clearSigned = false;  // its note is said here
     }
-    const int code = SignaturesExitCode(results);
+    const int code = keyResult ? KeySignatureExitCode(*keyResult) : SignaturesExitCode(results);
     const SignatureResult* leading = Leading(results);
     if (code == 1) {
         verdict.stop = true;
@@ -152,8 +160,8 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
             "nothing was checked";
         return verdict;
     }
-    if (code == 0 && keyFormat) {
-        verdict.notes.push_back("signature good, by " + leading->label);
+    if (code == 0 && keyResult) {
+        verdict.notes.push_back("signature good, by " + KeySignerText(*keyResult));
         return verdict;
     }
     if (code == 0) {
@@ -162,8 +170,9 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
             (leading->created ? ", made " + UtcTimeText(*leading->created) : std::string()));
         return verdict;
     }
-    const std::string why =
-        leading == nullptr ? std::string("no signature in it") : leading->reason;
+    const std::string why = keyResult            ? keyResult->reason
+                            : leading == nullptr ? std::string("no signature in it")
+                                                 : leading->reason;
     if (keys.chosen || options.requireSignature) {
         verdict.notes.push_back("the list's signature was NOT verified: " + why);
         verdict.exitCode = 2;

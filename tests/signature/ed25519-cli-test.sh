@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# sumbrook-cli with minisign's and signify's signatures, made here by the
+# tools themselves (gpgv-differential.sh has the plain --check-signature
+# cases of a .minisig and of OpenBSD's SHA256.sig): --verify of a list with
+# a .minisig beside it and of OpenBSD's SHA256.sig (the list inside, its
+# lines read from the bytes verified); --check-signature of a file with a
+# plain signify .sig beside it, with a minisign key's base64 line as --key,
+# and the trusted comment shown. Each exit code must be the one expected,
+# and, for --check-signature, agree with the tool's own verdict. (--verify
+# runs with --ignore-missing: the signature file beside a list is NEW
+# otherwise, as an OpenPGP one is.)
+# Usage: ed25519-cli-test.sh path/to/sumbrook-cli
+set -uo pipefail
+cli=$(realpath "$1")
+work=$(mktemp -d "${TMPDIR:-/tmp}/sbed25519cli.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+export XDG_CONFIG_HOME=$work/config  # an empty key store
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+minisign -G -W -p a.pub -s a.key >/dev/null || exit 1
+signify-openbsd -G -n -p s.pub -s s.sec && signify-openbsd -G -n -p t.pub -s t.sec || exit 1
+tail -n 1 a.pub >a.line
+mkdir m s l o
+printf 'a download\n' >m/image.iso
+cp m/image.iso s/image.iso
+minisign -S -s a.key -m m/image.iso -t "release 1.0" >/dev/null
+signify-openbsd -S -s s.sec -m s/image.iso -x s/image.iso.sig
+printf 'one\n' >l/one && printf 'two\n' >l/two
+(cd l && sha256sum one two >SHA256SUMS) && minisign -S -s a.key -m l/SHA256SUMS >/dev/null
+cp l/one l/two o/ && (cd o && sha256sum --tag one two >SHA256 && signify-openbsd -S -e -s ../s.sec -m SHA256 -x SHA256.sig)
+
+expect() {  # CODE TOOL-CODE|- WHAT -- ARGUMENTS...
+  local want=$1 tool=$2 what=$3
+  shift 4
+  out=$("$cli" "$@" 2>&1)
+  got=$?
+  [ "$got" -eq "$want" ] || fail "$what: exit $got, expected $want: $out"
+  if [ "$tool" != - ] && [ $((tool == 0)) -ne $((got == 0)) ]; then fail "$what: the tool says $tool, we say $got"; fi
+}
+tool() { "$@" >/dev/null 2>&1; echo $?; }
+
+expect 0 "$(tool minisign -Vq -P "$(cat a.line)" -m m/image.iso)" "minisign, the key's base64 line" -- --check-signature m/image.iso --key a.line
+grep -q 'trusted comment: release 1.0' <<<"$out" || fail "the trusted comment is not shown: $out"
+expect 0 "$(tool signify-openbsd -Vq -p s.pub -m s/image.iso)" "signify, good" -- --check-signature s/image.iso --key s.pub
+expect 2 "$(tool signify-openbsd -Vq -p t.pub -m s/image.iso)" "signify, another key" -- --check-signature s/image.iso --key t.pub
+expect 0 - "--verify, .minisig beside" -- --verify l/SHA256SUMS --key a.pub --ignore-missing
+grep -q 'signature good' <<<"$out" || fail "--verify does not say the signature is good: $out"
+expect 0 - "--verify, signify's SHA256.sig" -- --verify o/SHA256.sig --key s.pub --ignore-missing
+expect 2 - "--verify, signify's SHA256.sig, another key" -- --verify o/SHA256.sig --key t.pub --ignore-missing
+
+printf 'changed\n' >>s/image.iso
+printf 'changed\n' >>l/SHA256SUMS
+sed -i 's/(one)/(One)/' o/SHA256.sig
+expect 1 "$(tool signify-openbsd -Vq -p s.pub -m s/image.iso)" "signify, changed" -- --check-signature s/image.iso --key s.pub
+expect 1 - "--verify, changed list with .minisig" -- --verify l/SHA256SUMS --key a.pub --ignore-missing
+grep -q 'BAD signature' <<<"$out" || fail "--verify does not say BAD: $out"
+expect 1 - "--verify, changed SHA256.sig" -- --verify o/SHA256.sig --key s.pub --ignore-missing
+
+[ "$failures" -eq 0 ] && echo "ed25519-cli-test: all cases as expected" || exit 1
