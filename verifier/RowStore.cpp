@@ -16,7 +16,7 @@ constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
 bool TellsMore(const CheckRow& row) {
     return (row.hasExpected && row.expected.Kind() != DigestKind::kCrc32) ||
            (row.hasFound && row.found.Kind() != DigestKind::kCrc32) ||
-           row.status == VerifyStatus::kUnreadable || row.sizesCompared ||
+           row.status == VerifyStatus::kUnreadable || row.sizesCompared || row.showsKind ||
            row.readThroughCache != 0 || row.expectedSize != 0 || row.foundSize != 0 ||
            !row.failedPath.empty() || !row.nameFault.empty() || !row.notHeld.empty() ||
            !row.lines.empty() || !row.candidates.empty() || row.sameFieldLines != 0;
