@@ -31,8 +31,8 @@ rsa_sign() {  # KEY HASH MESSAGE -> digest and signature hex in $digest $sig
   sig=$(hex <s)
 }
 
-for spec in "2048 sha256" "3072 sha384" "4096 sha512"; do
-  set -- $spec
+for case_args in "2048 sha256" "3072 sha384" "4096 sha512"; do
+  set -- $case_args
   rsa_key "$1" "rsa$1.pem"
   rsa_sign "rsa$1.pem" "$2" "a list signed with RSA-$1"
   lines+=("rsa $2 $n $e $digest $sig")
@@ -50,8 +50,8 @@ for ((i = 0; i < 6000; i++)); do
 done
 [ "${sig:0:2}" = 00 ] || { echo "make-key-cases: no short RSA signature in 6000 tries" >&2; exit 1; }
 
-for spec in "P-256 sha256 65" "P-384 sha384 97"; do
-  set -- $spec
+for case_args in "P-256 sha256 65" "P-384 sha384 97"; do
+  set -- $case_args
   openssl genpkey -algorithm EC -pkeyopt "ec_paramgen_curve:$1" -out ec.pem 2>/dev/null
   point=$(openssl pkey -in ec.pem -pubout -outform DER | tail -c "$3" | hex)
   printf 'a list signed on %s' "$1" | openssl dgst "-$2" -binary >d
