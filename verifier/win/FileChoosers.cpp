@@ -1,4 +1,4 @@
-#include "verifier/FileChoosers.h"
+#include "verifier/win/FileChoosers.h"
 
 #include <commdlg.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "verifier/RowListView.h"
+#include "verifier/win/RowListView.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "verifier/VerifyWindowView.h"
+#include "verifier/win/VerifyWindowView.h"
 
 #include <commctrl.h>
 
@@ -13,12 +13,12 @@
 #include "platform/WinHandles.h"
 #include "verifier/CheckReport.h"
 #include "verifier/DroppedFile.h"
-#include "verifier/ExplorerVerbs.h"
-#include "verifier/FileChoosers.h"
 #include "verifier/NewListKinds.h"
-#include "verifier/OneFileWindow.h"
 #include "verifier/RowText.h"
-#include "verifier/VerifyWindowMenu.h"
+#include "verifier/win/ExplorerVerbs.h"
+#include "verifier/win/FileChoosers.h"
+#include "verifier/win/OneFileWindow.h"
+#include "verifier/win/VerifyWindowMenu.h"
 #include "verify/OutputTarget.h"
 #include "verify/ReportText.h"
 #include "verify/RunNotices.h"

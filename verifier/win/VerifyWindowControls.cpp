@@ -1,4 +1,4 @@
-#include "verifier/VerifyWindowControls.h"
+#include "verifier/win/VerifyWindowControls.h"
 
 #include <commctrl.h>
 
@@ -9,8 +9,8 @@
 
 #include "platform/WideText.h"
 #include "verifier/RowText.h"
-#include "verifier/VerifierControlIds.h"
-#include "verifier/WindowObject.h"
+#include "verifier/win/VerifierControlIds.h"
+#include "verifier/win/WindowObject.h"
 
 namespace sumbrook {
 

@@ -14,13 +14,13 @@
 #include <string>
 
 #include "platform/WinHandles.h"
-#include "verifier/RowListView.h"
-#include "verifier/RowsOutput.h"
 #include "verifier/RunController.h"
 #include "verifier/VerifierCommandLine.h"
-#include "verifier/VerifierControlIds.h"
-#include "verifier/VerifyWindow.h"
-#include "verifier/VerifyWindowControls.h"
+#include "verifier/win/RowListView.h"
+#include "verifier/win/RowsOutput.h"
+#include "verifier/win/VerifierControlIds.h"
+#include "verifier/win/VerifyWindow.h"
+#include "verifier/win/VerifyWindowControls.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {
