@@ -137,22 +137,31 @@ format-check:
 clean:
 	rm -rf $(NATIVE) $(SAN) $(WIN) $(WIN64)
 
-# The list readers under libFuzzer (clang): protocol, SFV, every line format
-# and the line reader under them, each
-# FUZZ_SECONDS long; not part of `make test` or CI. New inputs that the fuzzer
-# finds stay in $(BUILD)/fuzz/corpus, sfv-corpus, list-corpus and line-corpus.
+# The list and signature readers under libFuzzer (clang): protocol, SFV, every line
+# format, the line reader under them, minisign's and signify's readers, OpenPGP
+# packets, armour and the clear-signed frame, each FUZZ_SECONDS long; not part of
+# `make test` or CI. New inputs that the fuzzer finds stay in $(BUILD)/fuzz/corpus,
+# sfv-corpus, list-corpus, line-corpus, ed25519-corpus, packet-corpus,
+# armour-corpus and clear-signed-corpus.
 FUZZ_SECONDS ?= 600
 fuzz:
 	@command -v clang++ >/dev/null || { echo "fuzz: clang++ is needed (apt-get install clang)"; exit 1; }
 	$(CMAKE) -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DSUMBROOK_FUZZ=ON >/dev/null
 	$(CMAKE) --build $(BUILD)/fuzz --target protocol_reader_fuzz sfv_reader_fuzz list_reader_fuzz \
-	  list_line_reader_fuzz -j $(JOBS)
-	mkdir -p $(BUILD)/fuzz/corpus $(BUILD)/fuzz/sfv-corpus $(BUILD)/fuzz/list-corpus $(BUILD)/fuzz/line-corpus
+	  list_line_reader_fuzz ed25519_signature_fuzz openpgp_packet_fuzz armour_fuzz clear_signed_fuzz \
+	  -j $(JOBS)
+	mkdir -p $(BUILD)/fuzz/corpus $(BUILD)/fuzz/sfv-corpus $(BUILD)/fuzz/list-corpus $(BUILD)/fuzz/line-corpus \
+	  $(BUILD)/fuzz/ed25519-corpus
 	cp tests/cli/fuzz-seeds/* $(BUILD)/fuzz/corpus/
 	cp tests/lists/fuzz-seeds/* $(BUILD)/fuzz/sfv-corpus/
 	cp tests/lists/list-reader-seeds/* $(BUILD)/fuzz/list-corpus/
 	cp tests/lists/line-reader-seeds/* $(BUILD)/fuzz/line-corpus/
+	cp tests/signature/ed25519-seeds/* $(BUILD)/fuzz/ed25519-corpus/
+	mkdir -p $(BUILD)/fuzz/packet-corpus $(BUILD)/fuzz/armour-corpus $(BUILD)/fuzz/clear-signed-corpus
+	cp tests/signature/packet-seeds/* $(BUILD)/fuzz/packet-corpus/
+	cp tests/signature/armour-seeds/* $(BUILD)/fuzz/armour-corpus/
+	cp tests/signature/clear-signed-seeds/* $(BUILD)/fuzz/clear-signed-corpus/
 	$(BUILD)/fuzz/tests/fuzz/protocol_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 $(BUILD)/fuzz/corpus
 	$(BUILD)/fuzz/tests/fuzz/sfv_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
@@ -161,6 +170,14 @@ fuzz:
 	  -print_final_stats=1 $(BUILD)/fuzz/list-corpus
 	$(BUILD)/fuzz/tests/fuzz/list_line_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 $(BUILD)/fuzz/line-corpus
+	$(BUILD)/fuzz/tests/fuzz/ed25519_signature_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/ed25519-corpus
+	$(BUILD)/fuzz/tests/fuzz/openpgp_packet_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/packet-corpus
+	$(BUILD)/fuzz/tests/fuzz/armour_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/armour-corpus
+	$(BUILD)/fuzz/tests/fuzz/clear_signed_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/clear-signed-corpus
 
 # sumbrook-cli against rhash, 7z, Python's zlib and cat on the same cached
 # data, --verify of an SFV list against rhash -c and cksfv -f, --compare

@@ -39,6 +39,7 @@ CheckOptions OptionsOf(const CliSettings& settings, bool recursive) {
     options.planBytes = false;
     options.algorithm = settings.algorithm;
     options.ignoreMissing = settings.ignoreMissing;
+    options.signature = settings.signature;
     return options;
 }
 

@@ -16,6 +16,11 @@
 #include "cli/Console.h"
 #include "files/ChecksumInOrder.h"
 #include "files/SameFile.h"
+#ifdef SUMBROOK_SIGNATURES
+#include "cli/SignatureCommands.h"
+#include "signature/KeyStore.h"
+#include "verify/ListSignature.h"
+#endif
 
 #ifdef _WIN32
 #include "platform/WideText.h"
@@ -92,8 +97,8 @@ constexpr char kFooter[] =
     "  the digest file of one download  image.iso.sha256 holding \"HEX  image.iso\" or\n"
     "                                   only \"HEX\" (then the file named like the\n"
     "                                   list without its extension)\n"
-    "  any of these clear-signed        -----BEGIN PGP SIGNED MESSAGE----- ...; the\n"
-    "                                   summary says the signature was not checked\n"
+    "  any of these clear-signed        -----BEGIN PGP SIGNED MESSAGE----- ...; its\n"
+    "                                   signature is checked first (see below)\n"
     "Each digest's algorithm is -a when given, else the line's tag, else the list's\n"
     "name (.md5 .sha1 .sha256 .sha384 .sha512 .b3 .blake3 .xxh3 .xxh128, MD5SUMS,\n"
     "SHA1SUMS, SHA256SUMS, SHA512SUMS, B3SUMS), else its length (32 MD5, 40 SHA-1, 64\n"
@@ -154,6 +159,28 @@ constexpr char kFooter[] =
     "  $ sumbrook-cli --verify ubuntu-24.04-SHA256SUMS --ignore-missing\n"
     "  OK          ubuntu-24.04-desktop-amd64.iso\n"
     "  1 OK, 0 CHANGED, 0 MISSING, 0 NEW, 0 UNREADABLE, 0 DUPLICATE\n"
+    "\n"
+    "Signatures (OpenPGP v4: RSA 2048-4096, Ed25519, ECDSA P-256/P-384), with keys you\n"
+    "chose, shown by their fingerprints:\n"
+    "  sumbrook-cli --check-signature FILE [--signature SIG] [--key FILE]...\n"
+    "               [--fingerprint FPR]...   FILE's signature: FILE.sig, .asc, .gpg or\n"
+    "                                        .sign beside it, or FILE clear-signed; exit\n"
+    "                                        0 good, 1 bad, 2 not verified (as gpgv)\n"
+    "  sumbrook-cli --verify LIST [--key FILE]... [--fingerprint FPR]...\n"
+    "               [--signature SIG] [--require-signature]\n"
+    "                                        a signed list's signature first: bad, and\n"
+    "                                        nothing is checked (exit 1); not by a key\n"
+    "                                        you chose, and the exit code is 2\n"
+    "  sumbrook-cli --add-key FILE [--label TEXT] | --keys | --remove-key FPR\n"
+    "                                        your key store (--key FILE overrides it)\n"
+    "Refused with a reason: SHA-1 and MD5 data signatures, v3, DSA, RSA under 2048 bits,\n"
+    "future dates, expired or revoked signers, text outside a clear-signed part.\n"
+    "  $ sumbrook-cli --add-key debian-cd-signing-key.asc --label \"Debian CD\"\n"
+    "  $ sumbrook-cli --verify SHA256SUMS --ignore-missing      (with SHA256SUMS.sign)\n"
+    "  $ sumbrook-cli --verify SHA256SUMS --key ubuntu-key.asc  (Ubuntu: SHA256SUMS.gpg)\n"
+    "  $ sumbrook-cli --verify Fedora-Workstation-43-x86_64-CHECKSUM --key fedora.gpg\n"
+    "  $ sumbrook-cli --check-signature archlinux-x86_64.iso --key arch-keys.asc\n"
+    "  $ sumbrook-cli --check-signature zig.tar.xz --key zig.pub     (zig.tar.xz.minisig)\n"
     "\n"
     "Exit codes: 0 everything verified or computed; 1 differences found (changed,\n"
     "missing, new, ambiguous, duplicate, different); 2 errors (unreadable files or\n"
@@ -279,6 +306,44 @@ int Run(int argc, char** argv) {
                    "Files read at once, 1 to 1024 (default: the number of cores)")
         ->type_name("N");
 
+#ifdef SUMBROOK_SIGNATURES
+    SignatureSettings signature;
+    std::string checkSignaturePath;
+    std::string addKeyPath;
+    std::string label;
+    std::string removeKeyText;
+    bool listKeys = false;
+    bool requireSignature = false;
+    const auto once = [](CLI::Option* option) {
+        return option->expected(1)->allow_extra_args(false)->multi_option_policy(
+            CLI::MultiOptionPolicy::TakeAll);
+    };
+    app.add_option("--check-signature", checkSignaturePath,
+                   "Check FILE's OpenPGP signature (FILE.sig, .asc, .gpg, .sign beside it, or "
+                   "FILE clear-signed)")
+        ->type_name("FILE");
+    app.add_option("--signature", signature.signaturePath,
+                   "With --check-signature or --verify: the detached signature, wherever it is")
+        ->type_name("SIG");
+    once(app.add_option("--key", signature.keyFiles,
+                        "With --check-signature or --verify: trust the keys of this key file "
+                        "(armoured or binary; repeatable) instead of the key store"))
+        ->type_name("FILE");
+    once(app.add_option("--fingerprint", signature.fingerprints,
+                        "With --check-signature or --verify: trust only the key with this "
+                        "fingerprint (40 hex digits, blanks allowed; repeatable)"))
+        ->type_name("FPR");
+    app.add_option("--add-key", addKeyPath, "Add the keys of FILE to your key store")
+        ->type_name("FILE");
+    app.add_option("--label", label, "With --add-key: your name for the key")->type_name("TEXT");
+    app.add_flag("--keys", listKeys, "List the keys of your key store");
+    app.add_flag("--require-signature", requireSignature,
+                 "With --verify: a list without a signature is an error (exit 2)");
+    app.add_option("--remove-key", removeKeyText,
+                   "Remove the key with this fingerprint from your key store")
+        ->type_name("FPR");
+#endif
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -312,6 +377,45 @@ int Run(int argc, char** argv) {
     settings.progress = IsTerminal(stderr);
     if (!IsTerminal(stdout)) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
+#ifdef SUMBROOK_SIGNATURES
+    const std::size_t signatureCommands = app.count("--check-signature") + app.count("--add-key") +
+                                          app.count("--keys") + app.count("--remove-key");
+    if (signatureCommands > 1) {
+        return Usage("--check-signature, --add-key, --keys and --remove-key go one at a time");
+    }
+    if (app.count("--label") > 0 && app.count("--add-key") == 0)
+        return Usage("--label is for --add-key");
+    if ((app.count("--signature") > 0 || app.count("--key") > 0 ||
+         app.count("--fingerprint") > 0) &&
+        app.count("--check-signature") == 0 && app.count("--verify") == 0) {
+        return Usage("--signature, --key and --fingerprint are for --check-signature and --verify");
+    }
+    if (requireSignature && app.count("--verify") == 0)
+        return Usage("--require-signature is for --verify");
+    ListSignatureOptions listSignature;
+    listSignature.keyFiles = signature.keyFiles;
+    listSignature.fingerprints = signature.fingerprints;
+    listSignature.signaturePath = signature.signaturePath;
+    listSignature.requireSignature = requireSignature;
+    listSignature.storeFolder = DefaultKeyStoreFolder();
+    settings.signature = &listSignature;
+    if (signatureCommands > 0) {
+        if (!paths.empty() || app.count("--verify") > 0 || app.count("--compare") > 0 ||
+            app.count("--protocol") > 0 || app.count("--sfv") > 0 || app.count("--list") > 0) {
+            return Usage(
+                "--check-signature, --add-key, --keys and --remove-key take no other command or "
+                "path");
+        }
+        if (app.count("--check-signature") > 0) {
+            if (checkSignaturePath.empty())
+                return Usage("--check-signature: the file name is empty");
+            return CheckSignature(checkSignaturePath, signature, settings);
+        }
+        if (app.count("--add-key") > 0) return AddKey(addKeyPath, label, settings);
+        if (app.count("--remove-key") > 0) return RemoveKey(removeKeyText, settings);
+        return ListKeys(settings);
+    }
+#endif
     const bool writesList =
         app.count("--protocol") > 0 || app.count("--sfv") > 0 || app.count("--list") > 0;
     const bool checksumsFiles =

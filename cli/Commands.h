@@ -12,6 +12,8 @@
 
 namespace sumbrook {
 
+struct ListSignatureOptions;  // verify/ListSignature.h
+
 struct CliSettings {
     unsigned jobs = 1;      // threads that read files at once
     bool progress = false;  // a progress line on `err` (a terminal) for runs over a second
@@ -24,6 +26,8 @@ struct CliSettings {
     std::optional<DigestKind> algorithm;
     bool tag = false;            // --tag: tag lines ("SHA256 (NAME) = HEX")
     bool ignoreMissing = false;  // --ignore-missing: --verify of the listed files there only
+    // --verify: the list's signature is judged first (null: not judged).
+    const ListSignatureOptions* signature = nullptr;
 };
 
 // One line per file: without an algorithm (or with CRC-32), "<CRC text>  <path as given>";

@@ -42,7 +42,20 @@ mkdir -p "$stage"
 cp "$build/Sumbrook.exe" "$cli" "$build/SumbrookVerify.exe" "$stage/"
 sed -e "s/@VERSION@/$version/g" -e "s/@COMMIT@/$commit/g" -e 's/$/\r/' \
   "$root/cmake/dist-readme.txt" >"$stage/README.txt"
-cp "$root/LICENSE" "$stage/LICENSE"
+# LICENSE: Sumbrook's, then the notices and terms of the libraries linked
+# into sumbrook-cli.exe and SumbrookVerify.exe (as the LGPL asks).
+{
+  cat "$root/LICENSE"
+  for package in libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev; do
+    copyright=/usr/share/doc/$package/copyright
+    [ -f "$copyright" ] || fail "$copyright is missing (install $package: make setup)"
+    printf '\n------------------------------------------------------------------------------\n\n'
+    printf '%s (Debian package %s): its copyright file\n\n' "${package%-mingw-w64-dev}" "$package"
+    cat "$copyright"
+  done
+  printf '\n------------------------------------------------------------------------------\n\n'
+  cat /usr/share/common-licenses/LGPL-2.1
+} >"$stage/LICENSE"
 
 # The list of the folder, by the program itself, with Windows' line ends:
 # run in the folder, so that it lists plain names.

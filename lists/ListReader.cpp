@@ -71,6 +71,7 @@ ListReadResult ListReader::Finish() {
     if (ok && result_.clearSigned) {
         error = frame_.Unfinished();
         ok = error.empty();
+        if (ok) result_.signedParts = frame_.TakeParts();
         line = std::max<std::size_t>(lines_.Lines(), 1);
     }
     result_.ok = ok;

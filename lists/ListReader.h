@@ -55,8 +55,11 @@ struct ListReadResult {
     // The format of the first entry line (sum and tag lines may mix); kSfv
     // for a list without entries.
     ListFormat format = ListFormat::kSfv;
-    // The list is clear-signed. Its signature was NOT checked: say so.
+    // The list is clear-signed. Its signature is not checked here: whoever
+    // reads the list checks `signedParts` (the lines read are its text) or
+    // says that it was not checked.
     bool clearSigned = false;
+    ClearSignedParts signedParts;    // when clearSigned and ok
     std::vector<ListEntry> entries;  // complete only when ok; none is ok
     NameStore names;                 // the entries' names
     DigestStore digests;             // and their digests

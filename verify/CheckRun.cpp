@@ -23,6 +23,10 @@
 #include "lists/ListFormat.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
+#ifdef SUMBROOK_SIGNATURES
+#include "verify/ListSignature.h"
+#include "verify/RunExitCode.h"
+#endif
 #include "verify/DisplayName.h"
 #include "verify/ListedSizes.h"
 #include "verify/NotAList.h"
@@ -416,6 +420,20 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     if (list.cancelled) return Cancelled(CheckKind::kSfv);
     const CheckKind kind =
         list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
+#ifdef SUMBROOK_SIGNATURES
+    // A list that cannot be read may still be one whose signature says it
+    // was changed: that is said first.
+    if (!list.ok && kind == CheckKind::kSfv && options.signature != nullptr) {
+        ListReadResult unread;
+        const ListSignatureVerdict signature =
+            JudgeListSignature(listPath, unread, options.algorithm, *options.signature);
+        if (signature.stop && signature.exitCode == kExitDifferences) {
+            CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
+            outcome.signatureExit = signature.exitCode;
+            return outcome;
+        }
+    }
+#endif
     if (!list.ok) return Refused(kind, listPath, list.error);
     if (kind == CheckKind::kSfv ? list.list.entries.empty() : list.protocol.entries.empty()) {
         CheckOutcome outcome = Refused(kind, listPath, "names no files; nothing was checked");
@@ -423,6 +441,31 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
         return outcome;
     }
     if (kind == CheckKind::kSfv) {
+#ifdef SUMBROOK_SIGNATURES
+        if (options.signature != nullptr) {
+            ListSignatureVerdict signature =
+                JudgeListSignature(listPath, list.list, options.algorithm, *options.signature);
+            if (signature.stop) {
+                CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
+                outcome.errorFollowsSubject = signature.refusal.rfind("has no signature", 0) == 0;
+                outcome.signatureExit = signature.exitCode;
+                return outcome;
+            }
+            if (signature.listRead) {
+                if (!signature.list.ok) {
+                    return Refused(kind, listPath,
+                                   LineFault(signature.list.line, signature.list.error));
+                }
+                list.list = std::move(signature.list);
+            }
+            CheckOutcome outcome =
+                VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
+            outcome.notes.insert(outcome.notes.begin(), signature.notes.begin(),
+                                 signature.notes.end());
+            outcome.signatureExit = signature.exitCode;
+            return outcome;
+        }
+#endif
         return VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
     }
     if (options.recursive) {

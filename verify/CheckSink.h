@@ -79,6 +79,8 @@ class CheckSink {
     virtual void ListFoundAs(const std::string& name) { (void)name; }
 };
 
+struct ListSignatureOptions;  // verify/ListSignature.h
+
 struct CheckOptions {
     unsigned jobs = 1;       // files read at once (at least one)
     bool recursive = false;  // SFV lists and copies: the whole tree
@@ -110,6 +112,10 @@ struct CheckOptions {
     // EMPTY): a list of many downloads checked beside the few that were
     // downloaded. A run of no other row checked nothing (a caller says so).
     bool ignoreMissing = false;
+    // A list's signature is judged before its files are read, as
+    // verify/ListSignature.h says (where the build checks signatures).
+    // Null: not judged; a clear-signed list's note says so.
+    const ListSignatureOptions* signature = nullptr;
 };
 
 struct CheckOutcome {
@@ -138,6 +144,9 @@ struct CheckOutcome {
     // What a summary says beside the counts, each a clause ("the list's
     // signature was not checked", which kind a list's digests were taken for).
     std::vector<std::string> notes;
+    // The list's signature: 1 bad (then refused), 2 not verified by a
+    // trusted key where that was asked; the run's code is at least this.
+    int signatureExit = 0;
 };
 
 }  // namespace sumbrook

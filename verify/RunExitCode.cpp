@@ -12,11 +12,12 @@ int ExitCodeOf(const CheckOutcome& outcome) {
         case CheckOutcome::End::kCancelled:
             return kExitCancelled;
         case CheckOutcome::End::kRefused:
-            return kExitError;
+            return outcome.signatureExit == kExitDifferences ? kExitDifferences : kExitError;
         case CheckOutcome::End::kDone:
             break;
     }
-    return outcome.foldersNotListed > 0 ? kExitError : ExitCodeOf(outcome.counts);
+    const int code = outcome.foldersNotListed > 0 ? kExitError : ExitCodeOf(outcome.counts);
+    return code > outcome.signatureExit ? code : outcome.signatureExit;
 }
 
 }  // namespace sumbrook

@@ -1,0 +1,4 @@
+untrusted comment: verify with s.pub
+RWTBw4QuFkbJOAZI89gfDpyiSfdUatx+Gh0yEev8S41j9Qpg9bMymg1rFQjWfLGf+fw9pNK2GEeYavG12+kgfTFAkgyzRLb8qwU=
+SHA256 (small) = 25ecfc2704fefeb2b91947a4eb65313e4a52293832d4d8f4a99606ae82b4632f
+SHA256 (big) = 25631f11bd18756ec0029380ec886af0c8824dc6b2706bbdb1d9451c7cf45f42

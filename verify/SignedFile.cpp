@@ -1,0 +1,227 @@
+#include "verify/SignedFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "lists/ClearSignedFrame.h"
+#include "platform/StdioFile.h"
+#include "signature/KeySignatureFile.h"
+#include "signature/KeyStore.h"
+
+namespace sumbrook {
+
+namespace {
+
+constexpr std::size_t kLargestSmallFile = 256U << 20;  // key files, signatures, clear-signed texts
+constexpr std::size_t kBlockSize = 1U << 20;
+
+bool ReadSmallFile(const std::string& path, std::string& bytes, std::string& error) {
+    const ScopedStdioFile file = OpenStdioFile(path, "rb");
+    if (!file.IsValid()) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string block(1U << 16, '\0');
+    for (;;) {
+        const std::size_t got = std::fread(block.data(), 1, block.size(), file.Get());
+        bytes.append(block.data(), got);
+        if (bytes.size() > kLargestSmallFile) {
+            error = path + ": larger than 256 MiB, too large for a key or a signature";
+            return false;
+        }
+        if (got < block.size()) break;
+    }
+    if (std::ferror(file.Get()) != 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool Exists(const std::string& path) {
+    return OpenStdioFile(path, "rb").IsValid();
+}
+
+}  // namespace
+
+std::uint32_t SecondsNow() {
+    return static_cast<std::uint32_t>(std::time(nullptr));
+}
+
+std::vector<CheckedCertificate> ReadKeyFile(const std::string& path, std::uint32_t now,
+                                            std::string& error) {
+    std::string bytes;
+    if (!ReadSmallFile(path, bytes, error)) return {};
+    const CertificatesRead read = ReadCertificates(bytes);
+    if (!read.error.empty()) {
+        error = path + ": " + read.error;
+        return {};
+    }
+    std::vector<CheckedCertificate> keys;
+    for (const Certificate& certificate : read.certificates) {
+        keys.push_back(CheckCertificate(certificate, now));
+    }
+    return keys;
+}
+
+TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
+                            const std::vector<std::string>& fingerprints,
+                            const std::string& storeFolder, std::uint32_t now) {
+    TrustedKeys trusted;
+    std::vector<std::string> wanted;
+    for (const std::string& text : fingerprints) {
+        wanted.push_back(ParseFingerprint(text, trusted.error));
+        if (wanted.back().empty()) return trusted;
+    }
+    if (!keyFiles.empty()) {
+        for (const std::string& path : keyFiles) {
+            std::string bytes;
+            if (!ReadSmallFile(path, bytes, trusted.error)) return trusted;
+            const Ed25519PublicKeyRead ed25519 = ReadEd25519PublicKey(bytes);
+            if (ed25519.ok) {
+                trusted.ed25519Keys.push_back(ed25519.key);
+                continue;
+            }
+            std::vector<CheckedCertificate> keys = ReadKeyFile(path, now, trusted.error);
+            if (!trusted.error.empty()) return trusted;
+            for (CheckedCertificate& key : keys) trusted.keys.push_back(std::move(key));
+        }
+    } else {
+        KeyStoreRead store = ReadKeyStore(storeFolder, now);
+        trusted.keys = std::move(store.keys);
+        trusted.skipped = std::move(store.damaged);
+    }
+    trusted.chosen = !keyFiles.empty() || !fingerprints.empty() || !trusted.keys.empty();
+    if (wanted.empty()) return trusted;
+    std::vector<CheckedCertificate> chosen;
+    std::vector<bool> found(wanted.size(), false);
+    for (CheckedCertificate& key : trusted.keys) {
+        bool match = false;
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            bool here = key.fingerprint == wanted[i];
+            for (const SigningKey& signing : key.keys)
+                here = here || signing.key.fingerprint == wanted[i];
+            if (here) found[i] = true;
+            match = match || here;
+        }
+        if (match) chosen.push_back(std::move(key));
+    }
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (!found[i]) {
+            trusted.error = "no key given has the fingerprint " + FingerprintText(wanted[i], true);
+            return trusted;
+        }
+    }
+    trusted.keys = std::move(chosen);
+    return trusted;
+}
+
+std::string SignatureBeside(const std::string& path) {
+    for (const char* extension : {".sig", ".asc", ".gpg", ".sign", ".minisig"}) {
+        if (Exists(path + extension)) return path + extension;
+    }
+    return {};
+}
+
+SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& signaturePath,
+                                  const TrustedKeys& keys, std::uint32_t now,
+                                  const std::function<bool(std::uint64_t bytes)>& went) {
+    SignedFileOutcome outcome;
+    outcome.signaturePath = signaturePath.empty() ? SignatureBeside(path) : signaturePath;
+    if (outcome.signaturePath.empty()) {
+        // No signature beside it: the file itself may be clear-signed.
+        std::string bytes;
+        if (!ReadSmallFile(path, bytes, outcome.error)) {
+            if (outcome.error.find("larger than") != std::string::npos) {
+                outcome.error =
+                    path + ": no signature beside it (" + path + ".sig, .asc, .gpg, .sign)";
+            }
+            return outcome;
+        }
+        if (IsKeySignatureFile(bytes) && IsEmbeddedSignify(bytes)) {
+            std::string message;
+            outcome.keySignature = CheckEmbeddedSignify(bytes, keys.ed25519Keys, message);
+            outcome.exitCode = KeySignatureExitCode(*outcome.keySignature);
+            return outcome;
+        }
+        const std::size_t firstEnd = bytes.find('\n');
+        if (!ClearSignedFrame::IsStart(std::string_view(bytes).substr(0, firstEnd))) {
+            outcome.error =
+                path + ": no signature beside it (" + path +
+                ".sig, .asc, .gpg, .sign) and it is not clear-signed; name one with --signature";
+            return outcome;
+        }
+        const ClearSignedRead read = SplitClearSigned(bytes);
+        if (!read.ok) {
+            outcome.error = path + ": line " + std::to_string(read.line) + ": " + read.error;
+            return outcome;
+        }
+        outcome.results = CheckClearSigned(read.parts.text, read.parts.signature, read.parts.hashes,
+                                           keys.keys, now);
+        outcome.exitCode = SignaturesExitCode(outcome.results);
+        return outcome;
+    }
+    std::string signatureBytes;
+    if (!ReadSmallFile(outcome.signaturePath, signatureBytes, outcome.error)) return outcome;
+    if (IsKeySignatureFile(signatureBytes)) {
+        DetachedKeySignatureCheck check(signatureBytes, keys.ed25519Keys);
+        const ScopedStdioFile file = OpenStdioFile(path, "rb");
+        if (!file.IsValid()) {
+            outcome.error = path + ": " + std::strerror(errno);
+            return outcome;
+        }
+        std::string block(kBlockSize, '\0');
+        std::uint64_t total = 0;
+        while (check.WantsBytes()) {
+            const std::size_t got = std::fread(block.data(), 1, block.size(), file.Get());
+            check.Update(block.data(), got);
+            total += got;
+            if (went && !went(total)) {
+                outcome.cancelled = true;
+                return outcome;
+            }
+            if (got < block.size()) break;
+        }
+        if (std::ferror(file.Get()) != 0) {
+            outcome.error = path + ": " + std::strerror(errno);
+            return outcome;
+        }
+        outcome.keySignature = check.Finish();
+        outcome.exitCode = KeySignatureExitCode(*outcome.keySignature);
+        return outcome;
+    }
+    const SignaturesRead signatures = ReadSignatures(signatureBytes);
+    if (!signatures.ok) {
+        outcome.error = outcome.signaturePath + ": " + signatures.error;
+        return outcome;
+    }
+    const ScopedStdioFile file = OpenStdioFile(path, "rb");
+    if (!file.IsValid()) {
+        outcome.error = path + ": " + std::strerror(errno);
+        return outcome;
+    }
+    SignedDataDigests digests(signatures.signatures, false);
+    std::string block(kBlockSize, '\0');
+    std::uint64_t total = 0;
+    for (;;) {
+        const std::size_t got = std::fread(block.data(), 1, block.size(), file.Get());
+        digests.Update(block.data(), got);
+        total += got;
+        if (went && !went(total)) {
+            outcome.cancelled = true;
+            return outcome;
+        }
+        if (got < block.size()) break;
+    }
+    if (std::ferror(file.Get()) != 0) {
+        outcome.error = path + ": " + std::strerror(errno);
+        return outcome;
+    }
+    outcome.results = CheckSignatures(signatures.signatures, digests.Finish(), keys.keys, now);
+    outcome.exitCode = SignaturesExitCode(outcome.results);
+    return outcome;
+}
+
+}  // namespace sumbrook

@@ -1,0 +1,72 @@
+// The signature of one file checked with the keys the user chose: a
+// detached OpenPGP signature beside it (or named), or the file itself
+// clear-signed (an InRelease). The file is read once, in blocks, every
+// signature's digest computed from the same bytes, with progress and
+// cancel. Prints nothing: the command line says what the outcome holds.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "signature/Certificate.h"
+#include "signature/Ed25519PublicKey.h"
+#include "signature/KeySignatureResult.h"
+#include "signature/SignatureCheck.h"
+
+namespace sumbrook {
+
+struct TrustedKeys {
+    std::vector<CheckedCertificate> keys;
+    std::vector<Ed25519PublicKey> ed25519Keys;  // minisign and signify keys given with --key
+    // The user named keys (--key, --fingerprint) or the store holds some:
+    // a signature by no trusted key is then a failure, not a note.
+    bool chosen = false;
+    std::vector<std::string> skipped;  // damaged files of the store, "FILE: why"
+    std::string error;                 // a key file unreadable or not holding a fingerprint asked
+};
+
+// The keys of `keyFiles` (each armoured or binary, one or many
+// certificates, or a minisign or signify public key) or, with none given, of the key store at `storeFolder`;
+// with `fingerprints` (40 hex digits, blanks allowed), only the
+// certificates whose primary key or a bound subkey has one of them, each
+// fingerprint having to match one.
+TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
+                            const std::vector<std::string>& fingerprints,
+                            const std::string& storeFolder, std::uint32_t now);
+
+// The certificates of one key file; `error` set when it cannot be read or
+// holds none.
+std::vector<CheckedCertificate> ReadKeyFile(const std::string& path, std::uint32_t now,
+                                            std::string& error);
+
+// The first of FILE.sig, FILE.asc, FILE.gpg, FILE.sign, FILE.minisig that
+// exists; empty when none does.
+std::string SignatureBeside(const std::string& path);
+
+struct SignedFileOutcome {
+    bool cancelled = false;
+    // Empty, or why nothing could be checked (unreadable, malformed): exit 2.
+    std::string error;
+    std::string signaturePath;  // the detached signature read; empty when clear-signed
+    std::vector<SignatureResult> results;
+    // A minisign or signify signature's result (told apart by its content),
+    // instead of `results`.
+    std::optional<KeySignatureResult> keySignature;
+    int exitCode = 2;  // SignaturesExitCode, or 2 on an error
+};
+
+// Checks `path` against `signaturePath` (empty: the one beside it, else the
+// file itself when clear-signed or signify's embedded form), an OpenPGP,
+// minisign or signify signature by its content. `went` is called after each block with the
+// bytes read so far; false stops the reading (cancelled).
+SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& signaturePath,
+                                  const TrustedKeys& keys, std::uint32_t now,
+                                  const std::function<bool(std::uint64_t bytes)>& went = {});
+
+// The seconds since 1970 now, UTC.
+std::uint32_t SecondsNow();
+
+}  // namespace sumbrook
