@@ -8,8 +8,6 @@
 
 namespace sumbrook {
 
-namespace {
-
 COLORREF ToneColour(StatusTone tone) {
     switch (tone) {
         case StatusTone::kGood:
@@ -23,8 +21,6 @@ COLORREF ToneColour(StatusTone tone) {
     }
     return GetSysColor(COLOR_WINDOWTEXT);
 }
-
-}  // namespace
 
 void RowListView::ShowCount(std::size_t count, bool inPlace) {
     SendMessageW(list_, LVM_SETITEMCOUNT, count,

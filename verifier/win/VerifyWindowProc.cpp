@@ -82,6 +82,15 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
             return 0;
+        case WM_CTLCOLORSTATIC:
+            // The signature's line in its tone's colour.
+            if (reinterpret_cast<HWND>(lParam) == controls_.signature) {
+                auto* dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, ToneColour(banner_.tone));
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            return DefWindowProcW(window_, message, wParam, lParam);
         case WM_NOTIFY: {
             int clicked = -1;
             const LRESULT result =
