@@ -4,7 +4,9 @@
 # repository must name the including file's own folder or one it may use,
 # as the table below says (the same graph as the top CMakeLists.txt's).
 # tests/ and bench/ may include anything; no production folder may include
-# them. Run from anywhere; prints each upward include as file:line and exits
+# them. Within verifier/, the windows of verifier/win/ are views over the
+# portable controllers beside them: a file of verifier/ itself never
+# includes "verifier/win/...". Run from anywhere; prints each upward include as file:line and exits
 # 1 if there is one, 0 otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,6 +41,15 @@ for folder in "${layers[@]}"; do
   done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][^/">]+/' "$folder" \
              --include='*.h' --include='*.hpp' --include='*.c' --include='*.cpp' --include='*.rc' || true)
 done
+
+# The controllers of verifier/ never include their views in verifier/win/.
+if [ -d verifier/win ]; then
+  while IFS=: read -r file line text; do
+    echo "$file:$line: verifier/ includes its Windows views (only verifier/win/ may): $text"
+    faults=$((faults + 1))
+  done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]verifier/win/' \
+             verifier/*.h verifier/*.hpp verifier/*.c verifier/*.cpp verifier/*.rc 2>/dev/null || true)
+fi
 
 if [ "$faults" -ne 0 ]; then
   echo "check-layers: $faults include(s) pointing to a folder above or beside; see the table in tests/check-layers.sh"

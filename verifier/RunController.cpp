@@ -10,9 +10,11 @@
 #include "files/ListPlainFilesTree.h"
 #include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
+#include "signature/KeyStore.h"
 #include "verifier/CheckReport.h"
 #include "verifier/ListMaking.h"
 #include "verify/CheckRun.h"
+#include "verify/ListSignature.h"
 #include "verify/OutputTarget.h"
 #include "verify/RunExitCode.h"
 #include "verify/RunNotices.h"
@@ -71,6 +73,15 @@ CheckOptions CheckWindowOptions(const CheckRequest& request) {
     return options;
 }
 
+// The list's signature judged by the key store's keys, as the command line
+// judges it without --key: a store that holds a key makes a signature by
+// another a failure (exit 2).
+std::shared_ptr<const ListSignatureOptions> SignatureOptionsOf(const std::string& storeFolder) {
+    auto options = std::make_shared<ListSignatureOptions>();
+    options->storeFolder = storeFolder.empty() ? DefaultKeyStoreFolder() : storeFolder;
+    return options;
+}
+
 }  // namespace
 
 RunController::RunController(std::function<void()> wake) : wake_(std::move(wake)) {}
@@ -82,9 +93,12 @@ void RunController::StartCheck(const CheckRequest& request) {
     check_ = request;
     Start(
         RunKind::kCheck,
-        [list = request.list, folder = request.folder](const CheckOptions& options,
-                                                       CheckSink& sink) {
-            return VerifyList(list, folder, options, sink);
+        [list = request.list, folder = request.folder,
+         signature = SignatureOptionsOf(keyStoreFolder_)](const CheckOptions& options,
+                                                          CheckSink& sink) {
+            CheckOptions signed_ = options;
+            signed_.signature = signature.get();
+            return VerifyList(list, folder, signed_, sink);
         },
         CheckWindowOptions(request), {}, false);
 }
@@ -97,8 +111,12 @@ bool RunController::StartRecheck() {
     for (const std::size_t index : recheckRows_) names.emplace(table_.Rows().At(index).Name());
     Start(
         RunKind::kRecheck,
-        [list = check_.list, folder = check_.folder](const CheckOptions& options, CheckSink& sink) {
-            return VerifyList(list, folder, options, sink);
+        [list = check_.list, folder = check_.folder,
+         signature = SignatureOptionsOf(keyStoreFolder_)](const CheckOptions& options,
+                                                          CheckSink& sink) {
+            CheckOptions signed_ = options;
+            signed_.signature = signature.get();
+            return VerifyList(list, folder, signed_, sink);
         },
         CheckWindowOptions(check_), std::move(names), true);
     return true;

@@ -15,12 +15,14 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "hash/Digest.h"
 #include "lists/ListFormat.h"
 #include "verifier/CheckJob.h"
 #include "verifier/RowTable.h"
+#include "verifier/SignatureBanner.h"
 #include "verifier/StatusLineText.h"
 #include "verifier/ThroughputMeter.h"
 
@@ -110,6 +112,12 @@ class RunController {
     // The end of the last run: its outcome (a refusal's reason), and the
     // check that the rows shown are of.
     const CheckOutcome& LastOutcome() const { return lastOutcome_; }
+    // A check judges a clear-signed list's signature, or one beside the
+    // list, first, with the keys of the store in `folder` (by default the
+    // user's, DefaultKeyStoreFolder()), as sumbrook-cli --verify does.
+    void SetKeyStoreFolder(std::string folder) { keyStoreFolder_ = std::move(folder); }
+    // What the window shows about the last check's list signature.
+    SignatureBanner Banner() const { return SignatureBannerOf(lastOutcome_); }
     const CheckRequest& LastCheck() const { return check_; }
     const NewListRequest& LastNewList() const { return newList_; }
     // Whether a report can be saved: a check ended (also refused or
@@ -137,6 +145,7 @@ class RunController {
     void End(RunChanges& changes);
 
     std::function<void()> wake_;
+    std::string keyStoreFolder_;  // "": the user's
     std::unique_ptr<CheckJob> job_;
     RunKind kind_ = RunKind::kNone;
     CheckRequest check_;

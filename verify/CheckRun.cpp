@@ -552,6 +552,7 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
         if (signature.stop && signature.exitCode == kExitDifferences) {
             CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
             outcome.signatureExit = signature.exitCode;
+            outcome.signatureResult = signature.leading;
             return outcome;
         }
         // signify's embedded form (SHA256.sig): the list is the signature's
@@ -581,6 +582,7 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
                 CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
                 outcome.errorFollowsSubject = signature.refusal.rfind("has no signature", 0) == 0;
                 outcome.signatureExit = signature.exitCode;
+                outcome.signatureResult = signature.leading;
                 return outcome;
             }
             if (signature.listRead) {
@@ -595,6 +597,7 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
             outcome.notes.insert(outcome.notes.begin(), signature.notes.begin(),
                                  signature.notes.end());
             outcome.signatureExit = signature.exitCode;
+            outcome.signatureResult = signature.leading;
             return outcome;
         }
 #endif

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -80,6 +81,7 @@ class CheckSink {
 };
 
 struct ListSignatureOptions;  // verify/ListSignature.h
+struct SignatureResult;       // signature/SignatureCheck.h
 
 struct CheckOptions {
     unsigned jobs = 1;       // files read at once (at least one)
@@ -148,6 +150,9 @@ struct CheckOutcome {
     // The list's signature: 1 bad (then refused), 2 not verified by a
     // trusted key where that was asked; the run's code is at least this.
     int signatureExit = 0;
+    // The result that speaks for the list's signatures (the good one, else
+    // the first), for a window to show; null when none was checked.
+    std::shared_ptr<const SignatureResult> signatureResult;
 };
 
 }  // namespace sumbrook

@@ -152,6 +152,7 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
     }
     const int code = keyResult ? KeySignatureExitCode(*keyResult) : SignaturesExitCode(results);
     const SignatureResult* leading = Leading(results);
+    if (leading != nullptr) verdict.leading = std::make_shared<const SignatureResult>(*leading);
     if (code == 1) {
         verdict.stop = true;
         verdict.exitCode = 1;

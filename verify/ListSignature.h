@@ -14,10 +14,12 @@
 // - no signature at all, where one is required: nothing is checked, code 2.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lists/ListReader.h"
+#include "signature/SignatureCheck.h"
 
 namespace sumbrook {
 
@@ -34,8 +36,9 @@ struct ListSignatureVerdict {
     // (1 bad, 2 unsigned where required, keys that cannot be read).
     bool stop = false;
     std::string refusal;
-    std::vector<std::string> notes;  // the summary's clauses
-    int exitCode = 0;                // at least this, after the files are checked
+    std::vector<std::string> notes;                  // the summary's clauses
+    int exitCode = 0;                                // at least this, after the files are checked
+    std::shared_ptr<const SignatureResult> leading;  // the good result, else the first
     // A detached signature's list was read here from the verified bytes;
     // use `list` instead of reading the file again.
     bool listRead = false;

@@ -18,9 +18,9 @@
 #include "VerifyWindowDriver.h"
 #include "crc/Crc32.h"
 #include "platform/WideText.h"
-#include "verifier/Clipboard.h"
-#include "verifier/OneFileWindow.h"
-#include "verifier/VerifierControlIds.h"
+#include "verifier/win/Clipboard.h"
+#include "verifier/win/OneFileWindow.h"
+#include "verifier/win/VerifierControlIds.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {

@@ -10,7 +10,7 @@
 
 #include "platform/WideText.h"
 #include "verifier/RowText.h"
-#include "verifier/VerifierControlIds.h"
+#include "verifier/win/VerifierControlIds.h"
 
 namespace sumbrook::test {
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "verifier/VerifyWindow.h"
+#include "verifier/win/VerifyWindow.h"
 
 namespace sumbrook::test {
 

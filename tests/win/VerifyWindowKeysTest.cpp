@@ -15,7 +15,7 @@
 #include "TempFolder.h"
 #include "VerifyWindowDriver.h"
 #include "tests/common/TestContent.h"
-#include "verifier/VerifierControlIds.h"
+#include "verifier/win/VerifierControlIds.h"
 
 namespace sumbrook {
 namespace {

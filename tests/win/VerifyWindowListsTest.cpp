@@ -22,8 +22,8 @@
 #include "platform/WideText.h"
 #include "verifier/NewListKinds.h"
 #include "verifier/RowText.h"
-#include "verifier/VerifierControlIds.h"
-#include "verifier/VerifyWindow.h"
+#include "verifier/win/VerifierControlIds.h"
+#include "verifier/win/VerifyWindow.h"
 
 namespace sumbrook {
 namespace {

@@ -23,10 +23,10 @@
 #include "crc/Crc32Combine.h"
 #include "platform/WideText.h"
 #include "tests/common/TestContent.h"
-#include "verifier/ExplorerVerbs.h"
-#include "verifier/OneFileWindow.h"
-#include "verifier/VerifierControlIds.h"
-#include "verifier/VerifyWindow.h"
+#include "verifier/win/ExplorerVerbs.h"
+#include "verifier/win/OneFileWindow.h"
+#include "verifier/win/VerifierControlIds.h"
+#include "verifier/win/VerifyWindow.h"
 
 namespace sumbrook {
 namespace {

@@ -28,6 +28,12 @@ class VerifyWindowControls {
     // Places the controls in the window's client area; the notices' box is
     // shown only when `showNotices`.
     void Layout(bool showNotices);
+    // The line about the list's signature above the rows (and its Add
+    // key... button) shown or hidden at the next Layout.
+    void ShowSignature(bool shown, bool offersAddKey) {
+        signatureShown_ = shown;
+        addKeyShown_ = shown && offersAddKey;
+    }
     // The Expected and Found columns `width` pixels wide at 96 dots per
     // inch (DigestColumnWidth), kept when the dots per inch change.
     void SetDigestColumnWidth(int width);
@@ -57,6 +63,8 @@ class VerifyWindowControls {
     HWND notices = nullptr;
     HWND progress = nullptr;
     HWND statusLine = nullptr;
+    HWND signature = nullptr;
+    HWND addKey = nullptr;
 
   private:
     HWND Add(const wchar_t* kind, const wchar_t* text, DWORD style, int id,
@@ -71,6 +79,8 @@ class VerifyWindowControls {
 
     HWND window_ = nullptr;
     int dpi_ = 96;
+    bool signatureShown_ = false;
+    bool addKeyShown_ = false;
     int digestColumnWidth_ = kRowColumns[2].width;
     ScopedFont font_;
     std::vector<HWND> all_;

@@ -1,4 +1,4 @@
-#include "verifier/WindowObject.h"
+#include "verifier/win/WindowObject.h"
 
 #include <string>
 

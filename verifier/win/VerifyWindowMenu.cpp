@@ -1,8 +1,8 @@
-#include "verifier/VerifyWindowMenu.h"
+#include "verifier/win/VerifyWindowMenu.h"
 
 #include <iterator>
 
-#include "verifier/VerifierControlIds.h"
+#include "verifier/win/VerifierControlIds.h"
 
 namespace sumbrook {
 

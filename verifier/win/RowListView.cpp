@@ -1,4 +1,4 @@
-#include "verifier/RowListView.h"
+#include "verifier/win/RowListView.h"
 
 #include <algorithm>
 
@@ -7,8 +7,6 @@
 #include "verifier/StatusTone.h"
 
 namespace sumbrook {
-
-namespace {
 
 COLORREF ToneColour(StatusTone tone) {
     switch (tone) {
@@ -23,8 +21,6 @@ COLORREF ToneColour(StatusTone tone) {
     }
     return GetSysColor(COLOR_WINDOWTEXT);
 }
-
-}  // namespace
 
 void RowListView::ShowCount(std::size_t count, bool inPlace) {
     SendMessageW(list_, LVM_SETITEMCOUNT, count,

@@ -16,8 +16,12 @@
 #include <vector>
 
 #include "verifier/RowTable.h"
+#include "verifier/StatusTone.h"
 
 namespace sumbrook {
+
+// The colour of a tone (StatusTone.h): green, red, amber, or the text's own.
+COLORREF ToneColour(StatusTone tone);
 
 class RowListView {
   public:

@@ -1,4 +1,4 @@
-#include "verifier/FileChoosers.h"
+#include "verifier/win/FileChoosers.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -55,6 +55,19 @@ std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
     OPENFILENAMEW request = FileRequest(owner, filter, buffer);
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrTitle = L"Open a checksum list";
+    request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+    const auto open = LateBound<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (open == nullptr || !open(&request)) return std::string();
+    return Utf8FromWide(buffer.data());
+}
+
+std::string ChooseKeyFile(HWND owner) {
+    const std::wstring filter =
+        FilterOf({L"Keys (*.asc, *.gpg, *.pgp, *.key, *.pub)", L"*.asc;*.gpg;*.pgp;*.key;*.pub",
+                  L"All files (*.*)", L"*.*"});
+    std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
+    OPENFILENAMEW request = FileRequest(owner, filter, buffer);
+    request.lpstrTitle = L"Add the publisher's key";
     request.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     const auto open = LateBound<decltype(GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
     if (open == nullptr || !open(&request)) return std::string();

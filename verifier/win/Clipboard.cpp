@@ -1,4 +1,4 @@
-#include "verifier/Clipboard.h"
+#include "verifier/win/Clipboard.h"
 
 #include <windows.h>
 

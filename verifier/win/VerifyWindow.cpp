@@ -1,4 +1,4 @@
-#include "verifier/VerifyWindowView.h"
+#include "verifier/win/VerifyWindowView.h"
 
 #include <commctrl.h>
 
@@ -11,17 +11,20 @@
 #include "platform/ExtendedLengthPath.h"
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
+#include "signature/KeyStore.h"
 #include "verifier/CheckReport.h"
 #include "verifier/DroppedFile.h"
-#include "verifier/ExplorerVerbs.h"
-#include "verifier/FileChoosers.h"
+#include "verifier/KeyAdding.h"
 #include "verifier/NewListKinds.h"
-#include "verifier/OneFileWindow.h"
 #include "verifier/RowText.h"
-#include "verifier/VerifyWindowMenu.h"
+#include "verifier/win/ExplorerVerbs.h"
+#include "verifier/win/FileChoosers.h"
+#include "verifier/win/OneFileWindow.h"
+#include "verifier/win/VerifyWindowMenu.h"
 #include "verify/OutputTarget.h"
 #include "verify/ReportText.h"
 #include "verify/RunNotices.h"
+#include "verify/SignedFile.h"
 
 namespace sumbrook {
 
@@ -274,6 +277,7 @@ void VerifyWindow::StartNewList(const std::string& folder, const std::string& sa
 }
 
 void VerifyWindow::Started() {
+    ShowSignature();
     SendMessageW(controls_.progress, PBM_SETPOS, 0, 0);
     shownProgress_ = -1;
     rowsUnshown_ = true;
@@ -354,6 +358,45 @@ void VerifyWindow::ShowNotices() {
     }
 }
 
+void VerifyWindow::ShowSignature() {
+    SignatureBanner banner;
+    if (!controller_->Running() && controller_->Kind() != RunKind::kNewList) {
+        banner = controller_->Banner();
+    }
+    const bool moved = banner.shown != banner_.shown || banner.offersAddKey != banner_.offersAddKey;
+    banner_ = std::move(banner);
+    SetText(controls_.signature, banner_.text);
+    InvalidateRect(controls_.signature, nullptr, TRUE);
+    if (moved) {
+        controls_.ShowSignature(banner_.shown, banner_.offersAddKey);
+        controls_.Layout(noticesShown_);
+    }
+}
+
+void VerifyWindow::AddKey() {
+    if (controller_->Running()) return;
+    const std::string path = ChooseKeyFile(window_);
+    if (path.empty() || destroyed) return;
+    std::string error;
+    const std::vector<CheckedCertificate> keys = ReadKeyFile(path, SecondsNow(), error);
+    if (!error.empty()) {
+        Tell(path + ": " + error + "; no key was added.");
+        return;
+    }
+    const std::wstring question = WideFromUtf8(KeyConfirmationText(path, keys));
+    if (MessageBoxW(window_, question.c_str(), kVerifyWindowTitle,
+                    MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) != IDYES ||
+        destroyed) {
+        return;
+    }
+    error = AddKeys(DefaultKeyStoreFolder(), keys);
+    if (!error.empty()) {
+        Tell("The key was not added: " + error + ".");
+        return;
+    }
+    StartCheck();
+}
+
 void VerifyWindow::ShowStatusLine() {
     std::string line = StatusLineText(controller_->StatusFacts());
     if (controller_->Table().Sorting()) line += " \xC2\xB7 Sorting...";
@@ -370,6 +413,7 @@ void VerifyWindow::RunEnded() {
     rowsUnshown_ = true;
     ShowRun();
     ShowNotices();
+    ShowSignature();
     exitCode_ = controller_->ExitCode();
     UpdateButtons();
     reportedRun_ = controller_->Kind() != RunKind::kNewList && !request_.report.empty();
@@ -666,6 +710,9 @@ void VerifyWindow::OnCommand(int id) {
         }
         case ID_CHECK_AGAIN:
             StartCheck();
+            return;
+        case ID_ADD_KEY:
+            AddKey();
             return;
         case ID_CHECK_FAILED_AGAIN:
             StartRecheck();

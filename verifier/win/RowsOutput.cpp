@@ -1,4 +1,4 @@
-#include "verifier/RowsOutput.h"
+#include "verifier/win/RowsOutput.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -9,7 +9,7 @@
 
 #include "platform/ReplacingFileWriter.h"
 #include "platform/WideText.h"
-#include "verifier/Clipboard.h"
+#include "verifier/win/Clipboard.h"
 
 namespace sumbrook {
 

@@ -2,7 +2,7 @@
 // object (VerifyWindowView.h), which the procedure keeps until its last
 // handler has returned; the check started before the window; the message
 // loop with the window's keys.
-#include "verifier/VerifyWindow.h"
+#include "verifier/win/VerifyWindow.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -14,9 +14,9 @@
 #include "files/FileSize.h"
 #include "platform/LateBoundCall.h"
 #include "platform/WideText.h"
-#include "verifier/OneFileWindow.h"
-#include "verifier/VerifyWindowView.h"
-#include "verifier/WindowObject.h"
+#include "verifier/win/OneFileWindow.h"
+#include "verifier/win/VerifyWindowView.h"
+#include "verifier/win/WindowObject.h"
 #include "verify/OutputTarget.h"
 
 namespace sumbrook {
@@ -82,6 +82,15 @@ LRESULT VerifyWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
             return 0;
+        case WM_CTLCOLORSTATIC:
+            // The signature's line in its tone's colour.
+            if (reinterpret_cast<HWND>(lParam) == controls_.signature) {
+                auto* dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, ToneColour(banner_.tone));
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            return DefWindowProcW(window_, message, wParam, lParam);
         case WM_NOTIFY: {
             int clicked = -1;
             const LRESULT result =

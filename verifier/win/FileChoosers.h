@@ -23,6 +23,10 @@ std::string ChooseListToOpen(HWND owner, const std::string& startFolder);
 // index.
 std::string ChooseNewListToSave(HWND owner, const std::string& suggested, std::size_t& chosen);
 
+// A publisher's key file ("Keys (*.asc, *.gpg, *.pgp, *.key, *.pub)", "All
+// files (*.*)").
+std::string ChooseKeyFile(HWND owner);
+
 // Any file, to check alone ("All files (*.*)").
 std::string ChooseFileToCheck(HWND owner);
 

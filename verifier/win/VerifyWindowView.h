@@ -14,13 +14,13 @@
 #include <string>
 
 #include "platform/WinHandles.h"
-#include "verifier/RowListView.h"
-#include "verifier/RowsOutput.h"
 #include "verifier/RunController.h"
 #include "verifier/VerifierCommandLine.h"
-#include "verifier/VerifierControlIds.h"
-#include "verifier/VerifyWindow.h"
-#include "verifier/VerifyWindowControls.h"
+#include "verifier/win/RowListView.h"
+#include "verifier/win/RowsOutput.h"
+#include "verifier/win/VerifierControlIds.h"
+#include "verifier/win/VerifyWindow.h"
+#include "verifier/win/VerifyWindowControls.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {
@@ -95,6 +95,12 @@ class VerifyWindow {
     void TakeArrived();
     void ShowRun();
     void ShowNotices();
+    // The line about the list's signature (SignatureBanner.h), hidden while
+    // a run goes on and after a new list.
+    void ShowSignature();
+    // Add key...: a key file chosen, its fingerprints and user IDs shown to
+    // compare, added to the key store, and the list checked again.
+    void AddKey();
     void ShowStatusLine();
     void RunEnded();
     // What waits for a run's end, once its report (if asked for) is written:
@@ -146,6 +152,7 @@ class VerifyWindow {
     RowsOutput output_;
     bool reportedRun_ = false;  // the run that ended had its report asked for
     bool noticesShown_ = false;
+    SignatureBanner banner_;
     // The title names the list and the kind of its digests, once known.
     std::string titlePath_;
     std::optional<DigestKind> shownKind_;

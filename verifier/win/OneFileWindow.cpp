@@ -1,4 +1,4 @@
-#include "verifier/OneFileWindow.h"
+#include "verifier/win/OneFileWindow.h"
 
 #include <commctrl.h>
 
@@ -11,11 +11,11 @@
 
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
-#include "verifier/Clipboard.h"
 #include "verifier/OneFileController.h"
 #include "verifier/ThroughputMeter.h"
-#include "verifier/VerifierControlIds.h"
-#include "verifier/WindowObject.h"
+#include "verifier/win/Clipboard.h"
+#include "verifier/win/VerifierControlIds.h"
+#include "verifier/win/WindowObject.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {

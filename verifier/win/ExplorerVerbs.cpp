@@ -1,4 +1,4 @@
-#include "verifier/ExplorerVerbs.h"
+#include "verifier/win/ExplorerVerbs.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "verifier/VerifyWindowControls.h"
+#include "verifier/win/VerifyWindowControls.h"
 
 #include <commctrl.h>
 
@@ -9,8 +9,8 @@
 
 #include "platform/WideText.h"
 #include "verifier/RowText.h"
-#include "verifier/VerifierControlIds.h"
-#include "verifier/WindowObject.h"
+#include "verifier/win/VerifierControlIds.h"
+#include "verifier/win/WindowObject.h"
 
 namespace sumbrook {
 
@@ -125,6 +125,11 @@ void VerifyWindowControls::Create(HWND window, int dpi) {
     progress = Add(PROGRESS_CLASSW, L"", 0, ID_PROGRESS);
     SendMessageW(progress, PBM_SETRANGE32, 0, kProgressSteps);
     statusLine = Add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_STATUS_LINE);
+    signature =
+        Add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | SS_CENTERIMAGE, ID_SIGNATURE);
+    addKey = Add(L"BUTTON", L"Add &key...", WS_TABSTOP | BS_PUSHBUTTON, ID_ADD_KEY);
+    ShowWindow(signature, SW_HIDE);
+    ShowWindow(addKey, SW_HIDE);
     MakeFont();
 }
 
@@ -222,6 +227,18 @@ int VerifyWindowControls::FlowTop(int width, Placing* place) const {
     flow({subfolders, uncached, skipMissing, problemsFirst, problemsOnly}, kBoxExtra, 0, line);
     flow({checkAgain, checkFailed, cancel, copy, saveReport, newList}, kButtonExtra, 80,
          line + Scaled(2));
+    // The list's signature, above the rows, its button at the right.
+    if (signatureShown_) {
+        const int buttonWidth =
+            addKeyShown_ ? std::max(TextWidth(addKey, kButtonExtra), Scaled(80)) : 0;
+        if (place != nullptr) {
+            (*place)(signature, margin, y, width - (addKeyShown_ ? buttonWidth + gap : 0),
+                     line + Scaled(2));
+            if (addKeyShown_)
+                (*place)(addKey, margin + width - buttonWidth, y, buttonWidth, line + Scaled(2));
+        }
+        y += line + Scaled(2) + gap;
+    }
     return y;
 }
 
@@ -246,6 +263,8 @@ void VerifyWindowControls::Layout(bool showNotices) {
         bottom -= noticesHeight + gap;
     }
     ShowWindow(notices, showNotices ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(signature, signatureShown_ ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(addKey, addKeyShown_ ? SW_SHOWNA : SW_HIDE);
     place(rows, margin, top, width, bottom - top);
     // Where a control was and none is now: the window's own background.
     InvalidateRect(window_, nullptr, TRUE);

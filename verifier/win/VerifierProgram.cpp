@@ -1,13 +1,13 @@
-#include "verifier/VerifierProgram.h"
+#include "verifier/win/VerifierProgram.h"
 
 #include <string>
 #include <vector>
 
 #include "platform/ReplacingFileWriter.h"
 #include "platform/WideText.h"
-#include "verifier/OneFileWindow.h"
 #include "verifier/VerifierCommandLine.h"
-#include "verifier/VerifyWindow.h"
+#include "verifier/win/OneFileWindow.h"
+#include "verifier/win/VerifyWindow.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The signed lists of the window's signature test, made with gpg in a
+# throwaway GNUPGHOME: a publisher's key (publisher.asc), a list it
+# clear-signed (good.sha256), the same list with a digit changed after the
+# signing (changed.sha256), and a list with a detached signature beside it
+# by a key the test never adds (stranger.sha256, stranger.sha256.asc), all
+# of a.txt. Usage: make-signed-lists.sh OUT (OUT/made once all are there).
+set -euo pipefail
+out=$1
+mkdir -p "$out"
+home=$(mktemp -d "${TMPDIR:-/tmp}/sbsigned.XXXXXX")
+trap 'gpgconf --homedir "$home" --kill all >/dev/null 2>&1; rm -rf "$home"' EXIT
+chmod 700 "$home"
+g() { gpg --homedir "$home" --batch --quiet --no-tty --pinentry-mode loopback --passphrase '' "$@"; }
+g --quick-gen-key "Publisher <publisher@example.org>" ed25519 sign never
+g --quick-gen-key "Stranger <stranger@example.org>" ed25519 sign never
+g --armor --export publisher@example.org >"$out/publisher.asc"
+cd "$out"
+printf 'abc' >a.txt
+line="$(sha256sum a.txt)"
+printf '%s\n' "$line" >plain.sha256
+g --local-user publisher@example.org --clearsign --output - plain.sha256 >good.sha256
+# The first digit of the signed digest changed (b -> c): a BAD signature.
+sed '/^ba7816bf/s/^b/c/' good.sha256 >changed.sha256
+cp plain.sha256 stranger.sha256
+g --local-user stranger@example.org --armor --detach-sign --output - stranger.sha256 >stranger.sha256.asc
+rm plain.sha256
+touch made
