@@ -336,7 +336,8 @@ bool JudgeFromSettlingRead(PlannedRow& row, const SettlingRead& settling, Digest
 
 CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                               const std::string& directory, const CheckOptions& options,
-                              CheckSink& sink, RunSteps& steps) {
+                              CheckSink& sink, RunSteps& steps,
+                              const std::string& signatureFile = std::string()) {
     std::vector<ListEntry>& entries = list.entries;
     const std::string checked = directory.empty() ? DefaultFolderOf(listPath) : directory;
     // The rows take their names from `entries` and the plan, which both
@@ -357,7 +358,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
     steps.Start(CheckStep::kListingFolders);
     const ListingControl listing = steps.Listing();
     SfvFolders folders = ListSfvFolders(plan, entries, checked, listPath, options.recursive,
-                                        kNamesFoldCase, options.planBytes, &listing);
+                                        kNamesFoldCase, options.planBytes, &listing, signatureFile);
     if (folders.cancelled) return Cancelled(CheckKind::kSfv);
     if (!folders.ok) return Refused(CheckKind::kSfv, checked, folders.error);
     CheckOutcome outcome;
@@ -592,8 +593,8 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
                 }
                 list.list = std::move(signature.list);
             }
-            CheckOutcome outcome =
-                VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
+            CheckOutcome outcome = VerifyAgainstSfv(listPath, list.list, directory, options, sink,
+                                                    steps, signature.signatureFile);
             outcome.notes.insert(outcome.notes.begin(), signature.notes.begin(),
                                  signature.notes.end());
             outcome.signatureExit = signature.exitCode;

@@ -66,6 +66,7 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
             ? (embedded.empty() ? SignatureBeside(listPath) : std::string())
             : options.signaturePath;
     const bool signedList = list.clearSigned || !signaturePath.empty() || !embedded.empty();
+    verdict.signatureFile = signaturePath;
     if (!signedList) {
         if (options.requireSignature) {
             verdict.stop = true;

@@ -43,6 +43,9 @@ struct ListSignatureVerdict {
     // use `list` instead of reading the file again.
     bool listRead = false;
     ListReadResult list;
+    // The detached signature file checked (beside the list or named); it is
+    // no NEW file of the list's folder.
+    std::string signatureFile;
 };
 
 // Judges the list at `listPath`, which ReadChecksumListFile gave as `list`

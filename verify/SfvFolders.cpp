@@ -17,10 +17,11 @@ namespace {
 class FolderFeeder : public FolderTreeVisitor {
   public:
     FolderFeeder(SfvFileMatcher& matcher, SfvFolders& result, const std::string& listPath,
-                 bool foldCase, bool sizes)
+                 const std::string& signaturePath, bool foldCase, bool sizes)
         : matcher_(matcher),
           result_(result),
           listPath_(listPath),
+          signaturePath_(signaturePath),
           foldCase_(foldCase),
           sizes_(sizes) {}
 
@@ -36,8 +37,9 @@ class FolderFeeder : public FolderTreeVisitor {
             }
             return;
         }
-        if (entry.plainFile && SameLastName(entry.name, listPath_) &&
-            SameFile(FolderPrefix(folderPath) + std::string(entry.name), listPath_)) {
+        if (entry.plainFile &&
+            (IsFile(folderPath, entry, listPath_) ||
+             (!signaturePath_.empty() && IsFile(folderPath, entry, signaturePath_)))) {
             return;
         }
         matcher_.Unmatched(folder, entry);
@@ -66,9 +68,16 @@ class FolderFeeder : public FolderTreeVisitor {
     }
 
   private:
+    static bool IsFile(const std::string& folderPath, const FolderEntry& entry,
+                       const std::string& path) {
+        return SameLastName(entry.name, path) &&
+               SameFile(FolderPrefix(folderPath) + std::string(entry.name), path);
+    }
+
     SfvFileMatcher& matcher_;
     SfvFolders& result_;
     const std::string& listPath_;
+    const std::string& signaturePath_;
     bool foldCase_;
     bool sizes_;
     std::unordered_set<std::string> listed_;
@@ -89,11 +98,12 @@ std::string FolderOf(const std::string& path) {
 
 SfvFolders ListSfvFolders(SfvPlan& plan, const std::vector<ListEntry>& entries,
                           const std::string& top, const std::string& listPath, bool recursive,
-                          bool foldCase, bool sizes, const ListingControl* control) {
+                          bool foldCase, bool sizes, const ListingControl* control,
+                          const std::string& signaturePath) {
     SfvFolders result;
     if (sizes) result.rowSizes.assign(plan.rows.size(), SfvFolders::kUnknownSize);
     SfvFileMatcher matcher(plan, entries, foldCase);
-    FolderFeeder feeder(matcher, result, listPath, foldCase, sizes);
+    FolderFeeder feeder(matcher, result, listPath, signaturePath, foldCase, sizes);
     const auto cancelled = [&] {
         result.cancelled = control != nullptr && control->Cancelled();
         return result.cancelled;

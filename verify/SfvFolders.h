@@ -35,11 +35,13 @@ std::string FolderOf(const std::string& path);
 
 // Lists the folders of `plan` below `top` and matches them (Finish
 // included). The list at `listPath` is neither a row's file nor NEW when
-// found (by name, then by identity).
+// found (by name, then by identity), nor is the signature beside it at
+// `signaturePath` (when not empty) NEW.
 // `control`, when given, is heeded as WalkFolderTree heeds it, and between
 // two folders of the plan.
 SfvFolders ListSfvFolders(SfvPlan& plan, const std::vector<ListEntry>& entries,
                           const std::string& top, const std::string& listPath, bool recursive,
-                          bool foldCase, bool sizes, const ListingControl* control = nullptr);
+                          bool foldCase, bool sizes, const ListingControl* control = nullptr,
+                          const std::string& signaturePath = std::string());
 
 }  // namespace sumbrook

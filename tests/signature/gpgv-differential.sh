@@ -185,6 +185,10 @@ verify() {  # verify CODE TEXT ARGS...: the code and a line holding TEXT
   [ "$code" = "$expected" ] && grep -q -- "$text" ../out || fail "--verify $*: exit $code: $(cat ../out)"
 }
 verify 0 "signature good, by (Rsa Signer" SHA256SUMS --key ../rsa.asc
+# The signature beside the list is no NEW file of its folder.
+mkdir -p ../alone && cp abc.txt SHA256SUMS SHA256SUMS.sign ../alone/
+"$program" --verify ../alone/SHA256SUMS --key ../rsa.asc >../out 2>&1 && grep -q "^1 OK, 0 CHANGED, 0 MISSING, 0 NEW" ../out ||
+  fail "--verify of a list beside its signature: exit $?: $(cat ../out)"
 verify 0 "signature good, by (Ed Signer" CHECKSUM --key ../ed.key
 verify 2 "NOT verified: made by a key you have not added" CHECKSUM --key ../rsa.key
 verify 0 "not checked with a key of yours" CHECKSUM
