@@ -28,7 +28,7 @@ std::string SuggestedLabel(const CheckedCertificate& key) {
 std::string AddKeys(const std::string& folder, const std::vector<CheckedCertificate>& keys) {
     if (folder.empty()) return "there is no folder for the key store (APPDATA is not set)";
     for (const CheckedCertificate& key : keys) {
-        const std::string error = AddToKeyStore(folder, key, SuggestedLabel(key));
+        std::string error = AddToKeyStore(folder, key, SuggestedLabel(key));
         if (!error.empty()) return error;
     }
     return {};
