@@ -17,6 +17,37 @@ namespace {
 constexpr std::size_t kLargestSmallFile = 256U << 20;  // key files, signatures, clear-signed texts
 constexpr std::size_t kBlockSize = 1U << 20;
 
+// Hands the bytes of the file at `path` to `update` block by block while
+// `wants` says more are wanted, calling `went` with the bytes so far after
+// each block. False, with `outcome`'s error or cancelled set, when the file
+// could not be read or `went` said stop.
+template <typename Wants, typename Update>
+bool FeedFile(const std::string& path, const std::function<bool(std::uint64_t bytes)>& went,
+              SignedFileOutcome& outcome, Wants wants, Update update) {
+    const ScopedStdioFile file = OpenStdioFile(path, "rb");
+    if (!file.IsValid()) {
+        outcome.error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string block(kBlockSize, '\0');
+    std::uint64_t total = 0;
+    while (wants()) {
+        const std::size_t got = std::fread(block.data(), 1, block.size(), file.Get());
+        update(block.data(), got);
+        total += got;
+        if (went && !went(total)) {
+            outcome.cancelled = true;
+            return false;
+        }
+        if (got < block.size()) break;
+    }
+    if (std::ferror(file.Get()) != 0) {
+        outcome.error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 bool ReadSmallFile(const std::string& path, std::string& bytes, std::string& error) {
     const ScopedStdioFile file = OpenStdioFile(path, "rb");
     if (!file.IsValid()) {
@@ -167,25 +198,9 @@ SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& si
     if (!ReadSmallFile(outcome.signaturePath, signatureBytes, outcome.error)) return outcome;
     if (IsKeySignatureFile(signatureBytes)) {
         DetachedKeySignatureCheck check(signatureBytes, keys.ed25519Keys);
-        const ScopedStdioFile file = OpenStdioFile(path, "rb");
-        if (!file.IsValid()) {
-            outcome.error = path + ": " + std::strerror(errno);
-            return outcome;
-        }
-        std::string block(kBlockSize, '\0');
-        std::uint64_t total = 0;
-        while (check.WantsBytes()) {
-            const std::size_t got = std::fread(block.data(), 1, block.size(), file.Get());
-            check.Update(block.data(), got);
-            total += got;
-            if (went && !went(total)) {
-                outcome.cancelled = true;
-                return outcome;
-            }
-            if (got < block.size()) break;
-        }
-        if (std::ferror(file.Get()) != 0) {
-            outcome.error = path + ": " + std::strerror(errno);
+        if (!FeedFile(
+                path, went, outcome, [&check] { return check.WantsBytes(); },
+                [&check](const char* data, std::size_t size) { check.Update(data, size); })) {
             return outcome;
         }
         outcome.keySignature = check.Finish();
@@ -197,26 +212,10 @@ SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& si
         outcome.error = outcome.signaturePath + ": " + signatures.error;
         return outcome;
     }
-    const ScopedStdioFile file = OpenStdioFile(path, "rb");
-    if (!file.IsValid()) {
-        outcome.error = path + ": " + std::strerror(errno);
-        return outcome;
-    }
     SignedDataDigests digests(signatures.signatures, false);
-    std::string block(kBlockSize, '\0');
-    std::uint64_t total = 0;
-    for (;;) {
-        const std::size_t got = std::fread(block.data(), 1, block.size(), file.Get());
-        digests.Update(block.data(), got);
-        total += got;
-        if (went && !went(total)) {
-            outcome.cancelled = true;
-            return outcome;
-        }
-        if (got < block.size()) break;
-    }
-    if (std::ferror(file.Get()) != 0) {
-        outcome.error = path + ": " + std::strerror(errno);
+    if (!FeedFile(
+            path, went, outcome, [] { return true; },
+            [&digests](const char* data, std::size_t size) { digests.Update(data, size); })) {
         return outcome;
     }
     outcome.results = CheckSignatures(signatures.signatures, digests.Finish(), keys.keys, now);
