@@ -2,10 +2,9 @@
 // checks and signature/'s key store, printed.
 #include "cli/SignatureCommands.h"
 
-#include <ctime>
-
 #include "cli/CommandOutput.h"
 #include "signature/KeyStore.h"
+#include "signature/SignatureCheck.h"
 #include "verify/DisplayName.h"
 #include "verify/RunExitCode.h"
 #include "verify/SignedFile.h"
@@ -14,17 +13,9 @@ namespace sumbrook {
 
 namespace {
 
+// The UTC date alone: the first "YYYY-MM-DD" of UtcTimeText.
 std::string DateText(std::uint32_t seconds) {
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-#ifdef _WIN32
-    gmtime_s(&parts, &time);
-#else
-    gmtime_r(&time, &parts);
-#endif
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &parts);
-    return text;
+    return UtcTimeText(seconds).substr(0, 10);
 }
 
 }  // namespace
