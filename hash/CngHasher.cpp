@@ -9,25 +9,19 @@
 #include <string>
 
 #include "hash/HasherBackends.h"
+#include "platform/ScopedCngAlgorithm.h"
 #include "platform/ScopedHandle.h"
 
 namespace sumbrook {
 
 namespace {
 
-struct AlgorithmHandleTraits {
-    using Handle = BCRYPT_ALG_HANDLE;
-    static Handle NullHandle() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static bool Close(Handle h) { return BCRYPT_SUCCESS(BCryptCloseAlgorithmProvider(h, 0)); }
-};
 struct HashHandleTraits {
     using Handle = BCRYPT_HASH_HANDLE;
     static Handle NullHandle() { return nullptr; }
     static bool IsValid(Handle h) { return h != nullptr; }
     static bool Close(Handle h) { return BCRYPT_SUCCESS(BCryptDestroyHash(h)); }
 };
-using ScopedAlgorithmHandle = ScopedHandle<AlgorithmHandleTraits>;
 using ScopedHashHandle = ScopedHandle<HashHandleTraits>;
 
 void Check(NTSTATUS status, const char* call) {
@@ -58,7 +52,7 @@ const wchar_t* AlgorithmName(DigestKind kind) {
 // thread-safe; the handles themselves may be used by many threads at once.
 BCRYPT_ALG_HANDLE Provider(DigestKind kind) {
     struct Providers {
-        std::array<ScopedAlgorithmHandle, kDigestKindCount> handles;
+        std::array<ScopedCngAlgorithm, kDigestKindCount> handles;
         std::array<NTSTATUS, kDigestKindCount> statuses{};
     };
     static const Providers& providers = *[] {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ScopedCngAlgorithm.h"
 #include "platform/ScopedHandle.h"
 #include "signature/PublicKeyVerify.h"
 
@@ -20,12 +21,6 @@ namespace sumbrook {
 
 namespace {
 
-struct AlgorithmHandleTraits {
-    using Handle = BCRYPT_ALG_HANDLE;
-    static Handle NullHandle() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static bool Close(Handle h) { return BCRYPT_SUCCESS(BCryptCloseAlgorithmProvider(h, 0)); }
-};
 struct KeyHandleTraits {
     using Handle = BCRYPT_KEY_HANDLE;
     static Handle NullHandle() { return nullptr; }
@@ -49,7 +44,7 @@ constexpr NTSTATUS kNoMemory = static_cast<NTSTATUS>(0xC0000017UL);
 enum Provider { kRsa, kEcdsaP256, kEcdsaP384, kProviderCount };
 BCRYPT_ALG_HANDLE OpenProvider(Provider which) {
     struct Providers {
-        ScopedHandle<AlgorithmHandleTraits> handles[kProviderCount];
+        ScopedCngAlgorithm handles[kProviderCount];
         NTSTATUS statuses[kProviderCount] = {};
     };
     static const Providers& providers = *[] {
