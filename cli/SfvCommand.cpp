@@ -7,8 +7,8 @@
 #include "lists/SfvWriter.h"
 #include "verify/CheckRun.h"
 #include "verify/DisplayName.h"
+#include "verify/ListOfFolder.h"
 #include "verify/RunNotices.h"
-#include "verify/SfvListMaking.h"
 
 namespace sumbrook {
 

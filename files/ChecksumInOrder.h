@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "files/FileEntryCrc32.h"
 #include "files/FileReadControl.h"
+#include "files/ReadFileChecksum.h"
 
 namespace sumbrook {
 

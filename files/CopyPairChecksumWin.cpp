@@ -1,6 +1,7 @@
 // ChecksumCopyPair on Win32: the listing told both sizes before, so the
 // two files are simply read one after the other.
-#include "files/FileEntryCrc32.h"
+#include "files/CopyPairChecksum.h"
+#include "files/ReadFileChecksum.h"
 
 namespace sumbrook {
 

@@ -34,7 +34,7 @@
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
-#include "files/FileEntryCrc32.h"
+#include "files/CopyPairChecksum.h"
 #include "files/FileReadControl.h"
 #include "files/RunningDigest.h"
 

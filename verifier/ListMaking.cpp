@@ -5,8 +5,8 @@
 #include "files/SameFile.h"
 #include "platform/ReplacingFileWriter.h"
 #include "verify/ListHeaderTime.h"
+#include "verify/ListOfFolder.h"
 #include "verify/OutputTarget.h"
-#include "verify/SfvListMaking.h"
 
 namespace sumbrook {
 

@@ -1,5 +1,5 @@
 // What a check finds, one row per file or list line, in the same shape for
-// the three kinds of run (a protocol, an SFV list, a copy), and the counting
+// the three kinds of run (a protocol, a list of lines, a copy), and the counting
 // of the rows by status. The report's text of a row and of a run is in
 // verify/ReportText.h; exit codes belong to the command line.
 #pragma once
@@ -15,7 +15,7 @@
 
 namespace sumbrook {
 
-// kDuplicate: a file that an SFV list names on more than one line.
+// kDuplicate: a file that a list names on more than one line.
 // kDifferent: a file whose copy differs (a comparison of copies).
 enum class VerifyStatus : unsigned char {
     kOk,
@@ -36,8 +36,8 @@ inline constexpr std::size_t kVerifyStatusCount =
 const char* VerifyStatusName(VerifyStatus status);
 
 // The three kinds of check: a folder against the dialog's protocol, against
-// an SFV list, or against its copy.
-enum class CheckKind { kProtocol, kSfv, kCopy };
+// a list of lines, or against its copy.
+enum class CheckKind { kProtocol, kList, kCopy };
 
 struct CheckRow {
     VerifyStatus status = VerifyStatus::kOk;

@@ -11,12 +11,12 @@
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileDigests.h"
-#include "files/FileEntryCrc32.h"
 #include "files/FileReadControl.h"
 #include "files/FileSize.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
+#include "files/ReadFileChecksum.h"
 #include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
 #include "lists/DigestKindChoice.h"
@@ -28,6 +28,8 @@
 #include "verify/RunExitCode.h"
 #endif
 #include "verify/DisplayName.h"
+#include "verify/ListCheck.h"
+#include "verify/ListFolders.h"
 #include "verify/ListedSizes.h"
 #include "verify/NotAList.h"
 #include "verify/ProtocolCheck.h"
@@ -35,8 +37,6 @@
 #include "verify/ReportText.h"
 #include "verify/RowReading.h"
 #include "verify/RunSteps.h"
-#include "verify/SfvCheck.h"
-#include "verify/SfvFolders.h"
 
 namespace sumbrook {
 
@@ -196,29 +196,29 @@ CheckOutcome VerifyAgainstProtocol(const std::string& listPath, const Protocol& 
 
 // Asks the sizes that the listings did not tell of the files of `rows` that
 // are read, on up to `jobs` threads.
-void QueryRowSizes(const SfvPlan& plan, const std::vector<ListEntry>& entries,
-                   const std::string& checked, SfvFolders& folders, unsigned jobs) {
+void QueryRowSizes(const ListPlan& plan, const std::vector<ListEntry>& entries,
+                   const std::string& checked, ListFolders& folders, unsigned jobs) {
     std::vector<std::size_t> asked;
     for (std::size_t index = 0; index < plan.rows.size(); ++index) {
-        const SfvRow& row = plan.rows[index];
-        if (folders.rowSizes[index] != SfvFolders::kUnknownSize) continue;
-        if (row.kind == SfvRow::Kind::kUnlisted ||
-            (row.kind == SfvRow::Kind::kListed && row.file != SfvRow::kNone)) {
+        const ListRow& row = plan.rows[index];
+        if (folders.rowSizes[index] != ListFolders::kUnknownSize) continue;
+        if (row.kind == ListRow::Kind::kUnlisted ||
+            (row.kind == ListRow::Kind::kListed && row.file != ListRow::kNone)) {
             const FoundFile& file = plan.found[row.file];
             if (file.sized) {
                 folders.rowSizes[index] = file.size;
                 continue;
             }
         }
-        if (row.kind == SfvRow::Kind::kListed || row.kind == SfvRow::Kind::kUnlisted) {
+        if (row.kind == ListRow::Kind::kListed || row.kind == ListRow::Kind::kUnlisted) {
             asked.push_back(index);
         }
     }
     OnThreads(asked.size(), jobs, [&](std::size_t at) {
         const std::size_t index = asked[at];
-        const SfvRow& row = plan.rows[index];
+        const ListRow& row = plan.rows[index];
         const std::string_view name =
-            row.file != SfvRow::kNone ? plan.found[row.file].name : entries[row.entry].name;
+            row.file != ListRow::kNone ? plan.found[row.file].name : entries[row.entry].name;
         std::uint64_t size = 0;
         if (QueryFileSize(PathInFolder(checked, std::string(name)), size)) {
             folders.rowSizes[index] = size;
@@ -252,9 +252,9 @@ struct SettlingRead {
 // `notes` what was settled; `reads` gets what was read, by plan row. The
 // list itself (`listFile`) is never read. Empty, or the error refusing the
 // list.
-std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const std::string& checked,
-                              const CheckOptions& options, const FileIdentity& listFile,
-                              std::vector<std::string>& notes,
+std::string SettleDigestKinds(ListReadResult& list, const ListPlan& plan,
+                              const std::string& checked, const CheckOptions& options,
+                              const FileIdentity& listFile, std::vector<std::string>& notes,
                               std::unordered_map<std::size_t, SettlingRead>& reads,
                               bool& cancelled) {
     FileReadControl control(options.cancel);
@@ -263,8 +263,8 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
     access.control = &control;
     std::vector<unsigned char> buffer;
     for (std::size_t next = 0; next < plan.rows.size(); ++next) {
-        const SfvRow& first = plan.rows[next];
-        if (first.kind != SfvRow::Kind::kListed || list.entries[first.entry].kindSettled) continue;
+        const ListRow& first = plan.rows[next];
+        if (first.kind != ListRow::Kind::kListed || list.entries[first.entry].kindSettled) continue;
         const DigestKind guess = list.entries[first.entry].kind;
         const std::size_t digits = 2 * DigestSize(guess);
         const std::vector<DigestKind> kinds = DigestKindsOfLength(digits);
@@ -272,8 +272,8 @@ std::string SettleDigestKinds(ListReadResult& list, const SfvPlan& plan, const s
         std::string matchedName;
         bool anyRead = false;
         for (std::size_t at = next; at < plan.rows.size() && !matched; ++at) {
-            const SfvRow& row = plan.rows[at];
-            if (row.kind != SfvRow::Kind::kListed) continue;
+            const ListRow& row = plan.rows[at];
+            if (row.kind != ListRow::Kind::kListed) continue;
             const ListEntry& entry = list.entries[row.entry];
             if (entry.kindSettled || DigestSize(entry.kind) != DigestSize(guess)) continue;
             const std::string path = PathInFolder(checked, std::string(entry.name));
@@ -334,35 +334,36 @@ bool JudgeFromSettlingRead(PlannedRow& row, const SettlingRead& settling, Digest
     return true;
 }
 
-CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
-                              const std::string& directory, const CheckOptions& options,
-                              CheckSink& sink, RunSteps& steps,
-                              const std::string& signatureFile = std::string()) {
+CheckOutcome VerifyAgainstList(const std::string& listPath, ListReadResult& list,
+                               const std::string& directory, const CheckOptions& options,
+                               CheckSink& sink, RunSteps& steps,
+                               const std::string& signatureFile = std::string()) {
     std::vector<ListEntry>& entries = list.entries;
     const std::string checked = directory.empty() ? DefaultFolderOf(listPath) : directory;
     // The rows take their names from `entries` and the plan, which both
     // last until the reading is done. On POSIX a '\\' names a folder unless
     // a file of the name as listed is there.
     steps.Start(CheckStep::kPlanning);
-    SfvPlan plan = PlanSfvVerification(
+    ListPlan plan = PlanListVerification(
         entries, list.names, DescriptorOf(list.format).controlBytes,
         [&checked](std::string_view name) {
             std::uint64_t bytes = 0;
             return QueryFileSize(PathInFolder(checked, std::string(name)), bytes);
         },
         options.cancel);
-    if (plan.cancelled) return Cancelled(CheckKind::kSfv);
+    if (plan.cancelled) return Cancelled(CheckKind::kList);
     if (!plan.ok) {
-        return Refused(CheckKind::kSfv, listPath, LineFault(plan.line, plan.error));
+        return Refused(CheckKind::kList, listPath, LineFault(plan.line, plan.error));
     }
     steps.Start(CheckStep::kListingFolders);
     const ListingControl listing = steps.Listing();
-    SfvFolders folders = ListSfvFolders(plan, entries, checked, listPath, options.recursive,
-                                        kNamesFoldCase, options.planBytes, &listing, signatureFile);
-    if (folders.cancelled) return Cancelled(CheckKind::kSfv);
-    if (!folders.ok) return Refused(CheckKind::kSfv, checked, folders.error);
+    ListFolders folders =
+        ListFoldersOfPlan(plan, entries, checked, listPath, options.recursive, kNamesFoldCase,
+                          options.planBytes, &listing, signatureFile);
+    if (folders.cancelled) return Cancelled(CheckKind::kList);
+    if (!folders.ok) return Refused(CheckKind::kList, checked, folders.error);
     CheckOutcome outcome;
-    outcome.kind = CheckKind::kSfv;
+    outcome.kind = CheckKind::kList;
     outcome.folder = checked;
     if (list.clearSigned) outcome.notes.emplace_back("the list's signature was not checked");
     // A link to the list, or another name of it, is found when it is opened.
@@ -372,7 +373,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
         bool cancelled = false;
         const std::string error = SettleDigestKinds(list, plan, checked, options, listFile,
                                                     outcome.notes, settlingReads, cancelled);
-        if (!error.empty()) return Refused(CheckKind::kSfv, listPath, error);
+        if (!error.empty()) return Refused(CheckKind::kList, listPath, error);
         if (cancelled) {
             outcome.end = CheckOutcome::End::kCancelled;
             return outcome;
@@ -384,7 +385,7 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
     }
     // The listings add a row for each unlisted file: every row gets a size.
     if (options.planBytes) {
-        folders.rowSizes.resize(plan.rows.size(), SfvFolders::kUnknownSize);
+        folders.rowSizes.resize(plan.rows.size(), ListFolders::kUnknownSize);
         QueryRowSizes(plan, entries, checked, folders, options.jobs);
     }
 
@@ -395,22 +396,22 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
     rows.reserve(plan.rows.size());
     bool namedItself = false;
     for (std::size_t index = 0; index < plan.rows.size(); ++index) {
-        if (index % kRowsPerLook == 0 && !steps.Went(index)) return Cancelled(CheckKind::kSfv);
-        const SfvRow& planned = plan.rows[index];
-        if (planned.kind == SfvRow::Kind::kJoined) continue;
-        const std::string_view path = SfvRowPath(planned, entries, plan);
-        if (!namedItself && planned.kind != SfvRow::Kind::kUnlisted &&
-            planned.kind != SfvRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
-            if (entries.size() == 1) return NamesOnlyItself(CheckKind::kSfv, listPath);
+        if (index % kRowsPerLook == 0 && !steps.Went(index)) return Cancelled(CheckKind::kList);
+        const ListRow& planned = plan.rows[index];
+        if (planned.kind == ListRow::Kind::kJoined) continue;
+        const std::string_view path = ListRowPath(planned, entries, plan);
+        if (!namedItself && planned.kind != ListRow::Kind::kUnlisted &&
+            planned.kind != ListRow::Kind::kNotHeld && NamesFile(checked, path, listPath)) {
+            if (entries.size() == 1) return NamesOnlyItself(CheckKind::kList, listPath);
             namedItself = true;
             sink.ListNamesItself(entries[planned.entry].line);
             continue;
         }
-        // The lines of other kinds for the same file (SfvRowDetail::otherKinds)
+        // The lines of other kinds for the same file (ListRowDetail::otherKinds)
         // follow it as rows of their own, each read for its kind.
         const bool manyKinds =
-            (planned.kind == SfvRow::Kind::kListed || planned.kind == SfvRow::Kind::kMissing) &&
-            planned.detail != SfvRow::kNone && !plan.details[planned.detail].otherKinds.empty();
+            (planned.kind == ListRow::Kind::kListed || planned.kind == ListRow::Kind::kMissing) &&
+            planned.detail != ListRow::kNone && !plan.details[planned.detail].otherKinds.empty();
         const std::vector<std::size_t>* others =
             manyKinds ? &plan.details[planned.detail].otherKinds : nullptr;
         const std::size_t lineCount = 1 + (others != nullptr ? others->size() : 0);
@@ -426,9 +427,9 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
             row.name = path;
             if (manyKinds) row.More().showsKind = true;
             switch (planned.kind) {
-                case SfvRow::Kind::kListed:
-                case SfvRow::Kind::kUnlisted: {
-                    const bool listed = planned.kind == SfvRow::Kind::kListed;
+                case ListRow::Kind::kListed:
+                case ListRow::Kind::kUnlisted: {
+                    const bool listed = planned.kind == ListRow::Kind::kListed;
                     // The digest file of one download checks that one file.
                     if (!listed && (options.ignoreMissing || list.oneFile)) continue;
                     if (listed) {
@@ -447,11 +448,11 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                             break;
                         }
                     }
-                    const RowJudge judge = listed ? RowJudge::kSfvListed : RowJudge::kSfvUnlisted;
+                    const RowJudge judge = listed ? RowJudge::kListed : RowJudge::kUnlisted;
                     const DigestKind kind = listed ? row.expectedKind : unlistedKind;
                     // A row that reads the file it names needs no more, unless
                     // its size is planned.
-                    const bool upToCase = listed && planned.file != SfvRow::kNone;
+                    const bool upToCase = listed && planned.file != ListRow::kNone;
                     if (!upToCase && !options.planBytes && !manyKinds) {
                         row.ReadsItsName(judge, kind);
                         break;
@@ -466,17 +467,17 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                     }
                     const std::string_view file = upToCase ? plan.found[planned.file].name : path;
                     reading.toRead.push_back({PathInFolder(checked, std::string(file)), ""});
-                    if (options.planBytes && folders.rowSizes[index] != SfvFolders::kUnknownSize) {
+                    if (options.planBytes && folders.rowSizes[index] != ListFolders::kUnknownSize) {
                         reading.bytes = folders.rowSizes[index];
                     }
                     break;
                 }
-                case SfvRow::Kind::kMissing:
+                case ListRow::Kind::kMissing:
                     row.expectedAt = entries[entryIndex].digestAt;
                     row.expectedKind = entries[entryIndex].kind;
                     row.status = VerifyStatus::kMissing;
                     break;
-                case SfvRow::Kind::kDuplicate: {
+                case ListRow::Kind::kDuplicate: {
                     row.status = VerifyStatus::kDuplicate;
                     std::vector<std::size_t>& lines = row.More().lines;
                     lines.push_back(entries[planned.entry].line);
@@ -489,18 +490,18 @@ CheckOutcome VerifyAgainstSfv(const std::string& listPath, ListReadResult& list,
                     std::sort(lines.begin(), lines.end());
                     break;
                 }
-                case SfvRow::Kind::kNotHeld:
+                case ListRow::Kind::kNotHeld:
                     row.status = VerifyStatus::kUnreadable;
                     row.More().notHeld = std::move(plan.details[planned.detail].reason);
                     row.More().lines.push_back(entries[planned.entry].line);
                     break;
-                case SfvRow::Kind::kJoined:
+                case ListRow::Kind::kJoined:
                     break;
             }
             rows.push_back(std::move(row));
         }
     }
-    std::vector<SfvRow>().swap(plan.rows);
+    std::vector<ListRow>().swap(plan.rows);
     const bool damageOnly = std::all_of(entries.begin(), entries.end(), [](const ListEntry& entry) {
         return DetectsDamageOnly(entry.kind);
     });
@@ -534,19 +535,19 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     // A device would be opened and waited on; a folder is no list either.
     const std::string notAList =
         listPath == kStandardInputList ? std::string() : WhyNotAList(listPath);
-    if (!notAList.empty()) return Refused(CheckKind::kSfv, listPath, notAList);
+    if (!notAList.empty()) return Refused(CheckKind::kList, listPath, notAList);
     RunSteps steps(options, sink);
     steps.Start(CheckStep::kReadingList);
     ChecksumListFile list = ReadChecksumListFile(
         listPath, options.algorithm, [&steps](std::size_t lines) { return steps.Went(lines); });
-    if (list.cancelled) return Cancelled(CheckKind::kSfv);
+    if (list.cancelled) return Cancelled(CheckKind::kList);
     const CheckKind kind =
-        list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kSfv;
+        list.kind == ChecksumListFile::Kind::kProtocol ? CheckKind::kProtocol : CheckKind::kList;
 #ifdef SUMBROOK_SIGNATURES
     // A list that cannot be read may still be one whose signature says it
     // was changed: that is said first.
     std::optional<ListSignatureVerdict> judged;
-    if (!list.ok && kind == CheckKind::kSfv && options.signature != nullptr) {
+    if (!list.ok && kind == CheckKind::kList && options.signature != nullptr) {
         ListReadResult unread;
         ListSignatureVerdict signature =
             JudgeListSignature(listPath, unread, options.algorithm, *options.signature);
@@ -567,12 +568,12 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     }
 #endif
     if (!list.ok) return Refused(kind, listPath, list.error);
-    if (kind == CheckKind::kSfv ? list.list.entries.empty() : list.protocol.entries.empty()) {
+    if (kind == CheckKind::kList ? list.list.entries.empty() : list.protocol.entries.empty()) {
         CheckOutcome outcome = Refused(kind, listPath, "names no files; nothing was checked");
         outcome.errorFollowsSubject = true;
         return outcome;
     }
-    if (kind == CheckKind::kSfv) {
+    if (kind == CheckKind::kList) {
 #ifdef SUMBROOK_SIGNATURES
         if (options.signature != nullptr) {
             ListSignatureVerdict signature =
@@ -593,8 +594,8 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
                 }
                 list.list = std::move(signature.list);
             }
-            CheckOutcome outcome = VerifyAgainstSfv(listPath, list.list, directory, options, sink,
-                                                    steps, signature.signatureFile);
+            CheckOutcome outcome = VerifyAgainstList(listPath, list.list, directory, options, sink,
+                                                     steps, signature.signatureFile);
             outcome.notes.insert(outcome.notes.begin(), signature.notes.begin(),
                                  signature.notes.end());
             outcome.signatureExit = signature.exitCode;
@@ -602,7 +603,7 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
             return outcome;
         }
 #endif
-        return VerifyAgainstSfv(listPath, list.list, directory, options, sink, steps);
+        return VerifyAgainstList(listPath, list.list, directory, options, sink, steps);
     }
     // A protocol holds CRC-32s only: a check of other digests would check nothing asked.
     if (options.algorithm && *options.algorithm != DigestKind::kCrc32) {

@@ -1,4 +1,4 @@
-// Runs a check (a folder against a protocol or an SFV list, or a folder
+// Runs a check (a folder against a protocol or a list of lines, or a folder
 // against its copy) and hands what it finds to a sink, as it finds it. It
 // prints nothing: the command line and the verification window each show
 // the rows their own way.

@@ -85,7 +85,7 @@ struct SignatureResult;       // signature/SignatureCheck.h
 
 struct CheckOptions {
     unsigned jobs = 1;       // files read at once (at least one)
-    bool recursive = false;  // SFV lists and copies: the whole tree
+    bool recursive = false;  // lists of lines and copies: the whole tree
     // How the front end names `recursive`, in the refusal of a protocol
     // checked with it.
     const char* recursiveName = "--recursive";
@@ -130,7 +130,7 @@ struct CheckOutcome {
     End end = End::kDone;
     // Which kind of check it was (known once the list is read; kCopy for
     // CompareCopy), so that a caller can sum it up (SummaryLine).
-    CheckKind kind = CheckKind::kSfv;
+    CheckKind kind = CheckKind::kList;
     // kRefused: what was refused (the list's path or a folder, as given) and
     // why ("line 7: ...", "No such file or directory", "the protocol names no
     // directory; ...").

@@ -51,13 +51,13 @@ ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<Dig
     const bool protocol =
         text.compare(utf8Mark, kProtocolHeaderStart.size(), kProtocolHeaderStart.data(),
                      kProtocolHeaderStart.size()) == 0;
-    result.kind = protocol ? ChecksumListFile::Kind::kProtocol : ChecksumListFile::Kind::kSfv;
+    result.kind = protocol ? ChecksumListFile::Kind::kProtocol : ChecksumListFile::Kind::kLines;
     ListReadOptions options;
     options.listName = path;
     options.forced = forced;
     ListReader feed(std::move(options));
     bool refused = false;
-    if (result.kind == ChecksumListFile::Kind::kSfv) {
+    if (result.kind == ChecksumListFile::Kind::kLines) {
         refused = !feed.Add(text);
         text.clear();
     } else {
@@ -99,7 +99,7 @@ ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<Dig
         text = std::move(inCodePage);
     }
 
-    if (result.kind == ChecksumListFile::Kind::kSfv) {
+    if (result.kind == ChecksumListFile::Kind::kLines) {
         ListReadResult read = feed.Finish();
         if (!read.ok) {
             result.error = LineFault(read.line, read.error);

@@ -18,16 +18,16 @@
 namespace sumbrook {
 
 struct ChecksumListFile {
-    // kSfv: a list of lines, of any format.
-    enum class Kind { kProtocol, kSfv };
-    Kind kind = Kind::kSfv;
+    // kLines: a list of lines, of any format.
+    enum class Kind { kProtocol, kLines };
+    Kind kind = Kind::kLines;
     bool ok = false;
     bool cancelled = false;  // not ok: `goOn` stopped the reading
     // When not ok: "line N: <reason>" for a refused line, else the system's
     // reason ("No such file or directory", "Is a directory"...).
     std::string error;
     Protocol protocol;    // kProtocol, when ok
-    ListReadResult list;  // kSfv, when ok: its entries, each with its line number
+    ListReadResult list;  // kLines, when ok: its entries, each with its line number
 };
 
 // The name that stands for standard input as a list, as sha256sum -c takes it.

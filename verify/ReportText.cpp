@@ -96,8 +96,8 @@ std::string SummaryLine(CheckKind kind, const StatusCounts& counts) {
         case CheckKind::kProtocol:
             line = CountsText(kProtocolSummary, counts);
             break;
-        case CheckKind::kSfv:
-            line = CountsText(kSfvSummary, counts);
+        case CheckKind::kList:
+            line = CountsText(kListSummary, counts);
             break;
         case CheckKind::kCopy:
             line = CountsText(kCompareSummary, counts);

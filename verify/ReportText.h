@@ -17,7 +17,7 @@ namespace sumbrook {
 inline constexpr std::array<VerifyStatus, 7> kProtocolSummary = {
     VerifyStatus::kOk,    VerifyStatus::kChanged,    VerifyStatus::kMissing,  VerifyStatus::kNew,
     VerifyStatus::kEmpty, VerifyStatus::kUnreadable, VerifyStatus::kAmbiguous};
-inline constexpr std::array<VerifyStatus, 6> kSfvSummary = {
+inline constexpr std::array<VerifyStatus, 6> kListSummary = {
     VerifyStatus::kOk,  VerifyStatus::kChanged,    VerifyStatus::kMissing,
     VerifyStatus::kNew, VerifyStatus::kUnreadable, VerifyStatus::kDuplicate};
 inline constexpr std::array<VerifyStatus, 5> kCompareSummary = {

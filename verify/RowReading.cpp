@@ -13,7 +13,7 @@
 #include "files/FileSize.h"
 #include "files/ListPlainFilesTree.h"
 #include "verify/CopyComparison.h"
-#include "verify/SfvCheck.h"
+#include "verify/ListCheck.h"
 
 namespace sumbrook {
 
@@ -49,7 +49,7 @@ void Judge(RowJudge judge, const RowReading* reading, CheckRow& row,
            const std::vector<FileChecksum>& read) {
     if (reading == nullptr) {
         // A row that reads its name: one file, nothing planned beside.
-        row.status = judge == RowJudge::kSfvListed ? JudgeListedFile(row.expected, read[0])
+        row.status = judge == RowJudge::kListed ? JudgeListedFile(row.expected, read[0])
                      : read[0].status == FileReadStatus::kOk ? VerifyStatus::kNew
                                                              : VerifyStatus::kUnreadable;
         TakeRead(row, read[0]);
@@ -64,11 +64,11 @@ void Judge(RowJudge judge, const RowReading* reading, CheckRow& row,
             TakeRead(row, read[0]);
             break;
         }
-        case RowJudge::kSfvListed:
+        case RowJudge::kListed:
             row.status = JudgeListedFile(row.expected, read[0]);
             TakeRead(row, read[0]);
             break;
-        case RowJudge::kSfvUnlisted:
+        case RowJudge::kUnlisted:
         case RowJudge::kListing:
             row.status =
                 read[0].status == FileReadStatus::kOk

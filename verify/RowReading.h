@@ -10,7 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "files/FileEntryCrc32.h"
+#include "files/CopyPairChecksum.h"
+#include "files/FileToRead.h"
 #include "hash/Digest.h"
 #include "lists/DigestStore.h"
 #include "lists/ProtocolReader.h"
@@ -23,11 +24,11 @@ namespace sumbrook {
 // How a row is judged from what its files hold (a row without files to read
 // is complete as planned).
 enum class RowJudge : unsigned char {
-    kProtocol,     // JudgeRow with `protocolKind` and `protocolEntry`
-    kSfvListed,    // JudgeListedFile against `expected`
-    kSfvUnlisted,  // NEW, or UNREADABLE
-    kCopy,         // JudgeCopy of the two files
-    kListing,      // a file of a list being made: OK with its checksum, or UNREADABLE
+    kProtocol,  // JudgeRow with `protocolKind` and `protocolEntry`
+    kListed,    // JudgeListedFile against `expected`
+    kUnlisted,  // NEW, or UNREADABLE
+    kCopy,      // JudgeCopy of the two files
+    kListing,   // a file of a list being made: OK with its checksum, or UNREADABLE
 };
 
 // What a row needs read, and how it is judged from what is read.
@@ -40,7 +41,7 @@ struct RowReading {
     const ProtocolEntry* protocolEntry = nullptr;
     // kCopy: both results, set by the thread that reads them.
     std::unique_ptr<CopyPairChecksums> pair;
-    // kSfvListed: the kinds of the rows that follow this one and name the
+    // kListed: the kinds of the rows that follow this one and name the
     // same file (lines of other kinds), read in the same read; their
     // digests, in that order, set by the thread that reads them.
     std::vector<DigestKind> moreKinds;
@@ -68,7 +69,7 @@ struct PlannedRow {
     DigestKind expectedKind = DigestKind::kCrc32;
     // Set by ReadsItsName.
     bool readsName = false;
-    RowJudge nameJudge = RowJudge::kSfvListed;
+    RowJudge nameJudge = RowJudge::kListed;
 
     // Keeps `digest` in `digests` as the row's expected digest.
     void Expect(DigestStore& digests, const Digest& digest);

@@ -19,7 +19,7 @@
 #include "lists/ListedPath.h"
 #include "lists/SfvReader.h"
 #include "lists/SfvWriter.h"
-#include "verify/SfvCheck.h"
+#include "verify/ListCheck.h"
 
 namespace {
 
@@ -38,17 +38,17 @@ void RequireSoundPlan(const std::vector<sumbrook::SfvEntry>& read, bool foldCase
     }
     const std::size_t lines = entries.size();
     NameStore paths;
-    SfvPlan plan = PlanSfvVerification(entries, paths);
+    ListPlan plan = PlanListVerification(entries, paths);
     if (!plan.ok) {
         Require(plan.line >= 1 && !plan.error.empty());
         return;
     }
     // The folders hold every third listed path as listed, and every other
     // one up-cased: matched byte for byte, up to case, or missing.
-    SfvFileMatcher matcher(plan, entries, foldCase);
+    ListFileMatcher matcher(plan, entries, foldCase);
     std::set<std::pair<std::string, std::string>> held;
     for (std::size_t index = 0; index < plan.rows.size(); ++index) {
-        if (plan.rows[index].kind == SfvRow::Kind::kNotHeld) continue;
+        if (plan.rows[index].kind == ListRow::Kind::kNotHeld) continue;
         const std::string path(entries[plan.rows[index].entry].name);
         const std::size_t slash = path.rfind('/');
         const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash);
@@ -60,33 +60,33 @@ void RequireSoundPlan(const std::vector<sumbrook::SfvEntry>& read, bool foldCase
         FolderEntry entry;
         entry.name = name;
         entry.plainFile = true;
-        if (matcher.Match(folder, name) == SfvRow::kNone) matcher.Unmatched(folder, entry);
+        if (matcher.Match(folder, name) == ListRow::kNone) matcher.Unmatched(folder, entry);
     }
     for (const std::string& folder : plan.folders) matcher.FolderListed(folder);
     matcher.Finish();
     std::vector<int> rowsOfEntry(lines, 0);
     std::set<std::string> rowPaths;
     std::set<std::uint32_t> filesRead;
-    for (const SfvRow& row : plan.rows) {
-        if (row.kind == SfvRow::Kind::kJoined) continue;
-        if (row.kind == SfvRow::Kind::kUnlisted) {
-            Require(row.file < plan.found.size() && plan.found[row.file].row == SfvRow::kNone);
+    for (const ListRow& row : plan.rows) {
+        if (row.kind == ListRow::Kind::kJoined) continue;
+        if (row.kind == ListRow::Kind::kUnlisted) {
+            Require(row.file < plan.found.size() && plan.found[row.file].row == ListRow::kNone);
             Require(filesRead.insert(row.file).second);
             continue;
         }
         Require(row.entry < lines);
         ++rowsOfEntry[row.entry];
-        if (row.kind == SfvRow::Kind::kDuplicate) {
+        if (row.kind == ListRow::Kind::kDuplicate) {
             for (const std::size_t later : plan.details.at(row.detail).laterEntries) {
                 Require(later > row.entry && later < lines);
                 ++rowsOfEntry[later];
             }
         }
-        if (row.kind == SfvRow::Kind::kListed && row.file != SfvRow::kNone) {
+        if (row.kind == ListRow::Kind::kListed && row.file != ListRow::kNone) {
             Require(foldCase && filesRead.insert(row.file).second);
         }
-        if (row.kind != SfvRow::Kind::kNotHeld) {
-            const std::string_view path = SfvRowPath(row, entries, plan);
+        if (row.kind != ListRow::Kind::kNotHeld) {
+            const std::string_view path = ListRowPath(row, entries, plan);
             Require(!path.empty() && rowPaths.insert(std::string(path)).second);
         }
     }

@@ -21,8 +21,8 @@
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
 #include "verify/CheckRun.h"
+#include "verify/ListOfFolder.h"
 #include "verify/ReportText.h"
-#include "verify/SfvListMaking.h"
 
 #include "PosixTestFiles.h"
 

@@ -20,7 +20,7 @@
 #include "lists/SfvReader.h"
 #include "verify/ChecksumListFile.h"
 #include "verify/CopyComparison.h"
-#include "verify/SfvCheck.h"
+#include "verify/ListCheck.h"
 
 #include "PosixTestFiles.h"
 
@@ -76,28 +76,28 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, ListFileTest,
     ::testing::Values(
         ListFileCase{"bom_crlf_comment", "\xEF\xBB\xBF; c\r\n\r\nabc.txt 352441c2\r\n",
-                     ChecksumListFile::Kind::kSfv, "abc.txt@3 "},
-        ListFileCase{"no_last_line_end", "a b.txt\t00000000", ChecksumListFile::Kind::kSfv,
+                     ChecksumListFile::Kind::kLines, "abc.txt@3 "},
+        ListFileCase{"no_last_line_end", "a b.txt\t00000000", ChecksumListFile::Kind::kLines,
                      "a b.txt@1 "},
-        ListFileCase{"empty", "", ChecksumListFile::Kind::kSfv, ""},
+        ListFileCase{"empty", "", ChecksumListFile::Kind::kLines, ""},
         ListFileCase{"line_across_blocks", std::string(65530, ';') + "\nabc.txt 352441C2\n",
-                     ChecksumListFile::Kind::kSfv, "abc.txt@2 "},
+                     ChecksumListFile::Kind::kLines, "abc.txt@2 "},
         ListFileCase{"longest_line_with_cr", kLongestName + " 00000000\r\nb 00000000\n",
-                     ChecksumListFile::Kind::kSfv, "nnnnnnnnnnnn@1 b@2 "},
+                     ChecksumListFile::Kind::kLines, "nnnnnnnnnnnn@1 b@2 "},
         ListFileCase{"one_byte_too_long", "a 00000000\nx" + kLongestName + " 00000000\n",
-                     ChecksumListFile::Kind::kSfv, "line 2: the line is longer than 131072"},
+                     ChecksumListFile::Kind::kLines, "line 2: the line is longer than 131072"},
         ListFileCase{"endless_line", "a 00000000\n" + std::string(3 << 20, 'a'),
-                     ChecksumListFile::Kind::kSfv, "line 2: the line is longer than 131072"},
-        ListFileCase{"seven_digits", "; x\nabc.txt 352441C\n", ChecksumListFile::Kind::kSfv,
+                     ChecksumListFile::Kind::kLines, "line 2: the line is longer than 131072"},
+        ListFileCase{"seven_digits", "; x\nabc.txt 352441C\n", ChecksumListFile::Kind::kLines,
                      "line 2: the checksum \"352441C\" has 7 characters"},
-        ListFileCase{"control_byte", "a\x01 00000000\n", ChecksumListFile::Kind::kSfv,
+        ListFileCase{"control_byte", "a\x01 00000000\n", ChecksumListFile::Kind::kLines,
                      "line 1: the line holds the control byte 0x01"},
         ListFileCase{"utf16le", Utf16("; c\r\n\xE4.txt 352441C2\r\n", false),
-                     ChecksumListFile::Kind::kSfv, "\xC3\xA4.txt@2 "},
+                     ChecksumListFile::Kind::kLines, "\xC3\xA4.txt@2 "},
         ListFileCase{"utf16be", Utf16("a b 352441C2\n" + std::string(40000, ';'), true),
-                     ChecksumListFile::Kind::kSfv, "a b@1 "},
+                     ChecksumListFile::Kind::kLines, "a b@1 "},
         ListFileCase{"utf16_cut_in_a_character", Utf16("a 352441C2\n", false) + "a",
-                     ChecksumListFile::Kind::kSfv, "the list starts as UTF-16"},
+                     ChecksumListFile::Kind::kLines, "the list starts as UTF-16"},
         ListFileCase{
             "utf16_protocol",
             Utf16("CRC32-codes of following files calculated 06.12.2026, 01:19:04\r\n", false),
@@ -129,18 +129,18 @@ void PrintTo(const PlanCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-std::string RowsText(const SfvPlan& plan, const std::vector<ListEntry>& entries) {
+std::string RowsText(const ListPlan& plan, const std::vector<ListEntry>& entries) {
     if (!plan.ok) return "line " + std::to_string(plan.line) + ": " + plan.error;
     std::string text;
-    for (const SfvRow& row : plan.rows) {
+    for (const ListRow& row : plan.rows) {
         static const char* const kKinds[] = {"listed",   "duplicate", "unlisted",
                                              "not held", "missing",   "joined"};
-        if (row.kind == SfvRow::Kind::kJoined) continue;
+        if (row.kind == ListRow::Kind::kJoined) continue;
         text += std::string(kKinds[static_cast<int>(row.kind)]) + " " +
-                std::string(SfvRowPath(row, entries, plan));
-        if (row.kind == SfvRow::Kind::kListed && row.file != SfvRow::kNone)
+                std::string(ListRowPath(row, entries, plan));
+        if (row.kind == ListRow::Kind::kListed && row.file != ListRow::kNone)
             text += " as " + std::string(plan.found[row.file].name);
-        if (row.kind == SfvRow::Kind::kDuplicate)
+        if (row.kind == ListRow::Kind::kDuplicate)
             text += "(" + std::to_string(1 + plan.details[row.detail].laterEntries.size()) + ")";
         text += "; ";
     }
@@ -152,12 +152,12 @@ class SfvPlanTest : public ::testing::TestWithParam<PlanCase> {};
 TEST_P(SfvPlanTest, ResolvesNamesOnceAndMatchesWhatTheFoldersHold) {
     ListReadResult read = ReadList(GetParam().list, {"list.sfv", std::nullopt});
     ASSERT_TRUE(read.ok) << read.error;
-    SfvPlan plan = PlanSfvVerification(read.entries, read.names);
+    ListPlan plan = PlanListVerification(read.entries, read.names);
     std::string folders;
     for (const std::string& folder : plan.folders) folders += "[" + folder + "]";
     EXPECT_EQ(folders, GetParam().folders);
     if (plan.ok) {
-        SfvFileMatcher matcher(plan, read.entries, GetParam().foldCase);
+        ListFileMatcher matcher(plan, read.entries, GetParam().foldCase);
         std::set<std::string> listed(plan.folders.begin(), plan.folders.end());
         for (std::string name : GetParam().found) {
             FolderEntry entry;
@@ -168,7 +168,7 @@ TEST_P(SfvPlanTest, ResolvesNamesOnceAndMatchesWhatTheFoldersHold) {
             const std::string folder = slash == std::string::npos ? "" : name.substr(0, slash);
             entry.name = std::string_view(name).substr(slash + 1);
             listed.insert(folder);
-            if (matcher.Match(folder, entry.name) == SfvRow::kNone) {
+            if (matcher.Match(folder, entry.name) == ListRow::kNone) {
                 matcher.Unmatched(folder, entry);
             }
         }

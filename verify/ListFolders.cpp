@@ -1,4 +1,4 @@
-#include "verify/SfvFolders.h"
+#include "verify/ListFolders.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -16,7 +16,7 @@ namespace {
 // became of each folder.
 class FolderFeeder : public FolderTreeVisitor {
   public:
-    FolderFeeder(SfvFileMatcher& matcher, SfvFolders& result, const std::string& listPath,
+    FolderFeeder(ListFileMatcher& matcher, ListFolders& result, const std::string& listPath,
                  const std::string& signaturePath, bool foldCase, bool sizes)
         : matcher_(matcher),
           result_(result),
@@ -28,10 +28,10 @@ class FolderFeeder : public FolderTreeVisitor {
     void Entry(const std::string& folder, const std::string& folderPath,
                const FolderEntry& entry) override {
         const std::uint32_t row = matcher_.Match(folder, entry.name);
-        if (row != SfvRow::kNone) {
+        if (row != ListRow::kNone) {
             if (sizes_ && entry.sized) {
                 if (row >= result_.rowSizes.size()) {
-                    result_.rowSizes.resize(row + std::size_t{1}, SfvFolders::kUnknownSize);
+                    result_.rowSizes.resize(row + std::size_t{1}, ListFolders::kUnknownSize);
                 }
                 result_.rowSizes[row] = entry.size;
             }
@@ -74,8 +74,8 @@ class FolderFeeder : public FolderTreeVisitor {
                SameFile(FolderPrefix(folderPath) + std::string(entry.name), path);
     }
 
-    SfvFileMatcher& matcher_;
-    SfvFolders& result_;
+    ListFileMatcher& matcher_;
+    ListFolders& result_;
     const std::string& listPath_;
     const std::string& signaturePath_;
     bool foldCase_;
@@ -96,13 +96,13 @@ std::string FolderOf(const std::string& path) {
     return folder;
 }
 
-SfvFolders ListSfvFolders(SfvPlan& plan, const std::vector<ListEntry>& entries,
-                          const std::string& top, const std::string& listPath, bool recursive,
-                          bool foldCase, bool sizes, const ListingControl* control,
-                          const std::string& signaturePath) {
-    SfvFolders result;
-    if (sizes) result.rowSizes.assign(plan.rows.size(), SfvFolders::kUnknownSize);
-    SfvFileMatcher matcher(plan, entries, foldCase);
+ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entries,
+                              const std::string& top, const std::string& listPath, bool recursive,
+                              bool foldCase, bool sizes, const ListingControl* control,
+                              const std::string& signaturePath) {
+    ListFolders result;
+    if (sizes) result.rowSizes.assign(plan.rows.size(), ListFolders::kUnknownSize);
+    ListFileMatcher matcher(plan, entries, foldCase);
     FolderFeeder feeder(matcher, result, listPath, signaturePath, foldCase, sizes);
     const auto cancelled = [&] {
         result.cancelled = control != nullptr && control->Cancelled();

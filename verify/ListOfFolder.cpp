@@ -1,4 +1,4 @@
-#include "verify/SfvListMaking.h"
+#include "verify/ListOfFolder.h"
 
 #include "lists/SumLine.h"
 
@@ -63,7 +63,7 @@ CheckOutcome MakeList(const std::string& directory, const std::vector<FileIdenti
                    : std::string("a list would read the name as another one");
     };
     CheckOutcome outcome;
-    outcome.kind = CheckKind::kSfv;
+    outcome.kind = CheckKind::kList;
     outcome.folder = directory;
     RunSteps steps(options, sink);
     steps.Start(CheckStep::kListingFolders);

@@ -1,4 +1,4 @@
-#include "verify/SfvCheck.h"
+#include "verify/ListCheck.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "files/FileEntryCrc32.h"
+#include "files/ReadFileChecksum.h"
 #include "files/Utf8NameFold.h"
 #include "lists/ListedPath.h"
 
@@ -47,8 +47,8 @@ std::size_t FoldedHash(std::string_view name) {
     return RowIndex::HashOf(FoldedUtf8Name(name));
 }
 
-SfvRowDetail& DetailOf(SfvRow& row, std::vector<SfvRowDetail>& details) {
-    if (row.detail == SfvRow::kNone) {
+ListRowDetail& DetailOf(ListRow& row, std::vector<ListRowDetail>& details) {
+    if (row.detail == ListRow::kNone) {
         row.detail = static_cast<std::uint32_t>(details.size());
         details.emplace_back();
     }
@@ -56,10 +56,10 @@ SfvRowDetail& DetailOf(SfvRow& row, std::vector<SfvRowDetail>& details) {
 }
 
 // Makes `row` DUPLICATE: its lines of other kinds are then duplicates too.
-SfvRowDetail& MakeDuplicate(SfvRow& row, std::vector<SfvRowDetail>& details) {
-    SfvRowDetail& detail = DetailOf(row, details);
-    if (row.kind != SfvRow::Kind::kDuplicate) {
-        row.kind = SfvRow::Kind::kDuplicate;
+ListRowDetail& MakeDuplicate(ListRow& row, std::vector<ListRowDetail>& details) {
+    ListRowDetail& detail = DetailOf(row, details);
+    if (row.kind != ListRow::Kind::kDuplicate) {
+        row.kind = ListRow::Kind::kDuplicate;
         detail.laterEntries.insert(detail.laterEntries.end(), detail.otherKinds.begin(),
                                    detail.otherKinds.end());
         std::sort(detail.laterEntries.begin(), detail.laterEntries.end());
@@ -70,10 +70,10 @@ SfvRowDetail& MakeDuplicate(SfvRow& row, std::vector<SfvRowDetail>& details) {
 
 // Whether a line of `kind` for the file of `row` is of another kind than
 // every line of it so far.
-bool OfAnotherKind(const std::vector<ListEntry>& entries, const SfvRow& row,
-                   const std::vector<SfvRowDetail>& details, DigestKind kind) {
+bool OfAnotherKind(const std::vector<ListEntry>& entries, const ListRow& row,
+                   const std::vector<ListRowDetail>& details, DigestKind kind) {
     if (entries[row.entry].kind == kind) return false;
-    if (row.detail == SfvRow::kNone) return true;
+    if (row.detail == ListRow::kNone) return true;
     const std::vector<std::size_t>& others = details[row.detail].otherKinds;
     return std::none_of(others.begin(), others.end(),
                         [&](std::size_t entry) { return entries[entry].kind == kind; });
@@ -81,12 +81,12 @@ bool OfAnotherKind(const std::vector<ListEntry>& entries, const SfvRow& row,
 
 }  // namespace
 
-static_assert(sizeof(SfvRow) <= 16, "a planned list row grew");
+static_assert(sizeof(ListRow) <= 16, "a planned list row grew");
 
-SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, ControlBytes control,
-                            const BackslashInName& backslashInName,
-                            const std::atomic<bool>* cancel) {
-    SfvPlan plan;
+ListPlan PlanListVerification(std::vector<ListEntry>& entries, NameStore& names,
+                              ControlBytes control, const BackslashInName& backslashInName,
+                              const std::atomic<bool>* cancel) {
+    ListPlan plan;
     plan.byPath = RowIndex(entries.size());
     plan.rows.reserve(entries.size());
     std::unordered_set<std::string> folders;
@@ -103,8 +103,8 @@ SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, C
         const std::size_t found = plan.byPath.FindOrAdd(
             hash, plan.rows.size(), [&](std::size_t row) { return pathOf(row) == path; });
         if (found != RowIndex::kNotFound) {
-            SfvRow& row = plan.rows[found];
-            if (row.kind != SfvRow::Kind::kDuplicate &&
+            ListRow& row = plan.rows[found];
+            if (row.kind != ListRow::Kind::kDuplicate &&
                 OfAnotherKind(entries, row, plan.details, entries[index].kind)) {
                 DetailOf(row, plan.details).otherKinds.push_back(index);
                 return;
@@ -117,7 +117,7 @@ SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, C
         if (folders.empty() || folder != lastFolder) {
             lastFolder = *folders.emplace(folder).first;
         }
-        SfvRow row;
+        ListRow row;
         row.entry = static_cast<std::uint32_t>(index);
         plan.rows.push_back(row);
     };
@@ -134,8 +134,8 @@ SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, C
             ResolveListedPath(name, kThisPathSystem, control, !literalBackslash);
         if (!resolved.ok && resolved.cannotBeHeld) {
             settle();
-            SfvRow row;
-            row.kind = SfvRow::Kind::kNotHeld;
+            ListRow row;
+            row.kind = ListRow::Kind::kNotHeld;
             row.entry = static_cast<std::uint32_t>(index);
             row.detail = static_cast<std::uint32_t>(plan.details.size());
             plan.details.emplace_back().reason = resolved.error;
@@ -143,7 +143,7 @@ SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, C
             continue;
         }
         if (!resolved.ok) {
-            SfvPlan refused;
+            ListPlan refused;
             refused.line = entries[index].line;
             refused.error = resolved.error;
             return refused;
@@ -164,16 +164,17 @@ SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names, C
     return plan;
 }
 
-std::string_view SfvRowPath(const SfvRow& row, const std::vector<ListEntry>& entries,
-                            const SfvPlan& plan) {
-    return row.kind == SfvRow::Kind::kUnlisted ? plan.found[row.file].name
-                                               : entries[row.entry].name;
+std::string_view ListRowPath(const ListRow& row, const std::vector<ListEntry>& entries,
+                             const ListPlan& plan) {
+    return row.kind == ListRow::Kind::kUnlisted ? plan.found[row.file].name
+                                                : entries[row.entry].name;
 }
 
-SfvFileMatcher::SfvFileMatcher(SfvPlan& plan, const std::vector<ListEntry>& entries, bool foldCase)
+ListFileMatcher::ListFileMatcher(ListPlan& plan, const std::vector<ListEntry>& entries,
+                                 bool foldCase)
     : plan_(plan), entries_(entries), foldCase_(foldCase) {}
 
-SfvFileMatcher::FolderState* SfvFileMatcher::StateOf(std::string_view folder) {
+ListFileMatcher::FolderState* ListFileMatcher::StateOf(std::string_view folder) {
     path_.assign(folder);
     if (!aliases_.empty()) {
         const auto alias = aliases_.find(path_);
@@ -183,20 +184,20 @@ SfvFileMatcher::FolderState* SfvFileMatcher::StateOf(std::string_view folder) {
     return found == folders_.end() ? nullptr : &found->second;
 }
 
-std::uint32_t SfvFileMatcher::Match(const std::string& folder, std::string_view name) {
+std::uint32_t ListFileMatcher::Match(const std::string& folder, std::string_view name) {
     path_ = folder;
     if (!path_.empty()) path_ += '/';
     path_ += name;
     const std::size_t row = plan_.byPath.Find(RowIndex::HashOf(path_), [&](std::size_t candidate) {
         return entries_[plan_.rows[candidate].entry].name == path_;
     });
-    if (row == RowIndex::kNotFound) return SfvRow::kNone;
+    if (row == RowIndex::kNotFound) return ListRow::kNone;
     plan_.rows[row].found = true;
     folders_[folder].foundRows = true;
     return static_cast<std::uint32_t>(row);
 }
 
-void SfvFileMatcher::Unmatched(const std::string& folder, const FolderEntry& entry) {
+void ListFileMatcher::Unmatched(const std::string& folder, const FolderEntry& entry) {
     folders_[folder].unmatched = true;
     path_ = folder;
     if (!path_.empty()) path_ += '/';
@@ -212,47 +213,47 @@ void SfvFileMatcher::Unmatched(const std::string& folder, const FolderEntry& ent
     plan_.found.push_back(file);
 }
 
-void SfvFileMatcher::FolderListed(const std::string& folder) {
+void ListFileMatcher::FolderListed(const std::string& folder) {
     folders_[folder].seen = FolderState::Seen::kListed;
 }
 
-void SfvFileMatcher::FolderNotThere(const std::string& folder) {
+void ListFileMatcher::FolderNotThere(const std::string& folder) {
     folders_[folder].seen = FolderState::Seen::kNotThere;
 }
 
-void SfvFileMatcher::FolderSameAs(const std::string& folder, const std::string& listedAs) {
+void ListFileMatcher::FolderSameAs(const std::string& folder, const std::string& listedAs) {
     aliases_[folder] = listedAs;
 }
 
-void SfvFileMatcher::Join(std::size_t first, std::size_t other) {
+void ListFileMatcher::Join(std::size_t first, std::size_t other) {
     // A row joined to another stands for the row it was joined to.
-    while (plan_.rows[first].kind == SfvRow::Kind::kJoined) first = plan_.rows[first].file;
-    while (plan_.rows[other].kind == SfvRow::Kind::kJoined) other = plan_.rows[other].file;
+    while (plan_.rows[first].kind == ListRow::Kind::kJoined) first = plan_.rows[first].file;
+    while (plan_.rows[other].kind == ListRow::Kind::kJoined) other = plan_.rows[other].file;
     if (first == other) return;
     if (other < first) std::swap(first, other);
-    SfvRow& kept = plan_.rows[first];
-    SfvRow& joined = plan_.rows[other];
+    ListRow& kept = plan_.rows[first];
+    ListRow& joined = plan_.rows[other];
     MakeDuplicate(kept, plan_.details);
     std::vector<std::size_t>& later = plan_.details[kept.detail].laterEntries;
     later.push_back(joined.entry);
-    if (joined.detail != SfvRow::kNone) {
-        const SfvRowDetail& more = plan_.details[joined.detail];
+    if (joined.detail != ListRow::kNone) {
+        const ListRowDetail& more = plan_.details[joined.detail];
         later.insert(later.end(), more.laterEntries.begin(), more.laterEntries.end());
         later.insert(later.end(), more.otherKinds.begin(), more.otherKinds.end());
     }
     std::sort(later.begin(), later.end());
-    joined.kind = SfvRow::Kind::kJoined;
+    joined.kind = ListRow::Kind::kJoined;
     joined.file = static_cast<std::uint32_t>(first);
 }
 
-void SfvFileMatcher::Finish() {
+void ListFileMatcher::Finish() {
     plan_.byPath = RowIndex();
     // The rows not found in folders that were listed (or are not there):
     // missing, unless something there may be theirs up to case.
     std::vector<std::uint32_t> unsure;
     for (std::size_t index = 0; index < plan_.rows.size(); ++index) {
-        SfvRow& row = plan_.rows[index];
-        if (row.kind != SfvRow::Kind::kListed || row.found) continue;
+        ListRow& row = plan_.rows[index];
+        if (row.kind != ListRow::Kind::kListed || row.found) continue;
         // A row of a folder not listed (not reached, or through a link) is
         // read at its path.
         FolderState* state = StateOf(FolderOfPath(entries_[row.entry].name));
@@ -262,7 +263,7 @@ void SfvFileMatcher::Finish() {
             state->unsure = true;
             unsure.push_back(static_cast<std::uint32_t>(index));
         } else {
-            row.kind = SfvRow::Kind::kMissing;
+            row.kind = ListRow::Kind::kMissing;
         }
     }
     if (!unsure.empty()) {
@@ -277,7 +278,7 @@ void SfvFileMatcher::Finish() {
         std::sort(otherHashes_.begin(), otherHashes_.end());
         std::vector<FoldedKey> foundRows;
         for (std::size_t index = 0; foldCase_ && index < plan_.rows.size(); ++index) {
-            const SfvRow& row = plan_.rows[index];
+            const ListRow& row = plan_.rows[index];
             if (!row.found) continue;
             const std::string_view path = entries_[row.entry].name;
             const FolderState* state = StateOf(FolderOfPath(path));
@@ -287,7 +288,7 @@ void SfvFileMatcher::Finish() {
         }
         std::sort(foundRows.begin(), foundRows.end());
         for (const std::uint32_t index : unsure) {
-            SfvRow& row = plan_.rows[index];
+            ListRow& row = plan_.rows[index];
             const std::string_view path = entries_[row.entry].name;
             const std::string key = FoldedUtf8Name(path);
             const std::size_t hash = RowIndex::HashOf(key);
@@ -302,7 +303,7 @@ void SfvFileMatcher::Finish() {
                 // Where names do not fold, the system decides when it opens
                 // the path (a folder that folds case).
                 if (!foldCase_) break;
-                if (file.row == SfvRow::kNone) {
+                if (file.row == ListRow::kNone) {
                     file.row = index;
                     row.file = at->index;
                 } else {
@@ -320,13 +321,13 @@ void SfvFileMatcher::Finish() {
             if (settled || std::binary_search(otherHashes_.begin(), otherHashes_.end(), hash)) {
                 continue;
             }
-            row.kind = SfvRow::Kind::kMissing;
+            row.kind = ListRow::Kind::kMissing;
         }
     }
     // The files no row took, by path.
     std::vector<std::uint32_t> unlisted;
     for (std::size_t index = 0; index < plan_.found.size(); ++index) {
-        if (plan_.found[index].row == SfvRow::kNone) {
+        if (plan_.found[index].row == ListRow::kNone) {
             unlisted.push_back(static_cast<std::uint32_t>(index));
         }
     }
@@ -334,8 +335,8 @@ void SfvFileMatcher::Finish() {
         return plan_.found[a].name < plan_.found[b].name;
     });
     for (const std::uint32_t file : unlisted) {
-        SfvRow row;
-        row.kind = SfvRow::Kind::kUnlisted;
+        ListRow row;
+        row.kind = ListRow::Kind::kUnlisted;
         row.file = file;
         plan_.rows.push_back(row);
     }

@@ -1,5 +1,5 @@
-// The folders an SFV check looks into, and what they hold matched with the
-// list's rows (SfvFileMatcher): with `recursive` the whole tree (as
+// The folders a check of a list looks into, and what they hold matched with the
+// list's rows (ListFileMatcher): with `recursive` the whole tree (as
 // ListPlainFilesTree enters it), and each folder that directly holds a
 // listed file, reached without a link (FolderReacher), even where a folder
 // on the way may be passed but not read. No other folder is listed. A
@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "files/ListPlainFilesTree.h"
-#include "verify/SfvCheck.h"
+#include "verify/ListCheck.h"
 
 namespace sumbrook {
 
-struct SfvFolders {
+struct ListFolders {
     bool ok = false;         // false: the folder checked is none, cannot be listed, or cancelled
     std::string error;       // why, when not cancelled
     bool cancelled = false;  // the control's flag stopped the listing
@@ -39,9 +39,9 @@ std::string FolderOf(const std::string& path);
 // `signaturePath` (when not empty) NEW.
 // `control`, when given, is heeded as WalkFolderTree heeds it, and between
 // two folders of the plan.
-SfvFolders ListSfvFolders(SfvPlan& plan, const std::vector<ListEntry>& entries,
-                          const std::string& top, const std::string& listPath, bool recursive,
-                          bool foldCase, bool sizes, const ListingControl* control = nullptr,
-                          const std::string& signaturePath = std::string());
+ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entries,
+                              const std::string& top, const std::string& listPath, bool recursive,
+                              bool foldCase, bool sizes, const ListingControl* control = nullptr,
+                              const std::string& signaturePath = std::string());
 
 }  // namespace sumbrook

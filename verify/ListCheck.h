@@ -7,7 +7,7 @@
 // the caller finds so); two lines whose resolved paths are equal name one
 // file: it is DUPLICATE, never checked against one of its lines by
 // guessing, unless their digests are of different kinds: then each line is
-// checked (SfvRowDetail::otherKinds). The folders that hold listed files are listed, and each line
+// checked (ListRowDetail::otherKinds). The folders that hold listed files are listed, and each line
 // is matched with what they hold: a name the folder holds byte for byte is
 // that file; where names fold case (Windows), a name left over is matched
 // up to case with a file no line names exactly, so that two files whose
@@ -37,8 +37,8 @@ namespace sumbrook {
 
 // A row names its file by index, so that a plan of a million rows stays
 // small: its path is the name of its entry (all kinds but kUnlisted) or of
-// a file found (kUnlisted); SfvRowPath gives it.
-struct SfvRow {
+// a file found (kUnlisted); ListRowPath gives it.
+struct ListRow {
     // kListed: read at its path, or (`file` set) at the path of the file
     //   found that it names up to case.
     // kMissing: its folder was listed without it, or is not there.
@@ -52,15 +52,15 @@ struct SfvRow {
     static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
     std::uint32_t entry = kNone;   // the first entry naming it
-    std::uint32_t file = kNone;    // kUnlisted, and kListed up to case: in SfvPlan::found
-    std::uint32_t detail = kNone;  // kDuplicate and kNotHeld: in SfvPlan::details
+    std::uint32_t file = kNone;    // kUnlisted, and kListed up to case: in ListPlan::found
+    std::uint32_t detail = kNone;  // kDuplicate and kNotHeld: in ListPlan::details
     Kind kind = Kind::kListed;
     bool found = false;  // its folder holds its path byte for byte
 };
 
 // What only the few kDuplicate and kNotHeld rows have, and the rows whose
 // file is named on lines of several kinds.
-struct SfvRowDetail {
+struct ListRowDetail {
     std::vector<std::size_t> laterEntries;  // kDuplicate: the others, in list order
     std::string reason;                     // kNotHeld
     // The later entries that name the row's file with a digest of another
@@ -74,18 +74,18 @@ struct FoundFile {
     std::string_view name;  // relative to the folder checked, '/' between folders
     std::uint64_t size = 0;
     bool sized = false;
-    std::uint32_t row = SfvRow::kNone;  // the row that names it up to case
+    std::uint32_t row = ListRow::kNone;  // the row that names it up to case
 };
 
-struct SfvPlan {
+struct ListPlan {
     bool ok = false;
     bool cancelled = false;  // not ok: the cancel flag stopped the planning
     std::size_t line = 0;    // when not ok: the line of the first name refused
     std::string error;       // and why
     // One row per path named, at the line that names it first; kUnlisted
     // rows after them, sorted by path.
-    std::vector<SfvRow> rows;
-    std::vector<SfvRowDetail> details;
+    std::vector<ListRow> rows;
+    std::vector<ListRowDetail> details;
     // The folders that hold a named file, relative ("" for the folder itself),
     // sorted byte by byte.
     std::vector<std::string> folders;
@@ -107,25 +107,25 @@ using BackslashInName = std::function<bool(std::string_view name)>;
 // `control` is how the list's format takes a control byte in a name
 // (ResolveListedPath); `backslashInName` (empty: never) is asked about names
 // with '\'. `cancel`, when set, stops the planning within 65,536 entries.
-SfvPlan PlanSfvVerification(std::vector<ListEntry>& entries, NameStore& names,
-                            ControlBytes control = ControlBytes::kRefused,
-                            const BackslashInName& backslashInName = {},
-                            const std::atomic<bool>* cancel = nullptr);
+ListPlan PlanListVerification(std::vector<ListEntry>& entries, NameStore& names,
+                              ControlBytes control = ControlBytes::kRefused,
+                              const BackslashInName& backslashInName = {},
+                              const std::atomic<bool>* cancel = nullptr);
 
 // The path of `row`: relative to the folder, '/' between folders.
-std::string_view SfvRowPath(const SfvRow& row, const std::vector<ListEntry>& entries,
-                            const SfvPlan& plan);
+std::string_view ListRowPath(const ListRow& row, const std::vector<ListEntry>& entries,
+                             const ListPlan& plan);
 
 // Matches the entries of the folders listed with the rows of a plan, folder
 // by folder, as they are listed; Finish ends it. Memory goes to the files
 // that no line names, not to those that one names.
-class SfvFileMatcher {
+class ListFileMatcher {
   public:
     // `foldCase`: names fold case here (kNamesFoldCase, or a test's choice).
-    SfvFileMatcher(SfvPlan& plan, const std::vector<ListEntry>& entries, bool foldCase);
+    ListFileMatcher(ListPlan& plan, const std::vector<ListEntry>& entries, bool foldCase);
 
     // The row that names `name` in `folder` (relative, "" for the top) byte
-    // for byte, now found, or SfvRow::kNone.
+    // for byte, now found, or ListRow::kNone.
     std::uint32_t Match(const std::string& folder, std::string_view name);
     // An entry that Match found no row for: a plain file may be NEW, or a
     // row's up to case; anything else may still be what a row names up to
@@ -156,7 +156,7 @@ class SfvFileMatcher {
     FolderState* StateOf(std::string_view folder);
     void Join(std::size_t first, std::size_t other);
 
-    SfvPlan& plan_;
+    ListPlan& plan_;
     const std::vector<ListEntry>& entries_;
     bool foldCase_;
     std::string path_;  // the last path matched
