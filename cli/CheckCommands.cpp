@@ -6,7 +6,6 @@
 #include "cli/Commands.h"
 #include "cli/PrintingSink.h"
 #include "verify/CheckRun.h"
-#include "verify/DisplayName.h"
 #include "verify/ReportText.h"
 #include "verify/RunNotices.h"
 
@@ -63,16 +62,7 @@ int VerifyDirectory(const std::string& listPath, const std::string& directory, b
                     const CliSettings& settings) {
     CommandOutput output(settings, 0);
     ReportPrinter printer(output, listPath);
-    const CheckOutcome outcome =
-        VerifyList(listPath, directory, OptionsOf(settings, recursive), printer);
-    if (settings.ignoreMissing && outcome.end == CheckOutcome::End::kDone &&
-        outcome.counts.Total() == 0) {
-        output.Finish();
-        output.Complain(DisplayName(listPath) +
-                        " names no file that is there; nothing was checked");
-        return kExitError;
-    }
-    return Finish(output, outcome);
+    return Finish(output, VerifyList(listPath, directory, OptionsOf(settings, recursive), printer));
 }
 
 int CompareFolders(const std::string& source, const std::string& copy, bool recursive,

@@ -20,6 +20,7 @@
 #include "files/ChecksumInOrder.h"
 #include "files/SameFile.h"
 #include "lists/DigestKindChoice.h"
+#include "lists/ListFormat.h"
 #ifdef SUMBROOK_SIGNATURES
 #include "cli/SignatureCommands.h"
 #include "signature/KeyStore.h"
@@ -444,10 +445,13 @@ int Run(int argc, char** argv) {
             "--algorithm: a protocol and an SFV list hold CRC-32 only; --list writes "
             "the lists of other algorithms");
     }
-    if (app.count("--list") > 0 && settings.algorithm == DigestKind::kCrc32 && !tag) {
-        return Usage(
-            "--list -a crc32: sum lines hold no CRC-32 (sha256sum's peers would take "
-            "it for another algorithm); --sfv writes CRC-32 lists, --tag tag lines");
+    if (app.count("--list") > 0 && settings.algorithm) {
+        const std::string notHeld =
+            NotHeldText(tag ? ListFormat::kTag : ListFormat::kSum, *settings.algorithm);
+        if (!notHeld.empty()) {
+            return Usage(std::string("--list -a ") + DigestKindOption(*settings.algorithm) + ": " +
+                         notHeld + "; --sfv writes CRC-32 lists, --tag tag lines");
+        }
     }
     if (tag && settings.algorithm == DigestKind::kBlake3) {
         return Usage(

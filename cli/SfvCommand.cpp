@@ -4,6 +4,7 @@
 #include "cli/PrintingSink.h"
 #include "files/ReadFailure.h"
 #include "lists/ListFormat.h"
+#include "lists/ListText.h"
 #include "lists/SfvWriter.h"
 #include "verify/CheckRun.h"
 #include "verify/DisplayName.h"
@@ -81,14 +82,10 @@ int WriteDirectoryListOf(const std::string& directory, bool recursive,
         output.Complain(RefusalText(made));
         return ExitCodeOf(made);
     }
-    std::string listText;
-    if (!toStandardOutput) {
-        for (const std::string& line :
-             written.headerLines(ListPrinter::kProgram, settings.version, printer.When())) {
-            listText.append(line).append(written.lineEnd);
-        }
-        for (const std::string& line : lines) listText.append(line).append(written.lineEnd);
-    }
+    const std::string listText =
+        toStandardOutput
+            ? std::string()
+            : ListText(format, ListPrinter::kProgram, settings.version, printer.When(), lines);
     const std::size_t leftOut = made.counts.Count(VerifyStatus::kUnreadable);
     const bool finished = FinishWrittenList(
         output, printer.Written(), {outputPath, listText, "list"}, directory, leftOut, "listed");

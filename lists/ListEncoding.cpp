@@ -1,5 +1,7 @@
 #include "lists/ListEncoding.h"
 
+#include <utility>
+
 namespace sumbrook {
 
 namespace {
@@ -111,6 +113,54 @@ bool Utf16Decoder::Add(std::string_view bytes, std::string& utf8) {
 
 bool Utf16Decoder::Finish() const {
     return ok_ && !haveByte_ && highSurrogate_ == 0;
+}
+
+bool ListTextDecoder::Add(std::string_view bytes, std::string_view& text) {
+    text = {};
+    if (start_ == Start::kUnread) {
+        // Two bytes tell a UTF-16 byte-order mark.
+        if (held_.size() + bytes.size() < 2) {
+            held_.append(bytes);
+            return true;
+        }
+        if (!held_.empty()) {
+            held_.append(bytes);
+            decoded_ = std::move(held_);
+            held_ = std::string();
+            bytes = decoded_;
+        }
+        const ListEncoding encoding = ListEncodingOf(bytes.substr(0, 2));
+        if (encoding == ListEncoding::kUtf16Le || encoding == ListEncoding::kUtf16Be) {
+            start_ = Start::kUtf16;
+            utf16_ = Utf16Decoder(encoding == ListEncoding::kUtf16Be);
+            const std::string undecoded(bytes.substr(2));
+            return Decode(undecoded, text);
+        }
+        start_ = Start::kBytes;
+    }
+    if (start_ == Start::kBytes) {
+        text = bytes;
+        return true;
+    }
+    return Decode(bytes, text);
+}
+
+bool ListTextDecoder::Decode(std::string_view bytes, std::string_view& text) {
+    decoded_.clear();  // `bytes` never points into it
+    const bool decoded = utf16_.Add(bytes, decoded_);
+    text = decoded_;
+    return decoded;
+}
+
+bool ListTextDecoder::Finish(std::string_view& text) {
+    text = {};
+    if (start_ == Start::kUnread) {
+        start_ = Start::kBytes;
+        decoded_ = std::move(held_);
+        held_ = std::string();
+        text = decoded_;
+    }
+    return start_ != Start::kUtf16 || utf16_.Finish();
 }
 
 }  // namespace sumbrook

@@ -1,7 +1,6 @@
 #include "lists/ListFormat.h"
 
 #include "lists/DigestKindChoice.h"
-#include "lists/ProtocolFormat.h"
 #include "lists/SfvReader.h"
 #include "lists/SfvWriter.h"
 #include "lists/SumLine.h"
@@ -48,14 +47,17 @@ std::vector<std::string> NoHeader(std::string_view, std::string_view, const Loca
 }
 
 constexpr ListFormatDescriptor kDescriptors[] = {
-    {ListFormat::kProtocol, "protocol", nullptr, HoldsCrc32Only, nullptr, nullptr, nullptr, "",
+    {ListFormat::kProtocol, "protocol", nullptr, HoldsCrc32Only,
+     "a protocol holds CRC-32 checksums only, not ", " digests", nullptr, nullptr, nullptr, "",
      ControlBytes::kRefused},
-    {ListFormat::kSfv, "SFV", ReadSfvListLine, HoldsCrc32Only, SfvNameFault, SfvLine,
+    {ListFormat::kSfv, "SFV", ReadSfvListLine, HoldsCrc32Only,
+     "an SFV list holds CRC-32 checksums only, not ", " digests", SfvNameFault, SfvLine,
      SfvHeaderLines, kSfvLineEnd, ControlBytes::kRefused},
-    {ListFormat::kSum, "sum lines", ReadSumLine, HoldsAllButCrc32, SumNameFault, SumLine, NoHeader,
+    {ListFormat::kSum, "sum lines", ReadSumLine, HoldsAllButCrc32, "sum lines hold no ",
+     " (sha256sum's peers would take it for another algorithm)", SumNameFault, SumLine, NoHeader,
      "\n", ControlBytes::kInNames},
-    {ListFormat::kTag, "tag lines", ReadSumLine, HoldsEveryKind, SumNameFault, TagLine, NoHeader,
-     "\n", ControlBytes::kInNames},
+    {ListFormat::kTag, "tag lines", ReadSumLine, HoldsEveryKind, "", "", SumNameFault, TagLine,
+     NoHeader, "\n", ControlBytes::kInNames},
 };
 
 bool HasSfvExtension(std::string_view listName) {
@@ -73,6 +75,12 @@ const ListFormatDescriptor& DescriptorOf(ListFormat format) {
     return kDescriptors[static_cast<std::size_t>(format)];
 }
 
+std::string NotHeldText(ListFormat format, DigestKind kind) {
+    const ListFormatDescriptor& descriptor = DescriptorOf(format);
+    if (descriptor.holds(kind)) return {};
+    return descriptor.notHeldStart + std::string(DigestKindName(kind)) + descriptor.notHeldEnd;
+}
+
 std::string ListPathFault(const ListFormatDescriptor& format, std::string_view path) {
     std::string fault = format.nameFault(path);
     if (!fault.empty()) return fault;
@@ -83,10 +91,6 @@ std::string ListPathFault(const ListFormatDescriptor& format, std::string_view p
         return "a list reads '\\' in a name as a folder separator";
     }
     return "a list would read the name as another one";
-}
-
-bool IsProtocolStart(std::string_view line) {
-    return line.substr(0, kProtocolHeaderStart.size()) == kProtocolHeaderStart;
 }
 
 ListFormat RecogniseListFormat(std::string_view listName, std::optional<DigestKind> forced,

@@ -31,8 +31,12 @@ struct ListFormatDescriptor {
     const char* name;  // "protocol", "SFV", "sum lines", "tag lines"
     // Reads a line as ListLineReader hands it; null for the protocol.
     void (*readLine)(std::string_view line, ListLineRead& read);
-    // Whether a list of this format can hold digests of `kind`.
+    // Whether a list of this format can hold digests of `kind`; when not,
+    // what a front end says of it: `notHeldStart`, the kind's name and
+    // `notHeldEnd` (NotHeldText).
     bool (*holds)(DigestKind kind);
+    const char* notHeldStart;
+    const char* notHeldEnd;
     // Empty when `name` can be written so that it reads back unchanged;
     // else why not. Null for the protocol.
     std::string (*nameFault)(std::string_view name);
@@ -54,17 +58,17 @@ struct ListFormatDescriptor {
 
 const ListFormatDescriptor& DescriptorOf(ListFormat format);
 
+// Empty when a list of `format` holds digests of `kind`; else why not, as a
+// clause: "sum lines hold no CRC-32 (sha256sum's peers would take it for
+// another algorithm)".
+std::string NotHeldText(ListFormat format, DigestKind kind);
+
 // Empty when a list of the format that names the file at `path` (relative to
 // the folder, '/' between folders) reads back on this system as that same
 // file; otherwise why not: the format's name fault, a name ResolveListedPath
 // refuses or finds this system cannot hold, and '\' in a name, which
 // readers take for a folder separator.
 std::string ListPathFault(const ListFormatDescriptor& format, std::string_view path);
-
-// Whether a list whose first line (its line end and byte-order mark gone)
-// is `line` is a protocol: the rule by which every list has been told
-// from SFV.
-bool IsProtocolStart(std::string_view line);
 
 // The format of a list that is no protocol, from the list's file name
 // (folders before it allowed), the kind the caller forces, and the list's

@@ -1,7 +1,5 @@
 #include "lists/ListLineReader.h"
 
-#include <algorithm>
-
 namespace sumbrook {
 
 namespace {
@@ -19,38 +17,19 @@ std::string TooLong() {
 
 bool ListLineReader::Add(std::string_view bytes, ListLineSink& sink) {
     if (!fault_.empty()) return false;
-    if (start_ == Start::kUnread) {
-        // Two bytes tell a UTF-16 byte-order mark.
-        const std::size_t taken = std::min(bytes.size(), 2 - head_.size());
-        head_.append(bytes.substr(0, taken));
-        bytes.remove_prefix(taken);
-        if (head_.size() < 2) return true;
-        const ListEncoding encoding = ListEncodingOf(head_);
-        if (encoding == ListEncoding::kUtf16Le || encoding == ListEncoding::kUtf16Be) {
-            start_ = Start::kUtf16;
-            utf16_ = Utf16Decoder(encoding == ListEncoding::kUtf16Be);
-        } else {
-            start_ = Start::kBytes;
-            if (!Split(head_, sink)) return false;
-        }
-    }
-    if (start_ == Start::kBytes) return Split(bytes, sink);
-    decoded_.clear();
-    const bool decoded = utf16_.Add(bytes, decoded_);
-    if (!Split(decoded_, sink)) return false;
-    if (!decoded) return Refuse(lines_ + 1, "the list starts as UTF-16 but is no UTF-16 text");
+    std::string_view text;
+    const bool decoded = decoder_.Add(bytes, text);
+    if (!Split(text, sink)) return false;
+    if (!decoded) return Refuse(0, kNotUtf16Text);
     return true;
 }
 
 bool ListLineReader::Finish(ListLineSink& sink) {
     if (!fault_.empty()) return false;
-    if (start_ == Start::kUnread) {
-        start_ = Start::kBytes;
-        if (!Split(head_, sink)) return false;
-    }
-    if (start_ == Start::kUtf16 && !utf16_.Finish()) {
-        return Refuse(lines_ + 1, "the list starts as UTF-16 but is no UTF-16 text");
-    }
+    std::string_view text;
+    const bool decoded = decoder_.Finish(text);
+    if (!Split(text, sink)) return false;
+    if (!decoded) return Refuse(0, kNotUtf16Text);
     if (!pending_.empty()) return EndLine(sink);
     return true;
 }

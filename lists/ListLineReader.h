@@ -5,8 +5,8 @@
 // receives is UTF-8 or the list's own bytes:
 //
 // - a list that starts with a UTF-16 byte-order mark (little or big endian)
-//   is decoded to UTF-8; one that is no UTF-16 text is refused at the line
-//   where decoding fails;
+//   is decoded to UTF-8 (ListTextDecoder); one that is no UTF-16 text is
+//   refused as a whole (line 0), once the lines before the fault are handed;
 // - a line loses its LF, one CR before it, and one byte-order mark (U+FEFF)
 //   at its start: the one a UTF-8 list starts with, and the one that each
 //   list brings along when two are joined (cat a.sfv b.sfv);
@@ -47,7 +47,8 @@ class ListLineReader {
     // when no line was refused. Called once, after the last Add.
     bool Finish(ListLineSink& sink);
 
-    // The refused line and why, once Add or Finish has returned false.
+    // The refused line (0: the list as a whole, which is no UTF-16 text)
+    // and why, once Add or Finish has returned false.
     std::size_t FaultLine() const { return faultLine_; }
     const std::string& Fault() const { return fault_; }
     // The lines handed on so far.
@@ -58,11 +59,7 @@ class ListLineReader {
     bool EndLine(ListLineSink& sink);
     bool Refuse(std::size_t line, std::string error);
 
-    enum class Start { kUnread, kBytes, kUtf16 };
-    Start start_ = Start::kUnread;
-    std::string head_;  // the first bytes, until they tell the encoding
-    Utf16Decoder utf16_{false};
-    std::string decoded_;  // UTF-8 of the last UTF-16 piece
+    ListTextDecoder decoder_;
     std::string pending_;  // the line so far
     std::size_t lines_ = 0;
     std::size_t faultLine_ = 0;

@@ -125,10 +125,6 @@ bool ListReader::TakeLine(std::string_view line, std::size_t number, std::string
 
 bool ListReader::TakeListLine(std::string_view line, std::size_t number, std::string& error) {
     if (!format_) {
-        if (number == 1 && IsProtocolStart(line)) {
-            error = "the list is a protocol, which is read as a whole";
-            return false;
-        }
         if (IsBlankLine(line)) return true;
         if (line.front() == ';' || line.front() == '#') {
             held_.append(line);

@@ -5,8 +5,7 @@
 // longest line) and read as its lines end; it is recognised by its name and
 // its first entry line (RecogniseListFormat), and each digest's kind is
 // chosen as DigestKindChoice says. A protocol is no list of lines: the
-// caller tells it by its first line (IsProtocolStart) and reads it with
-// ParseProtocol; fed here, it is refused.
+// caller tells it (verify/ListFileKind.h) and reads it with ParseProtocol.
 //
 // A line that is not of the list's format, a digest whose length fits not
 // its kind, and a name no file can have (a NUL byte) refuse the whole list
@@ -68,8 +67,10 @@ struct ListReadResult {
     std::vector<ListEntry> entries;  // complete only when ok; none is ok
     NameStore names;                 // the entries' names
     DigestStore digests;             // and their digests
-    std::size_t line = 0;            // the refused line, when not ok
-    std::string error;               // what is wrong with it
+    // When not ok: the refused line (0: the list as a whole, whose
+    // encoding fails) and what is wrong with it.
+    std::size_t line = 0;
+    std::string error;
 
     Digest DigestOf(const ListEntry& entry) const { return digests.At(entry.digestAt, entry.kind); }
     // Whether some entry's kind is not settled. Whoever checks the list then

@@ -1,9 +1,11 @@
 #include "verifier/DroppedFile.h"
 
 #include <optional>
+#include <string>
 
 #include "hash/Digest.h"
 #include "lists/ListFormat.h"
+#include "verify/ListFileKind.h"
 
 namespace sumbrook {
 
@@ -26,23 +28,21 @@ bool IsSfvShaped(std::string_view line) {
 }  // namespace
 
 bool ReadsAsList(std::string_view head) {
-    if (head.size() >= 2 &&
-        ((head[0] == '\xFF' && head[1] == '\xFE') || (head[0] == '\xFE' && head[1] == '\xFF'))) {
+    const ListFileJudgement judged = JudgeListFile({}, [head](std::string_view& start) {
+        start = head;
+        return std::string();
+    });
+    if (judged.kind == ListFileKind::kProtocol) return true;
+    if (judged.encoding == ListEncoding::kUtf16Le || judged.encoding == ListEncoding::kUtf16Be) {
         return true;
     }
-    if (head.size() >= 3 && head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
-    for (const char c : head) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F) return false;
-    }
-    bool first = true;
+    if (!judged.text) return false;
+    head.remove_prefix(ByteOrderMarkLength(judged.encoding));
     while (!head.empty()) {
         const std::size_t end = head.find('\n');
         std::string_view line = head.substr(0, end);
         head.remove_prefix(end == std::string_view::npos ? head.size() : end + 1);
         while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-        if (first && IsProtocolStart(line)) return true;
-        first = false;
         std::size_t start = 0;
         while (start < line.size() && IsBlank(line[start])) ++start;
         line.remove_prefix(start);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "files/SameFile.h"
+#include "lists/ListText.h"
 #include "platform/ReplacingFileWriter.h"
 #include "verify/ListHeaderTime.h"
 #include "verify/ListOfFolder.h"
@@ -12,12 +13,13 @@ namespace sumbrook {
 
 CheckOutcome MakeListOfFolder(const std::string& folder, const std::string& target,
                               ListFormat format, const CheckOptions& options, CheckSink& sink) {
-    const std::string fault = OutputTargetFault(target, "", {});
-    if (!fault.empty()) {
-        CheckOutcome refused;
-        refused.end = CheckOutcome::End::kRefused;
+    CheckOutcome refused;
+    refused.end = CheckOutcome::End::kRefused;
+    refused.error = NotHeldText(format, options.algorithm.value_or(DigestKind::kCrc32));
+    if (!refused.error.empty()) return refused;
+    refused.error = OutputTargetFault(target, "", {});
+    if (!refused.error.empty()) {
         refused.subject = target;
-        refused.error = fault;
         refused.errorFollowsSubject = true;
         return refused;
     }
@@ -27,14 +29,8 @@ CheckOutcome MakeListOfFolder(const std::string& folder, const std::string& targ
     if (outcome.end != CheckOutcome::End::kDone) return outcome;
     std::string warning;  // the window has no standard error: the local time is no fault
     const LocalDateTime when = ListHeaderTime(warning);
-    const ListFormatDescriptor& written = DescriptorOf(format);
-    std::string text;
-    for (const std::string& line :
-         written.headerLines("SumbrookVerify", SUMBROOK_VERIFIER_VERSION, when)) {
-        text.append(line).append(written.lineEnd);
-    }
-    for (const std::string& line : lines) text.append(line).append(written.lineEnd);
-    const std::string failed = ReplaceFileContent(target, text);
+    const std::string failed = ReplaceFileContent(
+        target, ListText(format, "SumbrookVerify", SUMBROOK_VERIFIER_VERSION, when, lines));
     if (!failed.empty()) {
         outcome.end = CheckOutcome::End::kRefused;
         outcome.subject = target;

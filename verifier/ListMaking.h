@@ -8,8 +8,8 @@
 // its digest, or UNREADABLE with the reason (a name the format cannot hold,
 // a file that cannot be read). A cancelled run writes nothing; a failed
 // write ends it as refused, naming the target, and so does a target that
-// must not be replaced (read-only, OutputTarget.h), before anything is
-// listed.
+// must not be replaced (read-only, OutputTarget.h), and a kind `format`
+// does not hold (NotHeldText), before anything is listed.
 #pragma once
 
 #include <string>

@@ -1,9 +1,8 @@
 // The lists "New list..." makes: one entry per digest and form, each with the
 // extension its peers look for (sha256sum reads *.sha256, b3sum *.b3), in
-// the order the save dialog offers them. CRC-32 is written as SFV only: sum
-// lines hold no CRC-32 (sha256sum's peers would take it for another
-// algorithm), as `sumbrook-cli --list` refuses it too. BLAKE3 is written as
-// sum lines only: b3sum reads no tag lines, nor does cksum -c a BLAKE3 tag.
+// the order the save dialog offers them, each in a format that holds its
+// kind (ListFormatDescriptor::holds). BLAKE3 is written as sum lines only:
+// b3sum reads no tag lines, nor does cksum -c a BLAKE3 tag.
 #pragma once
 
 #include <cstddef>

@@ -289,14 +289,6 @@ void RunController::End(RunChanges& changes) {
         outcome.error = kOutOfMemory;
     }
     if (outcome.end == CheckOutcome::End::kDone) done_.filesDone = plan_.files;
-    if (kind_ == RunKind::kCheck && check_.ignoreMissing &&
-        outcome.end == CheckOutcome::End::kDone && outcome.counts.Total() == 0) {
-        // Nothing was checked: an error, as the command line says it.
-        outcome.end = CheckOutcome::End::kRefused;
-        outcome.subject = check_.list;
-        outcome.error = "names no file that is there; nothing was checked";
-        outcome.errorFollowsSubject = true;
-    }
     lastOutcome_ = outcome;
     exitCode_ = ExitCodeOf(outcome);
     const bool nothingCame = !arrived_ && outcome.end == CheckOutcome::End::kRefused;

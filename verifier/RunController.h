@@ -35,10 +35,9 @@ struct CheckRequest {
     std::string folder;  // "" = as the list says
     bool recursive = false;
     bool uncached = false;
-    // The listed files that are not there are left out (CheckOptions); a
-    // check that then has no row ends refused, as the command line's
-    // --ignore-missing does: "LIST names no file that is there; nothing was
-    // checked".
+    // The listed files that are not there are left out; a check that then
+    // has no row ends refused (CheckOptions::ignoreMissing), as the command
+    // line's --ignore-missing does.
     bool ignoreMissing = false;
 };
 

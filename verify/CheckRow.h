@@ -65,7 +65,7 @@ struct CheckRow {
     // made names the path of each file it leaves out).
     FileChecksum failure;
     std::string failedPath;
-    // A list being made (MakeSfvList): why the file's name cannot be listed
+    // A list being made (MakeList): why the file's name cannot be listed
     // (it was not read); "" otherwise.
     std::string nameFault;
     // kUnreadable: a name the list holds that this system cannot hold (a

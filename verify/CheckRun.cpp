@@ -31,7 +31,6 @@
 #include "verify/ListCheck.h"
 #include "verify/ListFolders.h"
 #include "verify/ListedSizes.h"
-#include "verify/NotAList.h"
 #include "verify/ProtocolCheck.h"
 #include "verify/ProtocolText.h"
 #include "verify/ReportText.h"
@@ -530,12 +529,10 @@ CheckOptions RunOptions(unsigned jobs, bool recursive, bool uncached) {
     return options;
 }
 
-CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
-                        const CheckOptions& options, CheckSink& sink) {
-    // A device would be opened and waited on; a folder is no list either.
-    const std::string notAList =
-        listPath == kStandardInputList ? std::string() : WhyNotAList(listPath);
-    if (!notAList.empty()) return Refused(CheckKind::kList, listPath, notAList);
+namespace {
+
+CheckOutcome VerifyListFile(const std::string& listPath, const std::string& directory,
+                            const CheckOptions& options, CheckSink& sink) {
     RunSteps steps(options, sink);
     steps.Start(CheckStep::kReadingList);
     ChecksumListFile list = ReadChecksumListFile(
@@ -547,7 +544,7 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
     // A list that cannot be read may still be one whose signature says it
     // was changed: that is said first.
     std::optional<ListSignatureVerdict> judged;
-    if (!list.ok && kind == CheckKind::kList && options.signature != nullptr) {
+    if (!list.ok && !list.notAList && kind == CheckKind::kList && options.signature != nullptr) {
         ListReadResult unread;
         ListSignatureVerdict signature =
             JudgeListSignature(listPath, unread, options.algorithm, *options.signature);
@@ -605,11 +602,10 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
 #endif
         return VerifyAgainstList(listPath, list.list, directory, options, sink, steps);
     }
-    // A protocol holds CRC-32s only: a check of other digests would check nothing asked.
-    if (options.algorithm && *options.algorithm != DigestKind::kCrc32) {
-        return Refused(kind, listPath,
-                       std::string("a protocol holds CRC-32 checksums only, not ") +
-                           DigestKindName(*options.algorithm) + " digests");
+    // A check of digests the protocol does not hold would check nothing asked.
+    if (options.algorithm) {
+        std::string notHeld = NotHeldText(ListFormat::kProtocol, *options.algorithm);
+        if (!notHeld.empty()) return Refused(kind, listPath, std::move(notHeld));
     }
     if (options.recursive) {
         return Refused(kind, listPath,
@@ -617,6 +613,22 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
                            options.recursiveName + " is for SFV lists");
     }
     return VerifyAgainstProtocol(listPath, list.protocol, directory, options, sink, steps);
+}
+
+}  // namespace
+
+CheckOutcome VerifyList(const std::string& listPath, const std::string& directory,
+                        const CheckOptions& options, CheckSink& sink) {
+    CheckOutcome outcome = VerifyListFile(listPath, directory, options, sink);
+    // A whole check that left every listed file out checked nothing.
+    if (options.ignoreMissing && options.only == nullptr &&
+        outcome.end == CheckOutcome::End::kDone && outcome.counts.Total() == 0) {
+        outcome.end = CheckOutcome::End::kRefused;
+        outcome.subject = listPath;
+        outcome.error = "names no file that is there; nothing was checked";
+        outcome.errorFollowsSubject = true;
+    }
+    return outcome;
 }
 
 CheckOutcome CompareCopy(const std::string& source, const std::string& copy,

@@ -1,6 +1,6 @@
 // What a run hands over and how it is asked to run: the plan, progress,
 // the sink that takes rows as they are found, the options and the outcome.
-// Shared by every kind of run (VerifyList, CompareCopy, MakeSfvList) and by
+// Shared by every kind of run (VerifyList, CompareCopy, MakeList) and by
 // the reading that drives them (RowReading.h).
 #pragma once
 
@@ -113,7 +113,8 @@ struct CheckOptions {
     // A list's files that are not there are left out of the report (no row
     // is MISSING) and no unlisted file is looked for (no row is NEW or
     // EMPTY): a list of many downloads checked beside the few that were
-    // downloaded. A run of no other row checked nothing (a caller says so).
+    // downloaded. A check of the whole list (no `only`) that then has no
+    // row is refused: "LIST names no file that is there; nothing was checked".
     bool ignoreMissing = false;
     // A list's signature is judged before its files are read, as
     // verify/ListSignature.h says (where the build checks signatures).

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "lists/ListEncoding.h"
-#include "lists/ProtocolFormat.h"
 #include "platform/StdioFile.h"
+#include "verify/ListFileKind.h"
 #include "verify/ProtocolText.h"
 #include "verify/ReportText.h"
 
@@ -26,80 +26,65 @@ ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<Dig
                                       const std::function<bool(std::size_t linesRead)>& goOn) {
     ChecksumListFile result;
     const bool standardInput = path == kStandardInputList;
-    const ScopedStdioFile file = standardInput ? ScopedStdioFile() : OpenStdioFile(path, "rb");
-    if (!standardInput && !file.IsValid()) {
-        result.error = std::strerror(errno);
-        return result;
-    }
-    std::FILE* const stream = standardInput ? stdin : file.Get();
+    ScopedStdioFile file;
+    std::FILE* stream = stdin;
     std::string block(kBlockSize, '\0');
-    std::size_t got = std::fread(block.data(), 1, block.size(), stream);
-    // A list saved as UTF-16 is read as the UTF-8 it holds.
-    const ListEncoding encoding = ListEncodingOf(std::string_view(block.data(), got));
-    const bool utf16 = encoding == ListEncoding::kUtf16Le || encoding == ListEncoding::kUtf16Be;
-    Utf16Decoder decoder(encoding == ListEncoding::kUtf16Be);
-    std::string decoded;
-    const auto textOf = [&](std::string_view bytes) -> std::string_view {
-        if (!utf16) return bytes;
-        decoded.clear();
-        decoder.Add(bytes, decoded);
-        return decoded;
-    };
-    std::string text(textOf(std::string_view(block.data(), got).substr(utf16 ? 2 : 0)));
-    // A protocol saved with a UTF-8 byte-order mark is still a protocol.
-    const std::size_t utf8Mark = encoding == ListEncoding::kUtf8Bom ? 3 : 0;
-    const bool protocol =
-        text.compare(utf8Mark, kProtocolHeaderStart.size(), kProtocolHeaderStart.data(),
-                     kProtocolHeaderStart.size()) == 0;
-    result.kind = protocol ? ChecksumListFile::Kind::kProtocol : ChecksumListFile::Kind::kLines;
-    ListReadOptions options;
-    options.listName = path;
-    options.forced = forced;
-    ListReader feed(std::move(options));
-    bool refused = false;
-    if (result.kind == ChecksumListFile::Kind::kLines) {
-        refused = !feed.Add(text);
-        text.clear();
-    } else {
-        text.erase(0, utf8Mark);
+    std::size_t got = 0;
+    const ListFileJudgement judged = JudgeListFile(
+        standardInput ? std::string_view() : std::string_view(path), [&](std::string_view& start) {
+            if (!standardInput) {
+                file = OpenStdioFile(path, "rb");
+                if (!file.IsValid()) return std::string(std::strerror(errno));
+                stream = file.Get();
+            }
+            got = std::fread(block.data(), 1, block.size(), stream);
+            start = std::string_view(block.data(), got);
+            return std::string();
+        });
+    switch (judged.kind) {
+        case ListFileKind::kDevice:
+        case ListFileKind::kFolder:
+            result.notAList = true;
+            result.error = judged.why;
+            return result;
+        case ListFileKind::kUnread:
+            result.error = judged.why;
+            return result;
+        case ListFileKind::kProtocol:
+            result.kind = ChecksumListFile::Kind::kProtocol;
+            break;
+        case ListFileKind::kLines:
+            break;
     }
+    // Each block read is told to `goOn` with the lines so far.
     std::size_t lines = 0;
-    while (!refused && got > 0 && text.size() <= kLargestProtocol) {
+    const auto readOn = [&]() {
         if (goOn) {
             lines += static_cast<std::size_t>(std::count(block.data(), block.data() + got, '\n'));
             if (!goOn(lines)) {
                 result.cancelled = true;
-                return result;
+                return false;
             }
         }
         got = std::fread(block.data(), 1, block.size(), stream);
-        const std::string_view piece = textOf(std::string_view(block.data(), got));
-        if (result.kind == ChecksumListFile::Kind::kProtocol) {
-            text.append(piece);
-        } else {
-            refused = !feed.Add(piece);
-        }
-    }
-    const int readError = errno;
-    if (!refused && std::ferror(stream) != 0) {
-        result.error = std::strerror(readError);
-        return result;
-    }
-    if (!refused && utf16 && !decoder.Finish()) {
-        result.error = "the list starts as UTF-16 but is no UTF-16 text";
-        return result;
-    }
-    // The protocol's names are kept in the code page the dialog writes them in.
-    if (result.kind == ChecksumListFile::Kind::kProtocol && encoding != ListEncoding::kBytes) {
-        std::string inCodePage;
-        if (!ProtocolTextOf(text, inCodePage)) {
-            result.error = "the protocol holds characters that its code page cannot hold";
-            return result;
-        }
-        text = std::move(inCodePage);
-    }
+        return true;
+    };
 
     if (result.kind == ChecksumListFile::Kind::kLines) {
+        ListReadOptions options;
+        options.listName = path;
+        options.forced = forced;
+        ListReader feed(std::move(options));
+        bool refused = !feed.Add(std::string_view(block.data(), got));
+        while (!refused && got > 0) {
+            if (!readOn()) return result;
+            refused = !feed.Add(std::string_view(block.data(), got));
+        }
+        const int readError = errno;
+        if (!refused && std::ferror(stream) != 0) {
+            result.error = std::strerror(readError);
+            return result;
+        }
         ListReadResult read = feed.Finish();
         if (!read.ok) {
             result.error = LineFault(read.line, read.error);
@@ -115,6 +100,38 @@ ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<Dig
         result.list = std::move(read);
         result.ok = true;
         return result;
+    }
+
+    // The protocol is read whole, decoded as the line reader decodes a list.
+    ListTextDecoder decoder;
+    std::string_view piece;
+    bool decoded = decoder.Add(std::string_view(block.data(), got), piece);
+    std::string text(piece);
+    // A protocol saved with a UTF-8 byte-order mark is still a protocol.
+    if (judged.encoding == ListEncoding::kUtf8Bom) text.erase(0, 3);
+    while (got > 0 && text.size() <= kLargestProtocol) {
+        if (!readOn()) return result;
+        decoded = decoder.Add(std::string_view(block.data(), got), piece) && decoded;
+        text.append(piece);
+    }
+    const int readError = errno;
+    if (std::ferror(stream) != 0) {
+        result.error = std::strerror(readError);
+        return result;
+    }
+    if (!decoder.Finish(piece) || !decoded) {
+        result.error = kNotUtf16Text;
+        return result;
+    }
+    text.append(piece);
+    // The protocol's names are kept in the code page the dialog writes them in.
+    if (judged.encoding != ListEncoding::kBytes) {
+        std::string inCodePage;
+        if (!ProtocolTextOf(text, inCodePage)) {
+            result.error = "the protocol holds characters that its code page cannot hold";
+            return result;
+        }
+        text = std::move(inCodePage);
     }
     if (text.size() > kLargestProtocol) {
         result.error = "too large to be a protocol";

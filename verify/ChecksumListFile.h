@@ -1,5 +1,5 @@
-// Reads a checksum list from a file: the dialog's protocol, recognised by its
-// first line, or else a list of lines of any format (lists/ListReader.h: SFV,
+// Reads a checksum list from a file, as JudgeListFile tells it: the dialog's
+// protocol, or else a list of lines of any format (lists/ListReader.h: SFV,
 // sum and tag lines, a digest file of one download, clear-signed or not),
 // read line by line so that a list of any size (or a line of any length)
 // costs no more memory than its entries.
@@ -23,6 +23,7 @@ struct ChecksumListFile {
     Kind kind = Kind::kLines;
     bool ok = false;
     bool cancelled = false;  // not ok: `goOn` stopped the reading
+    bool notAList = false;   // not ok: a device or a folder (ListFileKind.h), never opened
     // When not ok: "line N: <reason>" for a refused line, else the system's
     // reason ("No such file or directory", "Is a directory"...).
     std::string error;

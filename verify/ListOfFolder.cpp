@@ -4,7 +4,6 @@
 
 #include "files/ListPlainFilesTree.h"
 #include "lists/ListedPath.h"
-#include "lists/SfvWriter.h"
 #include "verify/ListedSizes.h"
 #include "verify/RowReading.h"
 #include "verify/RunSteps.h"
@@ -36,12 +35,6 @@ class LineCollector : public CheckSink {
 };
 
 }  // namespace
-
-CheckOutcome MakeSfvList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
-                         const CheckOptions& options, CheckSink& sink,
-                         std::vector<std::string>& lines) {
-    return MakeList(directory, leaveOut, options, sink, ListFormat::kSfv, lines);
-}
 
 CheckOutcome MakeList(const std::string& directory, const std::vector<FileIdentity>& leaveOut,
                       const CheckOptions& options, CheckSink& sink, ListFormat format,
@@ -113,16 +106,6 @@ CheckOutcome MakeList(const std::string& directory, const std::vector<FileIdenti
     reading.only = nullptr;
     LineCollector collector(sink, written, lines);
     return ReadRows(std::move(rows), DigestStore(), reading, collector, std::move(outcome));
-}
-
-std::string SfvListText(std::string_view program, std::string_view version,
-                        const LocalDateTime& when, const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : SfvHeaderLines(program, version, when)) {
-        text.append(line).append(kSfvLineEnd);
-    }
-    for (const std::string& line : lines) text.append(line).append(kSfvLineEnd);
-    return text;
 }
 
 }  // namespace sumbrook

@@ -120,6 +120,7 @@ std::string LinesText(const std::vector<std::size_t>& lines) {
 }
 
 std::string LineFault(std::size_t line, std::string_view reason) {
+    if (line == 0) return std::string(reason);
     std::string text = "line " + std::to_string(line) + ": ";
     text.append(reason);
     return text;

@@ -51,7 +51,8 @@ std::string SummaryLine(CheckKind kind, const StatusCounts& counts);
 // "on lines 3 and 7" / "on lines 3, 7 and 9".
 std::string LinesText(const std::vector<std::size_t>& lines);
 
-// "line 3: <reason>": what is wrong with a line of a list.
+// "line 3: <reason>": what is wrong with a line of a list; line 0, the
+// reason alone: what is wrong with the list as a whole.
 std::string LineFault(std::size_t line, std::string_view reason);
 
 }  // namespace sumbrook

@@ -3,7 +3,8 @@
 // in, the rest the list. The lines handed on must be those of a plain model
 // of the rules (the text decoded from UTF-16 when it starts so, split at LF,
 // one byte-order mark and one CR dropped from each line), numbered from 1,
-// the same whatever the pieces; a refusal must name a line and a reason.
+// the same whatever the pieces; a refusal must name a reason and a line (0
+// for a list that is no UTF-16 text though it starts so).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -71,9 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool modelled = ModelLines(text, expected);
     Require(read == modelled);
     if (!read) {
-        Require(reader.FaultLine() >= 1 && !reader.Fault().empty());
+        // A line refused, or (line 0) a list that starts as UTF-16 and is none.
+        Require(!reader.Fault().empty());
+        Require(reader.FaultLine() == sink.lines.size() + 1 ||
+                (reader.FaultLine() == 0 && (ListEncodingOf(text) == ListEncoding::kUtf16Le ||
+                                             ListEncodingOf(text) == ListEncoding::kUtf16Be)));
         // Every line before the refused one was handed on as the model has it.
-        Require(reader.FaultLine() == sink.lines.size() + 1);
         for (std::size_t i = 0; i < sink.lines.size() && i < expected.size(); ++i) {
             Require(sink.lines[i] == expected[i]);
         }

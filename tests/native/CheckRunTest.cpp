@@ -128,7 +128,7 @@ TEST_P(SameRowsTest, ForOneAndForFourJobs) {
                 break;
             case Run::kNewList: {
                 std::vector<std::string> lines;
-                EXPECT_EQ(MakeSfvList(dir / "src", {}, options, sink, lines).end,
+                EXPECT_EQ(MakeList(dir / "src", {}, options, sink, ListFormat::kSfv, lines).end,
                           CheckOutcome::End::kDone);
                 sink.lines.insert(sink.lines.end(), lines.begin(), lines.end());
                 break;
@@ -211,7 +211,7 @@ TEST_P(StepCancelTest, EndsTheRunAtThatStep) {
             outcome = CompareCopy(dir / "src", dir / "cp", options, sink);
             break;
         case Run::kNewList:
-            outcome = MakeSfvList(dir / "src", {}, options, sink, lines);
+            outcome = MakeList(dir / "src", {}, options, sink, ListFormat::kSfv, lines);
             break;
     }
     EXPECT_EQ(outcome.end, CheckOutcome::End::kCancelled);

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "lists/ListedPath.h"
 #include "lists/ProtocolFormat.h"
+#include "verify/ListFileKind.h"
 
 namespace sumbrook {
 namespace {
@@ -216,6 +219,73 @@ TEST(VerifyLine, StatusColumnThenNameThenDetail) {
               "CHANGED     abc.txt  352441C2 -> CBF43926");
     EXPECT_EQ(VerifyLine(VerifyStatus::kUnreadable, "x", "cannot open"),
               "UNREADABLE  x  cannot open");
+}
+
+// What a file given as a list is: by its name and what is there before it
+// is read, then by its first bytes.
+TEST(JudgeListFileTest, DevicesFoldersProtocolsAndEncodings) {
+    const std::string protocol =
+        "CRC32-codes of following files calculated 06.12.2026, 01:19:04\r\n";
+    const auto utf16 = [](std::string_view latin1, bool bigEndian, bool mark) {
+        std::string bytes = !mark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : latin1) {
+            bytes += bigEndian ? std::string(1, '\0') + c : std::string(1, c) + '\0';
+        }
+        return bytes;
+    };
+    const bool windows = kThisPathSystem == PathSystem::kWindows;
+    using K = ListFileKind;
+    using E = ListEncoding;
+    const struct {
+        const char* label;
+        std::string path;   // "" for standard input
+        std::string bytes;  // the start read, or with `fault` why it cannot be
+        const char* fault;
+        K kind;
+        E encoding;
+        bool text;
+    } cases[] = {
+        {"device", "sub/aux.sfv", "a 00000000\n", "", windows ? K::kDevice : K::kLines, E::kBytes,
+         true},
+        {"port", "COM1:", "", "", windows ? K::kDevice : K::kLines, E::kBytes, true},
+        {"folder", ".", "", "", K::kFolder, E::kBytes, true},
+        {"unreadable", "x.sfv", "", "No such file or directory", K::kUnread, E::kBytes, true},
+        {"standard input", "", "a 00000000\n", "", K::kLines, E::kBytes, true},
+        {"empty", "x.sfv", "", "", K::kLines, E::kBytes, true},
+        {"utf8", "x", "\xC3\xA4\t00000000\r\n", "", K::kLines, E::kBytes, true},
+        {"utf8 mark", "x",
+         "\xEF\xBB\xBF"
+         "a 00000000\n",
+         "", K::kLines, E::kUtf8Bom, true},
+        {"utf16le mark", "x", utf16("a 00000000\n", false, true), "", K::kLines, E::kUtf16Le, true},
+        {"utf16be mark", "x", utf16("a 00000000\n", true, true), "", K::kLines, E::kUtf16Be, true},
+        {"utf16le bare", "x", utf16("a 00000000\n", false, false), "", K::kLines, E::kBytes, false},
+        {"utf16be bare", "x", utf16("a 00000000\n", true, false), "", K::kLines, E::kBytes, false},
+        {"binary", "x", std::string("MZ\x90\0\x03\0", 6), "", K::kLines, E::kBytes, false},
+        {"protocol", "x", protocol, "", K::kProtocol, E::kBytes, true},
+        {"protocol utf8 mark", "x", "\xEF\xBB\xBF" + protocol, "", K::kProtocol, E::kUtf8Bom, true},
+        {"protocol utf16le", "x", utf16(protocol, false, true), "", K::kProtocol, E::kUtf16Le,
+         true},
+        {"protocol utf16be", "x", utf16(protocol, true, true), "", K::kProtocol, E::kUtf16Be, true},
+        {"protocol cut", "x", protocol.substr(0, 30), "", K::kLines, E::kBytes, true},
+        {"protocol later", "x", "\r\n" + protocol, "", K::kLines, E::kBytes, true},
+    };
+    for (const auto& c : cases) {
+        bool read = false;
+        const ListFileJudgement judged = JudgeListFile(c.path, [&](std::string_view& start) {
+            read = true;
+            start = c.bytes;
+            return std::string(c.fault);
+        });
+        EXPECT_EQ(judged.kind, c.kind) << c.label;
+        EXPECT_EQ(read, c.kind != K::kDevice && c.kind != K::kFolder) << c.label;
+        if (c.kind == K::kUnread) {
+            EXPECT_EQ(judged.why, c.fault) << c.label;
+        }
+        if (c.kind != K::kLines && c.kind != K::kProtocol) continue;
+        EXPECT_EQ(judged.encoding, c.encoding) << c.label;
+        EXPECT_EQ(judged.text, c.text) << c.label;
+    }
 }
 
 }  // namespace

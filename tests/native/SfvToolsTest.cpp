@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "crc/Crc32.h"
+#include "lists/ListText.h"
 #include "lists/SfvReader.h"
 #include "lists/SfvWriter.h"
 
@@ -83,15 +84,12 @@ TEST_P(SfvToolTest, ReadsTheToolsList) {
 }
 
 TEST_P(SfvToolTest, ChecksOurList) {
-    std::string list;
-    for (const std::string& line : SfvHeaderLines("sumbrook-cli", "1.0", {2026, 12, 6, 1, 2, 3})) {
-        list += line + std::string(kSfvLineEnd);
-    }
+    std::vector<std::string> lines;
     for (const auto& [name, content] : kFiles) {
-        list += SfvEntryLine(name, Crc32Update(0, content.data(), content.size())) +
-                std::string(kSfvLineEnd);
+        lines.push_back(SfvEntryLine(name, Crc32Update(0, content.data(), content.size())));
     }
-    Write("list.sfv", list);
+    Write("list.sfv",
+          ListText(ListFormat::kSfv, "sumbrook-cli", "1.0", {2026, 12, 6, 1, 2, 3}, lines));
     const std::string command = std::string(GetParam().checkCommand) + " list.sfv";
     int status = -1;
     const std::string output = Run(command, status);
