@@ -24,8 +24,8 @@ struct ChecksumListFile {
     bool ok = false;
     bool cancelled = false;  // not ok: `goOn` stopped the reading
     bool notAList = false;   // not ok: a device or a folder (ListFileKind.h), never opened
-    // When not ok: "line N: <reason>" for a refused line, else the system's
-    // reason ("No such file or directory", "Is a directory"...).
+    // When not ok: "line N: <reason>" for a refused line, else what is wrong
+    // with the file ("a folder, not a list", "No such file or directory"...).
     std::string error;
     Protocol protocol;    // kProtocol, when ok
     ListReadResult list;  // kLines, when ok: its entries, each with its line number
