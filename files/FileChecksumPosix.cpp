@@ -31,10 +31,10 @@
 
 #include "files/AlignedRangeRead.h"
 #include "files/BlockReadLoop.h"
+#include "files/CopyPairChecksum.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
-#include "files/CopyPairChecksum.h"
 #include "files/FileReadControl.h"
 #include "files/RunningDigest.h"
 
