@@ -5,7 +5,9 @@
 # shot_keys_end (which the script's exit trap calls).
 # Usage: shot_keys_start PROGRAM_DIR WORK_DIR; shot_sign gpg-args...; shot_keys_end
 shot_keys_start() {
+  # Beside the program in a release, in cli/ of a build tree.
   shot_cli="$1/sumbrook-cli.exe"
+  [ -f "$shot_cli" ] || shot_cli="$1/cli/sumbrook-cli.exe"
   shot_gnupg="$2/gnupg"
   mkdir -p "$shot_gnupg"
   chmod 700 "$shot_gnupg"

@@ -5,8 +5,8 @@
 # Usage: screenshot-verify-signed.sh SumbrookVerify.exe OUT.png
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-exe=$1
-out=$2
+exe=$(realpath "$1")
+out=$(realpath -m "$2")
 tree=$(mktemp -d /tmp/sumbrook-verify-signed-shot.XXXXXX)
 source "$here/screenshot-keys.sh"
 trap 'shot_keys_end; rm -rf "$tree"' EXIT
