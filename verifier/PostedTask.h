@@ -20,9 +20,10 @@ template <typename Result>
 class PostedTask {
   public:
     // `work` runs on the worker; an exception it throws ends in `failed`.
-    PostedTask(std::function<Result()> work, std::function<void()> wake, Result failed = Result())
+    PostedTask(std::function<Result()> work, const std::function<void()>& wake,
+               Result failed = Result())
         : shared_(std::make_shared<Shared>()) {
-        shared_->wake = std::move(wake);
+        shared_->wake = wake;
         std::thread([shared = shared_, work = std::move(work),
                      failed = std::move(failed)]() mutable {
             std::optional<Result> result;

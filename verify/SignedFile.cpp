@@ -219,12 +219,16 @@ struct DetachedSignatureCheck::Parts {
 DetachedSignatureCheck::DetachedSignatureCheck(std::string signaturePath, const TrustedKeys& keys,
                                                std::uint32_t now)
     : signaturePath_(std::move(signaturePath)), keys_(keys), now_(now) {
-    if (ReadSmallFile(signaturePath_, bytes_, error_)) Restart();
+    if (ReadSmallFile(signaturePath_, bytes_, error_)) Begin();
 }
 
 DetachedSignatureCheck::~DetachedSignatureCheck() = default;
 
 void DetachedSignatureCheck::Restart() {
+    Begin();
+}
+
+void DetachedSignatureCheck::Begin() {
     if (!error_.empty()) return;
     parts_ = std::make_unique<Parts>();
     if (IsKeySignatureFile(bytes_)) {
@@ -235,6 +239,7 @@ void DetachedSignatureCheck::Restart() {
     parts_->signatures = ReadSignatures(bytes_);
     if (!parts_->signatures.ok) {
         error_ = signaturePath_ + ": " + parts_->signatures.error;
+        parts_.reset();
         return;
     }
     parts_->digests = std::make_unique<SignedDataDigests>(parts_->signatures.signatures, false);

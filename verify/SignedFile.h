@@ -63,7 +63,7 @@ struct SignedFileOutcome {
 // A detached signature (OpenPGP, minisign or signify, by its content) of a
 // file whose bytes another read hands over (ReadAlongside): the window reads
 // a file once for its digests and this check. `keys` must outlive it.
-class DetachedSignatureCheck : public ReadAlongside {
+class DetachedSignatureCheck final : public ReadAlongside {
   public:
     // Reads and parses the signature file; Error() says why it cannot be
     // checked (unreadable, malformed): then Finish gives that error.
@@ -82,6 +82,7 @@ class DetachedSignatureCheck : public ReadAlongside {
 
   private:
     struct Parts;
+    void Begin();
     std::string signaturePath_;
     const TrustedKeys& keys_;
     std::uint32_t now_;

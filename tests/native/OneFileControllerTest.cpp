@@ -231,6 +231,8 @@ TEST(OneFileControllerTest, DetachedSignatureReadWithTheDigests) {
          "unknown.bin: Signature not verified: made by a key you have not added"},
         {"image.bin", made + "/none.sig", "", 2, StatusTone::kWarning,
          "Signature NOT verified: ", "none.sig: "},
+        {"image.bin", store.Write("junk.sig", "-----BEGIN PGP SIGNATURE-----\n"), "", 2,
+         StatusTone::kWarning, "Signature NOT verified: ", "junk.sig: "},
         {"a.txt", "", "", 0, StatusTone::kPlain, "", ""},
     };
     for (const auto& c : cases) {
