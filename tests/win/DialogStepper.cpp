@@ -7,21 +7,7 @@ namespace sumbrook::test {
 namespace {
 
 constexpr UINT_PTR kStepTimer = 0x5B0D;
-constexpr DWORD kLimitMs = 30000;
-// The steppers living now, the newest first (chained by outer_).
 DialogStepper* g_newest = nullptr;
-
-std::wstring TitleOf(HWND window) {
-    wchar_t text[128] = {};
-    GetWindowTextW(window, text, 128);
-    return text;
-}
-
-bool IsDialog(HWND window) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    return std::wstring(name) == L"#32770";
-}
 
 }  // namespace
 
@@ -33,21 +19,19 @@ DialogStepper::DialogStepper(std::wstring title, std::function<bool(HWND dialog)
 
 DialogStepper::~DialogStepper() {
     UnhookWindowsHookEx(hook_);
-    if (dialog_ != nullptr && IsWindow(dialog_)) KillTimer(dialog_, kStepTimer);
     g_newest = outer_;
 }
 
 LRESULT CALLBACK DialogStepper::Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-        auto window = reinterpret_cast<HWND>(wParam);
+    auto window = reinterpret_cast<HWND>(wParam);
+    wchar_t name[16] = {};
+    wchar_t title[128] = {};
+    if (code == HCBT_ACTIVATE && GetPropW(window, L"SumbrookStepper") == nullptr &&
+        GetClassNameW(window, name, 16) > 0 && std::wstring(name) == L"#32770" &&
+        GetWindowTextW(window, title, 128) > 0) {
         for (DialogStepper* stepper = g_newest; stepper != nullptr; stepper = stepper->outer_) {
-            if (window == stepper->dialog_ || !IsDialog(window) ||
-                TitleOf(window) != stepper->title_) {
-                continue;
-            }
-            stepper->dialog_ = window;
+            if (stepper->title_ != title) continue;
             stepper->started_ = GetTickCount();
-            ++stepper->seen_;
             SetPropW(window, L"SumbrookStepper", reinterpret_cast<HANDLE>(stepper));
             SetTimer(window, kStepTimer, 50, OnTimer);
             break;
@@ -58,17 +42,16 @@ LRESULT CALLBACK DialogStepper::Hook(int code, WPARAM wParam, LPARAM lParam) {
 
 void CALLBACK DialogStepper::OnTimer(HWND dialog, UINT, UINT_PTR timer, DWORD) {
     auto* stepper = reinterpret_cast<DialogStepper*>(GetPropW(dialog, L"SumbrookStepper"));
-    if (stepper == nullptr || stepper->stepping_) return;
-    if (GetTickCount() - stepper->started_ > kLimitMs) {
+    if (stepper->stepping_) return;
+    if (GetTickCount() - stepper->started_ > 30000) {
         KillTimer(dialog, timer);
         stepper->timedOut_ = true;
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return;
     }
     stepper->stepping_ = true;
-    const bool done = stepper->step_(dialog);
+    if (stepper->step_(dialog)) KillTimer(dialog, timer);
     stepper->stepping_ = false;
-    if (done) KillTimer(dialog, timer);
 }
 
 }  // namespace sumbrook::test

@@ -1,9 +1,8 @@
-// Drives a modal dialog of this thread from inside its own message loop: a
-// WH_CBT hook notices each dialog titled `title` as it activates, and a
-// timer hands it to `step` every 50 ms until `step` says it is done (a step
-// may click buttons that open dialogs of their own: it is not called again
-// meanwhile). A dialog still open 30 s after it came is cancelled and the
-// stepper says so (TimedOut), so that a test fails instead of hanging.
+// Drives a modal dialog of this thread from inside its own loop: a WH_CBT
+// hook notices the dialog titled `title` as it activates, and a timer hands
+// it to `step` every 50 ms until `step` says it is done (not again while a
+// step runs, which may open dialogs of its own). One still open after 30 s
+// is cancelled and TimedOut says so: a test fails instead of hanging.
 #pragma once
 
 #include <windows.h>
@@ -19,8 +18,6 @@ class DialogStepper {
     ~DialogStepper();
     DialogStepper(const DialogStepper&) = delete;
     DialogStepper& operator=(const DialogStepper&) = delete;
-
-    int Seen() const { return seen_; }
     bool TimedOut() const { return timedOut_; }
 
   private:
@@ -30,12 +27,10 @@ class DialogStepper {
     std::wstring title_;
     std::function<bool(HWND)> step_;
     HHOOK hook_ = nullptr;
-    HWND dialog_ = nullptr;
     DWORD started_ = 0;
     bool stepping_ = false;
-    int seen_ = 0;
     bool timedOut_ = false;
-    DialogStepper* outer_ = nullptr;  // a stepper of another title living meanwhile
+    DialogStepper* outer_;  // the stepper made before this one, still living
 };
 
 }  // namespace sumbrook::test

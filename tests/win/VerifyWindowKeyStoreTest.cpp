@@ -1,14 +1,11 @@
-// The key store in the windows, on files gpg signed for the build
-// (make-signed-lists.sh), in a key store of the test's own: the window of
-// one file with a good, a tampered and an unknown-key detached signature
-// beside the file (the line, its colour, the exit code and the report), the
-// unknown key then added through Add key... with a label typed; and File >
-// Keys..., which lists a key added there and removes it.
+// The key store in the windows, on files gpg signed for the build: the
+// window of one file with a good, a tampered and an unknown-key detached
+// signature (the line, the exit code, the report), that key then added with
+// a label typed; File > Keys... adding, listing and removing a key.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "DialogStepper.h"
@@ -33,23 +30,15 @@ using test::PumpUntil;
 using test::TempFolder;
 using test::TextOf;
 
-// A folder of the signed files and a key store of its own (APPDATA).
-class SignedFiles {
+// The signed files copied to a folder with a key store of its own.
+class SignedFiles : public TempFolder {
   public:
-    SignedFiles() {
-        appData_ = scratch_.MakeFolder("appdata");
-        _wputenv_s(L"APPDATA", WideFromUtf8(appData_).c_str());
-    }
+    SignedFiles() { _wputenv_s(L"APPDATA", WideFromUtf8(MakeFolder("appdata")).c_str()); }
     std::string Copy(const std::string& name) {
         const std::string made = test::BuiltProgramPath(SUMBROOK_SIGNED_LISTS);
-        test::WriteWholeFile(scratch_ / name, test::ReadWholeFile(made + "\\" + name));
-        return scratch_ / name;
+        test::WriteWholeFile(*this / name, test::ReadWholeFile(made + "\\" + name));
+        return *this / name;
     }
-    std::string operator/(const std::string& name) const { return scratch_ / name; }
-
-  private:
-    TempFolder scratch_;
-    std::string appData_;
 };
 
 // Answers Add key's dialog once the key file is read: the fingerprints and
@@ -62,10 +51,6 @@ DialogStepper AddKeyAnswer(const std::string& label, std::string& shown) {
         PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         return true;
     });
-}
-
-HWND OpenOneFile(const OneFileRequest& request) {
-    return CreateOneFileWindow(GetModuleHandleW(nullptr), request, nullptr, SW_SHOWNOACTIVATE);
 }
 
 bool Ended(HWND window) {
@@ -103,7 +88,8 @@ TEST(VerifyWindowKeyStoreTest, OneFileWithGoodTamperedAndUnknownKeySignatures) {
         files.Copy(c.signature);
         request.expectGiven = true;
         request.report = files / (std::string(c.file) + ".report.txt");
-        HWND window = OpenOneFile(request);
+        HWND window =
+            CreateOneFileWindow(GetModuleHandleW(nullptr), request, nullptr, SW_SHOWNOACTIVATE);
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(Ended(window));
         const HWND line = GetDlgItem(window, ID_FILE_SIGNATURE);
@@ -113,10 +99,8 @@ TEST(VerifyWindowKeyStoreTest, OneFileWithGoodTamperedAndUnknownKeySignatures) {
         EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), c.exitCode);
         const std::string report = test::ReadWholeFile(request.report);
         EXPECT_NE(report.find(c.reported), std::string::npos) << report;
-        EXPECT_NE(report.find("  " + std::string(c.file) + "\r\n"), std::string::npos) << report;
         if (c.addKey) {
-            // The stranger's key added with a label of the user's: the
-            // signature is read again and is good by that label.
+            // The signature read again: good by the label typed.
             test::OpenFileDialogDriver chooser(files.Copy("stranger.asc"), window);
             std::string shown;
             const DialogStepper answer = AddKeyAnswer("Their key", shown);
@@ -127,7 +111,6 @@ TEST(VerifyWindowKeyStoreTest, OneFileWithGoodTamperedAndUnknownKeySignatures) {
             EXPECT_EQ(
                 TextOf(line).rfind("Signed by Their key (Stranger <stranger@example.org>)", 0), 0U)
                 << TextOf(line);
-            EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, ID_FILE_ADD_KEY)));
             EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), kExitOk);
         }
         DestroyWindow(window);
@@ -142,37 +125,26 @@ TEST(VerifyWindowKeyStoreTest, KeysDialogListsAddsAndRemoves) {
     test::OpenFileDialogDriver chooser(files.Copy("publisher.asc"), window.Get());
     std::string shown;
     const DialogStepper answer = AddKeyAnswer("Publisher's key", shown);
+    // Add key... on the empty list, then Remove on the key listed, then Close.
     int stage = 0;
     std::string empty;
     std::string listed;
     std::string details;
-    const auto list = [](HWND dialog) { return GetDlgItem(dialog, ID_KEYS_LIST); };
-    const auto count = [&](HWND dialog) {
-        return static_cast<int>(SendMessageW(list(dialog), LB_GETCOUNT, 0, 0));
-    };
-    const auto reading = [](HWND dialog) {
-        return TextOf(GetDlgItem(dialog, ID_KEY_PROMPT)).rfind("Reading", 0) == 0;
-    };
     const DialogStepper keys(kKeysTitle, [&](HWND dialog) {
-        if (reading(dialog)) return false;
-        if (stage == 0) {
-            empty = TextOf(GetDlgItem(dialog, ID_KEY_PROMPT));
-            stage = 1;
-            SendMessageW(GetDlgItem(dialog, ID_KEYS_ADD), BM_CLICK, 0, 0);
-        } else if (stage == 1 && count(dialog) == 1) {
-            std::wstring text(256, L'\0');
-            text.resize(static_cast<std::size_t>(
-                SendMessageW(list(dialog), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text.data()))));
+        const std::string prompt = TextOf(GetDlgItem(dialog, ID_KEY_PROMPT));
+        const LRESULT count = SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETCOUNT, 0, 0);
+        if (prompt.rfind("Reading", 0) == 0 || count != (stage == 1 ? 1 : 0)) return false;
+        if (stage == 0) empty = prompt;
+        if (stage == 1) {
+            wchar_t text[256] = {};
+            SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETTEXT, 0,
+                                reinterpret_cast<LPARAM>(text));
             listed = Utf8FromWide(text);
             details = TextOf(GetDlgItem(dialog, ID_KEY_DETAILS));
-            stage = 2;
-            SendMessageW(GetDlgItem(dialog, ID_KEYS_REMOVE), BM_CLICK, 0, 0);
-        } else if (stage == 2 && count(dialog) == 0) {
-            stage = 3;
-            PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-            return true;
         }
-        return false;
+        const int buttons[] = {ID_KEYS_ADD, ID_KEYS_REMOVE, IDCANCEL};
+        SendMessageW(GetDlgItem(dialog, buttons[stage++]), BM_CLICK, 0, 0);
+        return stage == 3;
     });
     SendMessageW(window.Get(), WM_COMMAND, MAKEWPARAM(ID_KEYS, 0), 0);
     EXPECT_FALSE(keys.TimedOut());
@@ -187,7 +159,6 @@ TEST(VerifyWindowKeyStoreTest, KeysDialogListsAddsAndRemoves) {
     }
     ASSERT_EQ(catcher.Caught().size(), 1U);
     EXPECT_NE(catcher.Caught()[0].text.find("Remove Publisher's key"), std::string::npos);
-    // The store the command line reads: empty again.
     EXPECT_TRUE(ReadKeyStore(DefaultKeyStoreFolder(), SecondsNow()).keys.empty());
 }
 
