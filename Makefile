@@ -104,6 +104,7 @@ screenshot: win
 	cmake/screenshot.sh $(RUNNABLE_WIN)/Sumbrook.exe docs/dialog.png
 	cmake/screenshot-verify.sh $(RUNNABLE_WIN)/SumbrookVerify.exe docs/verify.png
 	cmake/screenshot-verify-file.sh $(RUNNABLE_WIN)/SumbrookVerify.exe docs/verify-file.png
+	cmake/screenshot-verify-signed.sh $(RUNNABLE_WIN)/SumbrookVerify.exe docs/verify-signed.png
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
 

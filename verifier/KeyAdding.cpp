@@ -2,8 +2,20 @@
 
 #include "signature/KeyStore.h"
 #include "signature/OpenPgpKey.h"
+#include "verify/SignedFile.h"
 
 namespace sumbrook {
+
+KeyFileRead ReadKeyFileToAdd(const std::string& path) {
+    KeyFileRead read;
+    read.keys = ReadKeyFile(path, SecondsNow(), read.error);
+    for (const CheckedCertificate& key : read.keys) {
+        if (read.error.empty() && !key.fault.empty()) {
+            read.error = FingerprintText(key.fingerprint, true) + ": " + key.fault;
+        }
+    }
+    return read;
+}
 
 std::string KeyConfirmationText(const std::string& path,
                                 const std::vector<CheckedCertificate>& keys) {
@@ -25,10 +37,15 @@ std::string SuggestedLabel(const CheckedCertificate& key) {
     return mail == std::string::npos || mail == 0 ? userId : userId.substr(0, mail);
 }
 
-std::string AddKeys(const std::string& folder, const std::vector<CheckedCertificate>& keys) {
+std::string AddKeys(const std::string& folder, const std::vector<CheckedCertificate>& keys,
+                    const std::string& label) {
     if (folder.empty()) return "there is no folder for the key store (APPDATA is not set)";
+    const std::size_t first = label.find_first_not_of(" \t");
+    const std::string trimmed =
+        first == std::string::npos ? std::string()
+                                   : label.substr(first, label.find_last_not_of(" \t") - first + 1);
     for (const CheckedCertificate& key : keys) {
-        std::string error = AddToKeyStore(folder, key, SuggestedLabel(key));
+        std::string error = AddToKeyStore(folder, key, trimmed);
         if (!error.empty()) return error;
     }
     return {};

@@ -1,7 +1,8 @@
-// Adding the key of a list's signer to the key store from the window: what
-// the user is shown to compare with the publisher's own page before the
-// key is trusted (each certificate's full fingerprint in groups of four and
-// its user IDs), the label offered, and the adding itself.
+// Adding a signer's key to the key store from the window: the key file
+// read (on a worker), what the user is shown to compare with the
+// publisher's own page before the key is trusted (each certificate's full
+// fingerprint in groups of four and its user IDs), the label offered, and
+// the adding itself with the label the user typed.
 #pragma once
 
 #include <string>
@@ -11,6 +12,15 @@
 
 namespace sumbrook {
 
+struct KeyFileRead {
+    std::vector<CheckedCertificate> keys;
+    std::string error;  // why the file cannot be added: unreadable, no key, a key not usable
+};
+
+// The certificates of the key file at `path`, each of which must be usable
+// (as sumbrook-cli --add-key refuses a file with one that is not).
+KeyFileRead ReadKeyFileToAdd(const std::string& path);
+
 // The question asked before `keys` (of the file `path`) are added.
 std::string KeyConfirmationText(const std::string& path,
                                 const std::vector<CheckedCertificate>& keys);
@@ -19,8 +29,9 @@ std::string KeyConfirmationText(const std::string& path,
 // " <mail>"), else the whole user ID; "" when it has none.
 std::string SuggestedLabel(const CheckedCertificate& key);
 
-// Adds each of `keys` to the store at `folder` with its suggested label;
-// "" when all were added, else why one was not.
-std::string AddKeys(const std::string& folder, const std::vector<CheckedCertificate>& keys);
+// Adds each of `keys` to the store at `folder` with `label` (blanks around
+// it dropped); "" when all were added, else why one was not.
+std::string AddKeys(const std::string& folder, const std::vector<CheckedCertificate>& keys,
+                    const std::string& label);
 
 }  // namespace sumbrook

@@ -6,6 +6,10 @@
 #include "files/FileSize.h"
 #include "lists/ListLineRead.h"
 #include "lists/SumLine.h"
+#include "platform/ReplacingFileWriter.h"
+#include "signature/KeySignatureResult.h"
+#include "signature/SignatureCheck.h"
+#include "verify/OutputTarget.h"
 #include "verify/RunExitCode.h"
 
 namespace sumbrook {
@@ -53,12 +57,26 @@ OneFileController::OneFileController(std::string path, std::function<void()> wak
     Judge();
 }
 
-void OneFileController::Start() {
-    if (!QueryFileSize(path_, size_)) size_ = 0;
-    StartRead(KindsToCompute(expected_));
+void OneFileController::CheckSignature(std::string signaturePath, std::string storeFolder) {
+    signatureAsk_ = {true, std::move(signaturePath), std::move(storeFolder)};
 }
 
-void OneFileController::StartRead(std::vector<DigestKind> kinds) {
+void OneFileController::Start() {
+    if (!QueryFileSize(path_, size_)) size_ = 0;
+    StartRead(KindsToCompute(expected_), signatureAsk_);
+}
+
+bool OneFileController::CheckSignatureAgain() {
+    if (job_ != nullptr || !signature_) return false;
+    // The signature's own file again, whatever lies beside the file now;
+    // the digests' cheapest kind is read along.
+    OneFileSignatureAsk ask = signatureAsk_;
+    ask.path = signature_->signaturePath;
+    StartRead({DigestKind::kCrc32}, std::move(ask));
+    return true;
+}
+
+void OneFileController::StartRead(std::vector<DigestKind> kinds, OneFileSignatureAsk signature) {
     for (const DigestKind kind : kinds) {
         if (Contains(kinds_, kind)) continue;
         kinds_.push_back(kind);
@@ -68,7 +86,7 @@ void OneFileController::StartRead(std::vector<DigestKind> kinds) {
     cancelAsked_ = false;
     done_ = 0;
     total_ = size_;
-    job_ = std::make_unique<OneFileJob>(path_, std::move(kinds), wake_);
+    job_ = std::make_unique<OneFileJob>(path_, std::move(kinds), wake_, std::move(signature));
     Judge();
 }
 
@@ -139,6 +157,10 @@ OneFileController::Changes OneFileController::Take() {
     }
     job_.reset();
     changes.ended = true;
+    if (progress.signature) {
+        signature_ = std::move(progress.signature);
+        signatureLine_ = SignatureBannerOf(*signature_);
+    }
     FileDigestsOutcome& outcome = progress.outcome;
     lastEnd_ = outcome.status;
     failure_ = outcome.error;
@@ -168,6 +190,37 @@ bool OneFileController::AnyRead() const {
                        [](const std::optional<Digest>& digest) { return digest.has_value(); });
 }
 
+std::vector<std::string> OneFileController::SignatureLines() const {
+    std::vector<std::string> lines;
+    if (!signature_) return lines;
+    if (!signature_->error.empty()) lines.push_back(signature_->error);
+    for (const SignatureResult& result : signature_->results)
+        lines.push_back(name_ + ": " + SignatureResultText(result));
+    if (signature_->keySignature)
+        lines.push_back(name_ + ": " + KeySignatureResultText(*signature_->keySignature));
+    return lines;
+}
+
+std::string OneFileController::ReportText() const {
+    std::string text = SumLines();
+    for (const std::string& line : SignatureLines()) text += line + "\n";
+    return text;
+}
+
+std::string OneFileController::SaveReport(const std::string& target) const {
+    std::vector<std::string> read;
+    if (signature_ && !signature_->signaturePath.empty()) read.push_back(signature_->signaturePath);
+    const std::string fault = OutputTargetFault(target, path_, read);
+    if (!fault.empty()) return target + " " + fault;
+    std::string text;
+    for (const char c : ReportText()) {
+        if (c == '\n') text += '\r';
+        text += c;
+    }
+    const std::string failed = ReplaceFileContent(target, text);
+    return failed.empty() ? std::string() : target + ": " + failed;
+}
+
 std::string OneFileController::SumLines() const {
     std::vector<Digest> read;
     for (const std::optional<Digest>& digest : digests_) {
@@ -177,6 +230,13 @@ std::string OneFileController::SumLines() const {
 }
 
 void OneFileController::Judge() {
+    JudgeDigests();
+    // The signature's code as --check-signature's, under a cancel's.
+    if (signature_ && exitCode_ != kExitCancelled)
+        exitCode_ = std::max(exitCode_, signature_->exitCode);
+}
+
+void OneFileController::JudgeDigests() {
     verdict_ = OneFileVerdict();
     const bool anyRead = AnyRead();
     // What a read that did not end with digests makes of the exit code.

@@ -12,6 +12,12 @@
 // a digest of a length several kinds have is NO MATCH only once it was
 // compared with every one of them. The verdict is worked out once per
 // change (a paste, a read's end), not each time it is asked.
+//
+// With CheckSignature, the first read also checks the detached signature
+// beside the file (or the one named) with the key store's keys, over the
+// same bytes: a 4 GiB image is read once for both. Its result is a line in
+// words and colour, the command line's lines (--check-signature) and part
+// of the exit code as --check-signature's: 1 bad, 2 not verified.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +33,7 @@
 #include "lists/DigestKindChoice.h"
 #include "lists/PastedDigest.h"
 #include "verifier/OneFileJob.h"
+#include "verifier/SignatureBanner.h"
 #include "verify/FileDigestsRun.h"
 
 namespace sumbrook {
@@ -67,9 +74,16 @@ class OneFileController {
     // The name of the file, after its last '\' or '/'.
     const std::string& Name() const { return name_; }
 
+    // The first read checks the signature at `signaturePath` (empty: the
+    // one beside the file, if any) with the keys of the store at
+    // `storeFolder`. Before Start.
+    void CheckSignature(std::string signaturePath, std::string storeFolder);
     // Starts the first read, with the kinds the expected digest known now
     // may be of (SetExpected first).
     void Start();
+    // Reads the file again for its signature alone (a key was added);
+    // false while a read goes on or no signature was found.
+    bool CheckSignatureAgain();
     // Asks the read going on to stop; its end comes as a Take.
     void Cancel();
     bool Running() const { return job_ != nullptr; }
@@ -110,15 +124,30 @@ class OneFileController {
     const OneFileVerdict& Verdict() const { return verdict_; }
     // 0 matched (or nothing expected, the file read), 1 no match, 2 the file
     // could not be read or the expected text is no digest, 3 cancelled. While
-    // a read goes on: what its end will make it if it is cancelled (3).
+    // a read goes on: what its end will make it if it is cancelled (3). A
+    // signature checked makes it at least its own code (1 bad, 2 not
+    // verified).
     int ExitCode() const { return exitCode_; }
 
+    // The signature's line (not shown while none was checked).
+    const SignatureBanner& SignatureLine() const { return signatureLine_; }
+    // What --check-signature prints about it, one line each ("NAME: Good
+    // signature by ..."); none while none was checked.
+    std::vector<std::string> SignatureLines() const;
+    // What a script's report holds: the digests' sum lines, then the
+    // signature's lines, LF after each.
+    std::string ReportText() const;
+    // Writes ReportText to `target` (CR LF, through the replacing writer),
+    // never over the file or its signature; "" when written, else why not.
+    std::string SaveReport(const std::string& target) const;
+
   private:
-    void StartRead(std::vector<DigestKind> kinds);
+    void StartRead(std::vector<DigestKind> kinds, OneFileSignatureAsk signature = {});
     // The candidates of the expected digest not computed, nor being read.
     std::vector<DigestKind> MissingKinds() const;
     const Digest* Computed(DigestKind kind) const;
     void Judge();
+    void JudgeDigests();
 
     std::string path_;
     std::string name_;
@@ -137,6 +166,9 @@ class OneFileController {
     std::optional<PastedDigest> expected_;
     OneFileVerdict verdict_;
     int exitCode_ = 0;
+    OneFileSignatureAsk signatureAsk_;
+    std::optional<SignedFileOutcome> signature_;
+    SignatureBanner signatureLine_;
 };
 
 }  // namespace sumbrook

@@ -12,6 +12,7 @@
 
 #include "verifier/StatusTone.h"
 #include "verify/CheckSink.h"
+#include "verify/SignedFile.h"
 
 namespace sumbrook {
 
@@ -25,5 +26,11 @@ struct SignatureBanner {
 
 // The banner of a check's end (CheckOutcome's signature fields).
 SignatureBanner SignatureBannerOf(const CheckOutcome& outcome);
+
+// The line of one file's detached signature (the one-file window): the
+// same words, BAD saying that the file or its signature changed; of
+// several signatures, the one its exit code follows (a bad one, else a good
+// one, else the first).
+SignatureBanner SignatureBannerOf(const SignedFileOutcome& outcome);
 
 }  // namespace sumbrook

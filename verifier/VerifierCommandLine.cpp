@@ -10,7 +10,7 @@ const char kVerifierUsage[] =
     "SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/skipmissing] [/report FILE] "
     "[/close]\n"
     "SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/tag] [/close]\n"
-    "SumbrookVerify.exe /file FILE [/expect DIGEST] [/close]";
+    "SumbrookVerify.exe /file FILE [/expect DIGEST] [/signature SIG] [/report FILE] [/close]";
 
 namespace {
 
@@ -40,7 +40,7 @@ bool LooksLikeOption(const std::string& argument) {
 bool IsKnownOption(const std::string& argument) {
     static const char* const kOptions[] = {"/r",      "/uncached", "/skipmissing", "/tag",
                                            "/close",  "/file",     "/expect",      "/folder",
-                                           "/report", "/new",      "/save"};
+                                           "/report", "/new",      "/save",        "/signature"};
     const std::string lower = AsciiLower(argument);
     for (const char* option : kOptions) {
         if (lower == option) return true;
@@ -113,15 +113,16 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
             given = true;
             (option == "/file" ? request.file : request.expected) = arguments[++i];
         } else if (option == "/folder" || option == "/report" || option == "/new" ||
-                   option == "/save") {
+                   option == "/save" || option == "/signature") {
             if (i + 1 == arguments.size() || arguments[i + 1].empty() ||
                 IsKnownOption(arguments[i + 1])) {
                 return refuse(argument + " needs a value after it");
             }
             const std::string& value = arguments[++i];
-            std::string& slot = option == "/report" ? request.report
-                                : option == "/save" ? request.saveAs
-                                                    : request.folder;
+            std::string& slot = option == "/report"      ? request.report
+                                : option == "/save"      ? request.saveAs
+                                : option == "/signature" ? request.signature
+                                                         : request.folder;
             if (option == "/folder" || option == "/new") {
                 if (folderGiven || newGiven) return refuse("more than one folder given");
                 (option == "/new" ? newGiven : folderGiven) = true;
@@ -136,10 +137,9 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
         }
     }
     if (fileGiven) {
-        if (newGiven || folderGiven || !request.list.empty() || !request.report.empty() ||
-            !request.saveAs.empty() || request.recursive || request.uncached ||
-            request.ignoreMissing || request.tag) {
-            return refuse("/file takes a file, /expect and /close only");
+        if (newGiven || folderGiven || !request.list.empty() || !request.saveAs.empty() ||
+            request.recursive || request.uncached || request.ignoreMissing || request.tag) {
+            return refuse("/file takes a file, /expect, /signature, /report and /close only");
         }
         // A digest no algorithm has is refused here, with the reason, as a
         // script's other faults are.
@@ -151,8 +151,8 @@ ParsedVerifierCommandLine ParseVerifierCommandLine(const std::vector<std::string
             }
         }
         request.start = VerifierRequest::Start::kFile;
-    } else if (request.expectGiven) {
-        return refuse("/expect is for /file");
+    } else if (request.expectGiven || !request.signature.empty()) {
+        return refuse(request.expectGiven ? "/expect is for /file" : "/signature is for /file");
     } else if (newGiven) {
         if (!request.list.empty() || !request.report.empty() || request.uncached ||
             request.ignoreMissing) {

@@ -3,12 +3,15 @@
 //   SumbrookVerify.exe LIST [/folder DIR] [/r] [/uncached] [/skipmissing]
 //                      [/report FILE] [/close]
 //   SumbrookVerify.exe /new FOLDER [/r] [/save FILE] [/tag] [/close]
-//   SumbrookVerify.exe /file FILE [/expect DIGEST] [/close]
+//   SumbrookVerify.exe /file FILE [/expect DIGEST] [/signature SIG] [/report FILE]
+//                      [/close]
 //   SumbrookVerify.exe /?   (also /help, -h, --help: the usage)
 // (/new without /save asks where the list goes and which list it is, as
 // "New list..." does; with /save the list is the one its name names,
 // NewListKindOfTarget, in tag lines with /tag. /skipmissing is the command
-// line's --ignore-missing.)
+// line's --ignore-missing. /file checks the detached signature beside the
+// file, or SIG, with the key store's keys; its /report holds the digests'
+// sum lines and --check-signature's lines.)
 // Options are a '/' and letters, in any case; a value follows its option as
 // the next argument, and is never one of the options. Any other argument is a path, also one that
 // starts with '/' ("/home/u/a.sfv" under Wine).
@@ -31,13 +34,14 @@ struct VerifierRequest {
     std::string list;
     std::string
         folder;  // kCheck: the folder to check ("" = as the list says); kNewList: the folder
-    std::string report;  // kCheck: where the report goes when the check ends ("" = nowhere)
+    std::string report;  // kCheck, kFile: where the report goes at the end ("" = nowhere)
     std::string saveAs;  // kNewList: where the list goes ("" = ask)
     std::string file;    // kFile: the file
     // kFile: the digest the file should have, as pasted (lists/PastedDigest.h);
     // a text that is no digest is refused with the command line.
     std::string expected;
     bool expectGiven = false;
+    std::string signature;  // kFile: the file's detached signature ("" = the one beside it)
     bool recursive = false;
     bool uncached = false;
     bool ignoreMissing = false;  // kCheck: the listed files not there are left out

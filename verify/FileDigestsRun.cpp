@@ -61,7 +61,8 @@ std::vector<DigestKind> KindsToCompute(const std::optional<PastedDigest>& expect
 
 FileDigestsOutcome ComputeFileDigests(const std::string& path, const std::vector<DigestKind>& kinds,
                                       const std::atomic<bool>& cancel,
-                                      const FileDigestsProgress& progress) {
+                                      const FileDigestsProgress& progress,
+                                      ReadAlongside* alongside) {
     FileDigestsOutcome outcome;
     std::uint64_t total = 0;
     if (!QueryFileSize(path, total)) total = 0;
@@ -77,7 +78,7 @@ FileDigestsOutcome ComputeFileDigests(const std::string& path, const std::vector
     std::vector<unsigned char> buffer;
     // The hashers share the machine's cores; the read is one.
     const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
-    FileDigests read = DigestFileOnce(path, kinds, buffer, access, threads);
+    FileDigests read = DigestFileOnce(path, kinds, buffer, access, threads, alongside);
     outcome.size = read.read.size;
     if (read.read.status == FileReadStatus::kOk) {
         if (progress) progress(read.read.size, total);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/FileChecksum.h"
+#include "files/FileDigests.h"
 #include "hash/Digest.h"
 #include "lists/PastedDigest.h"
 
@@ -41,9 +42,11 @@ using FileDigestsProgress = std::function<void(std::uint64_t done, std::uint64_t
 // hasher of each of `kinds`. `progress` (may be empty) is called on the
 // reading thread about ten times a second while it reads. Setting `cancel`
 // ends the read within one block (4 MiB): kCancelled. Files of any size.
+// `alongside` (files/FileDigests.h), when given, is handed the same bytes.
 FileDigestsOutcome ComputeFileDigests(const std::string& path, const std::vector<DigestKind>& kinds,
                                       const std::atomic<bool>& cancel,
-                                      const FileDigestsProgress& progress = {});
+                                      const FileDigestsProgress& progress = {},
+                                      ReadAlongside* alongside = nullptr);
 
 struct DigestVerdict {
     // The candidate kinds of the pasted digest that were computed, in the

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "lists/ClearSignedFrame.h"
 #include "platform/StdioFile.h"
@@ -194,32 +195,84 @@ SignedFileOutcome CheckSignedFile(const std::string& path, const std::string& si
         outcome.exitCode = SignaturesExitCode(outcome.results);
         return outcome;
     }
-    std::string signatureBytes;
-    if (!ReadSmallFile(outcome.signaturePath, signatureBytes, outcome.error)) return outcome;
-    if (IsKeySignatureFile(signatureBytes)) {
-        DetachedKeySignatureCheck check(signatureBytes, keys.ed25519Keys);
-        if (!FeedFile(
-                path, went, outcome, [&check] { return check.WantsBytes(); },
-                [&check](const char* data, std::size_t size) { check.Update(data, size); })) {
-            return outcome;
-        }
-        outcome.keySignature = check.Finish();
-        outcome.exitCode = KeySignatureExitCode(*outcome.keySignature);
+    DetachedSignatureCheck check(outcome.signaturePath, keys, now);
+    if (!check.Error().empty()) {
+        outcome.error = check.Error();
         return outcome;
     }
-    const SignaturesRead signatures = ReadSignatures(signatureBytes);
-    if (!signatures.ok) {
-        outcome.error = outcome.signaturePath + ": " + signatures.error;
-        return outcome;
-    }
-    SignedDataDigests digests(signatures.signatures, false);
     if (!FeedFile(
-            path, went, outcome, [] { return true; },
-            [&digests](const char* data, std::size_t size) { digests.Update(data, size); })) {
+            path, went, outcome, [&check] { return check.WantsBytes(); },
+            [&check](const char* data, std::size_t size) { check.Update(data, size); })) {
         return outcome;
     }
-    outcome.results = CheckSignatures(signatures.signatures, digests.Finish(), keys.keys, now);
-    outcome.exitCode = SignaturesExitCode(outcome.results);
+    return check.Finish();
+}
+
+// The check's state over the bytes so far: a minisign or signify check, or
+// the OpenPGP signatures' digests.
+struct DetachedSignatureCheck::Parts {
+    std::unique_ptr<DetachedKeySignatureCheck> keySignature;
+    SignaturesRead signatures;
+    std::unique_ptr<SignedDataDigests> digests;
+};
+
+DetachedSignatureCheck::DetachedSignatureCheck(std::string signaturePath, const TrustedKeys& keys,
+                                               std::uint32_t now)
+    : signaturePath_(std::move(signaturePath)), keys_(keys), now_(now) {
+    if (ReadSmallFile(signaturePath_, bytes_, error_)) Begin();
+}
+
+DetachedSignatureCheck::~DetachedSignatureCheck() = default;
+
+void DetachedSignatureCheck::Restart() {
+    Begin();
+}
+
+void DetachedSignatureCheck::Begin() {
+    if (!error_.empty()) return;
+    parts_ = std::make_unique<Parts>();
+    if (IsKeySignatureFile(bytes_)) {
+        parts_->keySignature =
+            std::make_unique<DetachedKeySignatureCheck>(bytes_, keys_.ed25519Keys);
+        return;
+    }
+    parts_->signatures = ReadSignatures(bytes_);
+    if (!parts_->signatures.ok) {
+        error_ = signaturePath_ + ": " + parts_->signatures.error;
+        parts_.reset();
+        return;
+    }
+    parts_->digests = std::make_unique<SignedDataDigests>(parts_->signatures.signatures, false);
+}
+
+bool DetachedSignatureCheck::WantsBytes() const {
+    if (parts_ == nullptr) return false;
+    return parts_->keySignature == nullptr || parts_->keySignature->WantsBytes();
+}
+
+void DetachedSignatureCheck::Update(const void* data, std::size_t size) {
+    if (!WantsBytes()) return;
+    if (parts_->keySignature != nullptr) {
+        parts_->keySignature->Update(data, size);
+    } else {
+        parts_->digests->Update(data, size);
+    }
+}
+
+SignedFileOutcome DetachedSignatureCheck::Finish() {
+    SignedFileOutcome outcome;
+    outcome.signaturePath = signaturePath_;
+    outcome.error = error_;
+    if (!error_.empty() || parts_ == nullptr) return outcome;
+    if (parts_->keySignature != nullptr) {
+        outcome.keySignature = parts_->keySignature->Finish();
+        outcome.exitCode = KeySignatureExitCode(*outcome.keySignature);
+    } else {
+        outcome.results = CheckSignatures(parts_->signatures.signatures, parts_->digests->Finish(),
+                                          keys_.keys, now_);
+        outcome.exitCode = SignaturesExitCode(outcome.results);
+    }
+    parts_.reset();
     return outcome;
 }
 

@@ -7,9 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "files/FileDigests.h"
 
 #include "signature/Certificate.h"
 #include "signature/Ed25519PublicKey.h"
@@ -55,6 +58,37 @@ struct SignedFileOutcome {
     // instead of `results`.
     std::optional<KeySignatureResult> keySignature;
     int exitCode = 2;  // SignaturesExitCode, or 2 on an error
+};
+
+// A detached signature (OpenPGP, minisign or signify, by its content) of a
+// file whose bytes another read hands over (ReadAlongside): the window reads
+// a file once for its digests and this check. `keys` must outlive it.
+class DetachedSignatureCheck final : public ReadAlongside {
+  public:
+    // Reads and parses the signature file; Error() says why it cannot be
+    // checked (unreadable, malformed): then Finish gives that error.
+    DetachedSignatureCheck(std::string signaturePath, const TrustedKeys& keys, std::uint32_t now);
+    ~DetachedSignatureCheck();
+    DetachedSignatureCheck(const DetachedSignatureCheck&) = delete;
+    DetachedSignatureCheck& operator=(const DetachedSignatureCheck&) = delete;
+
+    const std::string& Error() const { return error_; }
+    // Whether more of the file's bytes still count.
+    bool WantsBytes() const;
+    void Restart() override;
+    void Update(const void* data, std::size_t size) override;
+    // The outcome over every byte handed since the last Restart; once.
+    SignedFileOutcome Finish();
+
+  private:
+    struct Parts;
+    void Begin();
+    std::string signaturePath_;
+    const TrustedKeys& keys_;
+    std::uint32_t now_;
+    std::string error_;
+    std::string bytes_;  // the signature file's
+    std::unique_ptr<Parts> parts_;
 };
 
 // Checks `path` against `signaturePath` (empty: the one beside it, else the

@@ -3,7 +3,7 @@
 // the read and given before it, MATCH in the colour of what the kind can
 // tell, another file's digest NO MATCH only once every kind of its length
 // was compared; the name a pasted line gives; the exit codes; the
-// clipboard's offer.
+// clipboard's offer; a detached signature beside the file.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -14,8 +14,10 @@
 #include <string>
 
 #include "PosixTestFiles.h"
+#include "verifier/KeyAdding.h"
 #include "verifier/OneFileController.h"
 #include "verify/RunExitCode.h"
+#include "verify/SignedFile.h"
 
 namespace sumbrook {
 namespace {
@@ -196,6 +198,74 @@ TEST(OneFileControllerTest, ClipboardOfferedOnlyWhenNothingWasGivenAndItIsShort)
     EXPECT_EQ(TrimmedPaste("\r\n  " + digest + " \r\n"), digest);
     EXPECT_EQ(TrimmedPaste("ab12\r\ncd34\n"), "ab12  cd34");
     EXPECT_EQ(TrimmedPaste(" \r\n\t"), "");
+}
+
+// A detached signature beside the file (make-signed-lists.sh made them with
+// gpg), checked in the same one read as the digests, with the store's keys:
+// its line, --check-signature's words and the exit code it adds to the
+// digest's; a key added, the signature alone is checked again.
+TEST(OneFileControllerTest, DetachedSignatureReadWithTheDigests) {
+    const std::string made = SUMBROOK_SIGNED_FILES;
+    const TempDirectory store;
+    std::string error;
+    ASSERT_EQ(AddKeys(store.Path(), ReadKeyFile(made + "/publisher.asc", SecondsNow(), error),
+                      "Publisher"),
+              "");
+    const std::string sha256OfAbc = kKinds[3].abc;
+    const struct {
+        const char* file;
+        std::string signature;  // "" the one beside it
+        std::string expected;
+        int exit;
+        StatusTone tone;
+        const char* shownFirst;  // "": no line
+        const char* reported;    // the report's signature line holds
+    } cases[] = {
+        {"image.bin", "", "", 0, StatusTone::kGood,
+         "Signed by Publisher (Publisher <publisher@example.org>) \xC2\xB7 fingerprint ",
+         "image.bin: Good signature by Publisher"},
+        {"image.bin", "", sha256OfAbc, 1, StatusTone::kGood, "Signed by Publisher", "Good"},
+        {"tampered.bin", "", "", 1, StatusTone::kBad,
+         "BAD signature: the file or its signature was changed", "tampered.bin: BAD signature"},
+        {"unknown.bin", "", "", 2, StatusTone::kWarning, "Signed by a key you have not added: ",
+         "unknown.bin: Signature not verified: made by a key you have not added"},
+        {"image.bin", made + "/none.sig", "", 2, StatusTone::kWarning,
+         "Signature NOT verified: ", "none.sig: "},
+        {"image.bin", store.Write("junk.sig", "-----BEGIN PGP SIGNATURE-----\n"), "", 2,
+         StatusTone::kWarning, "Signature NOT verified: ", "junk.sig: "},
+        {"a.txt", "", "", 0, StatusTone::kPlain, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file + (" " + c.expected));
+        Driven driven(made + "/" + c.file);
+        OneFileController& controller = driven.Get();
+        controller.CheckSignature(c.signature, store.Path());
+        controller.SetExpected(c.expected);
+        controller.Start();
+        ASSERT_TRUE(driven.UntilEnd());
+        EXPECT_EQ(driven.reads, 1);
+        EXPECT_EQ(controller.ExitCode(), c.exit);
+        const SignatureBanner& line = controller.SignatureLine();
+        EXPECT_EQ(line.shown, *c.shownFirst != '\0');
+        EXPECT_EQ(line.tone, c.tone);
+        EXPECT_EQ(line.text.rfind(c.shownFirst, 0), 0U) << line.text;
+        EXPECT_EQ(line.offersAddKey, c.exit == 2 && c.signature.empty());
+        EXPECT_NE(controller.ReportText().find(c.reported), std::string::npos)
+            << controller.ReportText();
+        EXPECT_EQ(controller.ReportText().rfind(controller.SumLines(), 0), 0U);
+    }
+
+    // The stranger's key added: the signature alone is read again, good.
+    Driven unknown(made + "/unknown.bin");
+    unknown.Get().CheckSignature("", store.Path());
+    unknown.Get().Start();
+    ASSERT_TRUE(unknown.UntilEnd());
+    ASSERT_EQ(AddKeys(store.Path(), ReadKeyFile(made + "/stranger.asc", SecondsNow(), error), ""),
+              "");
+    ASSERT_TRUE(unknown.Get().CheckSignatureAgain());
+    ASSERT_TRUE(unknown.UntilEnd());
+    EXPECT_EQ(unknown.Get().SignatureLine().tone, StatusTone::kGood);
+    EXPECT_EQ(unknown.Get().ExitCode(), kExitOk);
 }
 
 }  // namespace

@@ -238,7 +238,14 @@ TEST(VerifierCommandLineTest, FormsAndRefusals) {
     EXPECT_EQ(file.request.file, "/tmp/a.iso");
     EXPECT_EQ(file.request.expected, "SHA256 (a.iso) = " + std::string(64, 'a'));
     EXPECT_TRUE(file.request.expectGiven && file.request.closeWhenDone);
+    const ParsedVerifierCommandLine signed_ = ParseVerifierCommandLine(
+        {"/file", "a.iso", "/Signature", "a.iso.asc", "/report", "r.txt", "/close"});
+    ASSERT_TRUE(signed_.ok) << signed_.error;
+    EXPECT_EQ(signed_.request.signature, "a.iso.asc");
+    EXPECT_EQ(signed_.request.report, "r.txt");
     for (const std::vector<std::string>& refused : {std::vector<std::string>{"/file"},
+                                                    {"a.sfv", "/signature", "a.sig"},
+                                                    {"/file", "a", "/signature", "/close"},
                                                     {"/file", "a", "/r"},
                                                     {"a.sfv", "/file", "b"},
                                                     {"/expect", "ab"},

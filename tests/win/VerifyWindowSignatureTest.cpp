@@ -58,7 +58,7 @@ TEST(VerifyWindowSignatureTest, SignedTamperedAndUnknownKeyListsShowTheirResults
     std::string error;
     const auto keys = ReadKeyFile(scratch / "publisher.asc", SecondsNow(), error);
     ASSERT_EQ(error, "");
-    ASSERT_EQ(AddKeys(DefaultKeyStoreFolder(), keys), "");
+    ASSERT_EQ(AddKeys(DefaultKeyStoreFolder(), keys, "Publisher"), "");
 
     for (const SignedListCase& c : kSignedLists) {
         SCOPED_TRACE(c.list);

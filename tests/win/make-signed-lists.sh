@@ -4,7 +4,12 @@
 # clear-signed (good.sha256), the same list with a digit changed after the
 # signing (changed.sha256), and a list with a detached signature beside it
 # by a key the test never adds (stranger.sha256, stranger.sha256.asc), all
-# of a.txt. Usage: make-signed-lists.sh OUT (OUT/made once all are there).
+# of a.txt; and for the window of one file, files of 3 MB (more than one
+# read block) with detached signatures beside them: image.bin with its
+# binary image.bin.sig by the publisher, tampered.bin (a byte changed after
+# the signing) with the same signature, unknown.bin with the stranger's
+# armoured unknown.bin.asc, and the stranger's key (stranger.asc).
+# Usage: make-signed-lists.sh OUT (OUT/made once all are there).
 set -euo pipefail
 out=$1
 mkdir -p "$out"
@@ -25,4 +30,11 @@ sed '/^ba7816bf/s/^b/c/' good.sha256 >changed.sha256
 cp plain.sha256 stranger.sha256
 g --local-user stranger@example.org --armor --detach-sign --output - stranger.sha256 >stranger.sha256.asc
 rm plain.sha256
+g --armor --export stranger@example.org >stranger.asc
+{ yes 'sumbrook signed image' || true; } | head -c 3000000 >image.bin
+g --local-user publisher@example.org --detach-sign --output - image.bin >image.bin.sig
+{ head -c 2999999 image.bin; printf 'X'; } >tampered.bin
+cp image.bin.sig tampered.bin.sig
+cp image.bin unknown.bin
+g --local-user stranger@example.org --armor --detach-sign --output - unknown.bin >unknown.bin.asc
 touch made

@@ -11,9 +11,12 @@
 
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
+#include "signature/KeyStore.h"
 #include "verifier/OneFileController.h"
 #include "verifier/ThroughputMeter.h"
 #include "verifier/win/Clipboard.h"
+#include "verifier/win/KeyDialogs.h"
+#include "verifier/win/RowListView.h"
 #include "verifier/win/VerifierControlIds.h"
 #include "verifier/win/WindowObject.h"
 #include "verify/RunExitCode.h"
@@ -109,7 +112,9 @@ class OneFileWindow {
           request_(std::move(request)),
           controller_(request_.path, [target = wakeTarget_] {
               if (HWND to = target->load()) PostMessageW(to, WM_VERIFIER_RUN_ARRIVED, 0, 0);
-          }) {}
+          }) {
+        controller_.CheckSignature(request_.signature, DefaultKeyStoreFolder());
+    }
 
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -127,6 +132,10 @@ class OneFileWindow {
     void ShowDigests();
     void ReadingMore();
     void ShowVerdict();
+    void ShowSignature();
+    void AddKey();
+    void SaveReport();
+    int ExitCode() const;
     void CopyAll();
     int Scaled(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
@@ -148,12 +157,15 @@ class OneFileWindow {
     HWND expected_ = nullptr;
     HWND verdict_ = nullptr;
     HWND detail_ = nullptr;
+    HWND signature_ = nullptr;
+    HWND addKey_ = nullptr;
     HWND copyAll_ = nullptr;
     HWND cancel_ = nullptr;
     HWND close_ = nullptr;
     std::vector<HWND> all_;
     ThroughputMeter meter_;
     bool closeWhenEnded_ = false;
+    bool reportFailed_ = false;
 
   public:
     int depth = 0;
@@ -223,6 +235,10 @@ void OneFileWindow::Create() {
     SetWindowSubclass(expected_, ExpectedBoxProc, 0, 0);
     verdict_ = Add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, ID_VERDICT);
     detail_ = Add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_VERDICT_DETAIL);
+    signature_ = Add(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, ID_FILE_SIGNATURE);
+    addKey_ = Add(L"BUTTON", L"Add &key...", WS_TABSTOP | BS_PUSHBUTTON, ID_FILE_ADD_KEY);
+    ShowWindow(signature_, SW_HIDE);
+    ShowWindow(addKey_, SW_HIDE);
     copyAll_ = Add(L"BUTTON", L"Copy &all", WS_TABSTOP | BS_PUSHBUTTON, ID_COPY_ALL);
     cancel_ = Add(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
     close_ = Add(L"BUTTON", L"C&lose", WS_TABSTOP | BS_PUSHBUTTON, ID_CLOSE_FILE);
@@ -251,6 +267,7 @@ int OneFileWindow::ContentHeight(int clientWidth) const {
     int height = 2 * Scaled(kMargin) + 2 * Scaled(kLine);
     for (const auto& row : digestBoxes_)
         height += DigestBoxLines(row.second, width) * Scaled(kLine);
+    if (controller_.SignatureLine().shown) height += 2 * Scaled(kLine);
     return height + Scaled(4) + Scaled(20) + 2 * Scaled(kLine) + Scaled(40) + Scaled(kLine) +
            Scaled(4) + Scaled(kLine) + Scaled(2);
 }
@@ -294,6 +311,15 @@ void OneFileWindow::Layout() {
     place(detail_, margin, y, width, line);
     y += line + Scaled(4);
     const int button = Scaled(kButtonWidth);
+    // The signature's line (two lines of text: a user ID and a fingerprint
+    // are long), Add key... beside it when offered.
+    if (controller_.SignatureLine().shown) {
+        const bool offers = controller_.SignatureLine().offersAddKey;
+        place(signature_, margin, y, width - (offers ? button + Scaled(6) : 0),
+              2 * line - Scaled(4));
+        if (offers) place(addKey_, client.right - margin - button, y, button, line + Scaled(2));
+        y += 2 * line;
+    }
     place(copyAll_, margin, y, button, line + Scaled(2));
     place(cancel_, client.right - margin - 2 * button - Scaled(6), y, button, line + Scaled(2));
     place(close_, client.right - margin - button, y, button, line + Scaled(2));
@@ -369,7 +395,43 @@ void OneFileWindow::OnArrived() {
     }
     EnableWindow(copyAll_, controller_.AnyRead() && !controller_.Running() ? TRUE : FALSE);
     ShowVerdict();
+    ShowSignature();
+    if (!request_.report.empty()) SaveReport();
     if (request_.closeWhenDone || closeWhenEnded_) PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void OneFileWindow::ShowSignature() {
+    const SignatureBanner& line = controller_.SignatureLine();
+    SetText(signature_, line.text);
+    ShowWindow(signature_, line.shown ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(addKey_, line.offersAddKey ? SW_SHOWNA : SW_HIDE);
+    EnableWindow(addKey_, controller_.Running() ? FALSE : TRUE);
+    InvalidateRect(signature_, nullptr, TRUE);
+    FitHeight();
+}
+
+// A key added: the signature alone is checked again, in a read of its own.
+void OneFileWindow::AddKey() {
+    if (controller_.Running()) return;
+    if (!AddKeyFromFile(window_) || destroyed || !controller_.CheckSignatureAgain()) return;
+    meter_.Reset();
+    SendMessageW(progress_, PBM_SETPOS, 0, 0);
+    SetText(status_, "Reading the file again for its signature...");
+    EnableWindow(cancel_, TRUE);
+    EnableWindow(addKey_, FALSE);
+}
+
+// The report a script asked for, once each read ends; a report that
+// cannot be written makes the exit code 2 and is said on the status line.
+void OneFileWindow::SaveReport() {
+    const std::string failed = controller_.SaveReport(request_.report);
+    reportFailed_ = !failed.empty();
+    if (reportFailed_) SetText(status_, "The report was not written: " + failed);
+}
+
+int OneFileWindow::ExitCode() const {
+    const int code = controller_.ExitCode();
+    return reportFailed_ && code != kExitCancelled ? kExitError : code;
 }
 
 // A read of the kinds the expected digest still needs began: their rows,
@@ -425,6 +487,10 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CTLCOLORSTATIC: {
             const LRESULT brush = DefWindowProcW(window_, message, wParam, lParam);
+            if (reinterpret_cast<HWND>(lParam) == signature_) {
+                SetTextColor(reinterpret_cast<HDC>(wParam),
+                             ToneColour(controller_.SignatureLine().tone));
+            }
             if (reinterpret_cast<HWND>(lParam) == verdict_) {
                 const VerdictTone tone = controller_.Verdict().tone;
                 if (tone != VerdictTone::kPlain) {
@@ -450,6 +516,9 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 case ID_COPY_ALL:
                     CopyAll();
                     return 0;
+                case ID_FILE_ADD_KEY:
+                    AddKey();
+                    return 0;
                 case IDCANCEL:
                     if (controller_.Running()) {
                         controller_.Cancel();
@@ -468,7 +537,7 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             OnArrived();
             return 0;
         case WM_VERIFIER_EXIT_CODE:
-            return controller_.ExitCode();
+            return ExitCode();
         case WM_VERIFIER_RUNNING:
             return controller_.Running() ? 1 : 0;
         case WM_CLOSE:
@@ -486,7 +555,7 @@ LRESULT OneFileWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const bool running = controller_.Running();
             controller_.Cancel();
             if (request_.quitOnDestroy) {
-                PostQuitMessage(running ? kExitCancelled : controller_.ExitCode());
+                PostQuitMessage(running ? kExitCancelled : ExitCode());
             }
             return 0;
         }

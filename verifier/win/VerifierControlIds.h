@@ -33,6 +33,7 @@ inline constexpr int ID_EXIT = 121;
 inline constexpr int ID_ADD_EXPLORER_VERBS = 122;
 inline constexpr int ID_REMOVE_EXPLORER_VERBS = 123;
 inline constexpr int ID_CHECK_FILE = 124;
+inline constexpr int ID_KEYS = 125;
 
 // The window of one file (OneFileWindow.h); Esc and its Cancel are IDCANCEL.
 inline constexpr int ID_FILE_NAME = 130;
@@ -44,9 +45,21 @@ inline constexpr int ID_VERDICT = 135;
 inline constexpr int ID_VERDICT_DETAIL = 136;
 inline constexpr int ID_COPY_ALL = 137;
 inline constexpr int ID_CLOSE_FILE = 138;
+inline constexpr int ID_FILE_SIGNATURE = 139;
+inline constexpr int ID_FILE_ADD_KEY = 160;
 // The box of the i-th digest (OneFileDigestKinds order, then any kind the
 // expected digest needs) is ID_FILE_DIGEST_FIRST + i.
 inline constexpr int ID_FILE_DIGEST_FIRST = 140;
+
+// The dialogs of the key store (KeyDialogs.h): Add key's prompt, the key
+// file's fingerprints and user IDs, the label typed (its Add is IDOK);
+// Keys's list, the chosen key's details, Add key... and Remove.
+inline constexpr int ID_KEY_PROMPT = 170;
+inline constexpr int ID_KEY_DETAILS = 171;
+inline constexpr int ID_KEY_LABEL = 172;
+inline constexpr int ID_KEYS_LIST = 173;
+inline constexpr int ID_KEYS_ADD = 174;
+inline constexpr int ID_KEYS_REMOVE = 175;
 
 // Posted by a run's worker: something waits to be taken.
 inline constexpr UINT WM_VERIFIER_RUN_ARRIVED = WM_APP + 1;
@@ -62,5 +75,7 @@ inline constexpr UINT WM_VERIFIER_ACCELERATORS = WM_APP + 5;
 // Posted to itself: a long piece of work on this thread (a sort, the text
 // of Copy or Save report) goes on with its next slice.
 inline constexpr UINT WM_VERIFIER_CONTINUE = WM_APP + 6;
+// Posted by a key dialog's worker: the key file or the store was read.
+inline constexpr UINT WM_VERIFIER_KEYS_ARRIVED = WM_APP + 7;
 
 }  // namespace sumbrook

@@ -67,6 +67,8 @@ int RunVerifierProgram(HINSTANCE instance, int show) {
         request.path = parsed.request.file;
         request.expected = parsed.request.expected;
         request.expectGiven = parsed.request.expectGiven;
+        request.signature = parsed.request.signature;
+        request.report = parsed.request.report;
         request.closeWhenDone = parsed.request.closeWhenDone;
         request.quitOnDestroy = true;
         HWND window = CreateOneFileWindow(instance, request, nullptr, show);

@@ -11,20 +11,18 @@
 #include "platform/ExtendedLengthPath.h"
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
-#include "signature/KeyStore.h"
 #include "verifier/CheckReport.h"
 #include "verifier/DroppedFile.h"
-#include "verifier/KeyAdding.h"
 #include "verifier/NewListKinds.h"
 #include "verifier/RowText.h"
 #include "verifier/win/ExplorerVerbs.h"
 #include "verifier/win/FileChoosers.h"
+#include "verifier/win/KeyDialogs.h"
 #include "verifier/win/OneFileWindow.h"
 #include "verifier/win/VerifyWindowMenu.h"
 #include "verify/OutputTarget.h"
 #include "verify/ReportText.h"
 #include "verify/RunNotices.h"
-#include "verify/SignedFile.h"
 
 namespace sumbrook {
 
@@ -375,26 +373,7 @@ void VerifyWindow::ShowSignature() {
 
 void VerifyWindow::AddKey() {
     if (controller_->Running()) return;
-    const std::string path = ChooseKeyFile(window_);
-    if (path.empty() || destroyed) return;
-    std::string error;
-    const std::vector<CheckedCertificate> keys = ReadKeyFile(path, SecondsNow(), error);
-    if (!error.empty()) {
-        Tell(path + ": " + error + "; no key was added.");
-        return;
-    }
-    const std::wstring question = WideFromUtf8(KeyConfirmationText(path, keys));
-    if (MessageBoxW(window_, question.c_str(), kVerifyWindowTitle,
-                    MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) != IDYES ||
-        destroyed) {
-        return;
-    }
-    error = AddKeys(DefaultKeyStoreFolder(), keys);
-    if (!error.empty()) {
-        Tell("The key was not added: " + error + ".");
-        return;
-    }
-    StartCheck();
+    if (AddKeyFromFile(window_) && !destroyed) StartCheck();
 }
 
 void VerifyWindow::ShowStatusLine() {
@@ -713,6 +692,9 @@ void VerifyWindow::OnCommand(int id) {
             return;
         case ID_ADD_KEY:
             AddKey();
+            return;
+        case ID_KEYS:
+            ShowKeysDialog(window_);
             return;
         case ID_CHECK_FAILED_AGAIN:
             StartRecheck();

@@ -100,7 +100,7 @@ void VerifyWindowControls::Create(HWND window, int dpi) {
         Add(L"BUTTON", L"Only pro&blems", WS_TABSTOP | BS_AUTOCHECKBOX, ID_PROBLEMS_ONLY);
     checkAgain = Add(L"BUTTON", L"Check &again", WS_TABSTOP | BS_DEFPUSHBUTTON, ID_CHECK_AGAIN);
     checkFailed =
-        Add(L"BUTTON", L"Check failed aga&in", WS_TABSTOP | BS_PUSHBUTTON, ID_CHECK_FAILED_AGAIN);
+        Add(L"BUTTON", L"C&heck failed again", WS_TABSTOP | BS_PUSHBUTTON, ID_CHECK_FAILED_AGAIN);
     cancel = Add(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, ID_CANCEL_RUN);
     copy = Add(L"BUTTON", L"Cop&y", WS_TABSTOP | BS_PUSHBUTTON, ID_COPY);
     saveReport = Add(L"BUTTON", L"Sa&ve report...", WS_TABSTOP | BS_PUSHBUTTON, ID_SAVE_REPORT);

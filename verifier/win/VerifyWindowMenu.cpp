@@ -12,6 +12,7 @@ HMENU CreateVerifyWindowMenu() {
     AppendMenuW(file, MF_STRING, ID_CHECK_FILE, L"Check a &file...\tCtrl+Shift+O");
     AppendMenuW(file, MF_STRING, ID_NEW_LIST, L"&New list...");
     AppendMenuW(file, MF_STRING, ID_SAVE_REPORT, L"&Save report...\tCtrl+S");
+    AppendMenuW(file, MF_STRING, ID_KEYS, L"&Keys...");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ID_ADD_EXPLORER_VERBS, L"&Add the Explorer commands");
     AppendMenuW(file, MF_STRING, ID_REMOVE_EXPLORER_VERBS, L"&Remove the Explorer commands");
