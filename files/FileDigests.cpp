@@ -23,6 +23,9 @@ class DigestSetHasher : public Hasher {
         return digests_.front();
     }
     void Reset() override { set_.Reset(); }
+    void AllowHelpers(HelperAllowance* allowance, unsigned helpers) override {
+        set_.AllowHelpers(allowance, helpers);
+    }
     std::vector<Digest>& Digests() { return digests_; }
 
   private:
