@@ -14,6 +14,7 @@
 #include "files/FileEntryCrc32.h"
 #include "files/FileReadControl.h"
 #include "files/FileSize.h"
+#include "files/FolderEntriesAhead.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
@@ -536,6 +537,13 @@ CheckOutcome VerifyList(const std::string& listPath, const std::string& director
         listPath == kStandardInputList ? std::string() : WhyNotAList(listPath);
     if (!notAList.empty()) return Refused(CheckKind::kSfv, listPath, notAList);
     RunSteps steps(options, sink);
+    // The folder a list of lines is checked in is listed while the list is
+    // read; a tree is walked afterwards as before.
+    std::optional<FolderEntriesAhead> ahead;
+    if (!options.recursive) {
+        ahead.emplace(directory.empty() ? DefaultFolderOf(listPath) : directory);
+        steps.ListAhead(&*ahead);
+    }
     steps.Start(CheckStep::kReadingList);
     ChecksumListFile list = ReadChecksumListFile(
         listPath, options.algorithm, [&steps](std::size_t lines) { return steps.Went(lines); });
