@@ -48,6 +48,12 @@ using FileOpener = void* (*)(const std::string& path, unsigned long flags);
 // Makes a hasher of a kind: hash/Hasher.h's MakeHasher.
 using HasherMaker = std::unique_ptr<Hasher> (*)(DigestKind kind);
 
+// Windows: hands `length` bytes of the open file `file` from `offset` on to
+// `hasher` through mapped views of it (files/MappedViewWin.cpp); false, with
+// nothing read, where the file cannot be mapped.
+using MappedRangeReader = bool (*)(void* file, std::uint64_t offset, std::uint64_t length,
+                                   FileReadControl* control, Hasher& hasher, FileChecksum& result);
+
 #ifdef _WIN32
 // The command line's opener: `path` is UTF-8, opened with the ...W call and,
 // when long, in the extended-length form, so any name of any length opens.
@@ -89,12 +95,25 @@ struct FileAccess {
     // that the dialog, which leaves nothing out, links none of it); POSIX
     // learns it at open anyway.
     bool (*isFile)(void* handle, const FileIdentity& identity) = nullptr;
+    // Windows: how a digest other than CRC-32 reads a file from
+    // kMappedReadThreshold on (null: ReadFile in blocks). A pointer, so that
+    // the dialog links none of it.
+    MappedRangeReader readMapped = nullptr;
 };
+
+#ifdef _WIN32
+// The MappedRangeReader of the Windows build.
+bool ChecksumMappedView(void* file, std::uint64_t offset, std::uint64_t length,
+                        FileReadControl* control, Hasher& hasher, FileChecksum& result);
+#endif
 
 // `access` reading digests of `kind`, whatever their kind (MakeHasher).
 inline FileAccess WithDigestKind(FileAccess access, DigestKind kind) {
     access.digest = kind;
     access.makeHasher = MakeHasher;
+#ifdef _WIN32
+    access.readMapped = ChecksumMappedView;
+#endif
     return access;
 }
 
@@ -187,9 +206,21 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 // and read from another's: sumbrook-cli -a xxh128 spent 0.20-0.23 s of
 // system time that way, 0.13 s mapped. So every kind maps a file from kMappedReadThreshold on
 // (POSIX: files/FileChecksumPosix.cpp) and reads a smaller one in blocks of kCachedReadBlockSize,
-// on the hashing thread.
+// on the hashing thread. Windows maps for every digest but CRC-32 (files/MappedViewWin.cpp: a
+// ReadFile costs more there, under Wine most), and reads a CRC-32 as before; past the cache,
+// nothing is mapped.
 inline constexpr std::uint64_t kMappedReadThreshold = 4U << 20;
 inline constexpr std::size_t kCachedReadBlockSize = 64U << 10;
+
+// Whether a range of `length` bytes read through the cache is mapped.
+inline constexpr bool ReadsMapped(std::uint64_t length) {
+    return length >= kMappedReadThreshold;
+}
+
+// The most of a file one reading thread maps at once, and how much of a
+// mapping is hashed between two looks at the run's control.
+inline constexpr std::uint64_t kMapWindowSize = 16U << 20;
+inline constexpr std::size_t kMappedSliceSize = 2U << 20;
 
 // Uncached reads start at multiples of this and ask multiples of it, into a
 // buffer aligned to it: a multiple of the sector and logical block sizes

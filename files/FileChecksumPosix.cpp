@@ -42,11 +42,6 @@ namespace sumbrook {
 
 namespace {
 
-// The most of a file one reading thread maps at once.
-constexpr std::uint64_t kMapWindowSize = 16U << 20;
-// How much of a mapping is hashed between two looks at the control.
-constexpr std::size_t kMappedSliceSize = 2U << 20;
-
 // The window the reading thread has mapped (null: none), and whether pages
 // of it vanished (the file shrank) since it was mapped.
 thread_local unsigned char* t_mappedBegin = nullptr;
@@ -370,7 +365,7 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached,
 
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control, Hasher* hasher) {
-    if (file.size >= kMappedReadThreshold) {
+    if (ReadsMapped(file.size)) {
         return ChecksumMappedRange(file.fd.Get(), 0, file.size, control, hasher);
     }
     RunningDigest digest(hasher);

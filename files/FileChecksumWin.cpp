@@ -132,13 +132,21 @@ FileChecksum ChecksumUnbufferedRange(HANDLE file, std::uint64_t offset, std::uin
 // Checksums `length` bytes of `file` from `offset` on: past the cache when
 // `direct`; through the cache otherwise, and through a new handle of `path`
 // when the file system refuses the uncached reads (ERROR_INVALID_PARAMETER).
-// The digest is a CRC-32, or with `hasher` of its kind. The caller holds the
+// The digest is a CRC-32, or with `hasher` of its kind, read through mapped
+// views where `access` says how (kMappedReadThreshold). The caller holds the
 // error-mode guard.
 FileChecksum ChecksumRangeAsOpened(HANDLE file, bool direct, std::uint64_t offset,
                                    std::uint64_t length, std::vector<unsigned char>& buffer,
                                    const std::string& path, const FileAccess& access, unsigned part,
                                    const FilePartsSettings& settings, Hasher* hasher) {
-    if (!direct) return ChecksumRange(file, offset, length, buffer, access.control, hasher);
+    if (!direct) {
+        FileChecksum mapped;
+        if (hasher != nullptr && access.readMapped != nullptr && ReadsMapped(length) &&
+            access.readMapped(file, offset, length, access.control, *hasher, mapped)) {
+            return mapped;
+        }
+        return ChecksumRange(file, offset, length, buffer, access.control, hasher);
+    }
     const unsigned long fault = InjectedFault(settings, part, PartStep::kReadUncached);
     const FileChecksum result =
         fault != 0 ? Failed(FileReadStatus::kReadFailed, fault)

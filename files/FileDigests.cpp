@@ -31,6 +31,9 @@ class DigestSetHasher : public Hasher {
         set_.Reset();
         if (alongside_ != nullptr) alongside_->Restart();
     }
+    void AllowHelpers(HelperAllowance* allowance, unsigned helpers) override {
+        set_.AllowHelpers(allowance, helpers);
+    }
     std::vector<Digest>& Digests() { return digests_; }
 
   private:
@@ -53,7 +56,11 @@ FileDigests DigestFileOnce(const std::string& path, const std::vector<DigestKind
         result.read.status = FileReadStatus::kReadFailed;
         return result;
     }
-    result.read = ChecksumFileInto(path, buffer, access, *hasher);
+    FileAccess mapping = access;
+#ifdef _WIN32
+    mapping.readMapped = ChecksumMappedView;
+#endif
+    result.read = ChecksumFileInto(path, buffer, mapping, *hasher);
     if (result.read.status == FileReadStatus::kOk) result.digests = std::move(hasher->Digests());
     return result;
 }

@@ -8,12 +8,17 @@
 
 namespace sumbrook {
 
+class FolderEntriesAhead;
+
 struct ListingControl {
     // Set from any thread: the listing stops before the next folder.
     const std::atomic<bool>* cancel = nullptr;
     // Called on the listing's thread after each folder, with the plain
     // files found so far.
     std::function<void(std::size_t filesFound)> found;
+    // A folder already being listed (files/FolderEntriesAhead.h), taken from
+    // there when the listing comes to it; null: none.
+    FolderEntriesAhead* ahead = nullptr;
 
     bool Cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 };

@@ -180,6 +180,7 @@ class Blake3Hasher final : public Hasher {
         allowance_ = allowance;
         helpers_ = helpers;
     }
+    bool SharesPieces() const override { return allowance_ != nullptr && helpers_ > 0; }
 
   private:
     // The largest subtree that starts at the next chunk, within `size` bytes

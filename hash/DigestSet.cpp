@@ -1,6 +1,7 @@
 #include "hash/DigestSet.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -23,21 +24,45 @@ unsigned CostOf(DigestKind kind) {
     return CostOfThisBuild(RowOf(kind));
 }
 
+// A hasher that shares its pieces among threads gets the piece whole, after
+// the others: a slice would cost its threads a hand-over each.
 void HashInSlices(const std::vector<Hasher*>& hashers, const unsigned char* bytes,
                   std::size_t size) {
     if (hashers.size() == 1) {
         hashers.front()->Update(bytes, size);
         return;
     }
-    while (size > 0) {
-        const std::size_t slice = std::min(size, kSliceBytes);
-        for (Hasher* hasher : hashers) hasher->Update(bytes, slice);
-        bytes += slice;
-        size -= slice;
+    for (std::size_t done = 0; done < size;) {
+        const std::size_t slice = std::min(size - done, kSliceBytes);
+        for (Hasher* hasher : hashers) {
+            if (!hasher->SharesPieces()) hasher->Update(bytes + done, slice);
+        }
+        done += slice;
+    }
+    for (Hasher* hasher : hashers) {
+        if (hasher->SharesPieces()) hasher->Update(bytes, size);
     }
 }
 
 }  // namespace
+
+// The threads a set was given beyond its shares, taken piece by piece by
+// the hashers that share pieces.
+class DigestSet::SpareThreads final : public HelperAllowance {
+  public:
+    explicit SpareThreads(unsigned count) : spare_(count) {}
+    unsigned Take(unsigned wanted) override {
+        unsigned spare = spare_.load();
+        for (;;) {
+            const unsigned taken = std::min(spare, wanted);
+            if (taken == 0 || spare_.compare_exchange_weak(spare, spare - taken)) return taken;
+        }
+    }
+    void Give(unsigned count) override { spare_.fetch_add(count); }
+
+  private:
+    std::atomic<unsigned> spare_;
+};
 
 // Threads that each hash their share of every piece the caller hands over.
 // A piece is numbered; a thread takes each number once and counts itself
@@ -161,6 +186,16 @@ DigestSet::DigestSet(const std::vector<DigestKind>& kinds, unsigned threads) {
         helpers_ = std::make_unique<Helpers>(std::move(split));
         own_.insert(own_.end(), helpers_->Orphans().begin(), helpers_->Orphans().end());
     }
+    if (threads > shares) {
+        const unsigned spare = threads - static_cast<unsigned>(shares);
+        spare_ = std::make_unique<SpareThreads>(spare);
+        for (const auto& hasher : hashers_) hasher->AllowHelpers(spare_.get(), spare);
+    }
+}
+
+void DigestSet::AllowHelpers(HelperAllowance* allowance, unsigned helpers) {
+    if (helpers_ || spare_) return;
+    for (const auto& hasher : hashers_) hasher->AllowHelpers(allowance, helpers);
 }
 
 DigestSet::~DigestSet() = default;

@@ -17,12 +17,20 @@ namespace sumbrook {
 class DigestSet {
   public:
     // One hasher per kind, in the order given; a kind given twice counts once.
-    // `threads` (at most one per kind) hash at once, the caller's among them;
-    // when no thread can be started, the caller hashes alone.
+    // `threads` hash at once, the caller's among them: at most one per kind,
+    // and those beyond that a hasher that shares its pieces (BLAKE3) takes
+    // as its helpers; when no thread can be started, the caller hashes alone.
     explicit DigestSet(const std::vector<DigestKind>& kinds, unsigned threads = 1);
     ~DigestSet();
     DigestSet(const DigestSet&) = delete;
     DigestSet& operator=(const DigestSet&) = delete;
+
+    // Lets a hasher that shares a piece among threads (BLAKE3) take up to
+    // `helpers` of `allowance`'s (Hasher::AllowHelpers) while the set hashes
+    // on the caller's thread alone. A set given more threads than it has
+    // shares hands such a hasher the threads beyond them instead, and
+    // ignores this: its threads already fill the cores it was given.
+    void AllowHelpers(HelperAllowance* allowance, unsigned helpers);
 
     // The kinds, in their order, without repeats.
     const std::vector<DigestKind>& Kinds() const { return kinds_; }
@@ -39,11 +47,15 @@ class DigestSet {
 
   private:
     class Helpers;
+    class SpareThreads;
     std::vector<DigestKind> kinds_;
     std::vector<std::unique_ptr<Hasher>> hashers_;
     // The hashers of the caller's share (all of them without helpers).
     std::vector<Hasher*> own_;
     std::unique_ptr<Helpers> helpers_;
+    // The threads asked beyond one per share, for a hasher that shares
+    // its pieces; null when there are none.
+    std::unique_ptr<SpareThreads> spare_;
 };
 
 }  // namespace sumbrook

@@ -40,6 +40,9 @@ class Hasher {
         (void)allowance;
         (void)helpers;
     }
+    // Whether AllowHelpers gave it threads: such a hasher is best handed
+    // large pieces whole rather than in cache-sized slices.
+    virtual bool SharesPieces() const { return false; }
 };
 
 // A hasher of `kind`. Never null: every kind has a backend in every build

@@ -13,6 +13,7 @@
 #include "files/FileDigests.h"
 #include "files/FileReadControl.h"
 #include "files/FileSize.h"
+#include "files/FolderEntriesAhead.h"
 #include "files/ListPlainFiles.h"
 #include "files/ListPlainFilesTree.h"
 #include "files/NameCompare.h"
@@ -534,6 +535,13 @@ namespace {
 CheckOutcome VerifyListFile(const std::string& listPath, const std::string& directory,
                             const CheckOptions& options, CheckSink& sink) {
     RunSteps steps(options, sink);
+    // The folder a list of lines is checked in is listed while the list is
+    // read; a tree is walked afterwards as before.
+    std::optional<FolderEntriesAhead> ahead;
+    if (!options.recursive) {
+        ahead.emplace(directory.empty() ? DefaultFolderOf(listPath) : directory);
+        steps.ListAhead(&*ahead);
+    }
     steps.Start(CheckStep::kReadingList);
     ChecksumListFile list = ReadChecksumListFile(
         listPath, options.algorithm, [&steps](std::size_t lines) { return steps.Went(lines); });

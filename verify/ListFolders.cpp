@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "files/FolderEntriesAhead.h"
 #include "files/FolderReach.h"
 #include "files/PathSeparators.h"
 #include "files/SameFile.h"
@@ -128,10 +129,14 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
         }
         switch (reacher.Reach(folder)) {
             case FolderReach::kThere: {
-                const std::string error = ForEachFolderEntry(path, [&](const FolderEntry& entry) {
+                const auto visit = [&](const FolderEntry& entry) {
                     if (entry.plainFile) ++plainFiles;
                     feeder.Entry(folder, path, entry);
-                });
+                };
+                FolderEntriesAhead* ahead = control != nullptr ? control->ahead : nullptr;
+                const std::string error = ahead != nullptr && ahead->Folder() == path
+                                              ? ahead->ForEach(visit)
+                                              : ForEachFolderEntry(path, visit);
                 if (control != nullptr && control->found) control->found(plainFiles);
                 feeder.FolderDone(folder, path, error.empty(), error);
                 if (folder.empty() && !error.empty()) return result;

@@ -22,6 +22,7 @@ ListingControl RunSteps::Listing(std::size_t before) {
     ListingControl control;
     control.cancel = options_.cancel;
     control.found = [this, before](std::size_t found) { Went(before + found); };
+    control.ahead = ahead_;
     return control;
 }
 

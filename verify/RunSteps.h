@@ -25,6 +25,8 @@ class RunSteps {
     // A listing's control that tells this step the files found, `before`
     // added to the listing's own count.
     ListingControl Listing(std::size_t before = 0);
+    // The folder being listed ahead, for the listings (ListingControl::ahead).
+    void ListAhead(FolderEntriesAhead* ahead) { ahead_ = ahead; }
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -32,6 +34,7 @@ class RunSteps {
     CheckSink& sink_;
     CheckStep step_ = CheckStep::kReadingList;
     Clock::time_point told_;
+    FolderEntriesAhead* ahead_ = nullptr;
 };
 
 }  // namespace sumbrook

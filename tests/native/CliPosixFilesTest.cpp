@@ -22,6 +22,7 @@
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumPosix.h"
+#include "files/FolderEntriesAhead.h"
 #include "files/ListPlainFiles.h"
 
 #include "PosixTestFiles.h"
@@ -171,6 +172,34 @@ std::vector<std::string> Names(const PlainFileList& list) {
     std::vector<std::string> names;
     for (const PlainFile& file : list.files) names.push_back(file.name);
     return names;
+}
+
+// A folder listed ahead gives what a listing then gives, in its order, with
+// room for fewer entries than it holds too; one never taken is left.
+TEST(FolderEntriesAhead, GivesTheEntriesAndErrorOfTheListing) {
+    TempDirectory dir;
+    for (const char* name : {"a", "b", ".hidden", "c", "d"}) dir.Write(name, name);
+    ASSERT_EQ(mkdir((dir.Path() + "/sub").c_str(), 0700), 0);
+    const auto listed = [](const std::string& folder, FolderEntriesAhead* ahead) {
+        std::vector<std::string> seen;
+        const auto visit = [&seen](const FolderEntry& entry) {
+            seen.push_back(std::string(entry.name) + (entry.plainFile ? " file" : "") +
+                           (entry.subfolder ? " folder" : ""));
+        };
+        const std::string error =
+            ahead != nullptr ? ahead->ForEach(visit) : ForEachFolderEntry(folder, visit);
+        seen.push_back("error: " + error);
+        return seen;
+    };
+    for (const std::string& folder : {dir.Path(), dir.Path() + "/sub", dir.Path() + "/none"}) {
+        for (const std::size_t room :
+             {std::size_t{1}, std::size_t{2}, FolderEntriesAhead::kEntriesAhead}) {
+            FolderEntriesAhead ahead(folder, room);
+            EXPECT_EQ(listed(folder, &ahead), listed(folder, nullptr))
+                << folder << ", room " << room;
+        }
+        const FolderEntriesAhead untaken(folder, 1);
+    }
 }
 
 TEST(ListPlainFiles, RegularFilesAndLinksToThemSortedByName) {

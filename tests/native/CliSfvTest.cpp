@@ -147,9 +147,9 @@ std::string RowsText(const ListPlan& plan, const std::vector<ListEntry>& entries
     return text;
 }
 
-class SfvPlanTest : public ::testing::TestWithParam<PlanCase> {};
+class ListPlanTest : public ::testing::TestWithParam<PlanCase> {};
 
-TEST_P(SfvPlanTest, ResolvesNamesOnceAndMatchesWhatTheFoldersHold) {
+TEST_P(ListPlanTest, ResolvesNamesOnceAndMatchesWhatTheFoldersHold) {
     ListReadResult read = ReadList(GetParam().list, {"list.sfv", std::nullopt});
     ASSERT_TRUE(read.ok) << read.error;
     ListPlan plan = PlanListVerification(read.entries, read.names);
@@ -186,7 +186,7 @@ TEST_P(SfvPlanTest, ResolvesNamesOnceAndMatchesWhatTheFoldersHold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lists, SfvPlanTest,
+    Lists, ListPlanTest,
     ::testing::Values(
         PlanCase{"separators_and_dots",
                  "a.txt 00000000\nsub\\b.txt 00000000\n./x/../sub//c 00000000\n",
