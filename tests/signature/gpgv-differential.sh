@@ -85,6 +85,10 @@ sign late "$signed" image.late.sig --detach-sign image.iso
 cat image.iso.asc >image.both.asc
 g --faked-system-time "$signed!" -u ed@example.org --armor --detach-sign -o - image.iso >>image.both.asc
 sign rsa "$signed" list.asc --clear-sign list
+# Lines that start with "-" (dash-escaped) and end in blanks and tabs (not
+# signed), with CR LF line ends.
+printf -- '- a dash\r\n-----BEGIN PGP SIGNATURE-----\r\ntrailing blanks  \t \r\nlast\r\n' >dashes
+sign ed "$signed" dashes.asc --clear-sign dashes
 { echo "Not signed"; cat list.asc; } >list.before.asc
 { cat list.asc; echo "Not signed either"; } >list.after.asc
 { cat list.asc; cat list.asc; } >list.twice.asc
@@ -143,6 +147,7 @@ check changed-file-rsa changed.iso image.iso.asc rsa.key
 check unknown-key image.iso image.stranger.sig bundle.key
 check clear-signed list.asc - rsa.key
 check clear-signed-wrong-key list.asc - ed.key
+check clear-signed-dash-escaped dashes.asc - ed.key
 check sha1 image.iso image.sha1.sig ed.key 2
 check rsa-1024 image.iso image.old.sig old.key 2
 check sha1-self-signatures image.iso image.weak.sig weak.key 2
@@ -162,6 +167,9 @@ check comment-header list.comment.asc - rsa.key 2
   fail "--fingerprint of the signer: $(cat out)"
 "$program" --check-signature image.iso --key bundle.key --fingerprint "$(fpr rsa@example.org)" >out 2>&1
 [ $? -eq 2 ] || fail "--fingerprint of another key: $(cat out)"
+subkey=$(gpg --with-colons --list-keys sub@example.org | awk -F: '/^fpr/ {n++} /^fpr/ && n == 2 {print $10}')
+"$program" --check-signature image.iso --signature image.sub.sig --key bundle.key --fingerprint "$subkey" >out 2>&1 ||
+  fail "--fingerprint of the signing subkey: $(cat out)"
 "$program" --check-signature image.iso --key bundle.key --fingerprint "$(fpr stranger@example.org)" >out 2>&1
 [ $? -eq 2 ] && grep -q "no key given" out || fail "--fingerprint of a key not given: $(cat out)"
 "$program" --check-signature image.iso --key ed.key --fingerprint "$(fpr ed@example.org | cut -c25-)" >out 2>&1
@@ -199,6 +207,14 @@ verify() {  # verify CODE TEXT ARGS...: the code and a line holding TEXT
   [ "$code" = "$expected" ] && grep -q -- "$text" ../out || fail "--verify $*: exit $code: $(cat ../out)"
 }
 verify 0 "signature good, by (Rsa Signer" SHA256SUMS --key ../rsa.asc
+# A key in the store makes a signature by another key a failure.
+"$program" --add-key ../ed.key >/dev/null 2>&1 || fail "--add-key ed.key"
+verify 2 "NOT verified: made by a key you have not added" SHA256SUMS
+"$program" --remove-key "$(fpr ed@example.org)" >/dev/null 2>&1 || fail "--remove-key ed"
+# Ubuntu's SHA256SUMS.gpg: armoured despite its name.
+mkdir -p ../ubuntu && cp abc.txt SHA256SUMS ../ubuntu/ &&
+  g --faked-system-time "$signed!" -u rsa@example.org --armor -o ../ubuntu/SHA256SUMS.gpg --detach-sign SHA256SUMS
+verify 0 "signature good, by (Rsa Signer" ../ubuntu/SHA256SUMS --key ../rsa.key
 # The signature beside the list is no NEW file of its folder.
 mkdir -p ../alone && cp abc.txt SHA256SUMS SHA256SUMS.sign ../alone/
 "$program" --verify ../alone/SHA256SUMS --key ../rsa.asc >../out 2>&1 && grep -q "^1 OK, 0 CHANGED, 0 MISSING, 0 NEW" ../out ||
