@@ -5,7 +5,6 @@
 // archive's keyring, at a fixed "now".
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -245,32 +244,27 @@ TEST(SequoiaData, ArmourVariants) {
     const std::string armor = kSequoia + "armor/";
     if (Read(armor + "test-0.asc").empty())
         GTEST_SKIP() << "librust-sequoia-openpgp-dev is not installed";
-    const std::vector<std::pair<std::string, bool>> variants = {
-        {"", true},
-        {".no-crc", true},
-        {".with-headers", true},
-        {".bad-crc", false},
-        {".bad-footer", false},
-        {".no-dashes", false},
-        {".unbalanced-dashes", false},
-        {".unicode-dashes", false},
-        {".with-headers-quoted", false},
-        {"-no-header", false},
-        {"-no-newlines", false},
-    };
+    // The first three are read ("=" for the plain .asc), the rest refused.
+    std::istringstream names(
+        "= .no-crc .with-headers .bad-crc .bad-footer .no-dashes .unbalanced-dashes "
+        ".unicode-dashes .with-headers-quoted -no-header -no-newlines");
+    std::vector<std::string> variants;
+    for (std::string name; names >> name;) variants.push_back(name == "=" ? "" : name);
+    const std::size_t readable = 3;
     int read = 0;
     for (const std::string stem : {"test-", "literal-"}) {
         for (const int n : {0, 1, 2, 3, 47, 48, 49, 50, 51}) {
             const std::string bin = Read(armor + stem + std::to_string(n) + ".bin");
-            for (const auto& [variant, readable] : variants) {
-                const std::string text = Read(armor + stem + std::to_string(n) + variant + ".asc");
+            for (std::size_t i = 0; i < variants.size(); ++i) {
+                const std::string text =
+                    Read(armor + stem + std::to_string(n) + variants[i] + ".asc");
                 if (text.empty()) continue;
-                SCOPED_TRACE(stem + std::to_string(n) + variant);
+                SCOPED_TRACE(stem + std::to_string(n) + variants[i]);
                 const ArmourRead armour = ReadArmour(text);
                 ++read;
                 // (Without its begin line, a text holds no armour at all.)
-                EXPECT_EQ(armour.ok && !armour.blocks.empty(), readable) << armour.error;
-                if (armour.ok && readable) {
+                EXPECT_EQ(armour.ok && !armour.blocks.empty(), i < readable) << armour.error;
+                if (armour.ok && i < readable) {
                     ASSERT_EQ(armour.blocks.size(), 1U);
                     EXPECT_EQ(armour.blocks[0].bytes, bin);
                 }
@@ -278,30 +272,6 @@ TEST(SequoiaData, ArmourVariants) {
         }
     }
     EXPECT_GT(read, 40);
-}
-
-// A detached Ed25519 signature of 100 MB of zeros, read in blocks.
-TEST(SequoiaData, DetachedSignatureOfAHundredMegabytes) {
-    const std::string signature =
-        kSequoia +
-        "messages/emmelie-dorothea-dina-samantha-awina-detached-signature-of-100MB-of-zeros.sig";
-    if (Read(signature).empty()) GTEST_SKIP() << "librust-sequoia-openpgp-dev is not installed";
-    const std::string path = testing::TempDir() + "/zeros";
-    for (const std::size_t size : {std::size_t{100} << 20, (std::size_t{100} << 20) - 1}) {
-        std::ofstream(path, std::ios::binary) << std::string(size, '\0');
-        const TrustedKeys keys =
-            LoadTrustedKeys({kSequoia + "keys/emmelie-dorothea-dina-samantha-awina-ed25519.pgp"},
-                            {}, "", SecondsNow());
-        std::uint64_t last = 0;
-        const SignedFileOutcome outcome =
-            CheckSignedFile(path, signature, keys, SecondsNow(), [&last](std::uint64_t bytes) {
-                last = bytes;
-                return true;
-            });
-        EXPECT_EQ(outcome.exitCode, size == std::size_t{100} << 20 ? 0 : 1) << outcome.error;
-        EXPECT_EQ(last, size);
-    }
-    std::remove(path.c_str());
 }
 
 struct CertificateCase {

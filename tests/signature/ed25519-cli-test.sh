@@ -65,12 +65,8 @@ grep -q "by Zig releases, the key" <<<"$out" || fail "the store's label is not s
 expect 0 - "signify, by the store" -- --check-signature s/image.iso
 expect 0 - "--verify, .minisig, by the store" -- --verify l/SHA256SUMS --ignore-missing
 grep -q "signature good, by Zig releases" <<<"$out" || fail "--verify does not name the store's key: $out"
-python3 -c "
-import base64, sys
-raw = bytearray(base64.b64decode(open('a.line').read()))
-raw[-1] ^= 1
-print('untrusted comment: the same key ID, another key')
-print(base64.b64encode(bytes(raw)).decode())" >twin.pub
+python3 -c "import base64; r = bytearray(base64.b64decode(open('a.line').read())); r[-1] ^= 1
+print('untrusted comment: the same key ID, another key\n' + base64.b64encode(r).decode())" >twin.pub
 expect 2 - "--add-key of another key with a key ID held" -- --add-key twin.pub
 grep -q "another key with the key ID $id" <<<"$out" || fail "no reason for refusing the twin key: $out"
 expect 2 - "--add-key of a secret key" -- --add-key a.key
