@@ -79,6 +79,7 @@ sign stranger "$signed" image.stranger.sig --detach-sign image.iso
 sign p256 "$signed" image.p256.sig --detach-sign image.iso
 sign p384 "$signed" image.p384.asc --armor --detach-sign image.iso
 sign weak "$signed" image.weak.sig --digest-algo SHA256 --detach-sign image.iso
+sign ed "$signed" image.critical.sig --sig-notation '!critical@example.org=yes' --detach-sign image.iso
 sign ed "$signed" list.text.sig --textmode --detach-sign list
 sign ed 20990101T000000 image.future.sig --detach-sign image.iso
 sign gone "$signed" image.gone.sig --detach-sign image.iso
@@ -150,6 +151,7 @@ check clear-signed-wrong-key list.asc - ed.key
 check clear-signed-dash-escaped dashes.asc - ed.key
 check sha1 image.iso image.sha1.sig ed.key 2
 check rsa-1024 image.iso image.old.sig old.key 2
+check critical-notation image.iso image.critical.sig ed.key 2
 check sha1-self-signatures image.iso image.weak.sig weak.key 2
 grep -q "self-signatures over SHA-1" out || fail "sha1-self-signatures: the reason is not given: $(cat out)"
 check revoked image.iso image.gone.sig gone-revoked.key 2
