@@ -182,16 +182,28 @@ constexpr char kFooterChecks[] =
     "                                        a signed list's signature first: bad, and\n"
     "                                        nothing is checked (exit 1); not by a key\n"
     "                                        you chose, and the exit code is 2\n"
-    "  sumbrook-cli --add-key FILE [--label TEXT] | --keys | --remove-key FPR\n"
-    "                                        your key store (--key FILE overrides it)\n"
+    "  sumbrook-cli --add-key FILE [--label TEXT] | --keys | --remove-key FPR|KEYID\n"
+    "                                        your key store (--key FILE overrides it):\n"
+    "                                        OpenPGP keys by fingerprint, minisign and\n"
+    "                                        signify keys (.pub) by key ID\n"
     "Refused with a reason: SHA-1 and MD5 data signatures, v3, DSA, RSA under 2048 bits,\n"
-    "future dates, expired or revoked signers, text outside a clear-signed part.\n"
+    "future dates, expired or revoked signers, keys bound by SHA-1 self-signatures,\n"
+    "text outside a clear-signed part.\n"
+    "  $ # Debian: SHA256SUMS and SHA256SUMS.sign, the key added to the store once\n"
     "  $ sumbrook-cli --add-key debian-cd-signing-key.asc --label \"Debian CD\"\n"
-    "  $ sumbrook-cli --verify SHA256SUMS --ignore-missing      (with SHA256SUMS.sign)\n"
-    "  $ sumbrook-cli --verify SHA256SUMS --key ubuntu-key.asc  (Ubuntu: SHA256SUMS.gpg)\n"
+    "  $ sumbrook-cli --verify SHA256SUMS --ignore-missing\n"
+    "  $ # Ubuntu: SHA256SUMS.gpg (armoured) beside SHA256SUMS, the key for this run\n"
+    "  $ sumbrook-cli --verify SHA256SUMS --key ubuntu-cdimage-key.asc --ignore-missing\n"
+    "  $ # Fedora: the clear-signed CHECKSUM file\n"
     "  $ sumbrook-cli --verify Fedora-Workstation-43-x86_64-CHECKSUM --key fedora.gpg\n"
-    "  $ sumbrook-cli --check-signature archlinux-x86_64.iso --key arch-keys.asc\n"
-    "  $ sumbrook-cli --check-signature zig.tar.xz --key zig.pub     (zig.tar.xz.minisig)\n"
+    "  $ # Arch Linux: archlinux-x86_64.iso.sig beside the image\n"
+    "  $ sumbrook-cli --check-signature archlinux-x86_64.iso --key archlinux-keys.asc \\\n"
+    "        --fingerprint \"<the release signer's fingerprint from the download page>\"\n"
+    "  $ # a minisign release (Zig, Void): zig.tar.xz.minisig beside it\n"
+    "  $ sumbrook-cli --add-key zig.pub --label \"Zig releases\"\n"
+    "  $ sumbrook-cli --check-signature zig.tar.xz\n"
+    "  $ sumbrook-cli --keys\n"
+    "  $ sumbrook-cli --remove-key \"<a fingerprint or key ID that --keys shows>\"\n"
     "\n"
     "Exit codes: 0 everything verified or computed; 1 differences found (changed,\n"
     "missing, new, ambiguous, duplicate, different); 2 errors (unreadable files or\n"
@@ -331,7 +343,7 @@ int Run(int argc, char** argv) {
             CLI::MultiOptionPolicy::TakeAll);
     };
     app.add_option("--check-signature", checkSignaturePath,
-                   "Check FILE's OpenPGP signature (FILE.sig, .asc, .gpg, .sign beside it, or "
+                   "Check FILE's signature (FILE.sig, .asc, .gpg, .sign, .minisig beside it, or "
                    "FILE clear-signed)")
         ->type_name("FILE");
     app.add_option("--signature", signature.signaturePath,
@@ -345,15 +357,18 @@ int Run(int argc, char** argv) {
                         "With --check-signature or --verify: trust only the key with this "
                         "fingerprint (40 hex digits, blanks allowed; repeatable)"))
         ->type_name("FPR");
-    app.add_option("--add-key", addKeyPath, "Add the keys of FILE to your key store")
+    app.add_option("--add-key", addKeyPath,
+                   "Add the keys of FILE (OpenPGP, or a minisign or signify .pub) to your key "
+                   "store")
         ->type_name("FILE");
     app.add_option("--label", label, "With --add-key: your name for the key")->type_name("TEXT");
     app.add_flag("--keys", listKeys, "List the keys of your key store");
     app.add_flag("--require-signature", requireSignature,
                  "With --verify: a list without a signature is an error (exit 2)");
     app.add_option("--remove-key", removeKeyText,
-                   "Remove the key with this fingerprint from your key store")
-        ->type_name("FPR");
+                   "Remove the key with this fingerprint (minisign, signify: key ID) from "
+                   "your key store")
+        ->type_name("FPR|KEYID");
 #endif
 
     try {

@@ -62,21 +62,31 @@ int CheckSignature(const std::string& path, const SignatureSettings& signature,
 
 int AddKey(const std::string& keyFile, const std::string& label, const CliSettings& settings) {
     CommandOutput output(settings, 0);
-    std::string error;
-    const std::vector<CheckedCertificate> keys = ReadKeyFile(keyFile, SecondsNow(), error);
-    if (!error.empty()) {
-        output.Complain(error);
+    const AnyKeyFile read = ReadAnyKeyFile(keyFile, SecondsNow());
+    if (!read.error.empty()) {
+        output.Complain(read.error);
         return kExitError;
     }
     const std::string folder = DefaultKeyStoreFolder();
-    for (const CheckedCertificate& key : keys) {
+    if (read.ed25519) {
+        const std::string error = AddToKeyStore(folder, *read.ed25519, label);
+        if (!error.empty()) {
+            output.Complain(error);
+            return kExitError;
+        }
+        output.Line("Added the minisign or signify key " + read.ed25519->text + " (key ID " +
+                    KeyIdText(read.ed25519->id) +
+                    "); compare the key with the one the publisher shows");
+        return output.Finish() ? kExitOk : kExitError;
+    }
+    for (const CheckedCertificate& key : read.certificates) {
         if (!key.fault.empty()) {
             output.Complain(FingerprintText(key.fingerprint, true), key.fault + "; not added");
             return kExitError;
         }
     }
-    for (const CheckedCertificate& key : keys) {
-        error = AddToKeyStore(folder, key, label);
+    for (const CheckedCertificate& key : read.certificates) {
+        const std::string error = AddToKeyStore(folder, key, label);
         if (!error.empty()) {
             output.Complain(error);
             return kExitError;
@@ -93,26 +103,51 @@ int ListKeys(const CliSettings& settings) {
     const KeyStoreRead store = ReadKeyStore(DefaultKeyStoreFolder(), SecondsNow());
     for (const std::string& damaged : store.damaged)
         output.Complain("key store", damaged + " (skipped)");
+    const auto labelLine = [&output](const std::string& label) {
+        output.Line(label.empty() ? std::string("(no label)") : label);
+    };
     for (const CheckedCertificate& key : store.keys) {
-        output.Line((key.label.empty() ? std::string("(no label)") : key.label));
+        labelLine(key.label);
         output.Line("  " + FingerprintText(key.fingerprint, true) + "  " + key.algorithm +
                     (key.expires ? ", expires " + DateText(*key.expires) : std::string()) +
                     (key.hardRevoked ? ", REVOKED" : "") +
                     (key.fault.empty() ? std::string() : ", " + key.fault));
         for (const std::string& userId : key.userIds) output.Line("  " + userId);
     }
-    if (store.keys.empty() && store.damaged.empty()) {
+    for (const Ed25519PublicKey& key : store.ed25519Keys) {
+        labelLine(key.label);
+        output.Line("  " + key.text + "  Ed25519 (minisign or signify), key ID " +
+                    KeyIdText(key.id));
+    }
+    if (store.keys.empty() && store.ed25519Keys.empty() && store.damaged.empty()) {
         output.Complain("no keys in " + DefaultKeyStoreFolder() + "; add one with --add-key FILE");
     }
     if (!output.Finish()) return kExitError;
     return store.damaged.empty() ? kExitOk : kExitError;
 }
 
-int RemoveKey(const std::string& fingerprint, const CliSettings& settings) {
+int RemoveKey(const std::string& keyText, const CliSettings& settings) {
     CommandOutput output(settings, 0);
+    const std::string folder = DefaultKeyStoreFolder();
+    // A minisign or signify key goes by its key ID (16 hex digits) or its
+    // base64 line; an OpenPGP one only by its whole fingerprint.
+    KeyId id{};
+    const Ed25519PublicKeyRead line = ReadEd25519PublicKey(keyText);
+    if (line.ok || ParseKeyIdText(keyText, id)) {
+        if (line.ok) id = line.key.id;
+        const std::string error = RemoveFromKeyStore(folder, id);
+        if (!error.empty()) {
+            output.Complain(error + (line.ok ? std::string()
+                                             : " (an OpenPGP key goes by its whole fingerprint, "
+                                               "40 hex digits)"));
+            return kExitError;
+        }
+        output.Line("Removed the minisign or signify key with the key ID " + KeyIdText(id));
+        return output.Finish() ? kExitOk : kExitError;
+    }
     std::string error;
-    const std::string bytes = ParseFingerprint(fingerprint, error);
-    if (!bytes.empty()) error = RemoveFromKeyStore(DefaultKeyStoreFolder(), bytes);
+    const std::string bytes = ParseFingerprint(keyText, error);
+    if (!bytes.empty()) error = RemoveFromKeyStore(folder, bytes);
     if (!error.empty()) {
         output.Complain(error);
         return kExitError;

@@ -23,6 +23,8 @@ int CheckSignature(const std::string& path, const SignatureSettings& signature,
                    const CliSettings& settings);
 int AddKey(const std::string& keyFile, const std::string& label, const CliSettings& settings);
 int ListKeys(const CliSettings& settings);
-int RemoveKey(const std::string& fingerprint, const CliSettings& settings);
+// --remove-key: an OpenPGP key by its fingerprint, a minisign or signify key by
+// its key ID (16 hex digits) or its base64 line.
+int RemoveKey(const std::string& keyText, const CliSettings& settings);
 
 }  // namespace sumbrook

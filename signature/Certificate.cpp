@@ -25,21 +25,42 @@ bool MayBeBy(const OpenPgpSignature& signature, const OpenPgpKey& key) {
     return true;
 }
 
-// A self-signature of `type`s made by `signer` over `prefix`, usable now.
-bool Verifies(const OpenPgpSignature& signature, const OpenPgpKey& signer, std::string_view prefix,
-              std::uint32_t now) {
+// What a self-signature made by `signer` over `prefix` is worth now. One
+// over a collision-prone hash (SHA-1) does not count, whenever it was made:
+// the signer may have signed a key or user ID twinned with another; except
+// a revocation, which counts over any hash that can be computed, since
+// honouring a forged one can only refuse.
+enum class SelfSignature { kVoid, kValid, kWeakHash };
+
+SelfSignature CheckSelfSignature(const OpenPgpSignature& signature, const OpenPgpKey& signer,
+                                 std::string_view prefix, std::uint32_t now) {
     if (signature.version != 4 || !signature.fault.empty() || !signature.created ||
         *signature.created > now + kSkewSeconds || *signature.created < signer.created ||
-        signature.hash == 1 || !MayBeBy(signature, signer)) {
-        return false;
+        !MayBeBy(signature, signer)) {
+        return SelfSignature::kVoid;
     }
     if (signature.expiresAfter && *signature.expiresAfter != 0 &&
         std::uint64_t{*signature.created} + *signature.expiresAfter <= now) {
-        return false;
+        return SelfSignature::kVoid;
     }
+    const bool revocation = signature.type == kKeyRevocation ||
+                            signature.type == kSubkeyRevocation ||
+                            signature.type == kCertificationRevocation;
+    if (!revocation && IsCollisionProneHash(signature.hash)) return SelfSignature::kWeakHash;
     Digest digest;
     return DigestOverPrefix(signature, prefix, digest) &&
-           VerifySignatureDigest(signer, signature, digest);
+                   VerifySignatureDigest(signer, signature, digest)
+               ? SelfSignature::kValid
+               : SelfSignature::kVoid;
+}
+
+// Whether a self-signature counts; `weak` set to its hash's name when that
+// alone voids it (it is then not verified: RSA is not checked over SHA-1).
+bool Verifies(const OpenPgpSignature& signature, const OpenPgpKey& signer, std::string_view prefix,
+              std::uint32_t now, std::string* weak = nullptr) {
+    const SelfSignature worth = CheckSelfSignature(signature, signer, prefix, now);
+    if (worth == SelfSignature::kWeakHash && weak != nullptr) *weak = HashName(signature.hash);
+    return worth == SelfSignature::kValid;
 }
 
 std::optional<std::uint32_t> ExpiryOf(const OpenPgpKey& key, const OpenPgpSignature& self) {
@@ -177,9 +198,10 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
     };
     SigningKey primaryKey;
     primaryKey.key = primary;
+    std::string weak;  // the hash of a self-signature void for it alone
     for (const OpenPgpSignature& signature : certificate.direct) {
         const std::string_view prefix = primaryPrefix;
-        if (signature.type == kDirectKey && Verifies(signature, primary, prefix, now)) {
+        if (signature.type == kDirectKey && Verifies(signature, primary, prefix, now, &weak)) {
             consider(signature);
         } else if (signature.type == kKeyRevocation && Verifies(signature, primary, prefix, now)) {
             if (IsHardRevocation(signature)) {
@@ -203,7 +225,7 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
         std::optional<std::uint32_t> revokedAt;
         for (const OpenPgpSignature& signature : userId.signatures) {
             if (signature.type >= kCertificationFirst && signature.type <= kCertificationLast &&
-                Verifies(signature, primary, prefix, now)) {
+                Verifies(signature, primary, prefix, now, &weak)) {
                 if (certification == nullptr || *signature.created >= *certification->created) {
                     certification = &signature;
                 }
@@ -225,7 +247,14 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
         }
     }
     if (newest == nullptr) {
-        checked.fault = "the key has no valid self-signature";
+        checked.fault = weak.empty() ? "the key has no valid self-signature"
+                                     : "the key is bound only by self-signatures over " + weak +
+                                           ", which can be forged (the publisher's key file may "
+                                           "have newer ones)";
+        // Kept, unable to sign, so that its signatures are refused for this
+        // rather than taken for an unknown key's.
+        primaryKey.fault = checked.fault;
+        checked.keys.push_back(primaryKey);
         return checked;
     }
     // A soft revocation is taken back by a newer self-signature.
@@ -252,8 +281,10 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
         signing.hardRevoked = checked.hardRevoked;
         signing.softRevokedAt = primaryKey.softRevokedAt;
         const OpenPgpSignature* binding = nullptr;
+        std::string weakBinding;
         for (const OpenPgpSignature& signature : subkey.signatures) {
-            if (signature.type == kSubkeyBinding && Verifies(signature, primary, prefix, now)) {
+            if (signature.type == kSubkeyBinding &&
+                Verifies(signature, primary, prefix, now, &weakBinding)) {
                 if (binding == nullptr || *signature.created >= *binding->created)
                     binding = &signature;
             } else if (signature.type == kSubkeyRevocation &&
@@ -264,6 +295,14 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
                     signing.softRevokedAt = *signature.created;
                 }
             }
+        }
+        if (binding == nullptr && !weakBinding.empty()) {
+            // Named, so that its signatures are refused for this, not taken
+            // for an unknown key's.
+            signing.fault = "the subkey's binding signature is made over " + weakBinding +
+                            ", which can be forged";
+            checked.keys.push_back(std::move(signing));
+            continue;
         }
         if (binding == nullptr) continue;  // an unbound subkey is none of this certificate's
         if (signing.softRevokedAt && *binding->created > *signing.softRevokedAt &&
@@ -276,17 +315,22 @@ CheckedCertificate CheckCertificate(const Certificate& certificate, std::uint32_
         }
         const bool flagged = !binding->keyFlags || (*binding->keyFlags & kKeyFlagSign) != 0;
         bool backSigned = false;
+        std::string weakBack;
         if (flagged && !binding->embedded.empty()) {
             OpenPgpSignature back;
             std::string error;
             backSigned = ReadSignaturePacket(binding->embedded, back, error) &&
-                         back.type == kPrimaryKeyBinding && Verifies(back, subkey.key, prefix, now);
+                         back.type == kPrimaryKeyBinding &&
+                         Verifies(back, subkey.key, prefix, now, &weakBack);
         }
         signing.canSign = flagged && backSigned && subkey.key.fault.empty();
         if (!signing.canSign) {
             signing.fault = !subkey.key.fault.empty() ? subkey.key.fault
                             : !flagged                ? "the subkey's flags do not allow signing"
-                                       : "the signing subkey has no valid back-signature (0x19)";
+                            : !weakBack.empty()
+                                ? "the signing subkey's back-signature (0x19) is made over " +
+                                      weakBack + ", which can be forged"
+                                : "the signing subkey has no valid back-signature (0x19)";
         }
         checked.keys.push_back(std::move(signing));
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "hash/Digest.h"
 #include "signature/CommentedBase64.h"
 #include "signature/PublicKeyVerify.h"
 
@@ -85,6 +86,22 @@ std::string KeyIdText(const KeyId& id) {
     return text;
 }
 
+bool ParseKeyIdText(std::string_view text, KeyId& id) {
+    std::string digits;
+    for (const char c : text) {
+        if (c == ' ' || c == '\t') continue;
+        if (HexDigitValue(c) < 0 || digits.size() == 16) return false;
+        digits.push_back(c);
+    }
+    if (digits.size() != 16) return false;
+    for (std::size_t i = 0; i < id.size(); ++i) {
+        const std::size_t at = 2 * (id.size() - 1 - i);
+        id[i] = static_cast<std::uint8_t>(HexDigitValue(digits[at]) * 16 +
+                                          HexDigitValue(digits[at + 1]));
+    }
+    return true;
+}
+
 void CheckByKeyId(const KeyId& id, const std::uint8_t (&signature)[64], std::string_view message,
                   const std::vector<Ed25519PublicKey>& keys, KeySignatureResult& result) {
     result.keyId = KeyIdText(id);
@@ -97,6 +114,7 @@ void CheckByKeyId(const KeyId& id, const std::uint8_t (&signature)[64], std::str
             result.verdict = KeySignatureResult::Verdict::kGood;
             result.reason.clear();
             result.publicKey = key.text;
+            result.label = key.label;
             return;
         }
         if (result.verdict != KeySignatureResult::Verdict::kBad) {
@@ -104,6 +122,7 @@ void CheckByKeyId(const KeyId& id, const std::uint8_t (&signature)[64], std::str
             result.reason =
                 "the signature does not match: the signed data or the signature was changed";
             result.publicKey = key.text;
+            result.label = key.label;
         }
     }
 }

@@ -27,7 +27,8 @@ using KeyId = std::array<std::uint8_t, 8>;
 struct Ed25519PublicKey {
     KeyId id{};
     std::array<std::uint8_t, 32> key{};
-    std::string text;  // the base64 line
+    std::string text;   // the base64 line
+    std::string label;  // the user's, from the key store
 };
 
 struct Ed25519PublicKeyRead {
@@ -43,6 +44,9 @@ Ed25519PublicKeyRead ReadEd25519PublicKey(std::string_view text);
 // The ID as minisign prints it: the 8 bytes as a little-endian number, in
 // 16 upper-case hex digits.
 std::string KeyIdText(const KeyId& id);
+// The ID of such a text (16 hex digits, either case, blanks allowed); false
+// for anything else.
+bool ParseKeyIdText(std::string_view text, KeyId& id);
 
 // `result` filled by the keys of `keys` whose ID is `id`: kGood when one
 // verifies `signature` over `message`, kBad when none does (the first one

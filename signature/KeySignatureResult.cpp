@@ -3,7 +3,8 @@
 namespace sumbrook {
 
 std::string KeySignatureResultText(const KeySignatureResult& result) {
-    const std::string key = "the key " + result.publicKey + " (key ID " + result.keyId + ")";
+    const std::string key = (result.label.empty() ? std::string() : result.label + ", ") +
+                            "the key " + result.publicKey + " (key ID " + result.keyId + ")";
     switch (result.verdict) {
         case KeySignatureResult::Verdict::kGood:
             return "Good " + result.format + " signature by " + key +
@@ -22,7 +23,8 @@ std::string KeySignatureResultText(const KeySignatureResult& result) {
 }
 
 std::string KeySignerText(const KeySignatureResult& result) {
-    return "the " + result.format + " key " + result.publicKey + " (key ID " + result.keyId + ")" +
+    return (result.label.empty() ? std::string() : result.label + ", ") + "the " + result.format +
+           " key " + result.publicKey + " (key ID " + result.keyId + ")" +
            (result.trustedComment.empty() ? std::string()
                                           : ", trusted comment: " + result.trustedComment);
 }

@@ -23,19 +23,20 @@ struct KeySignatureResult {
     std::string keyId;   // the signature's key ID as minisign prints it (16 hex digits), once read
     std::string publicKey;  // kGood, kBad: the trusted key tried, as its base64 line (as publishers
                             // post it)
+    std::string label;      // that key's label in the key store, if any
     // minisign, kGood only: the signed trusted comment, its control
     // characters but the tab shown as '?'.
     std::string trustedComment;
 };
 
 // One line about a result, in the command line's words: "Good minisign
-// signature by the key RWQ... (key ID 1BBC2CB544A882A2), trusted comment:
+// signature by [LABEL, ]the key RWQ... (key ID 1BBC2CB544A882A2), trusted comment:
 // ...", "BAD minisign signature by the key RWQ...: REASON", "Signed by a
 // minisign key you have not given: key ID ...", "minisign signature not
 // checked: REASON".
 std::string KeySignatureResultText(const KeySignatureResult& result);
 
-// Who made a good one, for a summary's note: "the minisign key RWQ...
+// Who made a good one, for a summary's note: "[LABEL, ]the minisign key RWQ...
 // (key ID ...), trusted comment: ...".
 std::string KeySignerText(const KeySignatureResult& result);
 

@@ -64,7 +64,11 @@ MinisignSignatureRead ReadMinisignSignature(std::string_view text) {
     signature.prehashed = bytes[1] == 'D';
     std::copy(bytes.begin() + 2, bytes.begin() + 10, signature.keyId.begin());
     std::copy(bytes.begin() + 10, bytes.end(), signature.signature);
+    // minisign drops every CR (and LF) at the end of the line: the comment
+    // it signs and checks ends in neither.
     signature.trustedComment = second.comment;
+    while (!signature.trustedComment.empty() && signature.trustedComment.back() == '\r')
+        signature.trustedComment.pop_back();
     std::copy(second.bytes.begin(), second.bytes.end(), signature.globalSignature);
     read.ok = true;
     return read;

@@ -208,6 +208,10 @@ bool DigestKindOfHash(int hash, DigestKind& kind) {
     }
 }
 
+bool IsCollisionProneHash(int hash) {
+    return hash == 1 || hash == 2 || hash == 3;
+}
+
 std::string HashName(int hash) {
     switch (hash) {
         case 1:

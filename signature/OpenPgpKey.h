@@ -51,6 +51,10 @@ std::string FingerprintText(std::string_view bytes, bool grouped);
 bool DigestKindOfHash(int hash, DigestKind& kind);
 // "SHA-256", "SHA-1", "RIPEMD-160", "SHA-224", "SHA3-256", ... or "hash N".
 std::string HashName(int hash);
+// MD5 (1), SHA-1 (2), RIPEMD-160 (3): hashes whose collisions can be made
+// (SHA-1's chosen-prefix ones for about USD 45k in 2020), so that what they
+// sign can be forged.
+bool IsCollisionProneHash(int hash);
 
 // Whether `signature` (its numbers, its algorithm) is `key`'s over `digest`
 // (the hash of the signed bytes and the trailer). A digest whose first two

@@ -55,7 +55,7 @@ std::string RefusalOf(const OpenPgpSignature& signature,
     if (!IsDataSignature(signature))
         return "not a signature of data (type " + std::to_string(signature.type) + ")";
     if (!signature.fault.empty()) return signature.fault;
-    if (signature.hash == 1 || signature.hash == 2 || signature.hash == 3) {
+    if (IsCollisionProneHash(signature.hash)) {
         return "made over " + HashName(signature.hash) + ", which can be forged";
     }
     DigestKind kind{};

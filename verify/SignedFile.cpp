@@ -98,6 +98,30 @@ std::vector<CheckedCertificate> ReadKeyFile(const std::string& path, std::uint32
     return keys;
 }
 
+AnyKeyFile ReadAnyKeyFile(const std::string& path, std::uint32_t now) {
+    AnyKeyFile read;
+    std::string bytes;
+    if (!ReadSmallFile(path, bytes, read.error)) return read;
+    Ed25519PublicKeyRead ed25519 = ReadEd25519PublicKey(bytes);
+    if (ed25519.ok) {
+        read.ed25519 = std::move(ed25519.key);
+        return read;
+    }
+    if (bytes.rfind("untrusted comment: ", 0) == 0) {
+        read.error = path + ": " + ed25519.error;
+        return read;
+    }
+    const CertificatesRead certificates = ReadCertificates(bytes);
+    if (!certificates.error.empty()) {
+        read.error = path + ": " + certificates.error;
+        return read;
+    }
+    for (const Certificate& certificate : certificates.certificates) {
+        read.certificates.push_back(CheckCertificate(certificate, now));
+    }
+    return read;
+}
+
 TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
                             const std::vector<std::string>& fingerprints,
                             const std::string& storeFolder, std::uint32_t now) {
@@ -109,23 +133,25 @@ TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
     }
     if (!keyFiles.empty()) {
         for (const std::string& path : keyFiles) {
-            std::string bytes;
-            if (!ReadSmallFile(path, bytes, trusted.error)) return trusted;
-            const Ed25519PublicKeyRead ed25519 = ReadEd25519PublicKey(bytes);
-            if (ed25519.ok) {
-                trusted.ed25519Keys.push_back(ed25519.key);
-                continue;
+            AnyKeyFile read = ReadAnyKeyFile(path, now);
+            if (!read.error.empty()) {
+                trusted.error = std::move(read.error);
+                return trusted;
             }
-            std::vector<CheckedCertificate> keys = ReadKeyFile(path, now, trusted.error);
-            if (!trusted.error.empty()) return trusted;
-            for (CheckedCertificate& key : keys) trusted.keys.push_back(std::move(key));
+            if (read.ed25519) trusted.ed25519Keys.push_back(std::move(*read.ed25519));
+            for (CheckedCertificate& key : read.certificates)
+                trusted.keys.push_back(std::move(key));
         }
     } else {
         KeyStoreRead store = ReadKeyStore(storeFolder, now);
         trusted.keys = std::move(store.keys);
         trusted.skipped = std::move(store.damaged);
+        // --fingerprint names OpenPGP certificates: the store's other keys
+        // are then not chosen.
+        if (wanted.empty()) trusted.ed25519Keys = std::move(store.ed25519Keys);
     }
-    trusted.chosen = !keyFiles.empty() || !fingerprints.empty() || !trusted.keys.empty();
+    trusted.chosen = !keyFiles.empty() || !fingerprints.empty() || !trusted.keys.empty() ||
+                     !trusted.ed25519Keys.empty();
     if (wanted.empty()) return trusted;
     std::vector<CheckedCertificate> chosen;
     std::vector<bool> found(wanted.size(), false);

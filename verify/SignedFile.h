@@ -23,7 +23,7 @@ namespace sumbrook {
 
 struct TrustedKeys {
     std::vector<CheckedCertificate> keys;
-    std::vector<Ed25519PublicKey> ed25519Keys;  // minisign and signify keys given with --key
+    std::vector<Ed25519PublicKey> ed25519Keys;  // minisign and signify keys (--key, the store)
     // The user named keys (--key, --fingerprint) or the store holds some:
     // a signature by no trusted key is then a failure, not a note.
     bool chosen = false;
@@ -43,6 +43,16 @@ TrustedKeys LoadTrustedKeys(const std::vector<std::string>& keyFiles,
 // holds none.
 std::vector<CheckedCertificate> ReadKeyFile(const std::string& path, std::uint32_t now,
                                             std::string& error);
+
+// A key file of either kind: OpenPGP certificates, or a minisign or signify
+// public key (its .pub file or its base64 line). `error` set when it cannot
+// be read or is neither.
+struct AnyKeyFile {
+    std::vector<CheckedCertificate> certificates;
+    std::optional<Ed25519PublicKey> ed25519;
+    std::string error;
+};
+AnyKeyFile ReadAnyKeyFile(const std::string& path, std::uint32_t now);
 
 // The first of FILE.sig, FILE.asc, FILE.gpg, FILE.sign, FILE.minisig that
 // exists; empty when none does.

@@ -236,6 +236,44 @@ TEST(SequoiaData, SignaturesAsThePolicySays) {
     EXPECT_EQ(broken.exitCode, 2);
 }
 
+// The armour variants of the sequoia data: each one read gives the bytes
+// of its .bin; the variants that bend the form (no begin line, one line,
+// quoted in a mail, dashes changed, a wrong checksum or end line) are
+// refused rather than guessed at.
+TEST(SequoiaData, ArmourVariants) {
+    const std::string armor = kSequoia + "armor/";
+    if (Read(armor + "test-0.asc").empty())
+        GTEST_SKIP() << "librust-sequoia-openpgp-dev is not installed";
+    // The first three are read ("=" for the plain .asc), the rest refused.
+    std::istringstream names(
+        "= .no-crc .with-headers .bad-crc .bad-footer .no-dashes .unbalanced-dashes "
+        ".unicode-dashes .with-headers-quoted -no-header -no-newlines");
+    std::vector<std::string> variants;
+    for (std::string name; names >> name;) variants.push_back(name == "=" ? "" : name);
+    const std::size_t readable = 3;
+    int read = 0;
+    for (const std::string stem : {"test-", "literal-"}) {
+        for (const int n : {0, 1, 2, 3, 47, 48, 49, 50, 51}) {
+            const std::string bin = Read(armor + stem + std::to_string(n) + ".bin");
+            for (std::size_t i = 0; i < variants.size(); ++i) {
+                const std::string text =
+                    Read(armor + stem + std::to_string(n) + variants[i] + ".asc");
+                if (text.empty()) continue;
+                SCOPED_TRACE(stem + std::to_string(n) + variants[i]);
+                const ArmourRead armour = ReadArmour(text);
+                ++read;
+                // (Without its begin line, a text holds no armour at all.)
+                EXPECT_EQ(armour.ok && !armour.blocks.empty(), i < readable) << armour.error;
+                if (armour.ok && i < readable) {
+                    ASSERT_EQ(armour.blocks.size(), 1U);
+                    EXPECT_EQ(armour.blocks[0].bytes, bin);
+                }
+            }
+        }
+    }
+    EXPECT_GT(read, 40);
+}
+
 struct CertificateCase {
     std::string key;  // under keys/
     bool usable;      // some key of it may sign

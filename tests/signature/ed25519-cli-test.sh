@@ -50,6 +50,37 @@ grep -q 'signature good' <<<"$out" || fail "--verify does not say the signature 
 expect 0 - "--verify, signify's SHA256.sig" -- --verify o/SHA256.sig --key s.pub --ignore-missing
 expect 2 - "--verify, signify's SHA256.sig, another key" -- --verify o/SHA256.sig --key t.pub --ignore-missing
 
+# The key store holds minisign and signify keys too: added with a label,
+# listed, trusted, refused when another key has the same key ID, named and
+# skipped when damaged, removed by the key ID.
+id=$(sed -n 's/.*public key \([0-9A-F]\{16\}\)$/\1/p' a.pub)
+store=$XDG_CONFIG_HOME/sumbrook/keys
+expect 0 - "--add-key of a minisign key" -- --add-key a.pub --label "Zig releases"
+expect 0 - "--add-key of a signify key" -- --add-key s.pub
+expect 0 - "--keys" -- --keys
+grep -q "Zig releases" <<<"$out" && grep -q "key ID $id" <<<"$out" && grep -qF "$(cat a.line)" <<<"$out" ||
+  fail "--keys does not show the minisign key: $out"
+expect 0 - "minisign, by the store" -- --check-signature m/image.iso
+grep -q "by Zig releases, the key" <<<"$out" || fail "the store's label is not shown: $out"
+expect 0 - "signify, by the store" -- --check-signature s/image.iso
+expect 0 - "--verify, .minisig, by the store" -- --verify l/SHA256SUMS --ignore-missing
+grep -q "signature good, by Zig releases" <<<"$out" || fail "--verify does not name the store's key: $out"
+python3 -c "import base64; r = bytearray(base64.b64decode(open('a.line').read())); r[-1] ^= 1
+print('untrusted comment: the same key ID, another key\n' + base64.b64encode(r).decode())" >twin.pub
+expect 2 - "--add-key of another key with a key ID held" -- --add-key twin.pub
+grep -q "another key with the key ID $id" <<<"$out" || fail "no reason for refusing the twin key: $out"
+expect 2 - "--add-key of a secret key" -- --add-key a.key
+grep -q "secret key" <<<"$out" || fail "a secret key is not named as such: $out"
+echo damaged >"$store/0000000000000000.pub"
+expect 0 - "a damaged .pub in the store" -- --check-signature m/image.iso
+grep -q "0000000000000000.pub" <<<"$out" || fail "a damaged .pub is not named: $out"
+rm "$store/0000000000000000.pub"
+expect 0 - "--remove-key by key ID" -- --remove-key "$id"
+expect 2 - "--remove-key of a key ID not held" -- --remove-key "$id"
+expect 2 - "minisign, its key removed" -- --check-signature m/image.iso
+expect 0 - "--remove-key by the base64 line" -- --remove-key "$(tail -n 1 s.pub)"
+rm -rf "$XDG_CONFIG_HOME"
+
 printf 'changed\n' >>s/image.iso
 printf 'changed\n' >>l/SHA256SUMS
 sed -i 's/(one)/(One)/' o/SHA256.sig

@@ -1,28 +1,33 @@
 #!/usr/bin/env bash
-# sumbrook-cli --check-signature against gpgv on the same cases, made here
+# sumbrook-cli --check-signature against gpgv (and sqv, for detached
+# signatures: its verdict, good or not, must be ours) on the same cases, made here
 # with gpg (a throwaway GNUPGHOME, --faked-system-time for dates): Ed25519,
 # ECDSA P-256 and P-384 and RSA keys, a signing subkey, SHA-1, a revoked key, an expired key, a
-# signature dated in the future, RSA-1024, text mode, armoured and binary,
+# signature dated in the future, RSA-1024, a key bound by SHA-1 self-signatures, text mode, armoured and binary,
 # several signatures in one file, clear-signed texts with and without text
 # around them, a changed file and an unknown key. Each verdict (exit 0, 1
 # or 2) must be gpgv's, except where the README's list of differences says
 # Sumbrook refuses on purpose (then the expected code is written beside the
 # case). Then --verify of signed lists, and every byte of a signature, of a key file and of a clear-signed
-# list is flipped in turn: never a good verdict.
-# Usage: gpgv-differential.sh path/to/sumbrook-cli
+# list is flipped in turn: never a good verdict (so for an armoured one, a
+# detached signed list, minisign's and signify's files past their unsigned comment lines).
+# Usage: gpgv-differential.sh path/to/sumbrook-cli [STRIDE]
+# (STRIDE: the mutation cases flip every STRIDE-th byte; the sanitized
+# build, whose every run is slow, takes 4.)
 set -uo pipefail
 
 program=$(realpath "$1")
 # A program ending in .exe runs under Wine (CNG and libgcrypt beneath it);
 # its mutation cases then flip every 16th byte, each run being a Wine start.
-stride=1
+stride=${2:-1}
+under_wine=0
 if [[ "$program" == *.exe ]]; then
   wine_run=$(realpath "$(dirname "$0")/../../cmake/wine-run.sh")
   exe=$program
   program="$(mktemp "${TMPDIR:-/tmp}/sbwine.XXXXXX")"
   printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$wine_run" "$exe" >"$program"
   chmod +x "$program"
-  stride=16
+  stride=16 under_wine=1
 fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/sbgpgv.XXXXXX")
 trap 'gpgconf --homedir "$work/gnupg" --kill all >/dev/null 2>&1; rm -rf "$work"' EXIT
@@ -52,7 +57,8 @@ key "Late Signer <late@example.org>" ed25519 sign never
 key "Stranger <stranger@example.org>" ed25519 sign never
 key "P256 Signer <p256@example.org>" nistp256 sign never
 key "P384 Signer <p384@example.org>" nistp384 sign never
-for who in ed rsa sub old gone late stranger p256 p384; do
+g --faked-system-time "$made!" --cert-digest-algo SHA1 --quick-gen-key "Weak Binder <weak@example.org>" rsa3072 sign never
+for who in ed rsa sub old gone late stranger p256 p384 weak; do
   g --export "$who@example.org" >"$who.key"
   g --export --armor "$who@example.org" >"$who.asc"
 done
@@ -72,6 +78,8 @@ sign rsa "$signed" image.sha512.sig --digest-algo SHA512 --detach-sign image.iso
 sign stranger "$signed" image.stranger.sig --detach-sign image.iso
 sign p256 "$signed" image.p256.sig --detach-sign image.iso
 sign p384 "$signed" image.p384.asc --armor --detach-sign image.iso
+sign weak "$signed" image.weak.sig --digest-algo SHA256 --detach-sign image.iso
+sign ed "$signed" image.critical.sig --sig-notation '!critical@example.org=yes' --detach-sign image.iso
 sign ed "$signed" list.text.sig --textmode --detach-sign list
 sign ed 20990101T000000 image.future.sig --detach-sign image.iso
 sign gone "$signed" image.gone.sig --detach-sign image.iso
@@ -79,6 +87,10 @@ sign late "$signed" image.late.sig --detach-sign image.iso
 cat image.iso.asc >image.both.asc
 g --faked-system-time "$signed!" -u ed@example.org --armor --detach-sign -o - image.iso >>image.both.asc
 sign rsa "$signed" list.asc --clear-sign list
+# Lines that start with "-" (dash-escaped) and end in blanks and tabs (not
+# signed), with CR LF line ends.
+printf -- '- a dash\r\n-----BEGIN PGP SIGNATURE-----\r\ntrailing blanks  \t \r\nlast\r\n' >dashes
+sign ed "$signed" dashes.asc --clear-sign dashes
 { echo "Not signed"; cat list.asc; } >list.before.asc
 { cat list.asc; echo "Not signed either"; } >list.after.asc
 { cat list.asc; cat list.asc; } >list.twice.asc
@@ -96,23 +108,28 @@ g --export late@example.org >late-expired.key
 cat ed.key rsa.key sub.key >bundle.key
 
 # check NAME FILE SIGNATURE KEYRING [CODE]: sumbrook-cli's code must be
-# gpgv's, or CODE where the policies differ on purpose.
+# gpgv's, or CODE where the policies differ on purpose; and good exactly
+# where sqv says good (detached only: sqv reads no clear-signed text).
 check() {
   local name=$1 file=$2 signature=$3 keyring=$4 expected=${5:-}
-  local theirs ours
+  local theirs ours sqv=-
   if [ "$signature" = - ]; then
     gpgv --keyring "$work/$keyring" "$file" >/dev/null 2>&1; theirs=$?
     "$program" --check-signature "$file" --key "$keyring" >out 2>&1; ours=$?
   else
     gpgv --keyring "$work/$keyring" "$signature" "$file" >/dev/null 2>&1; theirs=$?
     "$program" --check-signature "$file" --signature "$signature" --key "$keyring" >out 2>&1; ours=$?
+    if command -v sqv >/dev/null; then
+      sqv --keyring "$work/$keyring" "$signature" "$file" >/dev/null 2>&1; sqv=$?
+      [ $((sqv == 0)) = $((ours == 0)) ] || fail "$name: exit $ours, sqv $sqv: $(cat out)"
+    fi
   fi
   if [ -n "$expected" ]; then
     [ "$ours" = "$expected" ] || fail "$name: exit $ours, expected $expected (gpgv: $theirs): $(cat out)"
-    printf '%-28s gpgv %s  sumbrook-cli %s (a difference on purpose)\n' "$name" "$theirs" "$ours"
+    printf '%-28s gpgv %s  sqv %s  sumbrook-cli %s (a difference on purpose)\n' "$name" "$theirs" "$sqv" "$ours"
   else
     [ "$ours" = "$theirs" ] || fail "$name: exit $ours, gpgv $theirs: $(cat out)"
-    printf '%-28s gpgv %s  sumbrook-cli %s\n' "$name" "$theirs" "$ours"
+    printf '%-28s gpgv %s  sqv %s  sumbrook-cli %s\n' "$name" "$theirs" "$sqv" "$ours"
   fi
 }
 
@@ -131,8 +148,12 @@ check changed-file-rsa changed.iso image.iso.asc rsa.key
 check unknown-key image.iso image.stranger.sig bundle.key
 check clear-signed list.asc - rsa.key
 check clear-signed-wrong-key list.asc - ed.key
+check clear-signed-dash-escaped dashes.asc - ed.key
 check sha1 image.iso image.sha1.sig ed.key 2
 check rsa-1024 image.iso image.old.sig old.key 2
+check critical-notation image.iso image.critical.sig ed.key 2
+check sha1-self-signatures image.iso image.weak.sig weak.key 2
+grep -q "self-signatures over SHA-1" out || fail "sha1-self-signatures: the reason is not given: $(cat out)"
 check revoked image.iso image.gone.sig gone-revoked.key 2
 check expired-when-signed image.iso image.late.sig late-expired.key 2
 check future-dated image.iso image.future.sig ed.key 2
@@ -148,6 +169,9 @@ check comment-header list.comment.asc - rsa.key 2
   fail "--fingerprint of the signer: $(cat out)"
 "$program" --check-signature image.iso --key bundle.key --fingerprint "$(fpr rsa@example.org)" >out 2>&1
 [ $? -eq 2 ] || fail "--fingerprint of another key: $(cat out)"
+subkey=$(gpg --with-colons --list-keys sub@example.org | awk -F: '/^fpr/ {n++} /^fpr/ && n == 2 {print $10}')
+"$program" --check-signature image.iso --signature image.sub.sig --key bundle.key --fingerprint "$subkey" >out 2>&1 ||
+  fail "--fingerprint of the signing subkey: $(cat out)"
 "$program" --check-signature image.iso --key bundle.key --fingerprint "$(fpr stranger@example.org)" >out 2>&1
 [ $? -eq 2 ] && grep -q "no key given" out || fail "--fingerprint of a key not given: $(cat out)"
 "$program" --check-signature image.iso --key ed.key --fingerprint "$(fpr ed@example.org | cut -c25-)" >out 2>&1
@@ -159,7 +183,7 @@ check comment-header list.comment.asc - rsa.key 2
   fail "--keys: $(cat out)"
 "$program" --check-signature image.iso >out 2>&1 && grep -q "Ed's releases" out ||
   fail "a key of the store: $(cat out)"
-if [ "$stride" -eq 1 ]; then
+if [ "$under_wine" -eq 0 ]; then
   echo damaged >"$store/0000000000000000000000000000000000000000.asc"
   "$program" --check-signature image.iso >out 2>&1 && grep -q "0000000000000000000000000000000000000000.asc" out ||
     fail "a damaged file of the store is named and skipped: $(cat out)"
@@ -185,6 +209,14 @@ verify() {  # verify CODE TEXT ARGS...: the code and a line holding TEXT
   [ "$code" = "$expected" ] && grep -q -- "$text" ../out || fail "--verify $*: exit $code: $(cat ../out)"
 }
 verify 0 "signature good, by (Rsa Signer" SHA256SUMS --key ../rsa.asc
+# A key in the store makes a signature by another key a failure.
+"$program" --add-key ../ed.key >/dev/null 2>&1 || fail "--add-key ed.key"
+verify 2 "NOT verified: made by a key you have not added" SHA256SUMS
+"$program" --remove-key "$(fpr ed@example.org)" >/dev/null 2>&1 || fail "--remove-key ed"
+# Ubuntu's SHA256SUMS.gpg: armoured despite its name.
+mkdir -p ../ubuntu && cp abc.txt SHA256SUMS ../ubuntu/ &&
+  g --faked-system-time "$signed!" -u rsa@example.org --armor -o ../ubuntu/SHA256SUMS.gpg --detach-sign SHA256SUMS
+verify 0 "signature good, by (Rsa Signer" ../ubuntu/SHA256SUMS --key ../rsa.key
 # The signature beside the list is no NEW file of its folder.
 mkdir -p ../alone && cp abc.txt SHA256SUMS SHA256SUMS.sign ../alone/
 "$program" --verify ../alone/SHA256SUMS --key ../rsa.asc >../out 2>&1 && grep -q "^1 OK, 0 CHANGED, 0 MISSING, 0 NEW" ../out ||
@@ -222,26 +254,28 @@ if command -v minisign >/dev/null && command -v signify-openbsd >/dev/null; then
   sha256sum release.tar >MINISUMS && minisign -S -s ms.key -m MINISUMS >/dev/null 2>&1
   "$program" --verify MINISUMS --signature MINISUMS.minisig --key ms.pub --ignore-missing >out 2>&1 &&
     grep -q "signature good, by the minisign key" out || fail "--verify with a .minisig: $(cat out)"
-  printf 'x' >>release.tar
-  minisign -V -p ms.pub -m release.tar >/dev/null 2>&1
-  [ $? -ne 0 ] && keycheck minisign-changed 1 release.tar --key ms.pub
+  cp release.tar changed.tar && cp release.tar.minisig changed.tar.minisig && printf 'x' >>changed.tar
+  minisign -V -p ms.pub -m changed.tar >/dev/null 2>&1
+  [ $? -ne 0 ] && keycheck minisign-changed 1 changed.tar --key ms.pub
 fi
 
-# mutate NAME FILE COMMAND...: COMMAND with FILE changed one byte at a
-# time (each bit of it flipped in turn from byte to byte) is never good.
+# mutate NAME FILE FROM COMMAND...: COMMAND with FILE changed one byte at a
+# time from byte FROM on (each bit of it flipped in turn from byte to byte)
+# is never good.
 mutate() {
-  local name=$1 file=$2
-  shift 2
+  local name=$1 file=$2 from=$3
+  shift 3
   local good=0 count=0
-  cp "$file" "$file.orig"
+  "$@" >out 2>&1 || fail "$name: not good before any byte is flipped: $(cat out)"
+  cp "$file" "$work/original"
   rm -rf mutants && mkdir mutants
   python3 -c "
 import sys
 data = open(sys.argv[1], 'rb').read()
-for i in range(0, len(data), int(sys.argv[2])):
+for i in range(int(sys.argv[3]), len(data), int(sys.argv[2])):
     b = bytearray(data)
     b[i] ^= 1 << (i % 8)
-    open('mutants/%06d' % i, 'wb').write(b)" "$file.orig" "$stride"
+    open('mutants/%06d' % i, 'wb').write(b)" "$work/original" "$stride" "$from"
   for mutant in mutants/*; do
     cp "$mutant" "$file"
     count=$((count + 1))
@@ -250,13 +284,24 @@ for i in range(0, len(data), int(sys.argv[2])):
       fail "$name: byte $((10#${mutant#mutants/})) flipped, still good"
     fi
   done
-  cp "$file.orig" "$file"
+  cp "$work/original" "$file"
   echo "mutation of $name: $count bytes flipped, $good good"
 }
-mutate signature image.iso.sig "$program" --check-signature image.iso --key ed.key
-mutate key ed.key "$program" --check-signature image.iso --key ed.key
+mutate signature image.iso.sig 0 "$program" --check-signature image.iso --key ed.key
+mutate armoured-signature image.iso.asc 0 "$program" --check-signature image.iso --signature image.iso.asc --key rsa.key
+mutate key ed.key 0 "$program" --check-signature image.iso --key ed.key
 cp list.asc signed-list.asc
-mutate clear-signed-list signed-list.asc "$program" --check-signature signed-list.asc --key rsa.key
+mutate clear-signed-list signed-list.asc 0 "$program" --check-signature signed-list.asc --key rsa.key
+mutate list-with-its-signature alone/SHA256SUMS 0 "$program" --verify alone/SHA256SUMS --key rsa.asc
+if [ -e ms.pub ]; then
+  skip() { head -n 1 "$1" | wc -c; }  # the untrusted comment line, which nothing signs
+  mutate minisign-signature release.tar.minisig "$(skip release.tar.minisig)" \
+    "$program" --check-signature release.tar --key ms.pub
+  mutate minisign-key ms.pub "$(skip ms.pub)" "$program" --check-signature release.tar --key ms.pub
+  mutate minisign-signed-list MINISUMS 0 "$program" --verify MINISUMS --key ms.pub --ignore-missing
+  mutate signify-embedded-list SHA256.sig "$(skip SHA256.sig)" "$program" --check-signature SHA256.sig --key sf.pub
+  mutate signify-key sf.pub "$(skip sf.pub)" "$program" --check-signature SHA256.sig --key sf.pub
+fi
 
 [ "$failures" -eq 0 ] && echo "gpgv-differential: all verdicts as expected"
 exit $((failures > 0))
