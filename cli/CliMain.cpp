@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/AlgorithmHelp.h"
 #include "cli/BuildCommit.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
@@ -85,12 +86,10 @@ constexpr char kFooter[] =
     "A list written or kept inside DIR is neither listed nor checked. -o FILE is replaced\n"
     "only once the whole list is written; a failed write leaves it as it was. A device\n"
     "or a pipe, and /dev/stdout or /dev/fd/N, are written directly, as they are open.\n"
-    "\n"
-    "ALGO is one of crc32, md5, sha1, sha256, sha384, sha512, blake3, xxh3 (XXH3-64),\n"
-    "xxh128 and xxh64 (xxhsum's default), in any case, with or without '-' (SHA-256).\n"
-    "Other digests than CRC-32 are written in lower-case hex; XXH3-64 lines are tag\n"
-    "lines (\"XXH3 (NAME) = HEX\"), as xxhsum writes them, since xxhsum reads an untagged\n"
-    "16-digit digest as XXH64.\n"
+    "\n";
+
+// After the kinds' table (AlgorithmHelpText).
+constexpr char kFooterFormats[] =
     "\n"
     "--verify reads every list these tools write, recognised by its lines:\n"
     "  SFV lists (rhash --sfv, cksfv)   abc.txt 352441C2\n"
@@ -106,15 +105,11 @@ constexpr char kFooter[] =
     "                                   only \"HEX\" (then the file named like the\n"
     "                                   list without its extension)\n"
     "  any of these clear-signed        -----BEGIN PGP SIGNED MESSAGE----- ...; its\n"
-    "                                   signature is checked first (see below)\n"
-    "Each digest's algorithm is -a when given, else the line's tag, else the list's\n"
-    "name (.md5 .sha1 .sha256 .sha384 .sha512 .b3 .blake3 .xxh3 .xxh128 .xxh64,\n"
-    "MD5SUMS, SHA1SUMS, SHA256SUMS, SHA384SUMS, SHA512SUMS, B3SUMS), else its length\n"
-    "(8 CRC-32, 16 XXH64, 32 MD5, 40 SHA-1, 64 SHA-256, 96 SHA-384, 128 SHA-512).\n"
-    "Where the length leaves a choice (16: XXH64 or XXH3-64; 32: MD5 or XXH128; 64:\n"
-    "SHA-256 or BLAKE3), the first listed file that is there is read for each, the one\n"
-    "that matches is used for the whole list, and the summary says which. A line\n"
-    "\"HEX8  NAME\" is a CRC-32 sum line, \"NAME HEX8\" (one blank) SFV; a list whose\n"
+    "                                   signature is checked first (see below)\n";
+
+// After the choice of a listed digest's kind (KindChoiceHelpText).
+constexpr char kFooterChecks[] =
+    "A line \"HEX8  NAME\" is a CRC-32 sum line, \"NAME HEX8\" (one blank) SFV; a list whose\n"
     "lines could be either is refused unless named .sfv or checked with -a crc32 (sum\n"
     "lines). --ignore-missing checks only the listed files that are there (no\n"
     "MISSING, no NEW), as sha256sum --ignore-missing does; none there is an error.\n"
@@ -250,7 +245,8 @@ int Run(int argc, char** argv) {
         "lists and sha256sum's lists of directories, their verification, and comparison of "
         "copies.",
         "sumbrook-cli"};
-    app.footer(std::string("\n") + kPlainFileRule + "\n" + kFooter);
+    app.footer(std::string("\n") + kPlainFileRule + "\n" + kFooter + AlgorithmHelpText() +
+               kFooterFormats + KindChoiceHelpText() + kFooterChecks);
     app.set_version_flag("--version", VersionText());
     // "/x" is a path (a file of the current drive's root, or one a POSIX
     // shell names) on every system, never an option.
@@ -506,7 +502,8 @@ int Run(int argc, char** argv) {
                          ": two different files can have one " +
                          DigestKindName(*settings.algorithm) +
                          " (four bytes make a CRC-32 match); --compare tells copies apart by "
-                         "BLAKE3, or by -a md5, sha1, sha256, sha384 or sha512");
+                         "BLAKE3, or by -a " +
+                         KindsTellingCopiesApart(DigestKind::kBlake3));
         }
         if (paths.size() != 1 || compareSource.empty() || paths.front().empty()) {
             return Usage("--compare takes two directories: SRC DEST");

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "hash/DigestKindTable.h"
 #include "hash/HasherBackends.h"
 #include "platform/ScopedCngAlgorithm.h"
 #include "platform/ScopedHandle.h"
@@ -31,25 +32,10 @@ void Check(NTSTATUS status, const char* call) {
     throw std::runtime_error(std::string("CNG: ") + call + " failed (status " + text + ")");
 }
 
-const wchar_t* AlgorithmName(DigestKind kind) {
-    switch (kind) {
-        case DigestKind::kMd5:
-            return BCRYPT_MD5_ALGORITHM;
-        case DigestKind::kSha1:
-            return BCRYPT_SHA1_ALGORITHM;
-        case DigestKind::kSha256:
-            return BCRYPT_SHA256_ALGORITHM;
-        case DigestKind::kSha384:
-            return BCRYPT_SHA384_ALGORITHM;
-        default:
-            return BCRYPT_SHA512_ALGORITHM;
-    }
-}
-
-// The provider of each kind, opened on its first use and kept for the rest
-// of the process: a worker may still be hashing while the process exits, so
-// the table is never destroyed. Static initialisation makes the first use
-// thread-safe; the handles themselves may be used by many threads at once.
+// The provider of each kind whose row names its algorithm, opened on its first use and kept for the
+// rest of the process: a worker may still be hashing while the process exits, so the table is never
+// destroyed. Static initialisation makes the first use thread-safe; the handles themselves may be
+// used by many threads at once.
 BCRYPT_ALG_HANDLE Provider(DigestKind kind) {
     struct Providers {
         std::array<ScopedCngAlgorithm, kDigestKindCount> handles;
@@ -57,16 +43,18 @@ BCRYPT_ALG_HANDLE Provider(DigestKind kind) {
     };
     static const Providers& providers = *[] {
         auto* opened = new Providers;  // NOLINT: kept to the end of the process
-        for (std::size_t i = 0; i < kDigestKindCount; ++i) {
-            const auto each = static_cast<DigestKind>(i);
-            if (each < DigestKind::kMd5 || each > DigestKind::kSha512) continue;
+        for (const DigestKindRow& row : kDigestKindRows) {
+            const auto i = static_cast<std::size_t>(row.kind);
+            if (row.cngName == nullptr) continue;
             BCRYPT_ALG_HANDLE handle = nullptr;
-            opened->statuses[i] =
-                BCryptOpenAlgorithmProvider(&handle, AlgorithmName(each), nullptr, 0);
+            opened->statuses[i] = BCryptOpenAlgorithmProvider(&handle, row.cngName, nullptr, 0);
             opened->handles[i].Reset(handle);
         }
         return opened;
     }();
+    if (RowOf(kind).cngName == nullptr) {
+        throw std::runtime_error(std::string("CNG: no algorithm for ") + DigestKindName(kind));
+    }
     const auto index = static_cast<std::size_t>(kind);
     Check(providers.statuses[index], "BCryptOpenAlgorithmProvider");
     return providers.handles[index].Get();
@@ -112,7 +100,7 @@ class CngHasher final : public Hasher {
 
 }  // namespace
 
-std::unique_ptr<Hasher> MakeSystemHasher(DigestKind kind) {
+std::unique_ptr<Hasher> MakeCngHasher(DigestKind kind) {
     return std::make_unique<CngHasher>(kind);
 }
 

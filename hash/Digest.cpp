@@ -4,34 +4,11 @@
 #include <array>
 #include <cstring>
 
-#include "crc/Crc32.h"
+#include "hash/DigestKindTable.h"
 
 namespace sumbrook {
 
 namespace {
-
-struct KindFacts {
-    std::size_t size;
-    const char* name;
-    const char* option;
-};
-
-constexpr std::array<KindFacts, kDigestKindCount> kKinds{{
-    {4, "CRC-32", "crc32"},
-    {16, "MD5", "md5"},
-    {20, "SHA-1", "sha1"},
-    {32, "SHA-256", "sha256"},
-    {48, "SHA-384", "sha384"},
-    {64, "SHA-512", "sha512"},
-    {32, "BLAKE3", "blake3"},
-    {8, "XXH3-64", "xxh3"},
-    {16, "XXH128", "xxh128"},
-    {8, "XXH64", "xxh64"},
-}};
-
-const KindFacts& FactsOf(DigestKind kind) {
-    return kKinds[static_cast<std::size_t>(kind)];
-}
 
 // Lower case, without '-'.
 std::string Folded(std::string_view text) {
@@ -50,21 +27,21 @@ bool IsBlank(char c) {
 }  // namespace
 
 std::size_t DigestSize(DigestKind kind) {
-    return FactsOf(kind).size;
+    return RowOf(kind).size;
 }
 const char* DigestKindName(DigestKind kind) {
-    return FactsOf(kind).name;
+    return RowOf(kind).name.data();
 }
 const char* DigestKindOption(DigestKind kind) {
-    return FactsOf(kind).option;
+    return RowOf(kind).options[0].data();
 }
 
 std::optional<DigestKind> DigestKindFromName(std::string_view name) {
     const std::string folded = Folded(name);
-    if (folded == "xxh364") return DigestKind::kXxh3;
-    for (std::size_t i = 0; i < kDigestKindCount; ++i) {
-        if (folded == Folded(kKinds[i].name) || folded == kKinds[i].option) {
-            return static_cast<DigestKind>(i);
+    for (const DigestKindRow& row : kDigestKindRows) {
+        if (folded == Folded(row.name)) return row.kind;
+        for (const std::string_view option : row.options) {
+            if (!option.empty() && folded == Folded(option)) return row.kind;
         }
     }
     return std::nullopt;
@@ -72,9 +49,9 @@ std::optional<DigestKind> DigestKindFromName(std::string_view name) {
 
 std::string DigestKindOptionList() {
     std::string list;
-    for (const KindFacts& facts : kKinds) {
+    for (const DigestKindRow& row : kDigestKindRows) {
         if (!list.empty()) list += ", ";
-        list += facts.option;
+        list += row.options[0];
     }
     return list;
 }
@@ -98,13 +75,13 @@ std::uint32_t Digest::Crc32() const {
 }
 
 std::string Digest::Text() const {
-    if (kind_ == DigestKind::kCrc32) return Crc32Text(Crc32());
-    static constexpr char kDigits[] = "0123456789abcdef";
+    const char* digits =
+        RowOf(kind_).digitCase == DigitCase::kUpper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string text;
     text.reserve(Size() * 2);
     for (std::size_t i = 0; i < Size(); ++i) {
-        text += kDigits[bytes_[i] >> 4];
-        text += kDigits[bytes_[i] & 15];
+        text += digits[bytes_[i] >> 4];
+        text += digits[bytes_[i] & 15];
     }
     return text;
 }

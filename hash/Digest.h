@@ -28,18 +28,18 @@ enum class DigestKind : unsigned char {
 inline constexpr std::size_t kDigestKindCount = static_cast<std::size_t>(DigestKind::kXxh64) + 1;
 inline constexpr std::size_t kMaxDigestBytes = 64;
 
-// The bytes of a digest of this kind: 4, 16, 20, 32, 48, 64, 32, 8, 16, 8.
+// The facts below are the kind's row of kDigestKindRows (DigestKindTable.h).
+// The bytes of a digest of this kind (32 for SHA-256).
 std::size_t DigestSize(DigestKind kind);
-// The name people know it by: "CRC-32", "MD5", "SHA-1", "SHA-256",
-// "SHA-384", "SHA-512", "BLAKE3", "XXH3-64", "XXH128", "XXH64".
+// The name people know it by ("SHA-256", "XXH3-64").
 const char* DigestKindName(DigestKind kind);
-// The name on the command line: "crc32", "md5", "sha1", "sha256", "sha384",
-// "sha512", "blake3", "xxh3", "xxh128", "xxh64".
+// The name on the command line ("sha256", "xxh3").
 const char* DigestKindOption(DigestKind kind);
-// Either name in any case, with or without the '-' ("SHA-256", "sha256",
-// "Sha256", "xxh3-64", "crc-32"); nothing for any other text.
+// Its name or any of its command-line names, in any case, with or without
+// '-' ("SHA-256", "sha256", "Sha256", "xxh3-64", "crc-32"); nothing for any
+// other text.
 std::optional<DigestKind> DigestKindFromName(std::string_view name);
-// "crc32, md5, sha1, sha256, sha384, sha512, blake3, xxh3, xxh128, xxh64".
+// Every kind's command-line name, in table order: "crc32, md5, sha1, ...".
 std::string DigestKindOptionList();
 
 namespace detail {
@@ -77,8 +77,8 @@ class Digest {
     // The value of a CRC-32 digest (0 for any other kind).
     std::uint32_t Crc32() const;
 
-    // CRC-32: eight upper-case digits (as Crc32Text); every other kind: its
-    // bytes as lower-case hexadecimal, two digits a byte.
+    // Its bytes as hexadecimal, two digits a byte, in the case of its kind's
+    // row: upper for CRC-32 (as Crc32Text), lower for every other kind.
     std::string Text() const;
 
     // A digest of `kind` from its hexadecimal text: exactly two digits a

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "hash/DigestKindTable.h"
+
 namespace sumbrook {
 
 namespace {
@@ -15,39 +17,10 @@ namespace {
 // Small against a core's second-level cache, large against a call's cost.
 constexpr std::size_t kSliceBytes = std::size_t{64} * 1024;
 
-// Relative time a kind takes per byte: only what shares the hashers out
-// among threads. OpenSSL has SHA instructions for SHA-1 and SHA-256 and
-// none for MD5. CNG's SHA-512 is the slowest of its kinds, the more so in
-// a 32-bit program, as is Wine's: there, of 256 MiB, SHA-512 took 2.75 s,
-// SHA-256 1.71, SHA-1 0.77, MD5 0.47 and BLAKE3 0.15, so that SHA-512 with
-// the small kinds is as long as the rest together.
+// Relative time a kind takes per byte in this build: only what shares the
+// hashers out among threads (the row's cost).
 unsigned CostOf(DigestKind kind) {
-    switch (kind) {
-#ifdef _WIN32
-        case DigestKind::kSha384:
-        case DigestKind::kSha512:
-            return 16;
-        case DigestKind::kSha256:
-            return 10;
-        case DigestKind::kSha1:
-            return 5;
-        case DigestKind::kMd5:
-            return 3;
-#else
-        case DigestKind::kMd5:
-            return 16;
-        case DigestKind::kSha384:
-        case DigestKind::kSha512:
-            return 12;
-        case DigestKind::kSha1:
-        case DigestKind::kSha256:
-            return 9;
-        case DigestKind::kBlake3:
-            return 3;
-#endif
-        default:
-            return 1;
-    }
+    return CostOfThisBuild(RowOf(kind));
 }
 
 void HashInSlices(const std::vector<Hasher*>& hashers, const unsigned char* bytes,

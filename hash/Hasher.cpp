@@ -1,27 +1,34 @@
 #include "hash/Hasher.h"
 
+#include <stdexcept>
+#include <string>
+
+#include "hash/DigestKindTable.h"
 #include "hash/HasherBackends.h"
 
 namespace sumbrook {
 
 std::unique_ptr<Hasher> MakeHasher(DigestKind kind) {
-    switch (kind) {
-        case DigestKind::kCrc32:
+    switch (BackendOfThisBuild(RowOf(kind))) {
+        case HasherBackend::kCrc32Engine:
             return MakeCrc32Hasher();
-        case DigestKind::kMd5:
-        case DigestKind::kSha1:
-        case DigestKind::kSha256:
-        case DigestKind::kSha384:
-        case DigestKind::kSha512:
-            return MakeSystemHasher(kind);
-        case DigestKind::kBlake3:
+#ifdef _WIN32
+        case HasherBackend::kCng:
+            return MakeCngHasher(kind);
+        case HasherBackend::kOpenSsl:
+            break;  // none in this build: the table's checks refuse such a row
+#else
+        case HasherBackend::kOpenSsl:
+            return MakeOpenSslHasher(kind);
+        case HasherBackend::kCng:
+            break;  // none in this build: the table's checks refuse such a row
+#endif
+        case HasherBackend::kBlake3:
             return MakeBlake3Hasher();
-        case DigestKind::kXxh3:
-        case DigestKind::kXxh128:
-        case DigestKind::kXxh64:
+        case HasherBackend::kXxHash:
             return MakeXxHasher(kind);
     }
-    return MakeCrc32Hasher();
+    throw std::logic_error(std::string("no hasher of ") + DigestKindName(kind) + " in this build");
 }
 
 }  // namespace sumbrook

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "hash/DigestKindTable.h"
 #include "hash/HasherBackends.h"
 
 namespace sumbrook {
@@ -18,22 +19,22 @@ struct ContextDeleter {
     throw std::runtime_error(std::string("OpenSSL: ") + call + " failed");
 }
 
-// The algorithm of each kind, fetched from the default provider once for the
-// process (a digest initialised by name would look it up again each time).
-// Never freed: the process holds them to its end.
+// The algorithm of each kind whose row names one, fetched from the default
+// provider once for the process (a digest initialised by name would look it
+// up again each time). Never freed: the process holds them to its end.
 const EVP_MD* Algorithm(DigestKind kind) {
     static const std::array<const EVP_MD*, kDigestKindCount> algorithms = [] {
         std::array<const EVP_MD*, kDigestKindCount> fetched{};
-        const auto fetch = [&fetched](DigestKind each, const char* name) {
-            fetched[static_cast<std::size_t>(each)] = EVP_MD_fetch(nullptr, name, nullptr);
-        };
-        fetch(DigestKind::kMd5, "MD5");
-        fetch(DigestKind::kSha1, "SHA1");
-        fetch(DigestKind::kSha256, "SHA256");
-        fetch(DigestKind::kSha384, "SHA384");
-        fetch(DigestKind::kSha512, "SHA512");
+        for (const DigestKindRow& row : kDigestKindRows) {
+            if (row.openSslName == nullptr) continue;
+            fetched[static_cast<std::size_t>(row.kind)] =
+                EVP_MD_fetch(nullptr, row.openSslName, nullptr);
+        }
         return fetched;
     }();
+    if (RowOf(kind).openSslName == nullptr) {
+        throw std::runtime_error(std::string("OpenSSL: no algorithm for ") + DigestKindName(kind));
+    }
     const EVP_MD* algorithm = algorithms[static_cast<std::size_t>(kind)];
     if (algorithm == nullptr) Fail("EVP_MD_fetch");
     return algorithm;
@@ -68,7 +69,7 @@ class OpenSslHasher final : public Hasher {
 
 }  // namespace
 
-std::unique_ptr<Hasher> MakeSystemHasher(DigestKind kind) {
+std::unique_ptr<Hasher> MakeOpenSslHasher(DigestKind kind) {
     return std::make_unique<OpenSslHasher>(kind);
 }
 

@@ -28,13 +28,6 @@ bool IsHex(std::string_view text) {
     return true;
 }
 
-// The kinds of a digest of `digits` digits, the likelier first: those a
-// list's line may be, and CRC-32, which a pasted digest may be too.
-std::vector<DigestKind> KindsOfDigits(std::size_t digits) {
-    if (digits == 2 * DigestSize(DigestKind::kCrc32)) return {DigestKind::kCrc32};
-    return DigestKindsOfLength(digits);
-}
-
 PastedDigest FromHex(std::string_view digits, std::optional<DigestKind> tagged) {
     PastedDigest pasted;
     if (tagged) {
@@ -46,7 +39,7 @@ PastedDigest FromHex(std::string_view digits, std::optional<DigestKind> tagged) 
         }
         pasted.kinds = {*tagged};
     } else {
-        pasted.kinds = KindsOfDigits(digits.size());
+        pasted.kinds = DigestKindsOfLength(digits.size());
         if (pasted.kinds.empty()) {
             pasted.error =
                 "no algorithm has a digest of " + std::to_string(digits.size()) + " hex digits";

@@ -18,10 +18,10 @@ namespace sumbrook {
 
 struct PastedDigest {
     bool ok = false;
-    // When ok: the kinds the digest may be of, the likelier first: the one a
-    // tag names, else those of its length (8 digits CRC-32, 16 XXH3-64, 32
-    // MD5 or XXH128, 40 SHA-1, 64 SHA-256 or BLAKE3, 96 SHA-384, 128
-    // SHA-512); base64 is SHA-256.
+    // When ok: the kinds the digest may be of, the likeliest first: the one a
+    // tag names, else those of its length (DigestKindsOfLength: 8 digits
+    // CRC-32, 16 XXH64 or XXH3-64, 64 SHA-256 or BLAKE3...); base64 is
+    // SHA-256.
     std::vector<DigestKind> kinds;
     std::vector<unsigned char> bytes;
     std::optional<std::string> name;  // the name on a pasted line

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "hash/DigestKindTable.h"
 #include "lists/ListLineReader.h"
 
 namespace sumbrook {
@@ -47,15 +48,19 @@ bool AllHex(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return IsHex(c); });
 }
 
-// The kind a tag names: DigestKindFromName's names, and OpenSSL's
-// "SHA2-256" for SHA-256.
+// The kind a tag names, in any case: a tag of its row (OpenSSL's
+// "SHA2-256" among them), else DigestKindFromName's names.
 std::optional<DigestKind> KindOfTag(std::string_view tag) {
-    std::string name(tag);
-    for (char& c : name) {
+    std::string upper(tag);
+    for (char& c : upper) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    if (name.compare(0, 5, "SHA2-") == 0) name.erase(3, 2);
-    return DigestKindFromName(name);
+    for (const DigestKindRow& row : kDigestKindRows) {
+        for (const std::string_view rowTag : row.tags) {
+            if (!rowTag.empty() && upper == rowTag) return row.kind;
+        }
+    }
+    return DigestKindFromName(upper);
 }
 
 // coreutils' unescaping of an escaped name into `name`; false with `error`
@@ -153,21 +158,19 @@ bool ReadTagLine(std::string_view text, bool escaped, ListLineRead& read) {
 // Whether the tool of `kind` writes a CR in a name as it is and reads it so
 // (b3sum, xxhsum): "\\r" is no escape to them.
 bool WritesCrRaw(DigestKind kind) {
-    return kind == DigestKind::kBlake3 || kind == DigestKind::kXxh3 ||
-           kind == DigestKind::kXxh128 || kind == DigestKind::kXxh64;
+    return RowOf(kind).escaping != NameEscaping::kCoreutils;
 }
 
 bool NeedsEscape(std::string_view name, DigestKind kind) {
-    switch (kind) {
-        case DigestKind::kBlake3:
-            return name.find_first_of("\\\n") != std::string_view::npos;
-        case DigestKind::kXxh3:
-        case DigestKind::kXxh128:
-        case DigestKind::kXxh64:
-            return name.find('\n') != std::string_view::npos;
-        default:
+    switch (RowOf(kind).escaping) {
+        case NameEscaping::kCoreutils:
             return name.find_first_of("\\\n\r") != std::string_view::npos;
+        case NameEscaping::kB3sum:
+            return name.find_first_of("\\\n") != std::string_view::npos;
+        case NameEscaping::kXxhsum:
+            return name.find('\n') != std::string_view::npos;
     }
+    return true;
 }
 
 // The name as the line holds it, and whether the line starts with '\'.
@@ -211,10 +214,12 @@ void ReadSumLine(std::string_view line, ListLineRead& read) {
     if (ReadTagLine(text, escaped, read)) return;
 
     read.form = ListLineRead::Form::kSum;
-    constexpr std::string_view kXxh3Prefix = "XXH3_";
-    if (text.substr(0, kXxh3Prefix.size()) == kXxh3Prefix) {
-        read.tagged = DigestKind::kXxh3;
-        text.remove_prefix(kXxh3Prefix.size());
+    for (const DigestKindRow& row : kDigestKindRows) {
+        if (row.sumPrefix.empty() || text.substr(0, row.sumPrefix.size()) != row.sumPrefix)
+            continue;
+        read.tagged = row.kind;
+        text.remove_prefix(row.sumPrefix.size());
+        break;
     }
     read.digits = RunOf(text, [](char c) { return IsHex(c); });
     const std::string_view after = text.substr(read.digits.size());
@@ -237,29 +242,7 @@ void ReadSumLine(std::string_view line, ListLineRead& read) {
 }
 
 const char* DigestTag(DigestKind kind) {
-    switch (kind) {
-        case DigestKind::kCrc32:
-            return "CRC32";
-        case DigestKind::kMd5:
-            return "MD5";
-        case DigestKind::kSha1:
-            return "SHA1";
-        case DigestKind::kSha256:
-            return "SHA256";
-        case DigestKind::kSha384:
-            return "SHA384";
-        case DigestKind::kSha512:
-            return "SHA512";
-        case DigestKind::kBlake3:
-            return "BLAKE3";
-        case DigestKind::kXxh3:
-            return "XXH3";
-        case DigestKind::kXxh128:
-            return "XXH128";
-        case DigestKind::kXxh64:
-            return "XXH64";
-    }
-    return "";
+    return RowOf(kind).tags[0].data();
 }
 
 std::string SumNameFault(std::string_view name) {
@@ -281,14 +264,15 @@ std::string SumNameFaultOf(std::string_view name, DigestKind kind) {
         return "a name that ends with a CR would read back without it (a CR before the line "
                "break ends the line)";
     }
-    if (kind != DigestKind::kBlake3 && name.find('\n') != std::string_view::npos) {
+    if (RowOf(kind).escaping == NameEscaping::kXxhsum &&
+        name.find('\n') != std::string_view::npos) {
         return "xxhsum reads no escapes, so a name with a line break cannot be listed for it";
     }
     return {};
 }
 
 std::string SumLine(std::string_view name, const Digest& digest) {
-    if (digest.Kind() == DigestKind::kXxh3) return WrittenTagLine(name, digest);
+    if (RowOf(digest.Kind()).sumLineIsTagLine) return WrittenTagLine(name, digest);
     bool escaped = false;
     const std::string written = WrittenName(name, digest.Kind(), escaped);
     return (escaped ? "\\" : "") + digest.Text() + "  " + written;

@@ -34,8 +34,7 @@ namespace sumbrook {
 void ReadSumLine(std::string_view line, ListLineRead& read);
 
 // The tag an algorithm has in tag lines, as sha256sum --tag, cksum and
-// xxhsum write it: "MD5", "SHA1", "SHA256", "SHA384", "SHA512", "BLAKE3",
-// "XXH3", "XXH128", "CRC32".
+// xxhsum write it: the first of its row's tags ("SHA256", "XXH3", "CRC32").
 const char* DigestTag(DigestKind kind);
 
 // Empty when `name` can be written on a sum or tag line so that it reads
@@ -43,20 +42,23 @@ const char* DigestTag(DigestKind kind);
 std::string SumNameFault(std::string_view name);
 
 // SumNameFault, and for the kinds whose tools write a name's CR as it is
-// (BLAKE3, the XXH kinds): a name that ends with CR, which reads back here
-// without it; for xxhsum's kinds, a name with LF, which xxhsum -c skips.
+// (NameEscaping::kB3sum and kXxhsum): a name that ends with CR, which reads
+// back here without it; for xxhsum's (kXxhsum), a name with LF, which
+// xxhsum -c skips.
 std::string SumNameFaultOf(std::string_view name, DigestKind kind);
 
 // The sum line of `name` as the tool of the digest's kind writes it,
-// without a line end (the lists are LF-only: b3sum and xxhsum refuse CR LF):
-// - MD5, SHA-*: "HEX  NAME", as md5sum and sha256sum write it, escaped
-//   ('\' first) when the name holds '\', LF or CR;
-// - BLAKE3: as b3sum writes it: escaped when the name holds '\' or LF, a
-//   CR left as it is (b3sum refuses "\r");
-// - XXH128: as xxhsum -H2 writes it, the name as it is (xxhsum reads no
-//   escapes), escaped only when it holds LF;
-// - XXH3-64: "XXH3 (NAME) = HEX", as xxhsum -H3 writes it: xxhsum reads an
-//   untagged 16-digit digest as XXH64;
+// without a line end (the lists are LF-only: b3sum and xxhsum refuse CR LF),
+// escaped as the row's NameEscaping says:
+// - kCoreutils (MD5, SHA-*): "HEX  NAME", as md5sum and sha256sum write it,
+//   escaped ('\' first) when the name holds '\', LF or CR;
+// - kB3sum (BLAKE3): escaped when the name holds '\' or LF, a CR left as
+//   it is (b3sum refuses "\r");
+// - kXxhsum (XXH128, XXH64): the name as it is (xxhsum reads no escapes),
+//   escaped only when it holds LF;
+// - a kind whose row says its sum lines are tag lines (XXH3-64): "XXH3
+//   (NAME) = HEX", as xxhsum -H3 writes it: xxhsum reads an untagged
+//   16-digit digest as XXH64;
 // - CRC-32: as for MD5 (rhash --simple), which reads back as CRC-32 only
 //   where the kind is forced: a sum list does not hold it (ListFormat).
 std::string SumLine(std::string_view name, const Digest& digest);

@@ -4,6 +4,13 @@
 
 namespace sumbrook {
 
+std::string NewListKind::Label() const {
+    const char* form = format == ListFormat::kSfv   ? " SFV list"
+                       : format == ListFormat::kSum ? " sum lines"
+                                                    : " BSD tags";
+    return DigestKindName(digest) + std::string(form);
+}
+
 NewListKind NewListKindOfTarget(const std::string& target, bool tag) {
     const std::optional<DigestKind> named = DigestKindOfListName(target);
     const ListFormat format = tag ? ListFormat::kTag : ListFormat::kSum;
@@ -27,7 +34,9 @@ std::string TargetFollowingKind(const std::string& target, const NewListKind& ki
     for (char& c : lower) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    const bool sfvName = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".sfv") == 0;
+    const std::string sfvEnd = std::string(".") + kSfvListExtension;
+    const bool sfvName = lower.size() > sfvEnd.size() &&
+                         lower.compare(lower.size() - sfvEnd.size(), sfvEnd.size(), sfvEnd) == 0;
     const bool follows =
         named ? *named == kind.digest : !sfvName || kind.format == ListFormat::kSfv;
     if (follows) return target;

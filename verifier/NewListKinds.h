@@ -1,42 +1,75 @@
 // The lists "New list..." makes: one entry per digest and form, each with the
 // extension its peers look for (sha256sum reads *.sha256, b3sum *.b3), in
-// the order the save dialog offers them. CRC-32 is written as SFV only: sum
-// lines hold no CRC-32 (sha256sum's peers would take it for another
-// algorithm), as `sumbrook-cli --list` refuses it too. BLAKE3 is written as
-// sum lines only: b3sum reads no tag lines, nor does cksum -c a BLAKE3 tag.
+// the order the save dialog offers them: the kinds whose rows offer New list
+// (DigestKindTable.h) by their places, each in the forms its row names,
+// SFV, sum lines, then tag lines. CRC-32 is written as SFV only: sum lines
+// hold no CRC-32 (sha256sum's peers would take it for another algorithm), as
+// `sumbrook-cli --list` refuses it too. BLAKE3 is written as sum lines only:
+// b3sum reads no tag lines, nor does cksum -c a BLAKE3 tag.
 #pragma once
 
+#include <array>
 #include <cstddef>
-#include <iterator>
 #include <string>
 
 #include "hash/Digest.h"
+#include "hash/DigestKindTable.h"
 #include "lists/ListFormat.h"
+#include "verifier/ListFileTypes.h"
 
 namespace sumbrook {
 
 struct NewListKind {
-    DigestKind digest;
-    ListFormat format;      // SFV, sum lines or tag lines
-    const char* label;      // "SHA-256 sum lines", for the dialog's file types
-    const char* extension;  // without the dot
+    DigestKind digest = DigestKind::kCrc32;
+    ListFormat format = ListFormat::kSfv;  // SFV, sum lines or tag lines
+    const char* extension = "";            // without the dot
+
+    // "SHA-256 sum lines", for the dialog's file types.
+    std::string Label() const;
 };
 
-inline constexpr NewListKind kNewListKinds[] = {
-    {DigestKind::kCrc32, ListFormat::kSfv, "CRC-32 SFV list", "sfv"},
-    {DigestKind::kSha256, ListFormat::kSum, "SHA-256 sum lines", "sha256"},
-    {DigestKind::kSha256, ListFormat::kTag, "SHA-256 BSD tags", "sha256"},
-    {DigestKind::kSha512, ListFormat::kSum, "SHA-512 sum lines", "sha512"},
-    {DigestKind::kSha512, ListFormat::kTag, "SHA-512 BSD tags", "sha512"},
-    {DigestKind::kSha1, ListFormat::kSum, "SHA-1 sum lines", "sha1"},
-    {DigestKind::kSha1, ListFormat::kTag, "SHA-1 BSD tags", "sha1"},
-    {DigestKind::kMd5, ListFormat::kSum, "MD5 sum lines", "md5"},
-    {DigestKind::kMd5, ListFormat::kTag, "MD5 BSD tags", "md5"},
-    {DigestKind::kBlake3, ListFormat::kSum, "BLAKE3 sum lines", "b3"},
-    {DigestKind::kXxh128, ListFormat::kSum, "XXH128 sum lines", "xxh128"},
-    {DigestKind::kXxh128, ListFormat::kTag, "XXH128 BSD tags", "xxh128"},
-};
-inline constexpr std::size_t kNewListKindCount = std::size(kNewListKinds);
+namespace detail {
+
+constexpr std::size_t NewListKindCount() {
+    std::size_t count = 0;
+    for (const DigestKindRow& row : kDigestKindRows) {
+        for (const unsigned form : {kNewListSfv, kNewListSum, kNewListTag}) {
+            if ((row.newListForms & form) != 0) ++count;
+        }
+    }
+    return count;
+}
+
+template <std::size_t N>
+constexpr std::array<NewListKind, N> NewListKindsInOrder() {
+    std::array<NewListKind, N> kinds{};
+    std::size_t next = 0;
+    for (std::size_t place = 1; place <= kDigestKindRows.size(); ++place) {
+        for (const DigestKindRow& row : kDigestKindRows) {
+            if (row.newListPlace != place) continue;
+            if ((row.newListForms & kNewListSfv) != 0) {
+                kinds[next++] = NewListKind{row.kind, ListFormat::kSfv, kSfvListExtension};
+            }
+            if ((row.newListForms & kNewListSum) != 0) {
+                kinds[next++] =
+                    NewListKind{row.kind, ListFormat::kSum, row.listExtensions[0].data()};
+            }
+            if ((row.newListForms & kNewListTag) != 0) {
+                kinds[next++] =
+                    NewListKind{row.kind, ListFormat::kTag, row.listExtensions[0].data()};
+            }
+        }
+    }
+    return kinds;
+}
+
+}  // namespace detail
+
+inline constexpr std::size_t kNewListKindCount = detail::NewListKindCount();
+inline constexpr std::array<NewListKind, kNewListKindCount> kNewListKinds =
+    detail::NewListKindsInOrder<kNewListKindCount>();
+static_assert(kNewListKindCount > 0 && kNewListKinds[0].format == ListFormat::kSfv,
+              "New list's first type, the one for any other name, is an SFV list");
 
 // The list a target path asks for when no choice was made (the command
 // line's /save): the kind its name names (DigestKindOfListName: "x.sha256",

@@ -8,6 +8,7 @@
 #include "files/FileReadControl.h"
 #include "files/FileSize.h"
 #include "files/ReadFailure.h"
+#include "hash/DigestKindTable.h"
 #include "lists/SumLine.h"
 #include "verify/RunExitCode.h"
 
@@ -38,9 +39,13 @@ bool Contains(const std::vector<DigestKind>& kinds, DigestKind kind) {
 }  // namespace
 
 const std::vector<DigestKind>& OneFileDigestKinds() {
-    static const std::vector<DigestKind> kinds = {DigestKind::kCrc32,  DigestKind::kMd5,
-                                                  DigestKind::kSha1,   DigestKind::kSha256,
-                                                  DigestKind::kSha512, DigestKind::kBlake3};
+    static const std::vector<DigestKind> kinds = [] {
+        std::vector<DigestKind> shown;
+        for (const DigestKindRow& row : kDigestKindRows) {
+            if (row.oneFileWindow) shown.push_back(row.kind);
+        }
+        return shown;
+    }();
     return kinds;
 }
 

@@ -16,8 +16,9 @@
 
 namespace sumbrook {
 
-// CRC-32, MD5, SHA-1, SHA-256, SHA-512, BLAKE3: the order they are shown,
-// copied and computed in.
+// The kinds whose rows mark them for the one-file window (CRC-32, MD5,
+// SHA-1, SHA-256, SHA-512, BLAKE3), in table order: the order they are
+// shown, copied and computed in.
 const std::vector<DigestKind>& OneFileDigestKinds();
 
 // The kinds a run computes: OneFileDigestKinds, then those of `expected`'s

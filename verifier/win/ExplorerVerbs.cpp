@@ -8,6 +8,7 @@
 #include "platform/SystemErrorText.h"
 #include "platform/WideText.h"
 #include "platform/WinHandles.h"
+#include "verifier/ListFileTypes.h"
 
 namespace sumbrook {
 
@@ -36,20 +37,18 @@ constexpr const wchar_t* kParentsDeepestFirst[] = {
     L"Software\\Classes\\*",
 };
 
-// "Verify with Sumbrook", one verb per extension a list has, each below
-// SystemFileAssociations\<extension>\shell. Explorer finds a file's verbs
-// by its extension, class or perceived type, never by its name: lists
-// without an extension (SHA256SUMS, MD5SUMS, B3SUMS) can have no verb short
-// of one on every file; they are opened with "Open list..." or dropped on
-// the window.
-constexpr const wchar_t* kListExtensions[] = {L".sfv",    L".md5",    L".sha1",  L".sha256",
-                                              L".sha384", L".sha512", L".b3",    L".blake3",
-                                              L".xxh3",   L".xxh64",  L".xxh128"};
+// "Verify with Sumbrook", one verb per extension a list has
+// (ListFileExtensions), each below SystemFileAssociations\<extension>\shell.
+// Explorer finds a file's verbs by its extension, class or perceived type,
+// never by its name: lists without an extension (the *SUMS names) can have
+// no verb short of one on every file; they are opened with "Open list..."
+// or dropped on the window.
 constexpr wchar_t kListVerbKey[] = L"SumbrookVerify";
 constexpr wchar_t kListVerbCaption[] = L"Verify with Sumbrook";
 
-std::wstring ListShellKey(const wchar_t* extension) {
-    return std::wstring(L"Software\\Classes\\SystemFileAssociations\\") + extension + L"\\shell";
+std::wstring ListShellKey(const std::string& extension) {
+    return std::wstring(L"Software\\Classes\\SystemFileAssociations\\") + WideFromUtf8(extension) +
+           L"\\shell";
 }
 
 std::string Failed(const char* what, LONG error) {
@@ -100,7 +99,7 @@ std::wstring QuotedProgram(const std::string& program) {
 
 std::string AddExplorerVerbs(const std::string& program) {
     const std::wstring quoted = QuotedProgram(program);
-    for (const wchar_t* extension : kListExtensions) {
+    for (const std::string& extension : ListFileExtensions()) {
         const std::wstring path = ListShellKey(extension) + L"\\" + kListVerbKey;
         LONG error = WriteKey(path, kListVerbCaption);
         if (error == ERROR_SUCCESS) error = WriteKey(path + L"\\command", quoted + L" \"%1\"");
@@ -124,7 +123,7 @@ std::string RemoveExplorerVerbs() {
         }
         RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
     }
-    for (const wchar_t* extension : kListExtensions) {
+    for (const std::string& extension : ListFileExtensions()) {
         const std::wstring shell = ListShellKey(extension);
         const std::wstring path = shell + L"\\" + kListVerbKey;
         const LONG error = RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());

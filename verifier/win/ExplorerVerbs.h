@@ -1,9 +1,8 @@
 // The program's Explorer verbs, for the current user only, without an
-// installer or a shell DLL: "Verify with Sumbrook" on lists (.sfv .md5
-// .sha1 .sha256 .sha384 .sha512 .b3 .blake3 .xxh3 .xxh64 .xxh128; not on lists
-// without an extension such as SHA256SUMS, which Explorer cannot single out
-// by name), "Create checksum list" on folders and "Checksums with Sumbrook"
-// on every file, each starting this program (with the file, with /new and
+// installer or a shell DLL: "Verify with Sumbrook" on lists (every extension
+// of ListFileExtensions; not on lists without an extension such as the *SUMS
+// names, which Explorer cannot single out by name), "Create checksum list" on folders and
+// "Checksums with Sumbrook" on every file, each starting this program (with the file, with /new and
 // the folder, with /file and the file; a '%' of the program's path written
 // "%%", which the shell reads as '%'). Under HKCU\Software\Classes:
 //   SystemFileAssociations\<extension>\shell\SumbrookVerify

@@ -7,6 +7,7 @@
 
 #include "platform/LateBoundCall.h"
 #include "platform/WideText.h"
+#include "verifier/ListFileTypes.h"
 #include "verifier/NewListKinds.h"
 
 namespace sumbrook {
@@ -42,13 +43,11 @@ OPENFILENAMEW FileRequest(HWND owner, const std::wstring& filter, std::vector<wc
 
 std::string ChooseListToOpen(HWND owner, const std::string& startFolder) {
     // Names without an extension (SHA256SUMS) are caught by *SUMS.
-    constexpr wchar_t kLists[] =
-        L"*.sfv;*.md5;*.sha1;*.sha256;*.sha384;*.sha512;*.b3;*.blake3;*.xxh3;*.xxh64;*.xxh128;*"
-        L"SUMS";
-    const std::wstring both = std::wstring(kLists) + L";*.txt";
+    const std::wstring lists = WideFromUtf8(ListFilePatterns());
+    const std::wstring both = lists + L";*.txt";
+    const std::wstring label = WideFromUtf8(ListFilterLabel());
     const std::wstring filter =
-        FilterOf({L"Checksum lists and protocols", both.c_str(),
-                  L"Checksum lists (*.sfv, *.sha256, *.md5, *.b3, SHA256SUMS...)", kLists,
+        FilterOf({L"Checksum lists and protocols", both.c_str(), label.c_str(), lists.c_str(),
                   L"Protocols (*.txt)", L"*.txt", L"All files (*.*)", L"*.*"});
     const std::wstring folder = WideFromUtf8(startFolder);
     std::vector<wchar_t> buffer(kPathBufferSize, L'\0');
@@ -108,7 +107,7 @@ std::string ChooseNewListToSave(HWND owner, const std::string& suggested, std::s
     std::wstring filter;
     for (const NewListKind& kind : kNewListKinds) {
         const std::wstring pattern = L"*." + WideFromUtf8(kind.extension);
-        filter += WideFromUtf8(kind.label) + L" (" + pattern + L")";
+        filter += WideFromUtf8(kind.Label()) + L" (" + pattern + L")";
         filter += L'\0';
         filter += pattern;
         filter += L'\0';
@@ -119,7 +118,8 @@ std::string ChooseNewListToSave(HWND owner, const std::string& suggested, std::s
     OPENFILENAMEW request = FileRequest(owner, filter, buffer);
     request.lpstrTitle = L"Save the checksum list";
     // Any text: the dialog adds the extension of the file type chosen.
-    request.lpstrDefExt = L"sfv";
+    const std::wstring anyExtension = WideFromUtf8(kSfvListExtension);
+    request.lpstrDefExt = anyExtension.c_str();
     request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
     const auto save = LateBound<decltype(GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
     if (save == nullptr || !save(&request)) return std::string();

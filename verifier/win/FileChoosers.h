@@ -12,8 +12,8 @@
 namespace sumbrook {
 
 // Filters "Checksum lists and protocols" (every list extension and the
-// names publishers give their lists, *SUMS), "Checksum lists", "Protocols
-// (*.txt)", "All files (*.*)".
+// names publishers give their lists, *SUMS: ListFilePatterns), "Checksum
+// lists", "Protocols (*.txt)", "All files (*.*)".
 std::string ChooseListToOpen(HWND owner, const std::string& startFolder);
 
 // Where a new list goes and which it is: the dialog's file types are the

@@ -255,8 +255,8 @@ void VerifyWindow::StartNewList(const std::string& folder, const std::string& sa
         const std::string followed = TargetFollowingKind(target, kind);
         std::uint64_t size = 0;
         if (followed != target && QueryFileSize(followed, size)) {
-            Tell(std::string(kind.label) + " go in a ." + kind.extension + " file, and " +
-                 followed + " is there already; nothing was written.");
+            Tell(kind.Label() + " go in a ." + kind.extension + " file, and " + followed +
+                 " is there already; nothing was written.");
             return;
         }
         target = followed;
