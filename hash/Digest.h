@@ -24,8 +24,9 @@ enum class DigestKind : unsigned char {
     kXxh3,    // XXH3-64
     kXxh128,  // XXH3-128
     kXxh64,   // xxhsum's default
+    kSha3_256,
 };
-inline constexpr std::size_t kDigestKindCount = static_cast<std::size_t>(DigestKind::kXxh64) + 1;
+inline constexpr std::size_t kDigestKindCount = static_cast<std::size_t>(DigestKind::kSha3_256) + 1;
 inline constexpr std::size_t kMaxDigestBytes = 64;
 
 // The facts below are the kind's row of kDigestKindRows (DigestKindTable.h).

@@ -48,6 +48,7 @@ enum class HasherBackend : unsigned char {
     kCng,          // CNG, bcrypt.dll, by the row's cngName (Windows build)
     kBlake3,       // BLAKE3's official C implementation
     kXxHash,       // xxhash.h, inline
+    kGcrypt,       // libgcrypt, by the row's gcryptName
 };
 
 // The forms of list New list offers of a kind (bits of newListForms), each
@@ -126,6 +127,10 @@ struct DigestKindRow {
     // What --help says of it beside its names and length: the tools it is
     // for and what is particular to it.
     std::string_view help;
+
+    // -- Last, since most rows have none: libgcrypt's name of it (as
+    // gcry_md_map_name takes it), where either build's backend is kGcrypt.
+    const char* gcryptName = nullptr;
 };
 
 // clang-format off
@@ -181,6 +186,11 @@ inline constexpr std::array<DigestKindRow, kDigestKindCount> kDigestKindRows{{
      HasherBackend::kXxHash, HasherBackend::kXxHash, nullptr, nullptr, 1, 1,
      0, 0, false,
      "xxhsum's default"},
+    {DigestKind::kSha3_256, "SHA3-256", {"sha3-256"}, 32, DigitCase::kLower, 2, false,
+     {"SHA3-256"}, true, false, "", NameEscaping::kCoreutils, {"sha3-256", "sha3"}, {},
+     HasherBackend::kOpenSsl, HasherBackend::kGcrypt, "SHA3-256", nullptr, 25, 20,
+     8, kNewListSum | kNewListTag, false,
+     "openssl dgst -sha3-256, cksum -a sha3 -l 256", "SHA3-256"},
 }};
 // clang-format on
 
@@ -269,6 +279,10 @@ constexpr bool BackendsExist() {
             return false;
         }
         if ((row.windowsBackend == HasherBackend::kCng) != (row.cngName != nullptr)) return false;
+        if ((row.nativeBackend == HasherBackend::kGcrypt ||
+             row.windowsBackend == HasherBackend::kGcrypt) != (row.gcryptName != nullptr)) {
+            return false;
+        }
         if (row.nativeCost == 0 || row.windowsCost == 0) return false;
     }
     return true;

@@ -66,6 +66,8 @@ writers=(
   "xxhsum|sums.txt|xxhsum|xxhsum -c|newline"
   "rhash --sha256|rhash.txt|rhash --sha256|rhash -c --skip-ok|backslash newline"
   "openssl dgst|openssl.txt|openssl dgst -sha256|true|newline"
+  "openssl dgst -sha3-256|sha3.txt|openssl dgst -sha3-256|true|newline"
+  "openssl dgst -r -sha3-256|sha3-r.txt|openssl dgst -r -sha3-256|true|backslash newline"
 )
 for row in "${writers[@]}"; do
   IFS='|' read -r label list write check skip <<<"$row"
@@ -88,6 +90,11 @@ for row in "${writers[@]}"; do
   fi
 done
 
+# What cksum -a sha3 would print (coreutils 9.1 has no SHA-3), from openssl
+# dgst, on names that need no escape.
+sha3_256sum() { openssl dgst -r -sha3-256 "$@" | sed 's/ \*/  /'; }
+sha3_256tag() { openssl dgst -sha3-256 "$@" | sed 's/^\([^(]*\)(\(.*\))= /\1 (\2) = /'; }
+
 # kind | --tag or not | the tool checking the list written here (in tree/) |
 # features it cannot read | the tool printing the lines of -a, or none
 readers=(
@@ -101,6 +108,8 @@ readers=(
   "xxh128||xxhsum -c|newline|xxhsum -H2"
   "xxh3||xxhsum -c|newline|xxhsum -H3"
   "xxh64||xxhsum -c|newline|xxhsum"
+  "sha3-256||true|backslash newline|sha3_256sum"
+  "sha3-256|--tag|true|backslash newline|sha3_256tag"
 )
 for row in "${readers[@]}"; do
   IFS='|' read -r kind tag check skip printer <<<"$row"

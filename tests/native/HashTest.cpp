@@ -1,6 +1,6 @@
 // Every kind of digest against published answers, in both builds (OpenSSL
-// natively, CNG under Wine, the same table), pieces against one shot, and
-// the names and texts of digests.
+// natively, CNG and libgcrypt under Wine, the same table), pieces against
+// one shot, and the names and texts of digests.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -42,8 +42,8 @@ struct Answer {
 
 using K = DigestKind;
 using I = Input;
-// MD5: RFC 1321 and the million-'a' value of its errata; SHA: FIPS 180 and
-// NIST's examples; BLAKE3: its official vectors ("" and 102400 bytes), the
+// MD5: RFC 1321 and the million-'a' value of its errata; SHA: FIPS 180,
+// FIPS 202 and NIST's examples; BLAKE3: its official vectors ("" and 102400 bytes), the
 // rest printed by b3sum 1.2.0; XXH3-64, XXH128 and XXH64 printed by xxhsum
 // 0.8.1 (-H3, -H2, -H1); CRC-32 as zlib computes it.
 const Answer kAnswers[] = {
@@ -108,6 +108,11 @@ const Answer kAnswers[] = {
     {K::kXxh64, I::k448Bits, "f06103773e8585df"},
     {K::kXxh64, I::kMillionA, "dc483aaa9b4fdc40"},
     {K::kXxh64, I::kPattern200, "50dc1079b99e879c"},
+    {K::kSha3_256, I::kEmpty, "a7ffc6f8bf1ed76651c14756a061d662f580ff4de43b49fa82d80a4b80f8434a"},
+    {K::kSha3_256, I::kAbc, "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532"},
+    {K::kSha3_256, I::k448Bits, "41c0dba2a9d6240849100376a8235e2c82e1b9998a999e21db32dd97496d3376"},
+    {K::kSha3_256, I::kMillionA,
+     "5c8875ae474a3634ba4fd55ec85bffd661f32aca75c6d699d0cdcb6c115891c1"},
 };
 
 std::vector<DigestKind> AllKinds() {

@@ -31,17 +31,17 @@ struct PasteCase {
 };
 
 const PasteCase kPastes[] = {
-    {kSha256, {DigestKind::kSha256, DigestKind::kBlake3}, kSha256, nullptr},
+    {kSha256, {DigestKind::kSha256, DigestKind::kBlake3, DigestKind::kSha3_256}, kSha256, nullptr},
     {" \r\n0xE3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855\r\n",
-     {DigestKind::kSha256, DigestKind::kBlake3},
+     {DigestKind::kSha256, DigestKind::kBlake3, DigestKind::kSha3_256},
      kSha256,
      nullptr},
     {"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855  empty.iso\n",
-     {DigestKind::kSha256, DigestKind::kBlake3},
+     {DigestKind::kSha256, DigestKind::kBlake3, DigestKind::kSha3_256},
      kSha256,
      "empty.iso"},
     {"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855 *other name.iso",
-     {DigestKind::kSha256, DigestKind::kBlake3},
+     {DigestKind::kSha256, DigestKind::kBlake3, DigestKind::kSha3_256},
      kSha256,
      "other name.iso"},
     {"SHA256 (empty.iso) = e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855",

@@ -66,7 +66,7 @@ constexpr KindCase kKinds[] = {
     {DigestKind::kMd5, "900150983cd24fb0d6963f7d28e17f72", "MD5 and XXH128"},
     {DigestKind::kSha1, "a9993e364706816aba3e25717850c26c9cd0d89d", "SHA-1"},
     {DigestKind::kSha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
-     "SHA-256 and BLAKE3"},
+     "SHA-256, BLAKE3 and SHA3-256"},
     {DigestKind::kSha384,
      "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c8"
      "25a7",
@@ -76,10 +76,12 @@ constexpr KindCase kKinds[] = {
      "ebbd454d4423643ce80e2a9ac94fa54ca49f",
      "SHA-512"},
     {DigestKind::kBlake3, "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85",
-     "SHA-256 and BLAKE3"},
+     "SHA-256, BLAKE3 and SHA3-256"},
     {DigestKind::kXxh3, "78af5f94892f3950", "XXH64 and XXH3-64"},
     {DigestKind::kXxh128, "06b05ab6733a618578af5f94892f3950", "MD5 and XXH128"},
     {DigestKind::kXxh64, "44bc2cf5ad770999", "XXH64 and XXH3-64"},
+    {DigestKind::kSha3_256, "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532",
+     "SHA-256, BLAKE3 and SHA3-256"},
 };
 
 TEST(OneFileControllerTest, EveryKindPastedMatchesItsFileAndNoOtherFile) {
@@ -154,7 +156,7 @@ TEST(OneFileControllerTest, NamesAndExitCodes) {
         {path, "nonsense", kExitError, "not a digest"},
         {path, "BLAKE2b (abc.txt) = " + sha256 + sha256, kExitError,
          "the tag \"BLAKE2b\" names no algorithm known here"},
-        {path, "SHA3-256(abc.txt)= " + sha256, kExitError, "names no algorithm known here"},
+        {path, "SM3(abc.txt)= " + sha256, kExitError, "names no algorithm known here"},
         {path, sha256.substr(2), kExitError, "no algorithm has a digest of 62 hex digits"},
         {dir / "gone.iso", sha256, kExitError, "No digest was computed."},
         {dir / "gone.iso", "", kExitError, "Paste the digest"},
