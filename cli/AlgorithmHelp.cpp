@@ -133,8 +133,9 @@ std::string KindChoiceHelpText() {
         const std::vector<DigestKind> kinds = DigestKindsOfLength(digits);
         lengths.push_back(std::to_string(digits) + " " + DigestKindName(kinds.front()));
         if (kinds.size() < 2) continue;
-        std::vector<std::string> candidates;
-        for (const DigestKind kind : kinds) candidates.emplace_back(DigestKindName(kind));
+        std::vector<std::string> candidates(kinds.size());
+        std::transform(kinds.begin(), kinds.end(), candidates.begin(),
+                       [](DigestKind kind) { return DigestKindName(kind); });
         choices.push_back(std::to_string(digits) + ": " + Listed(candidates, " or "));
     }
     std::vector<std::string> units = Words(

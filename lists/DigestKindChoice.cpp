@@ -86,8 +86,9 @@ std::vector<DigestKind> DigestKindsOfLength(std::size_t digits) {
 }
 
 std::vector<std::size_t> DigestLengths() {
-    std::vector<std::size_t> lengths;
-    for (const DigestKindRow& row : kDigestKindRows) lengths.push_back(2 * row.size);
+    std::vector<std::size_t> lengths(kDigestKindRows.size());
+    std::transform(kDigestKindRows.begin(), kDigestKindRows.end(), lengths.begin(),
+                   [](const DigestKindRow& row) { return 2 * row.size; });
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
     return lengths;

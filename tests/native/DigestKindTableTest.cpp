@@ -125,9 +125,10 @@ TEST(DigestKindTable, EveryRowReachesEveryPlaceDerivedFromIt) {
         }
 
         // New list's types and the one-file window, as the row says.
-        for (const auto& [form, format] :
+        for (const auto& [form, formatOffered] :
              {std::pair{kNewListSfv, ListFormat::kSfv}, std::pair{kNewListSum, ListFormat::kSum},
               std::pair{kNewListTag, ListFormat::kTag}}) {
+            const ListFormat format = formatOffered;
             const bool offered = std::any_of(
                 kNewListKinds.begin(), kNewListKinds.end(), [&](const NewListKind& entry) {
                     return entry.digest == kind && entry.format == format &&
