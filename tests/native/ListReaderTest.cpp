@@ -264,8 +264,8 @@ TEST(DigestKindChoice, NamesOfListsAndLengths) {
         {".sha256", std::nullopt},
         {"list.sfv", std::nullopt}};
     for (const auto& [name, kind] : names) EXPECT_EQ(DigestKindOfListName(name), kind) << name;
-    EXPECT_EQ(DigestKindsOfLength(64),
-              (std::vector<Kind>{Kind::kSha256, Kind::kBlake3, Kind::kSha3_256, Kind::kBlake2b256}));
+    EXPECT_EQ(DigestKindsOfLength(64), (std::vector<Kind>{Kind::kSha256, Kind::kBlake3,
+                                                          Kind::kSha3_256, Kind::kBlake2b256}));
     EXPECT_EQ(DigestKindsOfLength(8), (std::vector<Kind>{Kind::kCrc32}));
     EXPECT_TRUE(DigestKindsOfLength(12).empty());
 }
