@@ -3,7 +3,8 @@
 # cached data, in one run: one file of 1 GiB read by one job (SHA-256, SHA-1,
 # MD5 and SHA-512 against rhash, SHA-256 also against sha256sum, BLAKE3
 # against b3sum on one thread, XXH128 and XXH64 against xxhsum, CRC-32
-# against rhash) and by the default jobs (BLAKE3 against b3sum's default,
+# against rhash, SHA-224, SHA3-256 and SHA3-512 against `openssl dgst`,
+# BLAKE2b and BLAKE2b-256 against b2sum) and by the default jobs (BLAKE3 against b3sum's default,
 # all cores); --verify of a SHA-256 list of that one file alone, and beside
 # a 4-byte file the list does not name (NEW), against `rhash -c`; --verify
 # of SHA-256 lists of 64 x 16 MiB and 10,000 x 4 KiB with two jobs against
@@ -14,14 +15,14 @@
 # mean sumbrook-cli is faster. Nothing is asserted. Name the processor
 # (/proc/cpuinfo) beside the figures: it is printed first.
 # Usage: bench/digest-bench.sh path/to/sumbrook-cli   (part of make bench-cli)
-# Needs rhash, b3sum, xxhsum, hyperfine and python3; the data lives under
+# Needs rhash, b3sum, xxhsum, b2sum, openssl, hyperfine and python3; the data lives under
 # /tmp and is removed at the end.
 set -euo pipefail
 
 cli=$(realpath "$1")
 runs=${BENCH_RUNS:-5}
-for tool in rhash b3sum xxhsum sha256sum hyperfine python3; do
-  command -v "$tool" >/dev/null || { echo "digest-bench: rhash, b3sum, xxhsum (xxhash), hyperfine and python3 are needed (make setup)"; exit 1; }
+for tool in rhash b3sum xxhsum sha256sum b2sum openssl hyperfine python3; do
+  command -v "$tool" >/dev/null || { echo "digest-bench: rhash, b3sum, xxhsum (xxhash), b2sum, openssl, hyperfine and python3 are needed (make setup)"; exit 1; }
 done
 
 data=$(mktemp -d /tmp/sumbrook-digest-bench.XXXXXX)
@@ -73,7 +74,12 @@ python3 "$(dirname "$0")/alternate-runs.py" "$runs" "$data/big.json" \
   "$cli -j1 -a crc32 $big" "rhash --crc32 $big" \
   "$cli -a blake3 $big" "b3sum $big" \
   "cd $data/big && $cli --verify $new/SHA256SUMS $data/big" \
-  "cd $new && $cli --verify SHA256SUMS" "cd $new && rhash --skip-ok -c SHA256SUMS"
+  "cd $new && $cli --verify SHA256SUMS" "cd $new && rhash --skip-ok -c SHA256SUMS" \
+  "$cli -j1 -a sha224 $big" "openssl dgst -sha224 $big" \
+  "$cli -j1 -a sha3-256 $big" "openssl dgst -sha3-256 $big" \
+  "$cli -j1 -a sha3-512 $big" "openssl dgst -sha3-512 $big" \
+  "$cli -j1 -a blake2b $big" "b2sum $big" \
+  "$cli -j1 -a blake2b-256 $big" "b2sum -l 256 $big"
 for set in small medium; do
   hyperfine --style none --warmup 1 --runs "$runs" --export-json "$data/$set.json" \
     "cd $data/$set && $cli --verify SHA256SUMS -j1" \
@@ -101,12 +107,16 @@ rows = [("SHA-256", 0, "rhash --sha256", 1, 0.95), ("SHA-256", 0, "sha256sum", 2
         ("SHA-512", 7, "rhash --sha512", 8, 0.95),
         ("BLAKE3", 9, "b3sum --num-threads 1", 10, 1.0), ("XXH128", 11, "xxhsum -H2", 12, 1.0),
         ("XXH64", 13, "xxhsum -H1", 14, 1.0), ("CRC-32", 15, "rhash --crc32", 16, 5.0),
-        ("BLAKE3 -j", 17, "b3sum (all cores)", 18, 1.0)]
+        ("BLAKE3 -j", 17, "b3sum (all cores)", 18, 1.0),
+        ("SHA-224", 22, "openssl dgst -sha224", 23, 1.0),
+        ("SHA3-256", 24, "openssl dgst -sha3-256", 25, 1.0),
+        ("SHA3-512", 26, "openssl dgst -sha3-512", 27, 1.0),
+        ("BLAKE2b", 28, "b2sum", 29, 1.0), ("BLAKE2b-256", 30, "b2sum -l 256", 31, 1.0)]
 print()
 print("1 x 1 GiB, one job   sumbrook-cli   peer                        "
       "ratio (target)  ratio of processor time")
 for kind, ours, peer, theirs, target in rows:
-    print("%-9s %12.2f GB/s   %-21s %5.2f GB/s   %5.2f (%.2f)   %5.2f" % (
+    print("%-11s %10.2f GB/s   %-22s %5.2f GB/s   %5.2f (%.2f)   %5.2f" % (
         kind, size / big[ours] / 1e9, peer, size / big[theirs] / 1e9, big[theirs] / big[ours],
         target, bigCpu[theirs] / bigCpu[ours]))
 print("(ratios above 1: sumbrook-cli is faster; processor time is user + system, which other")

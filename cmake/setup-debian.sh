@@ -13,7 +13,7 @@ packages=(cmake make g++ mingw-w64 wine wine32 wine64 fonts-wine xvfb xauth x11-
           libisal-dev libcli11-dev clang-format clang-tidy cppcheck cksfv rhash python3 git ccache
           hyperfine 7zip libssl-dev librust-blake3-dev libxxhash-dev xxhash b3sum coreutils strace
           gpg gpgv gpg-agent minisign signify-openbsd sqv debian-archive-keyring
-          librust-sequoia-openpgp-dev libgcrypt-mingw-w64-dev)
+          librust-sequoia-openpgp-dev libgcrypt-mingw-w64-dev libgcrypt20-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -24,8 +24,14 @@ enum class DigestKind : unsigned char {
     kXxh3,    // XXH3-64
     kXxh128,  // XXH3-128
     kXxh64,   // xxhsum's default
+    kSha3_256,
+    kSha224,
+    kSha3_512,
+    kBlake2b,     // BLAKE2b-512, b2sum's
+    kBlake2b256,  // BLAKE2b with 32 bytes out: another digest, not a prefix of BLAKE2b's
 };
-inline constexpr std::size_t kDigestKindCount = static_cast<std::size_t>(DigestKind::kXxh64) + 1;
+inline constexpr std::size_t kDigestKindCount =
+    static_cast<std::size_t>(DigestKind::kBlake2b256) + 1;
 inline constexpr std::size_t kMaxDigestBytes = 64;
 
 // The facts below are the kind's row of kDigestKindRows (DigestKindTable.h).

@@ -27,6 +27,8 @@ std::unique_ptr<Hasher> MakeHasher(DigestKind kind) {
             return MakeBlake3Hasher();
         case HasherBackend::kXxHash:
             return MakeXxHasher(kind);
+        case HasherBackend::kGcrypt:
+            return MakeGcryptHasher(kind);
     }
     throw std::logic_error(std::string("no hasher of ") + DigestKindName(kind) + " in this build");
 }

@@ -21,5 +21,7 @@ std::unique_ptr<Hasher> MakeOpenSslHasher(DigestKind kind);
 std::unique_ptr<Hasher> MakeBlake3Hasher();
 // XXH3-64, XXH128 or XXH64, the bytes in xxhsum's canonical (big-endian) order.
 std::unique_ptr<Hasher> MakeXxHasher(DigestKind kind);
+// A kind whose row names its libgcrypt algorithm (gcryptName).
+std::unique_ptr<Hasher> MakeGcryptHasher(DigestKind kind);
 
 }  // namespace sumbrook

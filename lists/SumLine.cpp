@@ -50,14 +50,20 @@ bool AllHex(std::string_view text) {
 
 // The kind a tag names, in any case: a tag of its row (OpenSSL's
 // "SHA2-256" among them), else DigestKindFromName's names.
+char UpperLetter(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+bool SameLetters(std::string_view upper, std::string_view text) {
+    return upper.size() == text.size() &&
+           std::equal(upper.begin(), upper.end(), text.begin(),
+                      [](char a, char b) { return a == UpperLetter(b); });
+}
 std::optional<DigestKind> KindOfTag(std::string_view tag) {
     std::string upper(tag);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : upper) c = UpperLetter(c);
     for (const DigestKindRow& row : kDigestKindRows) {
         for (const std::string_view rowTag : row.tags) {
-            if (!rowTag.empty() && upper == rowTag) return row.kind;
+            if (!rowTag.empty() && SameLetters(upper, rowTag)) return row.kind;
         }
     }
     return DigestKindFromName(upper);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "hash/GcryptStart.h"
 #include "signature/PublicKeyVerify.h"
 
 namespace sumbrook {
@@ -17,20 +18,6 @@ namespace {
 [[noreturn]] void Fail(const char* call, gcry_error_t error) {
     throw std::runtime_error(std::string("libgcrypt: ") + call + " failed (" +
                              gcry_strerror(error) + ")");
-}
-
-// libgcrypt's own start, once for the process before any other call (the
-// first caller's thread does it; static initialisation makes the others
-// wait). Only public keys are used: no secure memory.
-void Start() {
-    static const bool started = [] {
-        if (gcry_check_version(GCRYPT_VERSION) == nullptr)
-            Fail("gcry_check_version", GPG_ERR_NOT_SUPPORTED);
-        gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
-        gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
-        return true;
-    }();
-    (void)started;
 }
 
 struct SexpOwner {
@@ -69,7 +56,7 @@ bool VerifyEd25519(ByteView publicKey, ByteView message, ByteView signature) {
         !BelowOrder(signature.data + 32)) {
         return false;
     }
-    Start();
+    StartGcrypt();
     static const std::uint8_t kNothing = 0;
     const int keySize = 32;
     const int halfSize = 32;
@@ -92,7 +79,7 @@ struct Blake2b512::State {
 };
 
 Blake2b512::Blake2b512() : state_(std::make_unique<State>()) {
-    Start();
+    StartGcrypt();
     const gcry_error_t error = gcry_md_open(&state_->hash, GCRY_MD_BLAKE2B_512, 0);
     if (error != 0) Fail("gcry_md_open", error);
 }

@@ -66,6 +66,20 @@ writers=(
   "xxhsum|sums.txt|xxhsum|xxhsum -c|newline"
   "rhash --sha256|rhash.txt|rhash --sha256|rhash -c --skip-ok|backslash newline"
   "openssl dgst|openssl.txt|openssl dgst -sha256|true|newline"
+  "openssl dgst -sha3-256|sha3.txt|openssl dgst -sha3-256|true|newline"
+  "openssl dgst -r -sha3-256|sha3-r.txt|openssl dgst -r -sha3-256|true|backslash newline"
+  "openssl dgst -sha3-512|sha3-512.txt|openssl dgst -sha3-512|true|newline"
+  "openssl dgst -r -sha3-512|sha3-512-r.txt|openssl dgst -r -sha3-512|true|backslash newline"
+  "openssl dgst -sha224|openssl224.txt|openssl dgst -sha224|true|newline"
+  "openssl dgst -blake2b512|openssl-b2.txt|openssl dgst -blake2b512|true|newline"
+  "sha224sum|SHA224SUMS|sha224sum|sha224sum -c|"
+  "cksum -a sha224|cksum224.txt|cksum -a sha224|cksum -c|"
+  "b2sum|B2SUMS|b2sum|b2sum -c|"
+  "b2sum, Arch's name|b2sums.txt|b2sum|b2sum -c|"
+  "b2sum --tag|b2tags.txt|b2sum --tag|b2sum -c|"
+  "b2sum -l 256|b2-256.txt|b2sum -l 256|b2sum -c|"
+  "cksum -a blake2b|cksum-b2.txt|cksum -a blake2b|cksum -c|"
+  "cksum -a blake2b -l 256|cksum-b2-256.txt|cksum -a blake2b -l 256|cksum -c|"
 )
 for row in "${writers[@]}"; do
   IFS='|' read -r label list write check skip <<<"$row"
@@ -88,6 +102,12 @@ for row in "${writers[@]}"; do
   fi
 done
 
+# What cksum -a sha3 would print (coreutils 9.1 has no SHA-3), from openssl
+# dgst, on names that need no escape.
+sha3_256sum() { openssl dgst -r -sha3-256 "$@" | sed 's/ \*/  /'; }
+sha3_256tag() { openssl dgst -sha3-256 "$@" | sed 's/^\([^(]*\)(\(.*\))= /\1 (\2) = /'; }
+sha3_512sum() { openssl dgst -r -sha3-512 "$@" | sed 's/ \*/  /'; }
+
 # kind | --tag or not | the tool checking the list written here (in tree/) |
 # features it cannot read | the tool printing the lines of -a, or none
 readers=(
@@ -101,6 +121,15 @@ readers=(
   "xxh128||xxhsum -c|newline|xxhsum -H2"
   "xxh3||xxhsum -c|newline|xxhsum -H3"
   "xxh64||xxhsum -c|newline|xxhsum"
+  "sha3-256||true|backslash newline|sha3_256sum"
+  "sha3-256|--tag|true|backslash newline|sha3_256tag"
+  "sha3-512||true|backslash newline|sha3_512sum"
+  "sha224||sha224sum -c||sha224sum"
+  "sha224|--tag|cksum -c||cksum -a sha224"
+  "blake2b||b2sum -c||b2sum"
+  "blake2b|--tag|cksum -c||b2sum --tag"
+  "blake2b-256||b2sum -c||b2sum -l 256"
+  "blake2b-256|--tag|cksum -c||cksum -a blake2b -l 256"
 )
 for row in "${readers[@]}"; do
   IFS='|' read -r kind tag check skip printer <<<"$row"

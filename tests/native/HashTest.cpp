@@ -1,6 +1,6 @@
 // Every kind of digest against published answers, in both builds (OpenSSL
-// natively, CNG under Wine, the same table), pieces against one shot, and
-// the names and texts of digests.
+// natively, CNG and libgcrypt under Wine, the same table), pieces against
+// one shot, and the names and texts of digests.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -42,9 +42,10 @@ struct Answer {
 
 using K = DigestKind;
 using I = Input;
-// MD5: RFC 1321 and the million-'a' value of its errata; SHA: FIPS 180 and
-// NIST's examples; BLAKE3: its official vectors ("" and 102400 bytes), the
-// rest printed by b3sum 1.2.0; XXH3-64, XXH128 and XXH64 printed by xxhsum
+// MD5: RFC 1321 and the million-'a' value of its errata; SHA: FIPS 180,
+// FIPS 202 and NIST's examples; BLAKE2b: RFC 7693's "abc", the rest
+// printed by b2sum and cksum -a blake2b -l 256 (coreutils 9.1); BLAKE3: its official vectors (""
+// and 102400 bytes), the rest printed by b3sum 1.2.0; XXH3-64, XXH128 and XXH64 printed by xxhsum
 // 0.8.1 (-H3, -H2, -H1); CRC-32 as zlib computes it.
 const Answer kAnswers[] = {
     {K::kCrc32, I::kEmpty, "00000000"},
@@ -108,6 +109,37 @@ const Answer kAnswers[] = {
     {K::kXxh64, I::k448Bits, "f06103773e8585df"},
     {K::kXxh64, I::kMillionA, "dc483aaa9b4fdc40"},
     {K::kXxh64, I::kPattern200, "50dc1079b99e879c"},
+    {K::kSha3_256, I::kEmpty, "a7ffc6f8bf1ed76651c14756a061d662f580ff4de43b49fa82d80a4b80f8434a"},
+    {K::kSha3_256, I::kAbc, "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532"},
+    {K::kSha3_256, I::k448Bits, "41c0dba2a9d6240849100376a8235e2c82e1b9998a999e21db32dd97496d3376"},
+    {K::kSha3_256, I::kMillionA,
+     "5c8875ae474a3634ba4fd55ec85bffd661f32aca75c6d699d0cdcb6c115891c1"},
+    {K::kSha224, I::kEmpty, "d14a028c2a3a2bc9476102bb288234c415a2b01f828ea62ac5b3e42f"},
+    {K::kSha224, I::kAbc, "23097d223405d8228642a477bda255b32aadbce4bda0b3f7e36c9da7"},
+    {K::kSha224, I::k448Bits, "75388b16512776cc5dba5da1fd890150b0c6455cb4f58b1952522525"},
+    {K::kSha224, I::kMillionA, "20794655980c91d8bbb4c1ea97618a4bf03f42581948b2ee4ee7ad67"},
+    {K::kSha3_512, I::kEmpty,
+     "a69f73cca23a9ac5c8b567dc185a756e97c982164fe25859e0d1dcc1475c80a6"
+     "15b2123af1f5f94c11e3e9402c3ac558f500199d95b6d3e301758586281dcd26"},
+    {K::kSha3_512, I::kAbc,
+     "b751850b1a57168a5693cd924b6b096e08f621827444f70d884f5d0240d2712e"
+     "10e116e9192af3c91a7ec57647e3934057340b4cf408d5a56592f8274eec53f0"},
+    {K::kSha3_512, I::kMillionA,
+     "3c3a876da14034ab60627c077bb98f7e120a2a5370212dffb3385a18d4f38859"
+     "ed311d0a9d5141ce9cc5c66ee689b266a8aa18ace8282a0e0db596c90b0a7b87"},
+    {K::kBlake2b, I::kEmpty,
+     "786a02f742015903c6c6fd852552d272912f4740e15847618a86e217f71f5419"
+     "d25e1031afee585313896444934eb04b903a685b1448b755d56f701afe9be2ce"},
+    {K::kBlake2b, I::kAbc,
+     "ba80a53f981c4d0d6a2797b69f12f6e94c212f14685ac4b74b12bb6fdbffa2d1"
+     "7d87c5392aab792dc252d5de4533cc9518d38aa8dbf1925ab92386edd4009923"},
+    {K::kBlake2b, I::kMillionA,
+     "98fb3efb7206fd19ebf69b6f312cf7b64e3b94dbe1a17107913975a793f177e1"
+     "d077609d7fba363cbba00d05f7aa4e4fa8715d6428104c0a75643b0ff3fd3eaf"},
+    {K::kBlake2b256, I::kEmpty, "0e5751c026e543b2e8ab2eb06099daa1d1e5df47778f7787faab45cdf12fe3a8"},
+    {K::kBlake2b256, I::kAbc, "bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068d52319"},
+    {K::kBlake2b256, I::kMillionA,
+     "0741850f36cba4259628355d1073e24ddb9ca0e1bfac36fd39ae5dc2101e23a4"},
 };
 
 std::vector<DigestKind> AllKinds() {

@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
         Reads("B3SUMS", k64 + "  dir\\sub/f\r\n", {{"dir\\sub/f", Kind::kBlake3, k64, 1}}),
         Reads("x.md5", "# made by md5sum\n\n" + k32 + "  a\n", {{"a", Kind::kMd5, k32, 3}}),
         Reads("list", k32 + "  a\n" + k128 + "  b\n",
-              {{"a", Kind::kMd5, k32, 1, false}, {"b", Kind::kSha512, k128, 2}}),
+              {{"a", Kind::kMd5, k32, 1, false}, {"b", Kind::kSha512, k128, 2, false}}),
         Reads("hashes", "XXH3_" + k16 + "  a\n" + k16 + "  b\n",
               {{"a", Kind::kXxh3, k16, 1}, {"b", Kind::kXxh64, k16, 2, false}}),
         // Tag lines, algorithms mixed, as coreutils, OpenSSL, xxhsum write them.
@@ -263,7 +263,8 @@ TEST(DigestKindChoice, NamesOfListsAndLengths) {
         {".sha256", std::nullopt},
         {"list.sfv", std::nullopt}};
     for (const auto& [name, kind] : names) EXPECT_EQ(DigestKindOfListName(name), kind) << name;
-    EXPECT_EQ(DigestKindsOfLength(64), (std::vector<Kind>{Kind::kSha256, Kind::kBlake3}));
+    EXPECT_EQ(DigestKindsOfLength(64), (std::vector<Kind>{Kind::kSha256, Kind::kBlake3,
+                                                          Kind::kSha3_256, Kind::kBlake2b256}));
     EXPECT_EQ(DigestKindsOfLength(8), (std::vector<Kind>{Kind::kCrc32}));
     EXPECT_TRUE(DigestKindsOfLength(12).empty());
 }

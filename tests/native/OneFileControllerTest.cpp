@@ -68,7 +68,7 @@ constexpr KindCase kKinds[] = {
     {DigestKind::kMd5, "900150983cd24fb0d6963f7d28e17f72", "MD5 and XXH128"},
     {DigestKind::kSha1, "a9993e364706816aba3e25717850c26c9cd0d89d", "SHA-1"},
     {DigestKind::kSha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
-     "SHA-256 and BLAKE3"},
+     "SHA-256, BLAKE3, SHA3-256 and BLAKE2b-256"},
     {DigestKind::kSha384,
      "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c8"
      "25a7",
@@ -76,12 +76,25 @@ constexpr KindCase kKinds[] = {
     {DigestKind::kSha512,
      "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3fe"
      "ebbd454d4423643ce80e2a9ac94fa54ca49f",
-     "SHA-512"},
+     "SHA-512, BLAKE2b and SHA3-512"},
     {DigestKind::kBlake3, "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85",
-     "SHA-256 and BLAKE3"},
+     "SHA-256, BLAKE3, SHA3-256 and BLAKE2b-256"},
     {DigestKind::kXxh3, "78af5f94892f3950", "XXH64 and XXH3-64"},
     {DigestKind::kXxh128, "06b05ab6733a618578af5f94892f3950", "MD5 and XXH128"},
     {DigestKind::kXxh64, "44bc2cf5ad770999", "XXH64 and XXH3-64"},
+    {DigestKind::kSha3_256, "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532",
+     "SHA-256, BLAKE3, SHA3-256 and BLAKE2b-256"},
+    {DigestKind::kSha224, "23097d223405d8228642a477bda255b32aadbce4bda0b3f7e36c9da7", "SHA-224"},
+    {DigestKind::kSha3_512,
+     "b751850b1a57168a5693cd924b6b096e08f621827444f70d884f5d0240d2712e10e116e9192af3c91a7ec57647e3"
+     "934057340b4cf408d5a56592f8274eec53f0",
+     "SHA-512, BLAKE2b and SHA3-512"},
+    {DigestKind::kBlake2b,
+     "ba80a53f981c4d0d6a2797b69f12f6e94c212f14685ac4b74b12bb6fdbffa2d17d87c5392aab792dc252d5de4533"
+     "cc9518d38aa8dbf1925ab92386edd4009923",
+     "SHA-512, BLAKE2b and SHA3-512"},
+    {DigestKind::kBlake2b256, "bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068d52319",
+     "SHA-256, BLAKE3, SHA3-256 and BLAKE2b-256"},
 };
 
 TEST(OneFileControllerTest, EveryKindPastedMatchesItsFileAndNoOtherFile) {
@@ -154,9 +167,9 @@ TEST(OneFileControllerTest, NamesAndExitCodes) {
          "; the line names \"abc-1.2.txt\", this file is \"abc.txt\""},
         {path, "XXH128 (abc.txt) = " + std::string(kKinds[8].abc), kExitOk, "XXH128 detects"},
         {path, "nonsense", kExitError, "not a digest"},
-        {path, "BLAKE2b (abc.txt) = " + sha256 + sha256, kExitError,
-         "the tag \"BLAKE2b\" names no algorithm known here"},
-        {path, "SHA3-256(abc.txt)= " + sha256, kExitError, "names no algorithm known here"},
+        {path, "WHIRLPOOL (abc.txt) = " + sha256 + sha256, kExitError,
+         "the tag \"WHIRLPOOL\" names no algorithm known here"},
+        {path, "SM3(abc.txt)= " + sha256, kExitError, "names no algorithm known here"},
         {path, sha256.substr(2), kExitError, "no algorithm has a digest of 62 hex digits"},
         {dir / "gone.iso", sha256, kExitError, "No digest was computed."},
         {dir / "gone.iso", "", kExitError, "Paste the digest"},

@@ -76,7 +76,7 @@ TEST(OneFileWindowTest, DigestsAsTheCommandLineAndPastedVerdicts) {
     other[10] = other[10] == 'a' ? 'b' : 'a';
     paste(other);
     EXPECT_EQ(box(ID_VERDICT), "NO MATCH");
-    EXPECT_EQ(box(ID_VERDICT_DETAIL), "compared with SHA-256 and BLAKE3");
+    EXPECT_EQ(box(ID_VERDICT_DETAIL), "compared with SHA-256, BLAKE3, SHA3-256 and BLAKE2b-256");
     EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), kExitDifferences);
     paste("SHA256 (setup-1.2.exe) = " + digests[3]);
     EXPECT_EQ(box(ID_VERDICT), kMatch);
