@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A pre-hashed minisign signature over one cached 1 GiB file checked by
 # signature/'s MinisignCheck (bench/MinisignCheckBench.cpp: 1 MiB reads,
-# BLAKE2b-512 from OpenSSL natively, libgcrypt under Wine) and by
+# BLAKE2b-512 from hash/, libgcrypt in both builds) and by
 # `minisign -V` itself, in one run: the medians of hyperfine runs as GB/s
 # of wall time and our ratio to minisign. Both must say the signature is
 # good. Not asserted.

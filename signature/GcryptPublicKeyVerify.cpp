@@ -3,7 +3,6 @@
 // release's LICENSE says). RSA and ECDSA are CNG's (CngPublicKeyVerify.cpp).
 #include <gcrypt.h>
 
-#include <algorithm>
 #include <climits>
 #include <stdexcept>
 #include <string>
@@ -71,29 +70,6 @@ bool VerifyEd25519(ByteView publicKey, ByteView message, ByteView signature) {
     const gcry_error_t error = gcry_pk_verify(value.sexp, data.sexp, key.sexp);
     if (gcry_err_code(error) == GPG_ERR_ENOMEM) Fail("gcry_pk_verify", error);
     return error == 0;
-}
-
-struct Blake2b512::State {
-    gcry_md_hd_t hash = nullptr;
-    ~State() { gcry_md_close(hash); }
-};
-
-Blake2b512::Blake2b512() : state_(std::make_unique<State>()) {
-    StartGcrypt();
-    const gcry_error_t error = gcry_md_open(&state_->hash, GCRY_MD_BLAKE2B_512, 0);
-    if (error != 0) Fail("gcry_md_open", error);
-}
-
-Blake2b512::~Blake2b512() = default;
-
-void Blake2b512::Update(const void* data, std::size_t size) {
-    gcry_md_write(state_->hash, data, size);
-}
-
-void Blake2b512::Finish(std::uint8_t out[64]) {
-    const unsigned char* digest = gcry_md_read(state_->hash, GCRY_MD_BLAKE2B_512);
-    if (digest == nullptr) Fail("gcry_md_read", GPG_ERR_DIGEST_ALGO);
-    std::copy(digest, digest + 64, out);
 }
 
 }  // namespace sumbrook

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "hash/Hasher.h"
 #include "signature/CommentedBase64.h"
 #include "signature/PublicKeyVerify.h"
 
@@ -79,7 +80,7 @@ MinisignCheck::MinisignCheck(MinisignSignature signature, std::vector<Ed25519Pub
     known_ = std::any_of(keys_.begin(), keys_.end(), [this](const Ed25519PublicKey& key) {
         return key.id == signature_.keyId;
     });
-    if (known_ && signature_.prehashed) digest_ = std::make_unique<Blake2b512>();
+    if (known_ && signature_.prehashed) digest_ = MakeHasher(DigestKind::kBlake2b);
 }
 
 MinisignCheck::~MinisignCheck() = default;
@@ -111,9 +112,8 @@ KeySignatureResult MinisignCheck::Finish() {
     }
     std::string digest;
     if (digest_) {
-        std::uint8_t bytes[64];
-        digest_->Finish(bytes);
-        digest.assign(reinterpret_cast<const char*>(bytes), 64);
+        const Digest bytes = digest_->Finish();
+        digest.assign(reinterpret_cast<const char*>(bytes.Bytes()), bytes.Size());
     }
     CheckByKeyId(signature_.keyId, signature_.signature,
                  digest_ ? std::string_view(digest) : whole_.Bytes(), keys_, result);

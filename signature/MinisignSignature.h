@@ -25,7 +25,7 @@
 
 namespace sumbrook {
 
-class Blake2b512;
+class Hasher;
 
 struct MinisignSignature {
     bool prehashed = true;  // "ED"
@@ -68,8 +68,8 @@ class MinisignCheck {
   private:
     MinisignSignature signature_;
     std::vector<Ed25519PublicKey> keys_;
-    bool known_ = false;  // some key has the ID
-    std::unique_ptr<Blake2b512> digest_;
+    bool known_ = false;              // some key has the ID
+    std::unique_ptr<Hasher> digest_;  // BLAKE2b-512, for the pre-hashed form
     WholeMessage whole_;
 };
 

@@ -198,30 +198,4 @@ bool VerifyEd25519(ByteView publicKey, ByteView message, ByteView signature) {
                                     message.size == 0 ? &kNothing : message.data, message.size));
 }
 
-struct Blake2b512::State {
-    Owned<EVP_MD_CTX> context{EVP_MD_CTX_new()};
-};
-
-Blake2b512::Blake2b512() : state_(std::make_unique<State>()) {
-    if (!state_->context) Fail("EVP_MD_CTX_new");
-    if (EVP_DigestInit_ex(state_->context.get(), EVP_blake2b512(), nullptr) != 1) {
-        Fail("EVP_DigestInit_ex");
-    }
-}
-
-Blake2b512::~Blake2b512() = default;
-
-void Blake2b512::Update(const void* data, std::size_t size) {
-    if (size != 0 && EVP_DigestUpdate(state_->context.get(), data, size) != 1) {
-        Fail("EVP_DigestUpdate");
-    }
-}
-
-void Blake2b512::Finish(std::uint8_t out[64]) {
-    unsigned int size = 0;
-    if (EVP_DigestFinal_ex(state_->context.get(), out, &size) != 1 || size != 64) {
-        Fail("EVP_DigestFinal_ex");
-    }
-}
-
 }  // namespace sumbrook

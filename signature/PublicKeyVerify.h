@@ -1,7 +1,8 @@
 // The public-key checks under every signature format read here, each done
 // by a well-kept library and none by our own arithmetic: OpenSSL's
 // libcrypto natively; on Windows, CNG (bcrypt.dll) for RSA and ECDSA and
-// libgcrypt for what CNG lacks (Ed25519, BLAKE2b).
+// libgcrypt for what CNG lacks (Ed25519). A minisign pre-hash is a
+// BLAKE2b-512 digest of hash/, as any other.
 //
 // Each check answers true only for a signature that verifies under the key
 // given; a malformed key or signature (wrong lengths, a point not on the
@@ -12,7 +13,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 namespace sumbrook {
 
@@ -42,21 +42,5 @@ bool VerifyEcdsa(EcdsaCurve curve, ByteView point, ByteView digest, ByteView r, 
 // Ed25519 (RFC 8032 5.1.7, pure): a 32-byte public key, a 64-byte signature
 // (R || S) over `message`.
 bool VerifyEd25519(ByteView publicKey, ByteView message, ByteView signature);
-
-// BLAKE2b-512 over bytes handed in pieces (minisign's pre-hashed form).
-class Blake2b512 {
-  public:
-    Blake2b512();
-    ~Blake2b512();
-    Blake2b512(const Blake2b512&) = delete;
-    Blake2b512& operator=(const Blake2b512&) = delete;
-    void Update(const void* data, std::size_t size);
-    // The 64-byte digest into `out`; the object is not used again afterwards.
-    void Finish(std::uint8_t out[64]);
-
-  private:
-    struct State;
-    std::unique_ptr<State> state_;
-};
 
 }  // namespace sumbrook
