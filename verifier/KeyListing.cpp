@@ -7,27 +7,40 @@ namespace sumbrook {
 
 namespace {
 
-std::string LabelOf(const CheckedCertificate& key) {
-    return key.label.empty() ? std::string("(no label)") : key.label;
+std::string LabelOf(const std::string& label) {
+    return label.empty() ? std::string("(no label)") : label;
 }
+
+// The store keeps one form for both tools' keys, so it cannot say which.
+constexpr char kEd25519Kind[] = "minisign or signify";
 
 }  // namespace
 
 std::string KeyListLine(const CheckedCertificate& key) {
-    return LabelOf(key) + " \xC2\xB7 " + FingerprintText(key.fingerprint, true);
+    return LabelOf(key.label) + " \xC2\xB7 " + FingerprintText(key.fingerprint, true);
 }
 
 std::string KeyDetailsText(const CheckedCertificate& key) {
-    std::string text =
-        "Label: " + LabelOf(key) + "\nFingerprint: " + FingerprintText(key.fingerprint, true) +
-        "\nAlgorithm: " + key.algorithm +
-        "\nExpires: " + (key.expires ? UtcTimeText(*key.expires).substr(0, 10) : "never");
+    std::string text = "Label: " + LabelOf(key.label) +
+                       "\nFingerprint: " + FingerprintText(key.fingerprint, true) +
+                       "\nAlgorithm: " + key.algorithm + "\nExpires: " +
+                       (key.expires ? UtcTimeText(*key.expires).substr(0, 10) : "never");
     if (key.hardRevoked) text += "\nREVOKED";
     if (!key.fault.empty()) text += "\nNot usable: " + key.fault;
     text += "\nUser IDs:";
     for (const std::string& userId : key.userIds) text += "\n    " + userId;
     if (key.userIds.empty()) text += " none";
     return text;
+}
+
+std::string KeyListLine(const Ed25519PublicKey& key) {
+    return LabelOf(key.label) + " \xC2\xB7 key ID " + KeyIdText(key.id) + " (" + kEd25519Kind + ")";
+}
+
+std::string KeyDetailsText(const Ed25519PublicKey& key) {
+    return "Label: " + LabelOf(key.label) + "\nKey: " + key.text +
+           "\nKey ID: " + KeyIdText(key.id) + "\nAlgorithm: Ed25519\nKind: " + kEd25519Kind +
+           "\nExpires: never";
 }
 
 }  // namespace sumbrook

@@ -1,12 +1,14 @@
 // The key store as the window's Keys dialog shows it: one line per key in
-// its list (the label and the fingerprint), and the whole of the key chosen
-// (label, fingerprint in groups of four, algorithm, expiry, user IDs), in
-// the words of sumbrook-cli --keys.
+// its list (the label and the fingerprint; a minisign or signify key's key
+// ID), and the whole of the key chosen (label, fingerprint in groups of
+// four, algorithm, expiry, user IDs; a minisign or signify key's base64
+// line, key ID and algorithm), in the words of sumbrook-cli --keys.
 #pragma once
 
 #include <string>
 
 #include "signature/Certificate.h"
+#include "signature/Ed25519PublicKey.h"
 
 namespace sumbrook {
 
@@ -15,5 +17,9 @@ std::string KeyListLine(const CheckedCertificate& key);
 
 // The lines about `key`, LF between them.
 std::string KeyDetailsText(const CheckedCertificate& key);
+
+// "LABEL · key ID 1BBC2CB544A882A2 (minisign or signify)".
+std::string KeyListLine(const Ed25519PublicKey& key);
+std::string KeyDetailsText(const Ed25519PublicKey& key);
 
 }  // namespace sumbrook

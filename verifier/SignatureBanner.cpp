@@ -45,6 +45,32 @@ SignatureBanner ResultBanner(const SignatureResult& result, const char* badText)
     return banner;
 }
 
+// A minisign or signify signature's: such keys are named by their key ID.
+SignatureBanner KeyResultBanner(const KeySignatureResult& result, const char* badText) {
+    SignatureBanner banner;
+    banner.shown = true;
+    banner.tone = StatusTone::kWarning;
+    switch (result.verdict) {
+        case KeySignatureResult::Verdict::kGood:
+            banner.tone = StatusTone::kGood;
+            banner.text = "Signed by " + KeySignerText(result);
+            break;
+        case KeySignatureResult::Verdict::kBad:
+            banner.tone = StatusTone::kBad;
+            banner.text = badText;
+            break;
+        case KeySignatureResult::Verdict::kUnknownKey:
+            banner.text = "Signed by a key you have not added: key ID " + result.keyId + " (" +
+                          result.format + ")";
+            banner.offersAddKey = true;
+            break;
+        case KeySignatureResult::Verdict::kRefused:
+            banner.text = "Signature NOT verified: " + result.reason;
+            break;
+    }
+    return banner;
+}
+
 }  // namespace
 
 SignatureBanner SignatureBannerOf(const SignedFileOutcome& outcome) {
@@ -55,23 +81,7 @@ SignatureBanner SignatureBannerOf(const SignedFileOutcome& outcome) {
         banner.text = "Signature NOT verified: " + outcome.error;
         return banner;
     }
-    if (outcome.keySignature) {
-        const KeySignatureResult& result = *outcome.keySignature;
-        switch (result.verdict) {
-            case KeySignatureResult::Verdict::kGood:
-                banner.tone = StatusTone::kGood;
-                banner.text = "Signed by " + KeySignerText(result);
-                break;
-            case KeySignatureResult::Verdict::kBad:
-                banner.tone = StatusTone::kBad;
-                banner.text = kFileChanged;
-                break;
-            default:
-                banner.text = KeySignatureResultText(result);
-                break;
-        }
-        return banner;
-    }
+    if (outcome.keySignature) return KeyResultBanner(*outcome.keySignature, kFileChanged);
     if (outcome.results.empty()) {
         banner.text = "Signature NOT verified: " + outcome.signaturePath + " holds no signature";
         return banner;
@@ -91,6 +101,9 @@ SignatureBanner SignatureBannerOf(const SignedFileOutcome& outcome) {
 SignatureBanner SignatureBannerOf(const CheckOutcome& outcome) {
     SignatureBanner banner;
     const SignatureResult* result = outcome.signatureResult.get();
+    if (outcome.keySignatureResult != nullptr && outcome.signatureExit != kExitDifferences) {
+        return KeyResultBanner(*outcome.keySignatureResult, kListChanged);
+    }
     if (outcome.end == CheckOutcome::End::kRefused && outcome.signatureExit == kExitDifferences) {
         banner.shown = true;
         banner.tone = StatusTone::kBad;

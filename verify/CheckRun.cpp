@@ -560,6 +560,7 @@ CheckOutcome VerifyListFile(const std::string& listPath, const std::string& dire
             CheckOutcome outcome = Refused(kind, listPath, signature.refusal);
             outcome.signatureExit = signature.exitCode;
             outcome.signatureResult = signature.leading;
+            outcome.keySignatureResult = signature.keyResult;
             return outcome;
         }
         // signify's embedded form (SHA256.sig): the list is the signature's
@@ -590,6 +591,7 @@ CheckOutcome VerifyListFile(const std::string& listPath, const std::string& dire
                 outcome.errorFollowsSubject = signature.refusal.rfind("has no signature", 0) == 0;
                 outcome.signatureExit = signature.exitCode;
                 outcome.signatureResult = signature.leading;
+                outcome.keySignatureResult = signature.keyResult;
                 return outcome;
             }
             if (signature.listRead) {
@@ -605,6 +607,7 @@ CheckOutcome VerifyListFile(const std::string& listPath, const std::string& dire
                                  signature.notes.end());
             outcome.signatureExit = signature.exitCode;
             outcome.signatureResult = signature.leading;
+            outcome.keySignatureResult = signature.keyResult;
             return outcome;
         }
 #endif

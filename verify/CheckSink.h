@@ -82,6 +82,7 @@ class CheckSink {
 
 struct ListSignatureOptions;  // verify/ListSignature.h
 struct SignatureResult;       // signature/SignatureCheck.h
+struct KeySignatureResult;    // signature/KeySignatureResult.h
 
 struct CheckOptions {
     unsigned jobs = 1;       // files read at once (at least one)
@@ -154,6 +155,8 @@ struct CheckOutcome {
     // The result that speaks for the list's signatures (the good one, else
     // the first), for a window to show; null when none was checked.
     std::shared_ptr<const SignatureResult> signatureResult;
+    // A minisign or signify signature's result instead; null when none.
+    std::shared_ptr<const KeySignatureResult> keySignatureResult;
 };
 
 }  // namespace sumbrook

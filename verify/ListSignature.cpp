@@ -154,6 +154,7 @@ ListSignatureVerdict JudgeListSignature(const std::string& listPath, ListReadRes
     const int code = keyResult ? KeySignatureExitCode(*keyResult) : SignaturesExitCode(results);
     const SignatureResult* leading = Leading(results);
     if (leading != nullptr) verdict.leading = std::make_shared<const SignatureResult>(*leading);
+    if (keyResult) verdict.keyResult = std::make_shared<const KeySignatureResult>(*keyResult);
     if (code == 1) {
         verdict.stop = true;
         verdict.exitCode = 1;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "lists/ListReader.h"
+#include "signature/KeySignatureResult.h"
 #include "signature/SignatureCheck.h"
 
 namespace sumbrook {
@@ -39,6 +40,7 @@ struct ListSignatureVerdict {
     std::vector<std::string> notes;                  // the summary's clauses
     int exitCode = 0;                                // at least this, after the files are checked
     std::shared_ptr<const SignatureResult> leading;  // the good result, else the first
+    std::shared_ptr<const KeySignatureResult> keyResult;  // a minisign or signify signature's
     // A detached signature's list was read here from the verified bytes;
     // use `list` instead of reading the file again.
     bool listRead = false;

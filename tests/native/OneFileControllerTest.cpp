@@ -242,6 +242,9 @@ TEST(OneFileControllerTest, DetachedSignatureReadWithTheDigests) {
          "BAD signature: the file or its signature was changed", "tampered.bin: BAD signature"},
         {"unknown.bin", "", "", 2, StatusTone::kWarning, "Signed by a key you have not added: ",
          "unknown.bin: Signature not verified: made by a key you have not added"},
+        {"minisigned.bin", "", "", 2, StatusTone::kWarning,
+         "Signed by a key you have not added: key ID ",
+         "minisigned.bin: Signed by a minisign key you have not given"},
         {"image.bin", made + "/none.sig", "", 2, StatusTone::kWarning,
          "Signature NOT verified: ", "none.sig: "},
         {"image.bin", store.Write("junk.sig", "-----BEGIN PGP SIGNATURE-----\n"), "", 2,
@@ -268,17 +271,33 @@ TEST(OneFileControllerTest, DetachedSignatureReadWithTheDigests) {
         EXPECT_EQ(controller.ReportText().rfind(controller.SumLines(), 0), 0U);
     }
 
-    // The stranger's key added: the signature alone is read again, good.
-    Driven unknown(made + "/unknown.bin");
-    unknown.Get().CheckSignature("", store.Path());
-    unknown.Get().Start();
-    ASSERT_TRUE(unknown.UntilEnd());
-    ASSERT_EQ(AddKeys(store.Path(), ReadKeyFile(made + "/stranger.asc", SecondsNow(), error), ""),
-              "");
-    ASSERT_TRUE(unknown.Get().CheckSignatureAgain());
-    ASSERT_TRUE(unknown.UntilEnd());
-    EXPECT_EQ(unknown.Get().SignatureLine().tone, StatusTone::kGood);
-    EXPECT_EQ(unknown.Get().ExitCode(), kExitOk);
+    // The signer's key added (as Add key... reads it): the signature alone
+    // is read again, good.
+    const struct {
+        const char* file;
+        const char* keyFile;
+        const char* shown;  // in the question asked before adding
+    } added[] = {
+        {"unknown.bin", "stranger.asc", "Stranger <stranger@example.org>"},
+        {"minisigned.bin", "minisign.pub", "\nKey ID "},
+    };
+    for (const auto& c : added) {
+        SCOPED_TRACE(c.file);
+        Driven unknown(made + "/" + c.file);
+        unknown.Get().CheckSignature("", store.Path());
+        unknown.Get().Start();
+        ASSERT_TRUE(unknown.UntilEnd());
+        const KeyFileRead read = ReadKeyFileToAdd(made + "/" + c.keyFile);
+        ASSERT_EQ(read.error, "");
+        EXPECT_NE(KeyConfirmationText(c.keyFile, read).find(c.shown), std::string::npos);
+        ASSERT_EQ(AddKeys(store.Path(), read, "Theirs"), "");
+        ASSERT_TRUE(unknown.Get().CheckSignatureAgain());
+        ASSERT_TRUE(unknown.UntilEnd());
+        EXPECT_EQ(unknown.Get().SignatureLine().tone, StatusTone::kGood);
+        EXPECT_EQ(unknown.Get().SignatureLine().text.rfind("Signed by Theirs", 0), 0U)
+            << unknown.Get().SignatureLine().text;
+        EXPECT_EQ(unknown.Get().ExitCode(), kExitOk);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The key store in the windows, on files gpg signed for the build: the
-// window of one file with a good, a tampered and an unknown-key detached
-// signature (the line, the exit code, the report), that key then added with
-// a label typed; File > Keys... adding, listing and removing a key.
+// The key store in the windows, on files gpg and minisign signed for the
+// build: the window of one file with a good, a tampered and an unknown-key
+// detached signature (the line, the exit code, the report), that key then
+// added with a label typed; File > Keys... adding, listing and removing a
+// key, an OpenPGP one and a minisign one.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -71,15 +72,24 @@ TEST(VerifyWindowKeyStoreTest, OneFileWithGoodTamperedAndUnknownKeySignatures) {
         int exitCode;
         bool addKey;
         const char* reported;
+        const char* keyFile;  // with addKey: the key added, what its dialog shows, then the line
+        const char* shownWhenAdding;
+        const char* signedAfter;
     } cases[] = {
         {"image.bin", "image.bin.sig",
          "Signed by Publisher (Publisher <publisher@example.org>) \xC2\xB7 fingerprint ", 0, false,
-         "image.bin: Good signature by Publisher (Publisher <publisher@example.org>)"},
+         "image.bin: Good signature by Publisher (Publisher <publisher@example.org>)", nullptr,
+         nullptr, nullptr},
         {"tampered.bin", "tampered.bin.sig",
          "BAD signature: the file or its signature was changed after it was signed", 1, false,
-         "tampered.bin: BAD signature"},
+         "tampered.bin: BAD signature", nullptr, nullptr, nullptr},
         {"unknown.bin", "unknown.bin.asc", "Signed by a key you have not added: ", 2, true,
-         "unknown.bin: Signature not verified: made by a key you have not added"},
+         "unknown.bin: Signature not verified: made by a key you have not added", "stranger.asc",
+         "Stranger <stranger@example.org>",
+         "Signed by Their key (Stranger <stranger@example.org>)"},
+        {"minisigned.bin", "minisigned.bin.minisig", "Signed by a key you have not added: key ID ",
+         2, true, "minisigned.bin: Signed by a minisign key you have not given", "minisign.pub",
+         "Algorithm: Ed25519", "Signed by Their key, the minisign key RW"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -101,16 +111,14 @@ TEST(VerifyWindowKeyStoreTest, OneFileWithGoodTamperedAndUnknownKeySignatures) {
         EXPECT_NE(report.find(c.reported), std::string::npos) << report;
         if (c.addKey) {
             // The signature read again: good by the label typed.
-            test::OpenFileDialogDriver chooser(files.Copy("stranger.asc"), window);
+            test::OpenFileDialogDriver chooser(files.Copy(c.keyFile), window);
             std::string shown;
             const DialogStepper answer = AddKeyAnswer("Their key", shown);
             SendMessageW(GetDlgItem(window, ID_FILE_ADD_KEY), BM_CLICK, 0, 0);
             EXPECT_FALSE(answer.TimedOut());
-            EXPECT_NE(shown.find("Stranger <stranger@example.org>"), std::string::npos) << shown;
+            EXPECT_NE(shown.find(c.shownWhenAdding), std::string::npos) << shown;
             ASSERT_TRUE(Ended(window));
-            EXPECT_EQ(
-                TextOf(line).rfind("Signed by Their key (Stranger <stranger@example.org>)", 0), 0U)
-                << TextOf(line);
+            EXPECT_EQ(TextOf(line).rfind(c.signedAfter, 0), 0U) << TextOf(line);
             EXPECT_EQ(SendMessageW(window, WM_VERIFIER_EXIT_CODE, 0, 0), kExitOk);
         }
         DestroyWindow(window);
@@ -119,28 +127,40 @@ TEST(VerifyWindowKeyStoreTest, OneFileWithGoodTamperedAndUnknownKeySignatures) {
 
 TEST(VerifyWindowKeyStoreTest, KeysDialogListsAddsAndRemoves) {
     SignedFiles files;
+    ASSERT_EQ(
+        AddKeys(DefaultKeyStoreFolder(), ReadKeyFileToAdd(files.Copy("minisign.pub")), "Mini"), "");
     VerifierRequest nothing;
     test::OpenWindow window(nothing);
     test::MessageBoxCatcher catcher;  // Remove's question, answered OK
     test::OpenFileDialogDriver chooser(files.Copy("publisher.asc"), window.Get());
     std::string shown;
     const DialogStepper answer = AddKeyAnswer("Publisher's key", shown);
-    // Add key... on the empty list, then Remove on the key listed, then Close.
+    // Add key... beside the minisign key, then Remove on the minisign key
+    // (listed after the OpenPGP one), then Close.
     int stage = 0;
-    std::string empty;
+    std::string before;
     std::string listed;
+    std::string listedMinisign;
     std::string details;
+    std::string detailsMinisign;
     const DialogStepper keys(kKeysTitle, [&](HWND dialog) {
         const std::string prompt = TextOf(GetDlgItem(dialog, ID_KEY_PROMPT));
         const LRESULT count = SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETCOUNT, 0, 0);
-        if (prompt.rfind("Reading", 0) == 0 || count != (stage == 1 ? 1 : 0)) return false;
-        if (stage == 0) empty = prompt;
+        if (prompt.rfind("Reading", 0) == 0 || count != (stage == 1 ? 2 : 1)) return false;
+        if (stage == 0) before = prompt;
         if (stage == 1) {
             wchar_t text[256] = {};
             SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETTEXT, 0,
                                 reinterpret_cast<LPARAM>(text));
             listed = Utf8FromWide(text);
             details = TextOf(GetDlgItem(dialog, ID_KEY_DETAILS));
+            SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETTEXT, 1,
+                                reinterpret_cast<LPARAM>(text));
+            listedMinisign = Utf8FromWide(text);
+            SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_SETCURSEL, 1, 0);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(ID_KEYS_LIST, LBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, ID_KEYS_LIST)));
+            detailsMinisign = TextOf(GetDlgItem(dialog, ID_KEY_DETAILS));
         }
         const int buttons[] = {ID_KEYS_ADD, ID_KEYS_REMOVE, IDCANCEL};
         SendMessageW(GetDlgItem(dialog, buttons[stage++]), BM_CLICK, 0, 0);
@@ -150,16 +170,23 @@ TEST(VerifyWindowKeyStoreTest, KeysDialogListsAddsAndRemoves) {
     EXPECT_FALSE(keys.TimedOut());
     EXPECT_FALSE(answer.TimedOut());
     EXPECT_EQ(stage, 3);
-    EXPECT_EQ(empty.rfind("No keys in ", 0), 0U) << empty;
+    EXPECT_EQ(before.rfind("1 key in ", 0), 0U) << before;
     EXPECT_NE(shown.find("Publisher <publisher@example.org>"), std::string::npos) << shown;
     EXPECT_EQ(listed.rfind("Publisher's key \xC2\xB7 ", 0), 0U) << listed;
     for (const char* part : {"Label: Publisher's key", "Algorithm: Ed25519", "Expires: never",
                              "User IDs:\r\n    Publisher <publisher@example.org>"}) {
         EXPECT_NE(details.find(part), std::string::npos) << details;
     }
+    EXPECT_EQ(listedMinisign.rfind("Mini \xC2\xB7 key ID ", 0), 0U) << listedMinisign;
+    for (const char* part :
+         {"Label: Mini", "Key: RW", "Algorithm: Ed25519", "Kind: minisign or signify"}) {
+        EXPECT_NE(detailsMinisign.find(part), std::string::npos) << detailsMinisign;
+    }
     ASSERT_EQ(catcher.Caught().size(), 1U);
-    EXPECT_NE(catcher.Caught()[0].text.find("Remove Publisher's key"), std::string::npos);
-    EXPECT_TRUE(ReadKeyStore(DefaultKeyStoreFolder(), SecondsNow()).keys.empty());
+    EXPECT_NE(catcher.Caught()[0].text.find("Remove Mini"), std::string::npos);
+    const KeyStoreRead store = ReadKeyStore(DefaultKeyStoreFolder(), SecondsNow());
+    EXPECT_EQ(store.keys.size(), 1U);
+    EXPECT_TRUE(store.ed25519Keys.empty());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The verification window on signed lists that gpg made for the build
 // (make-signed-lists.sh): with the publisher's key in a key store of the
 // test's own, a good clear-signed list, the same list changed after it was
-// signed and a list signed by a key never added each show their result
-// above the rows, with the command line's exit code and report.
+// signed and lists signed by keys never added (OpenPGP, minisign) each show
+// their result above the rows, with the command line's exit code and report.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -31,18 +31,22 @@ struct SignedListCase {
     int exitCode;
     bool addKey;  // Add key... is offered
     std::size_t rows;
-    const char* reported;  // the saved report says
+    const char* reported;   // the saved report says
+    const char* signature;  // the detached signature beside the list, or ""
 };
 
 const SignedListCase kSignedLists[] = {
     {"good.sha256", "Signed by Publisher (Publisher <publisher@example.org>) \xC2\xB7 fingerprint ",
-     0, false, 1, "signature good, by Publisher (Publisher <publisher@example.org>)"},
+     0, false, 1, "signature good, by Publisher (Publisher <publisher@example.org>)", ""},
     {"changed.sha256",
      "BAD signature: the list was changed after it was signed; nothing was checked", 1, false, 0,
-     "BAD signature"},
+     "BAD signature", ""},
     // The signature beside the list is no NEW row.
     {"stranger.sha256", "Signed by a key you have not added: ", 2, true, 1,
-     "the list's signature was NOT verified: made by a key you have not added"},
+     "the list's signature was NOT verified: made by a key you have not added",
+     "stranger.sha256.asc"},
+    {"minisigned.sha256", "Signed by a key you have not added: key ID ", 2, true, 1,
+     "the list's signature was NOT verified: ", "minisigned.sha256.minisig"},
 };
 
 TEST(VerifyWindowSignatureTest, SignedTamperedAndUnknownKeyListsShowTheirResults) {
@@ -66,7 +70,7 @@ TEST(VerifyWindowSignatureTest, SignedTamperedAndUnknownKeyListsShowTheirResults
         const std::string folder = scratch.MakeFolder(c.list + std::string(".d"));
         copy("a.txt", folder);
         copy(c.list, folder);
-        if (c.addKey) copy(c.list + std::string(".asc"), folder);
+        if (*c.signature != '\0') copy(c.signature, folder);
         VerifierRequest request;
         request.start = VerifierRequest::Start::kCheck;
         request.list = folder + "\\" + c.list;

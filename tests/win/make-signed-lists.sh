@@ -8,7 +8,10 @@
 # read block) with detached signatures beside them: image.bin with its
 # binary image.bin.sig by the publisher, tampered.bin (a byte changed after
 # the signing) with the same signature, unknown.bin with the stranger's
-# armoured unknown.bin.asc, and the stranger's key (stranger.asc).
+# armoured unknown.bin.asc, and the stranger's key (stranger.asc); with
+# minisign, a key never added (minisign.pub) and its signatures of a copy
+# of image.bin (minisigned.bin.minisig) and of a list of a.txt
+# (minisigned.sha256.minisig).
 # Usage: make-signed-lists.sh OUT (OUT/made once all are there).
 set -euo pipefail
 out=$1
@@ -37,4 +40,10 @@ g --local-user publisher@example.org --detach-sign --output - image.bin >image.b
 cp image.bin.sig tampered.bin.sig
 cp image.bin unknown.bin
 g --local-user stranger@example.org --armor --detach-sign --output - unknown.bin >unknown.bin.asc
+cp image.bin minisigned.bin
+cp stranger.sha256 minisigned.sha256
+minisign -G -f -W -p minisign.pub -s "$home/minisign.key" >/dev/null
+for signed in minisigned.bin minisigned.sha256; do
+  minisign -S -s "$home/minisign.key" -t "sumbrook test" -m "$signed" >/dev/null
+done
 touch made

@@ -131,9 +131,10 @@ INT_PTR HandleAddKey(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             SetItemText(dialog, ID_KEY_PROMPT, "Type a label for the key, then Add:");
-            SetItemText(dialog, ID_KEY_DETAILS,
-                        KeyConfirmationText(state->path, state->read->keys));
-            SetItemText(dialog, ID_KEY_LABEL, SuggestedLabel(state->read->keys.front()));
+            SetItemText(dialog, ID_KEY_DETAILS, KeyConfirmationText(state->path, *state->read));
+            SetItemText(dialog, ID_KEY_LABEL,
+                        state->read->keys.empty() ? std::string()
+                                                  : SuggestedLabel(state->read->keys.front()));
             EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
             SetFocus(GetDlgItem(dialog, ID_KEY_LABEL));
             SendDlgItemMessageW(dialog, ID_KEY_LABEL, EM_SETSEL, 0, -1);
@@ -145,7 +146,7 @@ INT_PTR HandleAddKey(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
                     if (state == nullptr || !state->read || !state->read->error.empty()) {
                         return TRUE;
                     }
-                    const std::string error = AddKeys(DefaultKeyStoreFolder(), state->read->keys,
+                    const std::string error = AddKeys(DefaultKeyStoreFolder(), *state->read,
                                                       ItemText(dialog, ID_KEY_LABEL));
                     if (!error.empty()) {
                         Tell(dialog, "The key was not added: " + error + ".");
@@ -168,11 +169,26 @@ INT_PTR HandleAddKey(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// Keys: the store read on a worker each time it changed.
+// Keys: the store read on a worker each time it changed. The list holds
+// the OpenPGP certificates, then the minisign and signify keys.
 struct KeysState {
     std::unique_ptr<PostedTask<KeyStoreRead>> task;
     KeyStoreRead store;
 };
+
+std::size_t KeyCount(const KeyStoreRead& store) {
+    return store.keys.size() + store.ed25519Keys.size();
+}
+
+// The certificate or the minisign or signify key at `index` of the list.
+const CheckedCertificate* CertificateAt(const KeyStoreRead& store, std::size_t index) {
+    return index < store.keys.size() ? &store.keys[index] : nullptr;
+}
+const Ed25519PublicKey* Ed25519KeyAt(const KeyStoreRead& store, std::size_t index) {
+    return index >= store.keys.size() && index < KeyCount(store)
+               ? &store.ed25519Keys[index - store.keys.size()]
+               : nullptr;
+}
 
 void ReadStore(HWND dialog, KeysState& state) {
     SetItemText(dialog, ID_KEY_PROMPT, "Reading the keys...");
@@ -184,20 +200,26 @@ void ReadStore(HWND dialog, KeysState& state) {
 
 void ShowChosenKey(HWND dialog, const KeysState& state) {
     const LRESULT chosen = SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETCURSEL, 0, 0);
-    const bool any = chosen >= 0 && static_cast<std::size_t>(chosen) < state.store.keys.size();
-    SetItemText(
-        dialog, ID_KEY_DETAILS,
-        any ? KeyDetailsText(state.store.keys[static_cast<std::size_t>(chosen)]) : std::string());
-    EnableWindow(GetDlgItem(dialog, ID_KEYS_REMOVE), any ? TRUE : FALSE);
+    const std::size_t index = chosen < 0 ? KeyCount(state.store) : static_cast<std::size_t>(chosen);
+    const CheckedCertificate* certificate = CertificateAt(state.store, index);
+    const Ed25519PublicKey* ed25519 = Ed25519KeyAt(state.store, index);
+    SetItemText(dialog, ID_KEY_DETAILS,
+                certificate != nullptr ? KeyDetailsText(*certificate)
+                : ed25519 != nullptr   ? KeyDetailsText(*ed25519)
+                                       : std::string());
+    EnableWindow(GetDlgItem(dialog, ID_KEYS_REMOVE),
+                 certificate != nullptr || ed25519 != nullptr ? TRUE : FALSE);
 }
 
 void ShowStore(HWND dialog, KeysState& state) {
     SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_RESETCONTENT, 0, 0);
-    for (const CheckedCertificate& key : state.store.keys) {
+    const auto add = [dialog](const std::string& line) {
         SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(WideFromUtf8(KeyListLine(key)).c_str()));
-    }
-    const std::size_t count = state.store.keys.size();
+                            reinterpret_cast<LPARAM>(WideFromUtf8(line).c_str()));
+    };
+    for (const CheckedCertificate& key : state.store.keys) add(KeyListLine(key));
+    for (const Ed25519PublicKey& key : state.store.ed25519Keys) add(KeyListLine(key));
+    const std::size_t count = KeyCount(state.store);
     std::string prompt = count == 0 ? "No keys in " + DefaultKeyStoreFolder() + "."
                          : count == 1
                              ? "1 key in " + DefaultKeyStoreFolder() + ":"
@@ -210,16 +232,22 @@ void ShowStore(HWND dialog, KeysState& state) {
 
 void RemoveChosenKey(HWND dialog, KeysState& state) {
     const LRESULT chosen = SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETCURSEL, 0, 0);
-    if (chosen < 0 || static_cast<std::size_t>(chosen) >= state.store.keys.size()) return;
-    const CheckedCertificate& key = state.store.keys[static_cast<std::size_t>(chosen)];
-    const std::wstring question =
-        WideFromUtf8("Remove " + KeyListLine(key) +
-                     " from the keys you trust? Signatures by it are then no longer good.");
+    if (chosen < 0) return;
+    const CheckedCertificate* certificate =
+        CertificateAt(state.store, static_cast<std::size_t>(chosen));
+    const Ed25519PublicKey* ed25519 = Ed25519KeyAt(state.store, static_cast<std::size_t>(chosen));
+    if (certificate == nullptr && ed25519 == nullptr) return;
+    const std::wstring question = WideFromUtf8(
+        "Remove " + (certificate != nullptr ? KeyListLine(*certificate) : KeyListLine(*ed25519)) +
+        " from the keys you trust? Signatures by it are then no longer good.");
     if (MessageBoxW(dialog, question.c_str(), kProgramTitle,
                     MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONQUESTION) != IDOK) {
         return;
     }
-    const std::string error = RemoveFromKeyStore(DefaultKeyStoreFolder(), key.fingerprint);
+    const std::string error =
+        certificate != nullptr
+            ? RemoveFromKeyStore(DefaultKeyStoreFolder(), certificate->fingerprint)
+            : RemoveFromKeyStore(DefaultKeyStoreFolder(), ed25519->id);
     if (!error.empty()) Tell(dialog, "The key was not removed: " + error + ".");
     ReadStore(dialog, state);
 }

@@ -2,7 +2,8 @@
 // one file: Add key (a key file chosen, read on a worker, its fingerprints
 // and user IDs shown to compare with the publisher's own page, and a label
 // typed before it is added) and File > Keys... (the store's keys listed
-// with label, fingerprint, algorithm, expiry and user IDs, added, removed).
+// with label, fingerprint, algorithm, expiry and user IDs, minisign and
+// signify keys with their key IDs; added, removed).
 // The store is sumbrook-cli's (DefaultKeyStoreFolder). Modal; the files are
 // read on workers that post, the dialog never waits for them. Windows only.
 #pragma once
