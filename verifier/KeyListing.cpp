@@ -43,4 +43,28 @@ std::string KeyDetailsText(const Ed25519PublicKey& key) {
            "\nExpires: never";
 }
 
+std::vector<std::string> KeyListLines(const KeyStoreRead& store) {
+    std::vector<std::string> lines;
+    for (const CheckedCertificate& key : store.keys) lines.push_back(KeyListLine(key));
+    for (const Ed25519PublicKey& key : store.ed25519Keys) lines.push_back(KeyListLine(key));
+    return lines;
+}
+
+std::string KeyDetailsTextAt(const KeyStoreRead& store, std::size_t index) {
+    if (index < store.keys.size()) return KeyDetailsText(store.keys[index]);
+    index -= store.keys.size();
+    return index < store.ed25519Keys.size() ? KeyDetailsText(store.ed25519Keys[index])
+                                            : std::string();
+}
+
+std::string RemoveListedKey(const std::string& folder, const KeyStoreRead& store,
+                            std::size_t index) {
+    if (index < store.keys.size()) return RemoveFromKeyStore(folder, store.keys[index].fingerprint);
+    index -= store.keys.size();
+    if (index < store.ed25519Keys.size()) {
+        return RemoveFromKeyStore(folder, store.ed25519Keys[index].id);
+    }
+    return "no such key";
+}
+
 }  // namespace sumbrook

@@ -12,9 +12,11 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "PosixTestFiles.h"
 #include "verifier/KeyAdding.h"
+#include "verifier/KeyListing.h"
 #include "verifier/OneFileController.h"
 #include "verify/RunExitCode.h"
 #include "verify/SignedFile.h"
@@ -298,6 +300,15 @@ TEST(OneFileControllerTest, DetachedSignatureReadWithTheDigests) {
             << unknown.Get().SignatureLine().text;
         EXPECT_EQ(unknown.Get().ExitCode(), kExitOk);
     }
+    // Keys... lists the minisign key after the OpenPGP ones, and removes it.
+    const KeyStoreRead keys = ReadKeyStore(store.Path(), SecondsNow());
+    const std::vector<std::string> lines = KeyListLines(keys);
+    ASSERT_EQ(lines.size(), 3U);
+    EXPECT_EQ(lines[2].rfind("Theirs \xC2\xB7 key ID ", 0), 0U) << lines[2];
+    EXPECT_NE(KeyDetailsTextAt(keys, 2).find("Algorithm: Ed25519"), std::string::npos);
+    EXPECT_EQ(KeyDetailsTextAt(keys, 3), "");
+    EXPECT_EQ(RemoveListedKey(store.Path(), keys, 2), "");
+    EXPECT_TRUE(ReadKeyStore(store.Path(), SecondsNow()).ed25519Keys.empty());
 }
 
 }  // namespace

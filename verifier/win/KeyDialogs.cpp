@@ -169,26 +169,11 @@ INT_PTR HandleAddKey(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// Keys: the store read on a worker each time it changed. The list holds
-// the OpenPGP certificates, then the minisign and signify keys.
+// Keys: the store read on a worker each time it changed.
 struct KeysState {
     std::unique_ptr<PostedTask<KeyStoreRead>> task;
     KeyStoreRead store;
 };
-
-std::size_t KeyCount(const KeyStoreRead& store) {
-    return store.keys.size() + store.ed25519Keys.size();
-}
-
-// The certificate or the minisign or signify key at `index` of the list.
-const CheckedCertificate* CertificateAt(const KeyStoreRead& store, std::size_t index) {
-    return index < store.keys.size() ? &store.keys[index] : nullptr;
-}
-const Ed25519PublicKey* Ed25519KeyAt(const KeyStoreRead& store, std::size_t index) {
-    return index >= store.keys.size() && index < KeyCount(store)
-               ? &store.ed25519Keys[index - store.keys.size()]
-               : nullptr;
-}
 
 void ReadStore(HWND dialog, KeysState& state) {
     SetItemText(dialog, ID_KEY_PROMPT, "Reading the keys...");
@@ -200,26 +185,21 @@ void ReadStore(HWND dialog, KeysState& state) {
 
 void ShowChosenKey(HWND dialog, const KeysState& state) {
     const LRESULT chosen = SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETCURSEL, 0, 0);
-    const std::size_t index = chosen < 0 ? KeyCount(state.store) : static_cast<std::size_t>(chosen);
-    const CheckedCertificate* certificate = CertificateAt(state.store, index);
-    const Ed25519PublicKey* ed25519 = Ed25519KeyAt(state.store, index);
-    SetItemText(dialog, ID_KEY_DETAILS,
-                certificate != nullptr ? KeyDetailsText(*certificate)
-                : ed25519 != nullptr   ? KeyDetailsText(*ed25519)
-                                       : std::string());
-    EnableWindow(GetDlgItem(dialog, ID_KEYS_REMOVE),
-                 certificate != nullptr || ed25519 != nullptr ? TRUE : FALSE);
+    const std::string details =
+        chosen < 0 ? std::string()
+                   : KeyDetailsTextAt(state.store, static_cast<std::size_t>(chosen));
+    SetItemText(dialog, ID_KEY_DETAILS, details);
+    EnableWindow(GetDlgItem(dialog, ID_KEYS_REMOVE), details.empty() ? FALSE : TRUE);
 }
 
 void ShowStore(HWND dialog, KeysState& state) {
     SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_RESETCONTENT, 0, 0);
-    const auto add = [dialog](const std::string& line) {
+    const std::vector<std::string> lines = KeyListLines(state.store);
+    for (const std::string& line : lines) {
         SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(WideFromUtf8(line).c_str()));
-    };
-    for (const CheckedCertificate& key : state.store.keys) add(KeyListLine(key));
-    for (const Ed25519PublicKey& key : state.store.ed25519Keys) add(KeyListLine(key));
-    const std::size_t count = KeyCount(state.store);
+    }
+    const std::size_t count = lines.size();
     std::string prompt = count == 0 ? "No keys in " + DefaultKeyStoreFolder() + "."
                          : count == 1
                              ? "1 key in " + DefaultKeyStoreFolder() + ":"
@@ -232,22 +212,17 @@ void ShowStore(HWND dialog, KeysState& state) {
 
 void RemoveChosenKey(HWND dialog, KeysState& state) {
     const LRESULT chosen = SendDlgItemMessageW(dialog, ID_KEYS_LIST, LB_GETCURSEL, 0, 0);
-    if (chosen < 0) return;
-    const CheckedCertificate* certificate =
-        CertificateAt(state.store, static_cast<std::size_t>(chosen));
-    const Ed25519PublicKey* ed25519 = Ed25519KeyAt(state.store, static_cast<std::size_t>(chosen));
-    if (certificate == nullptr && ed25519 == nullptr) return;
-    const std::wstring question = WideFromUtf8(
-        "Remove " + (certificate != nullptr ? KeyListLine(*certificate) : KeyListLine(*ed25519)) +
-        " from the keys you trust? Signatures by it are then no longer good.");
+    const std::vector<std::string> lines = KeyListLines(state.store);
+    if (chosen < 0 || static_cast<std::size_t>(chosen) >= lines.size()) return;
+    const auto index = static_cast<std::size_t>(chosen);
+    const std::wstring question =
+        WideFromUtf8("Remove " + lines[index] +
+                     " from the keys you trust? Signatures by it are then no longer good.");
     if (MessageBoxW(dialog, question.c_str(), kProgramTitle,
                     MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONQUESTION) != IDOK) {
         return;
     }
-    const std::string error =
-        certificate != nullptr
-            ? RemoveFromKeyStore(DefaultKeyStoreFolder(), certificate->fingerprint)
-            : RemoveFromKeyStore(DefaultKeyStoreFolder(), ed25519->id);
+    const std::string error = RemoveListedKey(DefaultKeyStoreFolder(), state.store, index);
     if (!error.empty()) Tell(dialog, "The key was not removed: " + error + ".");
     ReadStore(dialog, state);
 }
