@@ -1,12 +1,10 @@
 // The line the window shows about a list's signature, from the check's end:
-// each verdict's words, colour and whether Add key... is offered, for
-// OpenPGP's results and minisign's (named by the key ID).
+// each verdict's words, colour and whether Add key... is offered.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "signature/KeySignatureResult.h"
 #include "signature/SignatureCheck.h"
 #include "verifier/SignatureBanner.h"
 
@@ -18,7 +16,6 @@ struct BannerCase {
     CheckOutcome::End end;
     int signatureExit;
     bool withResult;
-    bool minisign;  // the result a minisign one, of `verdict`'s kind
     SignatureResult::Verdict verdict;
     const char* label;
     bool shown;
@@ -32,33 +29,25 @@ constexpr auto kRefused = CheckOutcome::End::kRefused;
 using V = SignatureResult::Verdict;
 
 const BannerCase kCases[] = {
-    {"no signature", kDone, 0, false, false, V::kGood, "", false, StatusTone::kPlain, "", false},
-    {"good, labelled", kDone, 0, true, false, V::kGood, "Debian", true, StatusTone::kGood,
+    {"no signature", kDone, 0, false, V::kGood, "", false, StatusTone::kPlain, "", false},
+    {"good, labelled", kDone, 0, true, V::kGood, "Debian", true, StatusTone::kGood,
      "Signed by Debian (Archive <a@example.org>) \xC2\xB7 fingerprint 0102 0304 0506 0708 090A "
      "0B0C 0D0E 0F10 1112 1314 \xC2\xB7 2024-06-01 12:00:00 UTC",
      false},
-    {"good, no label", kDone, 0, true, false, V::kGood, "", true, StatusTone::kGood,
+    {"good, no label", kDone, 0, true, V::kGood, "", true, StatusTone::kGood,
      "Signed by Archive <a@example.org> \xC2\xB7 fingerprint 0102 0304 0506 0708 090A 0B0C "
      "0D0E 0F10 1112 1314 \xC2\xB7 2024-06-01 12:00:00 UTC",
      false},
-    {"bad: the run was refused", kRefused, 1, true, false, V::kBad, "", true, StatusTone::kBad,
+    {"bad: the run was refused", kRefused, 1, true, V::kBad, "", true, StatusTone::kBad,
      "BAD signature: the list was changed after it was signed; nothing was checked", false},
-    {"unknown key", kDone, 2, true, false, V::kUnknownKey, "", true, StatusTone::kWarning,
+    {"unknown key", kDone, 2, true, V::kUnknownKey, "", true, StatusTone::kWarning,
      "Signed by a key you have not added: AAAA BBBB", true},
-    {"refused by the policy", kDone, 2, true, false, V::kRefused, "", true, StatusTone::kWarning,
+    {"refused by the policy", kDone, 2, true, V::kRefused, "", true, StatusTone::kWarning,
      "Signature NOT verified: made with SHA-1", false},
-    {"signature unreadable", kRefused, 2, false, false, V::kGood, "", true, StatusTone::kWarning,
+    {"signature unreadable", kRefused, 2, false, V::kGood, "", true, StatusTone::kWarning,
      "Signature NOT verified: its signature cannot be checked: x.asc: no signature", false},
-    {"minisign, good", kDone, 0, true, true, V::kGood, "Zig", true, StatusTone::kGood,
-     "Signed by Zig, the minisign key RWQ (key ID 1BBC2CB544A882A2), trusted comment: t", false},
-    {"minisign, bad: refused", kRefused, 1, true, true, V::kBad, "", true, StatusTone::kBad,
-     "BAD signature: the list was changed after it was signed; nothing was checked", false},
-    {"minisign, unknown key", kDone, 2, true, true, V::kUnknownKey, "", true, StatusTone::kWarning,
-     "Signed by a key you have not added: key ID 1BBC2CB544A882A2 (minisign)", true},
-    {"minisign, refused", kDone, 2, true, true, V::kRefused, "", true, StatusTone::kWarning,
-     "Signature NOT verified: made with SHA-1", false},
-    {"refused for another reason", kRefused, 0, false, false, V::kGood, "", false,
-     StatusTone::kPlain, "", false},
+    {"refused for another reason", kRefused, 0, false, V::kGood, "", false, StatusTone::kPlain, "",
+     false},
 };
 
 TEST(SignatureBannerTest, EachVerdictHasItsWordsColourAndButton) {
@@ -67,17 +56,7 @@ TEST(SignatureBannerTest, EachVerdictHasItsWordsColourAndButton) {
         outcome.end = c.end;
         outcome.signatureExit = c.signatureExit;
         outcome.error = "its signature cannot be checked: x.asc: no signature";
-        if (c.withResult && c.minisign) {
-            auto result = std::make_shared<KeySignatureResult>();
-            result->verdict = static_cast<KeySignatureResult::Verdict>(c.verdict);
-            result->format = "minisign";
-            result->keyId = "1BBC2CB544A882A2";
-            result->publicKey = "RWQ";
-            result->label = c.label;
-            result->trustedComment = "t";
-            result->reason = "made with SHA-1";
-            outcome.keySignatureResult = result;
-        } else if (c.withResult) {
+        if (c.withResult) {
             auto result = std::make_shared<SignatureResult>();
             result->verdict = c.verdict;
             result->label = c.label;

@@ -8,10 +8,8 @@
 # read block) with detached signatures beside them: image.bin with its
 # binary image.bin.sig by the publisher, tampered.bin (a byte changed after
 # the signing) with the same signature, unknown.bin with the stranger's
-# armoured unknown.bin.asc, and the stranger's key (stranger.asc); with
-# minisign, a key never added (minisign.pub) and its signatures of a copy
-# of image.bin (minisigned.bin.minisig) and of a list of a.txt
-# (minisigned.sha256.minisig).
+# armoured unknown.bin.asc, the stranger's key (stranger.asc); minisign's
+# minisigned.bin and minisigned.sha256 by a key never added (minisign.pub).
 # Usage: make-signed-lists.sh OUT (OUT/made once all are there).
 set -euo pipefail
 out=$1
