@@ -1,6 +1,10 @@
 #include "files/FolderEntriesAhead.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
@@ -11,67 +15,99 @@ namespace {
 // Thrown by the lister's visitor to leave a listing no one will take.
 struct ListingStopped {};
 
+struct Held {
+    std::string name;
+    FolderEntry entry;
+};
+
 }  // namespace
 
+// What the lister and its owner share: held by both, so that a lister left
+// to end on its own outlives its owner safely.
+struct FolderEntriesAhead::Listing {
+    Listing(std::string listed, std::size_t room) : folder(std::move(listed)), ahead(room) {}
+    void List();
+
+    const std::string folder;
+    const std::size_t ahead;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Held> waiting;
+    bool done = false;
+    bool stop = false;
+    std::string error;
+    std::exception_ptr failure;  // of the listing's own work (no memory), thrown by ForEach
+};
+
 FolderEntriesAhead::FolderEntriesAhead(std::string folder, std::size_t ahead)
-    : folder_(std::move(folder)), ahead_(std::max<std::size_t>(ahead, 1)) {
+    : folder_(std::move(folder)),
+      listing_(std::make_shared<Listing>(folder_, std::max<std::size_t>(ahead, 1))) {
     try {
-        thread_ = std::thread([this] { List(); });
+        thread_ = std::thread([listing = listing_] { listing->List(); });
     } catch (const std::system_error&) {
         // ForEach lists the folder itself.
     }
 }
 
 FolderEntriesAhead::~FolderEntriesAhead() {
+    bool done = false;
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        stop_ = true;
+        const std::lock_guard<std::mutex> lock(listing_->mutex);
+        listing_->stop = true;
+        done = listing_->done;
     }
-    changed_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    listing_->changed.notify_all();
+    if (!thread_.joinable()) return;
+    if (done) {
+        thread_.join();
+    } else {
+        thread_.detach();
+    }
 }
 
-void FolderEntriesAhead::List() {
-    std::string error;
-    std::exception_ptr failure;
+void FolderEntriesAhead::Listing::List() {
+    std::string listed;
+    std::exception_ptr failed;
     try {
-        error = ForEachFolderEntry(folder_, [this](const FolderEntry& entry) {
+        listed = ForEachFolderEntry(folder, [this](const FolderEntry& entry) {
             Held held{std::string(entry.name), entry};
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return stop_ || waiting_.size() < ahead_; });
-            if (stop_) throw ListingStopped();
-            waiting_.push_back(std::move(held));
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [this] { return stop || waiting.size() < ahead; });
+            if (stop) throw ListingStopped();
+            waiting.push_back(std::move(held));
             lock.unlock();
-            changed_.notify_all();
+            changed.notify_all();
         });
     } catch (const ListingStopped&) {
         return;
     } catch (...) {
-        failure = std::current_exception();
+        failed = std::current_exception();
     }
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        error_ = std::move(error);
-        failure_ = failure;
-        done_ = true;
+        const std::lock_guard<std::mutex> lock(mutex);
+        error = std::move(listed);
+        failure = failed;
+        done = true;
     }
-    changed_.notify_all();
+    changed.notify_all();
 }
 
 std::string FolderEntriesAhead::ForEach(const std::function<void(const FolderEntry&)>& visit) {
     if (!thread_.joinable()) return ForEachFolderEntry(folder_, visit);
+    Listing& listing = *listing_;
     std::deque<Held> taken;
     for (;;) {
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return done_ || !waiting_.empty(); });
-            if (waiting_.empty()) {
-                if (failure_) std::rethrow_exception(failure_);
-                return error_;
+            std::unique_lock<std::mutex> lock(listing.mutex);
+            listing.changed.wait(lock,
+                                 [&listing] { return listing.done || !listing.waiting.empty(); });
+            if (listing.waiting.empty()) {
+                if (listing.failure) std::rethrow_exception(listing.failure);
+                return listing.error;
             }
-            taken.swap(waiting_);
+            taken.swap(listing.waiting);
         }
-        changed_.notify_all();
+        listing.changed.notify_all();
         for (Held& held : taken) {
             held.entry.name = held.name;
             visit(held.entry);

@@ -6,12 +6,9 @@
 // costs little memory: the lister waits for room.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
-#include <exception>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -26,7 +23,11 @@ class FolderEntriesAhead {
     // Starts listing `folder`, at most `ahead` entries before ForEach takes
     // them (where no thread can be started, ForEach lists it itself).
     explicit FolderEntriesAhead(std::string folder, std::size_t ahead = kEntriesAhead);
-    // Stops the listing where it is and joins its thread.
+    // Tells the listing to stop at its next entry. A listing that has ended
+    // is joined; one still under way (a folder that has not answered, a
+    // list refused before its folder was needed) is left to end on its own,
+    // touching nothing but the state it shares with this object, so that
+    // the run reports at once.
     ~FolderEntriesAhead();
     FolderEntriesAhead(const FolderEntriesAhead&) = delete;
     FolderEntriesAhead& operator=(const FolderEntriesAhead&) = delete;
@@ -37,21 +38,10 @@ class FolderEntriesAhead {
     std::string ForEach(const std::function<void(const FolderEntry&)>& visit);
 
   private:
-    struct Held {
-        std::string name;
-        FolderEntry entry;
-    };
-    void List();
+    struct Listing;
 
     const std::string folder_;
-    const std::size_t ahead_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Held> waiting_;
-    bool done_ = false;
-    bool stop_ = false;
-    std::string error_;
-    std::exception_ptr failure_;  // of the listing's own work (no memory), thrown by ForEach
+    std::shared_ptr<Listing> listing_;
     std::thread thread_;
 };
 

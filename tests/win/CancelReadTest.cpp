@@ -1,5 +1,6 @@
 // Cancel on Win32: a run stopped in the middle of a large file, read through
-// the cache in parts or past it, ends within 100 ms with its threads joined.
+// the cache in parts, past it, or (a digest other than CRC-32) through mapped
+// views, ends within 100 ms with its threads joined.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "TempFolder.h"
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksumParts.h"
+#include "files/ReadFileChecksum.h"
 
 namespace sumbrook {
 namespace {
@@ -39,6 +41,7 @@ struct CancelCase {
     const char* name;
     unsigned jobs;  // 4: in parts
     bool uncached;
+    DigestKind kind;
 };
 
 class CancelMidFile : public ::testing::TestWithParam<CancelCase> {};
@@ -64,7 +67,13 @@ TEST_P(CancelMidFile, EndsWithin100msWithEveryThreadJoined) {
     std::size_t delivered = 0;
     const bool completed = ChecksumInOrder(
         files, jobs, [&](std::size_t, const FileChecksum&) { ++delivered; }, {},
-        PerThreadUtf8Reader(GetParam().uncached, &control), &control);
+        [&](const FileToRead& file, unsigned parts, std::vector<unsigned char>& buffer) {
+            FileAccess access = WithDigestKind(kPerThreadUtf8FileAccess, GetParam().kind);
+            access.uncached = GetParam().uncached;
+            access.control = &control;
+            return ReadFileChecksum(file, parts, buffer, access);
+        },
+        &control);
     const Clock::time_point returned = Clock::now();
     canceller.join();
     EXPECT_FALSE(completed);
@@ -75,8 +84,9 @@ TEST_P(CancelMidFile, EndsWithin100msWithEveryThreadJoined) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, CancelMidFile,
-                         ::testing::Values(CancelCase{"InParts", 4, false},
-                                           CancelCase{"Uncached", 1, true}),
+                         ::testing::Values(CancelCase{"InParts", 4, false, DigestKind::kCrc32},
+                                           CancelCase{"Uncached", 1, true, DigestKind::kCrc32},
+                                           CancelCase{"Mapped", 1, false, DigestKind::kSha256}),
                          [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 }  // namespace
