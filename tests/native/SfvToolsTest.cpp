@@ -85,6 +85,7 @@ TEST_P(SfvToolTest, ReadsTheToolsList) {
 
 TEST_P(SfvToolTest, ChecksOurList) {
     std::vector<std::string> lines;
+    lines.reserve(kFiles.size());
     for (const auto& [name, content] : kFiles) {
         lines.push_back(SfvEntryLine(name, Crc32Update(0, content.data(), content.size())));
     }
