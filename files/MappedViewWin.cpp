@@ -42,7 +42,10 @@ LONG CALLBACK OnInPageError(EXCEPTION_POINTERS* exception) {
     // Zeros over the whole view, at its address: the faulting access runs
     // again and reads them.
     const auto size = static_cast<SIZE_T>(t_viewEnd - t_viewBegin);
+    // The zeros take the view's place and are released with it
+    // (MappedViews::Unmap, which knows them by t_viewFailed).
     if (!UnmapViewOfFile(t_viewBegin) ||
+        // cppcheck-suppress leakReturnValNotUsed
         VirtualAlloc(t_viewBegin, size, MEM_RESERVE | MEM_COMMIT, PAGE_READONLY) != t_viewBegin) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
