@@ -82,6 +82,18 @@ std::shared_ptr<const ListSignatureOptions> SignatureOptionsOf(const std::string
     return options;
 }
 
+// The run of a check or a recheck: the request's list, its signature judged
+// by the store's keys.
+CheckJob::Run VerifyListRun(const CheckRequest& request, const std::string& storeFolder) {
+    return
+        [list = request.list, folder = request.folder, signature = SignatureOptionsOf(storeFolder)](
+            const CheckOptions& options, CheckSink& sink) {
+            CheckOptions signed_ = options;
+            signed_.signature = signature.get();
+            return VerifyList(list, folder, signed_, sink);
+        };
+}
+
 }  // namespace
 
 RunController::RunController(std::function<void()> wake) : wake_(std::move(wake)) {}
@@ -91,16 +103,8 @@ RunController::~RunController() = default;
 void RunController::StartCheck(const CheckRequest& request) {
     if (Running()) return;
     check_ = request;
-    Start(
-        RunKind::kCheck,
-        [list = request.list, folder = request.folder,
-         signature = SignatureOptionsOf(keyStoreFolder_)](const CheckOptions& options,
-                                                          CheckSink& sink) {
-            CheckOptions signed_ = options;
-            signed_.signature = signature.get();
-            return VerifyList(list, folder, signed_, sink);
-        },
-        CheckWindowOptions(request), {}, false);
+    Start(RunKind::kCheck, VerifyListRun(request, keyStoreFolder_), CheckWindowOptions(request), {},
+          false);
 }
 
 bool RunController::StartRecheck() {
@@ -109,16 +113,8 @@ bool RunController::StartRecheck() {
     if (recheckRows_.empty()) return false;
     std::set<std::string> names;
     for (const std::size_t index : recheckRows_) names.emplace(table_.Rows().At(index).Name());
-    Start(
-        RunKind::kRecheck,
-        [list = check_.list, folder = check_.folder,
-         signature = SignatureOptionsOf(keyStoreFolder_)](const CheckOptions& options,
-                                                          CheckSink& sink) {
-            CheckOptions signed_ = options;
-            signed_.signature = signature.get();
-            return VerifyList(list, folder, signed_, sink);
-        },
-        CheckWindowOptions(check_), std::move(names), true);
+    Start(RunKind::kRecheck, VerifyListRun(check_, keyStoreFolder_), CheckWindowOptions(check_),
+          std::move(names), true);
     return true;
 }
 
