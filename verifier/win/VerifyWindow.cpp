@@ -34,7 +34,6 @@ constexpr UINT kShowIntervalMs = 200;
 constexpr UINT kTakeGapMs = 25;
 // WM_VERIFIER_RUN_ARRIVED's wParam for "rows wait still: take now".
 constexpr WPARAM kTakeAtOnce = 1;
-constexpr int kProgressSteps = 1000;
 // Long work on this thread goes in slices well within 100 ms, so that the
 // window answers between two: the rows taken into the table per message,
 // the comparisons of a sort, the lines of Copy's and Save's text.

@@ -16,7 +16,6 @@ namespace sumbrook {
 
 namespace {
 
-constexpr int kProgressSteps = 1000;
 constexpr int kMargin = 8;
 constexpr int kGap = 6;
 constexpr int kLine = 24;

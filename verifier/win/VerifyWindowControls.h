@@ -16,6 +16,9 @@
 
 namespace sumbrook {
 
+// The progress bar's range: its position is the share done times this.
+inline constexpr int kProgressSteps = 1000;
+
 class Placing;
 
 class VerifyWindowControls {
