@@ -136,7 +136,7 @@ format-check:
 	clang-format --dry-run --Werror $(SOURCES)
 
 clean:
-	rm -rf $(NATIVE) $(SAN) $(WIN) $(WIN64)
+	rm -rf $(NATIVE) $(SAN) $(WIN) $(WIN64) $(BUILD)/.no-wine32
 
 # The list and signature readers under libFuzzer (clang): protocol, SFV, every line
 # format, the line reader under them, minisign's and signify's readers, OpenPGP

@@ -23,6 +23,14 @@ for p in "${packages[@]}"; do
   esac
   dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q 'install ok installed' || missing+=("$q")
 done
+# Once 32-bit Wine could not be installed, the later calls of this build
+# do not try again (make clean does).
+no_wine32="$here/build/.no-wine32"
+if [ -f "$no_wine32" ]; then
+  rest=()
+  for p in "${missing[@]}"; do [ "$p" = "wine32:i386" ] || rest+=("$p"); done
+  missing=("${rest[@]}")
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
@@ -30,8 +38,25 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo_cmd dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  $sudo_cmd apt-get update -qq
-  $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # A mirror caught mid-sync fails an index now and then; try again, and
+  # if it still fails, install from the indexes there are (the install
+  # itself then says what it cannot find).
+  for try in 1 2 3; do
+    $sudo_cmd apt-get update -qq && break
+    echo "setup: apt-get update failed (try $try of 3)"
+    [ "$try" = 3 ] || sleep 20
+  done
+  if ! $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+    # Without the i386 indexes (a mirror mid-sync), 32-bit Wine cannot be
+    # installed: the rest still is, and the Windows tests then run on the
+    # x86_64 build (cmake/wine-arch.sh).
+    rest=()
+    for p in "${missing[@]}"; do [ "$p" = "wine32:i386" ] || rest+=("$p"); done
+    [ ${#rest[@]} -lt ${#missing[@]} ] || exit 1
+    echo "setup: 32-bit Wine could not be installed; installing the rest"
+    mkdir -p "$(dirname "$no_wine32")" && touch "$no_wine32"
+    $sudo_cmd apt-get install -y -qq --no-install-recommends "${rest[@]}" >/dev/null
+  fi
 fi
 
 "$here/cmake/wine-prefix.sh"

@@ -53,6 +53,12 @@ FileChecksum ReadBlocks(std::uint64_t offset, std::uint64_t length, std::size_t 
         digest.Update(read.data, got);
         done += got;
         CountRead(control, got);
+        // A hasher that shares its pieces out may have left the block
+        // unhashed once the run stopped.
+        if (done == length && ReadStopped(control)) {
+            result.status = FileReadStatus::kCancelled;
+            return result;
+        }
     }
     result.status = FileReadStatus::kOk;
     result.digest = digest.Finish();

@@ -126,19 +126,22 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t lengt
 // pread into a buffer of its own.
 class MappedWindows {
   public:
-    MappedWindows(int fd, std::uint64_t end) : fd_(fd), end_(end) { t_mappedVanished = 0; }
+    MappedWindows(int fd, std::uint64_t end, std::uint64_t window)
+        : fd_(fd), end_(end), window_(window) {
+        t_mappedVanished = 0;
+    }
     ~MappedWindows() { Unmap(); }
     MappedWindows(const MappedWindows&) = delete;
     MappedWindows& operator=(const MappedWindows&) = delete;
 
     BlockRead At(std::uint64_t position, std::size_t wanted) {
         if (t_mappedVanished != 0) return BlockRead();
-        if (reading_) return PreadBlock(fd_, buffer_.data(), wanted, position);
+        if (reading_) return ReadAt(position, wanted);
         if (mapping_ == nullptr || position < start_ || position >= start_ + length_) {
             Unmap();
             const std::uint64_t start = position - position % g_pageSize;
             const auto length = static_cast<std::size_t>(
-                std::min<std::uint64_t>(end_ - position, kMapWindowSize) + (position - start));
+                std::min<std::uint64_t>(end_ - position, window_) + (position - start));
             void* mapping =
                 mmap(nullptr, length, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(start));
             if (mapping == MAP_FAILED) {
@@ -150,7 +153,7 @@ class MappedWindows {
                     return failed;
                 }
                 reading_ = true;
-                return PreadBlock(fd_, buffer_.data(), wanted, position);
+                return ReadAt(position, wanted);
             }
             madvise(mapping, length, MADV_SEQUENTIAL);
             mapping_ = static_cast<unsigned char*>(mapping);
@@ -170,6 +173,11 @@ class MappedWindows {
     static bool Vanished() { return t_mappedVanished != 0; }
 
   private:
+    // A slice may be larger than the buffer: the read loop takes what comes.
+    BlockRead ReadAt(std::uint64_t position, std::size_t wanted) {
+        return PreadBlock(fd_, buffer_.data(), std::min(wanted, buffer_.size()), position);
+    }
+
     void Unmap() {
         if (mapping_ == nullptr) return;
         t_mappedBegin = nullptr;
@@ -180,6 +188,7 @@ class MappedWindows {
 
     const int fd_;
     const std::uint64_t end_;
+    const std::uint64_t window_;
     unsigned char* mapping_ = nullptr;
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;
@@ -195,8 +204,8 @@ FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t len
     RunningDigest digest(hasher);
     FileChecksum result;
     {
-        MappedWindows windows(fd, offset + length);
-        result = ReadBlocks(offset, length, kMappedSliceSize, control, digest,
+        MappedWindows windows(fd, offset + length, MapWindowFor(hasher));
+        result = ReadBlocks(offset, length, MappedSliceFor(hasher), control, digest,
                             [&windows](std::uint64_t position, std::size_t wanted) {
                                 return windows.At(position, wanted);
                             });

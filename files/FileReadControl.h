@@ -28,7 +28,7 @@ class FileReadControl final : public HelperAllowance {
 
     // Stops the reading as the cancel flag does.
     void Stop() { stopped_.store(true, std::memory_order_relaxed); }
-    bool Stopped() const {
+    bool Stopped() const override {
         return stopped_.load(std::memory_order_relaxed) ||
                (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed));
     }

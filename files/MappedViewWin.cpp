@@ -69,8 +69,8 @@ std::uint64_t Granularity() {
 // address space), the rest is read with ReadFile into a buffer of its own.
 class MappedViews {
   public:
-    MappedViews(HANDLE file, HANDLE mapping, std::uint64_t end)
-        : file_(file), mapping_(mapping), end_(end), granularity_(Granularity()) {
+    MappedViews(HANDLE file, HANDLE mapping, std::uint64_t end, std::uint64_t window)
+        : file_(file), mapping_(mapping), end_(end), window_(window), granularity_(Granularity()) {
         t_viewFailed = false;
     }
     ~MappedViews() { Unmap(); }
@@ -88,7 +88,7 @@ class MappedViews {
             Unmap();
             const std::uint64_t start = position - position % granularity_;
             const auto length = static_cast<std::size_t>(
-                std::min<std::uint64_t>(end_ - position, kMapWindowSize) + (position - start));
+                std::min<std::uint64_t>(end_ - position, window_) + (position - start));
             void* view = MapViewOfFile(mapping_, FILE_MAP_READ, static_cast<DWORD>(start >> 32),
                                        static_cast<DWORD>(start), length);
             if (view == nullptr) {
@@ -143,6 +143,7 @@ class MappedViews {
     const HANDLE file_;
     const HANDLE mapping_;
     const std::uint64_t end_;
+    const std::uint64_t window_;
     const std::uint64_t granularity_;
     unsigned char* view_ = nullptr;
     std::uint64_t start_ = 0;
@@ -160,8 +161,9 @@ bool ChecksumMappedView(void* file, std::uint64_t offset, std::uint64_t length,
     if (!mapping.IsValid()) return false;
     InstallInPageHandler();
     RunningDigest digest(&hasher);
-    MappedViews views(static_cast<HANDLE>(file), mapping.Get(), offset + length);
-    result = ReadBlocks(offset, length, kMappedSliceSize, control, digest,
+    MappedViews views(static_cast<HANDLE>(file), mapping.Get(), offset + length,
+                      MapWindowFor(&hasher));
+    result = ReadBlocks(offset, length, MappedSliceFor(&hasher), control, digest,
                         [&views](std::uint64_t position, std::size_t wanted) {
                             return views.At(position, wanted);
                         });

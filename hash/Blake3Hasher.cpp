@@ -46,9 +46,12 @@ constexpr std::size_t kChunk = BLAKE3_CHUNK_LEN;
 constexpr std::size_t kCvBytes = BLAKE3_OUT_LEN;
 // Subtrees from this size on are shared out (smaller ones cost more to
 // share than to hash), in pieces of at least kSmallestPiece: sixteen chunks,
-// what the widest SIMD code hashes at once.
+// what the widest SIMD code hashes at once; and of at most kLargestPiece, so
+// that a thread slowed down, or woken late, leaves the others at most a
+// piece of some 60 us to wait for at the end of a subtree of many megabytes.
 constexpr std::size_t kSharedSubtree = 64U << 10;
 constexpr std::size_t kSmallestPiece = 16U << 10;
+constexpr std::size_t kLargestPiece = 256U << 10;
 
 // Threads that take pieces of a subtree along with the caller, kept for the
 // hasher's life.
@@ -126,10 +129,13 @@ class PieceHelpers {
 
 // How many pieces a subtree of `length` bytes is cut into for `threads`:
 // a few a thread, so that one slowed down leaves its share to the others,
-// each at least kSmallestPiece; a power of two, at least 2.
+// each at least kSmallestPiece and, where there are enough, at most
+// kLargestPiece; a power of two, at least 2.
 std::size_t PieceCount(std::size_t length, unsigned threads) {
     unsigned halvings = 1;
-    while (halvings < 10 && (std::size_t{1} << halvings) < std::size_t{4} * threads &&
+    while (halvings < 16 &&
+           ((std::size_t{1} << halvings) < std::size_t{4} * threads ||
+            (length >> halvings) > kLargestPiece) &&
            (length >> (halvings + 1)) >= kSmallestPiece) {
         ++halvings;
     }
@@ -253,6 +259,7 @@ class Blake3Hasher final : public Hasher {
         const std::uint64_t first = state_.chunk.chunk_counter;
         cvs_.resize(pieces * kCvBytes);
         const std::function<void(unsigned)> work = [&](unsigned index) {
+            if (allowance_->Stopped()) return;
             blake3_hasher own = state_;
             own.cv_stack_len = 0;
             std::memcpy(own.chunk.cv, state_.key, sizeof own.chunk.cv);

@@ -13,11 +13,14 @@ namespace sumbrook {
 // Threads beyond the caller's that a hasher able to hash one piece on
 // several (BLAKE3) may take, piece by piece: Take gives how many of `wanted`
 // it may use now (0 to `wanted`), Give hands them back once the piece is
-// done. Shared by every reader of a run, from any thread.
+// done. Shared by every reader of a run, from any thread. Once Stopped, the
+// run is over: a hasher may leave the rest of a piece unhashed (its digest
+// is then worthless, and the caller, who stopped the run, never uses it).
 class HelperAllowance {
   public:
     virtual unsigned Take(unsigned wanted) = 0;
     virtual void Give(unsigned count) = 0;
+    virtual bool Stopped() const { return false; }
 
   protected:
     ~HelperAllowance() = default;

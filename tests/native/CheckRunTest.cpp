@@ -271,8 +271,9 @@ struct CancelCase {
     const char* name;
     unsigned jobs;  // 4: the large file in parts
     bool uncached;
-    bool fromSink;       // set while the sink takes the first row
-    std::uint64_t size;  // of the large file: 4 GiB where holes are read fastest
+    bool fromSink;        // set while the sink takes the first row
+    std::uint64_t size;   // of the large file: 4 GiB where holes are read fastest
+    bool blake3 = false;  // a BLAKE3 list: the large file mapped, its pieces shared out
 };
 
 class CancelTest : public ::testing::TestWithParam<CancelCase> {};
@@ -281,7 +282,12 @@ TEST_P(CancelTest, StopsWithin100msInTheMiddleOfALargeFileAndJoinsItsThreads) {
     TempDirectory dir;
     dir.Write("a", "abc");
     SparseFile(dir, "big", GetParam().size);
-    dir.Write("list.sfv", SfvLine("a", "abc") + "big 00000000\n");
+    const char* const blake3Abc =
+        "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85";
+    const std::string list = GetParam().blake3 ? "list.b3" : "list.sfv";
+    dir.Write(list, GetParam().blake3
+                        ? std::string(blake3Abc) + "  a\n" + std::string(64, '0') + "  big\n"
+                        : SfvLine("a", "abc") + "big 00000000\n");
     std::atomic<bool> cancel{false};
     CheckOptions options;
     options.jobs = GetParam().jobs;
@@ -313,11 +319,11 @@ TEST_P(CancelTest, StopsWithin100msInTheMiddleOfALargeFileAndJoinsItsThreads) {
     Clock::time_point setAt;
     CheckOutcome outcome;
     if (GetParam().fromSink) {
-        outcome = VerifyList(dir / "list.sfv", "", options, sink);
+        outcome = VerifyList(dir / list, "", options, sink);
         setAt = sink.setAt;
     } else {
         Canceller canceller(cancel, sink.firstRow, std::chrono::milliseconds(30));
-        outcome = VerifyList(dir / "list.sfv", "", options, sink);
+        outcome = VerifyList(dir / list, "", options, sink);
         const Clock::time_point returned = Clock::now();
         setAt = canceller.SetAt();
         EXPECT_LT(returned - setAt, std::chrono::milliseconds(100));
@@ -335,7 +341,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, CancelTest,
                          ::testing::Values(CancelCase{"InParts", 4, false, false, kGiB},
                                            CancelCase{"Uncached", 1, true, false, 4 * kGiB},
                                            CancelCase{"UncachedInParts", 4, true, false, 4 * kGiB},
-                                           CancelCase{"FromTheSink", 2, false, true, kGiB}),
+                                           CancelCase{"FromTheSink", 2, false, true, kGiB},
+                                           CancelCase{"Blake3Shared", 2, false, false, kGiB, true}),
                          [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(CheckProgress, OneLargeFileMovesTheProgressAtLeastEightTimes) {

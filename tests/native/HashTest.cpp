@@ -237,8 +237,8 @@ class TestAllowance final : public HelperAllowance {
 TEST(Blake3Helpers, EverySplitAndThreadCountGivesTheOneThreadDigest) {
     const std::size_t sizes[] = {
         0,     1023,         1024,          1025,     65535,          65536,
-        65537, 65536 + 1024, 131072 + 1023, 1U << 20, (1U << 20) + 1, (2U << 20) + 3 * 1024 + 5};
-    const std::size_t splits[] = {1000, 65536, 65536 + 1024, (1U << 20) - 1, 3U << 20};
+        65537, 65536 + 1024, 131072 + 1023, 1U << 20, (1U << 20) + 1, (2U << 20) + 3 * 1024 + 5, (8U << 20) + 1024 + 7};
+    const std::size_t splits[] = {1000, 65536, 65536 + 1024, (1U << 20) - 1, 3U << 20, 16U << 20};
     for (const std::size_t size : sizes) {
         std::string bytes(size, '\0');
         for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i % 251);
