@@ -235,9 +235,19 @@ class TestAllowance final : public HelperAllowance {
 // shared-subtree (64 KiB) bounds, every split and helper count: the digest of
 // the official hasher fed in one call.
 TEST(Blake3Helpers, EverySplitAndThreadCountGivesTheOneThreadDigest) {
-    const std::size_t sizes[] = {
-        0,     1023,         1024,          1025,     65535,          65536,
-        65537, 65536 + 1024, 131072 + 1023, 1U << 20, (1U << 20) + 1, (2U << 20) + 3 * 1024 + 5, (8U << 20) + 1024 + 7};
+    const std::size_t sizes[] = {0,
+                                 1023,
+                                 1024,
+                                 1025,
+                                 65535,
+                                 65536,
+                                 65537,
+                                 65536 + 1024,
+                                 131072 + 1023,
+                                 1U << 20,
+                                 (1U << 20) + 1,
+                                 (2U << 20) + 3 * 1024 + 5,
+                                 (8U << 20) + 1024 + 7};
     const std::size_t splits[] = {1000, 65536, 65536 + 1024, (1U << 20) - 1, 3U << 20, 16U << 20};
     for (const std::size_t size : sizes) {
         std::string bytes(size, '\0');
