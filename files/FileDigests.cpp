@@ -34,6 +34,7 @@ class DigestSetHasher : public Hasher {
     void AllowHelpers(HelperAllowance* allowance, unsigned helpers) override {
         set_.AllowHelpers(allowance, helpers);
     }
+    bool SharesPieces() const override { return set_.SharesPieces(); }
     std::vector<Digest>& Digests() { return digests_; }
 
   private:

@@ -26,19 +26,22 @@ unsigned CostOf(DigestKind kind) {
 
 // A hasher that shares its pieces among threads gets the piece whole, after
 // the others: a slice would cost its threads a hand-over each.
-void HashInSlices(const std::vector<Hasher*>& hashers, const unsigned char* bytes,
-                  std::size_t size) {
-    if (hashers.size() == 1) {
+// Once `stopper` (may be null) stops, the rest is left unhashed.
+void HashInSlices(const std::vector<Hasher*>& hashers, const unsigned char* bytes, std::size_t size,
+                  const HelperAllowance* stopper) {
+    if (hashers.size() == 1 && stopper == nullptr) {
         hashers.front()->Update(bytes, size);
         return;
     }
     for (std::size_t done = 0; done < size;) {
+        if (stopper != nullptr && stopper->Stopped()) return;
         const std::size_t slice = std::min(size - done, kSliceBytes);
         for (Hasher* hasher : hashers) {
             if (!hasher->SharesPieces()) hasher->Update(bytes + done, slice);
         }
         done += slice;
     }
+    if (stopper != nullptr && stopper->Stopped()) return;
     for (Hasher* hasher : hashers) {
         if (hasher->SharesPieces()) hasher->Update(bytes, size);
     }
@@ -69,7 +72,9 @@ class DigestSet::SpareThreads final : public HelperAllowance {
 // done, and the caller waits for the count before it returns the piece.
 class DigestSet::Helpers {
   public:
-    explicit Helpers(std::vector<std::vector<Hasher*>> shares) : shares_(std::move(shares)) {
+    // `stopper`: where the set keeps the run's allowance, if it is given one.
+    Helpers(std::vector<std::vector<Hasher*>> shares, const HelperAllowance* const* stopper)
+        : shares_(std::move(shares)), stopper_(stopper) {
         for (std::size_t i = 0; i < shares_.size(); ++i) {
             try {
                 threads_.emplace_back([this, i] { Run(i); });
@@ -132,7 +137,7 @@ class DigestSet::Helpers {
             }
             std::exception_ptr failure;
             try {
-                HashInSlices(shares_[share], bytes, size);
+                HashInSlices(shares_[share], bytes, size, *stopper_);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -146,6 +151,7 @@ class DigestSet::Helpers {
     }
 
     std::vector<std::vector<Hasher*>> shares_;
+    const HelperAllowance* const* stopper_;
     std::vector<Hasher*> orphans_;
     std::vector<std::thread> threads_;
     std::mutex mutex_;
@@ -183,7 +189,7 @@ DigestSet::DigestSet(const std::vector<DigestKind>& kinds, unsigned threads) {
     own_ = std::move(split.front());
     if (shares > 1) {
         split.erase(split.begin());
-        helpers_ = std::make_unique<Helpers>(std::move(split));
+        helpers_ = std::make_unique<Helpers>(std::move(split), &stopper_);
         own_.insert(own_.end(), helpers_->Orphans().begin(), helpers_->Orphans().end());
     }
     if (threads > shares) {
@@ -194,6 +200,7 @@ DigestSet::DigestSet(const std::vector<DigestKind>& kinds, unsigned threads) {
 }
 
 void DigestSet::AllowHelpers(HelperAllowance* allowance, unsigned helpers) {
+    stopper_ = allowance;
     if (helpers_ || spare_) return;
     for (const auto& hasher : hashers_) hasher->AllowHelpers(allowance, helpers);
 }
@@ -203,13 +210,13 @@ DigestSet::~DigestSet() = default;
 void DigestSet::Update(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     if (!helpers_) {
-        HashInSlices(own_, bytes, size);
+        HashInSlices(own_, bytes, size, stopper_);
         return;
     }
     helpers_->Begin(bytes, size);
     std::exception_ptr failure;
     try {
-        HashInSlices(own_, bytes, size);
+        HashInSlices(own_, bytes, size, stopper_);
     } catch (...) {
         failure = std::current_exception();
     }

@@ -29,8 +29,14 @@ class DigestSet {
     // `helpers` of `allowance`'s (Hasher::AllowHelpers) while the set hashes
     // on the caller's thread alone. A set given more threads than it has
     // shares hands such a hasher the threads beyond them instead, and
-    // ignores this: its threads already fill the cores it was given.
+    // ignores this: its threads already fill the cores it was given. Either
+    // way, once `allowance` is Stopped, the set leaves the rest of a piece
+    // unhashed (within 64 KiB), its digests then worthless.
     void AllowHelpers(HelperAllowance* allowance, unsigned helpers);
+    // Whether the set hashes on threads of its own: each piece then costs a
+    // hand-over to them and a wait for the last, so it is best given large
+    // pieces.
+    bool SharesPieces() const { return helpers_ != nullptr; }
 
     // The kinds, in their order, without repeats.
     const std::vector<DigestKind>& Kinds() const { return kinds_; }
@@ -56,6 +62,8 @@ class DigestSet {
     // The threads asked beyond one per share, for a hasher that shares
     // its pieces; null when there are none.
     std::unique_ptr<SpareThreads> spare_;
+    // The run's allowance, looked at for a stop between slices.
+    const HelperAllowance* stopper_ = nullptr;
 };
 
 }  // namespace sumbrook
