@@ -184,15 +184,16 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 
 // How a file's bytes reach the hashers, as measured for each kind: one
 // cached 1 GiB file, one thread, processor seconds (user + system), medians
-// of 5 runs with the ways alternated, on AMD EPYC family 25 model 17 (Zen 4,
-// AVX-512), Linux 6.18; the wall clock of that shared machine said nothing
-// (other builds ran), the processor time is what the reading costs:
+// of 5 runs with the ways alternated (make bench-hash), Linux 6.18, on AMD
+// EPYC family 25 model 17 (Zen 4, AVX-512; the wall clock of that shared
+// machine said nothing, other builds ran) and, after the slash, on a quiet
+// Intel Xeon family 6 model 207 (AVX-512; wall clock the same):
 //
-//   read path                      XXH128   SHA-256   BLAKE3
-//   pread, 4 MiB blocks            0.34     0.88      0.43
-//   pread, 256 KiB blocks          0.28     0.84      0.38
-//   pread, 64 KiB blocks           0.26     0.80      0.36
-//   mapped, hashed 2 MiB at once   0.22     0.78      0.41
+//   read path                      XXH128        SHA-256       BLAKE3
+//   pread, 4 MiB blocks            0.34 / 0.20   0.88 / 0.94   0.43 / 0.40
+//   pread, 256 KiB blocks          0.28 / 0.20   0.84 / 0.93   0.38 / 0.35
+//   pread, 64 KiB blocks           0.26 / 0.18   0.80 / 0.93   0.36 / 0.38
+//   mapped, hashed 2 MiB at once   0.22 / 0.16   0.78 / 0.86   0.41 / 0.32
 //
 // A copy out of the page cache costs 0.1-0.2 s of system time per GiB, the
 // more the less of the block stays in the cache until it is hashed; a
