@@ -3,15 +3,16 @@
 // (files/BlockReadLoop.h). Small files are read with pread through the
 // caller's reused buffer; from kMappedReadThreshold on a file is mapped and
 // hashed in place, whatever its digest (see kMappedReadThreshold for the
-// figures that chose it), one window of at most 16 MiB at a time (read with
+// figures that chose it), one window at a time (MapWindowFor; read with
 // pread instead where a window cannot be mapped) and in slices between which
 // the run's control is looked at; a large file's CRC-32 in parts, the calling
 // thread's through the first descriptor, each other part's through one of
 // its own that must name the file first opened (a file renamed over the path
 // meanwhile fails with ESTALE). A mapped file that shrinks while it is read
-// raises SIGBUS on the vanished pages; the reading thread's handler puts
-// zeros in their place, so the access goes on, and the range is reported as
-// kEndedEarly. Uncached reads go through descriptors opened with O_DIRECT
+// raises SIGBUS on the vanished pages, in whichever thread touches them (a
+// hasher that shares its pieces out touches its reader's window from its
+// own threads); the handler puts zeros in their place, so the access goes
+// on, and the range is reported as kEndedEarly. Uncached reads go through descriptors opened with O_DIRECT
 // into an aligned buffer, never through a mapping, which would fill the
 // cache.
 #include <fcntl.h>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -42,26 +44,50 @@ namespace sumbrook {
 
 namespace {
 
-// The window the reading thread has mapped (null: none), and whether pages
-// of it vanished (the file shrank) since it was mapped.
-thread_local unsigned char* t_mappedBegin = nullptr;
-thread_local unsigned char* t_mappedEnd = nullptr;
-thread_local volatile sig_atomic_t t_mappedVanished = 0;
+// The windows mapped at the time, whoever reads them: a hasher that shares
+// its pieces (BLAKE3, a set of digests) touches its reader's window from
+// threads of its own. A slot is taken by its begin (null: free), and tells
+// whether pages of it vanished (the file shrank) since it was mapped.
+struct MappedWindowSlot {
+    std::atomic<unsigned char*> begin{nullptr};
+    std::atomic<unsigned char*> end{nullptr};
+    std::atomic<int> vanished{0};
+};
+constexpr std::size_t kWindowSlots = 64;
+MappedWindowSlot g_windows[kWindowSlots];
 std::uintptr_t g_pageSize = 4096;
 struct sigaction g_previousSigbus;
 
+// A free slot for the window [begin, end), or null when all are taken.
+MappedWindowSlot* HoldWindow(unsigned char* begin, unsigned char* end) {
+    for (MappedWindowSlot& slot : g_windows) {
+        unsigned char* expected = nullptr;
+        if (slot.begin.compare_exchange_strong(expected, begin)) {
+            slot.vanished = 0;
+            slot.end = end;
+            return &slot;
+        }
+    }
+    return nullptr;
+}
+
 void OnSigbus(int signal, siginfo_t* info, void* context) {
     auto* address = static_cast<unsigned char*>(info->si_addr);
-    if (t_mappedBegin != nullptr && address >= t_mappedBegin && address < t_mappedEnd) {
+    for (MappedWindowSlot& slot : g_windows) {
+        unsigned char* const begin = slot.begin.load();
+        unsigned char* const end = slot.end.load();
+        if (begin == nullptr || end == nullptr || address < begin || address >= end) continue;
         // Zeros over the rest of the window: the hasher reads on to the end
-        // of its slice, and the read loop hears of it after.
+        // of its slice, and the read loop hears of it after. (A mapping
+        // replaced in one call: the other threads on the window read either.)
         unsigned char* page = address - reinterpret_cast<std::uintptr_t>(address) % g_pageSize;
-        void* zeros = mmap(page, static_cast<std::size_t>(t_mappedEnd - page), PROT_READ,
+        void* zeros = mmap(page, static_cast<std::size_t>(end - page), PROT_READ,
                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
         if (zeros != MAP_FAILED) {
-            t_mappedVanished = 1;
+            slot.vanished = 1;
             return;
         }
+        break;
     }
     // Not ours: hand the fault back to whoever handled it before; returning
     // re-runs the faulting access under that handler.
@@ -127,15 +153,13 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t lengt
 class MappedWindows {
   public:
     MappedWindows(int fd, std::uint64_t end, std::uint64_t window)
-        : fd_(fd), end_(end), window_(window) {
-        t_mappedVanished = 0;
-    }
+        : fd_(fd), end_(end), window_(window) {}
     ~MappedWindows() { Unmap(); }
     MappedWindows(const MappedWindows&) = delete;
     MappedWindows& operator=(const MappedWindows&) = delete;
 
     BlockRead At(std::uint64_t position, std::size_t wanted) {
-        if (t_mappedVanished != 0) return BlockRead();
+        if (Vanished()) return BlockRead();
         if (reading_) return ReadAt(position, wanted);
         if (mapping_ == nullptr || position < start_ || position >= start_ + length_) {
             Unmap();
@@ -144,23 +168,18 @@ class MappedWindows {
                 std::min<std::uint64_t>(end_ - position, window_) + (position - start));
             void* mapping =
                 mmap(nullptr, length, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(start));
-            if (mapping == MAP_FAILED) {
-                try {
-                    buffer_.resize(kMappedSliceSize);
-                } catch (const std::bad_alloc&) {
-                    BlockRead failed;
-                    failed.error = ENOMEM;
-                    return failed;
-                }
-                reading_ = true;
-                return ReadAt(position, wanted);
+            if (mapping == MAP_FAILED) return StartReading(position, wanted);
+            slot_ = HoldWindow(static_cast<unsigned char*>(mapping),
+                               static_cast<unsigned char*>(mapping) + length);
+            if (slot_ == nullptr) {
+                // No slot: a shrinking file could not be told from a fault.
+                munmap(mapping, length);
+                return StartReading(position, wanted);
             }
             madvise(mapping, length, MADV_SEQUENTIAL);
             mapping_ = static_cast<unsigned char*>(mapping);
             start_ = start;
             length_ = length;
-            t_mappedBegin = mapping_;
-            t_mappedEnd = mapping_ + length;
         }
         BlockRead read;
         read.data = mapping_ + (position - start_);
@@ -170,9 +189,22 @@ class MappedWindows {
     }
 
     // Whether the file no longer held every byte handed over.
-    static bool Vanished() { return t_mappedVanished != 0; }
+    bool Vanished() const { return vanished_ || (slot_ != nullptr && slot_->vanished != 0); }
 
   private:
+    // The rest of the range read with pread, from `position` on.
+    BlockRead StartReading(std::uint64_t position, std::size_t wanted) {
+        try {
+            buffer_.resize(kMappedSliceSize);
+        } catch (const std::bad_alloc&) {
+            BlockRead failed;
+            failed.error = ENOMEM;
+            return failed;
+        }
+        reading_ = true;
+        return ReadAt(position, wanted);
+    }
+
     // A slice may be larger than the buffer: the read loop takes what comes.
     BlockRead ReadAt(std::uint64_t position, std::size_t wanted) {
         return PreadBlock(fd_, buffer_.data(), std::min(wanted, buffer_.size()), position);
@@ -180,8 +212,10 @@ class MappedWindows {
 
     void Unmap() {
         if (mapping_ == nullptr) return;
-        t_mappedBegin = nullptr;
-        t_mappedEnd = nullptr;
+        if (slot_->vanished != 0) vanished_ = true;
+        slot_->end = nullptr;
+        slot_->begin = nullptr;
+        slot_ = nullptr;
         munmap(mapping_, length_);
         mapping_ = nullptr;
     }
@@ -193,6 +227,8 @@ class MappedWindows {
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;
     bool reading_ = false;
+    MappedWindowSlot* slot_ = nullptr;
+    bool vanished_ = false;
     std::vector<unsigned char> buffer_;
 };
 
@@ -203,14 +239,16 @@ FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t len
     InstallSigbusHandler();
     RunningDigest digest(hasher);
     FileChecksum result;
+    bool vanished = false;
     {
         MappedWindows windows(fd, offset + length, MapWindowFor(hasher));
         result = ReadBlocks(offset, length, MappedSliceFor(hasher), control, digest,
                             [&windows](std::uint64_t position, std::size_t wanted) {
                                 return windows.At(position, wanted);
                             });
+        vanished = windows.Vanished();
     }
-    if (MappedWindows::Vanished() &&
+    if (vanished &&
         (result.status == FileReadStatus::kOk || result.status == FileReadStatus::kEndedEarly)) {
         result = FileChecksum();
         result.status = FileReadStatus::kEndedEarly;

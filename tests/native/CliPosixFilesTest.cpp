@@ -22,8 +22,10 @@
 #include "files/ChecksumInOrder.h"
 #include "files/FileChecksum.h"
 #include "files/FileChecksumPosix.h"
+#include "files/FileReadControl.h"
 #include "files/FolderEntriesAhead.h"
 #include "files/ListPlainFiles.h"
+#include "hash/Hasher.h"
 
 #include "PosixTestFiles.h"
 
@@ -98,6 +100,8 @@ TEST(PosixChecksumFile, UnreadableFileIsReportedNotGuessed) {
     EXPECT_EQ(locked.errorCode, static_cast<unsigned long>(EACCES));
 }
 
+// Read by the reading thread alone (a CRC-32), and by BLAKE3 sharing its
+// pieces with a thread of its own, which then meets the vanished pages.
 TEST(PosixChecksumFile, MappedFileThatShrinksEndsEarlyWithoutDying) {
     TempDirectory dir;
     const std::string path = dir.Write("shrinking", RandomBytes(8 << 20, 9));
@@ -107,6 +111,20 @@ TEST(PosixChecksumFile, MappedFileThatShrinksEndsEarlyWithoutDying) {
     ASSERT_EQ(truncate(path.c_str(), 4096), 0);
     const FileChecksum checksum = ChecksumMappedRange(opened.fd.Get(), 0, opened.size);
     EXPECT_EQ(checksum.status, FileReadStatus::kEndedEarly);
+    // Cut at the start of each of 31 pieces in turn, so that the helper meets
+    // the vanished pages first in about half of them.
+    for (std::size_t piece = 1; piece < 32; ++piece) {
+        const std::string cut = dir.Write("cut", RandomBytes(8 << 20, 9));
+        const OpenedFile whole = OpenRegularFile(cut);
+        ASSERT_TRUE(whole.fd.IsValid());
+        ASSERT_EQ(truncate(cut.c_str(), static_cast<off_t>(piece * (256U << 10))), 0);
+        FileReadControl control(nullptr, 2);
+        const auto shared = MakeHasher(DigestKind::kBlake3);
+        shared->AllowHelpers(&control, 1);
+        EXPECT_EQ(ChecksumMappedRange(whole.fd.Get(), 0, whole.size, &control, shared.get()).status,
+                  FileReadStatus::kEndedEarly)
+            << piece;
+    }
     // Afterwards the process goes on mapping and reading as before.
     const FileChecksum head = ChecksumMappedRange(opened.fd.Get(), 0, 4096);
     EXPECT_EQ(head.status, FileReadStatus::kOk);
