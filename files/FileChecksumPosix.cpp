@@ -12,9 +12,9 @@
 // raises SIGBUS on the vanished pages, in whichever thread touches them (a
 // hasher that shares its pieces out touches its reader's window from its
 // own threads); the handler puts zeros in their place, so the access goes
-// on, and the range is reported as kEndedEarly. Uncached reads go through descriptors opened with O_DIRECT
-// into an aligned buffer, never through a mapping, which would fill the
-// cache.
+// on, and the range is reported as kEndedEarly. Uncached reads go through
+// descriptors opened with O_DIRECT into an aligned buffer, never through a
+// mapping, which would fill the cache.
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mman.h>
