@@ -78,7 +78,8 @@ void FolderEntriesAhead::Listing::List() {
     std::vector<Held> batch;
     const auto handOver = [this, &batch] {
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [this] { return stop || waiting.size() < ahead; });
+        changed.wait(lock,
+                     [this, &batch] { return stop || waiting.size() + batch.size() <= ahead; });
         if (stop) throw ListingStopped();
         for (Held& held : batch) waiting.push_back(std::move(held));
         lock.unlock();
