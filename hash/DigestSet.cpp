@@ -72,9 +72,7 @@ class DigestSet::SpareThreads final : public HelperAllowance {
 // done, and the caller waits for the count before it returns the piece.
 class DigestSet::Helpers {
   public:
-    // `stopper`: where the set keeps the run's allowance, if it is given one.
-    Helpers(std::vector<std::vector<Hasher*>> shares, const HelperAllowance* const* stopper)
-        : shares_(std::move(shares)), stopper_(stopper) {
+    explicit Helpers(std::vector<std::vector<Hasher*>> shares) : shares_(std::move(shares)) {
         for (std::size_t i = 0; i < shares_.size(); ++i) {
             try {
                 threads_.emplace_back([this, i] { Run(i); });
@@ -100,11 +98,14 @@ class DigestSet::Helpers {
     // The hashers no thread took.
     const std::vector<Hasher*>& Orphans() const { return orphans_; }
 
-    void Begin(const unsigned char* bytes, std::size_t size) {
+    // Hands the piece to every thread; once `stopper` (may be null) stops,
+    // they leave the rest of it unhashed.
+    void Begin(const unsigned char* bytes, std::size_t size, const HelperAllowance* stopper) {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             bytes_ = bytes;
             size_ = size;
+            stopper_ = stopper;
             pending_ = threads_.size();
             ++piece_;
         }
@@ -127,6 +128,7 @@ class DigestSet::Helpers {
         for (;;) {
             const unsigned char* bytes = nullptr;
             std::size_t size = 0;
+            const HelperAllowance* stopper = nullptr;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 started_.wait(lock, [&] { return stopping_ || piece_ != seen; });
@@ -134,10 +136,11 @@ class DigestSet::Helpers {
                 seen = piece_;
                 bytes = bytes_;
                 size = size_;
+                stopper = stopper_;
             }
             std::exception_ptr failure;
             try {
-                HashInSlices(shares_[share], bytes, size, *stopper_);
+                HashInSlices(shares_[share], bytes, size, stopper);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -151,7 +154,6 @@ class DigestSet::Helpers {
     }
 
     std::vector<std::vector<Hasher*>> shares_;
-    const HelperAllowance* const* stopper_;
     std::vector<Hasher*> orphans_;
     std::vector<std::thread> threads_;
     std::mutex mutex_;
@@ -159,6 +161,7 @@ class DigestSet::Helpers {
     std::condition_variable finished_;
     const unsigned char* bytes_ = nullptr;
     std::size_t size_ = 0;
+    const HelperAllowance* stopper_ = nullptr;
     std::uint64_t piece_ = 0;
     std::size_t pending_ = 0;
     bool stopping_ = false;
@@ -189,7 +192,7 @@ DigestSet::DigestSet(const std::vector<DigestKind>& kinds, unsigned threads) {
     own_ = std::move(split.front());
     if (shares > 1) {
         split.erase(split.begin());
-        helpers_ = std::make_unique<Helpers>(std::move(split), &stopper_);
+        helpers_ = std::make_unique<Helpers>(std::move(split));
         own_.insert(own_.end(), helpers_->Orphans().begin(), helpers_->Orphans().end());
     }
     if (threads > shares) {
@@ -213,7 +216,7 @@ void DigestSet::Update(const void* data, std::size_t size) {
         HashInSlices(own_, bytes, size, stopper_);
         return;
     }
-    helpers_->Begin(bytes, size);
+    helpers_->Begin(bytes, size, stopper_);
     std::exception_ptr failure;
     try {
         HashInSlices(own_, bytes, size, stopper_);
