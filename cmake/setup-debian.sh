@@ -23,12 +23,16 @@ for p in "${packages[@]}"; do
   esac
   dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q 'install ok installed' || missing+=("$q")
 done
+# The missing packages but 32-bit Wine, in `rest`.
+without_wine32() {
+  rest=()
+  for p in "${missing[@]}"; do [ "$p" = "wine32:i386" ] || rest+=("$p"); done
+}
 # Once 32-bit Wine could not be installed, the later calls of this build
 # do not try again (make clean does).
 no_wine32="$here/build/.no-wine32"
 if [ -f "$no_wine32" ]; then
-  rest=()
-  for p in "${missing[@]}"; do [ "$p" = "wine32:i386" ] || rest+=("$p"); done
+  without_wine32
   missing=("${rest[@]}")
 fi
 
@@ -50,8 +54,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     # Without the i386 indexes (a mirror mid-sync), 32-bit Wine cannot be
     # installed: the rest still is, and the Windows tests then run on the
     # x86_64 build (cmake/wine-arch.sh).
-    rest=()
-    for p in "${missing[@]}"; do [ "$p" = "wine32:i386" ] || rest+=("$p"); done
+    without_wine32
     [ ${#rest[@]} -lt ${#missing[@]} ] || exit 1
     echo "setup: 32-bit Wine could not be installed; installing the rest"
     mkdir -p "$(dirname "$no_wine32")" && touch "$no_wine32"
