@@ -93,13 +93,17 @@ int ReadFileOneWay(const std::string& way, DigestKind kind, const char* path) {
                                   : way == "pread4m"   ? 4U << 20
                                                        : 0;
         if (block == 0) return Usage();
-        std::vector<unsigned char> data(block);
+        // Page-aligned, as files/ reads: a copy to an address that is not
+        // costs up to four times the system time on some processors.
+        std::vector<unsigned char> buffer(block + 4095);
+        unsigned char* const data =
+            buffer.data() + (4096 - reinterpret_cast<std::uintptr_t>(buffer.data()) % 4096) % 4096;
         for (std::size_t at = 0; at < size && !failed;) {
             const ssize_t got =
-                pread(fd, data.data(), std::min(block, size - at), static_cast<off_t>(at));
+                pread(fd, data, std::min(block, size - at), static_cast<off_t>(at));
             failed = got <= 0;
             if (failed) break;
-            hasher->Update(data.data(), static_cast<std::size_t>(got));
+            hasher->Update(data, static_cast<std::size_t>(got));
             at += static_cast<std::size_t>(got);
         }
     }

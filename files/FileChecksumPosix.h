@@ -32,7 +32,9 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached = false,
 
 // Checksums the whole file opened by OpenRegularFile on the calling thread:
 // its CRC-32, or with `hasher` the digest of the hasher's kind; mapped from
-// kMappedReadThreshold on, read in blocks of kCachedReadBlockSize below.
+// kMappedReadThreshold on, read in blocks of kCachedReadBlockSize below (and
+// at every size on a processor whose copies outpace a mapping, unless the
+// hasher shares its pieces out: see kCachedReadBlockSize).
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control = nullptr, Hasher* hasher = nullptr);
 

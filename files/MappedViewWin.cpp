@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "files/AlignedRangeRead.h"
 #include "files/BlockReadLoop.h"
 #include "files/FileChecksum.h"
 #include "files/FileReadControl.h"
@@ -110,8 +111,9 @@ class MappedViews {
   private:
     BlockRead ReadAt(std::uint64_t position, std::size_t wanted) {
         BlockRead read;
+        unsigned char* data = nullptr;
         try {
-            buffer_.resize(kMappedSliceSize);
+            data = AlignedReadBuffer(buffer_, kMappedSliceSize);
         } catch (const std::bad_alloc&) {
             read.error = ERROR_NOT_ENOUGH_MEMORY;
             return read;
@@ -120,9 +122,9 @@ class MappedViews {
         at.Offset = static_cast<DWORD>(position);
         at.OffsetHigh = static_cast<DWORD>(position >> 32);
         DWORD got = 0;
-        const auto asked = static_cast<DWORD>(std::min(wanted, buffer_.size()));
-        if (!ReadFile(file_, buffer_.data(), asked, &got, &at)) read.error = GetLastError();
-        read.data = buffer_.data();
+        const auto asked = static_cast<DWORD>(std::min(wanted, kMappedSliceSize));
+        if (!ReadFile(file_, data, asked, &got, &at)) read.error = GetLastError();
+        read.data = data;
         read.got = got;
         return read;
     }
