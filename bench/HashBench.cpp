@@ -99,8 +99,7 @@ int ReadFileOneWay(const std::string& way, DigestKind kind, const char* path) {
         unsigned char* const data =
             buffer.data() + (4096 - reinterpret_cast<std::uintptr_t>(buffer.data()) % 4096) % 4096;
         for (std::size_t at = 0; at < size && !failed;) {
-            const ssize_t got =
-                pread(fd, data, std::min(block, size - at), static_cast<off_t>(at));
+            const ssize_t got = pread(fd, data, std::min(block, size - at), static_cast<off_t>(at));
             failed = got <= 0;
             if (failed) break;
             hasher->Update(data, static_cast<std::size_t>(got));

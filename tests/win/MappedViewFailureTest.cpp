@@ -67,8 +67,8 @@ TEST(MappedViewFailure, FailsTheFileOnEveryThreadAndInTheLastSlice) {
         {0, false}, {0, true}, {(17U << 20) + 5, true}, {kSize - 1, false}, {kSize - 1, true},
     };
     for (const auto& failure : cases) {
-        SCOPED_TRACE(testing::Message() << "at " << failure.failAt << ", another thread "
-                                        << failure.onAnotherThread);
+        SCOPED_TRACE(testing::Message()
+                     << "at " << failure.failAt << ", another thread " << failure.onAnotherThread);
         const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
