@@ -227,11 +227,31 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 //   BLAKE3, b3sum, 1 thread  0.541 / 0.442 / 0.607    0.479 / 0.434 / 0.466
 //   SHA-256, rhash           0.848 / 0.864 / 0.955    0.820 / 0.842 / 0.930
 //
+// What decides it is how the cache holds the file. The kernel keeps a
+// file's cached pages in folios of 4 KiB up to 2 MiB, as large as the
+// writes or reads that brought them in allowed and the free memory was
+// whole. A mapping maps a large folio in one go: 2 MiB of a file written
+// 16 MiB at a time came into a mapping (MADV_POPULATE_READ) in under 20 us,
+// against 100-400 us for a file written 4 KiB at a time, and a copy of
+// 2 MiB takes some 200 us. The same file may be held either way from one
+// hour to the next (the table above is of small folios). Wall seconds, medians of 7 alternated
+// runs, sumbrook-cli -j1 / 64 KiB blocks (hash_bench --read pread64k) / the peer, of a file whose
+// 2 MiB pieces all came into a mapping in under 50 us:
+//
+//   XXH128, xxhsum -H2       0.070 / 0.112 / 0.114
+//   XXH64,  xxhsum -H1       0.117 / 0.180 / 0.181
+//   BLAKE3, b3sum, 1 thread  0.331 / 0.380 / 0.339
+//   SHA-256, rhash           0.699 / 0.780 / 0.843
+//
 // So there (AMD without AVX-512) a hasher that keeps to its own thread
-// reads every size in blocks; one that shares its pieces out, and CRC-32,
-// still map.
+// has the first slice of each window timed as it comes into the mapping
+// (PagesMapCheaply, files/FileChecksumPosix.cpp): under
+// kCheapMappingBytesPerMicrosecond (a quarter of a copy's time), the
+// window is hashed mapped, else its rest is copied in blocks. One that
+// shares its pieces out, and CRC-32, map every window.
 inline constexpr std::uint64_t kMappedReadThreshold = 4U << 20;
 inline constexpr std::size_t kCachedReadBlockSize = 64U << 10;
+inline constexpr std::size_t kCheapMappingBytesPerMicrosecond = 40000;  // 25 us a MiB
 
 // Whether a range of `length` bytes read through the cache is mapped.
 inline constexpr bool ReadsMapped(std::uint64_t length) {

@@ -3,9 +3,10 @@
 // (files/BlockReadLoop.h). Small files are read with pread through the
 // caller's reused buffer; from kMappedReadThreshold on a file is mapped and
 // hashed in place (see kMappedReadThreshold and kCachedReadBlockSize for the
-// figures that chose it: where blocks outpace a mapping, only for CRC-32
-// and a hasher that shares its pieces out), one window at a time (MapWindowFor; read with
-// pread instead where a window cannot be mapped) and in slices between which
+// figures that chose it: where copies outpace a mapping of small pages, the
+// rest of a window whose pages map slowly is copied in blocks), one window
+// at a time (MapWindowFor; read with pread instead where a window cannot be
+// mapped) and in slices between which
 // the run's control is looked at; a large file's CRC-32 in parts, the calling
 // thread's through the first descriptor, each other part's through one of
 // its own that must name the file first opened (a file renamed over the path
@@ -25,6 +26,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <exception>
@@ -110,11 +112,31 @@ void InstallSigbusHandler() {
 }
 
 // Whether this processor hashes a cached file faster copied block by block
-// than mapped (see kCachedReadBlockSize): AMD's without AVX-512.
-bool BlocksOutpaceMapping() {
+// than mapped page by page (see kCachedReadBlockSize): AMD's without
+// AVX-512. There a window's pages are probed before it is hashed mapped.
+bool CopiesOutpaceSmallPages() {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
     return __builtin_cpu_is("amd") != 0 && __builtin_cpu_supports("avx512f") == 0;
 #else
+    return false;
+#endif
+}
+
+// Whether the pages of [begin, begin + length) came into the mapping in
+// less time than a copy of them would take: only where the cache holds the
+// range in large folios, which one page-table entry or a few map at once
+// (see kCachedReadBlockSize). A kernel without MADV_POPULATE_READ, a range
+// not in the cache or past the end of the file, a thread preempted meanwhile:
+// all are slow, and slow means copied.
+bool PagesMapCheaply(const unsigned char* begin, std::size_t length) {
+#ifdef MADV_POPULATE_READ
+    const auto start = std::chrono::steady_clock::now();
+    if (madvise(const_cast<unsigned char*>(begin), length, MADV_POPULATE_READ) != 0) return false;
+    const auto spent = std::chrono::steady_clock::now() - start;
+    return spent * kCheapMappingBytesPerMicrosecond < std::chrono::microseconds(length);
+#else
+    (void)begin;
+    (void)length;
     return false;
 #endif
 }
@@ -166,8 +188,8 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t lengt
 // pread into a buffer of its own.
 class MappedWindows {
   public:
-    MappedWindows(int fd, std::uint64_t end, std::uint64_t window)
-        : fd_(fd), end_(end), window_(window) {}
+    MappedWindows(int fd, std::uint64_t end, std::uint64_t window, PageProbe probe)
+        : fd_(fd), end_(end), window_(window), probe_(probe) {}
     ~MappedWindows() { Unmap(); }
     MappedWindows(const MappedWindows&) = delete;
     MappedWindows& operator=(const MappedWindows&) = delete;
@@ -175,6 +197,7 @@ class MappedWindows {
     BlockRead At(std::uint64_t position, std::size_t wanted) {
         if (Vanished()) return BlockRead();
         if (reading_) return ReadAt(position, wanted);
+        if (position < copiedUntil_) return CopyAt(position, wanted);
         if (mapping_ == nullptr || position < start_ || position >= start_ + length_) {
             Unmap();
             const std::uint64_t start = position - position % g_pageSize;
@@ -194,6 +217,16 @@ class MappedWindows {
             mapping_ = static_cast<unsigned char*>(mapping);
             start_ = start;
             length_ = length;
+            // The first slice goes mapped either way; the rest of a window
+            // whose pages map slowly is copied.
+            if (probe_ != PageProbe::kNone) {
+                const unsigned char* first = mapping_ + (position - start_);
+                const std::size_t probed = std::min<std::size_t>(
+                    wanted, static_cast<std::size_t>(start_ + length_ - position));
+                if (probe_ == PageProbe::kAssumeSlow || !PagesMapCheaply(first, probed)) {
+                    copiedUntil_ = start_ + length_;
+                }
+            }
         }
         BlockRead read;
         read.data = mapping_ + (position - start_);
@@ -224,6 +257,23 @@ class MappedWindows {
         return PreadBlock(fd_, data_, std::min(wanted, kMappedSliceSize), position);
     }
 
+    // A block of the window's rest, copied into a buffer that stays in the
+    // cache until hashed.
+    BlockRead CopyAt(std::uint64_t position, std::size_t wanted) {
+        if (data_ == nullptr) {
+            try {
+                data_ = AlignedReadBuffer(buffer_, kCachedReadBlockSize);
+            } catch (const std::bad_alloc&) {
+                BlockRead failed;
+                failed.error = ENOMEM;
+                return failed;
+            }
+        }
+        const auto asked = static_cast<std::size_t>(
+            std::min<std::uint64_t>({wanted, kCachedReadBlockSize, copiedUntil_ - position}));
+        return PreadBlock(fd_, data_, asked, position);
+    }
+
     void Unmap() {
         if (mapping_ == nullptr) return;
         if (slot_->vanished != 0) vanished_ = true;
@@ -237,6 +287,8 @@ class MappedWindows {
     const int fd_;
     const std::uint64_t end_;
     const std::uint64_t window_;
+    const PageProbe probe_;
+    std::uint64_t copiedUntil_ = 0;  // below it, blocks are copied, not mapped
     unsigned char* mapping_ = nullptr;
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;
@@ -250,13 +302,13 @@ class MappedWindows {
 }  // namespace
 
 FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length,
-                                 FileReadControl* control, Hasher* hasher) {
+                                 FileReadControl* control, Hasher* hasher, PageProbe probe) {
     InstallSigbusHandler();
     RunningDigest digest(hasher);
     FileChecksum result;
     bool vanished = false;
     {
-        MappedWindows windows(fd, offset + length, MapWindowFor(hasher));
+        MappedWindows windows(fd, offset + length, MapWindowFor(hasher), probe);
         result = ReadBlocks(offset, length, MappedSliceFor(hasher), control, digest,
                             [&windows](std::uint64_t position, std::size_t wanted) {
                                 return windows.At(position, wanted);
@@ -427,9 +479,13 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached,
 
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control, Hasher* hasher) {
-    if (ReadsMapped(file.size) &&
-        (hasher == nullptr || hasher->SharesPieces() || !BlocksOutpaceMapping())) {
-        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control, hasher);
+    if (ReadsMapped(file.size)) {
+        // CRC-32 and a hasher that shares its pieces out hash every window
+        // mapped (see kCachedReadBlockSize).
+        const bool probe =
+            hasher != nullptr && !hasher->SharesPieces() && CopiesOutpaceSmallPages();
+        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control, hasher,
+                                   probe ? PageProbe::kMeasured : PageProbe::kNone);
     }
     RunningDigest digest(hasher);
     return ChecksumByReading(file.fd.Get(), 0, file.size, digest, buffer, control);

@@ -32,11 +32,19 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached = false,
 
 // Checksums the whole file opened by OpenRegularFile on the calling thread:
 // its CRC-32, or with `hasher` the digest of the hasher's kind; mapped from
-// kMappedReadThreshold on, read in blocks of kCachedReadBlockSize below (and
-// at every size on a processor whose copies outpace a mapping, unless the
-// hasher shares its pieces out: see kCachedReadBlockSize).
+// kMappedReadThreshold on, read in blocks of kCachedReadBlockSize below; on
+// a processor whose copies outpace a mapping of small pages, a hasher that
+// keeps to its own thread has windows probed (PageProbe::kMeasured: see
+// kCachedReadBlockSize).
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control = nullptr, Hasher* hasher = nullptr);
+
+// How a mapped window's pages are looked at before it is hashed: not at all
+// (every window hashed mapped); the time its first slice takes to come into
+// the mapping measured, and the rest of a window whose pages come slowly
+// copied in blocks of kCachedReadBlockSize instead (kCheapMappingBytesPerMicrosecond);
+// or (tests) every window's rest copied.
+enum class PageProbe { kNone, kMeasured, kAssumeSlow };
 
 // Checksums `length` bytes of the open file from `offset` on, through
 // mappings of one window of the range at a time, each checksummed in slices
@@ -44,8 +52,9 @@ FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned cha
 // window cannot be mapped, the rest is read with pread instead. kEndedEarly
 // when the file no longer holds the bytes; the process never dies of a file
 // that shrinks meanwhile. The digest is a CRC-32, or with `hasher` of the
-// hasher's kind.
+// hasher's kind; `probe` says which windows are copied instead.
 FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t length,
-                                 FileReadControl* control = nullptr, Hasher* hasher = nullptr);
+                                 FileReadControl* control = nullptr, Hasher* hasher = nullptr,
+                                 PageProbe probe = PageProbe::kNone);
 
 }  // namespace sumbrook

@@ -130,6 +130,39 @@ TEST(PosixChecksumFile, MappedFileThatShrinksEndsEarlyWithoutDying) {
     EXPECT_EQ(head.status, FileReadStatus::kOk);
 }
 
+// Windows hashed mapped, probed, or copied past their first slice give the
+// digest of the bytes, from any offset, and a file cut short ends early
+// whichever way its rest was read.
+TEST(PosixChecksumFile, ProbedAndCopiedWindowsGiveTheMappedDigest) {
+    TempDirectory dir;
+    const std::string content = RandomBytes((40U << 20) + 12345, 17);
+    const std::string path = dir.Write("windows", content);
+    const OpenedFile opened = OpenRegularFile(path);
+    ASSERT_TRUE(opened.fd.IsValid());
+    for (const DigestKind kind : {DigestKind::kXxh128, DigestKind::kSha256}) {
+        for (const std::uint64_t offset : {std::uint64_t{0}, std::uint64_t{(18U << 20) + 4103}}) {
+            const auto expected = MakeHasher(kind);
+            expected->Update(content.data() + offset, content.size() - offset);
+            const Digest digest = expected->Finish();
+            for (const PageProbe probe :
+                 {PageProbe::kNone, PageProbe::kMeasured, PageProbe::kAssumeSlow}) {
+                const auto hasher = MakeHasher(kind);
+                const FileChecksum checksum = ChecksumMappedRange(
+                    opened.fd.Get(), offset, content.size() - offset, nullptr, hasher.get(), probe);
+                EXPECT_EQ(checksum.status, FileReadStatus::kOk);
+                EXPECT_TRUE(checksum.digest == digest)
+                    << static_cast<int>(kind) << " " << offset << " " << static_cast<int>(probe);
+            }
+        }
+    }
+    ASSERT_EQ(truncate(path.c_str(), 20 << 20), 0);
+    const auto hasher = MakeHasher(DigestKind::kXxh128);
+    EXPECT_EQ(ChecksumMappedRange(opened.fd.Get(), 0, opened.size, nullptr, hasher.get(),
+                                  PageProbe::kAssumeSlow)
+                  .status,
+              FileReadStatus::kEndedEarly);
+}
+
 // A process without the address space for a window of the file (a 32-bit
 // one, or one under a limit) reads the file instead, to the same checksum.
 TEST(PosixChecksumFile, FileIsReadWhereNoWindowCanBeMapped) {
