@@ -122,12 +122,17 @@ bool CopiesOutpaceSmallPages() {
 #endif
 }
 
-// Whether the pages of [begin, begin + length) came into the mapping in
-// less time than a copy of them would take: only where the cache holds the
-// range in large folios, which one page-table entry or a few map at once
-// (see kCachedReadBlockSize). A kernel without MADV_POPULATE_READ, a range
-// not in the cache or past the end of the file, a thread preempted meanwhile:
-// all are slow, and slow means copied.
+// Bytes of a window probed: one slice. A 2 MiB folio came into a mapping in
+// 2-3 us at once, where 256 KiB of it took 3 us, too close to a quarter of
+// its copy (6.5 us) to stand the noise of a shared machine.
+constexpr std::size_t kProbedBytes = kMappedSliceSize;
+
+// Whether the pages of [begin, begin + length) came into the mapping in a
+// quarter of a copy's time or less (kCheapMappingBytesPerMicrosecond): only
+// where the cache holds the range in large folios, which one page-table
+// entry or a few map at once (see kCachedReadBlockSize). A kernel without
+// MADV_POPULATE_READ, a range not in the cache or past the end of the file,
+// a thread preempted meanwhile: all are slow, and slow means copied.
 bool PagesMapCheaply(const unsigned char* begin, std::size_t length) {
 #ifdef MADV_POPULATE_READ
     const auto start = std::chrono::steady_clock::now();
@@ -185,7 +190,8 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t lengt
 // The read-a-block of a mapped range: each block lies in the window mapped
 // last, or a new window is mapped from there; where no window can be mapped
 // (no address space, a file that cannot be mapped), the rest is read with
-// pread into a buffer of its own.
+// pread into a buffer of its own. Probed windows whose pages map slowly are
+// copied with pread instead (Probed).
 class MappedWindows {
   public:
     MappedWindows(int fd, std::uint64_t end, std::uint64_t window, PageProbe probe)
@@ -217,16 +223,7 @@ class MappedWindows {
             mapping_ = static_cast<unsigned char*>(mapping);
             start_ = start;
             length_ = length;
-            // The first slice goes mapped either way; the rest of a window
-            // whose pages map slowly is copied.
-            if (probe_ != PageProbe::kNone) {
-                const unsigned char* first = mapping_ + (position - start_);
-                const std::size_t probed = std::min<std::size_t>(
-                    wanted, static_cast<std::size_t>(start_ + length_ - position));
-                if (probe_ == PageProbe::kAssumeSlow || !PagesMapCheaply(first, probed)) {
-                    copiedUntil_ = start_ + length_;
-                }
-            }
+            if (probe_ != PageProbe::kNone) return Probed(position, wanted);
         }
         BlockRead read;
         read.data = mapping_ + (position - start_);
@@ -257,9 +254,37 @@ class MappedWindows {
         return PreadBlock(fd_, data_, std::min(wanted, kMappedSliceSize), position);
     }
 
+    // The first block of a window just mapped, timed as it comes into the
+    // mapping and handed over from there either way. A window whose pages
+    // come slowly has its rest copied, and so do the windows after it, one,
+    // three, then seven of them while the probes keep finding slow pages
+    // (a file the cache holds in small folios pays a probe's mapping about
+    // once in 128 MiB).
+    BlockRead Probed(std::uint64_t position, std::size_t wanted) {
+        const std::uint64_t windowEnd = start_ + length_;
+        const auto probed = static_cast<std::size_t>(
+            std::min<std::uint64_t>({wanted, kProbedBytes, windowEnd - position}));
+        const unsigned char* data = mapping_ + (position - start_);
+        const bool cheap = probe_ == PageProbe::kMeasured && PagesMapCheaply(data, probed);
+        if (cheap) {
+            slowProbes_ = 0;
+        } else {
+            const std::uint64_t skipped = (std::uint64_t{1} << std::min(slowProbes_, 3U)) - 1;
+            copiedUntil_ = std::min(end_, windowEnd + skipped * window_);
+            ++slowProbes_;
+        }
+        BlockRead read;
+        read.data = data;
+        read.got =
+            cheap ? static_cast<std::size_t>(std::min<std::uint64_t>(wanted, windowEnd - position))
+                  : probed;
+        return read;
+    }
+
     // A block of the window's rest, copied into a buffer that stays in the
-    // cache until hashed.
+    // cache until hashed; a window left behind is unmapped.
     BlockRead CopyAt(std::uint64_t position, std::size_t wanted) {
+        if (mapping_ != nullptr && position >= start_ + length_) Unmap();
         if (data_ == nullptr) {
             try {
                 data_ = AlignedReadBuffer(buffer_, kCachedReadBlockSize);
@@ -289,6 +314,7 @@ class MappedWindows {
     const std::uint64_t window_;
     const PageProbe probe_;
     std::uint64_t copiedUntil_ = 0;  // below it, blocks are copied, not mapped
+    unsigned slowProbes_ = 0;        // in a row
     unsigned char* mapping_ = nullptr;
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;

@@ -41,9 +41,10 @@ FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned cha
 
 // How a mapped window's pages are looked at before it is hashed: not at all
 // (every window hashed mapped); the time its first slice takes to come into
-// the mapping measured, and the rest of a window whose pages come slowly
-// copied in blocks of kCachedReadBlockSize instead (kCheapMappingBytesPerMicrosecond);
-// or (tests) every window's rest copied.
+// the mapping measured, and where the pages come slowly (over a quarter of a
+// copy's time: kCheapMappingBytesPerMicrosecond) the rest of the window, and
+// of a few windows after it, copied in blocks of kCachedReadBlockSize; or
+// (tests) every probe taken as slow.
 enum class PageProbe { kNone, kMeasured, kAssumeSlow };
 
 // Checksums `length` bytes of the open file from `offset` on, through
