@@ -190,7 +190,7 @@ fuzz:
 # hyperfine).
 bench-cli: native
 	bench/cli-bench.sh $(NATIVE)/cli/sumbrook-cli
-	bench/digest-bench.sh $(NATIVE)/cli/sumbrook-cli
+	bench/digest-bench.sh $(NATIVE)/cli/sumbrook-cli $(NATIVE)/bench/small_files_bound
 
 # Every kind of digest over a buffer in memory, then on a cached 1 GiB file
 # against the tools people use for it (md5sum, sha256sum and the others,

@@ -14,12 +14,17 @@
 # (bench/alternate-runs.py), the others hyperfine's; medians; ratios above 1
 # mean sumbrook-cli is faster. Nothing is asserted. Name the processor
 # (/proc/cpuinfo) beside the figures: it is printed first.
-# Usage: bench/digest-bench.sh path/to/sumbrook-cli   (part of make bench-cli)
+# With the bare loop of bench/SmallFilesBoundBench.cpp as well, 10,000 x 4 KiB
+# is also read by it on one thread and on two: how far two cores took the
+# same opens, reads and hashes in that run, with nothing else to do.
+# Usage: bench/digest-bench.sh path/to/sumbrook-cli [path/to/small_files_bound]
+#        (part of make bench-cli)
 # Needs rhash, b3sum, xxhsum, b2sum, openssl, hyperfine and python3; the data lives under
 # /tmp and is removed at the end.
 set -euo pipefail
 
 cli=$(realpath "$1")
+bound=${2:+$(realpath "$2")}
 runs=${BENCH_RUNS:-5}
 for tool in rhash b3sum xxhsum sha256sum b2sum openssl hyperfine python3; do
   command -v "$tool" >/dev/null || { echo "digest-bench: rhash, b3sum, xxhsum (xxhash), b2sum, openssl, hyperfine and python3 are needed (make setup)"; exit 1; }
@@ -81,11 +86,15 @@ python3 "$(dirname "$0")/alternate-runs.py" "$runs" "$data/big.json" \
   "$cli -j1 -a blake2b $big" "b2sum $big" \
   "$cli -j1 -a blake2b-256 $big" "b2sum -l 256 $big"
 for set in small medium; do
+  bare=()
+  if [ "$set" = small ] && [ -n "$bound" ]; then
+    bare=("$bound 1 $data/small" "$bound 2 $data/small")
+  fi
   hyperfine --style none --warmup 1 --runs "$runs" --export-json "$data/$set.json" \
     "cd $data/$set && $cli --verify SHA256SUMS -j1" \
     "cd $data/$set && $cli --verify SHA256SUMS -j2" \
     "cd $data/$set && rhash --skip-ok -c SHA256SUMS" \
-    "cd $data/$set && sha256sum --quiet -c SHA256SUMS" >/dev/null
+    "cd $data/$set && sha256sum --quiet -c SHA256SUMS" "${bare[@]}" >/dev/null
 done
 for list in million.sfv SHA256SUMS; do
   (cd "$data/million" && /usr/bin/time -f "%M" -o "$data/$list.kb" "$cli" --verify "$list" \
@@ -129,9 +138,13 @@ print("  rhash -c %.3f s (its time over ours beside the NEW file: %.2f)" % (rhas
 print()
 print("--verify of a SHA-256 list   -j1        -j2     -j1/-j2 (1.60)   rhash -c (1.50)  sha256sum -c")
 for name, title in (("medium", "64 x 16 MiB"), ("small", "10,000 x 4 KiB")):
-    one, two, rhash, coreutils = medians(name)
+    times = medians(name)
+    one, two, rhash, coreutils = times[:4]
     print("%-22s %8.3f s %8.3f s %9.2f %15.2f %14.2f" % (
         title, one, two, one / two, rhash / two, coreutils / two))
+    if len(times) == 6:
+        print("%-22s %8.3f s %8.3f s %9.2f   (the bare loop: open, read, hash, close)" % (
+            "  bare loop", times[4], times[5], times[4] / times[5]))
 print("(rhash -c and sha256sum -c columns: their time over sumbrook-cli -j2)")
 def peak(name):
     return int(open("%s/%s.kb" % (root, name)).read().split()[-1]) / 1024
