@@ -238,15 +238,25 @@ class MappedWindows {
   private:
     // The rest of the range read with pread, from `position` on.
     BlockRead StartReading(std::uint64_t position, std::size_t wanted) {
-        try {
-            data_ = AlignedReadBuffer(buffer_, kMappedSliceSize);
-        } catch (const std::bad_alloc&) {
-            BlockRead failed;
-            failed.error = ENOMEM;
-            return failed;
-        }
+        if (!HoldBuffer(kMappedSliceSize)) return NoMemory();
         reading_ = true;
         return ReadAt(position, wanted);
+    }
+
+    // data_ set to the page-aligned part of buffer_, grown to hold `size`
+    // bytes; false when no memory.
+    bool HoldBuffer(std::size_t size) {
+        try {
+            data_ = AlignedReadBuffer(buffer_, size);
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    static BlockRead NoMemory() {
+        BlockRead failed;
+        failed.error = ENOMEM;
+        return failed;
     }
 
     // A slice may be larger than the buffer: the read loop takes what comes.
@@ -275,9 +285,7 @@ class MappedWindows {
         }
         BlockRead read;
         read.data = data;
-        read.got =
-            cheap ? static_cast<std::size_t>(std::min<std::uint64_t>(wanted, windowEnd - position))
-                  : probed;
+        read.got = probed;
         return read;
     }
 
@@ -285,15 +293,7 @@ class MappedWindows {
     // cache until hashed; a window left behind is unmapped.
     BlockRead CopyAt(std::uint64_t position, std::size_t wanted) {
         if (mapping_ != nullptr && position >= start_ + length_) Unmap();
-        if (data_ == nullptr) {
-            try {
-                data_ = AlignedReadBuffer(buffer_, kCachedReadBlockSize);
-            } catch (const std::bad_alloc&) {
-                BlockRead failed;
-                failed.error = ENOMEM;
-                return failed;
-            }
-        }
+        if (data_ == nullptr && !HoldBuffer(kCachedReadBlockSize)) return NoMemory();
         const auto asked = static_cast<std::size_t>(
             std::min<std::uint64_t>({wanted, kCachedReadBlockSize, copiedUntil_ - position}));
         return PreadBlock(fd_, data_, asked, position);
