@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
         }
     };
     std::vector<std::thread> threads;
+    threads.reserve(static_cast<std::size_t>(std::max(jobs, 0)));
     for (int job = 0; job < jobs; ++job) threads.emplace_back(work);
     for (std::thread& thread : threads) thread.join();
     std::printf("%zu files, %u failed\n", names.size(), failed.load());
