@@ -234,9 +234,10 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 // 16 MiB at a time came into a mapping (MADV_POPULATE_READ) in under 20 us,
 // against 100-400 us for a file written 4 KiB at a time, and a copy of
 // 2 MiB takes some 200 us. The same file may be held either way from one
-// hour to the next (the table above is of small folios). Wall seconds, medians of 7 alternated
-// runs, sumbrook-cli -j1 / 64 KiB blocks (hash_bench --read pread64k) / the peer, of a file whose
-// 2 MiB pieces all came into a mapping in under 50 us:
+// hour to the next, and the table above was taken on another day, its
+// folios not looked at. Wall seconds, medians of 7 alternated runs,
+// sumbrook-cli -j1 / 64 KiB blocks (hash_bench --read pread64k) / the peer,
+// of a file whose 2 MiB pieces all came into a mapping in under 50 us:
 //
 //   XXH128, xxhsum -H2       0.070 / 0.112 / 0.114
 //   XXH64,  xxhsum -H1       0.117 / 0.180 / 0.181

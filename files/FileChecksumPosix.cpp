@@ -6,11 +6,11 @@
 // figures that chose it: where copies outpace a mapping of small pages, the
 // rest of a window whose pages map slowly is copied in blocks), one window
 // at a time (MapWindowFor; read with pread instead where a window cannot be
-// mapped) and in slices between which
-// the run's control is looked at; a large file's CRC-32 in parts, the calling
-// thread's through the first descriptor, each other part's through one of
-// its own that must name the file first opened (a file renamed over the path
-// meanwhile fails with ESTALE). A mapped file that shrinks while it is read
+// mapped) and in slices between which the run's control is looked at; a
+// large file's CRC-32 in parts, the calling thread's through the first
+// descriptor, each other part's through one of its own that must name the
+// file first opened (a file renamed over the path meanwhile fails with
+// ESTALE). A mapped file that shrinks while it is read
 // raises SIGBUS on the vanished pages, in whichever thread touches them (a
 // hasher that shares its pieces out touches its reader's window from its
 // own threads); the handler puts zeros in their place, so the access goes
