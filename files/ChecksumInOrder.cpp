@@ -26,6 +26,8 @@ constexpr auto kIdleInterval = std::chrono::milliseconds(2);
 // SetProgressStep) wakes it at once.
 constexpr auto kFirstCollectWait = std::chrono::milliseconds(1);
 constexpr auto kLongestCollectWait = std::chrono::milliseconds(16);
+// The results taken at once: a look at the clock and a stop between them.
+constexpr std::size_t kResultsPerTake = 64;
 
 // The results read ahead of the one delivered next, shared between the
 // reading threads and the caller: a ring of at most kResultsAhead of them.
@@ -61,17 +63,24 @@ class ResultBoard {
     static void Nudge(void* board) { static_cast<ResultBoard*>(board)->posted_.notify_one(); }
 
     // Waits up to `wait` for the result of `index`, the next to be taken;
-    // true with `result` set when it is there.
-    bool TakeSoon(std::size_t index, FileChecksum& result, std::chrono::milliseconds wait) {
+    // then takes it and those after it that are done too, at most `most`,
+    // into `results` (emptied first). False when `index` is not done yet.
+    // One lock for many small files' results, rather than one each.
+    bool TakeSoon(std::size_t index, std::vector<FileChecksum>& results, std::size_t most,
+                  std::chrono::milliseconds wait) {
+        results.clear();
         std::unique_lock<std::mutex> lock(mutex_);
-        const std::size_t slot = index % results_.size();
-        if (!done_[slot]) {
+        if (!done_[index % done_.size()]) {
             posted_.wait_for(lock, wait);
-            if (!done_[slot]) return false;
+            if (!done_[index % done_.size()]) return false;
         }
-        result = results_[slot];
-        done_[slot] = false;
-        taken_ = index + 1;
+        for (std::size_t at = index; at < count_ && results.size() < most; ++at) {
+            const std::size_t slot = at % done_.size();
+            if (!done_[slot]) break;
+            results.push_back(results_[slot]);
+            done_[slot] = false;
+        }
+        taken_ = index + results.size();
         room_.notify_all();
         return true;
     }
@@ -219,18 +228,21 @@ bool ChecksumInOrder(std::size_t count, unsigned jobs, const DeliverChecksum& de
         } else {
             auto lastIdle = Clock::now();
             std::chrono::milliseconds wait = kFirstCollectWait;
+            std::vector<FileChecksum> taken;
             for (std::size_t index = 0; index < count && completed;) {
-                FileChecksum checksum;
-                const bool taken = board.TakeSoon(index, checksum, wait);
-                wait = taken ? kFirstCollectWait : std::min(wait * 2, kLongestCollectWait);
-                if (control.Stopped() || (taken && checksum.status == FileReadStatus::kCancelled)) {
-                    completed = false;
-                    break;
+                const bool any = board.TakeSoon(index, taken, kResultsPerTake, wait);
+                wait = any ? kFirstCollectWait : std::min(wait * 2, kLongestCollectWait);
+                for (const FileChecksum& checksum : taken) {
+                    if (control.Stopped() || checksum.status == FileReadStatus::kCancelled) {
+                        completed = false;
+                        break;
+                    }
+                    deliver(index++, checksum);
                 }
-                if (taken) deliver(index++, checksum);
+                if (!any && control.Stopped()) completed = false;
                 // After a wait (a step of progress may have ended it) and
                 // between results every few milliseconds.
-                if (idle && (!taken || Clock::now() - lastIdle >= kIdleInterval)) {
+                if (completed && idle && (!any || Clock::now() - lastIdle >= kIdleInterval)) {
                     idle();
                     lastIdle = Clock::now();
                 }

@@ -28,19 +28,19 @@ std::string ComponentFault(std::string_view component, PathSystem system, Contro
         cannotBeHeld = true;
         return "a name Windows cannot hold: it holds a control byte";
     }
-    const std::string quoted = "\"" + std::string(component) + "\"";
+    const auto quoted = [component] { return "\"" + std::string(component) + "\""; };
     cannotBeHeld = true;
     // Never opened: Win32 would drop it, or read it as "." or "..".
     if (component.find_first_not_of(". ") == std::string_view::npos) {
-        return "a name Windows cannot hold: " + quoted +
+        return "a name Windows cannot hold: " + quoted() +
                " is only dots and blanks, which Windows reads as \".\" or \"..\"";
     }
     if (component.find(':') != std::string_view::npos) {
-        return "a name Windows cannot hold: " + quoted +
+        return "a name Windows cannot hold: " + quoted() +
                " holds ':', which names a drive or a data stream on Windows";
     }
     if (IsWindowsDeviceName(component)) {
-        return "a name Windows cannot hold: " + quoted + " is a device on Windows, not a file";
+        return "a name Windows cannot hold: " + quoted() + " is a device on Windows, not a file";
     }
     cannotBeHeld = false;
     return {};
@@ -97,9 +97,9 @@ ListedPath ResolveListedPath(std::string_view name, PathSystem system, ControlBy
     return result;
 }
 
-std::string JoinListedPath(const std::vector<std::string>& components, char separator) {
+std::string JoinListedPath(const std::vector<std::string_view>& components, char separator) {
     std::string path;
-    for (const std::string& component : components) {
+    for (const std::string_view component : components) {
         if (!path.empty()) path += separator;
         path += component;
     }

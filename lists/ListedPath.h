@@ -19,8 +19,10 @@ inline constexpr PathSystem kThisPathSystem = PathSystem::kPosix;
 
 struct ListedPath {
     bool ok = false;
-    std::vector<std::string> components;  // when ok: at least one, none empty, "." or ".."
-    std::string error;                    // when not ok: why the name is refused
+    // When ok: at least one, none empty, "." or "..", each a part of the name
+    // resolved (which must outlive them).
+    std::vector<std::string_view> components;
+    std::string error;  // when not ok: why the name is refused
     // When not ok: the name is no danger, but `system` cannot hold a file of
     // that name (a device name or ':' on Windows), so it names no file
     // there. Its line is reported as such and the rest of the list is
@@ -57,6 +59,6 @@ ListedPath ResolveListedPath(std::string_view name, PathSystem system = kThisPat
                              bool backslashSeparates = true);
 
 // The components joined by `separator` ('/' to show, '\\' on Windows).
-std::string JoinListedPath(const std::vector<std::string>& components, char separator);
+std::string JoinListedPath(const std::vector<std::string_view>& components, char separator);
 
 }  // namespace sumbrook

@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kCancelCheckRows = 1U << 16;
 
 // Whether `name` is `components` joined by '/'.
-bool IsJoinedPath(std::string_view name, const std::vector<std::string>& components) {
+bool IsJoinedPath(std::string_view name, const std::vector<std::string_view>& components) {
     for (std::size_t at = 0; at < components.size(); ++at) {
         if (at > 0) {
             if (name.empty() || name.front() != '/') return false;

@@ -69,7 +69,9 @@ std::string StatusDetail(const CheckRow& row) {
 }  // namespace
 
 std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {
-    std::string line = VerifyStatusName(status);
+    std::string line;
+    line.reserve(12 + name.size() + 2 + detail.size());
+    line = VerifyStatusName(status);
     line.resize(12, ' ');
     line.append(name);
     if (!detail.empty()) {

@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const PathSystem system : {PathSystem::kPosix, PathSystem::kWindows}) {
             const ListedPath path = ResolveListedPath(entry.name, system);
             Require(path.ok ? !path.components.empty() : !path.error.empty());
-            for (const std::string& component : path.components) {
+            for (const std::string_view component : path.components) {
                 Require(!component.empty() && component != "." && component != "..");
             }
         }

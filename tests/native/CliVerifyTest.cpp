@@ -6,10 +6,12 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "lists/ListedPath.h"
 #include "lists/ProtocolFormat.h"
+#include "verify/DisplayName.h"
 #include "verify/ListFileKind.h"
 
 namespace sumbrook {
@@ -219,6 +221,15 @@ TEST(VerifyLine, StatusColumnThenNameThenDetail) {
               "CHANGED     abc.txt  352441C2 -> CBF43926");
     EXPECT_EQ(VerifyLine(VerifyStatus::kUnreadable, "x", "cannot open"),
               "UNREADABLE  x  cannot open");
+    // A control byte anywhere in a name, first and last too, is written out.
+    for (const auto& [name, shown] :
+         std::vector<std::pair<std::string, std::string>>{{"plain name", "plain name"},
+                                                          {"\x01"
+                                                           "a\nb\x7F",
+                                                           "\\x01a\\x0Ab\\x7F"},
+                                                          {"\t", "\\x09"}}) {
+        EXPECT_EQ(DisplayName(name), shown);
+    }
 }
 
 // What a file given as a list is: by its name and what is there before it

@@ -173,7 +173,7 @@ TEST(ListedPath, RefusesOnlyWhatIsUnsafeWhereItIsRead) {
               "sub. /b.txt.");
     // Names from sum lists: a LF or tab is part of the name where it can be.
     EXPECT_EQ(ResolveListedPath("d/a\nb\t", PathSystem::kPosix, ControlBytes::kInNames).components,
-              (std::vector<std::string>{"d", "a\nb\t"}));
+              (std::vector<std::string_view>{"d", "a\nb\t"}));
     EXPECT_TRUE(
         ResolveListedPath("a\nb", PathSystem::kWindows, ControlBytes::kInNames).cannotBeHeld);
     EXPECT_FALSE(ResolveListedPath("a\0b"s, PathSystem::kPosix, ControlBytes::kInNames).ok);
