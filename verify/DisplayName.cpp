@@ -4,28 +4,29 @@
 
 namespace sumbrook {
 
-std::string DisplayName(const std::string& name) {
+void AppendDisplayName(std::string& out, std::string_view name) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     const auto control = [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte < 0x20 || byte == 0x7F;
     };
-    // Nearly every name is shown as it is.
-    const auto first = std::find_if(name.begin(), name.end(), control);
-    if (first == name.end()) return name;
-    std::string shown(name.begin(), first);
-    shown.reserve(name.size() + 3);
-    for (auto at = first; at != name.end(); ++at) {
-        const char c = *at;
-        const auto byte = static_cast<unsigned char>(c);
-        if (control(c)) {
-            shown += "\\x";
-            shown += kDigits[byte >> 4];
-            shown += kDigits[byte & 0xF];
-        } else {
-            shown += c;
-        }
+    // The bytes between control bytes (nearly always the whole name) go in at once.
+    for (auto at = name.begin(); at != name.end();) {
+        const auto next = std::find_if(at, name.end(), control);
+        out.append(at, next);
+        if (next == name.end()) break;
+        const auto byte = static_cast<unsigned char>(*next);
+        out += "\\x";
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0xF];
+        at = next + 1;
     }
+}
+
+std::string DisplayName(const std::string& name) {
+    std::string shown;
+    shown.reserve(name.size());
+    AppendDisplayName(shown, name);
     return shown;
 }
 

@@ -35,6 +35,21 @@ std::string CountsText(const std::array<VerifyStatus, N>& shown, const StatusCou
     return line;
 }
 
+// The status padded to 12 characters, in a string with room for `more`.
+std::string StatusColumn(VerifyStatus status, std::size_t more) {
+    std::string line;
+    line.reserve(12 + more);
+    line = VerifyStatusName(status);
+    line.resize(12, ' ');
+    return line;
+}
+
+void AppendDetail(std::string& line, std::string_view detail) {
+    if (detail.empty()) return;
+    line += "  ";
+    line.append(detail);
+}
+
 // What ReportDetail says of the row's status.
 std::string StatusDetail(const CheckRow& row) {
     switch (row.status) {
@@ -69,20 +84,18 @@ std::string StatusDetail(const CheckRow& row) {
 }  // namespace
 
 std::string VerifyLine(VerifyStatus status, std::string_view name, std::string_view detail) {
-    std::string line;
-    line.reserve(12 + name.size() + 2 + detail.size());
-    line = VerifyStatusName(status);
-    line.resize(12, ' ');
+    std::string line = StatusColumn(status, name.size() + 2 + detail.size());
     line.append(name);
-    if (!detail.empty()) {
-        line += "  ";
-        line.append(detail);
-    }
+    AppendDetail(line, detail);
     return line;
 }
 
 std::string ReportLine(const CheckRow& row) {
-    return VerifyLine(row.status, DisplayName(row.name), ReportDetail(row));
+    const std::string detail = ReportDetail(row);
+    std::string line = StatusColumn(row.status, row.name.size() + 2 + detail.size());
+    AppendDisplayName(line, row.name);
+    AppendDetail(line, detail);
+    return line;
 }
 
 std::string ReportDetail(const CheckRow& row) {
