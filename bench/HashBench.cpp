@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "files/AlignedReadBuffer.h"
 #include "files/FileChecksum.h"
 #include "hash/Hasher.h"
 
@@ -93,11 +94,9 @@ int ReadFileOneWay(const std::string& way, DigestKind kind, const char* path) {
                                   : way == "pread4m"   ? 4U << 20
                                                        : 0;
         if (block == 0) return Usage();
-        // Page-aligned, as files/ reads: a copy to an address that is not
-        // costs up to four times the system time on some processors.
-        std::vector<unsigned char> buffer(block + 4095);
-        unsigned char* const data =
-            buffer.data() + (4096 - reinterpret_cast<std::uintptr_t>(buffer.data()) % 4096) % 4096;
+        // Page-aligned, as files/ reads.
+        std::vector<unsigned char> buffer;
+        unsigned char* const data = sumbrook::AlignedReadBuffer(buffer, block);
         for (std::size_t at = 0; at < size && !failed;) {
             const ssize_t got = pread(fd, data, std::min(block, size - at), static_cast<off_t>(at));
             failed = got <= 0;

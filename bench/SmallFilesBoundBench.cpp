@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "files/AlignedReadBuffer.h"
 #include "hash/Hasher.h"
 
 int main(int argc, char** argv) {
@@ -37,9 +38,8 @@ int main(int argc, char** argv) {
     std::atomic<unsigned> failed{0};
     const auto work = [&] {
         constexpr std::size_t kBlock = 64U << 10;
-        std::vector<unsigned char> buffer(kBlock + 4096);
-        unsigned char* data =
-            buffer.data() + (4096 - reinterpret_cast<std::uintptr_t>(buffer.data()) % 4096) % 4096;
+        std::vector<unsigned char> buffer;
+        unsigned char* const data = sumbrook::AlignedReadBuffer(buffer, kBlock);
         for (std::size_t index = next++; index < names.size(); index = next++) {
             const int fd = open(names[index].c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
             struct stat info {};

@@ -10,21 +10,13 @@
 #include <new>
 #include <vector>
 
+#include "files/AlignedReadBuffer.h"
 #include "files/BlockReadLoop.h"
 #include "files/FileChecksum.h"
 #include "files/FileReadControl.h"
 #include "files/RunningDigest.h"
 
 namespace sumbrook {
-
-// The aligned start of `buffer` after growing it (never shrinking) so that
-// `size` bytes fit from there.
-inline unsigned char* AlignedReadBuffer(std::vector<unsigned char>& buffer, std::size_t size) {
-    constexpr std::size_t kAlign = kUncachedReadAlignment;
-    if (buffer.size() < size + kAlign - 1) buffer.resize(size + kAlign - 1);
-    const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
-    return buffer.data() + (kAlign - address % kAlign) % kAlign;
-}
 
 // What one read brought: `got` bytes, or the system's `error` (not 0) when
 // it failed.
