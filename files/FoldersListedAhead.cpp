@@ -74,6 +74,10 @@ FoldersListedAhead::FoldersListedAhead(std::string top, std::vector<std::string>
                 PathInFolder(shared.top, shared.folders[index]) == leftOut;
         }
     }
+    // No more listers than folders to list, nor than may be listed at once.
+    std::size_t listed = 0;
+    for (const Shared::Slot& slot : shared.slots) listed += slot.leftOut ? 0 : 1;
+    listers = static_cast<unsigned>(std::min({std::size_t{listers}, listed, kFoldersAhead}));
     shared.busy.assign(listers, false);
     for (unsigned lister = 0; lister < listers; ++lister) {
         try {

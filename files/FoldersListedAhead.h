@@ -32,7 +32,8 @@ class FoldersListedAhead {
     // `folders`: relative to `top`, '/' between folders, as FolderReacher
     // takes them; a folder named `leftOut` (a path, as PathInFolder(top,
     // folder) makes it) is left to the caller and never looked at. Starts up
-    // to `listers` threads (none: Reach and ForEach do the work themselves).
+    // to `listers` threads, no more than there are folders to list (none:
+    // Reach and ForEach do the work themselves).
     FoldersListedAhead(std::string top, std::vector<std::string> folders, unsigned listers,
                        const std::string& leftOut = std::string(),
                        std::size_t ahead = kEntriesAhead);
