@@ -7,8 +7,9 @@
 # BLAKE2b and BLAKE2b-256 against b2sum) and by the default jobs (BLAKE3 against b3sum's default,
 # all cores); --verify of a SHA-256 list of that one file alone, and beside
 # a 4-byte file the list does not name (NEW), against `rhash -c`; --verify
-# of SHA-256 lists of 64 x 16 MiB and 10,000 x 4 KiB with two jobs against
-# one job, `rhash -c` and `sha256sum -c`; and the peak memory of --verify of
+# of SHA-256 lists of 64 x 16 MiB, 10,000 x 4 KiB in one folder and in 100
+# folders of 100 with two jobs against one job, `rhash -c` and
+# `sha256sum -c`; and the peak memory of --verify of
 # a list of 1,000,000 lines whose files are all missing, as a SHA-256 list
 # against the same list as SFV. The 1 GiB runs are alternated
 # (bench/alternate-runs.py), the others hyperfine's; medians; ratios above 1
@@ -33,7 +34,7 @@ done
 data=$(mktemp -d /tmp/sumbrook-digest-bench.XXXXXX)
 trap 'rm -rf "$data"' EXIT
 echo "Making the data in $data ..."
-mkdir "$data/big" "$data/small" "$data/medium" "$data/million" "$data/new"
+mkdir "$data/big" "$data/small" "$data/tree" "$data/medium" "$data/million" "$data/new"
 python3 - "$data" <<'PY'
 import os, sys
 root = sys.argv[1]
@@ -43,6 +44,11 @@ with open(os.path.join(root, "big", "one.bin"), "wb") as f:
 for i in range(10000):
     with open(os.path.join(root, "small", "f%05d" % i), "wb") as f:
         f.write(os.urandom(4096))
+for d in range(100):
+    os.mkdir(os.path.join(root, "tree", "d%03d" % d))
+    for i in range(100):
+        with open(os.path.join(root, "tree", "d%03d" % d, "f%03d" % i), "wb") as f:
+            f.write(os.urandom(4096))
 block = os.urandom(16 << 20)
 for i in range(64):
     with open(os.path.join(root, "medium", "m%02d" % i), "wb") as f:
@@ -57,9 +63,10 @@ PY
 for set in small medium; do
   (cd "$data/$set" && sha256sum -- * >SHA256SUMS)
 done
+(cd "$data/tree" && sha256sum -- */* >SHA256SUMS)
 ln "$data/big/one.bin" "$data/new/one.bin"
 (cd "$data/new" && sha256sum one.bin >SHA256SUMS && printf tiny >tiny.new)
-cat "$data"/big/* "$data"/small/* "$data"/medium/* >/dev/null  # into the cache
+cat "$data"/big/* "$data"/small/* "$data"/tree/*/* "$data"/medium/* >/dev/null  # into the cache
 
 grep -m1 'model name' /proc/cpuinfo
 grep -m1 'cpu family' /proc/cpuinfo
@@ -85,7 +92,7 @@ python3 "$(dirname "$0")/alternate-runs.py" "$runs" "$data/big.json" \
   "$cli -j1 -a sha3-512 $big" "openssl dgst -sha3-512 $big" \
   "$cli -j1 -a blake2b $big" "b2sum $big" \
   "$cli -j1 -a blake2b-256 $big" "b2sum -l 256 $big"
-for set in small medium; do
+for set in small tree medium; do
   bare=()
   if [ "$set" = small ] && [ -n "$bound" ]; then
     bare=("$bound 1 $data/small" "$bound 2 $data/small")
@@ -137,7 +144,8 @@ print("--verify of a 1 GiB file's list: alone %.3f s, beside a 4-byte NEW file %
 print("  rhash -c %.3f s (its time over ours beside the NEW file: %.2f)" % (rhashNew, rhashNew / withNew))
 print()
 print("--verify of a SHA-256 list   -j1        -j2     -j1/-j2 (1.60)   rhash -c (1.50)  sha256sum -c")
-for name, title in (("medium", "64 x 16 MiB"), ("small", "10,000 x 4 KiB")):
+for name, title in (("medium", "64 x 16 MiB"), ("small", "10,000 x 4 KiB"),
+                    ("tree", "100 x 100 x 4 KiB")):
     times = medians(name)
     one, two, rhash, coreutils = times[:4]
     print("%-22s %8.3f s %8.3f s %9.2f %15.2f %14.2f" % (
