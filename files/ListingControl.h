@@ -19,9 +19,6 @@ struct ListingControl {
     // A folder already being listed (files/FolderEntriesAhead.h), taken from
     // there when the listing comes to it; null: none.
     FolderEntriesAhead* ahead = nullptr;
-    // Threads that may list the folders of a list's files at once
-    // (files/FoldersListedAhead.h); a tree is walked by one.
-    unsigned listers = 1;
 
     bool Cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 };

@@ -1,12 +1,10 @@
 #include "verify/ListFolders.h"
 
-#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "files/FolderEntriesAhead.h"
 #include "files/FolderReach.h"
-#include "files/FoldersListedAhead.h"
 #include "files/PathSeparators.h"
 #include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
@@ -118,19 +116,9 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
         result.error = WhyNotAFolder(top);
         if (!result.error.empty()) return result;
     }
-    FolderEntriesAhead* ahead = control != nullptr ? control->ahead : nullptr;
-    // A tree's folders were listed by the walk; those of a list of lines
-    // are listed ahead, in their order, by the listers, which leave the
-    // folder listed ahead already to it.
-    std::optional<FoldersListedAhead> listers;
-    if (!recursive && plan.folders.size() > 1) {
-        listers.emplace(top, plan.folders, control != nullptr ? control->listers : 1,
-                        ahead != nullptr ? ahead->Folder() : std::string());
-    }
     FolderReacher reacher(top);
     std::size_t plainFiles = 0;  // found in the folders of the plan
-    for (std::size_t index = 0; index < plan.folders.size(); ++index) {
-        const std::string& folder = plan.folders[index];
+    for (const std::string& folder : plan.folders) {
         if (cancelled()) return result;
         if (feeder.Listed(folder)) continue;
         const std::string path = PathInFolder(top, folder);
@@ -139,16 +127,16 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
             matcher.FolderSameAs(folder, *same);
             continue;
         }
-        switch (listers ? listers->Reach(index) : reacher.Reach(folder)) {
+        switch (reacher.Reach(folder)) {
             case FolderReach::kThere: {
                 const auto visit = [&](const FolderEntry& entry) {
                     if (entry.plainFile) ++plainFiles;
                     feeder.Entry(folder, path, entry);
                 };
+                FolderEntriesAhead* ahead = control != nullptr ? control->ahead : nullptr;
                 const std::string error = ahead != nullptr && ahead->Folder() == path
                                               ? ahead->ForEach(visit)
-                                          : listers ? listers->ForEach(index, visit)
-                                                    : ForEachFolderEntry(path, visit);
+                                              : ForEachFolderEntry(path, visit);
                 if (control != nullptr && control->found) control->found(plainFiles);
                 feeder.FolderDone(folder, path, error.empty(), error);
                 if (folder.empty() && !error.empty()) return result;

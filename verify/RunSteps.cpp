@@ -23,7 +23,6 @@ ListingControl RunSteps::Listing(std::size_t before) {
     control.cancel = options_.cancel;
     control.found = [this, before](std::size_t found) { Went(before + found); };
     control.ahead = ahead_;
-    control.listers = options_.jobs;
     return control;
 }
 

@@ -24,9 +24,7 @@
 #include "files/FileChecksumPosix.h"
 #include "files/FileReadControl.h"
 #include "files/FolderEntriesAhead.h"
-#include "files/FoldersListedAhead.h"
 #include "files/ListPlainFiles.h"
-#include "files/ListPlainFilesTree.h"
 #include "hash/Hasher.h"
 
 #include "PosixTestFiles.h"
@@ -252,53 +250,6 @@ TEST(FolderEntriesAhead, GivesTheEntriesAndErrorOfTheListing) {
                 << folder << ", room " << room;
         }
         const FolderEntriesAhead untaken(folder, 1);
-    }
-}
-
-// Folders listed ahead by any number of listers give what a look and a
-// listing of each then give, with room for fewer entries than a folder
-// holds, folders passed over, one left to the caller, and none taken.
-TEST(FoldersListedAhead, GivesEachFolderAsALookAndAListingGiveIt) {
-    TempDirectory dir;
-    for (const char* folder : {"a", "a/b", "big", "empty"}) {
-        ASSERT_EQ(mkdir((dir / folder).c_str(), 0700), 0);
-    }
-    for (const char* name : {"top", "a/1", "a/2", "a/b/3", "file"}) dir.Write(name, name);
-    for (int i = 0; i < 600; ++i) dir.Write("big/" + std::to_string(i), "");
-    ASSERT_EQ(symlink("a", (dir / "link").c_str()), 0);
-    const std::vector<std::string> folders = {"",     "a",      "none", "big",   "file",
-                                              "link", "link/b", "a/b",  "empty", "none/x"};
-    const auto listed = [&](FoldersListedAhead* ahead, std::size_t step) {
-        std::vector<std::string> seen;
-        FolderReacher reacher(dir.Path());
-        for (std::size_t index = 0; index < folders.size(); index += step) {
-            const FolderReach reach =
-                ahead != nullptr ? ahead->Reach(index) : reacher.Reach(folders[index]);
-            seen.push_back(folders[index] + ": " + std::to_string(static_cast<int>(reach)));
-            if (reach != FolderReach::kThere) continue;
-            std::vector<std::string> names;
-            const auto visit = [&names](const FolderEntry& entry) {
-                names.push_back(std::string(entry.name) + (entry.plainFile ? " file" : ""));
-            };
-            const std::string error =
-                ahead != nullptr
-                    ? ahead->ForEach(index, visit)
-                    : ForEachFolderEntry(PathInFolder(dir.Path(), folders[index]), visit);
-            seen.insert(seen.end(), names.begin(), names.end());
-            seen.push_back("error: " + error);
-        }
-        return seen;
-    };
-    for (const unsigned listers : {0U, 1U, 2U, 5U}) {
-        for (const std::size_t room : {std::size_t{1}, std::size_t{7}, std::size_t{1} << 16}) {
-            for (const std::size_t step : {std::size_t{1}, std::size_t{3}}) {
-                FoldersListedAhead ahead(dir.Path(), folders, listers,
-                                         room == 7 ? PathInFolder(dir.Path(), "a") : "", room);
-                EXPECT_EQ(listed(&ahead, step), listed(nullptr, step))
-                    << listers << " listers, room " << room << ", every " << step;
-            }
-        }
-        const FoldersListedAhead untaken(dir.Path(), folders, listers, "", 1);
     }
 }
 
