@@ -124,26 +124,47 @@ bool CopiesOutpaceSmallPages() {
 
 // Bytes of a window probed: one slice. A 2 MiB folio came into a mapping in
 // 2-3 us at once, where 256 KiB of it took 3 us, too close to a quarter of
-// its copy (6.5 us) to stand the noise of a shared machine.
+// its copy (6.5 us) to stand the noise of a shared machine. The first
+// kProbeLead of them come in alone: a range in small folios takes 40-45 us
+// there, twice its share of the slice's allowance or more, and the probe
+// ends there, sparing the rest of its 170 us (a probe comes about once in
+// 128 MiB of such a file: 1 ms a GiB).
 constexpr std::size_t kProbedBytes = kMappedSliceSize;
+constexpr std::size_t kProbeLead = kProbedBytes / 4;
 
-// Whether the pages of [begin, begin + length) came into the mapping in a
-// quarter of a copy's time or less (kCheapMappingBytesPerMicrosecond): only
-// where the cache holds the range in large folios, which one page-table
-// entry or a few map at once (see kCachedReadBlockSize). A kernel without
-// MADV_POPULATE_READ, a range not in the cache or past the end of the file,
-// a thread preempted meanwhile: all are slow, and slow means copied.
-bool PagesMapCheaply(const unsigned char* begin, std::size_t length) {
+// How many of the bytes from `begin` on are in the mapping, and whether
+// `length` of them came in within a quarter of a copy's time
+// (kCheapMappingBytesPerMicrosecond): only where the cache holds the range in
+// large folios, which one page-table entry or a few map at once (see
+// kCachedReadBlockSize). A kernel without MADV_POPULATE_READ, a range not in
+// the cache or past the end of the file, a thread preempted meanwhile: all
+// are slow, and slow means copied.
+struct ProbedPages {
+    std::size_t mapped = 0;
+    bool cheap = false;
+};
+ProbedPages PagesMapCheaply(const unsigned char* begin, std::size_t length) {
+    ProbedPages probed;
 #ifdef MADV_POPULATE_READ
+    const auto allowed = [](std::size_t bytes) {
+        return std::chrono::microseconds(bytes / kCheapMappingBytesPerMicrosecond);
+    };
     const auto start = std::chrono::steady_clock::now();
-    if (madvise(const_cast<unsigned char*>(begin), length, MADV_POPULATE_READ) != 0) return false;
-    const auto spent = std::chrono::steady_clock::now() - start;
-    return spent * kCheapMappingBytesPerMicrosecond < std::chrono::microseconds(length);
+    const std::size_t lead = std::min(length, kProbeLead);
+    auto* const bytes = const_cast<unsigned char*>(begin);
+    if (madvise(bytes, lead, MADV_POPULATE_READ) != 0) return probed;
+    probed.mapped = lead;
+    if (std::chrono::steady_clock::now() - start > 2 * allowed(lead)) return probed;
+    if (lead < length && madvise(bytes + lead, length - lead, MADV_POPULATE_READ) != 0) {
+        return probed;
+    }
+    probed.mapped = length;
+    probed.cheap = std::chrono::steady_clock::now() - start < allowed(length);
 #else
     (void)begin;
     (void)length;
-    return false;
 #endif
+    return probed;
 }
 
 // Up to `wanted` bytes at `position` of `fd` (a read broken by a signal is
@@ -265,7 +286,7 @@ class MappedWindows {
     }
 
     // The first block of a window just mapped, timed as it comes into the
-    // mapping and handed over from there either way. A window whose pages
+    // mapping and handed over mapped as far as it came in. A window whose pages
     // come slowly has its rest copied, and so do the windows after it, one,
     // three, then seven of them while the probes keep finding slow pages
     // (a file the cache holds in small folios pays a probe's mapping about
@@ -275,17 +296,19 @@ class MappedWindows {
         const auto probed = static_cast<std::size_t>(
             std::min<std::uint64_t>({wanted, kProbedBytes, windowEnd - position}));
         const unsigned char* data = mapping_ + (position - start_);
-        const bool cheap = probe_ == PageProbe::kMeasured && PagesMapCheaply(data, probed);
-        if (cheap) {
+        ProbedPages pages;
+        if (probe_ == PageProbe::kMeasured) pages = PagesMapCheaply(data, probed);
+        if (pages.cheap) {
             slowProbes_ = 0;
         } else {
             const std::uint64_t skipped = (std::uint64_t{1} << std::min(slowProbes_, 3U)) - 1;
             copiedUntil_ = std::min(end_, windowEnd + skipped * window_);
             ++slowProbes_;
         }
+        if (pages.mapped == 0) return CopyAt(position, wanted);
         BlockRead read;
         read.data = data;
-        read.got = probed;
+        read.got = pages.mapped;
         return read;
     }
 
