@@ -99,13 +99,11 @@ class PieceHelpers {
         pieces_ = pieces;
         next_.store(0, std::memory_order_relaxed);
         seats_.store(std::min(helpers, Count()), std::memory_order_release);
-        bool sleeping = false;
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             ++generation_;
-            sleeping = sleepers_ > 0;
         }
-        if (sleeping) wake_.notify_all();
+        wake_.notify_all();
         TakePieces();
         seats_.store(0);
         if (Watch([this] { return busy_.load() == 0; })) return;
@@ -143,9 +141,7 @@ class PieceHelpers {
         for (;;) {
             if (!Watch([&] { return generation_.load(std::memory_order_acquire) != seen; })) {
                 std::unique_lock<std::mutex> lock(mutex_);
-                ++sleepers_;
                 wake_.wait(lock, [&] { return generation_.load() != seen; });
-                --sleepers_;
             }
             seen = generation_.load(std::memory_order_acquire);
             if (stop_.load()) return;
@@ -175,7 +171,6 @@ class PieceHelpers {
     std::atomic<std::uint64_t> generation_{0};  // subtrees handed out, changed under mutex_
     std::atomic<bool> callerWaits_{false};
     std::atomic<bool> stop_{false};
-    unsigned sleepers_ = 0;  // under mutex_
 };
 
 // How many pieces a subtree of `length` bytes is cut into for `threads`:
