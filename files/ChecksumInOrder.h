@@ -23,6 +23,9 @@ using ReadFileAt = std::function<FileChecksum(std::size_t index, unsigned parts,
 // How many results the readers may be ahead of the file delivered next: the
 // results waiting are all that a run of any number of files holds.
 inline constexpr std::size_t kResultsAhead = std::size_t{1} << 14;
+// The places for results a run starts with, as many more each time the
+// readers fill them.
+inline constexpr std::size_t kFirstResultSlots = std::size_t{1} << 10;
 
 // Checksums `files` on `jobs` threads of their own (at least one; each with
 // one read buffer reused for all its files; on the calling thread only when

@@ -9,13 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <new>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "crc/Crc32.h"
@@ -347,6 +350,38 @@ TEST(ParallelChecksum, OrderAndResultsDoNotDependOnTheJobs) {
         for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i], i);
         EXPECT_EQ(crcs, expected) << jobs;
         EXPECT_EQ(failures, 6U) << jobs;
+    }
+}
+
+// Readers held up by a slow first file read on past the board's first
+// places; each result still reaches its own index, in order, on every
+// number of files up to past the most the board holds.
+TEST(ParallelChecksum, ResultsFarAheadOfTheFirstStayInOrder) {
+    for (const std::size_t count : {kFirstResultSlots * 3, kResultsAhead + 500}) {
+        std::atomic<std::size_t> read{0};
+        const ReadFileAt readAt = [&](std::size_t index, unsigned, std::vector<unsigned char>&) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (index == 0 && read < kFirstResultSlots * 3 - 1 &&
+                   std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::yield();
+            }
+            ++read;
+            FileChecksum checksum;
+            checksum.status = FileReadStatus::kOk;
+            checksum.size = index;
+            return checksum;
+        };
+        std::size_t delivered = 0;
+        bool inOrder = true;
+        EXPECT_TRUE(ChecksumInOrder(
+            count, 3,
+            [&](std::size_t index, const FileChecksum& checksum) {
+                inOrder = inOrder && index == delivered && checksum.size == index;
+                ++delivered;
+            },
+            {}, readAt));
+        EXPECT_EQ(delivered, count);
+        EXPECT_TRUE(inOrder) << count;
     }
 }
 
