@@ -1,6 +1,7 @@
 #include "lists/ListReader.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "lists/DigestKindChoice.h"
@@ -9,6 +10,11 @@
 namespace sumbrook {
 
 namespace {
+
+// Entries whose lines tell how long the list's lines are, and the shortest
+// line an entry can have (eight digits, a blank, a name of one byte).
+constexpr std::uint64_t kEntriesSampled = 64;
+constexpr std::uint64_t kShortestEntryLine = 10;
 
 // The first line of an armoured OpenPGP message, signature or key, which
 // is no list (a clear-signed list is read through its frame).
@@ -107,6 +113,7 @@ ListReadResult ListReader::Finish() {
 }
 
 bool ListReader::TakeLine(std::string_view line, std::size_t number, std::string& error) {
+    lineBytes_ += line.size() + 1;
     if (number == 1 && ClearSignedFrame::IsStart(line)) result_.clearSigned = true;
     if (result_.clearSigned) {
         std::string_view text;
@@ -244,6 +251,20 @@ bool ListReader::TakeEntry(std::size_t number, std::string& error) {
     entry.kind = choice.kind;
     entry.kindSettled = choice.settled;
     result_.entries.push_back(entry);
+    if (result_.entries.size() == kEntriesSampled && options_.bytes > lineBytes_) {
+        // As many more as the rest of the list holds at this rate, and a
+        // tenth; never more than its shortest lines could make.
+        const std::uint64_t more = (options_.bytes - lineBytes_) * kEntriesSampled / lineBytes_;
+        const std::uint64_t room =
+            std::min(kEntriesSampled + more + more / 10, options_.bytes / kShortestEntryLine);
+        try {
+            if (room <= result_.entries.max_size()) {
+                result_.entries.reserve(static_cast<std::size_t>(room));
+            }
+        } catch (const std::bad_alloc&) {
+            // grown as it goes, then
+        }
+    }
     return true;
 }
 

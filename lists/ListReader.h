@@ -92,6 +92,10 @@ struct ListReadOptions {
     // what lines and the list's name say; a line that names another kind
     // is refused.
     std::optional<DigestKind> forced;
+    // The list's size in bytes, when known: room for its entries is made
+    // once, from the length of its first lines, rather than grown by
+    // doubling (each step a copy into memory not touched before).
+    std::uint64_t bytes = 0;
 };
 
 class ListReader : private ListLineSink {
@@ -127,6 +131,7 @@ class ListReader : private ListLineSink {
     std::size_t eitherLine_ = 0;
     std::string eitherWhy_;
     std::size_t refusedLine_ = 0;  // set when a held line is refused
+    std::uint64_t lineBytes_ = 0;  // of the lines taken so far, ends included
     ListReadResult result_;
 };
 

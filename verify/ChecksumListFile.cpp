@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "files/FileSize.h"
 #include "lists/ListEncoding.h"
 #include "platform/StdioFile.h"
 #include "verify/ListFileKind.h"
@@ -74,6 +75,7 @@ ChecksumListFile ReadChecksumListFile(const std::string& path, std::optional<Dig
         ListReadOptions options;
         options.listName = path;
         options.forced = forced;
+        if (!standardInput && !QueryFileSize(path, options.bytes)) options.bytes = 0;
         ListReader feed(std::move(options));
         bool refused = !feed.Add(std::string_view(block.data(), got));
         while (!refused && got > 0) {
