@@ -244,15 +244,27 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 //   BLAKE3, b3sum, 1 thread  0.331 / 0.380 / 0.339
 //   SHA-256, rhash           0.699 / 0.780 / 0.843
 //
-// So there (AMD without AVX-512) a hasher that keeps to its own thread
-// has the first slice of each window timed as it comes into the mapping
-// (PagesMapCheaply, files/FileChecksumPosix.cpp): under
-// kCheapMappingBytesPerMicrosecond (a quarter of a copy's time), the
-// window is hashed mapped, else its rest is copied in blocks, and so are
+// On AMD EPYC family 26 model 2 (AVX-512) under its hypervisor, every
+// page a mapping brings in costs a trip out of the guest, at first touch
+// even after MADV_POPULATE_READ: mapping a cached 1 GiB file held in small
+// folios and touching each page took 0.45 s, against 0.05-0.13 s in large
+// folios; copied in 64 KiB blocks it took 0.12 s (XXH128, hash_bench). So
+// mapped, XXH128 came to 0.23 of xxhsum's speed, SHA-256 to 0.71 of
+// rhash's and CRC-32 to 2.4 times rhash's, on such a file.
+//
+// So every slice of a window is timed as it comes into the mapping
+// (PagesMapCheaply, files/FileChecksumPosix.cpp), for every kind: under
+// kCheapMappingBytesPerMicrosecond (a quarter of a copy's time), it is
+// hashed mapped, else the window's rest is copied in blocks, and so are
 // the next one, three, seven windows while the probes keep finding small
-// folios. On a file held in small folios that comes within 2% of 64 KiB
-// blocks throughout (XXH64: 0.203 against 0.196 s). One that shares its
-// pieces out, and CRC-32, map every window.
+// folios. A hasher that shares its pieces out has the rest of its slice
+// copied in blocks of kSharedCopyBlockSize, each shared out in turn. On a
+// file held in small folios that comes within 2% of 64 KiB blocks
+// throughout (Zen 3, XXH64: 0.203 against 0.196 s); on family 26 model 2,
+// one job, alternated, mapped / probed / the peer, seconds: XXH128 0.536 /
+// 0.130 / xxhsum 0.121, SHA-256 1.257 / 0.737 / rhash 0.897, BLAKE3
+// 0.628 / 0.241 / b3sum on one thread 0.617, and with both cores 0.401 /
+// 0.216 / b3sum 0.404.
 inline constexpr std::uint64_t kMappedReadThreshold = 4U << 20;
 inline constexpr std::size_t kCachedReadBlockSize = 64U << 10;
 inline constexpr std::size_t kCheapMappingBytesPerMicrosecond = 40000;  // 25 us a MiB
@@ -281,6 +293,9 @@ inline constexpr std::uint64_t kSharedMapWindowSize =
     sizeof(void*) >= 8 ? std::uint64_t{1} << 30 : kMapWindowSize;
 inline constexpr std::size_t kSharedMappedSliceSize =
     static_cast<std::size_t>(std::min<std::uint64_t>(64U << 20, kSharedMapWindowSize));
+// Where its pages map slowly, such a hasher has the slice copied in blocks
+// of kSharedCopyBlockSize instead, each shared out in turn.
+inline constexpr std::size_t kSharedCopyBlockSize = 4U << 20;
 
 // The window mapped at once and the slice of it handed to `hasher` at once
 // (null: a CRC-32).

@@ -111,16 +111,14 @@ void InstallSigbusHandler() {
     });
 }
 
-// Whether this processor hashes a cached file faster copied block by block
-// than mapped page by page (see kCachedReadBlockSize): AMD's without
-// AVX-512. There a window's pages are probed before it is hashed mapped.
-bool CopiesOutpaceSmallPages() {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    return __builtin_cpu_is("amd") != 0 && __builtin_cpu_supports("avx512f") == 0;
+// How a window's pages are looked at where the caller does not say (see
+// kCachedReadBlockSize): timed as they come in, where the kernel can bring a
+// range into a mapping at once.
+#ifdef MADV_POPULATE_READ
+constexpr PageProbe kDefaultPageProbe = PageProbe::kMeasured;
 #else
-    return false;
+constexpr PageProbe kDefaultPageProbe = PageProbe::kNone;
 #endif
-}
 
 // Bytes of a window probed: one slice. A 2 MiB folio came into a mapping in
 // 2-3 us at once, where 256 KiB of it took 3 us, too close to a quarter of
@@ -215,8 +213,14 @@ FileChecksum ChecksumByReading(int fd, std::uint64_t offset, std::uint64_t lengt
 // copied with pread instead (Probed).
 class MappedWindows {
   public:
-    MappedWindows(int fd, std::uint64_t end, std::uint64_t window, PageProbe probe)
-        : fd_(fd), end_(end), window_(window), probe_(probe) {}
+    // `shared`: the blocks go to a hasher that shares them out among threads.
+    MappedWindows(int fd, std::uint64_t end, std::uint64_t window, PageProbe probe, bool shared)
+        : fd_(fd),
+          end_(end),
+          window_(window),
+          probe_(probe),
+          copyBlock_(shared ? kSharedCopyBlockSize : kCachedReadBlockSize),
+          shared_(shared) {}
     ~MappedWindows() { Unmap(); }
     MappedWindows(const MappedWindows&) = delete;
     MappedWindows& operator=(const MappedWindows&) = delete;
@@ -244,8 +248,8 @@ class MappedWindows {
             mapping_ = static_cast<unsigned char*>(mapping);
             start_ = start;
             length_ = length;
-            if (probe_ != PageProbe::kNone) return Probed(position, wanted);
         }
+        if (probe_ != PageProbe::kNone) return Probed(position, wanted);
         BlockRead read;
         read.data = mapping_ + (position - start_);
         read.got =
@@ -267,8 +271,10 @@ class MappedWindows {
     // data_ set to the page-aligned part of buffer_, grown to hold `size`
     // bytes; false when no memory.
     bool HoldBuffer(std::size_t size) {
+        if (held_ >= size) return true;
         try {
             data_ = AlignedReadBuffer(buffer_, size);
+            held_ = size;
             return true;
         } catch (const std::bad_alloc&) {
             return false;
@@ -285,12 +291,14 @@ class MappedWindows {
         return PreadBlock(fd_, data_, std::min(wanted, kMappedSliceSize), position);
     }
 
-    // The first block of a window just mapped, timed as it comes into the
-    // mapping and handed over mapped as far as it came in. A window whose pages
-    // come slowly has its rest copied, and so do the windows after it, one,
-    // three, then seven of them while the probes keep finding slow pages
-    // (a file the cache holds in small folios pays a probe's mapping about
-    // once in 128 MiB).
+    // A block of the window, its first kProbedBytes timed as they come into
+    // the mapping: every block is, since the cache may hold a file's first
+    // 2 MiB in one large folio and the next ones in small folios. Pages that
+    // came in cheaply are handed over with the rest of the block, mapped;
+    // else as far as they came in, and the window's rest is copied, and so
+    // are the windows after it, one, three, then seven of them while the
+    // probes keep finding slow pages (a file the cache holds in small
+    // folios pays a probe's mapping about once in 128 MiB).
     BlockRead Probed(std::uint64_t position, std::size_t wanted) {
         const std::uint64_t windowEnd = start_ + length_;
         const auto probed = static_cast<std::size_t>(
@@ -302,13 +310,19 @@ class MappedWindows {
             slowProbes_ = 0;
         } else {
             const std::uint64_t skipped = (std::uint64_t{1} << std::min(slowProbes_, 3U)) - 1;
-            copiedUntil_ = std::min(end_, windowEnd + skipped * window_);
+            // Shared out, a block is a slice of one mapping of the file.
+            const std::uint64_t unit = shared_ ? wanted : window_;
+            const std::uint64_t unitEnd = shared_ ? position + wanted : windowEnd;
+            copiedUntil_ = std::min(end_, unitEnd + skipped * unit);
             ++slowProbes_;
         }
         if (pages.mapped == 0) return CopyAt(position, wanted);
         BlockRead read;
         read.data = data;
-        read.got = pages.mapped;
+        read.got =
+            pages.cheap
+                ? static_cast<std::size_t>(std::min<std::uint64_t>(wanted, windowEnd - position))
+                : pages.mapped;
         return read;
     }
 
@@ -316,9 +330,9 @@ class MappedWindows {
     // cache until hashed; a window left behind is unmapped.
     BlockRead CopyAt(std::uint64_t position, std::size_t wanted) {
         if (mapping_ != nullptr && position >= start_ + length_) Unmap();
-        if (data_ == nullptr && !HoldBuffer(kCachedReadBlockSize)) return NoMemory();
+        if (!HoldBuffer(copyBlock_)) return NoMemory();
         const auto asked = static_cast<std::size_t>(
-            std::min<std::uint64_t>({wanted, kCachedReadBlockSize, copiedUntil_ - position}));
+            std::min<std::uint64_t>({wanted, copyBlock_, copiedUntil_ - position}));
         return PreadBlock(fd_, data_, asked, position);
     }
 
@@ -336,6 +350,8 @@ class MappedWindows {
     const std::uint64_t end_;
     const std::uint64_t window_;
     const PageProbe probe_;
+    const std::size_t copyBlock_;  // a copied block's most
+    const bool shared_;
     std::uint64_t copiedUntil_ = 0;  // below it, blocks are copied, not mapped
     unsigned slowProbes_ = 0;        // in a row
     unsigned char* mapping_ = nullptr;
@@ -346,6 +362,7 @@ class MappedWindows {
     bool vanished_ = false;
     std::vector<unsigned char> buffer_;
     unsigned char* data_ = nullptr;  // the page-aligned part of buffer_
+    std::size_t held_ = 0;           // bytes from data_ on
 };
 
 }  // namespace
@@ -357,7 +374,8 @@ FileChecksum ChecksumMappedRange(int fd, std::uint64_t offset, std::uint64_t len
     FileChecksum result;
     bool vanished = false;
     {
-        MappedWindows windows(fd, offset + length, MapWindowFor(hasher), probe);
+        MappedWindows windows(fd, offset + length, MapWindowFor(hasher), probe,
+                              hasher != nullptr && hasher->SharesPieces());
         result = ReadBlocks(offset, length, MappedSliceFor(hasher), control, digest,
                             [&windows](std::uint64_t position, std::size_t wanted) {
                                 return windows.At(position, wanted);
@@ -490,9 +508,9 @@ FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& 
     return ThroughCacheWhen(uncached && !direct,
                             ChecksumRange(fd.Get(), direct, range.offset, range.length, buffer,
                                           part, settings, access.control, nullptr, [&] {
-                                              return ChecksumMappedRange(fd.Get(), range.offset,
-                                                                         range.length,
-                                                                         access.control);
+                                              return ChecksumMappedRange(
+                                                  fd.Get(), range.offset, range.length,
+                                                  access.control, nullptr, kDefaultPageProbe);
                                           }));
 }
 
@@ -529,12 +547,7 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached,
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control, Hasher* hasher) {
     if (ReadsMapped(file.size)) {
-        // CRC-32 and a hasher that shares its pieces out hash every window
-        // mapped (see kCachedReadBlockSize).
-        const bool probe =
-            hasher != nullptr && !hasher->SharesPieces() && CopiesOutpaceSmallPages();
-        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control, hasher,
-                                   probe ? PageProbe::kMeasured : PageProbe::kNone);
+        return ChecksumMappedRange(file.fd.Get(), 0, file.size, control, hasher, kDefaultPageProbe);
     }
     RunningDigest digest(hasher);
     return ChecksumByReading(file.fd.Get(), 0, file.size, digest, buffer, control);
@@ -592,9 +605,9 @@ FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opene
         return ThroughCacheWhen(opened.refusedDirect,
                                 ChecksumRange(fd, opened.direct, range.offset, range.length, buffer,
                                               part, settings, access.control, nullptr, [&] {
-                                                  return ChecksumMappedRange(fd, range.offset,
-                                                                             range.length,
-                                                                             access.control);
+                                                  return ChecksumMappedRange(
+                                                      fd, range.offset, range.length,
+                                                      access.control, nullptr, kDefaultPageProbe);
                                               }));
     };
     return ChecksumInParts(opened.size, parts, read, settings);

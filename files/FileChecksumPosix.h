@@ -32,19 +32,19 @@ OpenedFile OpenRegularFile(const std::string& path, bool uncached = false,
 
 // Checksums the whole file opened by OpenRegularFile on the calling thread:
 // its CRC-32, or with `hasher` the digest of the hasher's kind; mapped from
-// kMappedReadThreshold on, read in blocks of kCachedReadBlockSize below; on
-// a processor whose copies outpace a mapping of small pages, a hasher that
-// keeps to its own thread has windows probed (PageProbe::kMeasured: see
-// kCachedReadBlockSize).
+// kMappedReadThreshold on, read in blocks of kCachedReadBlockSize below;
+// mapped windows are probed (PageProbe::kMeasured, where the kernel has
+// MADV_POPULATE_READ: see kCachedReadBlockSize).
 FileChecksum ChecksumOpenedFile(const OpenedFile& file, std::vector<unsigned char>& buffer,
                                 FileReadControl* control = nullptr, Hasher* hasher = nullptr);
 
 // How a mapped window's pages are looked at before it is hashed: not at all
-// (every window hashed mapped); the time its first slice takes to come into
-// the mapping measured, and where the pages come slowly (over a quarter of a
+// (every window hashed mapped); the time each slice takes to come into the
+// mapping measured, and where the pages come slowly (over a quarter of a
 // copy's time: kCheapMappingBytesPerMicrosecond) the rest of the window, and
-// of a few windows after it, copied in blocks of kCachedReadBlockSize; or
-// (tests) every probe taken as slow.
+// of a few windows after it, copied in blocks of kCachedReadBlockSize (of
+// kSharedCopyBlockSize, and by slices, for a hasher that shares its pieces
+// out); or (tests) every probe taken as slow.
 enum class PageProbe { kNone, kMeasured, kAssumeSlow };
 
 // Checksums `length` bytes of the open file from `offset` on, through

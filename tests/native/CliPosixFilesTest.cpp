@@ -134,7 +134,8 @@ TEST(PosixChecksumFile, MappedFileThatShrinksEndsEarlyWithoutDying) {
 }
 
 // Windows hashed mapped, probed, or copied past their first slice give the
-// digest of the bytes, from any offset, and a file cut short ends early
+// digest of the bytes, from any offset, also to a hasher that shares its
+// blocks out (BLAKE3 with a helper), and a file cut short ends early
 // whichever way its rest was read.
 TEST(PosixChecksumFile, ProbedAndCopiedWindowsGiveTheMappedDigest) {
     TempDirectory dir;
@@ -142,7 +143,8 @@ TEST(PosixChecksumFile, ProbedAndCopiedWindowsGiveTheMappedDigest) {
     const std::string path = dir.Write("windows", content);
     const OpenedFile opened = OpenRegularFile(path);
     ASSERT_TRUE(opened.fd.IsValid());
-    for (const DigestKind kind : {DigestKind::kXxh128, DigestKind::kSha256}) {
+    FileReadControl helpers(nullptr, 2);
+    for (const DigestKind kind : {DigestKind::kXxh128, DigestKind::kSha256, DigestKind::kBlake3}) {
         for (const std::uint64_t offset : {std::uint64_t{0}, std::uint64_t{(18U << 20) + 4103}}) {
             const auto expected = MakeHasher(kind);
             expected->Update(content.data() + offset, content.size() - offset);
@@ -150,6 +152,7 @@ TEST(PosixChecksumFile, ProbedAndCopiedWindowsGiveTheMappedDigest) {
             for (const PageProbe probe :
                  {PageProbe::kNone, PageProbe::kMeasured, PageProbe::kAssumeSlow}) {
                 const auto hasher = MakeHasher(kind);
+                if (kind == DigestKind::kBlake3) hasher->AllowHelpers(&helpers, 1);
                 const FileChecksum checksum = ChecksumMappedRange(
                     opened.fd.Get(), offset, content.size() - offset, nullptr, hasher.get(), probe);
                 EXPECT_EQ(checksum.status, FileReadStatus::kOk);
