@@ -124,9 +124,11 @@ constexpr PageProbe kDefaultPageProbe = PageProbe::kNone;
 // 2-3 us at once, where 256 KiB of it took 3 us, too close to a quarter of
 // its copy (6.5 us) to stand the noise of a shared machine. The first
 // kProbeLead of them come in alone: a range in small folios takes 40-45 us
-// there, twice its share of the slice's allowance or more, and the probe
-// ends there, sparing the rest of its 170 us (a probe comes about once in
-// 128 MiB of such a file: 1 ms a GiB).
+// there, and more than the whole slice's allowance ends the probe, sparing
+// the rest of its 170 us (a probe comes about once in 128 MiB of such a
+// file: 1 ms a GiB). Not twice the lead's share: on family 26 model 2,
+// where a call into the kernel takes 7 us, 7% of the leads of large folios
+// took 35-40 us.
 constexpr std::size_t kProbedBytes = kMappedSliceSize;
 constexpr std::size_t kProbeLead = kProbedBytes / 4;
 
@@ -152,7 +154,7 @@ ProbedPages PagesMapCheaply(const unsigned char* begin, std::size_t length) {
     auto* const bytes = const_cast<unsigned char*>(begin);
     if (madvise(bytes, lead, MADV_POPULATE_READ) != 0) return probed;
     probed.mapped = lead;
-    if (std::chrono::steady_clock::now() - start > 2 * allowed(lead)) return probed;
+    if (std::chrono::steady_clock::now() - start > allowed(length)) return probed;
     if (lead < length && madvise(bytes + lead, length - lead, MADV_POPULATE_READ) != 0) {
         return probed;
     }
@@ -248,8 +250,9 @@ class MappedWindows {
             mapping_ = static_cast<unsigned char*>(mapping);
             start_ = start;
             length_ = length;
+            probeDue_ = true;
         }
-        if (probe_ != PageProbe::kNone) return Probed(position, wanted);
+        if (probe_ != PageProbe::kNone && (probeDue_ || !shared_)) return Probed(position, wanted);
         BlockRead read;
         read.data = mapping_ + (position - start_);
         read.got =
@@ -293,7 +296,8 @@ class MappedWindows {
 
     // A block of the window, its first kProbedBytes timed as they come into
     // the mapping: every block is, since the cache may hold a file's first
-    // 2 MiB in one large folio and the next ones in small folios. Pages that
+    // 2 MiB in one large folio and the next ones in small folios (shared
+    // out: the first of the window, and the first after a copied stretch). Pages that
     // came in cheaply are handed over with the rest of the block, mapped;
     // else as far as they came in, and the window's rest is copied, and so
     // are the windows after it, one, three, then seven of them while the
@@ -306,6 +310,10 @@ class MappedWindows {
         const unsigned char* data = mapping_ + (position - start_);
         ProbedPages pages;
         if (probe_ == PageProbe::kMeasured) pages = PagesMapCheaply(data, probed);
+        // Shared out, the slices of a window after a cheap one are not
+        // probed: pages brought into a mapping while the helpers hash came
+        // in at a third of the speed (family 26 model 2).
+        probeDue_ = !pages.cheap;
         if (pages.cheap) {
             slowProbes_ = 0;
         } else {
@@ -354,6 +362,7 @@ class MappedWindows {
     const bool shared_;
     std::uint64_t copiedUntil_ = 0;  // below it, blocks are copied, not mapped
     unsigned slowProbes_ = 0;        // in a row
+    bool probeDue_ = false;          // shared out: the next slice mapped is probed
     unsigned char* mapping_ = nullptr;
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;
