@@ -253,11 +253,7 @@ class MappedWindows {
             probeDue_ = true;
         }
         if (probe_ != PageProbe::kNone && (probeDue_ || !shared_)) return Probed(position, wanted);
-        BlockRead read;
-        read.data = mapping_ + (position - start_);
-        read.got =
-            static_cast<std::size_t>(std::min<std::uint64_t>(wanted, start_ + length_ - position));
-        return read;
+        return Mapped(position, wanted, 0);
     }
 
     // Whether the file no longer held every byte handed over.
@@ -325,12 +321,32 @@ class MappedWindows {
             ++slowProbes_;
         }
         if (pages.mapped == 0) return CopyAt(position, wanted);
+        if (pages.cheap) return Mapped(position, wanted, pages.mapped);
         BlockRead read;
         read.data = data;
+        read.got = pages.mapped;
+        return read;
+    }
+
+    // Up to `wanted` bytes of the window from `position` on, mapped. Shared
+    // out, they are brought into the mapping at once, past the `populated`
+    // first of them: the helpers' pieces lie side by side in the same large
+    // folios, and a thread faulting on a folio while another did slept for
+    // its lock (family 26 model 2, BLAKE3 of a 1 GiB file with both cores:
+    // 255 context switches, 42 brought in first; 0.89 to 0.99 of b3sum's
+    // speed).
+    BlockRead Mapped(std::uint64_t position, std::size_t wanted, std::size_t populated) {
+        BlockRead read;
+        read.data = mapping_ + (position - start_);
         read.got =
-            pages.cheap
-                ? static_cast<std::size_t>(std::min<std::uint64_t>(wanted, windowEnd - position))
-                : pages.mapped;
+            static_cast<std::size_t>(std::min<std::uint64_t>(wanted, start_ + length_ - position));
+#ifdef MADV_POPULATE_READ
+        if (shared_ && read.got > populated) {
+            madvise(const_cast<unsigned char*>(read.data) + populated, read.got - populated,
+                    MADV_POPULATE_READ);
+        }
+#endif
+        (void)populated;
         return read;
     }
 
