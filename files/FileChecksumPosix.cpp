@@ -294,12 +294,12 @@ class MappedWindows {
     // A block of the window, its first kProbedBytes timed as they come into
     // the mapping: every block is, since the cache may hold a file's first
     // 2 MiB in one large folio and the next ones in small folios (shared
-    // out: the first of the window, and the first after a copied stretch). Pages that
-    // came in cheaply are handed over with the rest of the block, mapped;
-    // else as far as they came in, and the window's rest is copied, and so
-    // are the windows after it, one, three, then seven of them while the
-    // probes keep finding slow pages (a file the cache holds in small
-    // folios pays a probe's mapping about once in 128 MiB).
+    // out: the first of the window, and the first after a copied stretch).
+    // Pages that came in cheaply are handed over with the rest of the
+    // block, mapped; else as far as they came in, and the window's rest is
+    // copied, and so are the windows after it, one, three, then seven of
+    // them while the probes keep finding slow pages (a file the cache holds
+    // in small folios pays a probe's mapping about once in 128 MiB).
     BlockRead Probed(std::uint64_t position, std::size_t wanted) {
         const std::uint64_t windowEnd = start_ + length_;
         const auto probed = static_cast<std::size_t>(
