@@ -251,7 +251,6 @@ class MappedWindows {
             start_ = start;
             length_ = length;
             probeDue_ = true;
-            windowProbed_ = false;
         }
         if (probe_ != PageProbe::kNone && (probeDue_ || !shared_)) return Probed(position, wanted);
         return Mapped(position, wanted, 0);
@@ -313,15 +312,14 @@ class MappedWindows {
             // folios took 34-56. Shared out, where a slow probe has a whole
             // slice copied, a slow first one is taken again past them.
             const std::uint64_t beyond = position + pages.mapped;
-            if (shared_ && !windowProbed_ && !pages.cheap && pages.mapped > 0 &&
-                beyond < windowEnd) {
+            const bool windowStart = position - start_ < g_pageSize;
+            if (shared_ && windowStart && !pages.cheap && pages.mapped > 0 && beyond < windowEnd) {
                 const ProbedPages again = PagesMapCheaply(
                     data + pages.mapped, static_cast<std::size_t>(std::min<std::uint64_t>(
                                              kProbedBytes, windowEnd - beyond)));
                 pages.mapped += again.mapped;
                 pages.cheap = again.cheap;
             }
-            windowProbed_ = true;
         }
         // Shared out, the slices of a window after a cheap one are not
         // probed: pages brought into a mapping while the helpers hash came
@@ -362,8 +360,9 @@ class MappedWindows {
             madvise(const_cast<unsigned char*>(read.data) + populated, read.got - populated,
                     MADV_POPULATE_READ);
         }
-#endif
+#else
         (void)populated;
+#endif
         return read;
     }
 
@@ -396,7 +395,6 @@ class MappedWindows {
     std::uint64_t copiedUntil_ = 0;  // below it, blocks are copied, not mapped
     unsigned slowProbes_ = 0;        // in a row
     bool probeDue_ = false;          // shared out: the next slice mapped is probed
-    bool windowProbed_ = false;      // the window mapped last has had a probe
     unsigned char* mapping_ = nullptr;
     std::uint64_t start_ = 0;
     std::size_t length_ = 0;
