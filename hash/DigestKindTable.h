@@ -208,8 +208,9 @@ inline constexpr std::array<DigestKindRow, kDigestKindCount> kDigestKindRows{{
      HasherBackend::kOpenSsl, HasherBackend::kGcrypt, "SHA3-512", nullptr, 50, 40,
      10, kNewListSum | kNewListTag, false,
      "openssl dgst -sha3-512, cksum -a sha3 -l 512", "SHA3-512"},
-    // BLAKE2b from libgcrypt in both builds: natively its AVX2 and AVX-512
-    // code hashes a third faster than OpenSSL 3.0's, which has no BLAKE2b-256.
+    // BLAKE2b from libgcrypt in both builds: natively its AVX2 code hashes a
+    // third faster than OpenSSL 3.0's, which has no BLAKE2b-256 (its plain C
+    // where the AVX2 code is slower: hash/GcryptStart.cpp).
     {DigestKind::kBlake2b, "BLAKE2b", {"blake2b", "blake2b-512"}, 64, DigitCase::kLower, 1, false,
      {"BLAKE2b", "BLAKE2B-512"}, true, false, "", NameEscaping::kCoreutils, {"b2", "blake2b"},
      {"B2SUMS"},
