@@ -10,9 +10,17 @@ FolderReach FolderReacher::Reach(std::string_view relative) {
         end = relative.find('/', end + 1);
         if (end == std::string_view::npos) end = relative.size();
         std::string step(relative.substr(0, end));
-        const auto [known, added] = known_.try_emplace(step, FolderReach::kThere);
-        if (added) known->second = LookAtFolderStep(PathInFolder(top_, step));
-        reach = known->second;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            const auto known = known_.find(step);
+            if (known != known_.end()) {
+                reach = known->second;
+                continue;
+            }
+        }
+        const FolderReach looked = LookAtFolderStep(PathInFolder(top_, step));
+        const std::lock_guard<std::mutex> lock(mutex_);
+        reach = known_.try_emplace(std::move(step), looked).first->second;
     }
     return reach;
 }

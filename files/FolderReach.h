@@ -3,6 +3,7 @@
 // not read does not stop the way to the folders below it.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,7 +23,9 @@ enum class FolderReach {
 FolderReach LookAtFolderStep(const std::string& path);
 
 // Reaches folders below `top`, remembering each folder on the way, so that
-// the folders of a list of a million files cost a look each.
+// the folders of a list of a million files cost a look each. Reach may be
+// called from several threads at once; two of them may look at the same
+// step, and the first answer is the one kept.
 class FolderReacher {
   public:
     explicit FolderReacher(std::string top) : top_(std::move(top)) {}
@@ -32,6 +35,7 @@ class FolderReacher {
 
   private:
     std::string top_;
+    std::mutex mutex_;  // guards known_; no look is taken under it
     std::unordered_map<std::string, FolderReach> known_;
 };
 

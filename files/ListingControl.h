@@ -19,6 +19,9 @@ struct ListingControl {
     // A folder already being listed (files/FolderEntriesAhead.h), taken from
     // there when the listing comes to it; null: none.
     FolderEntriesAhead* ahead = nullptr;
+    // How many threads may list the folders of a list's plan at once (the
+    // listing's own among them); a tree is walked by one.
+    unsigned threads = 1;
 
     bool Cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 };

@@ -1,13 +1,17 @@
 #include "verify/ListFolders.h"
 
+#include <algorithm>
+#include <atomic>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "files/FolderEntriesAhead.h"
 #include "files/FolderReach.h"
 #include "files/PathSeparators.h"
 #include "files/SameFile.h"
 #include "files/Utf8NameFold.h"
+#include "verify/ListedSizes.h"
 
 namespace sumbrook {
 
@@ -85,6 +89,77 @@ class FolderFeeder : public FolderTreeVisitor {
     std::unordered_map<std::string, std::string> listedByKey_;
 };
 
+// A folder of the plan reached, and listed, by one of a batch's threads
+// before its turn. A folder of one file costs six calls into the system (a
+// look, an open, a look at what was opened, two reads, a close), some
+// 15 us, and listing 3,000 such folders took a run of their files about as
+// long as reading them. But the entries a batch holds are memory its
+// threads touch first, at 10 us a page on AMD EPYC family 26 (where these
+// figures were taken): two threads listed 1,000 folders of 10 files in
+// 12-15 ms against 16-21 ms for one, but 100 folders of 100 files in 6-10 ms
+// against 4-6. So batches are listed only while the folders listed so far
+// hold few entries (at most kBatchedEntriesPerFolder a folder, after
+// kFoldersBeforeBatches listed one by one). At most kHeldEntries entries of
+// a batch are held: a folder that would go past them is listed again in
+// its turn.
+struct ListedAhead {
+    struct Held {
+        std::string name;
+        FolderEntry entry;
+    };
+    bool reached = false;
+    FolderReach reach = FolderReach::kUnknown;
+    bool listed = false;  // `entries` and `error` are its listing
+    std::string error;
+    std::vector<Held> entries;
+
+    std::string ForEach(const std::function<void(const FolderEntry&)>& visit) {
+        for (Held& held : entries) {
+            held.entry.name = held.name;
+            visit(held.entry);
+        }
+        std::vector<Held>().swap(entries);
+        return error;
+    }
+};
+
+constexpr std::size_t kBatchFolders = 256;
+constexpr std::size_t kFoldersBeforeBatches = 16;
+constexpr std::size_t kBatchedEntriesPerFolder = 16;
+constexpr std::size_t kHeldEntries = FolderEntriesAhead::kEntriesAhead;
+
+// Thrown by a batch's visitor where the batch holds as many entries as it may.
+struct BatchFull {};
+
+// Reaches and lists the folders of plan.folders[first, first + batch.size())
+// on up to `threads` threads, leaving those `skip` names for their turn.
+void ListBatchAhead(const std::vector<std::string>& folders, std::size_t first,
+                    std::vector<ListedAhead>& batch, const std::string& top, FolderReacher& reacher,
+                    unsigned threads, const ListingControl& control,
+                    const std::function<bool(const std::string&)>& skip) {
+    std::atomic<std::size_t> held{0};
+    OnThreads(batch.size(), threads, [&](std::size_t at) {
+        const std::string& folder = folders[first + at];
+        if (control.Cancelled() || skip(folder)) return;
+        ListedAhead& ahead = batch[at];
+        try {
+            ahead.reach = reacher.Reach(folder);
+            ahead.reached = true;
+            if (ahead.reach != FolderReach::kThere) return;
+            ahead.error =
+                ForEachFolderEntry(PathInFolder(top, folder), [&](const FolderEntry& entry) {
+                    if (held.fetch_add(1, std::memory_order_relaxed) >= kHeldEntries)
+                        throw BatchFull();
+                    ahead.entries.push_back({std::string(entry.name), entry});
+                });
+            ahead.listed = true;
+        } catch (...) {
+            // Out of room or memory: the folder is listed in its turn.
+            std::vector<ListedAhead::Held>().swap(ahead.entries);
+        }
+    });
+}
+
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
@@ -117,9 +192,33 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
         if (!result.error.empty()) return result;
     }
     FolderReacher reacher(top);
+    FolderEntriesAhead* const listedAhead = control != nullptr ? control->ahead : nullptr;
+    const unsigned threads = control != nullptr ? control->threads : 1;
+    // Folders the walk listed, and the one listed since the list was read,
+    // are not listed in a batch.
+    const auto notForBatch = [&](const std::string& folder) {
+        return feeder.Listed(folder) ||
+               (listedAhead != nullptr && listedAhead->Folder() == PathInFolder(top, folder));
+    };
+    std::vector<ListedAhead> batch;  // plan.folders[batchFirst, batchFirst + batch.size())
+    std::size_t batchFirst = 0;
+    std::size_t foldersListed = 0;
+    std::size_t entriesListed = 0;
     std::size_t plainFiles = 0;  // found in the folders of the plan
-    for (const std::string& folder : plan.folders) {
+    for (std::size_t index = 0; index < plan.folders.size(); ++index) {
+        const std::string& folder = plan.folders[index];
         if (cancelled()) return result;
+        if (threads > 1 && index >= batchFirst + batch.size() &&
+            foldersListed >= kFoldersBeforeBatches &&
+            entriesListed <= foldersListed * kBatchedEntriesPerFolder) {
+            batchFirst = index;
+            batch.assign(std::min(kBatchFolders, plan.folders.size() - index), ListedAhead());
+            ListBatchAhead(plan.folders, index, batch, top, reacher, threads, *control,
+                           notForBatch);
+            if (cancelled()) return result;
+        }
+        ListedAhead* const ahead =
+            index < batchFirst + batch.size() ? &batch[index - batchFirst] : nullptr;
         if (feeder.Listed(folder)) continue;
         const std::string path = PathInFolder(top, folder);
         const std::string* same = feeder.ListedUpToCase(folder);
@@ -127,15 +226,17 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
             matcher.FolderSameAs(folder, *same);
             continue;
         }
-        switch (reacher.Reach(folder)) {
+        switch (ahead != nullptr && ahead->reached ? ahead->reach : reacher.Reach(folder)) {
             case FolderReach::kThere: {
+                ++foldersListed;
                 const auto visit = [&](const FolderEntry& entry) {
+                    ++entriesListed;
                     if (entry.plainFile) ++plainFiles;
                     feeder.Entry(folder, path, entry);
                 };
-                FolderEntriesAhead* ahead = control != nullptr ? control->ahead : nullptr;
-                const std::string error = ahead != nullptr && ahead->Folder() == path
-                                              ? ahead->ForEach(visit)
+                const std::string error = ahead != nullptr && ahead->listed ? ahead->ForEach(visit)
+                                          : listedAhead != nullptr && listedAhead->Folder() == path
+                                              ? listedAhead->ForEach(visit)
                                               : ForEachFolderEntry(path, visit);
                 if (control != nullptr && control->found) control->found(plainFiles);
                 feeder.FolderDone(folder, path, error.empty(), error);

@@ -23,6 +23,7 @@ ListingControl RunSteps::Listing(std::size_t before) {
     control.cancel = options_.cancel;
     control.found = [this, before](std::size_t found) { Went(before + found); };
     control.ahead = ahead_;
+    control.threads = options_.jobs;
     return control;
 }
 

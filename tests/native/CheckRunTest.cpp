@@ -91,6 +91,7 @@ struct SameRowsCase {
     const char* name;
     Run run;
     bool recursive;
+    bool manyFolders = false;  // and 300 listed folders of a file each
 };
 
 class SameRowsTest : public ::testing::TestWithParam<SameRowsCase> {};
@@ -109,6 +110,23 @@ TEST_P(SameRowsTest, ForOneAndForFourJobs) {
         if (i % 4 != 0) list += SfvLine(name, i % 6 == 0 ? "other" : content);
     }
     list += SfvLine("f1", "again") + SfvLine("gone", "");
+    // More folders than are listed one by one and then in a batch at once:
+    // some gone, a file or a link where a folder was, some with a NEW file.
+    const auto folderOf = [](int i) { return "d" + std::to_string(i); };
+    std::string made = "cd '" + (dir / "src") + "' && ln -s d41 d40 && mkdir";
+    for (int i = 0; GetParam().manyFolders && i < 300; ++i) {
+        if (i % 11 != 0 && i != 40 && i != 290) made += " " + folderOf(i);
+    }
+    if (GetParam().manyFolders) {
+        ASSERT_EQ(system(made.c_str()), 0);
+    }
+    for (int i = 0; GetParam().manyFolders && i < 300; ++i) {
+        const std::string content = RandomBytes(100, static_cast<unsigned>(i));
+        list += SfvLine(folderOf(i) + "/f", content);
+        if (i % 11 == 0 || i == 40) continue;
+        dir.Write("src/" + folderOf(i) + (i == 290 ? "" : "/f"), content);
+        if (i % 7 == 0) dir.Write("src/" + folderOf(i) + "/new", content);
+    }
     dir.Write("src/list.sfv", list);
 
     std::vector<std::vector<std::string>> results;
@@ -143,6 +161,7 @@ TEST_P(SameRowsTest, ForOneAndForFourJobs) {
 
 INSTANTIATE_TEST_SUITE_P(Runs, SameRowsTest,
                          ::testing::Values(SameRowsCase{"SfvList", Run::kSfv, false},
+                                           SameRowsCase{"SfvFolders", Run::kSfv, false, true},
                                            SameRowsCase{"SfvTree", Run::kSfv, true},
                                            SameRowsCase{"CopyTree", Run::kCopy, true},
                                            SameRowsCase{"NewList", Run::kNewList, true}),
