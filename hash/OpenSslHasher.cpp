@@ -6,6 +6,7 @@
 
 #include "hash/DigestKindTable.h"
 #include "hash/HasherBackends.h"
+#include "hash/OpenSslStart.h"
 
 namespace sumbrook {
 
@@ -24,6 +25,7 @@ struct ContextDeleter {
 // up again each time). Never freed: the process holds them to its end.
 const EVP_MD* Algorithm(DigestKind kind) {
     static const std::array<const EVP_MD*, kDigestKindCount> algorithms = [] {
+        StartOpenSsl();
         std::array<const EVP_MD*, kDigestKindCount> fetched{};
         for (const DigestKindRow& row : kDigestKindRows) {
             if (row.openSslName == nullptr) continue;

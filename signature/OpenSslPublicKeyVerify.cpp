@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "hash/OpenSslStart.h"
 #include "signature/PublicKeyVerify.h"
 
 namespace sumbrook {
@@ -108,6 +109,7 @@ HashFacts Facts(SignatureHash hash) {
 
 bool VerifyRsaPkcs1(ByteView modulus, ByteView exponent, SignatureHash hash, ByteView digest,
                     ByteView signature) {
+    StartOpenSsl();
     modulus = Significant(modulus);
     exponent = Significant(exponent);
     signature = Significant(signature);
@@ -143,6 +145,7 @@ bool VerifyRsaPkcs1(ByteView modulus, ByteView exponent, SignatureHash hash, Byt
 }
 
 bool VerifyEcdsa(EcdsaCurve curve, ByteView point, ByteView digest, ByteView r, ByteView s) {
+    StartOpenSsl();
     const bool p256 = curve == EcdsaCurve::kP256;
     const std::size_t width = p256 ? 32 : 48;
     r = Significant(r);
@@ -180,6 +183,7 @@ bool VerifyEcdsa(EcdsaCurve curve, ByteView point, ByteView digest, ByteView r, 
 }
 
 bool VerifyEd25519(ByteView publicKey, ByteView message, ByteView signature) {
+    StartOpenSsl();
     if (publicKey.size != 32 || signature.size != 64) return false;
     const Owned<EVP_PKEY> key(
         EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, publicKey.data, publicKey.size));

@@ -1,0 +1,15 @@
+#include "hash/OpenSslStart.h"
+
+#include <openssl/crypto.h>
+
+namespace sumbrook {
+
+void StartOpenSsl() {
+    static const bool started = [] {
+        OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr);
+        return true;
+    }();
+    (void)started;
+}
+
+}  // namespace sumbrook
