@@ -129,8 +129,8 @@ struct ListedAhead {
 constexpr std::size_t kBatchFolders = 256;
 constexpr std::size_t kFoldersBeforeBatches = 16;
 constexpr std::size_t kBatchedEntriesPerFolder = 16;
-// Four times what a batch holds at the most entries a folder it lists after;
-// and of one folder, 64 times that most.
+// A batch's room: four times its folders' share at the most a folder may
+// hold for batches to go on; a folder's, 64 times that most.
 constexpr std::size_t kHeldEntries = kBatchFolders * kBatchedEntriesPerFolder * 4;
 constexpr std::size_t kHeldOfAFolder = kBatchedEntriesPerFolder * 64;
 
