@@ -105,7 +105,7 @@ class FolderFeeder : public FolderTreeVisitor {
 // 16,384 alone, a folder of 70,000 files among 600 folders of one file held
 // its batch up for 10 ms, and the listing took 43-60 ms against 33-39 ms
 // with one job; bound by its own, 32-34 ms.
-struct ListedAhead {
+struct BatchedFolder {
     struct Held {
         std::string name;
         FolderEntry entry;
@@ -138,33 +138,33 @@ constexpr std::size_t kHeldOfAFolder = kBatchedEntriesPerFolder * 64;
 // entries as it may.
 struct BatchFull {};
 
-// Reaches and lists the folders of plan.folders[first, first + batch.size())
+// Reaches and lists folders[first, first + batch.size())
 // on up to `threads` threads, leaving those `skip` names for their turn.
-void ListBatchAhead(const std::vector<std::string>& folders, std::size_t first,
-                    std::vector<ListedAhead>& batch, const std::string& top, FolderReacher& reacher,
-                    unsigned threads, const ListingControl& control,
-                    const std::function<bool(const std::string&)>& skip) {
+void ListBatch(const std::vector<std::string>& folders, std::size_t first,
+               std::vector<BatchedFolder>& batch, const std::string& top, FolderReacher& reacher,
+               unsigned threads, const ListingControl& control,
+               const std::function<bool(const std::string&)>& skip) {
     std::atomic<std::size_t> held{0};
     OnThreads(batch.size(), threads, [&](std::size_t at) {
         const std::string& folder = folders[first + at];
         if (control.Cancelled() || skip(folder)) return;
-        ListedAhead& ahead = batch[at];
+        BatchedFolder& slot = batch[at];
         try {
-            ahead.reach = reacher.Reach(folder);
-            ahead.reached = true;
-            if (ahead.reach != FolderReach::kThere) return;
-            ahead.error =
+            slot.reach = reacher.Reach(folder);
+            slot.reached = true;
+            if (slot.reach != FolderReach::kThere) return;
+            slot.error =
                 ForEachFolderEntry(PathInFolder(top, folder), [&](const FolderEntry& entry) {
-                    if (ahead.entries.size() >= kHeldOfAFolder ||
+                    if (slot.entries.size() >= kHeldOfAFolder ||
                         held.fetch_add(1, std::memory_order_relaxed) >= kHeldEntries) {
                         throw BatchFull();
                     }
-                    ahead.entries.push_back({std::string(entry.name), entry});
+                    slot.entries.push_back({std::string(entry.name), entry});
                 });
-            ahead.listed = true;
+            slot.listed = true;
         } catch (...) {
             // Out of room or memory: the folder is listed in its turn.
-            std::vector<ListedAhead::Held>().swap(ahead.entries);
+            std::vector<BatchedFolder::Held>().swap(slot.entries);
         }
     });
 }
@@ -209,7 +209,7 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
         return feeder.Listed(folder) ||
                (listedAhead != nullptr && listedAhead->Folder() == PathInFolder(top, folder));
     };
-    std::vector<ListedAhead> batch;  // plan.folders[batchFirst, batchFirst + batch.size())
+    std::vector<BatchedFolder> batch;  // plan.folders[batchFirst, batchFirst + batch.size())
     std::size_t batchFirst = 0;
     std::size_t foldersListed = 0;
     std::size_t entriesListed = 0;
@@ -221,12 +221,11 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
             foldersListed >= kFoldersBeforeBatches &&
             entriesListed <= foldersListed * kBatchedEntriesPerFolder) {
             batchFirst = index;
-            batch.assign(std::min(kBatchFolders, plan.folders.size() - index), ListedAhead());
-            ListBatchAhead(plan.folders, index, batch, top, reacher, threads, *control,
-                           notForBatch);
+            batch.assign(std::min(kBatchFolders, plan.folders.size() - index), BatchedFolder());
+            ListBatch(plan.folders, index, batch, top, reacher, threads, *control, notForBatch);
             if (cancelled()) return result;
         }
-        ListedAhead* const ahead =
+        BatchedFolder* const batched =
             index < batchFirst + batch.size() ? &batch[index - batchFirst] : nullptr;
         if (feeder.Listed(folder)) continue;
         const std::string path = PathInFolder(top, folder);
@@ -235,7 +234,7 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
             matcher.FolderSameAs(folder, *same);
             continue;
         }
-        switch (ahead != nullptr && ahead->reached ? ahead->reach : reacher.Reach(folder)) {
+        switch (batched != nullptr && batched->reached ? batched->reach : reacher.Reach(folder)) {
             case FolderReach::kThere: {
                 ++foldersListed;
                 const auto visit = [&](const FolderEntry& entry) {
@@ -243,7 +242,8 @@ ListFolders ListFoldersOfPlan(ListPlan& plan, const std::vector<ListEntry>& entr
                     if (entry.plainFile) ++plainFiles;
                     feeder.Entry(folder, path, entry);
                 };
-                const std::string error = ahead != nullptr && ahead->listed ? ahead->ForEach(visit)
+                const std::string error = batched != nullptr && batched->listed
+                                              ? batched->ForEach(visit)
                                           : listedAhead != nullptr && listedAhead->Folder() == path
                                               ? listedAhead->ForEach(visit)
                                               : ForEachFolderEntry(path, visit);
