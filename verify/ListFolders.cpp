@@ -138,8 +138,8 @@ constexpr std::size_t kHeldOfAFolder = kBatchedEntriesPerFolder * 64;
 // entries as it may.
 struct BatchFull {};
 
-// Reaches and lists folders[first, first + batch.size())
-// on up to `threads` threads, leaving those `skip` names for their turn.
+// Reaches and lists folders[first, first + batch.size()) on up to
+// `threads` threads, leaving those `skip` names for their turn.
 void ListBatch(const std::vector<std::string>& folders, std::size_t first,
                std::vector<BatchedFolder>& batch, const std::string& top, FolderReacher& reacher,
                unsigned threads, const ListingControl& control,
