@@ -30,6 +30,19 @@ struct FolderEntry {
     int brokenLinkError = 0;
 };
 
+// An entry kept past its listing, its name with it.
+struct HeldFolderEntry {
+    explicit HeldFolderEntry(const FolderEntry& listed) : name(listed.name), entry(listed) {}
+    // The entry, named by `name` wherever this has been moved.
+    const FolderEntry& Entry() {
+        entry.name = name;
+        return entry;
+    }
+
+    std::string name;
+    FolderEntry entry;
+};
+
 // Calls `visit` for each entry of `folder` ("." and ".." left out; POSIX:
 // "" is the current folder) in the order the file system reports them.
 // Returns "" when every entry was read, else the system's words for why the
