@@ -257,8 +257,8 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 // kCheapMappingBytesPerMicrosecond (a quarter of a copy's time; a third
 // let through slices of small folios there, and XXH128 fell to 0.49 of
 // xxhsum's speed), it is hashed mapped, else the window's rest is copied in
-// blocks, and so are the next one, three, seven windows while the probes keep finding small
-// folios. A hasher that shares its pieces out has the first slice of a
+// blocks, and so are the next one, three, seven windows while the probes
+// keep finding small folios. A hasher that shares its pieces out has the first slice of a
 // window probed, and the first after a copied stretch, and a slow one's
 // rest copied in blocks of kSharedCopyBlockSize, each shared out in turn
 // (probed while its helpers ran, every slice of a file in large folios came
