@@ -16,11 +16,13 @@
 namespace sumbrook {
 
 // What one read-a-block call brought: `got` bytes at `data` (0: the file
-// ends there), or the system's `error` (not 0) when it failed.
+// ends there), or the system's `error` (not 0) when it failed; `mapped`:
+// the bytes lie in place in a mapping of the file rather than in a buffer.
 struct BlockRead {
     const unsigned char* data = nullptr;
     std::size_t got = 0;
     unsigned long error = 0;
+    bool mapped = false;
 };
 
 // Hands `length` bytes from `offset` on to `digest`, in blocks of at most
@@ -50,7 +52,11 @@ FileChecksum ReadBlocks(std::uint64_t offset, std::uint64_t length, std::size_t 
             return result;
         }
         const std::size_t got = std::min(read.got, wanted);
-        digest.Update(read.data, got);
+        if (read.mapped) {
+            digest.UpdateMapped(read.data, got);
+        } else {
+            digest.Update(read.data, got);
+        }
         done += got;
         CountRead(control, got);
         // A hasher that shares its pieces out may have left the block

@@ -340,6 +340,7 @@ class MappedWindows {
         BlockRead read;
         read.data = data;
         read.got = std::min(pages.mapped, wanted);
+        read.mapped = true;
         return read;
     }
 
@@ -355,6 +356,7 @@ class MappedWindows {
         read.data = mapping_ + (position - start_);
         read.got =
             static_cast<std::size_t>(std::min<std::uint64_t>(wanted, start_ + length_ - position));
+        read.mapped = true;
 #ifdef MADV_POPULATE_READ
         if (shared_ && read.got > populated) {
             madvise(const_cast<unsigned char*>(read.data) + populated, read.got - populated,

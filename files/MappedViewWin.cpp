@@ -137,6 +137,7 @@ class MappedViews {
         read.data = view_ + (position - start_);
         read.got =
             static_cast<std::size_t>(std::min<std::uint64_t>(wanted, start_ + length_ - position));
+        read.mapped = true;
         return read;
     }
 

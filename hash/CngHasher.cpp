@@ -92,6 +92,8 @@ class CngHasher final : public Hasher {
         hash_.Reset(hash);
     }
 
+    bool PrefetchesMapped() const override { return RowOf(kind_).prefetchMapped; }
+
   private:
     DigestKind kind_;
     BCRYPT_ALG_HANDLE provider_;

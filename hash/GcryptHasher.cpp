@@ -54,6 +54,8 @@ class GcryptHasher final : public Hasher {
     }
     void Reset() override { gcry_md_reset(handle_.get()); }
 
+    bool PrefetchesMapped() const override { return RowOf(kind_).prefetchMapped; }
+
   private:
     DigestKind kind_;
     int algorithm_ = 0;

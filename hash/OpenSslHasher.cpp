@@ -63,6 +63,8 @@ class OpenSslHasher final : public Hasher {
         if (EVP_DigestInit_ex(context_.get(), algorithm_, nullptr) != 1) Fail("EVP_DigestInit_ex");
     }
 
+    bool PrefetchesMapped() const override { return RowOf(kind_).prefetchMapped; }
+
   private:
     DigestKind kind_;
     const EVP_MD* algorithm_;

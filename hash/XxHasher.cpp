@@ -1,6 +1,7 @@
 #include <new>
 
 #include "crc/Crc32Tiers.h"
+#include "hash/DigestKindTable.h"
 #include "hash/HasherBackends.h"
 #include "hash/Xxh3Update.h"
 
@@ -90,6 +91,8 @@ class Xxh64Hasher final : public Hasher {
         return Digest(DigestKind::kXxh64, canonical.digest);
     }
     void Reset() override { XXH64_reset(state_.get(), 0); }
+
+    bool PrefetchesMapped() const override { return RowOf(DigestKind::kXxh64).prefetchMapped; }
 
   private:
     std::unique_ptr<XXH64_state_t, Xxh64StateDeleter> state_;
