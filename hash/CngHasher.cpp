@@ -92,7 +92,7 @@ class CngHasher final : public Hasher {
         hash_.Reset(hash);
     }
 
-    bool PrefetchesMapped() const override { return RowOf(kind_).prefetchMapped; }
+    std::size_t MappedPrefetchStride() const override { return RowOf(kind_).prefetchStride; }
 
   private:
     DigestKind kind_;

@@ -54,7 +54,7 @@ class GcryptHasher final : public Hasher {
     }
     void Reset() override { gcry_md_reset(handle_.get()); }
 
-    bool PrefetchesMapped() const override { return RowOf(kind_).prefetchMapped; }
+    std::size_t MappedPrefetchStride() const override { return RowOf(kind_).prefetchStride; }
 
   private:
     DigestKind kind_;

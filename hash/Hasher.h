@@ -46,10 +46,10 @@ class Hasher {
     // Whether AllowHelpers gave it threads: such a hasher is best handed
     // large pieces whole rather than in cache-sized slices.
     virtual bool SharesPieces() const { return false; }
-    // Whether bytes handed in place out of a mapping are best handed a
-    // little at a time, each page touched ahead of the hasher (its kind's
-    // prefetchMapped, hash/DigestKindTable.h).
-    virtual bool PrefetchesMapped() const { return false; }
+    // How bytes handed in place out of a mapping are best handed: 0, as
+    // they come; else a little at a time, a line touched ahead of the hasher
+    // every so many bytes (its kind's prefetchStride, hash/DigestKindTable.h).
+    virtual std::size_t MappedPrefetchStride() const { return 0; }
 };
 
 // A hasher of `kind`. Never null: every kind has a backend in every build

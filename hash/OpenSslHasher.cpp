@@ -63,7 +63,7 @@ class OpenSslHasher final : public Hasher {
         if (EVP_DigestInit_ex(context_.get(), algorithm_, nullptr) != 1) Fail("EVP_DigestInit_ex");
     }
 
-    bool PrefetchesMapped() const override { return RowOf(kind_).prefetchMapped; }
+    std::size_t MappedPrefetchStride() const override { return RowOf(kind_).prefetchStride; }
 
   private:
     DigestKind kind_;

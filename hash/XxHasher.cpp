@@ -92,7 +92,9 @@ class Xxh64Hasher final : public Hasher {
     }
     void Reset() override { XXH64_reset(state_.get(), 0); }
 
-    bool PrefetchesMapped() const override { return RowOf(DigestKind::kXxh64).prefetchMapped; }
+    std::size_t MappedPrefetchStride() const override {
+        return RowOf(DigestKind::kXxh64).prefetchStride;
+    }
 
   private:
     std::unique_ptr<XXH64_state_t, Xxh64StateDeleter> state_;
