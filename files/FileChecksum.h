@@ -275,6 +275,12 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 // file in small folios took XXH128 0.150 s in blocks of 64 KiB, 0.131 s in
 // blocks of 256 KiB (xxhsum 0.139; XXH64 0.197, 0.175, xxhsum -H1 0.186),
 // where Zen 3 copied blocks of 4 KiB to 256 KiB alike.
+//
+// On Intel's processors a hasher that shares its pieces out hashes every
+// window mapped, unprobed, its slices brought in by the threads that hash
+// them (DefaultPageProbe, files/FileChecksumPosix.cpp); and wherever bytes
+// are hashed in place, the kinds that gain from it have lines touched ahead
+// of the hasher (RunningDigest, files/RunningDigest.h).
 inline constexpr std::uint64_t kMappedReadThreshold = 4U << 20;
 inline constexpr std::size_t kCachedReadBlockSize = 256U << 10;
 inline constexpr std::size_t kCheapMappingBytesPerMicrosecond = 40000;  // 25 us a MiB
