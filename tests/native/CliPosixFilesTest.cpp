@@ -144,8 +144,8 @@ TEST(PosixChecksumFile, ProbedAndCopiedWindowsGiveTheMappedDigest) {
     const OpenedFile opened = OpenRegularFile(path);
     ASSERT_TRUE(opened.fd.IsValid());
     FileReadControl helpers(nullptr, 2);
-    for (const DigestKind kind : {DigestKind::kXxh128, DigestKind::kSha256, DigestKind::kXxh64,
-                                  DigestKind::kBlake3}) {
+    for (const DigestKind kind :
+         {DigestKind::kXxh128, DigestKind::kSha256, DigestKind::kXxh64, DigestKind::kBlake3}) {
         for (const std::uint64_t offset : {std::uint64_t{0}, std::uint64_t{(18U << 20) + 4103}}) {
             const auto expected = MakeHasher(kind);
             expected->Update(content.data() + offset, content.size() - offset);
