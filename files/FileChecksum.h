@@ -279,8 +279,8 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 // On Intel's processors a hasher that shares its pieces out hashes every
 // window mapped, unprobed, its slices brought in by the threads that hash
 // them (DefaultPageProbe, files/FileChecksumPosix.cpp); and wherever bytes
-// are hashed in place, the kinds that gain from it have lines touched ahead
-// of the hasher (RunningDigest, files/RunningDigest.h).
+// are hashed in place there, the kinds that gain from it have lines touched
+// ahead of the hasher (RunningDigest, files/RunningDigest.h).
 inline constexpr std::uint64_t kMappedReadThreshold = 4U << 20;
 inline constexpr std::size_t kCachedReadBlockSize = 256U << 10;
 inline constexpr std::size_t kCheapMappingBytesPerMicrosecond = 40000;  // 25 us a MiB

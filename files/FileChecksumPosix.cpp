@@ -17,9 +17,6 @@
 // on, and the range is reported as kEndedEarly. Uncached reads go through
 // descriptors opened with O_DIRECT into an aligned buffer, never through a
 // mapping, which would fill the cache.
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#endif
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mman.h>
@@ -44,6 +41,7 @@
 #include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
 #include "files/FileReadControl.h"
+#include "files/ProcessorMaker.h"
 #include "files/RunningDigest.h"
 
 namespace sumbrook {
@@ -122,20 +120,6 @@ constexpr PageProbe kDefaultPageProbe = PageProbe::kMeasured;
 #else
 constexpr PageProbe kDefaultPageProbe = PageProbe::kNone;
 #endif
-
-// Whether the processor is Intel's.
-bool IntelProcessor() {
-#if defined(__x86_64__) || defined(__i386__)
-    static const bool intel = [] {
-        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-        if (__get_cpuid(0, &eax, &ebx, &ecx, &edx) == 0) return false;
-        return ebx == 0x756e6547 && edx == 0x49656e69 && ecx == 0x6c65746e;  // "GenuineIntel"
-    }();
-    return intel;
-#else
-    return false;
-#endif
-}
 
 // kDefaultPageProbe, but for a hasher that shares its pieces out on an Intel
 // processor, whose windows are all hashed mapped. On Intel Xeon family 6

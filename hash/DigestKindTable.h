@@ -125,11 +125,11 @@ struct DigestKindRow {
     unsigned char windowsCost;
     // How its hasher is best handed bytes in place out of a mapping
     // (RunningDigest, files/RunningDigest.h, has the figures): 0, as they
-    // come; else a little at a time, with a line touched ahead of it every
-    // so many bytes: on Intel Xeon family 6 model 167, SHA-1 and SHA-256 in
-    // SHA instructions spent a quarter of their time waiting on memory
-    // otherwise (one line a page did best), XXH64 a sixth (every line), MD5
-    // 4%; the other kinds came out even or slower.
+    // come; else, on Intel's processors, a little at a time, with a line
+    // touched ahead of it every so many bytes: on family 6 model 167, SHA-1
+    // and SHA-256 in SHA instructions spent a quarter of their time waiting
+    // on memory otherwise (one line a page did best), XXH64 a sixth (every
+    // line), MD5 4%; the other kinds came out even or slower.
     unsigned short prefetchStride;
 
     // -- Front ends
