@@ -41,8 +41,8 @@
 #include "files/FileChecksumParts.h"
 #include "files/FileChecksumPosix.h"
 #include "files/FileReadControl.h"
-#include "files/ProcessorMaker.h"
 #include "files/RunningDigest.h"
+#include "platform/ProcessorMaker.h"
 
 namespace sumbrook {
 
@@ -134,7 +134,8 @@ constexpr PageProbe kDefaultPageProbe = PageProbe::kNone;
 // model 2 a page mapped costs a trip out of the guest). Nor are such a
 // hasher's slices brought into the mapping first there (Mapped).
 PageProbe DefaultPageProbe(const Hasher* hasher) {
-    if (hasher != nullptr && hasher->SharesPieces() && IntelProcessor()) return PageProbe::kNone;
+    if (hasher != nullptr && hasher->SharesPieces() && ThisProcessor().intel)
+        return PageProbe::kNone;
     return kDefaultPageProbe;
 }
 
@@ -380,7 +381,7 @@ class MappedWindows {
             static_cast<std::size_t>(std::min<std::uint64_t>(wanted, start_ + length_ - position));
         read.mapped = true;
 #ifdef MADV_POPULATE_READ
-        if (shared_ && read.got > populated && !IntelProcessor()) {
+        if (shared_ && read.got > populated && !ThisProcessor().intel) {
             madvise(const_cast<unsigned char*>(read.data) + populated, read.got - populated,
                     MADV_POPULATE_READ);
         }

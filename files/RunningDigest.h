@@ -10,9 +10,9 @@
 #include <cstdint>
 
 #include "crc/Crc32.h"
-#include "files/ProcessorMaker.h"
 #include "hash/Digest.h"
 #include "hash/Hasher.h"
+#include "platform/ProcessorMaker.h"
 
 namespace sumbrook {
 
@@ -21,7 +21,7 @@ class RunningDigest {
     // `hasher`: the hasher to feed, started over here; null: a CRC-32.
     explicit RunningDigest(Hasher* hasher)
         : hasher_(hasher),
-          stride_(hasher != nullptr && IntelProcessor() ? hasher->MappedPrefetchStride() : 0) {
+          stride_(hasher != nullptr && ThisProcessor().intel ? hasher->MappedPrefetchStride() : 0) {
         if (hasher_ != nullptr) hasher_->Reset();
     }
 

@@ -98,7 +98,6 @@ class PieceHelpers {
         work_ = &work;
         pieces_ = pieces;
         next_.store(0, std::memory_order_relaxed);
-        fromFront_.store(0, std::memory_order_relaxed);
         fromBack_.store(0, std::memory_order_relaxed);
         seats_.store(std::min(helpers, Count()), std::memory_order_release);
         {
@@ -142,8 +141,8 @@ class PieceHelpers {
     // to 0.1730 s in small ones (b3sum 0.1206 and 0.1713).
     void TakePieces(bool front) {
         const unsigned pieces = pieces_;
-        while (next_++ < pieces) {
-            (*work_)(front ? fromFront_++ : pieces - 1 - fromBack_++);
+        for (unsigned fromFront = 0; next_++ < pieces;) {
+            (*work_)(front ? fromFront++ : pieces - 1 - fromBack_++);
         }
     }
 
@@ -177,8 +176,7 @@ class PieceHelpers {
     const std::function<void(unsigned)>* work_ = nullptr;
     unsigned pieces_ = 0;
     std::atomic<unsigned> next_{0};             // pieces taken
-    std::atomic<unsigned> fromFront_{0};        // by the caller
-    std::atomic<unsigned> fromBack_{0};         // by the helpers
+    std::atomic<unsigned> fromBack_{0};         // by the helpers, from the last back
     std::atomic<unsigned> seats_{0};            // helpers still to join the subtree under way
     std::atomic<unsigned> busy_{0};             // helpers that may hold a seat
     std::atomic<std::uint64_t> generation_{0};  // subtrees handed out, changed under mutex_

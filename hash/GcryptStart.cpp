@@ -4,9 +4,7 @@
 
 #include <stdexcept>
 
-#if defined(__x86_64__)
-#include <cpuid.h>
-#endif
+#include "platform/ProcessorMaker.h"
 
 namespace sumbrook {
 
@@ -21,13 +19,7 @@ namespace {
 // if the processor had no AVX2, which nothing else of it we use looks at.
 bool Avx2BlakeIsSlow() {
 #if defined(__x86_64__)
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (__get_cpuid(0, &eax, &ebx, &ecx, &edx) == 0) return false;
-    const bool amd = ebx == 0x68747541 && edx == 0x69746e65 && ecx == 0x444d4163;  // "AuthenticAMD"
-    if (!amd || __get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return false;
-    const unsigned base = (eax >> 8) & 0xF;
-    const unsigned family = base == 0xF ? base + ((eax >> 20) & 0xFF) : base;
-    return family >= 0x1A;
+    return ThisProcessor().amd && ThisProcessor().family >= 0x1A;
 #else
     return false;
 #endif
