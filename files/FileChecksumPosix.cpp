@@ -121,21 +121,24 @@ constexpr PageProbe kDefaultPageProbe = PageProbe::kMeasured;
 constexpr PageProbe kDefaultPageProbe = PageProbe::kNone;
 #endif
 
-// kDefaultPageProbe, but for a hasher that shares its pieces out on an Intel
-// processor, whose windows are all hashed mapped. On Intel Xeon family 6
-// model 167 (AVX-512, 2 cores), a cached 1 GiB file held in small folios
-// came into a mapping at 40-80 us a MiB, slow to the probe, which had it
-// copied; yet mapped, BLAKE3 with both cores took 0.171 s against 0.340 s
-// probed (b3sum 0.155; medians of 5 alternated runs), and 0.187 against
-// 0.365 (b3sum 0.166) on a file in folios of both sizes. In large folios
-// the probe maps anyway. One thread keeps the probe there: XXH64 of the
-// file in small folios took 0.32 s mapped, 0.25 copied (xxhsum -H1 0.255).
-// AMD's processors keep it throughout (kCachedReadBlockSize: on family 26
-// model 2 a page mapped costs a trip out of the guest). Nor are such a
-// hasher's slices brought into the mapping first there (Mapped).
+// kDefaultPageProbe on AMD's processors (kCachedReadBlockSize: on family 26
+// model 2 a page mapped costs a trip out of the guest). On Intel's, only for
+// the kinds whose rows say so (probedOnIntel, hash/DigestKindTable.h, has
+// the figures); the others, CRC-32, and a hasher that shares its pieces out
+// hash every window mapped. On family 6 model 167 (AVX-512, 2 cores), a
+// cached 1 GiB file held in small folios came into a mapping at 40-80 us a
+// MiB, slow to the probe, which had it copied; yet mapped, BLAKE3 with both
+// cores took 0.171 s against 0.340 s probed (b3sum 0.155; medians of 5
+// alternated runs), and with one 0.260 against 0.300 (b3sum 0.257). In large
+// folios the probe's timing scattered enough to have a window copied now and
+// then: BLAKE3 with one core 0.212 s unprobed against 0.221 probed (b3sum
+// 0.208). Nor are a sharing hasher's slices brought into the mapping first
+// there (Mapped).
 PageProbe DefaultPageProbe(const Hasher* hasher) {
-    if (hasher != nullptr && hasher->SharesPieces() && ThisProcessor().intel)
+    if (!ThisProcessor().intel) return kDefaultPageProbe;
+    if (hasher == nullptr || hasher->SharesPieces() || !hasher->ProbesMappedPagesOnIntel()) {
         return PageProbe::kNone;
+    }
     return kDefaultPageProbe;
 }
 
@@ -574,9 +577,10 @@ FileChecksum ChecksumPartOnOwnThread(const std::string& path, const OpenedFile& 
     return ThroughCacheWhen(uncached && !direct,
                             ChecksumRange(fd.Get(), direct, range.offset, range.length, buffer,
                                           part, settings, access.control, nullptr, [&] {
-                                              return ChecksumMappedRange(
-                                                  fd.Get(), range.offset, range.length,
-                                                  access.control, nullptr, kDefaultPageProbe);
+                                              return ChecksumMappedRange(fd.Get(), range.offset,
+                                                                         range.length,
+                                                                         access.control, nullptr,
+                                                                         DefaultPageProbe(nullptr));
                                           }));
 }
 
@@ -674,7 +678,8 @@ FileChecksum ChecksumOpenedPath(const std::string& path, const OpenedFile& opene
                                               part, settings, access.control, nullptr, [&] {
                                                   return ChecksumMappedRange(
                                                       fd, range.offset, range.length,
-                                                      access.control, nullptr, kDefaultPageProbe);
+                                                      access.control, nullptr,
+                                                      DefaultPageProbe(nullptr));
                                               }));
     };
     return ChecksumInParts(opened.size, parts, read, settings);

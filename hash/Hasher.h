@@ -50,6 +50,9 @@ class Hasher {
     // they come; else a little at a time, a line touched ahead of the hasher
     // every so many bytes (its kind's prefetchStride, hash/DigestKindTable.h).
     virtual std::size_t MappedPrefetchStride() const { return 0; }
+    // Whether, on Intel's processors, pages of a mapping are timed as they
+    // come in before it hashes them in place (its kind's probedOnIntel).
+    virtual bool ProbesMappedPagesOnIntel() const { return false; }
 };
 
 // A hasher of `kind`. Never null: every kind has a backend in every build

@@ -64,6 +64,7 @@ class OpenSslHasher final : public Hasher {
     }
 
     std::size_t MappedPrefetchStride() const override { return RowOf(kind_).prefetchStride; }
+    bool ProbesMappedPagesOnIntel() const override { return RowOf(kind_).probedOnIntel; }
 
   private:
     DigestKind kind_;

@@ -95,6 +95,9 @@ class Xxh64Hasher final : public Hasher {
     std::size_t MappedPrefetchStride() const override {
         return RowOf(DigestKind::kXxh64).prefetchStride;
     }
+    bool ProbesMappedPagesOnIntel() const override {
+        return RowOf(DigestKind::kXxh64).probedOnIntel;
+    }
 
   private:
     std::unique_ptr<XXH64_state_t, Xxh64StateDeleter> state_;
