@@ -29,6 +29,7 @@ struct Free {
     void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
     void operator()(EVP_PKEY_CTX* context) const { EVP_PKEY_CTX_free(context); }
     void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+    void operator()(EVP_MD* digest) const { EVP_MD_free(digest); }
     void operator()(OSSL_PARAM_BLD* builder) const { OSSL_PARAM_BLD_free(builder); }
     void operator()(OSSL_PARAM* params) const { OSSL_PARAM_free(params); }
     void operator()(ECDSA_SIG* signature) const { ECDSA_SIG_free(signature); }
@@ -133,7 +134,11 @@ bool VerifyRsaPkcs1(ByteView modulus, ByteView exponent, SignatureHash hash, Byt
     if (EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING) != 1) {
         Fail("EVP_PKEY_CTX_set_rsa_padding");
     }
-    if (EVP_PKEY_CTX_set_signature_md(context.get(), EVP_get_digestbyname(facts.name)) != 1) {
+    // Fetched from the provider: the library's table of names is not
+    // filled (StartOpenSsl), so EVP_get_digestbyname would find none.
+    const Owned<EVP_MD> digestKind(EVP_MD_fetch(nullptr, facts.name, nullptr));
+    if (!digestKind) Fail("EVP_MD_fetch");
+    if (EVP_PKEY_CTX_set_signature_md(context.get(), digestKind.get()) != 1) {
         Fail("EVP_PKEY_CTX_set_signature_md");
     }
     // The signature as wide as the modulus, its dropped leading zeros put back.
