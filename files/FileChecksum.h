@@ -276,8 +276,8 @@ inline constexpr std::size_t kFileReadBlockSize = 1U << 20;
 // blocks of 256 KiB (xxhsum 0.139; XXH64 0.197, 0.175, xxhsum -H1 0.186),
 // where Zen 3 copied blocks of 4 KiB to 256 KiB alike.
 //
-// On Intel's processors only SHA-1, SHA-224, SHA-256 and XXH64 probe; the
-// other kinds, and a hasher that shares its pieces out, hash every window
+// On Intel's processors only the kinds whose rows say probedOnIntel probe;
+// the others, and a hasher that shares its pieces out, hash every window
 // mapped, unprobed, a sharing hasher's slices brought in by the threads that
 // hash them (DefaultPageProbe, files/FileChecksumPosix.cpp); and wherever bytes
 // are hashed in place there, the kinds that gain from it have lines touched

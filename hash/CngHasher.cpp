@@ -92,7 +92,7 @@ class CngHasher final : public Hasher {
         hash_.Reset(hash);
     }
 
-    std::size_t MappedPrefetchStride() const override { return RowOf(kind_).prefetchStride; }
+    const DigestKindRow* KindRow() const override { return &RowOf(kind_); }
 
   private:
     DigestKind kind_;

@@ -54,8 +54,7 @@ class GcryptHasher final : public Hasher {
     }
     void Reset() override { gcry_md_reset(handle_.get()); }
 
-    std::size_t MappedPrefetchStride() const override { return RowOf(kind_).prefetchStride; }
-    bool ProbesMappedPagesOnIntel() const override { return RowOf(kind_).probedOnIntel; }
+    const DigestKindRow* KindRow() const override { return &RowOf(kind_); }
 
   private:
     DigestKind kind_;

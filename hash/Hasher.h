@@ -26,6 +26,8 @@ class HelperAllowance {
     ~HelperAllowance() = default;
 };
 
+struct DigestKindRow;
+
 class Hasher {
   public:
     virtual ~Hasher() = default;
@@ -46,13 +48,18 @@ class Hasher {
     // Whether AllowHelpers gave it threads: such a hasher is best handed
     // large pieces whole rather than in cache-sized slices.
     virtual bool SharesPieces() const { return false; }
+    // The row of the one kind it hashes, whose facts on how its bytes are
+    // best read its readers follow (hash/DigestKindTable.h); null where no
+    // row's facts apply (a set of kinds, or kinds all of whose rows say 0
+    // and false there).
+    virtual const DigestKindRow* KindRow() const { return nullptr; }
     // How bytes handed in place out of a mapping are best handed: 0, as
     // they come; else a little at a time, a line touched ahead of the hasher
-    // every so many bytes (its kind's prefetchStride, hash/DigestKindTable.h).
-    virtual std::size_t MappedPrefetchStride() const { return 0; }
+    // every so many bytes (its row's prefetchStride).
+    std::size_t MappedPrefetchStride() const;
     // Whether, on Intel's processors, pages of a mapping are timed as they
-    // come in before it hashes them in place (its kind's probedOnIntel).
-    virtual bool ProbesMappedPagesOnIntel() const { return false; }
+    // come in before it hashes them in place (its row's probedOnIntel).
+    bool ProbesMappedPagesOnIntel() const;
 };
 
 // A hasher of `kind`. Never null: every kind has a backend in every build

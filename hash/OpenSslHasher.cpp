@@ -63,8 +63,7 @@ class OpenSslHasher final : public Hasher {
         if (EVP_DigestInit_ex(context_.get(), algorithm_, nullptr) != 1) Fail("EVP_DigestInit_ex");
     }
 
-    std::size_t MappedPrefetchStride() const override { return RowOf(kind_).prefetchStride; }
-    bool ProbesMappedPagesOnIntel() const override { return RowOf(kind_).probedOnIntel; }
+    const DigestKindRow* KindRow() const override { return &RowOf(kind_); }
 
   private:
     DigestKind kind_;

@@ -92,12 +92,7 @@ class Xxh64Hasher final : public Hasher {
     }
     void Reset() override { XXH64_reset(state_.get(), 0); }
 
-    std::size_t MappedPrefetchStride() const override {
-        return RowOf(DigestKind::kXxh64).prefetchStride;
-    }
-    bool ProbesMappedPagesOnIntel() const override {
-        return RowOf(DigestKind::kXxh64).probedOnIntel;
-    }
+    const DigestKindRow* KindRow() const override { return &RowOf(DigestKind::kXxh64); }
 
   private:
     std::unique_ptr<XXH64_state_t, Xxh64StateDeleter> state_;
