@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "files/FileChecksumParts.h"
+#include "platform/SpreadThread.h"
 
 namespace sumbrook {
 
@@ -144,7 +145,7 @@ class ReaderThreads {
         stop_ = true;
         if (!finished_) control_.Stop();
         board_.Close();
-        for (std::thread& thread : threads_) thread.join();
+        for (SpreadThread& thread : threads_) thread.join();
     }
     // Every file was taken by a reader: they end on their own.
     void Finished() { finished_ = true; }
@@ -154,7 +155,7 @@ class ReaderThreads {
     template <typename Work>
     bool Start(Work work) {
         try {
-            threads_.emplace_back(work);
+            threads_.emplace_back(static_cast<unsigned>(threads_.size()), work);
             return true;
         } catch (const std::system_error&) {
             return false;
@@ -167,7 +168,7 @@ class ReaderThreads {
     FileReadControl& control_;
     ResultBoard& board_;
     bool finished_ = false;
-    std::vector<std::thread> threads_;
+    std::vector<SpreadThread> threads_;
 };
 
 // `read`, with a lack of memory reported as a failed read rather than ending

@@ -42,7 +42,7 @@ FolderEntriesAhead::FolderEntriesAhead(std::string folder, std::size_t ahead)
     : folder_(std::move(folder)),
       listing_(std::make_shared<Listing>(folder_, std::max<std::size_t>(ahead, 1))) {
     try {
-        thread_ = std::thread([listing = listing_] { listing->List(); });
+        thread_ = SpreadThread(0, [listing = listing_] { listing->List(); });
     } catch (const std::system_error&) {
         // ForEach lists the folder itself.
     }

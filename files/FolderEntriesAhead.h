@@ -10,9 +10,9 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "files/FolderEntries.h"
+#include "platform/SpreadThread.h"
 
 namespace sumbrook {
 
@@ -42,7 +42,7 @@ class FolderEntriesAhead {
 
     const std::string folder_;
     std::shared_ptr<Listing> listing_;
-    std::thread thread_;
+    SpreadThread thread_;
 };
 
 }  // namespace sumbrook

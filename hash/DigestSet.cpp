@@ -7,9 +7,9 @@
 #include <exception>
 #include <mutex>
 #include <system_error>
-#include <thread>
 
 #include "hash/DigestKindTable.h"
+#include "platform/SpreadThread.h"
 
 namespace sumbrook {
 
@@ -75,7 +75,7 @@ class DigestSet::Helpers {
     explicit Helpers(std::vector<std::vector<Hasher*>> shares) : shares_(std::move(shares)) {
         for (std::size_t i = 0; i < shares_.size(); ++i) {
             try {
-                threads_.emplace_back([this, i] { Run(i); });
+                threads_.emplace_back(static_cast<unsigned>(i), [this, i] { Run(i); });
             } catch (const std::system_error&) {
                 // Fewer threads than asked: the caller hashes the rest.
                 std::vector<Hasher*>& left = shares_[i];
@@ -90,7 +90,7 @@ class DigestSet::Helpers {
             stopping_ = true;
         }
         started_.notify_all();
-        for (std::thread& thread : threads_) thread.join();
+        for (SpreadThread& thread : threads_) thread.join();
     }
     Helpers(const Helpers&) = delete;
     Helpers& operator=(const Helpers&) = delete;
@@ -155,7 +155,7 @@ class DigestSet::Helpers {
 
     std::vector<std::vector<Hasher*>> shares_;
     std::vector<Hasher*> orphans_;
-    std::vector<std::thread> threads_;
+    std::vector<SpreadThread> threads_;
     std::mutex mutex_;
     std::condition_variable started_;
     std::condition_variable finished_;

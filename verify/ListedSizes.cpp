@@ -2,9 +2,9 @@
 
 #include <atomic>
 #include <system_error>
-#include <thread>
 
 #include "files/FileSize.h"
+#include "platform/SpreadThread.h"
 
 namespace sumbrook {
 
@@ -13,16 +13,16 @@ void OnThreads(std::size_t count, unsigned jobs, const std::function<void(std::s
     const auto drain = [&] {
         for (std::size_t i = next++; i < count; i = next++) work(i);
     };
-    std::vector<std::thread> helpers;
+    std::vector<SpreadThread> helpers;
     for (unsigned job = 1; job < jobs && job < count; ++job) {
         try {
-            helpers.emplace_back(drain);
+            helpers.emplace_back(job - 1, drain);
         } catch (const std::system_error&) {
             break;
         }
     }
     drain();
-    for (std::thread& helper : helpers) helper.join();
+    for (SpreadThread& helper : helpers) helper.join();
 }
 
 void QueryMissingSizes(std::vector<PlainFile>& files, unsigned jobs) {
