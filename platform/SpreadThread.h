@@ -10,36 +10,47 @@
 // on its creator's. So the threads of a group get the cores the process may
 // use in turn, from the one after the caller's round to the caller's own,
 // and the thread lets the scheduler move it from its first instruction on.
-// Where that cannot be done (Windows, one core, a system that refuses), the
-// thread starts as std::thread's would.
+// Where that cannot be done (Windows, whose scheduler places new threads
+// itself; one core; a system that refuses), the thread starts as
+// std::thread's would (a POSIX thread, as std::thread's is in both builds).
 #pragma once
 
+#include <pthread.h>
+
 #include <functional>
-#include <memory>
+#include <utility>
 
 namespace sumbrook {
 
 class SpreadThread {
   public:
-    SpreadThread() noexcept;
+    SpreadThread() noexcept = default;
     // Runs work() on a new thread, the `place`-th (from 0) of the group the
     // caller starts; throws std::system_error, as std::thread does, when the
     // system has no thread to give. `work` must not throw.
     SpreadThread(unsigned place, std::function<void()> work);
-    ~SpreadThread();  // joins
-    SpreadThread(SpreadThread&& other) noexcept;
-    SpreadThread& operator=(SpreadThread&& other) noexcept;
+    ~SpreadThread() { join(); }
+    SpreadThread(SpreadThread&& other) noexcept
+        : handle_(other.handle_), joinable_(std::exchange(other.joinable_, false)) {}
+    SpreadThread& operator=(SpreadThread&& other) noexcept {
+        if (this != &other) {
+            join();
+            handle_ = other.handle_;
+            joinable_ = std::exchange(other.joinable_, false);
+        }
+        return *this;
+    }
     SpreadThread(const SpreadThread&) = delete;
     SpreadThread& operator=(const SpreadThread&) = delete;
 
-    bool joinable() const { return thread_ != nullptr; }
+    bool joinable() const { return joinable_; }
     void join();
     // Lets the thread end on its own, unwaited for.
     void detach();
 
   private:
-    struct Running;
-    std::unique_ptr<Running> thread_;
+    pthread_t handle_{};
+    bool joinable_ = false;
 };
 
 }  // namespace sumbrook
